@@ -1,0 +1,68 @@
+#include "about_box/taboutbox.h"
+
+#include "app/event_guard.h"
+#include "main_window/window_fonts.h"
+#include "ui_taboutbox.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+#include <algorithm>
+
+TAboutBox *AboutBox = nullptr;
+
+TAboutBox::TAboutBox(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      ui(new Ui::TAboutBox)
+{
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("AboutBox"));
+    setFont(japaneseUiFont(12));
+    setFixedSize(size());
+    for (QLabel *label : {ui->ProductName, ui->Version, ui->Copyright, ui->Comments})
+        label->adjustSize();
+    // Closing the main window ends the program even while this box is shown.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    connect(ui->OKButton, &QPushButton::clicked, this, [this] { runGuarded([this] { OKButtonClick(); }); });
+}
+
+TAboutBox::~TAboutBox() = default;
+
+void TAboutBox::showFromMenu()
+{
+    if (!placed_) {
+        placed_ = true;
+        // The frame is not known before the first showing; take the main window's.
+        QSize frame(0, 0);
+        for (const QWidget *window : QApplication::topLevelWidgets()) {
+            if (window != this && window->isVisible()) {
+                frame = window->frameGeometry().size() - window->size();
+                break;
+            }
+        }
+        const QRect screenArea = screen()->geometry();
+        const QSize outer = size() + frame;
+        move(screenArea.left() + std::max(0, (screenArea.width() - outer.width()) / 2),
+             screenArea.top() + std::max(0, (screenArea.height() - outer.height()) / 2));
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TAboutBox::OKButtonClick()
+{
+    close();
+}
+
+void TAboutBox::keyPressEvent(QKeyEvent *event)
+{
+    // The box has no cancel button: Escape does nothing.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

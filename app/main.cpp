@@ -1,0 +1,32 @@
+#include "about_box/taboutbox.h"
+#include "app/guarded_application.h"
+#include "main_window/tform1.h"
+
+#include <cstdio>
+
+namespace {
+// Without a display the toolkit would abort with its own message; say it plainly.
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!hasDisplay()) {
+        std::fputs("Talewick needs a graphical desktop: no display is set (DISPLAY or WAYLAND_DISPLAY).\n", stderr);
+        return 1;
+    }
+    GuardedApplication application(argc, argv);
+
+    TForm1 form; // runs FormCreate before the About box exists
+    TAboutBox aboutBox;
+    AboutBox = &aboutBox;
+
+    form.show();
+    application.exec();
+    AboutBox = nullptr;
+    return 0;
+}

@@ -1,0 +1,117 @@
+#include "main_window/drop_down_typing.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCompleter>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace {
+
+constexpr int kTypeAheadMs = 500;
+
+// Text a key press types, or empty for keys that edit or move instead.
+QString typedText(const QKeyEvent *event)
+{
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return {};
+    const QString text = event->text();
+    if (text.isEmpty())
+        return {};
+    for (const QChar c : text) {
+        if (!c.isPrint() && !c.isSurrogate())
+            return {};
+    }
+    return text;
+}
+
+class InlineCompletion : public QObject
+{
+public:
+    explicit InlineCompletion(QComboBox *box) : QObject(box), box_(box), matcher_(new QCompleter(box->model(), this))
+    {
+        // The box's own completer re-cases the text to the entry's when the focus
+        // leaves or Enter is pressed; this one only searches.
+        box->setCompleter(nullptr);
+        matcher_->setCaseSensitivity(Qt::CaseInsensitive);
+        matcher_->setModelSorting(QCompleter::UnsortedModel);
+        matcher_->setCompletionMode(QCompleter::InlineCompletion);
+        box->lineEdit()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        const QString typed = typedText(static_cast<QKeyEvent *>(event));
+        if (typed.isEmpty())
+            return false;
+        QLineEdit *edit = box_->lineEdit();
+        const QString search =
+            (edit->hasSelectedText() ? edit->text().left(edit->selectionStart()) : edit->text()) + typed;
+        matcher_->setCompletionPrefix(search);
+        if (matcher_->completionCount() == 0)
+            return false;
+        const QString rest = matcher_->currentCompletion().mid(search.size());
+        edit->setText(search + rest);
+        if (rest.isEmpty())
+            edit->setCursorPosition(search.size());
+        else
+            edit->setSelection(search.size(), rest.size());
+        return true;
+    }
+
+private:
+    QComboBox *box_;
+    QCompleter *matcher_;
+};
+
+class TypeToSelect : public QObject
+{
+public:
+    explicit TypeToSelect(QComboBox *box) : QObject(box), box_(box)
+    {
+        // Also the interval the opened list uses for its own search.
+        QApplication::setKeyboardInputInterval(kTypeAheadMs);
+        box->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        const QString typed = typedText(static_cast<QKeyEvent *>(event));
+        if (typed.isEmpty())
+            return false;
+        const bool newSearch = !sinceLastKey_.isValid() || sinceLastKey_.elapsed() >= kTypeAheadMs;
+        // A blank that starts a search opens the list, as it always does.
+        if (newSearch && typed == QStringLiteral(" "))
+            return false;
+        search_ = newSearch ? typed : search_ + typed;
+        sinceLastKey_.start();
+        const int found = box_->findText(search_, Qt::MatchStartsWith);
+        if (found >= 0)
+            box_->setCurrentIndex(found);
+        return true;
+    }
+
+private:
+    QComboBox *box_;
+    QString search_;
+    QElapsedTimer sinceLastKey_;
+};
+
+} // namespace
+
+void enableInlineCompletion(QComboBox *box)
+{
+    new InlineCompletion(box);
+}
+
+void enableTypeToSelect(QComboBox *box)
+{
+    new TypeToSelect(box);
+}

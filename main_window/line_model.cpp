@@ -1,0 +1,55 @@
+#include "main_window/line_model.h"
+
+#include <QTextDocument>
+
+namespace LineModel {
+
+namespace {
+bool endsWithLineBreak(const QTextDocument &document)
+{
+    // A block's length counts its separator, so an empty block has length 1.
+    return document.blockCount() > 1 && document.lastBlock().length() == 1;
+}
+} // namespace
+
+int lineCount(const QTextDocument &document)
+{
+    if (document.blockCount() == 1 && document.lastBlock().length() == 1)
+        return 0;
+    return document.blockCount() - (endsWithLineBreak(document) ? 1 : 0);
+}
+
+QTextBlock lastLineBlock(const QTextDocument &document)
+{
+    const QTextBlock last = document.lastBlock();
+    return endsWithLineBreak(document) ? last.previous() : last;
+}
+
+QString lastLine(const QTextDocument &document)
+{
+    return lastLineBlock(document).text();
+}
+
+QTextCursor appendLine(QTextDocument &document, const QString &line)
+{
+    QTextCursor cursor(&document);
+    cursor.movePosition(QTextCursor::End);
+    if (document.lastBlock().length() == 1) {
+        cursor.insertText(line);
+        cursor.insertBlock();
+    } else {
+        cursor.insertBlock();
+        cursor.insertText(line);
+    }
+    return cursor;
+}
+
+QTextCursor replaceLastLine(QTextDocument &document, const QString &line)
+{
+    QTextCursor cursor(lastLineBlock(document));
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(line);
+    return cursor;
+}
+
+} // namespace LineModel

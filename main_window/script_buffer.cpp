@@ -1,0 +1,36 @@
+#include "main_window/script_buffer.h"
+
+#include "main_window/line_model.h"
+
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+template <typename Edit> void ScriptBuffer::writeGenerated(Edit edit)
+{
+    QTextDocument *document = editor_->document();
+    document->setUndoRedoEnabled(false);
+    const QTextCursor after = edit(*document);
+    document->setUndoRedoEnabled(true);
+    editor_->setTextCursor(after);
+    editor_->ensureCursorVisible();
+}
+
+void ScriptBuffer::AppendLine(const QString &line)
+{
+    writeGenerated([&](QTextDocument &document) { return LineModel::appendLine(document, line); });
+}
+
+QString ScriptBuffer::LastLine() const
+{
+    return LineModel::lastLine(*editor_->document());
+}
+
+void ScriptBuffer::ReplaceLastLine(const QString &line)
+{
+    writeGenerated([&](QTextDocument &document) { return LineModel::replaceLastLine(document, line); });
+}
+
+void ScriptBuffer::Clear()
+{
+    editor_->clear();
+}

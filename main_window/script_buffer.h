@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+class QPlainTextEdit;
+
+// The script is the text of the script editor and nothing else: these operations
+// work on the editor's document at the moment of the call. Generated lines are not
+// undoable; they empty the editor's undo history, since undo steps recorded before
+// them no longer fit the text. Each call costs the same whatever the script's size.
+class ScriptBuffer
+{
+public:
+    explicit ScriptBuffer(QPlainTextEdit *editor) : editor_(editor) {}
+
+    // Adds `line` as a new line at the end, wherever the caret stands.
+    void AppendLine(const QString &line);
+
+    // The whole last line, however long (an extended line must never lose text).
+    QString LastLine() const;
+
+    // Puts `line` in place of the last line; an empty script becomes `line`.
+    void ReplaceLastLine(const QString &line);
+
+    void Clear();
+
+private:
+    template <typename Edit> void writeGenerated(Edit edit);
+
+    QPlainTextEdit *editor_;
+};

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "main_window/script_buffer.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+namespace Ui {
+class TForm1;
+}
+class QAbstractButton;
+class QAction;
+
+// The main window: the fields and buttons that write script lines, the script
+// editor, the help panel and the menus. Every handler runs inside the event guard.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    ScriptBuffer &scriptBuffer() { return buffer_; }
+
+public slots:
+    void FormCreate();
+
+    void Button1Click();
+    void Button20Click();
+    void Button21Click();
+
+    void Button2Click();
+    void Button19Click();
+    void Button3Click();
+    void Button4Click();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+    void Button9Click();
+    void Button10Click();
+
+    void Button5Click();
+    void Button15Click();
+    void Button16Click();
+    void Button11Click();
+    void Button12Click();
+    void Button13Click();
+    void Button14Click();
+    void Button17Click();
+    void Button18Click();
+    void Button22Click();
+    void Edit6Click();
+
+    void N1Click();
+    void Save1Click();
+    void Exit1Click();
+
+    void GroupBox1MouseMove();
+    void GroupBox2MouseMove();
+    void GroupBox3MouseMove();
+    void GroupBox4MouseMove();
+    void GroupBox5MouseMove();
+    void GroupBox8MouseMove();
+    void GroupBox12MouseMove();
+    void Label6MouseEnter();
+    void Label6Click();
+
+    void About1Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void applyFonts();
+    void setUpDropDowns();
+    void connectHandlers();
+    void onClick(QAbstractButton *button, void (TForm1::*handler)());
+    void onTrigger(QAction *action, void (TForm1::*handler)());
+
+    std::unique_ptr<Ui::TForm1> ui;
+    ScriptBuffer buffer_;
+};

@@ -1,0 +1,40 @@
+#include "main_window/value_history.h"
+
+#include "common/failure.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+void RememberEntry(QComboBox *box)
+{
+    QLineEdit *edit = box->lineEdit();
+    const QString text = box->currentText();
+    // Whole entries compared without case; an empty text matches an empty entry too.
+    for (int i = 0; i < box->count(); ++i) {
+        if (box->itemText(i).compare(text, Qt::CaseInsensitive) == 0)
+            return;
+    }
+    if (box->count() >= box->maxCount())
+        throw Failure(QStringLiteral("行を挿入できません"));
+
+    const int cursor = edit->cursorPosition();
+    const int selectionStart = edit->selectionStart();
+    const int selectionLength = edit->selectionLength();
+    const int current = box->currentIndex();
+
+    box->addItem(text);
+
+    // The first entry of an empty list becomes the current one and replaces the
+    // typed text; put back what the user sees.
+    if (box->currentIndex() != current)
+        box->setCurrentIndex(current);
+    if (edit->text() != text)
+        edit->setText(text);
+    if (selectionLength > 0) {
+        const bool caretAtStart = cursor == selectionStart;
+        edit->setSelection(caretAtStart ? selectionStart + selectionLength : selectionStart,
+                           caretAtStart ? -selectionLength : selectionLength);
+    } else {
+        edit->setCursorPosition(cursor);
+    }
+}

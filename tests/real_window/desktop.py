@@ -1,0 +1,145 @@
+"""A private X desktop for driving the built program as a person would.
+
+Starts Xvfb with openbox, runs the program in a fresh working directory, and
+offers the few things the tests need: find a window by caption, its client
+geometry, typing and keys through xdotool, and the clipboard through xclip.
+Every wait polls with a timeout; nothing relies on a fixed sleep alone.
+"""
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+
+MAIN_CAPTION = "Talewick(仮)　～普通に書いた方が早い罠～"
+
+
+class TestFailure(Exception):
+    pass
+
+
+def wait_for(what, probe, timeout=15.0, interval=0.05):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise TestFailure(f"timed out waiting for {what}")
+        time.sleep(interval)
+
+
+class Desktop:
+    def __init__(self, artifacts):
+        self.artifacts = artifacts
+        os.makedirs(artifacts, exist_ok=True)
+        self.processes = []
+        self.program = None
+        self.program_log = None
+        self.env = None
+
+    def __enter__(self):
+        read_fd, write_fd = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                                pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        self.processes.append(xvfb)
+        number = b""
+        with os.fdopen(read_fd, "rb") as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise TestFailure("Xvfb did not start")
+        self.env = dict(os.environ, DISPLAY=":" + number.decode())
+        self.env.pop("QT_QPA_PLATFORM", None)
+        self.env.pop("WAYLAND_DISPLAY", None)
+        self.processes.append(subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        wait_for("the window manager", lambda: self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
+                 .find("window id") >= 0)
+        return self
+
+    def __exit__(self, kind, value, traceback):
+        if kind is not None:
+            self.screenshot("failure.png")
+        if self.program and self.program.poll() is None:
+            self.program.kill()
+            self.program.wait()
+        for process in reversed(self.processes):
+            process.terminate()
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+        if self.program_log:
+            self.program_log.close()
+        return False
+
+    def run(self, command, check=True):
+        result = subprocess.run(command, env=self.env, capture_output=True, text=True, timeout=30)
+        if check and result.returncode != 0:
+            raise TestFailure(f"{' '.join(command)} failed: {result.stderr.strip()}")
+        return result.stdout
+
+    def start_program(self, program, source_root, with_help=True, with_npc=True, extra_env=None):
+        self.workdir = tempfile.mkdtemp(prefix="talewick-")
+        if with_help and os.path.isdir(os.path.join(source_root, "help")):
+            shutil.copytree(os.path.join(source_root, "help"), os.path.join(self.workdir, "help"))
+        if with_npc:
+            os.mkdir(os.path.join(self.workdir, "npc"))
+        self.program_log = open(os.path.join(self.artifacts, "program-output.txt"), "w")
+        env = dict(self.env, **(extra_env or {}))
+        self.program = subprocess.Popen([program], cwd=self.workdir, env=env,
+                                        stdout=self.program_log, stderr=subprocess.STDOUT)
+        return self.program
+
+    def find_window(self, caption, timeout=20.0):
+        pattern = "^" + re.escape(caption) + "$"
+
+        def probe():
+            found = self.run(["xdotool", "search", "--onlyvisible", "--name", pattern], check=False).split()
+            return found[0] if found else None
+        return wait_for(f"the window '{caption}'", probe, timeout)
+
+    def client_geometry(self, window):
+        """Absolute position and size of the window's client area."""
+        info = self.run(["xwininfo", "-id", window])
+        value = lambda key: int(re.search(rf"{key}:\s+(-?\d+)", info).group(1))
+        return value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height")
+
+    def activate(self, window):
+        self.run(["xdotool", "windowactivate", "--sync", window])
+        wait_for("the window to take the focus",
+                 lambda: self.run(["xdotool", "getactivewindow"], check=False).strip() == str(int(window)))
+
+    def type(self, text):
+        self.run(["xdotool", "type", "--delay", "60", text])
+
+    def key(self, *keys):
+        self.run(["xdotool", "key", "--delay", "40", *keys])
+
+    def click(self, x, y):
+        self.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"])
+
+    def clipboard(self):
+        return self.run(["xclip", "-o", "-selection", "clipboard"], check=False)
+
+    def copied(self, expected, timeout=5.0):
+        """Presses Ctrl+A, Ctrl+C in the focused editor; returns the clipboard once
+        it holds `expected`, or what it holds at the timeout."""
+        self.key("ctrl+a", "ctrl+c")
+        try:
+            return wait_for("the clipboard", lambda: self.clipboard() == expected and expected, timeout)
+        except TestFailure:
+            return self.clipboard()
+
+    def screenshot(self, name, window=None):
+        """The whole screen, or one window with its frame."""
+        path = os.path.join(self.artifacts, name)
+        target = ["-frame", "-window", window] if window else ["-window", "root"]
+        subprocess.run(["import", *target, path], env=self.env, capture_output=True, timeout=30)
+        return path
+
+    def wait_exit(self, timeout=10.0):
+        return wait_for("the program to end", lambda: self.program.poll() is not None and [self.program.returncode],
+                        timeout)[0]

@@ -1,0 +1,242 @@
+// Typing into the drop-down boxes and remembering their values.
+#include "common/failure.h"
+#include "main_window/drop_down_typing.h"
+#include "main_window/tform1.h"
+#include "main_window/value_history.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <QVBoxLayout>
+
+namespace {
+// Types any text, Japanese included, one key press per character.
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+} // namespace
+
+class DropDownTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        window = new QWidget;
+        auto *layout = new QVBoxLayout(window);
+        box = new QComboBox;
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        enableInlineCompletion(box);
+        other = new QLineEdit;
+        layout->addWidget(box);
+        layout->addWidget(other);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        box->setFocus();
+    }
+    void cleanup() { delete window; }
+
+    void completion_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QStringList>("keys"); // each item typed as one key; "<BS>" is Backspace
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("typed case kept, rest from entry") << QStringList{"Abcde"} << QStringList{"a", "b"} << "abcde"
+                                                         << "cde";
+        QTest::newRow("no entry begins so") << QStringList{"Abcde"} << QStringList{"a", "b", "x"} << "abx" << "";
+        QTest::newRow("h completes") << QStringList{"harbor01"} << QStringList{"h"} << "harbor01" << "arbor01";
+        QTest::newRow("ha completes") << QStringList{"harbor01"} << QStringList{"h", "a"} << "harbor01" << "rbor01";
+        QTest::newRow("hax") << QStringList{"harbor01"} << QStringList{"h", "a", "x"} << "hax" << "";
+        QTest::newRow("capital H") << QStringList{"harbor01"} << QStringList{"H"} << "Harbor01" << "arbor01";
+        QTest::newRow("first in list order") << QStringList{"harbor01", "harbor02"}
+                                             << QStringList{"h", "a", "r", "b", "o", "r", "0"} << "harbor01" << "1";
+        QTest::newRow("typed over the highlighted rest")
+            << QStringList{"harbor01", "harbor02"} << QStringList{"h", "a", "r", "b", "o", "r", "0", "2"}
+            << "harbor02" << "";
+        QTest::newRow("backspace never completes")
+            << QStringList{"harbor01"} << QStringList{"h", "<BS>"} << "h" << "";
+        QTest::newRow("backspace then typing completes again")
+            << QStringList{"harbor01"} << QStringList{"h", "<BS>", "<BS>", "h"} << "harbor01" << "arbor01";
+        QTest::newRow("japanese entry") << QStringList{"港町"} << QStringList{"港"} << "港町" << "町";
+        QTest::newRow("empty list types as usual") << QStringList{} << QStringList{"a", "b"} << "ab" << "";
+    }
+    void completion()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(QStringList, keys);
+        QFETCH(QString, text);
+        QFETCH(QString, selected);
+        box->addItems(entries);
+        box->setEditText(QString());
+        for (const QString &key : keys) {
+            if (key == QStringLiteral("<BS>"))
+                QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
+            else
+                typeText(box->lineEdit(), key);
+        }
+        QCOMPARE(box->currentText(), text);
+        QCOMPARE(box->lineEdit()->selectedText(), selected);
+        QCOMPARE(box->count(), entries.size());
+    }
+
+    // Left alone, a box re-cases the text to the entry's when the focus leaves it or Enter is pressed.
+    void completion_typedCaseSurvivesFocusOutAndEnter()
+    {
+        box->addItem(QStringLiteral("harbor01"));
+        box->setEditText(QString());
+        QTest::keyClicks(box->lineEdit(), QStringLiteral("Harbor01"));
+        QCOMPARE(box->currentText(), QStringLiteral("Harbor01"));
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        QCOMPARE(box->currentText(), QStringLiteral("Harbor01"));
+        QCOMPARE(box->count(), 1);
+        other->setFocus();
+        QTRY_VERIFY(other->hasFocus());
+        QCOMPARE(box->currentText(), QStringLiteral("Harbor01"));
+
+        box->setFocus();
+        box->setEditText(QString());
+        QTest::keyClicks(box->lineEdit(), QStringLiteral("H"));
+        QTest::keyClick(box->lineEdit(), Qt::Key_Tab);
+        QCOMPARE(box->currentText(), QStringLiteral("Harbor01"));
+    }
+
+    void completion_enterNeverAddsToList()
+    {
+        QTest::keyClicks(box->lineEdit(), QStringLiteral("lakeside"));
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        QCOMPARE(box->count(), 0);
+        QCOMPARE(box->currentText(), QStringLiteral("lakeside"));
+    }
+
+    void rememberEntry_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("first entry") << QStringList{} << "harbor01" << QStringList{"harbor01"};
+        QTest::newRow("other case is the same entry") << QStringList{"abc"} << "Abc" << QStringList{"abc"};
+        QTest::newRow("trailing blank is another entry") << QStringList{"abc"} << "abc " << QStringList{"abc", "abc "};
+        QTest::newRow("prefix is another entry") << QStringList{"abcd"} << "abc" << QStringList{"abcd", "abc"};
+        QTest::newRow("new entries at the end") << QStringList{"x", "y"} << "a" << QStringList{"x", "y", "a"};
+        QTest::newRow("empty text once") << QStringList{""} << "" << QStringList{""};
+    }
+    void rememberEntry()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, text);
+        QFETCH(QStringList, after);
+        box->addItems(before);
+        box->setEditText(text);
+        RememberEntry(box);
+        QStringList entries;
+        for (int i = 0; i < box->count(); ++i)
+            entries << box->itemText(i);
+        QCOMPARE(entries, after);
+        QCOMPARE(box->currentText(), text);
+    }
+
+    // Left alone, the first entry added to an empty box becomes current and replaces the typed text.
+    void rememberEntry_firstEntry_keepsTextCaretAndSelection()
+    {
+        QTest::keyClicks(box->lineEdit(), QStringLiteral("Harbor01"));
+        box->lineEdit()->setSelection(3, 2);
+        RememberEntry(box);
+        QCOMPARE(box->count(), 1);
+        QCOMPARE(box->currentText(), QStringLiteral("Harbor01"));
+        QCOMPARE(box->lineEdit()->selectionStart(), 3);
+        QCOMPARE(box->lineEdit()->selectedText(), QStringLiteral("bo"));
+
+        box->lineEdit()->setCursorPosition(4);
+        box->setEditText(QStringLiteral("lakeside"));
+        box->lineEdit()->setCursorPosition(2);
+        RememberEntry(box);
+        QCOMPARE(box->currentText(), QStringLiteral("lakeside"));
+        QCOMPARE(box->lineEdit()->cursorPosition(), 2);
+        QVERIFY(!box->lineEdit()->hasSelectedText());
+    }
+
+    void rememberEntry_fullList_failsWithMessage()
+    {
+        box->setMaxCount(2);
+        box->addItems({QStringLiteral("a"), QStringLiteral("b")});
+        box->setEditText(QStringLiteral("B"));
+        RememberEntry(box); // already there: no failure
+        box->setEditText(QStringLiteral("c"));
+        try {
+            RememberEntry(box);
+            QFAIL("a full list must refuse the entry");
+        } catch (const Failure &failure) {
+            QCOMPARE(failure.message(), QStringLiteral("行を挿入できません"));
+        }
+        QCOMPARE(box->count(), 2);
+        QCOMPARE(box->currentText(), QStringLiteral("c"));
+    }
+
+    void typeToSelect_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<int>("pauseMs");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("quick") << "m" << 0 << "o" << "Monk";
+        QTest::newRow("after a pause a new search finds nothing") << "m" << 600 << "o" << "Mage";
+        QTest::newRow("after a pause a new search") << "m" << 600 << "s" << "Swordsman";
+        QTest::newRow("case is ignored") << "S" << 0 << "A" << "Sage";
+        QTest::newRow("first of equal entries") << "n" << 0 << "/" << "N/A";
+    }
+    void typeToSelect()
+    {
+        QFETCH(QString, first);
+        QFETCH(int, pauseMs);
+        QFETCH(QString, second);
+        QFETCH(QString, selected);
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto *jobs = form.findChild<QComboBox *>(QStringLiteral("ComboBox4"));
+        jobs->setFocus();
+        QTest::keyClicks(jobs, first);
+        if (pauseMs)
+            QTest::qWait(pauseMs);
+        QTest::keyClicks(jobs, second);
+        QCOMPARE(jobs->currentText(), selected);
+        if (selected == QStringLiteral("N/A"))
+            QCOMPARE(jobs->currentIndex(), 13);
+    }
+
+    void form_everyEditableBoxCompletes()
+    {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto *type = form.findChild<QComboBox *>(QStringLiteral("ComboBox9"));
+        type->setFocus();
+        type->lineEdit()->selectAll();
+        QTest::keyClicks(type->lineEdit(), QStringLiteral("b"));
+        QCOMPARE(type->currentText(), QStringLiteral("baseLevel"));
+        QCOMPARE(type->lineEdit()->selectedText(), QStringLiteral("aseLevel"));
+        for (QComboBox *editable : form.findChildren<QComboBox *>()) {
+            if (editable->isEditable())
+                QVERIFY2(editable->completer() == nullptr, qPrintable(editable->objectName()));
+        }
+    }
+
+private:
+    QWidget *window = nullptr;
+    QComboBox *box = nullptr;
+    QLineEdit *other = nullptr;
+};
+
+QTEST_MAIN(DropDownTest)
+#include "test_drop_downs.moc"

@@ -1,0 +1,85 @@
+// The error dialog's text rule and the code-page conversions it rests on.
+#include "app/error_text.h"
+#include "common/code_page.h"
+
+#include <QTest>
+
+class ErrorTextTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void errorDialogText_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ends in stop") << "Done." << "Done.";
+        QTest::newRow("ends in ん") << "ファイル help/npc_info.txt は開けません" << "ファイル help/npc_info.txt は開けません.";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("ends in letter") << "abc" << "abc.";
+        QTest::newRow("ends in digit") << "line 3" << "line 3.";
+        QTest::newRow("ends in slash (above the stop)") << "a/" << "a/.";
+        QTest::newRow("ends in exclamation") << "stop!" << "stop!";
+        QTest::newRow("ends in parenthesis") << "(x)" << "(x)";
+        QTest::newRow("ends in comma") << "a," << "a,";
+        QTest::newRow("ends in hyphen") << "a-" << "a-";
+        QTest::newRow("ends in blank") << "a " << "a ";
+        QTest::newRow("half-width katakana is one byte above the stop") << "ﾏﾃ" << "ﾏﾃ.";
+        QTest::newRow("character outside the code page") << "😀" << "😀.";
+    }
+    void errorDialogText()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(::errorDialogText(message), shown);
+    }
+
+    void codePage_roundTrip_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("backslash") << "\\" << QByteArray("\x5c");
+        QTest::newRow("tilde") << "~" << QByteArray("\x7e");
+        QTest::newRow("circled one") << "①" << QByteArray("\x87\x40");
+        QTest::newRow("half-width katakana") << "ﾏﾃ" << QByteArray("\xcf\xc3");
+        QTest::newRow("wave dash") << "～" << QByteArray("\x81\x60");
+        QTest::newRow("kanji") << "仮" << QByteArray("\x89\xbc");
+    }
+    void codePage_roundTrip()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        bool ok = false;
+        QCOMPARE(CodePage932::encode(text, &ok), bytes);
+        QVERIFY(ok);
+        QCOMPARE(CodePage932::decode(bytes, &ok), text);
+        QVERIFY(ok);
+    }
+
+    void codePage_firstUnencodable_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("index");
+        QTest::newRow("all encodable") << "あいう\tabc" << -1;
+        QTest::newRow("emoji in the middle") << "ab😀cd" << 2;
+        QTest::newRow("minus sign first") << "−1" << 0;
+        QTest::newRow("two, the first counts") << "aaaa¬bb😀" << 4;
+        QTest::newRow("last") << QString(1000, u'a') + u'¬' << 1000;
+    }
+    void codePage_firstUnencodable()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, index);
+        QCOMPARE(CodePage932::firstUnencodable(text), index);
+    }
+
+    void codePage_invalidBytes_reported()
+    {
+        bool ok = true;
+        CodePage932::decode(QByteArray("\x81"), &ok);
+        QVERIFY(!ok);
+    }
+};
+
+QTEST_MAIN(ErrorTextTest)
+#include "test_error_text.moc"
