@@ -5,6 +5,7 @@
 #include "main_window/drop_down_typing.h"
 #include "main_window/label_hint.h"
 #include "main_window/line_model.h"
+#include "main_window/script_lines.h"
 #include "main_window/value_history.h"
 #include "main_window/window_fonts.h"
 #include "ui_tform1.h"
@@ -168,29 +169,148 @@ void TForm1::FormCreate()
     LineModel::appendLine(*ui->Memo2->document(), QStringLiteral("ただ今一部簡易表示中"));
 }
 
-void TForm1::Button1Click() {}
-void TForm1::Button20Click() {}
-void TForm1::Button21Click() {}
-void TForm1::Button2Click() {}
-void TForm1::Button19Click() {}
-void TForm1::Button3Click() {}
-void TForm1::Button4Click() {}
-void TForm1::Button6Click() {}
-void TForm1::Button7Click() {}
-void TForm1::Button8Click() {}
-void TForm1::Button9Click() {}
-void TForm1::Button10Click() {}
-void TForm1::Button5Click() {}
-void TForm1::Button15Click() {}
-void TForm1::Button16Click() {}
-void TForm1::Button11Click() {}
-void TForm1::Button12Click() {}
-void TForm1::Button13Click() {}
-void TForm1::Button14Click() {}
-void TForm1::Button17Click() {}
-void TForm1::Button18Click() {}
-void TForm1::Button22Click() {}
-void TForm1::Edit6Click() {}
+void TForm1::Button1Click()
+{
+    buffer_.AppendLine(ScriptLines::npcHeader(ui->ComboBox8->currentText(), ui->Edit1->text(), ui->Edit2->text(),
+                                              ui->ComboBox1->currentIndex(), ui->Edit4->text(), ui->Edit3->text()));
+    RememberEntry(ui->ComboBox8);
+}
+
+void TForm1::Button20Click()
+{
+    buffer_.AppendLine(ScriptLines::shopHeader(ui->ComboBox8->currentText(), ui->Edit1->text(), ui->Edit2->text(),
+                                               ui->ComboBox1->currentIndex(), ui->Edit4->text(), ui->Edit3->text(),
+                                               ui->ComboBox10->currentText(), ui->Edit10->text()));
+    RememberEntry(ui->ComboBox10);
+}
+
+void TForm1::Button21Click()
+{
+    buffer_.ReplaceLastLine(
+        ScriptLines::withShopItem(buffer_.LastLine(), ui->ComboBox10->currentText(), ui->Edit10->text()));
+    RememberEntry(ui->ComboBox10);
+}
+
+void TForm1::Button2Click()
+{
+    buffer_.AppendLine(ScriptLines::message(ui->Edit5->text()));
+}
+
+void TForm1::Button19Click()
+{
+    buffer_.AppendLine(ScriptLines::nameMessage(ui->Edit4->text()));
+}
+
+void TForm1::Button3Click()
+{
+    buffer_.AppendLine(ScriptLines::next());
+}
+
+void TForm1::Button4Click()
+{
+    buffer_.AppendLine(ScriptLines::close());
+}
+
+void TForm1::Button6Click()
+{
+    buffer_.AppendLine(ScriptLines::scriptEnd());
+}
+
+void TForm1::Button7Click()
+{
+    buffer_.AppendLine(ScriptLines::menu(ui->Edit9->text(), ui->ComboBox2->currentText()));
+    RememberEntry(ui->ComboBox2);
+}
+
+void TForm1::Button8Click()
+{
+    buffer_.ReplaceLastLine(
+        ScriptLines::withMenuChoice(buffer_.LastLine(), ui->Edit9->text(), ui->ComboBox2->currentText()));
+    RememberEntry(ui->ComboBox2);
+}
+
+void TForm1::Button9Click()
+{
+    buffer_.ReplaceLastLine(ScriptLines::withMenuEnd(buffer_.LastLine()));
+}
+
+void TForm1::Button10Click()
+{
+    buffer_.AppendLine(ScriptLines::label(ui->ComboBox2->currentText()));
+    RememberEntry(ui->ComboBox2);
+}
+
+void TForm1::Button5Click()
+{
+    buffer_.AppendLine(ScriptLines::warp(ui->ComboBox6->currentText(), ui->Edit7->text(), ui->Edit8->text()));
+    RememberEntry(ui->ComboBox6);
+}
+
+void TForm1::Button15Click()
+{
+    buffer_.AppendLine(ScriptLines::savePoint(ui->ComboBox5->currentText(), ui->Edit11->text(), ui->Edit12->text()));
+    RememberEntry(ui->ComboBox5);
+}
+
+void TForm1::Button16Click()
+{
+    buffer_.AppendLine(ScriptLines::heal(ui->Edit13->text(), ui->Edit14->text()));
+}
+
+void TForm1::Button11Click()
+{
+    buffer_.AppendLine(ScriptLines::emote(ui->emo_sel->currentIndex()));
+}
+
+void TForm1::Button12Click()
+{
+    buffer_.AppendLine(ScriptLines::optionRemove(ui->ComboBox3->currentIndex()));
+}
+
+void TForm1::Button13Click()
+{
+    buffer_.AppendLine(ScriptLines::optionAdd(ui->ComboBox3->currentIndex()));
+}
+
+void TForm1::Button14Click()
+{
+    buffer_.AppendLine(ScriptLines::jobChange(ui->ComboBox4->currentIndex()));
+}
+
+QString TForm1::settleItemCount()
+{
+    // The count the line uses is shown in the field and stays there for later presses.
+    const QString count = ScriptLines::itemCount(ui->Edit6->text());
+    if (count != ui->Edit6->text())
+        ui->Edit6->setText(count);
+    return count;
+}
+
+void TForm1::Button17Click()
+{
+    const QString count = settleItemCount();
+    buffer_.AppendLine(ScriptLines::removeItem(ui->ComboBox7->currentText(), count));
+    RememberEntry(ui->ComboBox7);
+}
+
+void TForm1::Button18Click()
+{
+    const QString count = settleItemCount();
+    buffer_.AppendLine(ScriptLines::addItem(ui->ComboBox7->currentText(), count));
+    RememberEntry(ui->ComboBox7);
+}
+
+void TForm1::Button22Click()
+{
+    buffer_.AppendLine(
+        ScriptLines::set(ui->ComboBox9->currentText(), ui->ComboBox11->currentText(), ui->Edit15->text()));
+}
+
+void TForm1::Edit6Click()
+{
+    ui->Edit6->clear();
+}
+
 void TForm1::N1Click() {}
 void TForm1::Save1Click() {}
 

@@ -78,6 +78,7 @@ private:
     void connectHandlers();
     void onClick(QAbstractButton *button, void (TForm1::*handler)());
     void onTrigger(QAction *action, void (TForm1::*handler)());
+    QString settleItemCount();
 
     std::unique_ptr<Ui::TForm1> ui;
     ScriptBuffer buffer_;

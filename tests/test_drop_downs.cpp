@@ -3,6 +3,7 @@
 #include "main_window/drop_down_typing.h"
 #include "main_window/tform1.h"
 #include "main_window/value_history.h"
+#include "typing.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,18 +12,6 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-namespace {
-// Types any text, Japanese included, one key press per character.
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &release);
-    }
-}
-} // namespace
 
 class DropDownTest : public QObject
 {
