@@ -1,10 +1,12 @@
 #include "about_box/taboutbox.h"
 
+#include "about_box/jpeg_picture.h"
 #include "app/event_guard.h"
 #include "main_window/window_fonts.h"
 #include "ui_taboutbox.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QScreen>
 
@@ -23,12 +25,26 @@ TAboutBox::TAboutBox(QWidget *parent)
     setFixedSize(size());
     for (QLabel *label : {ui->ProductName, ui->Version, ui->Copyright, ui->Comments})
         label->adjustSize();
+    showPicture();
     // Closing the main window ends the program even while this box is shown.
     setAttribute(Qt::WA_QuitOnClose, false);
     connect(ui->OKButton, &QPushButton::clicked, this, [this] { runGuarded([this] { OKButtonClick(); }); });
 }
 
 TAboutBox::~TAboutBox() = default;
+
+void TAboutBox::showPicture()
+{
+    QFile file(QStringLiteral(":/talewick/about.jpg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QImage picture = decodeJpeg(file.readAll());
+    if (picture.isNull())
+        return;
+    // Stretched to the frame's exact size: the picture's own proportions are not kept.
+    ui->ProgramIcon->setPixmap(QPixmap::fromImage(picture.scaled(ui->ProgramIcon->size(), Qt::IgnoreAspectRatio,
+                                                                  Qt::SmoothTransformation)));
+}
 
 void TAboutBox::showFromMenu()
 {

@@ -29,6 +29,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void showPicture();
+
     std::unique_ptr<Ui::TAboutBox> ui;
     bool placed_ = false;
 };

@@ -2,6 +2,7 @@
 #include "app/guarded_application.h"
 #include "main_window/tform1.h"
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -19,6 +20,8 @@ int main(int argc, char *argv[])
         std::fputs("Talewick needs a graphical desktop: no display is set (DISPLAY or WAYLAND_DISPLAY).\n", stderr);
         return 1;
     }
+    // A file-size limit must fail the write, which the save reports, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     GuardedApplication application(argc, argv);
 
     TForm1 form; // runs FormCreate before the About box exists

@@ -4,13 +4,18 @@
 #include "app/event_guard.h"
 #include "main_window/drop_down_typing.h"
 #include "main_window/label_hint.h"
+#include "main_window/help_file.h"
 #include "main_window/line_model.h"
+#include "main_window/npc_picture_page.h"
+#include "main_window/script_file.h"
 #include "main_window/script_lines.h"
 #include "main_window/value_history.h"
 #include "main_window/window_fonts.h"
 #include "ui_tform1.h"
 
+#include <QDesktopServices>
 #include <QMouseEvent>
+#include <QUrl>
 
 namespace {
 
@@ -311,23 +316,81 @@ void TForm1::Edit6Click()
     ui->Edit6->clear();
 }
 
-void TForm1::N1Click() {}
-void TForm1::Save1Click() {}
+void TForm1::N1Click()
+{
+    buffer_.Clear();
+}
+
+void TForm1::Save1Click()
+{
+    ScriptFile::save(ScriptFile::fileName(clock_()), ScriptFile::fileText(*ui->Memo1->document()));
+}
 
 void TForm1::Exit1Click()
 {
     close();
 }
 
-void TForm1::GroupBox1MouseMove() {}
-void TForm1::GroupBox2MouseMove() {}
-void TForm1::GroupBox3MouseMove() {}
-void TForm1::GroupBox4MouseMove() {}
-void TForm1::GroupBox5MouseMove() {}
-void TForm1::GroupBox8MouseMove() {}
-void TForm1::GroupBox12MouseMove() {}
-void TForm1::Label6MouseEnter() {}
-void TForm1::Label6Click() {}
+void TForm1::loadHelp(const QString &fileName)
+{
+    const QString text = HelpFile::read(HelpFile::path(fileName));
+    QPlainTextEdit *panel = ui->Memo2;
+    // The same text leaves caret, selection and scroll position where they are.
+    if (text != panel->toPlainText()) {
+        panel->setUpdatesEnabled(false);
+        panel->setPlainText(text);
+        panel->setUpdatesEnabled(true);
+    }
+    panel->viewport()->update();
+}
+
+void TForm1::GroupBox1MouseMove()
+{
+    loadHelp(QStringLiteral("npc_info.txt"));
+}
+
+void TForm1::GroupBox2MouseMove()
+{
+    loadHelp(QStringLiteral("npc_name.txt"));
+}
+
+void TForm1::GroupBox3MouseMove()
+{
+    loadHelp(QStringLiteral("npc_button.txt"));
+}
+
+void TForm1::GroupBox4MouseMove()
+{
+    loadHelp(QStringLiteral("npc_warp.txt"));
+}
+
+void TForm1::GroupBox5MouseMove()
+{
+    loadHelp(QStringLiteral("npc_menu.txt"));
+}
+
+void TForm1::GroupBox8MouseMove()
+{
+    loadHelp(QStringLiteral("npc_save.txt"));
+}
+
+void TForm1::GroupBox12MouseMove()
+{
+    loadHelp(QStringLiteral("npc_shop.txt"));
+}
+
+void TForm1::Label6MouseEnter()
+{
+    const QString notice = QStringLiteral("クリックするとNPC一覧表示");
+    if (ui->Memo2->toPlainText() != notice)
+        ui->Memo2->setPlainText(notice);
+}
+
+void TForm1::Label6Click()
+{
+    // Whatever the desktop or the browser makes of it, the program relies on no result.
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kNpcPictureListAddress)));
+}
 
 void TForm1::About1Click()
 {

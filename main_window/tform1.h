@@ -2,7 +2,10 @@
 
 #include "main_window/script_buffer.h"
 
+#include <QDateTime>
 #include <QMainWindow>
+
+#include <functional>
 
 #include <memory>
 
@@ -23,6 +26,9 @@ public:
     ~TForm1() override;
 
     ScriptBuffer &scriptBuffer() { return buffer_; }
+
+    // The local clock that names saved scripts; replaceable so saves can be dated at will.
+    void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
 
 public slots:
     void FormCreate();
@@ -79,7 +85,9 @@ private:
     void onClick(QAbstractButton *button, void (TForm1::*handler)());
     void onTrigger(QAction *action, void (TForm1::*handler)());
     QString settleItemCount();
+    void loadHelp(const QString &fileName);
 
     std::unique_ptr<Ui::TForm1> ui;
     ScriptBuffer buffer_;
+    std::function<QDateTime()> clock_ = &QDateTime::currentDateTime;
 };

@@ -222,6 +222,7 @@ private slots:
         QCOMPARE(form->windowTitle(), QStringLiteral("Talewick(仮)　～普通に書いた方が早い罠～"));
         QCOMPARE(form->centralWidget()->size(), QSize(711, 433));
         QCOMPARE(form->pos(), QPoint(241, 159));
+        QVERIFY(!form->windowIcon().isNull());
         auto *tabs = form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
         QStringList titles;
         for (int i = 0; i < tabs->count(); ++i)

@@ -26,7 +26,21 @@ def main(program, source_root):
         if text != expected:
             raise TestFailure(f"editor holds {text!r}, expected {expected!r}")
         desktop.key("ctrl+End")
+
+        # The pointer on the bare surface of "NPC情報入力" (right of its button) shows its help.
+        left, top, _, _ = desktop.client_geometry(window)
+        desktop.run(["xdotool", "mousemove", "--sync", str(left + 8 + 472), str(top + menu_bar + 40)])
         desktop.screenshot("main_window.png", window)
+
+        # Help > バージョン情報 shows the About box; Enter hides it again.
+        desktop.key("alt+h")
+        desktop.key("Return")
+        about = desktop.find_window("バージョン情報")
+        desktop.screenshot("about_box.png", about)
+        desktop.key("Return")
+        wait_for("the About box to hide", lambda: not desktop.run(
+            ["xdotool", "search", "--onlyvisible", "--name", "^バージョン情報$"], check=False).strip())
+        desktop.activate(window)
 
         desktop.key("alt+f")
         wait_for("the File menu", lambda: desktop.run(["xdotool", "search", "--onlyvisible", "--class", "talewick"],

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+// Help texts: files in the folder "help", in code page 932, read anew each time.
+namespace HelpFile {
+
+// Larger help files are refused unread: the panel could not take them.
+constexpr qint64 kMaxBytes = 1024 * 1024;
+
+// "help/<name>" with the platform's separator.
+QString path(const QString &name);
+
+// Every CR LF, lone LF and lone CR becomes one line break ("\n"); LF CR is two.
+QString normaliseLineBreaks(QStringView text);
+
+// The text a help file's bytes give: decoded from code page 932 up to the first
+// zero byte, line breaks normalised.
+QString textOf(QByteArrayView bytes);
+
+// Reads the help file at `path`. Raises the open failure for anything that is not
+// a readable regular file (a folder or a named pipe included, without waiting on
+// it), and the size failure for a file over kMaxBytes.
+QString read(const QString &path);
+
+} // namespace HelpFile

@@ -1,0 +1,77 @@
+#include "main_window/script_file.h"
+
+#include "common/code_page.h"
+#include "common/failure.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace ScriptFile {
+
+namespace {
+
+Failure createFailure(const QString &path)
+{
+    return Failure(QStringLiteral("ファイル %1 を作成できません").arg(path));
+}
+
+Failure unencodable(const QString &text, qsizetype at)
+{
+    const qsizetype width = text.at(at).isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+    const QString character = text.mid(at, width);
+    const QString code = QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0');
+    const qsizetype line = QStringView(text).first(at).count(QStringLiteral("\r\n")) + 1;
+    return Failure(QStringLiteral("%1行目の文字「%2」(U+%3) は Shift_JIS で保存できないため、保存しませんでした")
+                       .arg(QString::number(line), character, code));
+}
+
+// A file with no write permission at all stays untouched, also for an
+// administrator who could replace it.
+bool isReadOnly(const QFileInfo &existing)
+{
+    const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return !existing.isWritable() || !(existing.permissions() & anyWrite);
+}
+
+} // namespace
+
+QString fileName(const QDateTime &localTime)
+{
+    return QStringLiteral("npc") + QDir::separator() + QStringLiteral("npc_") +
+           localTime.toString(QStringLiteral("MM-dd_HHmm")) + QStringLiteral(".txt");
+}
+
+QString fileText(const QTextDocument &document)
+{
+    QString text;
+    text.reserve(document.characterCount() + document.blockCount());
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block != document.begin())
+            text += QStringLiteral("\r\n");
+        text += block.text();
+    }
+    return text;
+}
+
+void save(const QString &path, const QString &text)
+{
+    bool encodable = false;
+    const QByteArray bytes = CodePage932::encode(text, &encodable);
+    if (!encodable)
+        throw unencodable(text, CodePage932::firstUnencodable(text));
+
+    const QFileInfo existing(path);
+    if (existing.exists() && (existing.isDir() || isReadOnly(existing)))
+        throw createFailure(path);
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        throw createFailure(path);
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw Failure(QStringLiteral("ストリームへの書き込みエラー"));
+}
+
+} // namespace ScriptFile
