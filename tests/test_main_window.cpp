@@ -20,6 +20,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
 
@@ -414,6 +415,19 @@ private slots:
         QCoreApplication::postEvent(&failing, new QEvent(QEvent::User));
         QTRY_COMPARE(watcher.seen().size(), 1);
         QCOMPARE(watcher.seen().first().text, QStringLiteral("ファイル help/npc_info.txt は開けません."));
+    }
+
+    void pictureLabel_hint_showsAfterHalfSecond_hidesAfterTwoAndHalf()
+    {
+        auto *label = form->findChild<QLabel *>(QStringLiteral("Label6"));
+        QTest::mouseMove(label, label->rect().center());
+        QTest::qWait(300);
+        QVERIFY(!QToolTip::isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 1000);
+        QCOMPARE(QToolTip::text(), QStringLiteral("クリックでNPC一覧"));
+        QTest::qWait(1500);
+        QVERIFY(QToolTip::isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 2000);
     }
 
     void exit_closesWindow()

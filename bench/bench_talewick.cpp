@@ -1,0 +1,173 @@
+// Side-by-side timings: each figure is a ratio of medians measured in one run,
+// with the cases interleaved so that a noisy machine slows both sides alike.
+#include "common/code_page.h"
+#include "main_window/help_file.h"
+#include "main_window/script_file.h"
+#include "main_window/tform1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+QString scriptOf(int lines)
+{
+    QString text;
+    for (int i = 0; i < lines; ++i)
+        text += QStringLiteral("\tmes \"line %1 of the conversation\";\n").arg(i);
+    return text;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double timeOnce(const std::function<void()> &action)
+{
+    QElapsedTimer timer;
+    timer.start();
+    action();
+    return double(timer.nsecsElapsed()) / 1000.0;
+}
+
+// Puts the document back to the length it had, so every repetition starts alike.
+void truncateTo(QPlainTextEdit *editor, int characters)
+{
+    QTextCursor cursor(editor->document());
+    cursor.setPosition(characters - 1);
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
+struct Press
+{
+    TForm1 *form;
+    QPlainTextEdit *editor;
+    double run()
+    {
+        const int before = editor->document()->characterCount();
+        const double micros = timeOnce([&] {
+            form->Button2Click();
+            editor->viewport()->repaint();
+        });
+        truncateTo(editor, before);
+        return micros;
+    }
+};
+
+void row(const char *what, double a, double b, const char *target)
+{
+    std::printf("| %-58s | %10.1f | %10.1f | %6.2f | %s |\n", what, a, b, a / b, target);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    const int repetitions = argc > 1 ? std::atoi(argv[1]) : 300;
+    QTemporaryDir scratch;
+    QDir::setCurrent(scratch.path());
+    QDir().mkdir(QStringLiteral("help"));
+    QDir().mkdir(QStringLiteral("npc"));
+
+    TForm1 small;
+    TForm1 large;
+    for (TForm1 *form : {&small, &large}) {
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form))
+            return 1;
+    }
+    auto *smallEditor = small.findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
+    auto *largeEditor = large.findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
+    smallEditor->setPlainText(scriptOf(10));
+    largeEditor->setPlainText(scriptOf(100000));
+    small.findChild<QLineEdit *>(QStringLiteral("Edit5"))->setText(QStringLiteral("Hello there"));
+    large.findChild<QLineEdit *>(QStringLiteral("Edit5"))->setText(QStringLiteral("Hello there"));
+
+    // The floor: a bare editor of the same size and font, text inserted at its end.
+    QPlainTextEdit bare;
+    bare.setLineWrapMode(QPlainTextEdit::NoWrap);
+    bare.setFont(largeEditor->font());
+    bare.resize(largeEditor->size());
+    bare.setPlainText(scriptOf(100000));
+    bare.show();
+    if (!QTest::qWaitForWindowExposed(&bare))
+        return 1;
+    bare.moveCursor(QTextCursor::End); // both editors show the script's end, as after a press
+    bare.document()->setUndoRedoEnabled(false); // generated lines are not undoable either
+
+    Press smallPress{&small, smallEditor};
+    Press largePress{&large, largeEditor};
+    std::vector<double> smallTimes, largeTimes, floorTimes;
+    for (int i = 0; i < repetitions; ++i) {
+        smallTimes.push_back(smallPress.run());
+        largeTimes.push_back(largePress.run());
+        const int before = bare.document()->characterCount();
+        floorTimes.push_back(timeOnce([&] {
+            QTextCursor cursor(bare.document());
+            cursor.movePosition(QTextCursor::End);
+            cursor.insertText(QStringLiteral("\tmes \"Hello there\";\n"));
+            bare.viewport()->repaint();
+        }));
+        truncateTo(&bare, before);
+    }
+
+    // Mouse movement over a group whose help file equals the panel's text.
+    QByteArray help;
+    while (help.size() < 4096)
+        help += "NPC\x8f\xee\x95\xf1\x93\xfc\x97\xcd: line of help text\r\n";
+    help.truncate(4096 - 2);
+    help += "\r\n";
+    QFile helpFile(HelpFile::path(QStringLiteral("npc_info.txt")));
+    helpFile.open(QIODevice::WriteOnly);
+    helpFile.write(help);
+    helpFile.close();
+    small.GroupBox1MouseMove();
+    auto *panel = small.findChild<QPlainTextEdit *>(QStringLiteral("Memo2"));
+    panel->verticalScrollBar()->setValue(5);
+    std::vector<double> helpTimes;
+    for (int i = 0; i < repetitions; ++i)
+        helpTimes.push_back(timeOnce([&] { small.GroupBox1MouseMove(); }));
+    const bool scrollKept = panel->verticalScrollBar()->value() == 5;
+
+    // Saving 10 MiB against encoding it and writing it with one plain write.
+    QString tenMiB;
+    while (tenMiB.size() < 10 * 1024 * 1024)
+        tenMiB += QStringLiteral("\tmes \"港町の渡し守です\";\r\n");
+    std::vector<double> saveTimes, plainTimes;
+    for (int i = 0; i < std::max(5, repetitions / 30); ++i) {
+        saveTimes.push_back(timeOnce([&] { ScriptFile::save(QStringLiteral("npc/npc_bench.txt"), tenMiB); }));
+        plainTimes.push_back(timeOnce([&] {
+            QFile plain(QStringLiteral("npc/plain.txt"));
+            plain.open(QIODevice::WriteOnly | QIODevice::Truncate);
+            plain.write(CodePage932::encode(tenMiB));
+        }));
+    }
+
+    std::printf("| %-58s | %10s | %10s | %6s | %s |\n", "measure (medians, microseconds)", "Talewick", "against",
+                "ratio", "target");
+    std::printf("|---|---|---|---|---|\n");
+    row("button press, 100,000 lines vs 10 lines", median(largeTimes), median(smallTimes), "<= 1.5");
+    row("button press vs bare editor insert, 100,000 lines", median(largeTimes), median(floorTimes), "<= 1.3");
+    std::printf("| %-58s | %10.1f | %10s | %6s | < 100 us, scroll kept: %s |\n",
+                "mouse move over group, 4 KiB help equal to panel", median(helpTimes), "-", "-",
+                scrollKept ? "yes" : "NO");
+    row("save 10 MiB vs encode + one plain write", median(saveTimes), median(plainTimes), "<= 2");
+    return 0;
+}
