@@ -46,26 +46,43 @@ void TAboutBox::showPicture()
                                                                   Qt::SmoothTransformation)));
 }
 
+QPoint TAboutBox::centredOnScreen(QSize outer) const
+{
+    const QRect area = screen()->geometry();
+    return {area.left() + std::max(0, (area.width() - outer.width()) / 2),
+            area.top() + std::max(0, (area.height() - outer.height()) / 2)};
+}
+
 void TAboutBox::showFromMenu()
 {
     if (!placed_) {
         placed_ = true;
-        // The frame is not known before the first showing; take the main window's.
+        // The box's own frame is known only once it is shown: start from the frame
+        // of a shown window and put it right when the real one is known.
         QSize frame(0, 0);
         for (const QWidget *window : QApplication::topLevelWidgets()) {
-            if (window != this && window->isVisible()) {
+            if (window != this && window->isVisible() && window->isWindow()) {
                 frame = window->frameGeometry().size() - window->size();
                 break;
             }
         }
-        const QRect screenArea = screen()->geometry();
-        const QSize outer = size() + frame;
-        move(screenArea.left() + std::max(0, (screenArea.width() - outer.width()) / 2),
-             screenArea.top() + std::max(0, (screenArea.height() - outer.height()) / 2));
+        move(centredOnScreen(size() + frame));
+        centring_ = true;
     }
     show();
     raise();
     activateWindow();
+}
+
+void TAboutBox::moveEvent(QMoveEvent *event)
+{
+    QDialog::moveEvent(event);
+    const QSize outer = frameGeometry().size();
+    if (centring_ && isVisible() && outer != size()) {
+        centring_ = false;
+        if (frameGeometry().topLeft() != centredOnScreen(outer))
+            move(centredOnScreen(outer));
+    }
 }
 
 void TAboutBox::OKButtonClick()

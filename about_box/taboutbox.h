@@ -27,12 +27,15 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void showPicture();
+    QPoint centredOnScreen(QSize outer) const;
 
     std::unique_ptr<Ui::TAboutBox> ui;
     bool placed_ = false;
+    bool centring_ = false;
 };
 
 // The one About box, created hidden at start-up; the main window reaches it here.

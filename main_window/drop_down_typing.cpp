@@ -37,6 +37,9 @@ public:
         matcher_->setCaseSensitivity(Qt::CaseInsensitive);
         matcher_->setModelSorting(QCompleter::UnsortedModel);
         matcher_->setCompletionMode(QCompleter::InlineCompletion);
+        // Typed keys reach the box, which hands them to its field without passing
+        // event filters; keys sent to the field itself come through the field.
+        box->installEventFilter(this);
         box->lineEdit()->installEventFilter(this);
     }
 
@@ -83,7 +86,14 @@ protected:
     {
         if (event->type() != QEvent::KeyPress)
             return QObject::eventFilter(watched, event);
-        const QString typed = typedText(static_cast<QKeyEvent *>(event));
+        auto *key = static_cast<QKeyEvent *>(event);
+        // The box would take Ctrl+Tab's tab for a search; let it reach the tab control.
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            (key->modifiers() & Qt::ControlModifier)) {
+            key->ignore();
+            return true;
+        }
+        const QString typed = typedText(key);
         if (typed.isEmpty())
             return false;
         const bool newSearch = !sinceLastKey_.isValid() || sinceLastKey_.elapsed() >= kTypeAheadMs;

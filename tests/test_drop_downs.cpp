@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 
@@ -70,9 +71,9 @@ private slots:
         box->setEditText(QString());
         for (const QString &key : keys) {
             if (key == QStringLiteral("<BS>"))
-                QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
             else
-                typeText(box->lineEdit(), key);
+                typeText(QApplication::focusWidget(), key);
         }
         QCOMPARE(box->currentText(), text);
         QCOMPARE(box->lineEdit()->selectedText(), selected);
@@ -84,9 +85,9 @@ private slots:
     {
         box->addItem(QStringLiteral("harbor01"));
         box->setEditText(QString());
-        QTest::keyClicks(box->lineEdit(), QStringLiteral("Harbor01"));
+        QTest::keyClicks(box, QStringLiteral("Harbor01"));
         QCOMPARE(box->currentText(), QStringLiteral("Harbor01"));
-        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(box->currentText(), QStringLiteral("Harbor01"));
         QCOMPARE(box->count(), 1);
         other->setFocus();
@@ -95,15 +96,15 @@ private slots:
 
         box->setFocus();
         box->setEditText(QString());
-        QTest::keyClicks(box->lineEdit(), QStringLiteral("H"));
-        QTest::keyClick(box->lineEdit(), Qt::Key_Tab);
+        QTest::keyClicks(box, QStringLiteral("H"));
+        QTest::keyClick(box, Qt::Key_Tab);
         QCOMPARE(box->currentText(), QStringLiteral("Harbor01"));
     }
 
     void completion_enterNeverAddsToList()
     {
-        QTest::keyClicks(box->lineEdit(), QStringLiteral("lakeside"));
-        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        QTest::keyClicks(box, QStringLiteral("lakeside"));
+        QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(box->count(), 0);
         QCOMPARE(box->currentText(), QStringLiteral("lakeside"));
     }
@@ -138,7 +139,7 @@ private slots:
     // Left alone, the first entry added to an empty box becomes current and replaces the typed text.
     void rememberEntry_firstEntry_keepsTextCaretAndSelection()
     {
-        QTest::keyClicks(box->lineEdit(), QStringLiteral("Harbor01"));
+        QTest::keyClicks(box, QStringLiteral("Harbor01"));
         box->lineEdit()->setSelection(3, 2);
         RememberEntry(box);
         QCOMPARE(box->count(), 1);
@@ -204,6 +205,32 @@ private slots:
             QCOMPARE(jobs->currentIndex(), 13);
     }
 
+    // Bug: a list-only box took Ctrl+Tab's tab for a search, so the page could not be left.
+    void form_ctrlTab_leavesPageFromAnyBox_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("page");
+        QTest::newRow("list-only") << "emo_sel" << 2;
+        QTest::newRow("editable") << "ComboBox7" << 2;
+        QTest::newRow("editable on last page") << "ComboBox9" << 3;
+    }
+    void form_ctrlTab_leavesPageFromAnyBox()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, page);
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto *tabs = form.findChild<QTabWidget *>("PageControl1");
+        tabs->setCurrentIndex(page);
+        auto *start = form.findChild<QComboBox *>(box);
+        start->setFocus();
+        const QString before = start->currentText();
+        QTest::keyClick(start, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), (page + 1) % 4);
+        QCOMPARE(start->currentText(), before);
+    }
+
     void form_everyEditableBoxCompletes()
     {
         TForm1 form;
@@ -212,7 +239,7 @@ private slots:
         auto *type = form.findChild<QComboBox *>(QStringLiteral("ComboBox9"));
         type->setFocus();
         type->lineEdit()->selectAll();
-        QTest::keyClicks(type->lineEdit(), QStringLiteral("b"));
+        QTest::keyClicks(type, QStringLiteral("b"));
         QCOMPARE(type->currentText(), QStringLiteral("baseLevel"));
         QCOMPARE(type->lineEdit()->selectedText(), QStringLiteral("aseLevel"));
         for (QComboBox *editable : form.findChildren<QComboBox *>()) {

@@ -113,7 +113,27 @@ class Desktop:
                  lambda: self.run(["xdotool", "getactivewindow"], check=False).strip() == str(int(window)))
 
     def type(self, text):
+        """Types ASCII text key by key. Other text is pasted from the clipboard, as a
+        person without an input method enters it: typing it through xdotool remaps the
+        keyboard once per character and floods the program with keymap changes."""
+        if text.isascii():
+            self.run(["xdotool", "type", "--delay", "30", text])
+            return
+        self.set_clipboard(text)
+        self.key("ctrl+v")
+
+    def type_keys(self, text):
+        """Key presses through xdotool whatever the text, for places that take no paste."""
         self.run(["xdotool", "type", "--delay", "60", text])
+
+    def set_clipboard(self, text):
+        # xclip stays to serve the selection until another program takes it over.
+        owner = subprocess.Popen(["xclip", "-i", "-selection", "clipboard"], env=self.env,
+                                 stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        owner.stdin.write(text.encode("utf-8"))
+        owner.stdin.close()
+        self.processes.append(owner)
+        wait_for("the clipboard to hold the text", lambda: self.clipboard() == text, timeout=5)
 
     def key(self, *keys):
         self.run(["xdotool", "key", "--delay", "40", *keys])

@@ -1,0 +1,259 @@
+"""End-to-end scenarios on a real X server, as a new user would use Talewick.
+
+Run inside dbus-run-session so the accessibility tree is private to the run:
+    dbus-run-session -- python3 e2e.py PROGRAM SOURCE_ROOT [SCENARIO...]
+Each scenario starts the program in a fresh working directory; a failing one
+leaves failure.png and program-output.txt under artifacts/e2e/<scenario>/.
+"""
+import glob
+import os
+import shutil
+import subprocess
+import sys
+import time
+import traceback
+
+from desktop import Desktop, TestFailure, wait_for
+from talewick_driver import Talewick
+
+CR_LF = "\r\n"
+
+
+def start(desktop, program, source_root, **options):
+    desktop.start_program(program, source_root, extra_env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}, **options)
+    return Talewick(desktop, source_root)
+
+
+def expect(what, actual, expected):
+    if actual != expected:
+        raise TestFailure(f"{what}: got {actual!r}, expected {expected!r}")
+
+
+def header_fields(app, map_name, x, y, facing, name, picture):
+    app.fill("ComboBox8", map_name)
+    app.pick("ComboBox1", facing)
+    app.fill("Edit1", x)
+    app.fill("Edit2", y)
+    app.fill("Edit4", name)
+    app.fill("Edit3", picture)
+
+
+def scenario_whole_npc(desktop, program, root):
+    app = start(desktop, program, root)
+    header_fields(app, "harbor01", "120", "85", 6, "Ferryman", "56")
+    app.press("Button1")
+    app.press("Button19")
+    app.fill("Edit5", "川を渡りますか?")
+    app.press("Button2")
+    app.press("Button3")
+    app.fill("Edit5", "どこへ行く?")
+    app.press("Button2")
+    for index, (choice, label) in enumerate([("Town", "L_Town"), ("Lake", "L_Lake"), ("Stay", "L_Stay")]):
+        app.fill("Edit9", choice)
+        app.fill("ComboBox2", label)
+        app.press("Button7" if index == 0 else "Button8")
+    app.press("Button9")
+    app.fill("ComboBox2", "L_Town")
+    app.press("Button10")
+    app.fill("ComboBox6", "harbor02")
+    app.fill("Edit7", "33")
+    app.fill("Edit8", "41")
+    app.press("Button5")
+    app.fill("ComboBox2", "L_Lake")
+    app.press("Button10")
+    app.fill("Edit13", "500")
+    app.press("Button16")
+    app.fill("ComboBox7", "607")
+    app.press("Button18")
+    expect("count field after the item button", app.text_of("Edit6"), "1")
+    app.fill("ComboBox2", "L_Stay")
+    app.press("Button10")
+    app.press("Button4")
+    app.press("Button6")
+    lines = ["harbor01.tsg,120,85,6\tscript\tFerryman\t56,{", "\tmes \"[Ferryman]\";", "\tmes \"川を渡りますか?\";",
+             "\tnext;", "\tmes \"どこへ行く?\";", "\tmenu \"Town\",L_Town,\"Lake\",L_Lake,\"Stay\",L_Stay;",
+             "L_Town:", "\twarp \"harbor02\",33,41;", "L_Lake:", "\theal 500,0;", "\tadditem 607,1;", "L_Stay:",
+             "\tclose;", "}"]
+    app.wait_editor("\n".join(lines) + "\n")
+    expect("remembered labels", app.list_entries("ComboBox2"), ["L_Town", "L_Lake", "L_Stay"])
+
+    app.choose_menu("alt+f", 1)  # File > 保存
+    saved = wait_for("the saved script", lambda: sorted(glob.glob(os.path.join(desktop.workdir, "npc", "npc_*.txt"))))
+    newest = saved[-1]
+    expected = (CR_LF.join(lines) + CR_LF).encode("cp932")
+    wait_for("the whole file", lambda: open(newest, "rb").read() == expected, timeout=5)
+    expect("saved name", len(os.path.basename(newest)), len("npc_08-03_2107.txt"))
+    desktop.screenshot("using-1-composed.png", app.window)
+
+
+def scenario_shop(desktop, program, root):
+    app = start(desktop, program, root)
+    header_fields(app, "harbor01", "130", "90", 0, "Tool Dealer", "83")
+    app.click("ComboBox1")  # facing 下 by typing its first character into the closed list
+    desktop.key("Escape")
+    desktop.type_keys("下")
+    app.fill("ComboBox10", "501")
+    app.fill("Edit10", "50")
+    app.press("Button20")
+    app.fill("ComboBox10", "502")
+    app.fill("Edit10", "200")
+    app.press("Button21")
+    app.fill("ComboBox10", "503")
+    app.fill("Edit10", "1200")
+    app.press("Button21")
+    app.wait_editor("harbor01.tsg,130,90,4\tshop\tTool Dealer\t83,501:50,502:200,503:1200\n")
+    expect("remembered items", app.list_entries("ComboBox10"), ["501", "502", "503"])
+    expect("map box untouched by the shop", app.list_entries("ComboBox8"), [])
+
+
+def scenario_completion(desktop, program, root):
+    app = start(desktop, program, root)
+    app.fill("ComboBox8", "harbor01")
+    app.press("Button1")
+    app.click("ComboBox8", dx=6)
+    desktop.key("ctrl+a", "BackSpace")
+    desktop.type("h")
+    wait_for("the completed map", lambda: app.text_of("ComboBox8") == "harbor01")
+    app.press("Button1")
+    app.wait_editor(".tsg,,,0\tscript\t\t,{\n".replace(".tsg", "harbor01.tsg") * 2)
+    expect("map list", app.list_entries("ComboBox8"), ["harbor01"])
+
+
+def scenario_job_by_typing(desktop, program, root):
+    app = start(desktop, program, root)
+    app.click("ComboBox4")  # opens the list; Escape closes it and leaves the focus in the box
+    desktop.key("Escape")
+    desktop.run(["xdotool", "type", "--delay", "80", "mo"])
+    wait_for("Monk", lambda: app.accessible("ComboBox4").name == "Monk")
+    app.press("Button14")
+    app.wait_editor("\tjobchage 15;\n")
+
+
+def scenario_help_panel(desktop, program, root):
+    app = start(desktop, program, root)
+    info = open(os.path.join(root, "help", "npc_info.txt"), "rb").read().decode("cp932").replace("\r\n", "\n")
+    app.move_to("GroupBox1", dx=472, dy=40)
+    wait_for("the NPC help", lambda: app.help_text() == info)
+    app.move_to("Label6")
+    wait_for("the picture notice", lambda: app.help_text() == "クリックするとNPC一覧表示")
+    app.move_to("Edit4")
+    time.sleep(0.3)  # nothing is expected to change: give it a moment to go wrong
+    expect("panel over the NPC name field", app.help_text(), "クリックするとNPC一覧表示")
+    app.move_to("GroupBox1", dx=472, dy=40)
+    wait_for("the NPC help again", lambda: app.help_text() == info)
+    app.move_to("GroupBox9", dx=150, dy=60)
+    time.sleep(0.3)
+    expect("panel over Heal", app.help_text(), info)
+    desktop.screenshot("using-2-help.png", app.window)
+
+    shutil.rmtree(os.path.join(desktop.workdir, "help"))
+    app.move_to("GroupBox1", dx=472, dy=40)
+    caption, text = app.error_dialog()
+    expect("error dialog caption", caption, "Talewick (仮)")
+    expect("error dialog text", text, "ファイル help/npc_info.txt は開けません.")
+    desktop.run(["xdotool", "mousemove", "--sync", "5", "5"])
+    desktop.key("Return")
+    wait_for("the dialog to close", app.no_error_dialog)
+    app.fill("Edit5", "still here")
+    app.press("Button2")
+    app.wait_editor("\tmes \"still here\";\n")
+
+
+def scenario_no_npc_folder(desktop, program, root):
+    app = start(desktop, program, root, with_npc=False)
+    app.click("Memo1")
+    desktop.type("\tmes \"keep me\";")
+    app.choose_menu("alt+f", 1)  # File > 保存
+    caption, text = app.error_dialog()
+    expect("caption", caption, "Talewick (仮)")
+    if not (text.startswith("ファイル npc/npc_") and text.endswith(".txt を作成できません.")):
+        raise TestFailure(f"error dialog says {text!r}")
+    desktop.key("Return")
+    wait_for("the dialog to close", app.no_error_dialog)
+    expect("npc folder", os.path.exists(os.path.join(desktop.workdir, "npc")), False)
+    app.wait_editor("\tmes \"keep me\";")
+
+
+def scenario_about_box(desktop, program, root):
+    app = start(desktop, program, root)
+    app.choose_menu("alt+h", 0)
+    about = desktop.find_window("バージョン情報")
+    info = desktop.run(["xwininfo", "-id", about])
+    import re
+    value = lambda key: int(re.search(rf"{key}:\s+(-?\d+)", info).group(1))
+    frame = desktop.run(["xprop", "-id", about, "_NET_FRAME_EXTENTS"])
+    left_f, right_f, top_f, bottom_f = (int(v) for v in frame.split("=")[1].split(","))
+    outer_x = value("Absolute upper-left X") - left_f
+    outer_y = value("Absolute upper-left Y") - top_f
+    outer_w = value("Width") + left_f + right_f
+    outer_h = value("Height") + top_f + bottom_f
+    expect("About box place", (outer_x, outer_y), ((1280 - outer_w) // 2, (1024 - outer_h) // 2))
+    desktop.screenshot("using-3-about.png", about)
+    desktop.key("Escape")
+    time.sleep(0.3)
+    desktop.find_window("バージョン情報", timeout=2)
+    desktop.key("Return")
+    wait_for("the About box to hide", lambda: not desktop.run(
+        ["xdotool", "search", "--onlyvisible", "--name", "^バージョン情報$"], check=False).strip())
+    app.fill("Edit5", "usable")
+    app.press("Button2")
+    app.wait_editor("\tmes \"usable\";\n")
+
+    app.choose_menu("alt+h", 0)
+    desktop.find_window("バージョン情報")
+    app.press("Button3")  # the main window takes clicks while the box is shown
+    app.wait_editor("\tmes \"usable\";\n\tnext;\n")
+    desktop.activate(app.window)
+    desktop.key("alt+F4")
+    expect("exit status with the About box shown", desktop.wait_exit(), 0)
+
+
+def scenario_new_and_exit(desktop, program, root):
+    app = start(desktop, program, root)
+    app.fill("ComboBox8", "harbor01")
+    app.press("Button1")
+    app.fill("ComboBox7", "607")
+    app.press("Button18")
+    app.wait_editor("harbor01.tsg,,,0\tscript\t\t,{\n\tadditem 607,1;\n")
+    app.choose_menu("alt+f", 0)  # File > 新規
+    app.wait_editor("")
+    expect("map list after 新規", app.list_entries("ComboBox8"), ["harbor01"])
+    expect("item list after 新規", app.list_entries("ComboBox7"), ["607"])
+    app.choose_menu("alt+f", 2)  # File > 終了
+    expect("exit status", desktop.wait_exit(), 0)
+
+
+SCENARIOS = [scenario_whole_npc, scenario_shop, scenario_completion, scenario_job_by_typing, scenario_help_panel,
+             scenario_no_npc_folder, scenario_about_box, scenario_new_and_exit]
+
+
+def main(program, source_root, wanted):
+    artifacts = os.path.join(os.getcwd(), "artifacts", "e2e")
+    shutil.rmtree(artifacts, ignore_errors=True)
+    # The accessibility bus of this private session.
+    bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    failures = []
+    try:
+        for scenario in SCENARIOS:
+            name = scenario.__name__.removeprefix("scenario_")
+            if wanted and name not in wanted:
+                continue
+            started = time.monotonic()
+            try:
+                with Desktop(os.path.join(artifacts, name)) as desktop:
+                    scenario(desktop, program, source_root)
+                print(f"PASS {name} ({time.monotonic() - started:.1f} s)", flush=True)
+            except Exception as failure:
+                failures.append(name)
+                print(f"FAIL {name}: {failure}", flush=True)
+                traceback.print_exc()
+    finally:
+        bus.terminate()
+    for png in glob.glob(os.path.join(artifacts, "*", "using-*.png")):
+        shutil.copy(png, artifacts)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1], sys.argv[2], sys.argv[3:]))
