@@ -66,7 +66,8 @@ void TAboutBox::showFromMenu()
                 break;
             }
         }
-        move(centredOnScreen(size() + frame));
+        requested_ = centredOnScreen(size() + frame);
+        move(requested_);
         centring_ = true;
     }
     show();
@@ -78,11 +79,18 @@ void TAboutBox::moveEvent(QMoveEvent *event)
 {
     QDialog::moveEvent(event);
     const QSize outer = frameGeometry().size();
-    if (centring_ && isVisible() && outer != size()) {
-        centring_ = false;
-        if (frameGeometry().topLeft() != centredOnScreen(outer))
-            move(centredOnScreen(outer));
-    }
+    if (!centring_ || !isVisible() || outer == size())
+        return;
+    centring_ = false;
+    // Put right only where the box was placed by us, not where the user moved it.
+    if (frameGeometry().topLeft() == requested_ && requested_ != centredOnScreen(outer))
+        move(centredOnScreen(outer));
+}
+
+void TAboutBox::hideEvent(QHideEvent *event)
+{
+    centring_ = false; // only the first showing is centred
+    QDialog::hideEvent(event);
 }
 
 void TAboutBox::OKButtonClick()

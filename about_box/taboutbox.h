@@ -28,6 +28,7 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void showPicture();
@@ -36,6 +37,7 @@ private:
     std::unique_ptr<Ui::TAboutBox> ui;
     bool placed_ = false;
     bool centring_ = false;
+    QPoint requested_;
 };
 
 // The one About box, created hidden at start-up; the main window reaches it here.
