@@ -25,8 +25,8 @@ void ignoreMessage(j_common_ptr) {}
 // Kept free of C++ objects with destructors: libjpeg leaves it with longjmp on errors.
 bool decodeInto(const unsigned char *data, unsigned long size, QImage *image)
 {
-    jpeg_decompress_struct info;
-    ErrorManager errors;
+    jpeg_decompress_struct info = {};
+    ErrorManager errors = {};
     info.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = leaveDecoding;
     errors.base.output_message = ignoreMessage;
@@ -37,10 +37,14 @@ bool decodeInto(const unsigned char *data, unsigned long size, QImage *image)
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data, size);
     jpeg_read_header(&info, TRUE);
+    if (info.image_width == 0 || info.image_height == 0 || info.image_width > kMaxSide ||
+        info.image_height > kMaxSide) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
     info.out_color_space = JCS_EXT_RGBX;
     jpeg_start_decompress(&info);
-    if (info.output_width == 0 || info.output_height == 0 || info.output_width > kMaxSide ||
-        info.output_height > kMaxSide || info.output_components != 4) {
+    if (info.output_components != 4) {
         jpeg_destroy_decompress(&info);
         return false;
     }

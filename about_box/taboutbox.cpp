@@ -42,8 +42,8 @@ void TAboutBox::showPicture()
     if (picture.isNull())
         return;
     // Stretched to the frame's exact size: the picture's own proportions are not kept.
-    ui->ProgramIcon->setPixmap(QPixmap::fromImage(picture.scaled(ui->ProgramIcon->size(), Qt::IgnoreAspectRatio,
-                                                                  Qt::SmoothTransformation)));
+    ui->ProgramIcon->setPixmap(
+        QPixmap::fromImage(picture.scaled(ui->ProgramIcon->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
 }
 
 QPoint TAboutBox::centredOnScreen(QSize outer) const

@@ -18,6 +18,8 @@ bool runGuarded(const std::function<void()> &handler)
         showErrorDialog(QStringLiteral("メモリが足りません"));
     } catch (const std::exception &error) {
         showErrorDialog(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        showErrorDialog(QStringLiteral("予期しないエラーが発生しました"));
     }
     return false;
 }

@@ -109,7 +109,7 @@ int main(int argc, char *argv[])
     bare.show();
     if (!QTest::qWaitForWindowExposed(&bare))
         return 1;
-    bare.moveCursor(QTextCursor::End); // both editors show the script's end, as after a press
+    bare.moveCursor(QTextCursor::End);          // both editors show the script's end, as after a press
     bare.document()->setUndoRedoEnabled(false); // generated lines are not undoable either
 
     Press smallPress{&small, smallEditor};

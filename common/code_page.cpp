@@ -9,6 +9,34 @@ namespace {
 // ICU knows the code page under this name; "Shift_JIS" maps to the same table.
 constexpr const char *kName = "windows-31j";
 
+// Characters that Unicode spells twice: Japanese input and web pages give the
+// first, the code page holds the second under the same glyph.
+constexpr char16_t kVariants[][2] = {
+    {u'\u301C', u'\uFF5E'}, // wave dash
+    {u'\u2016', u'\u2225'}, // double vertical line
+    {u'\u2212', u'\uFF0D'}, // minus sign
+    {u'\u00A2', u'\uFFE0'}, // cent sign
+    {u'\u00A3', u'\uFFE1'}, // pound sign
+    {u'\u00AC', u'\uFFE2'}, // not sign
+    {u'\u2014', u'\u2015'}, // em dash
+    {u'\u00A6', u'\uFFE4'}, // broken bar
+};
+
+QString withCodePageVariants(QStringView text)
+{
+    QString result;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        for (const auto &variant : kVariants) {
+            if (text.at(i) == QChar(variant[0])) {
+                if (result.isNull())
+                    result = text.toString();
+                result[i] = QChar(variant[1]);
+            }
+        }
+    }
+    return result;
+}
+
 qsizetype characterLength(QStringView text, qsizetype at)
 {
     return (text.at(at).isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate()) ? 2 : 1;
@@ -23,7 +51,8 @@ QByteArray encode(QStringView text, bool *ok)
             *ok = false;
         return {};
     }
-    QByteArray bytes = encoder.encode(text);
+    const QString folded = withCodePageVariants(text);
+    QByteArray bytes = encoder.encode(folded.isNull() ? text : QStringView(folded));
     if (ok)
         *ok = !encoder.hasError();
     return bytes;
@@ -52,6 +81,8 @@ qsizetype firstUnencodable(QStringView text)
     // Halve the text until one character is left: only the failure path pays for this.
     qsizetype from = 0;
     qsizetype to = text.size();
+    if (to == 0)
+        return -1;
     while (to - from > characterLength(text, from)) {
         qsizetype middle = from + (to - from) / 2;
         if (middle > 0 && text.at(middle).isLowSurrogate() && text.at(middle - 1).isHighSurrogate())

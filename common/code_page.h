@@ -9,7 +9,9 @@
 namespace CodePage932 {
 
 // Bytes of `text`; `ok` turns false when a character has no code in the code page
-// (its bytes are then substitutes and must not be written anywhere).
+// (its bytes are then substitutes and must not be written anywhere). Characters
+// that have a twin under the same glyph in the code page (〜 for ～, − for －, ...)
+// are written as that twin.
 QByteArray encode(QStringView text, bool *ok = nullptr);
 
 // Text of `bytes`; `ok` turns false on bytes that are not valid in the code page.

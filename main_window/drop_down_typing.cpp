@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QElapsedTimer>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -46,17 +47,44 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() != QEvent::KeyPress)
-            return QObject::eventFilter(watched, event);
-        const QString typed = typedText(static_cast<QKeyEvent *>(event));
+        if (event->type() == QEvent::KeyPress)
+            return complete(typedText(static_cast<QKeyEvent *>(event)));
+        if (event->type() == QEvent::InputMethod) {
+            // Japanese typed through an input method arrives as committed text.
+            const auto *input = static_cast<QInputMethodEvent *>(event);
+            if (input->preeditString().isEmpty() && input->replacementLength() == 0 && matches(input->commitString())) {
+                QInputMethodEvent endComposing; // the field drops the text being composed
+                QCoreApplication::sendEvent(box_->lineEdit(), &endComposing);
+                return complete(input->commitString());
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    // The text to look up: what stands before the highlighted rest, and the new characters.
+    QString searchText(const QString &typed) const
+    {
+        const QLineEdit *edit = box_->lineEdit();
+        return (edit->hasSelectedText() ? edit->text().left(edit->selectionStart()) : edit->text()) + typed;
+    }
+
+    bool matches(const QString &typed)
+    {
         if (typed.isEmpty())
             return false;
-        QLineEdit *edit = box_->lineEdit();
-        const QString search =
-            (edit->hasSelectedText() ? edit->text().left(edit->selectionStart()) : edit->text()) + typed;
-        matcher_->setCompletionPrefix(search);
-        if (matcher_->completionCount() == 0)
+        matcher_->setCompletionPrefix(searchText(typed));
+        return matcher_->completionCount() > 0;
+    }
+
+    // Completes the field as if `typed` had been typed; false when nothing begins
+    // so, and the text is then typed as usual.
+    bool complete(const QString &typed)
+    {
+        if (!matches(typed))
             return false;
+        QLineEdit *edit = box_->lineEdit();
+        const QString search = searchText(typed);
         const QString rest = matcher_->currentCompletion().mid(search.size());
         edit->setText(search + rest);
         if (rest.isEmpty())
@@ -66,7 +94,6 @@ protected:
         return true;
     }
 
-private:
     QComboBox *box_;
     QCompleter *matcher_;
 };
@@ -88,8 +115,7 @@ protected:
             return QObject::eventFilter(watched, event);
         auto *key = static_cast<QKeyEvent *>(event);
         // The box would take Ctrl+Tab's tab for a search; let it reach the tab control.
-        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
-            (key->modifiers() & Qt::ControlModifier)) {
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && (key->modifiers() & Qt::ControlModifier)) {
             key->ignore();
             return true;
         }

@@ -64,8 +64,19 @@ QString read(const QString &path)
     if (status.st_size > kMaxBytes)
         throw tooLarge();
 
-    // One byte past what fstat saw tells whether the file grew beyond the limit meanwhile.
-    const QByteArray bytes = file.read(std::min<qint64>(status.st_size, kMaxBytes) + 1);
+    // Read one byte past the limit whatever size was reported: a file may grow
+    // meanwhile, and some file systems report no size at all.
+    QByteArray bytes;
+    bytes.reserve(qsizetype(std::min<qint64>(status.st_size, kMaxBytes) + 1));
+    char chunk[16384];
+    while (bytes.size() <= kMaxBytes) {
+        const qint64 got = file.read(chunk, sizeof chunk);
+        if (got < 0)
+            throw openFailure();
+        if (got == 0)
+            break;
+        bytes.append(chunk, qsizetype(got));
+    }
     if (bytes.size() > kMaxBytes)
         throw tooLarge();
     return textOf(bytes);

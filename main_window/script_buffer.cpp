@@ -8,9 +8,10 @@
 template <typename Edit> void ScriptBuffer::writeGenerated(Edit edit)
 {
     QTextDocument *document = editor_->document();
-    document->setUndoRedoEnabled(false);
+    // Switching undo off makes the document compact its whole text now and then;
+    // clearing the stacks afterwards keeps every press as cheap as the last.
     const QTextCursor after = edit(*document);
-    document->setUndoRedoEnabled(true);
+    document->clearUndoRedoStacks();
     editor_->setTextCursor(after);
     editor_->ensureCursorVisible();
 }

@@ -3,8 +3,8 @@
 #include "about_box/taboutbox.h"
 #include "app/event_guard.h"
 #include "main_window/drop_down_typing.h"
-#include "main_window/label_hint.h"
 #include "main_window/help_file.h"
+#include "main_window/label_hint.h"
 #include "main_window/line_model.h"
 #include "main_window/npc_picture_page.h"
 #include "main_window/script_file.h"
@@ -24,18 +24,6 @@ constexpr int kClientWidth = 711;
 constexpr int kClientHeight = 433;
 constexpr QPoint kWindowPlace(241, 159);
 
-struct FontSize
-{
-    const char *control;
-    int pixels;
-};
-// Controls whose text is not at the window's 12 pixels; a group's children share its size.
-constexpr FontSize kFontSizes[] = {
-    {"Memo1", 16},  {"Memo2", 11},  {"Label1", 13}, {"Label2", 13}, {"Label3", 13},
-    {"Label4", 13}, {"Label5", 13}, {"Label6", 13}, {"Label7", 13}, {"Label8", 13},
-    {"Label9", 13}, {"GroupBox13", 13},
-};
-
 bool isLeftClickInside(QWidget *widget, QEvent *event)
 {
     if (event->type() != QEvent::MouseButtonRelease)
@@ -44,13 +32,18 @@ bool isLeftClickInside(QWidget *widget, QEvent *event)
     return mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint());
 }
 
+Ui::TForm1 *laidOut(QMainWindow *window)
+{
+    auto *ui = new Ui::TForm1;
+    ui->setupUi(window);
+    return ui;
+}
+
 } // namespace
 
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(new Ui::TForm1), buffer_(nullptr)
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(laidOut(this)), buffer_(ui->Memo1)
 {
-    ui->setupUi(this);
     setObjectName(QStringLiteral("Form1"));
-    buffer_ = ScriptBuffer(ui->Memo1);
     applyFonts();
     setUpDropDowns();
     useShortHint(ui->Label6);
@@ -69,8 +62,13 @@ TForm1::~TForm1() = default;
 void TForm1::applyFonts()
 {
     setFont(japaneseUiFont(12));
-    for (const FontSize &size : kFontSizes)
-        findChild<QWidget *>(QLatin1String(size.control))->setFont(japaneseUiFont(size.pixels));
+    ui->Memo1->setFont(japaneseUiFont(16));
+    ui->Memo2->setFont(japaneseUiFont(11));
+    // The labels of the NPC and warp groups, and the whole Set group, use 13 pixels.
+    for (QWidget *larger :
+         std::initializer_list<QWidget *>{ui->Label1, ui->Label2, ui->Label3, ui->Label4, ui->Label5, ui->Label6,
+                                          ui->Label7, ui->Label8, ui->Label9, ui->GroupBox13})
+        larger->setFont(japaneseUiFont(13));
     // Labels size themselves to their text in whatever face the desktop gave us.
     for (QLabel *label : ui->centralwidget->findChildren<QLabel *>())
         label->adjustSize();
@@ -86,14 +84,19 @@ void TForm1::setUpDropDowns()
     }
 }
 
-void TForm1::onClick(QAbstractButton *button, void (TForm1::*handler)())
+void TForm1::runHandler(Handler handler)
 {
-    connect(button, &QAbstractButton::clicked, this, [this, handler] { runGuarded([this, handler] { (this->*handler)(); }); });
+    runGuarded([this, handler] { (this->*handler)(); });
 }
 
-void TForm1::onTrigger(QAction *action, void (TForm1::*handler)())
+void TForm1::onClick(QAbstractButton *button, Handler handler)
 {
-    connect(action, &QAction::triggered, this, [this, handler] { runGuarded([this, handler] { (this->*handler)(); }); });
+    connect(button, &QAbstractButton::clicked, this, [this, handler] { runHandler(handler); });
+}
+
+void TForm1::onTrigger(QAction *action, Handler handler)
+{
+    connect(action, &QAction::triggered, this, [this, handler] { runHandler(handler); });
 }
 
 void TForm1::connectHandlers()
@@ -126,8 +129,11 @@ void TForm1::connectHandlers()
     onTrigger(ui->Exit1, &TForm1::Exit1Click);
     onTrigger(ui->About1, &TForm1::About1Click);
 
-    for (QGroupBox *group : {ui->GroupBox1, ui->GroupBox2, ui->GroupBox3, ui->GroupBox4, ui->GroupBox5, ui->GroupBox8,
-                             ui->GroupBox12}) {
+    helpGroups_ = {{ui->GroupBox1, &TForm1::GroupBox1MouseMove},  {ui->GroupBox2, &TForm1::GroupBox2MouseMove},
+                   {ui->GroupBox3, &TForm1::GroupBox3MouseMove},  {ui->GroupBox4, &TForm1::GroupBox4MouseMove},
+                   {ui->GroupBox5, &TForm1::GroupBox5MouseMove},  {ui->GroupBox8, &TForm1::GroupBox8MouseMove},
+                   {ui->GroupBox12, &TForm1::GroupBox12MouseMove}};
+    for (const auto &[group, handler] : helpGroups_) {
         group->setMouseTracking(true);
         group->installEventFilter(this);
     }
@@ -137,22 +143,12 @@ void TForm1::connectHandlers()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
-    void (TForm1::*handler)() = nullptr;
+    Handler handler = nullptr;
     if (event->type() == QEvent::MouseMove) {
-        if (watched == ui->GroupBox1)
-            handler = &TForm1::GroupBox1MouseMove;
-        else if (watched == ui->GroupBox2)
-            handler = &TForm1::GroupBox2MouseMove;
-        else if (watched == ui->GroupBox3)
-            handler = &TForm1::GroupBox3MouseMove;
-        else if (watched == ui->GroupBox4)
-            handler = &TForm1::GroupBox4MouseMove;
-        else if (watched == ui->GroupBox5)
-            handler = &TForm1::GroupBox5MouseMove;
-        else if (watched == ui->GroupBox8)
-            handler = &TForm1::GroupBox8MouseMove;
-        else if (watched == ui->GroupBox12)
-            handler = &TForm1::GroupBox12MouseMove;
+        for (const auto &[group, groupHandler] : helpGroups_) {
+            if (watched == group)
+                handler = groupHandler;
+        }
     } else if (watched == ui->Label6) {
         if (event->type() == QEvent::Enter)
             handler = &TForm1::Label6MouseEnter;
@@ -162,7 +158,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         handler = &TForm1::Edit6Click;
     }
     if (handler)
-        runGuarded([this, handler] { (this->*handler)(); });
+        runHandler(handler);
     return QMainWindow::eventFilter(watched, event);
 }
 

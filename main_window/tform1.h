@@ -6,6 +6,8 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include <memory>
 
@@ -82,12 +84,16 @@ private:
     void applyFonts();
     void setUpDropDowns();
     void connectHandlers();
-    void onClick(QAbstractButton *button, void (TForm1::*handler)());
-    void onTrigger(QAction *action, void (TForm1::*handler)());
+    using Handler = void (TForm1::*)();
+    void runHandler(Handler handler);
+    void onClick(QAbstractButton *button, Handler handler);
+    void onTrigger(QAction *action, Handler handler);
     QString settleItemCount();
     void loadHelp(const QString &fileName);
 
     std::unique_ptr<Ui::TForm1> ui;
     ScriptBuffer buffer_;
     std::function<QDateTime()> clock_ = &QDateTime::currentDateTime;
+    // The seven groups whose help file follows the pointer, with their handlers.
+    std::vector<std::pair<QWidget *, Handler>> helpGroups_;
 };

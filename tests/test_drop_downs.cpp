@@ -7,12 +7,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTest>
 #include <QTabWidget>
+#include <QTest>
 #include <QVBoxLayout>
-
 
 class DropDownTest : public QObject
 {
@@ -43,23 +43,32 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("selected");
         QTest::newRow("typed case kept, rest from entry") << QStringList{"Abcde"} << QStringList{"a", "b"} << "abcde"
-                                                         << "cde";
-        QTest::newRow("no entry begins so") << QStringList{"Abcde"} << QStringList{"a", "b", "x"} << "abx" << "";
-        QTest::newRow("h completes") << QStringList{"harbor01"} << QStringList{"h"} << "harbor01" << "arbor01";
-        QTest::newRow("ha completes") << QStringList{"harbor01"} << QStringList{"h", "a"} << "harbor01" << "rbor01";
-        QTest::newRow("hax") << QStringList{"harbor01"} << QStringList{"h", "a", "x"} << "hax" << "";
-        QTest::newRow("capital H") << QStringList{"harbor01"} << QStringList{"H"} << "Harbor01" << "arbor01";
-        QTest::newRow("first in list order") << QStringList{"harbor01", "harbor02"}
-                                             << QStringList{"h", "a", "r", "b", "o", "r", "0"} << "harbor01" << "1";
+                                                          << "cde";
+        QTest::newRow("no entry begins so") << QStringList{"Abcde"} << QStringList{"a", "b", "x"} << "abx"
+                                            << "";
+        QTest::newRow("h completes") << QStringList{"harbor01"} << QStringList{"h"} << "harbor01"
+                                     << "arbor01";
+        QTest::newRow("ha completes") << QStringList{"harbor01"} << QStringList{"h", "a"} << "harbor01"
+                                      << "rbor01";
+        QTest::newRow("hax") << QStringList{"harbor01"} << QStringList{"h", "a", "x"} << "hax"
+                             << "";
+        QTest::newRow("capital H") << QStringList{"harbor01"} << QStringList{"H"} << "Harbor01"
+                                   << "arbor01";
+        QTest::newRow("first in list order")
+            << QStringList{"harbor01", "harbor02"} << QStringList{"h", "a", "r", "b", "o", "r", "0"} << "harbor01"
+            << "1";
         QTest::newRow("typed over the highlighted rest")
-            << QStringList{"harbor01", "harbor02"} << QStringList{"h", "a", "r", "b", "o", "r", "0", "2"}
-            << "harbor02" << "";
-        QTest::newRow("backspace never completes")
-            << QStringList{"harbor01"} << QStringList{"h", "<BS>"} << "h" << "";
+            << QStringList{"harbor01", "harbor02"} << QStringList{"h", "a", "r", "b", "o", "r", "0", "2"} << "harbor02"
+            << "";
+        QTest::newRow("backspace never completes") << QStringList{"harbor01"} << QStringList{"h", "<BS>"} << "h"
+                                                   << "";
         QTest::newRow("backspace then typing completes again")
-            << QStringList{"harbor01"} << QStringList{"h", "<BS>", "<BS>", "h"} << "harbor01" << "arbor01";
-        QTest::newRow("japanese entry") << QStringList{"港町"} << QStringList{"港"} << "港町" << "町";
-        QTest::newRow("empty list types as usual") << QStringList{} << QStringList{"a", "b"} << "ab" << "";
+            << QStringList{"harbor01"} << QStringList{"h", "<BS>", "<BS>", "h"} << "harbor01"
+            << "arbor01";
+        QTest::newRow("japanese entry") << QStringList{"港町"} << QStringList{"港"} << "港町"
+                                        << "町";
+        QTest::newRow("empty list types as usual") << QStringList{} << QStringList{"a", "b"} << "ab"
+                                                   << "";
     }
     void completion()
     {
@@ -99,6 +108,19 @@ private slots:
         QTest::keyClicks(box, QStringLiteral("H"));
         QTest::keyClick(box, Qt::Key_Tab);
         QCOMPARE(box->currentText(), QStringLiteral("Harbor01"));
+    }
+
+    void completion_inputMethodCommit_completesToo()
+    {
+        box->addItems({QStringLiteral("harbor01"), QStringLiteral("港町")});
+        box->setEditText(QString());
+        QInputMethodEvent composing(QStringLiteral("みなと"), {});
+        QApplication::sendEvent(box, &composing);
+        QInputMethodEvent committed;
+        committed.setCommitString(QStringLiteral("港"));
+        QApplication::sendEvent(box, &committed);
+        QCOMPARE(box->currentText(), QStringLiteral("港町"));
+        QCOMPARE(box->lineEdit()->selectedText(), QStringLiteral("町"));
     }
 
     void completion_enterNeverAddsToList()
@@ -179,11 +201,16 @@ private slots:
         QTest::addColumn<int>("pauseMs");
         QTest::addColumn<QString>("second");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("quick") << "m" << 0 << "o" << "Monk";
-        QTest::newRow("after a pause a new search finds nothing") << "m" << 600 << "o" << "Mage";
-        QTest::newRow("after a pause a new search") << "m" << 600 << "s" << "Swordsman";
-        QTest::newRow("case is ignored") << "S" << 0 << "A" << "Sage";
-        QTest::newRow("first of equal entries") << "n" << 0 << "/" << "N/A";
+        QTest::newRow("quick") << "m" << 0 << "o"
+                               << "Monk";
+        QTest::newRow("after a pause a new search finds nothing") << "m" << 600 << "o"
+                                                                  << "Mage";
+        QTest::newRow("after a pause a new search") << "m" << 600 << "s"
+                                                    << "Swordsman";
+        QTest::newRow("case is ignored") << "S" << 0 << "A"
+                                         << "Sage";
+        QTest::newRow("first of equal entries") << "n" << 0 << "/"
+                                                << "N/A";
     }
     void typeToSelect()
     {

@@ -13,19 +13,32 @@ private slots:
     {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("ends in stop") << "Done." << "Done.";
-        QTest::newRow("ends in ん") << "ファイル help/npc_info.txt は開けません" << "ファイル help/npc_info.txt は開けません.";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("ends in letter") << "abc" << "abc.";
-        QTest::newRow("ends in digit") << "line 3" << "line 3.";
-        QTest::newRow("ends in slash (above the stop)") << "a/" << "a/.";
-        QTest::newRow("ends in exclamation") << "stop!" << "stop!";
-        QTest::newRow("ends in parenthesis") << "(x)" << "(x)";
-        QTest::newRow("ends in comma") << "a," << "a,";
-        QTest::newRow("ends in hyphen") << "a-" << "a-";
-        QTest::newRow("ends in blank") << "a " << "a ";
-        QTest::newRow("half-width katakana is one byte above the stop") << "ﾏﾃ" << "ﾏﾃ.";
-        QTest::newRow("character outside the code page") << "😀" << "😀.";
+        QTest::newRow("ends in stop") << "Done."
+                                      << "Done.";
+        QTest::newRow("ends in ん") << "ファイル help/npc_info.txt は開けません"
+                                    << "ファイル help/npc_info.txt は開けません.";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("ends in letter") << "abc"
+                                        << "abc.";
+        QTest::newRow("ends in digit") << "line 3"
+                                       << "line 3.";
+        QTest::newRow("ends in slash (above the stop)") << "a/"
+                                                        << "a/.";
+        QTest::newRow("ends in exclamation") << "stop!"
+                                             << "stop!";
+        QTest::newRow("ends in parenthesis") << "(x)"
+                                             << "(x)";
+        QTest::newRow("ends in comma") << "a,"
+                                       << "a,";
+        QTest::newRow("ends in hyphen") << "a-"
+                                        << "a-";
+        QTest::newRow("ends in blank") << "a "
+                                       << "a ";
+        QTest::newRow("half-width katakana is one byte above the stop") << "ﾏﾃ"
+                                                                        << "ﾏﾃ.";
+        QTest::newRow("character outside the code page") << "😀"
+                                                         << "😀.";
     }
     void errorDialogText()
     {
@@ -45,6 +58,30 @@ private slots:
         QTest::newRow("wave dash") << "～" << QByteArray("\x81\x60");
         QTest::newRow("kanji") << "仮" << QByteArray("\x89\xbc");
     }
+
+    // Bug: text typed with a Japanese input method on Linux could not be saved.
+    void codePage_unicodeTwins_writtenAsCodePageCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("wave dash") << "よろしく\u301C" << QByteArray("\x82\xe6\x82\xeb\x82\xb5\x82\xad\x81\x60");
+        QTest::newRow("minus sign") << "\u22125"
+                                    << QByteArray("\x81\x7c"
+                                                  "5");
+        QTest::newRow("double vertical line") << "\u2016" << QByteArray("\x81\x61");
+        QTest::newRow("cent, pound, not") << "\u00a2\u00a3\u00ac" << QByteArray("\x81\x91\x81\x92\x81\xca");
+        QTest::newRow("em dash") << "\u2014" << QByteArray("\x81\x5c");
+        QTest::newRow("broken bar") << "\u00a6" << QByteArray("\xfa\x55");
+    }
+    void codePage_unicodeTwins_writtenAsCodePageCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        bool ok = false;
+        QCOMPARE(CodePage932::encode(text, &ok), bytes);
+        QVERIFY(ok);
+        QCOMPARE(CodePage932::firstUnencodable(text), -1);
+    }
     void codePage_roundTrip()
     {
         QFETCH(QString, text);
@@ -62,9 +99,10 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::newRow("all encodable") << "あいう\tabc" << -1;
         QTest::newRow("emoji in the middle") << "ab😀cd" << 2;
-        QTest::newRow("minus sign first") << "−1" << 0;
-        QTest::newRow("two, the first counts") << "aaaa¬bb😀" << 4;
-        QTest::newRow("last") << QString(1000, u'a') + u'¬' << 1000;
+        QTest::newRow("dingbat first") << "✓1" << 0;
+        QTest::newRow("two, the first counts") << "aaaa✓bb😀" << 4;
+        QTest::newRow("last") << QString(1000, u'a') + u'✓' << 1000;
+        QTest::newRow("empty") << "" << -1;
     }
     void codePage_firstUnencodable()
     {

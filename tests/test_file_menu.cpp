@@ -69,8 +69,8 @@ private slots:
         DialogWatcher watcher;
         choose("Save1");
         QTRY_COMPARE(watcher.seen().size(), 1);
-        QCOMPARE(watcher.seen().first().text,
-                 QString("2行目の文字「🙂」(U+1F642) は Shift_JIS で保存できないため、保存しませんでした."));
+        QCOMPARE(watcher.seen().first().text, QString("2行目の文字「🙂」(U+1F642) は Shift_JIS "
+                                                      "で保存できないため、保存しませんでした."));
         QVERIFY(!QFileInfo::exists("npc/npc_08-03_2107.txt"));
         QCOMPARE(memo->toPlainText(), QString("\tmes \"ok\";\n\tmes \"🙂\";"));
     }

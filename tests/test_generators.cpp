@@ -146,13 +146,27 @@ private slots:
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("after");
-        QTest::newRow("shop add on empty editor") << "" << "Button21" << ",502:200";
-        QTest::newRow("shop add after blank line") << "h\n\n" << "Button21" << "h\n,502:200\n";
-        QTest::newRow("menu add on empty editor") << "" << "Button8" << ",\"No\",L_No";
-        QTest::newRow("menu end on empty editor") << "" << "Button9" << ";";
-        QTest::newRow("menu end after blank line") << "\tmenu \"a\",b\n\n" << "Button9" << "\tmenu \"a\",b\n;\n";
-        QTest::newRow("menu end on menu line") << "\tmenu \"a\",b\n" << "Button9" << "\tmenu \"a\",b;\n";
-        QTest::newRow("menu end on typed text") << "\tmenu \"a\",b\nxy" << "Button9" << "\tmenu \"a\",b\nxy;";
+        QTest::newRow("shop add on empty editor") << ""
+                                                  << "Button21"
+                                                  << ",502:200";
+        QTest::newRow("shop add after blank line") << "h\n\n"
+                                                   << "Button21"
+                                                   << "h\n,502:200\n";
+        QTest::newRow("menu add on empty editor") << ""
+                                                  << "Button8"
+                                                  << ",\"No\",L_No";
+        QTest::newRow("menu end on empty editor") << ""
+                                                  << "Button9"
+                                                  << ";";
+        QTest::newRow("menu end after blank line") << "\tmenu \"a\",b\n\n"
+                                                   << "Button9"
+                                                   << "\tmenu \"a\",b\n;\n";
+        QTest::newRow("menu end on menu line") << "\tmenu \"a\",b\n"
+                                               << "Button9"
+                                               << "\tmenu \"a\",b;\n";
+        QTest::newRow("menu end on typed text") << "\tmenu \"a\",b\nxy"
+                                                << "Button9"
+                                                << "\tmenu \"a\",b\nxy;";
     }
     void extending()
     {
@@ -256,7 +270,7 @@ private:
         QVERIFY2(widget, field);
         showPageOf(widget);
         QLineEdit *edit = qobject_cast<QComboBox *>(widget) ? static_cast<QComboBox *>(widget)->lineEdit()
-                                                           : static_cast<QLineEdit *>(widget);
+                                                            : static_cast<QLineEdit *>(widget);
         // Keys go where the toolkit sends them: to the focused box or field.
         widget->setFocus();
         edit->selectAll();

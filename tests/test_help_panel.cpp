@@ -40,8 +40,8 @@ private slots:
         scratch = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir(scratch->path()).mkdir("help"));
         QVERIFY(QDir::setCurrent(scratch->path()));
-        const char *files[][2] = {{"npc_info.txt", "info"},   {"npc_name.txt", "name"}, {"npc_button.txt", "button"},
-                                  {"npc_warp.txt", "warp"},   {"npc_menu.txt", "menu"}, {"npc_save.txt", "save"},
+        const char *files[][2] = {{"npc_info.txt", "info"},    {"npc_name.txt", "name"}, {"npc_button.txt", "button"},
+                                  {"npc_warp.txt", "warp"},    {"npc_menu.txt", "menu"}, {"npc_save.txt", "save"},
                                   {"npc_shop.txt", "shop\r\n"}};
         for (const auto &file : files)
             writeHelp(file[0], file[1]);
@@ -61,13 +61,20 @@ private slots:
     {
         QTest::addColumn<QString>("group");
         QTest::addColumn<QString>("text");
-        QTest::newRow("NPC情報入力") << "GroupBox1" << "info";
-        QTest::newRow("メッセージ") << "GroupBox2" << "name";
-        QTest::newRow("ボタン類") << "GroupBox3" << "button";
-        QTest::newRow("ワープ") << "GroupBox4" << "warp";
-        QTest::newRow("Memu") << "GroupBox5" << "menu";
-        QTest::newRow("Save") << "GroupBox8" << "save";
-        QTest::newRow("Shop, final break kept") << "GroupBox12" << "shop\n";
+        QTest::newRow("NPC情報入力") << "GroupBox1"
+                                     << "info";
+        QTest::newRow("メッセージ") << "GroupBox2"
+                                    << "name";
+        QTest::newRow("ボタン類") << "GroupBox3"
+                                  << "button";
+        QTest::newRow("ワープ") << "GroupBox4"
+                                << "warp";
+        QTest::newRow("Memu") << "GroupBox5"
+                              << "menu";
+        QTest::newRow("Save") << "GroupBox8"
+                              << "save";
+        QTest::newRow("Shop, final break kept") << "GroupBox12"
+                                                << "shop\n";
         for (const char *quiet : {"GroupBox9", "GroupBox6", "GroupBox7", "GroupBox10", "GroupBox11", "GroupBox13",
                                   "TabSheet1", "Memo1", "centralwidget"})
             QTest::newRow(quiet) << quiet << kOpening;

@@ -80,11 +80,24 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("caret");
-        QTest::newRow("empty buffer") << "" << "Z" << "Z" << 1;
-        QTest::newRow("blank last line is the one replaced") << "A\n\n" << "Z" << "A\nZ\n" << 3;
-        QTest::newRow("last line with break") << "A\nB\n" << "BC" << "A\nBC\n" << 4;
-        QTest::newRow("last line without break") << "A\nB" << "B;" << "A\nB;" << 4;
-        QTest::newRow("to empty") << "A\nB" << "" << "A\n" << 2;
+        QTest::newRow("empty buffer") << ""
+                                      << "Z"
+                                      << "Z" << 1;
+        QTest::newRow("blank last line is the one replaced") << "A\n\n"
+                                                             << "Z"
+                                                             << "A\nZ\n"
+                                                             << 3;
+        QTest::newRow("last line with break") << "A\nB\n"
+                                              << "BC"
+                                              << "A\nBC\n"
+                                              << 4;
+        QTest::newRow("last line without break") << "A\nB"
+                                                 << "B;"
+                                                 << "A\nB;" << 4;
+        QTest::newRow("to empty") << "A\nB"
+                                  << ""
+                                  << "A\n"
+                                  << 2;
     }
     void replaceLastLine()
     {

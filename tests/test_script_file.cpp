@@ -71,10 +71,14 @@ private slots:
     {
         QTest::addColumn<QString>("editor");
         QTest::addColumn<QString>("file");
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("final break") << "A\n" << "A\r\n";
-        QTest::newRow("no final break") << "A\nB" << "A\r\nB";
-        QTest::newRow("blank lines") << "A\n\n" << "A\r\n\r\n";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("final break") << "A\n"
+                                     << "A\r\n";
+        QTest::newRow("no final break") << "A\nB"
+                                        << "A\r\nB";
+        QTest::newRow("blank lines") << "A\n\n"
+                                     << "A\r\n\r\n";
     }
     void fileText_joinsLinesWithCrLf()
     {
@@ -117,8 +121,7 @@ private slots:
         QFile blocker(scratch->filePath("npc"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        QCOMPARE(failureOf([&] { ScriptFile::save(path, "text"); }),
-                 QString("ファイル %1 を作成できません").arg(path));
+        QCOMPARE(failureOf([&] { ScriptFile::save(path, "text"); }), QString("ファイル %1 を作成できません").arg(path));
     }
 
     void save_readOnlyFile_createFailure_fileUntouched()
@@ -133,8 +136,7 @@ private slots:
     void save_pathIsAFolder_createFailure()
     {
         QVERIFY(QDir(scratch->filePath("npc")).mkdir("npc_08-03_2107.txt"));
-        QCOMPARE(failureOf([&] { ScriptFile::save(path, "text"); }),
-                 QString("ファイル %1 を作成できません").arg(path));
+        QCOMPARE(failureOf([&] { ScriptFile::save(path, "text"); }), QString("ファイル %1 を作成できません").arg(path));
     }
 
     // Bug: a write that failed halfway used to leave a truncated script behind.
@@ -154,17 +156,20 @@ private slots:
 
         QCOMPARE(message, QString("ストリームへの書き込みエラー"));
         QCOMPARE(contentsOf(path), QByteArray("earlier"));
-        QCOMPARE(QDir(scratch->filePath("npc")).entryList(QDir::Files | QDir::Hidden), QStringList{"npc_08-03_2107.txt"});
+        QCOMPARE(QDir(scratch->filePath("npc")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"npc_08-03_2107.txt"});
     }
 
     void save_unencodableText_refusedNamingCharacterAndLine_writesNothing_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("emoji on line 2") << "\tmes \"a\";\r\n\tmes \"😀\";\r\n"
-                                         << "2行目の文字「😀」(U+1F600) は Shift_JIS で保存できないため、保存しませんでした";
-        QTest::newRow("minus sign on line 1") << "\tset Zeny = −5,0;"
-                                              << "1行目の文字「−」(U+2212) は Shift_JIS で保存できないため、保存しませんでした";
+        QTest::newRow("emoji on line 2")
+            << "\tmes \"a\";\r\n\tmes \"😀\";\r\n"
+            << "2行目の文字「😀」(U+1F600) は Shift_JIS で保存できないため、保存しませんでした";
+        QTest::newRow("check mark on line 1")
+            << "\tset Zeny = ✓5,0;"
+            << "1行目の文字「✓」(U+2713) は Shift_JIS で保存できないため、保存しませんでした";
     }
     void save_unencodableText_refusedNamingCharacterAndLine_writesNothing()
     {

@@ -21,15 +21,14 @@ private slots:
                                          << "harbor01.tsg,120,85,6\tscript\tFerryman\t56,{";
         QTest::newRow("Tool Dealer shop") << shopHeader("harbor01", "130", "90", 4, "Tool Dealer", "83", "501", "50")
                                           << "harbor01.tsg,130,90,4\tshop\tTool Dealer\t83,501:50";
-        QTest::newRow("added pair")
-            << withShopItem("harbor01.tsg,130,90,4\tshop\tTool Dealer\t83,501:50", "502", "200")
-            << "harbor01.tsg,130,90,4\tshop\tTool Dealer\t83,501:50,502:200";
+        QTest::newRow("added pair") << withShopItem("harbor01.tsg,130,90,4\tshop\tTool Dealer\t83,501:50", "502", "200")
+                                    << "harbor01.tsg,130,90,4\tshop\tTool Dealer\t83,501:50,502:200";
         QTest::newRow("header, nothing typed") << npcHeader("", "", "", 0, "", "") << ".tsg,,,0\tscript\t\t,{";
         QTest::newRow("shop, nothing typed") << shopHeader("", "", "", 0, "", "", "", "") << ".tsg,,,0\tshop\t\t,:";
         QTest::newRow("pair, nothing typed") << withShopItem("L", "", "") << "L,:";
         QTest::newRow("pair on empty buffer") << withShopItem("", "501", "50") << ",501:50";
-        QTest::newRow("pair after NPC header") << withShopItem("m.tsg,1,2,0\tscript\tA\t1,{", "501", "50")
-                                               << "m.tsg,1,2,0\tscript\tA\t1,{,501:50";
+        QTest::newRow("pair after NPC header")
+            << withShopItem("m.tsg,1,2,0\tscript\tA\t1,{", "501", "50") << "m.tsg,1,2,0\tscript\tA\t1,{,501:50";
         QTest::newRow("facing up-right") << npcHeader("m", "1", "2", 7, "A", "1") << "m.tsg,1,2,7\tscript\tA\t1,{";
         QTest::newRow("fields as typed") << npcHeader("Harbor01", " 1", "a,b", 3, "\"Q\":{", "x")
                                          << "Harbor01.tsg, 1,a,b,3\tscript\t\"Q\":{\tx,{";
@@ -49,8 +48,8 @@ private slots:
                                   << "\tmenu \"Yes\",L_Yes,\"No\",L_No;";
         QTest::newRow("menu end twice") << withMenuEnd(withMenuEnd("\tmenu \"a\",b")) << "\tmenu \"a\",b;;";
         QTest::newRow("menu end on a message") << withMenuEnd("\tmes \"Hi\";") << "\tmes \"Hi\";;";
-        QTest::newRow("choice after menu end") << withMenuChoice("\tmenu \"a\",b;", "c", "d")
-                                               << "\tmenu \"a\",b;,\"c\",d";
+        QTest::newRow("choice after menu end")
+            << withMenuChoice("\tmenu \"a\",b;", "c", "d") << "\tmenu \"a\",b;,\"c\",d";
         QTest::newRow("choice on empty buffer") << withMenuChoice("", "No", "L_No") << ",\"No\",L_No";
         QTest::newRow("menu end on blank line") << withMenuEnd("") << ";";
         QTest::newRow("label") << label("L_Yes") << "L_Yes:";
@@ -98,12 +97,18 @@ private slots:
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("count");
-        QTest::newRow("placeholder") << "個数" << "1";
-        QTest::newRow("empty") << "" << "1";
-        QTest::newRow("placeholder with trailing blank") << "個数 " << "個数 ";
-        QTest::newRow("typed number") << "3" << "3";
-        QTest::newRow("not a number") << "many" << "many";
-        QTest::newRow("blank") << " " << " ";
+        QTest::newRow("placeholder") << "個数"
+                                     << "1";
+        QTest::newRow("empty") << ""
+                               << "1";
+        QTest::newRow("placeholder with trailing blank") << "個数 "
+                                                         << "個数 ";
+        QTest::newRow("typed number") << "3"
+                                      << "3";
+        QTest::newRow("not a number") << "many"
+                                      << "many";
+        QTest::newRow("blank") << " "
+                               << " ";
     }
     void itemCount()
     {
