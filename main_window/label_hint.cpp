@@ -17,6 +17,7 @@ public:
     explicit ShortHint(QLabel *label) : QObject(label), label_(label)
     {
         wakeUp_.setSingleShot(true);
+        wakeUp_.setTimerType(Qt::PreciseTimer); // a coarse timer may fire 5% early
         wakeUp_.setInterval(kShowAfterMs);
         connect(&wakeUp_, &QTimer::timeout, this, [this] {
             QToolTip::showText(QCursor::pos(), label_->toolTip(), label_, label_->rect(), kHideAfterMs);
