@@ -29,6 +29,11 @@ def expect(what, actual, expected):
         raise TestFailure(f"{what}: got {actual!r}, expected {expected!r}")
 
 
+def help_text_of(root, name):
+    """A help file's text as the panel shows it."""
+    return open(os.path.join(root, "help", name), "rb").read().decode("cp932").replace("\r\n", "\n")
+
+
 def header_fields(app, map_name, x, y, facing, name, picture):
     app.fill("ComboBox8", map_name)
     app.pick("ComboBox1", facing)
@@ -83,6 +88,9 @@ def scenario_whole_npc(desktop, program, root):
     expected = (CR_LF.join(lines) + CR_LF).encode("cp932")
     wait_for("the whole file", lambda: open(newest, "rb").read() == expected, timeout=5)
     expect("saved name", len(os.path.basename(newest)), len("npc_08-03_2107.txt"))
+    menu_help = help_text_of(root, "npc_menu.txt")
+    app.move_to("GroupBox5", dx=145, dy=110)
+    wait_for("the menu help", lambda: app.help_text() == menu_help)
     desktop.screenshot("using-1-composed.png", app.window)
 
 
@@ -131,7 +139,7 @@ def scenario_job_by_typing(desktop, program, root):
 
 def scenario_help_panel(desktop, program, root):
     app = start(desktop, program, root)
-    info = open(os.path.join(root, "help", "npc_info.txt"), "rb").read().decode("cp932").replace("\r\n", "\n")
+    info = help_text_of(root, "npc_info.txt")
     app.move_to("GroupBox1", dx=472, dy=40)
     wait_for("the NPC help", lambda: app.help_text() == info)
     app.move_to("Label6")
