@@ -25,7 +25,6 @@ TAboutBox::TAboutBox(QWidget *parent)
     setFixedSize(size());
     for (QLabel *label : {ui->ProductName, ui->Version, ui->Copyright, ui->Comments})
         label->adjustSize();
-    showPicture();
     // Closing the main window ends the program even while this box is shown.
     setAttribute(Qt::WA_QuitOnClose, false);
     connect(ui->OKButton, &QPushButton::clicked, this, [this] { runGuarded([this] { OKButtonClick(); }); });
@@ -57,6 +56,7 @@ void TAboutBox::showFromMenu()
 {
     if (!placed_) {
         placed_ = true;
+        showPicture(); // decoded when first needed, not at start-up
         // The box's own frame is known only once it is shown: start from the frame
         // of a shown window and put it right when the real one is known.
         QSize frame(0, 0);

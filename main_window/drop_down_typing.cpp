@@ -30,14 +30,11 @@ QString typedText(const QKeyEvent *event)
 class InlineCompletion : public QObject
 {
 public:
-    explicit InlineCompletion(QComboBox *box) : QObject(box), box_(box), matcher_(new QCompleter(box->model(), this))
+    explicit InlineCompletion(QComboBox *box) : QObject(box), box_(box)
     {
         // The box's own completer re-cases the text to the entry's when the focus
-        // leaves or Enter is pressed; this one only searches.
+        // leaves or Enter is pressed; ours only searches.
         box->setCompleter(nullptr);
-        matcher_->setCaseSensitivity(Qt::CaseInsensitive);
-        matcher_->setModelSorting(QCompleter::UnsortedModel);
-        matcher_->setCompletionMode(QCompleter::InlineCompletion);
         // Typed keys reach the box, which hands them to its field without passing
         // event filters; keys sent to the field itself come through the field.
         box->installEventFilter(this);
@@ -73,8 +70,20 @@ private:
     {
         if (typed.isEmpty())
             return false;
-        matcher_->setCompletionPrefix(searchText(typed));
-        return matcher_->completionCount() > 0;
+        matcher().setCompletionPrefix(searchText(typed));
+        return matcher().completionCount() > 0;
+    }
+
+    // Made on the first key, not at start-up, for a window with eight such boxes.
+    QCompleter &matcher()
+    {
+        if (!matcher_) {
+            matcher_ = new QCompleter(box_->model(), this);
+            matcher_->setCaseSensitivity(Qt::CaseInsensitive);
+            matcher_->setModelSorting(QCompleter::UnsortedModel);
+            matcher_->setCompletionMode(QCompleter::InlineCompletion);
+        }
+        return *matcher_;
     }
 
     // Completes the field as if `typed` had been typed; false when nothing begins
@@ -85,7 +94,7 @@ private:
             return false;
         QLineEdit *edit = box_->lineEdit();
         const QString search = searchText(typed);
-        const QString rest = matcher_->currentCompletion().mid(search.size());
+        const QString rest = matcher().currentCompletion().mid(search.size());
         edit->setText(search + rest);
         if (rest.isEmpty())
             edit->setCursorPosition(search.size());
@@ -95,7 +104,7 @@ private:
     }
 
     QComboBox *box_;
-    QCompleter *matcher_;
+    QCompleter *matcher_ = nullptr;
 };
 
 class TypeToSelect : public QObject

@@ -34,6 +34,9 @@ bool isLeftClickInside(QWidget *widget, QEvent *event)
 
 Ui::TForm1 *laidOut(QMainWindow *window)
 {
+    // Set before the controls exist, so that they are created in it instead of
+    // all being re-laid out when it changes.
+    window->setFont(japaneseUiFont(12));
     auto *ui = new Ui::TForm1;
     ui->setupUi(window);
     return ui;
@@ -61,7 +64,6 @@ TForm1::~TForm1() = default;
 
 void TForm1::applyFonts()
 {
-    setFont(japaneseUiFont(12));
     ui->Memo1->setFont(japaneseUiFont(16));
     ui->Memo2->setFont(japaneseUiFont(11));
     // The labels of the NPC and warp groups, and the whole Set group, use 13 pixels.

@@ -37,6 +37,7 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QImage picture = decodeJpeg(file.readAll());
         QCOMPARE(picture.size(), QSize(288, 352));
+        choose("About1");
         const QPixmap shown = box->findChild<QLabel *>("ProgramIcon")->pixmap();
         QCOMPARE(shown.size(), QSize(57, 73));
         QCOMPARE(box->findChild<QLabel *>("ProgramIcon")->geometry(), QRect(8, 8, 57, 73));
