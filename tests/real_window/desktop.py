@@ -63,6 +63,8 @@ class Desktop:
         if kind is not None:
             self.screenshot("failure.png")
         if self.program and self.program.poll() is None:
+            self.close_program()
+        if self.program and self.program.poll() is None:
             self.program.kill()
             self.program.wait()
         for process in reversed(self.processes):
@@ -159,6 +161,30 @@ class Desktop:
         target = ["-frame", "-window", window] if window else ["-window", "root"]
         subprocess.run(["import", *target, path], env=self.env, capture_output=True, timeout=30)
         return path
+
+    def close_program(self):
+        """Ends the program as a person does, with the window manager's close key,
+        so that whatever it does at exit (sanitizer checks included) happens."""
+        found = self.run(["xdotool", "search", "--onlyvisible", "--name", "^" + re.escape(MAIN_CAPTION) + "$"],
+                         check=False).split()
+        if found:
+            self.run(["xdotool", "key", "Escape"], check=False)  # an open menu or dialog first
+            self.run(["xdotool", "windowactivate", "--sync", found[0]], check=False)
+            self.run(["xdotool", "key", "alt+F4"], check=False)
+        try:
+            self.program.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            pass
+
+    def sanitizer_reports(self):
+        """Lines of the program's output that report a sanitizer finding."""
+        path = os.path.join(self.artifacts, "program-output.txt")
+        if not os.path.exists(path):
+            return []
+        with open(path, errors="replace") as output:
+            return [line.strip() for line in output
+                    if "ERROR: AddressSanitizer" in line or "ERROR: LeakSanitizer" in line
+                    or "runtime error:" in line]
 
     def wait_exit(self, timeout=10.0):
         return wait_for("the program to end", lambda: self.program.poll() is not None and [self.program.returncode],

@@ -251,6 +251,9 @@ def main(program, source_root, wanted):
             try:
                 with Desktop(os.path.join(artifacts, name)) as desktop:
                     scenario(desktop, program, source_root)
+                reports = desktop.sanitizer_reports()
+                if reports:
+                    raise TestFailure("sanitizer report: " + "; ".join(reports[:3]))
                 print(f"PASS {name} ({time.monotonic() - started:.1f} s)", flush=True)
             except Exception as failure:
                 failures.append(name)

@@ -49,6 +49,9 @@ def main(program, source_root):
         status = desktop.wait_exit()
         if status != 0:
             raise TestFailure(f"exit status {status}, expected 0")
+    reports = desktop.sanitizer_reports()
+    if reports:
+        raise TestFailure("sanitizer report: " + "; ".join(reports[:3]))
     print("real-window smoke test passed")
 
 
