@@ -1,5 +1,6 @@
 #include "main_window/drop_down_typing.h"
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
@@ -44,8 +45,12 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::KeyPress)
-            return complete(typedText(static_cast<QKeyEvent *>(event)));
+        if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_Backspace)
+                selectEntry(-1); // what is left is the user's own text, no entry
+            return complete(typedText(key));
+        }
         if (event->type() == QEvent::InputMethod) {
             // Japanese typed through an input method arrives as committed text.
             const auto *input = static_cast<QInputMethodEvent *>(event);
@@ -74,6 +79,26 @@ private:
         return matcher().completionCount() > 0;
     }
 
+    // The list's selected entry, which an opened list shows highlighted. Selecting
+    // through the box would also put the entry's text, in its own case, into the field.
+    void selectEntry(int row)
+    {
+        if (box_->currentIndex() == row)
+            return;
+        QLineEdit *edit = box_->lineEdit();
+        const QString text = edit->text();
+        const int start = edit->selectionStart();
+        const int length = edit->selectionLength();
+        const int cursor = edit->cursorPosition();
+        box_->setCurrentIndex(row);
+        if (edit->text() != text)
+            edit->setText(text);
+        if (length > 0)
+            edit->setSelection(start, length);
+        else
+            edit->setCursorPosition(cursor);
+    }
+
     // Made on the first key, not at start-up, for a window with eight such boxes.
     QCompleter &matcher()
     {
@@ -95,6 +120,9 @@ private:
         QLineEdit *edit = box_->lineEdit();
         const QString search = searchText(typed);
         const QString rest = matcher().currentCompletion().mid(search.size());
+        // The completer counts in its filtered list; the box in its own.
+        const auto *filtered = qobject_cast<QAbstractProxyModel *>(matcher().completionModel());
+        selectEntry(filtered ? filtered->mapToSource(matcher().currentIndex()).row() : -1);
         edit->setText(search + rest);
         if (rest.isEmpty())
             edit->setCursorPosition(search.size());

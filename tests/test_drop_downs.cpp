@@ -123,6 +123,20 @@ private slots:
         QCOMPARE(box->lineEdit()->selectedText(), QStringLiteral("町"));
     }
 
+    void completion_matchedEntryIsTheListsSelection_backspaceClearsIt()
+    {
+        box->addItems({QStringLiteral("harbor01"), QStringLiteral("Harbor02"), QStringLiteral("lakeside")});
+        box->setEditText(QString());
+        typeText(box, QStringLiteral("HARBOR0"));
+        QCOMPARE(box->currentIndex(), 0);
+        typeText(box, QStringLiteral("2"));
+        QCOMPARE(box->currentIndex(), 1);
+        QCOMPARE(box->currentText(), QStringLiteral("HARBOR02"));
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QCOMPARE(box->currentIndex(), -1);
+        QCOMPARE(box->currentText(), QStringLiteral("HARBOR0"));
+    }
+
     void completion_enterNeverAddsToList()
     {
         QTest::keyClicks(box, QStringLiteral("lakeside"));

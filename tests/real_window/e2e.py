@@ -45,8 +45,20 @@ def header_fields(app, map_name, x, y, facing, name, picture):
 
 def scenario_whole_npc(desktop, program, root):
     app = start(desktop, program, root)
-    header_fields(app, "harbor01", "120", "85", 6, "Ferryman", "56")
-    app.press("Button1")
+    # The header from the keyboard, in the group's tab order: x, y, facing, picture,
+    # name, the button, the map; Space presses the button.
+    app.click("Edit1", dx=6)
+    desktop.type("120")
+    desktop.key("Tab")
+    desktop.type("85")
+    desktop.key("Tab", "Home", *(["Down"] * 6), "Tab")
+    desktop.type("56")
+    desktop.key("Tab")
+    desktop.type("Ferryman")
+    desktop.key("Tab", "Tab")
+    desktop.type("harbor01")
+    wait_for("the map typed after Tab", lambda: app.text_of("ComboBox8") == "harbor01")
+    desktop.key("shift+Tab", "space")
     app.press("Button19")
     app.fill("Edit5", "川を渡りますか?")
     app.press("Button2")
