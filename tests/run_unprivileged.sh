@@ -1,7 +1,17 @@
 #!/usr/bin/env bash
-# Runs a test as an ordinary user: an administrator may write read-only files and
-# read unreadable ones, so permission faults only show without those rights.
-if [ "$(id -u)" -eq 0 ]; then
-    exec setpriv --reuid=65534 --regid=65534 --clear-groups --reset-env env TMPDIR=/tmp "$@"
+# Runs a test program as an ordinary user: an administrator may write read-only
+# files and read unreadable ones, so permission faults only show without those
+# rights. The program is copied out first, since the build folder may lie where
+# an ordinary user cannot enter (it links the project's code statically).
+set -euo pipefail
+program="$1"
+shift
+if [ "$(id -u)" -ne 0 ]; then
+    exec "$program" "$@"
 fi
-exec "$@"
+place="$(mktemp -d)"
+trap 'rm -rf "$place"' EXIT
+cp "$program" "$place/"
+chmod 755 "$place" "$place/$(basename "$program")"
+setpriv --reuid=65534 --regid=65534 --clear-groups --reset-env \
+    env TMPDIR=/tmp PATH=/usr/bin:/bin "$place/$(basename "$program")" "$@"
