@@ -41,6 +41,22 @@ qsizetype characterLength(QStringView text, qsizetype at)
 {
     return (text.at(at).isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate()) ? 2 : 1;
 }
+
+// The converter encodes a few private-use characters one way only (U+F86F becomes
+// the bytes of "№"): such a character must count as one the code page cannot hold.
+bool privateUseRoundTrips(QStringView text, QStringEncoder &encoder)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0xE000 || c.unicode() > 0xF8FF)
+            continue;
+        const QByteArray bytes = encoder.encode(QStringView(&c, 1));
+        QStringDecoder decoder(kName, QStringConverter::Flag::Stateless);
+        if (decoder.decode(bytes) != QString(c))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QByteArray encode(QStringView text, bool *ok)
@@ -52,9 +68,10 @@ QByteArray encode(QStringView text, bool *ok)
         return {};
     }
     const QString folded = withCodePageVariants(text);
-    QByteArray bytes = encoder.encode(folded.isNull() ? text : QStringView(folded));
+    const QStringView toEncode = folded.isNull() ? text : QStringView(folded);
+    QByteArray bytes = encoder.encode(toEncode);
     if (ok)
-        *ok = !encoder.hasError();
+        *ok = !encoder.hasError() && privateUseRoundTrips(toEncode, encoder);
     return bytes;
 }
 

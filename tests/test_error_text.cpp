@@ -103,6 +103,9 @@ private slots:
         QTest::newRow("two, the first counts") << "aaaa✓bb😀" << 4;
         QTest::newRow("last") << QString(1000, u'a') + u'✓' << 1000;
         QTest::newRow("empty") << "" << -1;
+        // Bug: the converter wrote this private-use character as the bytes of "№".
+        QTest::newRow("one-way private use") << "ab\uF86F" << 2;
+        QTest::newRow("private use that round-trips") << "\uE000" << -1;
     }
     void codePage_firstUnencodable()
     {

@@ -124,10 +124,6 @@ class Desktop:
         self.set_clipboard(text)
         self.key("ctrl+v")
 
-    def type_keys(self, text):
-        """Key presses through xdotool whatever the text, for places that take no paste."""
-        self.run(["xdotool", "type", "--delay", "60", text])
-
     def set_clipboard(self, text):
         # xclip stays to serve the selection until another program takes it over.
         owner = subprocess.Popen(["xclip", "-i", "-selection", "clipboard"], env=self.env,

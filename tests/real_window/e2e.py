@@ -108,10 +108,7 @@ def scenario_whole_npc(desktop, program, root):
 
 def scenario_shop(desktop, program, root):
     app = start(desktop, program, root)
-    header_fields(app, "harbor01", "130", "90", 0, "Tool Dealer", "83")
-    app.click("ComboBox1")  # facing 下 by typing its first character into the closed list
-    desktop.key("Escape")
-    desktop.type_keys("下")
+    header_fields(app, "harbor01", "130", "90", 4, "Tool Dealer", "83")
     app.fill("ComboBox10", "501")
     app.fill("Edit10", "50")
     app.press("Button20")
