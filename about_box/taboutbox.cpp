@@ -61,7 +61,8 @@ void TAboutBox::showFromMenu()
         // of a shown window and put it right when the real one is known.
         QSize frame(0, 0);
         for (const QWidget *window : QApplication::topLevelWidgets()) {
-            if (window != this && window->isVisible() && window->isWindow()) {
+            // A framed window like this one: not a tooltip or a menu.
+            if (window != this && window->isVisible() && window->windowType() == Qt::Window) {
                 frame = window->frameGeometry().size() - window->size();
                 break;
             }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -44,7 +45,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     const QString directory = QCoreApplication::applicationDirPath();
-    const int repetitions = argc > 1 ? std::atoi(argv[1]) : 30;
+    const int repetitions = std::max(1, argc > 1 ? std::atoi(argv[1]) : 30);
     std::vector<double> talewickTime, bareTime, talewickMemory, bareMemory;
     for (int i = 0; i < repetitions; ++i) {
         const Run talewick = startOnce(directory + QStringLiteral("/startup_probe_talewick"));

@@ -183,7 +183,8 @@ int main(int argc, char *argv[])
                 "mouse move over group, 4 KiB help equal to panel", median(helpTimes), "-", "-",
                 scrollKept ? "yes" : "NO");
     row("save 10 MiB vs encode + one plain write", median(saveTimes), median(plainTimes), "<= 2");
-    std::printf("| %-58s | %10.1f | %10.1f | %6s | %s |\n", "extending press (menu add), 100,000 lines: median, slowest",
-                median(extendTimes), slowestExtend, "-", "slowest stays small");
+    std::printf("| %-58s | %10.1f | %10.1f | %6s | %s |\n",
+                "extending press (menu add), 100,000 lines: median, slowest", median(extendTimes), slowestExtend, "-",
+                "slowest stays small");
     return 0;
 }

@@ -11,7 +11,7 @@ constexpr const char *kName = "windows-31j";
 
 // Characters that Unicode spells twice: Japanese input and web pages give the
 // first, the code page holds the second under the same glyph.
-constexpr char16_t kVariants[][2] = {
+constexpr char16_t kTwins[][2] = {
     {u'\u301C', u'\uFF5E'}, // wave dash
     {u'\u2016', u'\u2225'}, // double vertical line
     {u'\u2212', u'\uFF0D'}, // minus sign
@@ -22,15 +22,15 @@ constexpr char16_t kVariants[][2] = {
     {u'\u00A6', u'\uFFE4'}, // broken bar
 };
 
-QString withCodePageVariants(QStringView text)
+QString withCodePageTwins(QStringView text)
 {
     QString result;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        for (const auto &variant : kVariants) {
-            if (text.at(i) == QChar(variant[0])) {
+        for (const auto &twin : kTwins) {
+            if (text.at(i) == QChar(twin[0])) {
                 if (result.isNull())
                     result = text.toString();
-                result[i] = QChar(variant[1]);
+                result[i] = QChar(twin[1]);
             }
         }
     }
@@ -46,11 +46,11 @@ qsizetype characterLength(QStringView text, qsizetype at)
 // the bytes of "№"): such a character must count as one the code page cannot hold.
 bool privateUseRoundTrips(QStringView text, QStringEncoder &encoder)
 {
+    QStringDecoder decoder(kName, QStringConverter::Flag::Stateless);
     for (const QChar c : text) {
         if (c.unicode() < 0xE000 || c.unicode() > 0xF8FF)
             continue;
         const QByteArray bytes = encoder.encode(QStringView(&c, 1));
-        QStringDecoder decoder(kName, QStringConverter::Flag::Stateless);
         if (decoder.decode(bytes) != QString(c))
             return false;
     }
@@ -67,7 +67,7 @@ QByteArray encode(QStringView text, bool *ok)
             *ok = false;
         return {};
     }
-    const QString folded = withCodePageVariants(text);
+    const QString folded = withCodePageTwins(text);
     const QStringView toEncode = folded.isNull() ? text : QStringView(folded);
     QByteArray bytes = encoder.encode(toEncode);
     if (ok)

@@ -46,9 +46,14 @@ QTextCursor appendLine(QTextDocument &document, const QString &line)
 
 QTextCursor replaceLastLine(QTextDocument &document, const QString &line)
 {
-    QTextCursor cursor(lastLineBlock(document));
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    cursor.insertText(line);
+    const QTextBlock last = lastLineBlock(document);
+    const QString old = last.text();
+    QTextCursor cursor(last);
+    cursor.movePosition(QTextCursor::EndOfBlock,
+                        line.startsWith(old) ? QTextCursor::MoveAnchor : QTextCursor::KeepAnchor);
+    // A line that only grows gets just its new tail: the document keeps replaced text
+    // in memory, and an extended menu or shop line would otherwise pile up copies.
+    cursor.insertText(line.startsWith(old) ? line.mid(old.size()) : line);
     return cursor;
 }
 

@@ -9,9 +9,10 @@ shift
 if [ "$(id -u)" -ne 0 ]; then
     exec "$program" "$@"
 fi
-place="$(mktemp -d)"
+place="$(mktemp -d /tmp/talewick-unprivileged.XXXXXX)"
 trap 'rm -rf "$place"' EXIT
 cp "$program" "$place/"
 chmod 755 "$place" "$place/$(basename "$program")"
 setpriv --reuid=65534 --regid=65534 --clear-groups --reset-env \
-    env TMPDIR=/tmp PATH=/usr/bin:/bin "$place/$(basename "$program")" "$@"
+    env TMPDIR=/tmp PATH=/usr/bin:/bin ASAN_OPTIONS="${ASAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
+    UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" "$place/$(basename "$program")" "$@"

@@ -448,9 +448,8 @@ private slots:
         // A slow machine may stretch these, never shorten them; the tooltip's own hide
         // timer is a coarse one, which may fire up to 5% early, and it starts a moment
         // before the tooltip window is shown.
-        QVERIFY2(clock.shown >= 500 && clock.shown < 1500, qPrintable(QString::number(clock.shown)));
-        const qint64 shownFor = clock.hidden - clock.shown;
-        QVERIFY2(shownFor >= 2300 && shownFor < 4000, qPrintable(QString::number(shownFor)));
+        QVERIFY2(clock.shown >= 500, qPrintable(QString::number(clock.shown)));
+        QVERIFY2(clock.hidden - clock.shown >= 2300, qPrintable(QString::number(clock.hidden - clock.shown)));
     }
 
     void exit_closesWindow()

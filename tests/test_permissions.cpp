@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,11 +37,12 @@ private slots:
         const QString npc = scratch.filePath("npc");
         QVERIFY(QDir().mkdir(npc));
         QVERIFY(QFile::setPermissions(npc, QFile::ReadOwner | QFile::ExeOwner));
+        const auto unlock =
+            qScopeGuard([&] { QFile::setPermissions(npc, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
         const QString path = npc + "/npc_08-03_2107.txt";
         QCOMPARE(failureOf([&] { ScriptFile::save(path, "\tnext;"); }),
                  QString("ファイル %1 を作成できません").arg(path));
         QCOMPARE(QDir(npc).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
-        QFile::setPermissions(npc, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void save_readOnlyFile_createFailure_fileUntouched()
@@ -74,9 +76,11 @@ private slots:
         file.write("text");
         file.close();
         QVERIFY(QFile::setPermissions(folderLocked ? help : path, {}));
+        const auto unlock = qScopeGuard([&] {
+            QFile::setPermissions(help, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        });
         QCOMPARE(failureOf([&] { HelpFile::read(path); }), QString("ファイル %1 は開けません").arg(path));
-        QFile::setPermissions(help, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     }
 };
 

@@ -40,6 +40,13 @@ class Desktop:
         self.env = None
 
     def __enter__(self):
+        try:
+            return self._start()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+
+    def _start(self):
         read_fd, write_fd = os.pipe()
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
                                 pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -75,6 +82,8 @@ class Desktop:
                 process.kill()
         if self.program_log:
             self.program_log.close()
+        if getattr(self, "workdir", None):
+            shutil.rmtree(self.workdir, ignore_errors=True)
         return False
 
     def run(self, command, check=True):
@@ -125,7 +134,8 @@ class Desktop:
         self.key("ctrl+v")
 
     def set_clipboard(self, text):
-        # xclip stays to serve the selection until another program takes it over.
+        # xclip goes to the background to serve the selection until another program
+        # takes it over; it ends with the X server at the latest.
         owner = subprocess.Popen(["xclip", "-i", "-selection", "clipboard"], env=self.env,
                                  stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         owner.stdin.write(text.encode("utf-8"))
