@@ -48,12 +48,12 @@ QTextCursor replaceLastLine(QTextDocument &document, const QString &line)
 {
     const QTextBlock last = lastLineBlock(document);
     const QString old = last.text();
-    QTextCursor cursor(last);
-    cursor.movePosition(QTextCursor::EndOfBlock,
-                        line.startsWith(old) ? QTextCursor::MoveAnchor : QTextCursor::KeepAnchor);
     // A line that only grows gets just its new tail: the document keeps replaced text
     // in memory, and an extended menu or shop line would otherwise pile up copies.
-    cursor.insertText(line.startsWith(old) ? line.mid(old.size()) : line);
+    const bool grows = line.startsWith(old);
+    QTextCursor cursor(last);
+    cursor.movePosition(QTextCursor::EndOfBlock, grows ? QTextCursor::MoveAnchor : QTextCursor::KeepAnchor);
+    cursor.insertText(grows ? line.mid(old.size()) : line);
     return cursor;
 }
 

@@ -1,6 +1,6 @@
 // Reading help texts: decoding, line breaks, zero bytes and files that are not
 // plain readable files.
-#include "common/failure.h"
+#include "failure_of.h"
 #include "main_window/help_file.h"
 
 #include <QDir>
@@ -10,18 +10,6 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-QString failureOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Failure &failure) {
-        return failure.message();
-    }
-    return QString();
-}
-} // namespace
 
 class HelpFileTest : public QObject
 {

@@ -1,6 +1,6 @@
 // Files and folders the user may not write or read: the designed failure, nothing
 // written, nothing lost. Runs as an ordinary user (see run_unprivileged.sh).
-#include "common/failure.h"
+#include "failure_of.h"
 #include "main_window/help_file.h"
 #include "main_window/script_file.h"
 
@@ -11,18 +11,6 @@
 #include <QTest>
 
 #include <unistd.h>
-
-namespace {
-QString failureOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Failure &failure) {
-        return failure.message();
-    }
-    return QString();
-}
-} // namespace
 
 class PermissionsTest : public QObject
 {

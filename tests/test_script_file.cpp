@@ -1,6 +1,6 @@
 // Saving the script: the file's name from the clock, its bytes, and every way a
 // save can fail without losing the editor's text or an earlier file.
-#include "common/failure.h"
+#include "failure_of.h"
 #include "main_window/script_file.h"
 
 #include <QDir>
@@ -20,15 +20,6 @@ QByteArray contentsOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-QString failureOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Failure &failure) {
-        return failure.message();
-    }
-    return QString();
-}
 } // namespace
 
 class ScriptFileTest : public QObject
