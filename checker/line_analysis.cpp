@@ -1,0 +1,468 @@
+#include "checker/line_analysis.h"
+
+#include "checker/commands.h"
+#include "checker/rules.h"
+#include "common/code_page.h"
+
+#include <algorithm>
+
+namespace {
+
+struct Span
+{
+    int column = 0;
+    int length = 0;
+    QStringView text;
+};
+
+bool isBlankChar(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\u3000';
+}
+
+bool isWordStart(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+}
+
+bool isWordChar(QChar c)
+{
+    return isWordStart(c) || (c >= u'0' && c <= u'9');
+}
+
+bool isDigits(QStringView text, bool signAllowed = false)
+{
+    if (signAllowed && text.startsWith(u'-'))
+        text = text.sliced(1);
+    if (text.isEmpty())
+        return false;
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// The span with the blanks at both ends left out; an all-blank span keeps its start.
+Span trimmed(QStringView line, int from, int to)
+{
+    while (from < to && isBlankChar(line.at(from)))
+        ++from;
+    while (to > from && isBlankChar(line.at(to - 1)))
+        --to;
+    return Span{from, to - from, line.sliced(from, to - from)};
+}
+
+// Splits [from, to) at `separator`, outside double quotes when `quoted`.
+QVector<Span> split(QStringView line, int from, int to, QChar separator, bool quoted = false)
+{
+    QVector<Span> parts;
+    bool inString = false;
+    int start = from;
+    for (int i = from; i < to; ++i) {
+        const QChar c = line.at(i);
+        if (quoted && c == u'"')
+            inString = !inString;
+        else if (c == separator && !inString) {
+            parts.append(Span{start, i - start, line.sliced(start, i - start)});
+            start = i + 1;
+        }
+    }
+    parts.append(Span{start, to - start, line.sliced(start, to - start)});
+    return parts;
+}
+
+class LineReader
+{
+public:
+    explicit LineReader(QStringView text) : line_(text) {}
+
+    LineAnalysis read()
+    {
+        checkCodePage();
+        if (!readHeader()) {
+            scanCode();
+            if (openQuote_ >= 0 || !readStatement())
+                readOther();
+        }
+        std::sort(result_.tokens.begin(), result_.tokens.end(),
+                  [](const Token &a, const Token &b) { return a.column < b.column; });
+        return std::move(result_);
+    }
+
+private:
+    void report(Rule rule, int column, int length, const QStringList &arguments = {})
+    {
+        result_.diagnostics.append(Rules::make(rule, 0, column, length, arguments));
+    }
+    void token(Token::Kind kind, int column, int length)
+    {
+        if (length > 0)
+            result_.tokens.append(Token{column, length, kind});
+    }
+
+    void checkCodePage()
+    {
+        if (std::all_of(line_.begin(), line_.end(), [](QChar c) { return c.unicode() < 0x80; }))
+            return;
+        qsizetype from = 0;
+        while (from < line_.size()) {
+            const qsizetype at = CodePage932::firstUnencodable(line_.sliced(from));
+            if (at < 0)
+                break;
+            const qsizetype column = from + at;
+            const bool pair = line_.at(column).isHighSurrogate() && column + 1 < line_.size() &&
+                              line_.at(column + 1).isLowSurrogate();
+            const int length = pair ? 2 : 1;
+            const char32_t code =
+                pair ? QChar::surrogateToUcs4(line_.at(column), line_.at(column + 1)) : line_.at(column).unicode();
+            report(Rule::Unencodable, int(column), length,
+                   {line_.sliced(column, length).toString(),
+                    QStringLiteral("U+%1").arg(uint(code), 4, 16, QLatin1Char('0')).toUpper()});
+            from = column + length;
+        }
+    }
+
+    // Finds strings and where a // comment begins, outside strings.
+    void scanCode()
+    {
+        codeEnd_ = int(line_.size());
+        for (int i = 0; i < line_.size(); ++i) {
+            const QChar c = line_.at(i);
+            if (openQuote_ >= 0) {
+                if (c == u'"') {
+                    token(Token::Kind::String, openQuote_, i + 1 - openQuote_);
+                    openQuote_ = -1;
+                }
+            } else if (c == u'"') {
+                openQuote_ = i;
+            } else if (c == u'/' && i + 1 < line_.size() && line_.at(i + 1) == u'/') {
+                codeEnd_ = i;
+                token(Token::Kind::Comment, i, int(line_.size()) - i);
+                break;
+            }
+        }
+        code_ = trimmed(line_, 0, codeEnd_);
+        if (openQuote_ >= 0) {
+            token(Token::Kind::String, openQuote_, codeEnd_ - openQuote_);
+            report(Rule::OpenString, openQuote_, codeEnd_ - openQuote_);
+        }
+        LineFacts &facts = result_.facts;
+        facts.endColumn = code_.length > 0 ? code_.column + code_.length - 1 : 0;
+        facts.endsStatement = code_.text.endsWith(u';');
+    }
+
+    // Numbers standing on their own, outside strings, in [from, to).
+    void numberTokens(int from, int to)
+    {
+        bool inString = false;
+        for (int i = from; i < to; ++i) {
+            const QChar c = line_.at(i);
+            if (c == u'"') {
+                inString = !inString;
+            } else if (!inString && c.isDigit() && c.unicode() < 0x80 && (i == from || !isWordChar(line_.at(i - 1)))) {
+                int end = i;
+                while (end < to && line_.at(end) >= u'0' && line_.at(end) <= u'9')
+                    ++end;
+                if (end == to || !isWordChar(line_.at(end)))
+                    token(Token::Kind::Number, i, end - i);
+                i = end;
+            }
+        }
+    }
+
+    void braceTokens(int from, int to)
+    {
+        bool inString = false;
+        for (int i = from; i < to; ++i) {
+            if (line_.at(i) == u'"')
+                inString = !inString;
+            else if (!inString && (line_.at(i) == u'{' || line_.at(i) == u'}'))
+                token(Token::Kind::Brace, i, 1);
+        }
+    }
+
+    bool readHeader();
+    void checkPlace(const Span &place);
+    void checkPicture(const Span &field, bool shop);
+    bool readStatement();
+    void readArguments(const Span &word, const Commands::Command *command, int from, int to);
+    void readMenuChoices(QVector<Span> arguments, bool continues);
+    void readOther();
+
+    QStringView line_;
+    LineAnalysis result_;
+    int codeEnd_ = 0;
+    int openQuote_ = -1;
+    Span code_;
+};
+
+// map.tsg,x,y,facing<TAB>script<TAB>name<TAB>picture,{
+// map.tsg,x,y,facing<TAB>shop<TAB>name<TAB>picture,item:price[,item:price...]
+bool LineReader::readHeader()
+{
+    if (line_.isEmpty() || isBlankChar(line_.front()))
+        return false;
+    // The place field never holds a blank, and the type is one word: blanks in
+    // either stand where a tab belongs. The name may hold blanks.
+    QVector<Span> fields;
+    QVector<Span> misplacedBlanks;
+    for (const Span &raw : split(line_, 0, int(line_.size()), u'\t')) {
+        int start = raw.column;
+        const int end = raw.column + raw.length;
+        while (fields.size() < 2) {
+            int blank = start;
+            while (blank < end && !isBlankChar(line_.at(blank)))
+                ++blank;
+            int after = blank;
+            while (after < end && isBlankChar(line_.at(after)))
+                ++after;
+            if (blank == end || after == end)
+                break;
+            fields.append(Span{start, blank - start, line_.sliced(start, blank - start)});
+            misplacedBlanks.append(Span{blank, after - blank, {}});
+            start = after;
+        }
+        fields.append(Span{start, end - start, line_.sliced(start, end - start)});
+    }
+    const bool placeLike = fields.front().text.contains(u".tsg,");
+    const QStringView type = fields.size() >= 2 ? fields.at(1).text : QStringView();
+    const bool shop = type == u"shop";
+    if (!placeLike && type != u"script" && !shop)
+        return false;
+
+    LineFacts &facts = result_.facts;
+    const Span whole = trimmed(line_, 0, int(line_.size()));
+    facts.opensBlock = whole.text.endsWith(u'{');
+    facts.anchorColumn = facts.opensBlock ? whole.column + whole.length - 1 : 0;
+    facts.anchorLength = facts.opensBlock ? 1 : int(fields.front().length);
+    facts.endColumn = whole.column + whole.length - 1;
+    braceTokens(0, int(line_.size()));
+    if (fields.size() >= 2 && type != u"script" && !shop) {
+        facts.kind = LineKind::OtherHeader;
+        return true;
+    }
+    facts.kind = LineKind::Header;
+    if (fields.size() >= 2)
+        token(Token::Kind::Command, fields.at(1).column, fields.at(1).length);
+    numberTokens(0, int(line_.size()));
+    for (const Span &blank : misplacedBlanks)
+        report(Rule::SpaceForTab, blank.column, blank.length);
+    if (fields.size() != 4) {
+        report(Rule::HeaderFieldCount, 0, whole.length, {QString::number(fields.size())});
+        return true;
+    }
+    checkPlace(fields.at(0));
+    if (trimmed(line_, fields.at(2).column, fields.at(2).column + fields.at(2).length).length == 0)
+        report(Rule::EmptyName, fields.at(2).column, 1);
+    checkPicture(fields.at(3), shop);
+    return true;
+}
+
+void LineReader::checkPlace(const Span &place)
+{
+    const QVector<Span> parts = split(line_, place.column, place.column + place.length, u',');
+    if (parts.size() != 4 || !parts.at(0).text.endsWith(u".tsg")) {
+        report(Rule::HeaderPlace, place.column, place.length);
+        return;
+    }
+    if (parts.at(0).length == 4)
+        report(Rule::EmptyMap, parts.at(0).column, parts.at(0).length);
+    static const char16_t *const kNames[] = {u"x座標", u"y座標", u"向き"};
+    for (int i = 1; i < 4; ++i) {
+        const Span &part = parts.at(i);
+        if (!isDigits(part.text))
+            report(Rule::NotANumber, part.column, part.length, {QString::fromUtf16(kNames[i - 1])});
+        else if (i == 3 && part.text.toInt() > 7)
+            report(Rule::FacingRange, part.column, part.length);
+    }
+}
+
+void LineReader::checkPicture(const Span &field, bool shop)
+{
+    const Span value = trimmed(line_, field.column, field.column + field.length);
+    int end = value.column + value.length;
+    if (!shop) {
+        if (!value.text.endsWith(u",{") && !value.text.endsWith(u", {")) {
+            report(Rule::ScriptWithoutBrace, value.length > 0 ? end - 1 : field.column, 1);
+            return;
+        }
+        end = int(value.text.lastIndexOf(u',')) + value.column;
+    }
+    const QVector<Span> parts = split(line_, value.column, end, u',');
+    const Span picture = parts.front();
+    if (!isDigits(picture.text, true))
+        report(Rule::NotANumber, picture.column, picture.length, {QStringLiteral("NPC画像")});
+    if (!shop)
+        return;
+    if (parts.size() == 1)
+        report(Rule::ShopItem, qMax(0, end - 1), 1);
+    for (int i = 1; i < parts.size(); ++i) {
+        const Span &item = parts.at(i);
+        const QVector<Span> pair = split(line_, item.column, item.column + item.length, u':');
+        if (pair.size() != 2) {
+            report(Rule::ShopItem, item.column, item.length);
+            continue;
+        }
+        if (!isDigits(pair.at(0).text))
+            report(Rule::NotANumber, pair.at(0).column, pair.at(0).length, {QStringLiteral("アイテムID")});
+        if (!isDigits(pair.at(1).text, true))
+            report(Rule::NotANumber, pair.at(1).column, pair.at(1).length, {QStringLiteral("値段")});
+    }
+}
+
+// [blanks] word arguments ;
+bool LineReader::readStatement()
+{
+    const int start = code_.column;
+    if (code_.length == 0 || !isWordStart(line_.at(start)))
+        return false;
+    int wordEnd = start;
+    while (wordEnd < codeEnd_ && isWordChar(line_.at(wordEnd)))
+        ++wordEnd;
+    if (code_.text.endsWith(u':') && !code_.text.contains(u'"') &&
+        std::none_of(code_.text.begin(), code_.text.end(), isBlankChar))
+        return false; // a label line
+    const Span word{start, wordEnd - start, line_.sliced(start, wordEnd - start)};
+    LineFacts &facts = result_.facts;
+    facts.kind = LineKind::Statement;
+    facts.anchorColumn = word.column;
+    facts.anchorLength = word.length;
+    const Commands::Command *command = Commands::find(word.text);
+    facts.menu = command && command->arguments == u"M";
+    if (command)
+        token(Token::Kind::Command, word.column, word.length);
+    int argumentsEnd = code_.column + code_.length;
+    if (facts.endsStatement)
+        --argumentsEnd;
+    else if (!facts.menu)
+        report(Rule::MissingSemicolon, facts.endColumn, 1);
+    numberTokens(wordEnd, argumentsEnd);
+    braceTokens(wordEnd, argumentsEnd);
+    readArguments(word, command, wordEnd, argumentsEnd);
+    return true;
+}
+
+void LineReader::readArguments(const Span &word, const Commands::Command *command, int from, int to)
+{
+    const Span all = trimmed(line_, from, to);
+    QVector<Span> arguments;
+    if (all.length > 0)
+        arguments = split(line_, all.column, all.column + all.length, u',', true);
+    for (Span &argument : arguments)
+        argument = trimmed(line_, argument.column, argument.column + argument.length);
+    // Several statements on one line are the writer's own business.
+    if (!command || split(line_, from, to, u';', true).size() > 1)
+        return;
+    const QStringView shape = command->arguments;
+    if (shape == u"M") {
+        readMenuChoices(arguments, !result_.facts.endsStatement);
+        return;
+    }
+    if (arguments.size() != shape.size()) {
+        report(Rule::ArgumentCount, word.column, word.length,
+               {word.text.toString(), QString::number(shape.size()), QString::number(arguments.size())});
+        return;
+    }
+    for (int i = 0; i < arguments.size(); ++i) {
+        const Span &argument = arguments.at(i);
+        const QStringList which{word.text.toString(), QString::number(i + 1)};
+        if (argument.length == 0) {
+            report(Rule::EmptyArgument, qMin(argument.column, int(line_.size()) - 1), 1, which);
+        } else if (shape.at(i) == u'S' &&
+                   (argument.length < 2 || !argument.text.startsWith(u'"') || !argument.text.endsWith(u'"'))) {
+            report(Rule::NotAString, argument.column, argument.length, which);
+        } else if (shape.at(i) == u'L') {
+            token(Token::Kind::Label, argument.column, argument.length);
+            result_.facts.jumps.append(LabelUse{argument.text.toString(), argument.column, argument.length});
+        }
+    }
+}
+
+// "text",label,"text",label ... A label "-" jumps nowhere (the choice ends the talk).
+void LineReader::readMenuChoices(QVector<Span> arguments, bool continues)
+{
+    if (!arguments.isEmpty() && arguments.front().length == 0 && result_.facts.kind == LineKind::Continuation)
+        arguments.removeFirst(); // the line goes on from a "," at the end of the one before
+    if (continues && !arguments.isEmpty() && arguments.back().length == 0)
+        arguments.removeLast(); // ends in "," before the next line's choices
+    if (arguments.isEmpty() && result_.facts.kind == LineKind::Statement)
+        report(Rule::MenuPairs, result_.facts.anchorColumn, result_.facts.anchorLength);
+    for (int i = 0; i < arguments.size(); ++i) {
+        const Span &argument = arguments.at(i);
+        if (i % 2 == 0) {
+            if (argument.length < 2 || !argument.text.startsWith(u'"') || !argument.text.endsWith(u'"'))
+                report(Rule::MenuPairs, argument.column, qMax(1, argument.length));
+            continue;
+        }
+        if (argument.length == 0) {
+            report(Rule::EmptyLabel, qMin(argument.column, int(line_.size()) - 1), 1);
+        } else if (argument.text != u"-") {
+            token(Token::Kind::Label, argument.column, argument.length);
+            result_.facts.jumps.append(LabelUse{argument.text.toString(), argument.column, argument.length});
+        }
+    }
+    if (arguments.size() % 2 == 1 && !continues)
+        report(Rule::MenuPairs, arguments.back().column, qMax(1, arguments.back().length));
+}
+
+// Blank lines, comments, braces, labels, menu continuations and the rest.
+void LineReader::readOther()
+{
+    LineFacts &facts = result_.facts;
+    if (code_.length == 0) {
+        facts.kind = LineKind::Blank;
+        return;
+    }
+    facts.anchorColumn = code_.column;
+    facts.anchorLength = code_.length;
+    if (openQuote_ >= 0) {
+        // The open string is reported already; a half-read line must not cascade.
+        facts.kind = LineKind::Unreadable;
+        return;
+    }
+    braceTokens(code_.column, code_.column + code_.length);
+    if (code_.text == u"}") {
+        facts.kind = LineKind::CloseBrace;
+        return;
+    }
+    const QChar first = code_.text.front();
+    if (first == u'"' || first == u',') {
+        facts.kind = LineKind::Continuation;
+        numberTokens(code_.column, code_.column + code_.length);
+        const int end = code_.column + code_.length - (facts.endsStatement ? 1 : 0);
+        QVector<Span> arguments = split(line_, code_.column, end, u',', true);
+        for (Span &argument : arguments)
+            argument = trimmed(line_, argument.column, argument.column + argument.length);
+        readMenuChoices(arguments, !facts.endsStatement);
+        return;
+    }
+    if (code_.text.endsWith(u':')) {
+        const Span label = trimmed(line_, code_.column, code_.column + code_.length - 1);
+        const bool plain = std::none_of(label.text.begin(), label.text.end(), [](QChar c) {
+            return isBlankChar(c) || c == u'"' || c == u',' || c == u';' || c == u':' || c == u'{' || c == u'}';
+        });
+        if (plain) {
+            facts.kind = LineKind::LabelDefinition;
+            facts.label = label.text.toString();
+            if (label.length == 0) {
+                facts.anchorColumn = code_.column;
+                facts.anchorLength = 1;
+                report(Rule::EmptyLabel, code_.column, 1);
+                return;
+            }
+            facts.anchorColumn = label.column;
+            facts.anchorLength = label.length;
+            token(Token::Kind::Label, label.column, label.length);
+            const qsizetype bytes = CodePage932::encode(label.text).size();
+            if (bytes > kLongestLabelBytes)
+                report(Rule::LabelTooLong, label.column, label.length, {label.text.toString(), QString::number(bytes)});
+            return;
+        }
+    }
+    facts.kind = LineKind::Unreadable;
+    report(Rule::UnreadableLine, code_.column, code_.length);
+}
+
+} // namespace
+
+LineAnalysis analyseLine(QStringView text)
+{
+    return LineReader(text).read();
+}
