@@ -2,12 +2,14 @@
 
 #include "about_box/taboutbox.h"
 #include "app/event_guard.h"
+#include "main_window/diagnostic_tooltip.h"
 #include "main_window/drop_down_typing.h"
 #include "main_window/help_file.h"
 #include "main_window/label_hint.h"
 #include "main_window/line_model.h"
 #include "main_window/npc_picture_page.h"
 #include "main_window/script_file.h"
+#include "main_window/script_highlighter.h"
 #include "main_window/script_lines.h"
 #include "main_window/value_history.h"
 #include "main_window/window_fonts.h"
@@ -44,12 +46,14 @@ Ui::TForm1 *laidOut(QMainWindow *window)
 
 } // namespace
 
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(laidOut(this)), buffer_(ui->Memo1)
+TForm1::TForm1(QWidget *parent)
+    : QMainWindow(parent), ui(laidOut(this)), buffer_(ui->Memo1), highlighter_(new ScriptHighlighter(ui->Memo1))
 {
     setObjectName(QStringLiteral("Form1"));
     applyFonts();
     setUpDropDowns();
     useShortHint(ui->Label6);
+    showDiagnosticsOnHover(ui->Memo1, highlighter_);
     connectHandlers();
 
     move(kWindowPlace);

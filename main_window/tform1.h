@@ -15,6 +15,7 @@ namespace Ui {
 class TForm1;
 }
 class QAbstractButton;
+class ScriptHighlighter;
 class QAction;
 
 // The main window: the fields and buttons that write script lines, the script
@@ -28,6 +29,8 @@ public:
     ~TForm1() override;
 
     ScriptBuffer &scriptBuffer() { return buffer_; }
+    // What the editor's checker finds in the script as it stands.
+    const ScriptHighlighter &scriptCheck() const { return *highlighter_; }
 
     // The local clock that names saved scripts; replaceable so saves can be dated at will.
     void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
@@ -93,6 +96,7 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     ScriptBuffer buffer_;
+    ScriptHighlighter *highlighter_; // owned by the editor
     std::function<QDateTime()> clock_ = &QDateTime::currentDateTime;
     // The seven groups whose help file follows the pointer, with their handlers.
     std::vector<std::pair<QWidget *, Handler>> helpGroups_;

@@ -1,8 +1,7 @@
 // The generator buttons pressed in the real window, with the fields typed into.
 #include "app/guarded_application.h"
 #include "dialog_watcher.h"
-#include "main_window/tform1.h"
-#include "typing.h"
+#include "form_driver.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -21,7 +20,7 @@ QStringList entriesOf(QComboBox *box)
 }
 } // namespace
 
-class GeneratorsTest : public QObject
+class GeneratorsTest : public QObject, private FormDriver
 {
     Q_OBJECT
 
@@ -247,56 +246,6 @@ private slots:
                                      "\temote 0;\r\n"
                                      "\tjobchage 0;\r\n"));
     }
-
-private:
-    QComboBox *box(const char *name) { return form->findChild<QComboBox *>(name); }
-    QLineEdit *line(const char *name) { return form->findChild<QLineEdit *>(name); }
-
-    // The text as the saved file holds it: CR LF between lines.
-    QString fileText() const { return memo->toPlainText().replace("\n", "\r\n"); }
-
-    void showPageOf(QWidget *widget)
-    {
-        auto *tabs = form->findChild<QTabWidget *>("PageControl1");
-        for (int page = 0; page < tabs->count(); ++page) {
-            if (tabs->widget(page)->isAncestorOf(widget))
-                tabs->setCurrentIndex(page);
-        }
-    }
-
-    void type(const char *field, const QString &text)
-    {
-        QWidget *widget = form->findChild<QWidget *>(field);
-        QVERIFY2(widget, field);
-        showPageOf(widget);
-        QLineEdit *edit = qobject_cast<QComboBox *>(widget) ? static_cast<QComboBox *>(widget)->lineEdit()
-                                                            : static_cast<QLineEdit *>(widget);
-        // Keys go where the toolkit sends them: to the focused box or field.
-        widget->setFocus();
-        edit->selectAll();
-        QTest::keyClick(widget, Qt::Key_Backspace);
-        typeText(widget, text);
-        QCOMPARE(edit->text(), text);
-    }
-
-    void pick(const char *list, int index)
-    {
-        QComboBox *widget = box(list);
-        showPageOf(widget);
-        widget->setCurrentIndex(index);
-    }
-
-    void press(const QString &button)
-    {
-        auto *widget = form->findChild<QPushButton *>(button);
-        QVERIFY2(widget, qPrintable(button));
-        showPageOf(widget);
-        QVERIFY(widget->isVisible() && widget->isEnabled());
-        QTest::mouseClick(widget, Qt::LeftButton);
-    }
-
-    TForm1 *form = nullptr;
-    QPlainTextEdit *memo = nullptr;
 };
 
 int main(int argc, char *argv[])

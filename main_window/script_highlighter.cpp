@@ -1,0 +1,121 @@
+#include "main_window/script_highlighter.h"
+
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace {
+
+QTextCharFormat coloured(const QColor &colour, bool bold = false)
+{
+    QTextCharFormat format;
+    format.setForeground(colour);
+    if (bold)
+        format.setFontWeight(QFont::Bold);
+    return format;
+}
+
+QTextCharFormat underlined(const QColor &colour)
+{
+    QTextCharFormat format;
+    format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    format.setUnderlineColor(colour);
+    return format;
+}
+
+} // namespace
+
+ScriptHighlighter::ScriptHighlighter(QPlainTextEdit *editor) : QSyntaxHighlighter(editor)
+{
+    tokenFormats_[int(Token::Kind::Command)] = coloured(QColor(0x1a, 0x3c, 0xa8));
+    tokenFormats_[int(Token::Kind::String)] = coloured(QColor(0xa3, 0x15, 0x15));
+    tokenFormats_[int(Token::Kind::Label)] = coloured(QColor(0x80, 0x2a, 0x9c));
+    tokenFormats_[int(Token::Kind::Number)] = coloured(QColor(0x0b, 0x7a, 0x55));
+    tokenFormats_[int(Token::Kind::Brace)] = coloured(QColor(0x00, 0x00, 0x00), true);
+    tokenFormats_[int(Token::Kind::Comment)] = coloured(QColor(0x70, 0x70, 0x70));
+    errorFormat_ = underlined(QColor(0xe0, 0x10, 0x10));
+    warningFormat_ = underlined(QColor(0xd0, 0x8c, 0x00));
+
+    // The check must follow an edit before the highlighter repaints its lines, so
+    // it hears of the change first; lines elsewhere are repainted after.
+    QTextDocument *document = editor->document();
+    connect(document, &QTextDocument::contentsChange, this, &ScriptHighlighter::takeChange);
+    readWholeDocument();
+    setDocument(document);
+    connect(document, &QTextDocument::contentsChange, this, &ScriptHighlighter::repaintOtherLines);
+}
+
+QStringList ScriptHighlighter::linesOf(int first, int count) const
+{
+    QStringList lines;
+    lines.reserve(count);
+    for (QTextBlock block = document()->findBlockByNumber(first); block.isValid() && lines.size() < count;
+         block = block.next())
+        lines.append(block.text());
+    return lines;
+}
+
+void ScriptHighlighter::readWholeDocument()
+{
+    QTextDocument *document = qobject_cast<QPlainTextEdit *>(parent())->document();
+    const int lines = document->blockCount();
+    QStringList texts;
+    texts.reserve(lines);
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        texts.append(block.text());
+    check_.replaceLines(0, check_.lineCount(), texts);
+    knownLines_ = lines;
+}
+
+void ScriptHighlighter::takeChange(int position, int removed, int added)
+{
+    Q_UNUSED(removed);
+    const QTextDocument *document = this->document();
+    const int lines = document->blockCount();
+    const int first = document->findBlock(position).blockNumber();
+    const int last = document->findBlock(qMin(position + added, document->characterCount() - 1)).blockNumber();
+    const int newCount = last - first + 1;
+    const int oldCount = newCount - (lines - knownLines_);
+    if (first < 0 || last < first || oldCount < 0 || first + oldCount > check_.lineCount()) {
+        // Not an edit of a known range of lines: read everything again.
+        readWholeDocument();
+        repaintAll_ = true;
+        return;
+    }
+    toRepaint_ += check_.replaceLines(first, oldCount, linesOf(first, newCount));
+    knownLines_ = lines;
+}
+
+void ScriptHighlighter::repaintOtherLines()
+{
+    if (std::exchange(repaintAll_, false)) {
+        toRepaint_.clear();
+        rehighlight();
+        return;
+    }
+    const QVector<int> lines = std::exchange(toRepaint_, {});
+    for (const int line : lines) {
+        const QTextBlock block = document()->findBlockByNumber(line);
+        if (block.isValid())
+            rehighlightBlock(block);
+    }
+}
+
+void ScriptHighlighter::highlightBlock(const QString &text)
+{
+    for (const Token &token : analyseLine(text).tokens)
+        setFormat(token.column, token.length, tokenFormats_[int(token.kind)]);
+    const int line = currentBlock().blockNumber();
+    if (line >= check_.lineCount())
+        return;
+    for (const Diagnostic &diagnostic : check_.diagnostics(line)) {
+        const QTextCharFormat &wave =
+            diagnostic.severity == Diagnostic::Severity::Error ? errorFormat_ : warningFormat_;
+        const int end = qMin(diagnostic.column + diagnostic.length, int(text.size()));
+        for (int column = diagnostic.column; column < end; ++column) {
+            QTextCharFormat merged = format(column);
+            merged.merge(wave);
+            setFormat(column, 1, merged);
+        }
+    }
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "main_window/tform1.h"
+#include "typing.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+// Fills the main window's fields and presses its buttons the way a user does:
+// the page that holds a control is shown first, keys go to the focused widget.
+class FormDriver
+{
+protected:
+    QComboBox *box(const char *name) { return form->findChild<QComboBox *>(name); }
+    QLineEdit *line(const char *name) { return form->findChild<QLineEdit *>(name); }
+
+    // The text as the saved file holds it: CR LF between lines.
+    QString fileText() const { return memo->toPlainText().replace("\n", "\r\n"); }
+
+    void showPageOf(QWidget *widget)
+    {
+        auto *tabs = form->findChild<QTabWidget *>("PageControl1");
+        for (int page = 0; page < tabs->count(); ++page) {
+            if (tabs->widget(page)->isAncestorOf(widget))
+                tabs->setCurrentIndex(page);
+        }
+    }
+
+    void type(const char *field, const QString &text)
+    {
+        QWidget *widget = form->findChild<QWidget *>(field);
+        QVERIFY2(widget, field);
+        showPageOf(widget);
+        QLineEdit *edit = qobject_cast<QComboBox *>(widget) ? static_cast<QComboBox *>(widget)->lineEdit()
+                                                            : static_cast<QLineEdit *>(widget);
+        // Keys go where the toolkit sends them: to the focused box or field.
+        widget->setFocus();
+        edit->selectAll();
+        QTest::keyClick(widget, Qt::Key_Backspace);
+        typeText(widget, text);
+        QCOMPARE(edit->text(), text);
+    }
+
+    void pick(const char *list, int index)
+    {
+        QComboBox *widget = box(list);
+        showPageOf(widget);
+        widget->setCurrentIndex(index);
+    }
+
+    void press(const QString &button)
+    {
+        auto *widget = form->findChild<QPushButton *>(button);
+        QVERIFY2(widget, qPrintable(button));
+        showPageOf(widget);
+        QVERIFY(widget->isVisible() && widget->isEnabled());
+        QTest::mouseClick(widget, Qt::LeftButton);
+    }
+
+    TForm1 *form = nullptr;
+    QPlainTextEdit *memo = nullptr;
+};
