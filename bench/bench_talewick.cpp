@@ -3,6 +3,7 @@
 #include "common/code_page.h"
 #include "main_window/help_file.h"
 #include "main_window/script_file.h"
+#include "main_window/script_highlighter.h"
 #include "main_window/tform1.h"
 
 #include <QApplication>
@@ -28,6 +29,25 @@ QString scriptOf(int lines)
     QString text;
     for (int i = 0; i < lines; ++i)
         text += QStringLiteral("\tmes \"line %1 of the conversation\";\n").arg(i);
+    return text;
+}
+
+// Whole NPCs of ten lines each, as the buttons write them.
+QString npcScriptOf(int lines)
+{
+    QString text;
+    for (int npc = 0; npc < lines / 10; ++npc)
+        text += QStringLiteral("harbor%1.tsg,120,85,6\tscript\tFerryman\t56,{\n"
+                               "\tmes \"[Ferryman]\";\n"
+                               "\tmes \"Shall I take you across?\";\n"
+                               "\tmenu \"Yes\",L_Yes,\"No\",L_No;\n"
+                               "L_Yes:\n"
+                               "\twarp \"lakeside\",120,64;\n"
+                               "\tclose;\n"
+                               "L_No:\n"
+                               "\tclose;\n"
+                               "}\n")
+                    .arg(npc);
     return text;
 }
 
@@ -67,6 +87,35 @@ struct Press
         });
         truncateTo(editor, before);
         return micros;
+    }
+};
+
+// One key typed into the script editor at a place in its middle NPC, painted,
+// then taken back with a second key (timed too).
+struct Keystroke
+{
+    QPlainTextEdit *editor;
+    int line;
+    int column;
+    Qt::Key key;
+
+    void placeCursor()
+    {
+        const QTextBlock block = editor->document()->findBlockByNumber(line);
+        QTextCursor cursor(block);
+        cursor.setPosition(block.position() + column);
+        editor->setTextCursor(cursor);
+        editor->centerCursor();
+    }
+    void run(std::vector<double> &times)
+    {
+        placeCursor();
+        for (const Qt::Key typed : {key, Qt::Key_Backspace}) {
+            times.push_back(timeOnce([&] {
+                QTest::keyClick(editor, typed);
+                editor->viewport()->repaint();
+            }));
+        }
     }
 };
 
@@ -142,6 +191,30 @@ int main(int argc, char *argv[])
             large.Button7Click();
     }
 
+    // Keys typed into a 100,000-line script against a 10-line one: into a message,
+    // into a label that a menu jumps to, and a line break that splits a line.
+    smallEditor->setPlainText(npcScriptOf(10));
+    largeEditor->setPlainText(npcScriptOf(100000));
+    const int middle = 50000;
+    struct KeyCase
+    {
+        const char *what;
+        int line;
+        int column;
+        Qt::Key key;
+        std::vector<double> small, large;
+    };
+    std::vector<KeyCase> keyCases{{"keystroke in a message, 100,000 lines vs 10 lines", 2, 8, Qt::Key_A, {}, {}},
+                                  {"keystroke in a label, 100,000 lines vs 10 lines", 4, 5, Qt::Key_X, {}, {}},
+                                  {"line break in a message, 100,000 lines vs 10 lines", 2, 8, Qt::Key_Return, {}, {}}};
+    for (int i = 0; i < repetitions; ++i) {
+        for (KeyCase &keyCase : keyCases) {
+            Keystroke{smallEditor, keyCase.line, keyCase.column, keyCase.key}.run(keyCase.small);
+            Keystroke{largeEditor, middle + keyCase.line, keyCase.column, keyCase.key}.run(keyCase.large);
+        }
+    }
+    const bool largeClean = large.scriptCheck().allDiagnostics().isEmpty();
+
     // Mouse movement over a group whose help file equals the panel's text.
     QByteArray help;
     while (help.size() < 4096)
@@ -179,6 +252,10 @@ int main(int argc, char *argv[])
     std::printf("|---|---|---|---|---|\n");
     row("button press, 100,000 lines vs 10 lines", median(largeTimes), median(smallTimes), "<= 1.5");
     row("button press vs bare editor insert, 100,000 lines", median(largeTimes), median(floorTimes), "<= 1.3");
+    for (const KeyCase &keyCase : keyCases)
+        row(keyCase.what, median(keyCase.large), median(keyCase.small), "<= 1.5");
+    std::printf("| %-58s | %10s | %10s | %6s | %s |\n", "script still without a diagnostic after the keys", "-", "-",
+                "-", largeClean ? "yes" : "NO");
     std::printf("| %-58s | %10.1f | %10s | %6s | < 100 us, scroll kept: %s |\n",
                 "mouse move over group, 4 KiB help equal to panel", median(helpTimes), "-", "-",
                 scrollKept ? "yes" : "NO");

@@ -197,7 +197,8 @@ private:
 // map.tsg,x,y,facing<TAB>shop<TAB>name<TAB>picture,item:price[,item:price...]
 bool LineReader::readHeader()
 {
-    if (line_.isEmpty() || isBlankChar(line_.front()))
+    // A comment such as "// shop by the gate" is not a header.
+    if (line_.isEmpty() || isBlankChar(line_.front()) || line_.startsWith(u"//"))
         return false;
     // The place field never holds a blank, and the type is one word: blanks in
     // either stand where a tab belongs. The name may hold blanks.

@@ -36,7 +36,7 @@ constexpr RuleRow kRules[] = {
     {Rule::UndefinedLabel, Severity::Error, u"ラベル「%1」がこのNPCの中にありません"},
     {Rule::UndefinedLabelOtherCase, Severity::Error,
      u"ラベル「%1」がこのNPCの中にありません（大文字・小文字の違う「%2」ならあります）"},
-    {Rule::DuplicateLabel, Severity::Error, u"ラベル「%1」はこのNPCの中ですでに定義されています"},
+    {Rule::DuplicateLabel, Severity::Error, u"ラベル「%1」がこのNPCの中で2回以上定義されています"},
     {Rule::LabelTooLong, Severity::Error, u"ラベル「%1」が長すぎます（%2バイト、23バイトまで）"},
     {Rule::UnusedLabel, Severity::Warning, u"ラベル「%1」へ飛ぶメニューがありません"},
 

@@ -1,69 +1,173 @@
 #include "checker/script_check.h"
 
-#include "checker/block_rules.h"
+#include "checker/flow_rules.h"
 
 #include <algorithm>
 
-struct ScriptCheck::Line
+struct ScriptCheck::Line : LabelRules::IndexedLine
 {
-    LineFacts facts;
-    Diagnostics own;     // found in the line alone
-    Diagnostics context; // found by the rules that look across lines
+    quint64 id = 0;
+    int number = 0;
+    Diagnostics own;    // found in the line alone
+    Diagnostics flow;   // found by the brace and menu rules
+    Diagnostics labels; // found by the label rules
+    bool menuNotClosed = false;
+    bool blockNotClosed = false;
+    bool changed = false;
+    // The state after this line, and the lines it names while they live.
+    FlowRules::State after;
+    Line *npcLine = nullptr;
+    Line *menuLine = nullptr;
 };
 
 ScriptCheck::ScriptCheck() = default;
 ScriptCheck::~ScriptCheck() = default;
 
-QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList &lines)
+QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList &texts)
 {
     first = std::clamp(first, 0, lineCount());
     removed = std::clamp(removed, 0, lineCount() - first);
-    std::vector<std::unique_ptr<Line>> fresh;
-    fresh.reserve(lines.size());
-    bool sameFacts = removed == lines.size();
-    for (int i = 0; i < lines.size(); ++i) {
-        LineAnalysis analysis = analyseLine(lines.at(i));
-        auto line = std::make_unique<Line>();
-        line->facts = std::move(analysis.facts);
-        line->own = std::move(analysis.diagnostics);
-        if (sameFacts) {
-            const Line &old = *lines_[size_t(first + i)];
-            sameFacts = old.facts == line->facts;
-            line->context = old.context;
-        }
-        fresh.push_back(std::move(line));
-    }
-    const auto at = lines_.begin() + first;
-    if (removed == int(fresh.size())) {
-        std::move(fresh.begin(), fresh.end(), at);
-    } else {
-        lines_.erase(at, at + removed);
-        lines_.insert(lines_.begin() + first, std::make_move_iterator(fresh.begin()),
-                      std::make_move_iterator(fresh.end()));
-    }
-    // Lines with the same facts as before give every other line what it had.
-    if (sameFacts)
+    if (removed == texts.size() && replaceOwnOnly(first, texts))
         return {};
 
-    const int end = first + int(lines.size());
-    const int from = npcStart(first > 0 ? first - 1 : 0);
-    const int to = nextNpcStart(end);
-    QVector<int> changed;
-    for (int start = from; start < to;) {
-        const int stop = std::min(nextNpcStart(start + 1), to);
-        const QVector<Diagnostics> found = BlockRules::check(factsOf(start, stop));
-        for (int i = start; i < stop; ++i) {
-            Diagnostics &context = lines_[size_t(i)]->context;
-            const Diagnostics &now = found.at(i - start);
-            if (context != now) {
-                if (i < first || i >= end)
-                    changed.append(i);
-                context = now;
-            }
-        }
-        start = stop;
+    for (int i = first; i < first + removed; ++i)
+        labels_.remove(lines_[size_t(i)].get());
+    const auto at = lines_.begin() + first;
+    lines_.erase(at, at + removed);
+    std::vector<std::unique_ptr<Line>> fresh;
+    fresh.reserve(size_t(texts.size()));
+    for (const QString &text : texts) {
+        LineAnalysis analysis = analyseLine(text);
+        auto line = std::make_unique<Line>();
+        line->id = ++lastId_;
+        line->facts = std::move(analysis.facts);
+        line->own = std::move(analysis.diagnostics);
+        fresh.push_back(std::move(line));
     }
+    lines_.insert(lines_.begin() + first, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    if (removed != texts.size()) {
+        for (int i = first; i < lineCount(); ++i)
+            lines_[size_t(i)]->number = i;
+    } else {
+        for (int i = first; i < first + int(texts.size()); ++i)
+            lines_[size_t(i)]->number = i;
+    }
+
+    const int end = first + int(texts.size());
+    follow(first, end);
+    recheckLabels();
+    QVector<int> changed;
+    for (Line *line : std::exchange(changed_, {})) {
+        line->changed = false;
+        if (line->number < first || line->number >= end)
+            changed.append(line->number);
+    }
+    std::sort(changed.begin(), changed.end());
     return changed;
+}
+
+// An edit that leaves every line's facts as they were changes nothing for the
+// other lines: only the lines' own diagnostics are new.
+bool ScriptCheck::replaceOwnOnly(int first, const QStringList &texts)
+{
+    std::vector<LineAnalysis> analyses;
+    analyses.reserve(size_t(texts.size()));
+    for (int i = 0; i < texts.size(); ++i) {
+        analyses.push_back(analyseLine(texts.at(i)));
+        if (analyses.back().facts != lines_[size_t(first + i)]->facts)
+            return false;
+    }
+    for (int i = 0; i < texts.size(); ++i)
+        lines_[size_t(first + i)]->own = std::move(analyses[size_t(i)].diagnostics);
+    return true;
+}
+
+// Runs the brace and menu rules from `first` on, through the new lines up to
+// `end` and beyond for as long as a line's state after it comes out different.
+void ScriptCheck::follow(int first, int end)
+{
+    FlowRules::State state;
+    Line *npcLine = nullptr;
+    Line *menuLine = nullptr;
+    if (first > 0) {
+        const Line &before = *lines_[size_t(first - 1)];
+        state = before.after;
+        npcLine = before.npcLine;
+        menuLine = before.menuLine;
+    }
+    for (int i = first; i < lineCount(); ++i) {
+        Line &line = *lines_[size_t(i)];
+        const FlowRules::Step step = FlowRules::step(state, line.facts, line.id);
+        if (step.menuEnd != FlowRules::MenuEnd::Stays)
+            setMenuNotClosed(menuLine, step.menuEnd == FlowRules::MenuEnd::NotClosed);
+        if (step.endsNpc)
+            setBlockNotClosed(npcLine, state.open);
+        // A line that opens no menu or block has no such diagnostic to carry.
+        if (step.after.menu != line.id)
+            setMenuNotClosed(&line, false);
+        if (!(step.after.npc == line.id && line.facts.opensBlock))
+            setBlockNotClosed(&line, false);
+        setFlow(line, step.found);
+        if (!line.indexed || line.npc != step.after.npc)
+            labels_.add(&line, step.after.npc);
+
+        npcLine = step.after.npc == line.id ? &line : npcLine;
+        menuLine = step.after.menu == line.id ? &line : step.after.menu ? menuLine : nullptr;
+        const bool settled = i >= end && line.after == step.after;
+        line.after = step.after;
+        line.npcLine = npcLine;
+        line.menuLine = menuLine;
+        state = step.after;
+        if (settled)
+            return; // every later line sees what it saw before
+    }
+    // The end of the script ends the last NPC and any menu left open in it.
+    setMenuNotClosed(menuLine, state.menu != 0);
+    setBlockNotClosed(npcLine, state.open);
+}
+
+void ScriptCheck::setFlow(Line &line, const Diagnostics &found)
+{
+    if (line.flow != found) {
+        line.flow = found;
+        noteChange(line);
+    }
+}
+
+void ScriptCheck::setMenuNotClosed(Line *line, bool notClosed)
+{
+    if (line && line->menuNotClosed != notClosed) {
+        line->menuNotClosed = notClosed;
+        noteChange(*line);
+    }
+}
+
+void ScriptCheck::setBlockNotClosed(Line *line, bool notClosed)
+{
+    if (line && line->blockNotClosed != notClosed) {
+        line->blockNotClosed = notClosed;
+        noteChange(*line);
+    }
+}
+
+void ScriptCheck::recheckLabels()
+{
+    for (LabelRules::IndexedLine *indexed : labels_.takeTouched()) {
+        Line &line = *static_cast<Line *>(indexed);
+        Diagnostics found = labels_.diagnostics(line);
+        if (line.labels != found) {
+            line.labels = std::move(found);
+            noteChange(line);
+        }
+    }
+}
+
+void ScriptCheck::noteChange(Line &line)
+{
+    if (!line.changed) {
+        line.changed = true;
+        changed_.push_back(&line);
+    }
 }
 
 Diagnostics ScriptCheck::diagnostics(int line) const
@@ -71,7 +175,12 @@ Diagnostics ScriptCheck::diagnostics(int line) const
     if (line < 0 || line >= lineCount())
         return {};
     const Line &entry = *lines_[size_t(line)];
-    Diagnostics all = entry.own + entry.context;
+    Diagnostics all = entry.own + entry.flow;
+    if (entry.menuNotClosed)
+        all.append(FlowRules::menuNotClosed(entry.facts));
+    if (entry.blockNotClosed)
+        all.append(FlowRules::blockNotClosed(entry.facts));
+    all += entry.labels;
     for (Diagnostic &diagnostic : all)
         diagnostic.line = line;
     std::stable_sort(all.begin(), all.end(),
@@ -84,35 +193,11 @@ Diagnostics ScriptCheck::allDiagnostics() const
     Diagnostics all;
     for (int line = 0; line < lineCount(); ++line) {
         const Line &entry = *lines_[size_t(line)];
-        if (!entry.own.isEmpty() || !entry.context.isEmpty())
+        if (!entry.own.isEmpty() || !entry.flow.isEmpty() || !entry.labels.isEmpty() || entry.menuNotClosed ||
+            entry.blockNotClosed)
             all += diagnostics(line);
     }
     return all;
-}
-
-QVector<const LineFacts *> ScriptCheck::factsOf(int from, int to) const
-{
-    QVector<const LineFacts *> facts;
-    facts.reserve(to - from);
-    for (int i = from; i < to; ++i)
-        facts.append(&lines_[size_t(i)]->facts);
-    return facts;
-}
-
-// The header line that begins the NPC holding `line`, or 0 before the first header.
-int ScriptCheck::npcStart(int line) const
-{
-    while (line > 0 && !BlockRules::startsBlock(lines_[size_t(line)]->facts))
-        --line;
-    return line;
-}
-
-// The first header line at or after `line`, or the line count.
-int ScriptCheck::nextNpcStart(int line) const
-{
-    while (line < lineCount() && !BlockRules::startsBlock(lines_[size_t(line)]->facts))
-        ++line;
-    return line;
 }
 
 Diagnostics checkScript(const QString &text)
