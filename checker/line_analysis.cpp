@@ -81,6 +81,10 @@ public:
             if (openQuote_ >= 0 || !readStatement())
                 readOther();
         }
+        // Only the end of a menu or choice line matters to other lines (a menu
+        // left open is marked there); elsewhere typing must leave the facts as they were.
+        if (!result_.facts.menu && result_.facts.kind != LineKind::Continuation)
+            result_.facts.endColumn = 0;
         std::sort(result_.tokens.begin(), result_.tokens.end(),
                   [](const Token &a, const Token &b) { return a.column < b.column; });
         return std::move(result_);

@@ -7,7 +7,6 @@
 struct ScriptCheck::Line : LabelRules::IndexedLine
 {
     quint64 id = 0;
-    int number = 0;
     Diagnostics own;    // found in the line alone
     Diagnostics flow;   // found by the brace and menu rules
     Diagnostics labels; // found by the label rules
@@ -32,8 +31,6 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
 
     for (int i = first; i < first + removed; ++i)
         labels_.remove(lines_[size_t(i)].get());
-    const auto at = lines_.begin() + first;
-    lines_.erase(at, at + removed);
     std::vector<std::unique_ptr<Line>> fresh;
     fresh.reserve(size_t(texts.size()));
     for (const QString &text : texts) {
@@ -44,26 +41,47 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
         line->own = std::move(analysis.diagnostics);
         fresh.push_back(std::move(line));
     }
-    lines_.insert(lines_.begin() + first, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
-    if (removed != texts.size()) {
-        for (int i = first; i < lineCount(); ++i)
-            lines_[size_t(i)]->number = i;
+    // Only a change in the number of lines moves the lines after it.
+    const auto at = lines_.begin() + first;
+    if (removed == texts.size()) {
+        std::move(fresh.begin(), fresh.end(), at);
     } else {
-        for (int i = first; i < first + int(texts.size()); ++i)
-            lines_[size_t(i)]->number = i;
+        lines_.erase(at, at + removed);
+        lines_.insert(lines_.begin() + first, std::make_move_iterator(fresh.begin()),
+                      std::make_move_iterator(fresh.end()));
     }
 
     const int end = first + int(texts.size());
     follow(first, end);
     recheckLabels();
-    QVector<int> changed;
-    for (Line *line : std::exchange(changed_, {})) {
-        line->changed = false;
-        if (line->number < first || line->number >= end)
-            changed.append(line->number);
+    return numbersOfChanged(first, end);
+}
+
+// Lines keep no number, which would have to be rewritten on every line break:
+// the changed ones lie near the edit, so they are looked for outwards from it.
+QVector<int> ScriptCheck::numbersOfChanged(int first, int end)
+{
+    QVector<int> numbers;
+    for (int i = first; i < end; ++i)
+        lines_[size_t(i)]->changed = false;
+    qsizetype left = std::count_if(changed_.cbegin(), changed_.cend(), [](const Line *line) { return line->changed; });
+    const auto take = [&](int i) {
+        Line &line = *lines_[size_t(i)];
+        if (line.changed) {
+            line.changed = false;
+            numbers.append(i);
+            --left;
+        }
+    };
+    for (int step = 1; left > 0 && (first - step >= 0 || end + step - 1 < lineCount()); ++step) {
+        if (first - step >= 0)
+            take(first - step);
+        if (end + step - 1 < lineCount())
+            take(end + step - 1);
     }
-    std::sort(changed.begin(), changed.end());
-    return changed;
+    changed_.clear();
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
 }
 
 // An edit that leaves every line's facts as they were changes nothing for the

@@ -41,6 +41,7 @@ private:
     void setBlockNotClosed(Line *line, bool notClosed);
     void recheckLabels();
     void noteChange(Line &line);
+    QVector<int> numbersOfChanged(int first, int end);
 
     std::vector<std::unique_ptr<Line>> lines_;
     LabelRules::Index labels_;
