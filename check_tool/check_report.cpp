@@ -60,8 +60,9 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes)
     for (const int line : undecodable) {
         Diagnostic diagnostic{line, 0, 1, Diagnostic::Severity::Error,
                               QStringLiteral("Shift_JIS として読めないバイトがあります")};
-        const auto after = std::find_if(found.begin(), found.end(), [&](const Diagnostic &d) { return d.line > line; });
-        found.insert(after, diagnostic);
+        // Column 1 goes first on its line, keeping the report in line and column order.
+        const auto at = std::find_if(found.begin(), found.end(), [&](const Diagnostic &d) { return d.line >= line; });
+        found.insert(at, diagnostic);
     }
 
     FileResult result;

@@ -22,10 +22,10 @@ Step step(const State &before, const LineFacts &line, quint64 lineId)
         return step;
     if (before.menu) {
         if (line.kind == LineKind::Continuation) {
-            if (line.endsStatement) {
-                step.menuEnd = MenuEnd::Closed;
-                step.after.menu = 0;
-            }
+            // A choice line that does not end the menu takes over its end: a
+            // missing ";" belongs after its last choice, not on the earlier line.
+            step.menuEnd = MenuEnd::Closed;
+            step.after.menu = line.endsStatement ? 0 : lineId;
             return step;
         }
         step.menuEnd = MenuEnd::NotClosed;

@@ -41,7 +41,7 @@ struct LineFacts
     bool endsStatement = false; // the code ends with ";"
     int anchorColumn = 0;       // where a diagnostic about the whole line goes:
     int anchorLength = 0;       //   the command word, the label, the brace
-    int endColumn = 0;          // a menu line's last character of code
+    int endColumn = 0;          // the last character of a menu or its choices
     QString label;              // the label a label line defines
     QVector<LabelUse> jumps;    // the labels a menu or goto jumps to
 

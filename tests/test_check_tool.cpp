@@ -1,0 +1,175 @@
+// The talewick-check program as a build script or an editor runs it: its output,
+// its exit code, and files it must refuse.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the tool in `folder` (the sample scripts unless told) and waits for it.
+Run runTool(const QStringList &arguments, const QString &folder = QStringLiteral(TALEWICK_SCRIPTS))
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(TALEWICK_CHECK), arguments);
+    Run run;
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished();
+        run.err = QStringLiteral("(did not finish)");
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QString expectedReport(const QString &script)
+{
+    QFile file(QDir(QStringLiteral(TALEWICK_SCRIPTS)).filePath(QString(script).replace(".txt", ".expected")));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("(no expectation for %1)").arg(script);
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+class CheckToolTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sample_printsItsReportAndExitCode_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("braces") << "braces.txt" << 1;
+        QTest::newRow("statements") << "statements.txt" << 1;
+        QTest::newRow("labels") << "labels.txt" << 1;
+        QTest::newRow("headers") << "headers.txt" << 1;
+        QTest::newRow("warnings only") << "unused_labels.txt" << 0;
+        QTest::newRow("clean harbor") << "clean_harbor.txt" << 0;
+        QTest::newRow("clean academy") << "clean_academy.txt" << 0;
+    }
+    void sample_printsItsReportAndExitCode()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, exitCode);
+        const Run run = runTool({script});
+        QCOMPARE(run.out, expectedReport(script));
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, exitCode);
+    }
+
+    void severalFiles_areReportedInTheGivenOrder_data()
+    {
+        QTest::addColumn<QStringList>("scripts");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("errors in some") << QStringList{"labels.txt", "clean_harbor.txt", "braces.txt"} << 1;
+        QTest::newRow("warnings in one") << QStringList{"clean_harbor.txt", "unused_labels.txt", "clean_academy.txt"}
+                                         << 0;
+    }
+    void severalFiles_areReportedInTheGivenOrder()
+    {
+        QFETCH(QStringList, scripts);
+        QFETCH(int, exitCode);
+        QString expected;
+        for (const QString &script : scripts)
+            expected += expectedReport(script);
+        const Run run = runTool(scripts);
+        QCOMPARE(run.out, expected);
+        QCOMPARE(run.exitCode, exitCode);
+    }
+
+    // A file that cannot be read makes the run fail even where the others have
+    // errors, but the files that could be read are still reported.
+    void unreadableAmongOthers_exits2AfterReportingTheRest()
+    {
+        const Run run = runTool({"labels.txt", "no_such_script.txt", "clean_harbor.txt"});
+        QCOMPARE(run.out, expectedReport("labels.txt"));
+        QVERIFY2(run.err.contains("no_such_script.txt"), qPrintable(run.err));
+        QCOMPARE(run.exitCode, 2);
+    }
+
+    void usageMistake_exits2WithAMessage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("named"); // what the message must mention
+        QTest::newRow("no arguments") << QStringList() << "--help";
+        QTest::newRow("unknown long option") << QStringList{"--strict", "clean_harbor.txt"} << "--strict";
+        QTest::newRow("unknown short option") << QStringList{"clean_harbor.txt", "-x"} << "-x";
+        QTest::newRow("missing file") << QStringList{"no_such_script.txt"} << "no_such_script.txt";
+        QTest::newRow("folder") << QStringList{"."} << ".";
+    }
+    void usageMistake_exits2WithAMessage()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, named);
+        const Run run = runTool(arguments);
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.out, QString());
+        QVERIFY2(run.err.contains(named), qPrintable(run.err));
+    }
+
+    // Opening a named pipe for reading would wait for a writer forever.
+    void namedPipe_isRefusedAtOnce()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString pipe = folder.filePath("script.txt");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QElapsedTimer timer;
+        timer.start();
+        const Run run = runTool({pipe}, folder.path());
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains(pipe), qPrintable(run.err));
+        QVERIFY2(timer.elapsed() < 10000, "the tool waited on the pipe");
+    }
+
+    void help_describesTheOutputAndExits0_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("--help") << QStringList{"--help"};
+        QTest::newRow("-h") << QStringList{"-h"};
+        QTest::newRow("--help among files") << QStringList{"braces.txt", "--help"};
+    }
+    void help_describesTheOutputAndExits0()
+    {
+        QFETCH(QStringList, arguments);
+        const Run run = runTool(arguments);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QString());
+        QVERIFY2(run.out.contains("FILE:LINE:COLUMN: error:"), qPrintable(run.out));
+        QVERIFY2(run.out.contains("FILE:LINE:COLUMN: warning:"), qPrintable(run.out));
+    }
+
+    // After "--" a file whose name starts with "-" is a file, not an option.
+    void doubleDash_endsTheOptions()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QFile script(folder.filePath("-dash.txt"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("m.tsg,1,2,0\tscript\tA\t1,{\r\n\tclose\r\n}\r\n");
+        script.close();
+        const Run run = runTool({"--", "-dash.txt"}, folder.path());
+        QCOMPARE(run.out, QStringLiteral("-dash.txt:2:6: error: 命令の終わりに「;」がありません\n"));
+        QCOMPARE(run.exitCode, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(CheckToolTest)
+#include "test_check_tool.moc"
