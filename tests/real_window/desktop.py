@@ -168,6 +168,16 @@ class Desktop:
         subprocess.run(["import", *target, path], env=self.env, capture_output=True, timeout=30)
         return path
 
+    def screenshot_around(self, name, window, right=0):
+        """The window with its frame and `right` pixels of screen beside it, where a
+        tooltip near its edge shows (a tooltip is a window of its own)."""
+        left, top, width, height = self.client_geometry(window)
+        whole = self.screenshot(name)
+        # openbox: a 1-pixel border and a 20-pixel title bar around the client.
+        area = f"{width + 2 + right}x{height + 22}+{left - 1}+{top - 21}"
+        subprocess.run(["convert", whole, "-crop", area, "+repage", whole], capture_output=True, timeout=30)
+        return whole
+
     def close_program(self):
         """Ends the program as a person does, with the window manager's close key,
         so that whatever it does at exit (sanitizer checks included) happens."""

@@ -107,6 +107,40 @@ def scenario_whole_npc(desktop, program, root):
     desktop.screenshot("using-1-composed.png", app.window)
 
 
+def scenario_checker(desktop, program, root):
+    app = start(desktop, program, root)
+    header_fields(app, "harbor01", "120", "85", 6, "Ferryman", "56")
+    app.press("Button1")
+    app.fill("Edit5", "どこへ行く?")
+    app.press("Button2")
+    for index, (choice, label) in enumerate([("Town", "L_Town"), ("Lake", "L_Lake")]):
+        app.fill("Edit9", choice)
+        app.fill("ComboBox2", label)
+        app.press("Button7" if index == 0 else "Button8")
+    app.press("Button9")
+    app.fill("ComboBox2", "L_Town")
+    app.press("Button10")
+    app.fill("ComboBox6", "harbor02")
+    app.fill("Edit7", "33")
+    app.fill("Edit8", "41")
+    app.press("Button5")
+    app.press("Button6")
+    app.wait_editor("harbor01.tsg,120,85,6\tscript\tFerryman\t56,{\n\tmes \"どこへ行く?\";\n"
+                           "\tmenu \"Town\",L_Town,\"Lake\",L_Lake;\nL_Town:\n\twarp \"harbor02\",33,41;\n}\n")
+    # No label "L_Lake" was written: resting on the jump shows what is wrong.
+    app.hover_text("Memo1", app.editor_text().index("L_Lake"))
+    expect("tooltip over the jump", app.tooltip_text(), "ラベル「L_Lake」がこのNPCの中にありません")
+    desktop.screenshot_around("using-4-checker.png", app.window, right=150)
+    # A label line written with the button clears it: the tooltip no longer comes.
+    app.fill("ComboBox2", "L_Lake")
+    app.press("Button10")
+    app.press("Button4")
+    app.hover_text("Memo1", app.editor_text().index("L_Lake"))
+    time.sleep(1.5)
+    expect("tooltip once the label exists", app.find_accessible(
+        lambda node: node.getRoleName() == "tool tip" and node.name, root=app.app), None)
+
+
 def scenario_shop(desktop, program, root):
     app = start(desktop, program, root)
     header_fields(app, "harbor01", "130", "90", 4, "Tool Dealer", "83")
@@ -247,7 +281,7 @@ def scenario_new_and_exit(desktop, program, root):
 
 
 SCENARIOS = [scenario_whole_npc, scenario_shop, scenario_completion, scenario_job_by_typing, scenario_help_panel,
-             scenario_no_npc_folder, scenario_about_box, scenario_new_and_exit]
+             scenario_no_npc_folder, scenario_about_box, scenario_new_and_exit, scenario_checker]
 
 
 def main(program, source_root, wanted):

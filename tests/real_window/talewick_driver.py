@@ -204,6 +204,26 @@ class Talewick:
         x, y = self.point_in(name, dx, dy)
         self.desktop.run(["xdotool", "mousemove", "--sync", str(x), str(y)])
 
+    def hover_text(self, name, offset):
+        """Rests the mouse on the character at `offset` of a text control."""
+        self.show_page_of(name)
+        text = self.accessible(name).queryText()
+        extents = text.getCharacterExtents(offset, pyatspi.DESKTOP_COORDS)
+        # The toolkit reports the right x but the first line's y for every line of
+        # a plain-text editor: count the lines down from there.
+        line = text.getText(0, offset).count("\n")
+        x, y = extents[0] + max(1, extents[2] // 2), extents[1] + line * extents[3] + extents[3] // 2
+        self.desktop.run(["xdotool", "mousemove", "--sync", str(x - 3), str(y)])
+        self.desktop.run(["xdotool", "mousemove", "--sync", str(x), str(y)])
+
+    def tooltip_text(self, timeout=5):
+        """The text of the tooltip that is showing."""
+        def tooltip():
+            return self.find_accessible(lambda node: node.getRoleName() == "tool tip", root=self.app)
+        node = wait_for("a tooltip", tooltip, timeout)
+        label = self.find_accessible(lambda child: child.getRoleName() == "label" and child.name, root=node)
+        return node.name or (label.name if label is not None else "")
+
     def fill(self, name, text):
         """Clicks into a field or an editable drop-down box, selects all and types."""
         self.click(name, dx=6)
