@@ -21,4 +21,13 @@ const Command *find(QStringView word)
     return nullptr;
 }
 
+const Command *findIgnoringCase(QStringView word)
+{
+    for (const Command &command : kCommands) {
+        if (command.word.compare(word, Qt::CaseInsensitive) == 0)
+            return &command;
+    }
+    return nullptr;
+}
+
 } // namespace Commands

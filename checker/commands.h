@@ -20,5 +20,7 @@ struct Command
 
 // The command named `word`, or nullptr.
 const Command *find(QStringView word);
+// The command named `word` in other letter case ("Mes" for "mes"), or nullptr.
+const Command *findIgnoringCase(QStringView word);
 
 } // namespace Commands

@@ -39,6 +39,24 @@ bool isDigits(QStringView text, bool signAllowed = false)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
+// True when one letter changed, added, dropped or swapped with its neighbour
+// turns `a` into `b`.
+bool oneEditApart(QStringView a, QStringView b)
+{
+    if (a.size() < b.size())
+        std::swap(a, b);
+    if (a.size() - b.size() > 1 || a == b)
+        return false;
+    qsizetype i = 0;
+    while (i < b.size() && a.at(i) == b.at(i))
+        ++i;
+    if (a.size() > b.size())
+        return a.sliced(i + 1) == b.sliced(i);
+    if (a.sliced(i + 1) == b.sliced(i + 1))
+        return true;
+    return i + 1 < a.size() && a.at(i) == b.at(i + 1) && a.at(i + 1) == b.at(i) && a.sliced(i + 2) == b.sliced(i + 2);
+}
+
 // The span with the blanks at both ends left out; an all-blank span keeps its start.
 Span trimmed(QStringView line, int from, int to)
 {
@@ -197,6 +215,17 @@ private:
     Span code_;
 };
 
+// The type a header's second field stands for: "script" or "shop", also when
+// miswritten in case or by one letter; empty for a kind the buttons do not write.
+QStringView meantHeaderType(QStringView written)
+{
+    for (const QStringView type : {QStringView(u"script"), QStringView(u"shop")}) {
+        if (written.compare(type, Qt::CaseInsensitive) == 0 || oneEditApart(written, type))
+            return type;
+    }
+    return {};
+}
+
 // map.tsg,x,y,facing<TAB>script<TAB>name<TAB>picture,{
 // map.tsg,x,y,facing<TAB>shop<TAB>name<TAB>picture,item:price[,item:price...]
 bool LineReader::readHeader()
@@ -204,11 +233,14 @@ bool LineReader::readHeader()
     // A comment such as "// shop by the gate" is not a header.
     if (line_.isEmpty() || isBlankChar(line_.front()) || line_.startsWith(u"//"))
         return false;
+    // A header may end in a comment; nothing else in it holds "//".
+    const qsizetype comment = line_.indexOf(u"//");
+    const int end = comment < 0 ? int(line_.size()) : int(comment);
     // The place field never holds a blank, and the type is one word: blanks in
     // either stand where a tab belongs. The name may hold blanks.
     QVector<Span> fields;
     QVector<Span> misplacedBlanks;
-    for (const Span &raw : split(line_, 0, int(line_.size()), u'\t')) {
+    for (const Span &raw : split(line_, 0, end, u'\t')) {
         int start = raw.column;
         const int end = raw.column + raw.length;
         while (fields.size() < 2) {
@@ -227,26 +259,30 @@ bool LineReader::readHeader()
         fields.append(Span{start, end - start, line_.sliced(start, end - start)});
     }
     const bool placeLike = fields.front().text.contains(u".tsg,");
-    const QStringView type = fields.size() >= 2 ? fields.at(1).text : QStringView();
+    const QStringView written = fields.size() >= 2 ? fields.at(1).text : QStringView();
+    const QStringView type = meantHeaderType(written);
     const bool shop = type == u"shop";
-    if (!placeLike && type != u"script" && !shop)
+    if (!placeLike && written != u"script" && written != u"shop")
         return false;
 
     LineFacts &facts = result_.facts;
-    const Span whole = trimmed(line_, 0, int(line_.size()));
+    const Span whole = trimmed(line_, 0, end);
     facts.opensBlock = whole.text.endsWith(u'{');
     facts.anchorColumn = facts.opensBlock ? whole.column + whole.length - 1 : 0;
     facts.anchorLength = facts.opensBlock ? 1 : int(fields.front().length);
     facts.endColumn = whole.column + whole.length - 1;
-    braceTokens(0, int(line_.size()));
-    if (fields.size() >= 2 && type != u"script" && !shop) {
+    braceTokens(0, end);
+    token(Token::Kind::Comment, end, int(line_.size()) - end);
+    if (fields.size() >= 2 && type.isEmpty()) {
         facts.kind = LineKind::OtherHeader;
         return true;
     }
     facts.kind = LineKind::Header;
     if (fields.size() >= 2)
         token(Token::Kind::Command, fields.at(1).column, fields.at(1).length);
-    numberTokens(0, int(line_.size()));
+    if (fields.size() >= 2 && written != type)
+        report(Rule::HeaderType, fields.at(1).column, fields.at(1).length, {written.toString(), type.toString()});
+    numberTokens(0, end);
     for (const Span &blank : misplacedBlanks)
         report(Rule::SpaceForTab, blank.column, blank.length);
     if (fields.size() != 4) {
@@ -333,6 +369,8 @@ bool LineReader::readStatement()
     facts.menu = command && command->arguments == u"M";
     if (command)
         token(Token::Kind::Command, word.column, word.length);
+    else if (const Commands::Command *lowerCase = Commands::findIgnoringCase(word.text))
+        report(Rule::CommandCase, word.column, word.length, {word.text.toString(), lowerCase->word.toString()});
     int argumentsEnd = code_.column + code_.length;
     if (facts.endsStatement)
         --argumentsEnd;

@@ -16,6 +16,7 @@ enum class Rule
     UnreadableLine,
     OpenString,
     MissingSemicolon,
+    CommandCase,
     MenuNotClosed,
     StrayContinuation,
     ArgumentCount,
@@ -32,6 +33,7 @@ enum class Rule
     // Header lines
     HeaderFieldCount,
     SpaceForTab,
+    HeaderType,
     HeaderPlace,
     EmptyMap,
     NotANumber,

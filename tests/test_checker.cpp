@@ -236,6 +236,7 @@ private slots:
         QTest::newRow("choice line without a menu")
             << npc("\t\"No\",L_No;")
             << QStringList{error(2, 2, Rule::StrayContinuation), error(2, 7, Rule::UndefinedLabel, {"L_No"})};
+        row("command in capitals", "\tMes \"Hi\";", error(2, 2, Rule::CommandCase, {"Mes", "mes"}));
         row("line with no command", "\tありがとう", error(2, 2, Rule::UnreadableLine));
         row("opening brace on its own", "\t{", error(2, 2, Rule::UnreadableLine));
     }
@@ -339,6 +340,13 @@ private slots:
         row("item named, not numbered", "m.tsg,1,2,0\tshop\tS\t1,Potion:50",
             {error(1, 22, Rule::NotANumber, {"アイテムID"})});
         row("comma after the last item", "m.tsg,1,2,0\tshop\tS\t1,501:50,", {error(1, 29, Rule::ShopItem)});
+        row("type in capitals", "m.tsg,1,2,0\tScript\tA\t1,{\n}",
+            {error(1, 13, Rule::HeaderType, {"Script", "script"})});
+        row("type with two letters swapped", "m.tsg,1,2,0\tscirpt\tA\t1,{\n}",
+            {error(1, 13, Rule::HeaderType, {"scirpt", "script"})});
+        row("type missing a letter", "m.tsg,1,2,0\tshp\tS\t1,501:50",
+            {error(1, 13, Rule::HeaderType, {"shp", "shop"})});
+        row("facing 9 behind a comment", "m.tsg,1,2,9\tscript\tA\t1,{ // ferry\n}", {error(1, 11, Rule::FacingRange)});
     }
     void headerMistakes_areReported() { compareWithCheck(); }
 
@@ -422,6 +430,7 @@ private slots:
         row("same label in two NPCs",
             npc("\tmenu \"a\",L_Go;\nL_Go:\n\tclose;") + "\n" + npc("\tmenu \"b\",L_Go;\nL_Go:\n\tclose;"));
         row("brace after a space", "m.tsg,1,2,0\tscript\tA\t1, {\n}");
+        row("comment after a header", "m.tsg,1,2,0\tscript\tA\t1,{ // the ferry\n\tclose;\n}");
         row("facing 7 at the map's corner", "m.tsg,0,0,7\tscript\tA\t1,{\n}");
         row("name with spaces and Japanese", "harbor01.tsg,1,2,0\tscript\tOld 渡し守 Sam\t56,{\n}");
         row("shop leaving a price to the server", "m.tsg,1,2,0\tshop\tS\t1,501:-1,502:20");
