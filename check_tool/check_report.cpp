@@ -3,6 +3,7 @@
 #include "checker/rules.h"
 #include "checker/script_check.h"
 #include "common/code_page.h"
+#include "main_window/help_file.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,39 +15,57 @@ namespace CheckReport {
 
 namespace {
 
-// Characters before `index`, a surrogate pair counting once.
-int characterColumn(QStringView text, int index)
+// Column numbers in characters for one line: a surrogate pair counts once.
+class CharacterColumns
 {
-    int column = 0;
-    for (int i = 0; i < index && i < text.size(); ++i) {
-        if (!(text.at(i).isLowSurrogate() && i > 0 && text.at(i - 1).isHighSurrogate()))
-            ++column;
+public:
+    explicit CharacterColumns(QStringView text)
+    {
+        if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); }))
+            return;
+        columns_.reserve(text.size() + 1);
+        int column = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            columns_.append(column);
+            if (!(text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()))
+                ++column;
+        }
+        columns_.append(column);
     }
-    return column;
-}
+    int at(int index) const
+    {
+        return columns_.isEmpty() ? index : columns_.at(std::clamp(index, 0, int(columns_.size()) - 1));
+    }
 
-} // namespace
+private:
+    QVector<int> columns_; // empty when every character is one code unit
+};
 
-QString formatDiagnostic(const QString &fileName, const Diagnostic &diagnostic, QStringView lineText)
+QString reportLine(const QString &fileName, const Diagnostic &diagnostic, int characterColumn)
 {
     const QString severity =
         diagnostic.severity == Diagnostic::Severity::Error ? QStringLiteral("error") : QStringLiteral("warning");
     return QStringLiteral("%1:%2:%3: %4: %5")
-        .arg(fileName, QString::number(diagnostic.line + 1),
-             QString::number(characterColumn(lineText, diagnostic.column) + 1), severity, diagnostic.message);
+        .arg(fileName, QString::number(diagnostic.line + 1), QString::number(characterColumn + 1), severity,
+             diagnostic.message);
 }
 
-FileResult checkBytes(const QString &fileName, QByteArrayView bytes)
+// The lines of `bytes`, and the numbers of those with bytes the code page cannot read.
+// A line ends at LF, CR LF or a lone CR. LF and CR never occur inside a double-byte
+// character of the code page, so the bytes can be split before they are decoded.
+QStringList linesOf(QByteArrayView bytes, QVector<int> &undecodable)
 {
-    // A line ends at LF, CR LF or a lone CR. LF and CR never occur inside a
-    // double-byte character of the code page, so the bytes can be split first.
     QStringList lines;
-    QVector<int> undecodable;
+    bool ok = true;
+    const QString whole = CodePage932::decode(bytes, &ok);
+    if (ok) {
+        lines = HelpFile::normaliseLineBreaks(whole).split(u'\n');
+        return lines;
+    }
     qsizetype start = 0;
     for (qsizetype i = 0; i <= bytes.size(); ++i) {
         if (i < bytes.size() && bytes.at(i) != '\n' && bytes.at(i) != '\r')
             continue;
-        bool ok = true;
         lines.append(CodePage932::decode(bytes.sliced(start, i - start), &ok));
         if (!ok)
             undecodable.append(int(lines.size()) - 1);
@@ -54,20 +73,45 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes)
             ++i;
         start = i + 1;
     }
+    return lines;
+}
+
+} // namespace
+
+QString formatDiagnostic(const QString &fileName, const Diagnostic &diagnostic, QStringView lineText)
+{
+    return reportLine(fileName, diagnostic, CharacterColumns(lineText).at(diagnostic.column));
+}
+
+FileResult checkBytes(const QString &fileName, QByteArrayView bytes)
+{
+    FileResult result;
+    const qsizetype breaks = std::count_if(bytes.begin(), bytes.end(), [](char c) { return c == '\n' || c == '\r'; });
+    if (breaks >= kMaxLines) {
+        result.failure = QStringLiteral("%1: 行が多すぎます（%2 行まで）").arg(fileName).arg(kMaxLines);
+        return result;
+    }
+    QVector<int> undecodable;
+    const QStringList lines = linesOf(bytes, undecodable);
     ScriptCheck check;
     check.replaceLines(0, 0, lines);
-    Diagnostics found = check.allDiagnostics();
-    for (const int line : undecodable) {
-        Diagnostic diagnostic{line, 0, 1, Diagnostic::Severity::Error,
-                              QStringLiteral("Shift_JIS として読めないバイトがあります")};
-        // Column 1 goes first on its line, keeping the report in line and column order.
-        const auto at = std::find_if(found.begin(), found.end(), [&](const Diagnostic &d) { return d.line >= line; });
-        found.insert(at, diagnostic);
-    }
+    Diagnostics found;
+    for (const int line : undecodable)
+        found.append(Rules::make(Rule::Undecodable, line, 0, 1));
+    found += check.allDiagnostics();
+    // Stable, so that the unreadable bytes stay first on their line.
+    std::stable_sort(found.begin(), found.end(), [](const Diagnostic &a, const Diagnostic &b) {
+        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
 
-    FileResult result;
+    int columnsLine = -1;
+    CharacterColumns columns({});
     for (const Diagnostic &diagnostic : found) {
-        result.report += formatDiagnostic(fileName, diagnostic, lines.at(diagnostic.line)) + u'\n';
+        if (diagnostic.line != columnsLine) {
+            columnsLine = diagnostic.line;
+            columns = CharacterColumns(lines.at(diagnostic.line));
+        }
+        result.report += reportLine(fileName, diagnostic, columns.at(diagnostic.column)) + u'\n';
         if (diagnostic.severity == Diagnostic::Severity::Error)
             ++result.errors;
         else
@@ -90,7 +134,7 @@ FileResult checkFile(const QString &path)
         return result;
     }
     if (info.size() > kMaxBytes) {
-        result.failure = QStringLiteral("%1: 大きすぎます（256 MiB まで）").arg(path);
+        result.failure = QStringLiteral("%1: 大きすぎます（%2 MiB まで）").arg(path).arg(kMaxBytes / (1024 * 1024));
         return result;
     }
     QFile file(path);

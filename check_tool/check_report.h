@@ -8,8 +8,10 @@
 // What talewick-check prints for one script file.
 namespace CheckReport {
 
-// Script files larger than this are refused unread.
-constexpr qint64 kMaxBytes = 256LL * 1024 * 1024;
+// Script files larger than this, or with more lines, are refused unchecked: a
+// server's scripts are far smaller, and the check keeps every line in memory.
+constexpr qint64 kMaxBytes = 16LL * 1024 * 1024;
+constexpr qsizetype kMaxLines = 1000000;
 
 struct FileResult
 {
@@ -23,7 +25,8 @@ struct FileResult
 // in characters, a tab counting as one.
 QString formatDiagnostic(const QString &fileName, const Diagnostic &diagnostic, QStringView lineText);
 
-// Checks the code-page-932 bytes of a script named `fileName`.
+// Checks the code-page-932 bytes of a script named `fileName`; a script of too
+// many lines gives a failure.
 FileResult checkBytes(const QString &fileName, QByteArrayView bytes);
 
 // Reads and checks the file at `path`; only regular files are read.

@@ -123,12 +123,7 @@ private:
     {
         if (std::all_of(line_.begin(), line_.end(), [](QChar c) { return c.unicode() < 0x80; }))
             return;
-        qsizetype from = 0;
-        while (from < line_.size()) {
-            const qsizetype at = CodePage932::firstUnencodable(line_.sliced(from));
-            if (at < 0)
-                break;
-            const qsizetype column = from + at;
+        for (const qsizetype column : CodePage932::allUnencodable(line_)) {
             const bool pair = line_.at(column).isHighSurrogate() && column + 1 < line_.size() &&
                               line_.at(column + 1).isLowSurrogate();
             const int length = pair ? 2 : 1;
@@ -137,7 +132,6 @@ private:
             report(Rule::Unencodable, int(column), length,
                    {line_.sliced(column, length).toString(),
                     QStringLiteral("U+%1").arg(uint(code), 4, 16, QLatin1Char('0')).toUpper()});
-            from = column + length;
         }
     }
 
@@ -200,12 +194,15 @@ private:
         }
     }
 
+    Span within(const Span &span) const { return trimmed(line_, span.column, span.column + span.length); }
+    QVector<Span> splitAtMisplacedBlanks(QVector<Span> &fields) const;
     bool readHeader();
     void checkPlace(const Span &place);
     void checkPicture(const Span &field, bool shop);
     bool readStatement();
     void readArguments(const Span &word, const Commands::Command *command, int from, int to);
     void readMenuChoices(QVector<Span> arguments, bool continues);
+    void readGotos(int from, int to);
     void readOther();
 
     QStringView line_;
@@ -228,22 +225,17 @@ QStringView meantHeaderType(QStringView written)
 
 // map.tsg,x,y,facing<TAB>script<TAB>name<TAB>picture,{
 // map.tsg,x,y,facing<TAB>shop<TAB>name<TAB>picture,item:price[,item:price...]
-bool LineReader::readHeader()
+// With no tab before the type, the place field and the type are split at the
+// blanks after them instead: those stand where a tab belongs (the place field never
+// holds a blank, the type is one word; the name may hold blanks). Returns the blanks.
+QVector<Span> LineReader::splitAtMisplacedBlanks(QVector<Span> &fields) const
 {
-    // A comment such as "// shop by the gate" is not a header.
-    if (line_.isEmpty() || isBlankChar(line_.front()) || line_.startsWith(u"//"))
-        return false;
-    // A header may end in a comment; nothing else in it holds "//".
-    const qsizetype comment = line_.indexOf(u"//");
-    const int end = comment < 0 ? int(line_.size()) : int(comment);
-    // The place field never holds a blank, and the type is one word: blanks in
-    // either stand where a tab belongs. The name may hold blanks.
-    QVector<Span> fields;
-    QVector<Span> misplacedBlanks;
-    for (const Span &raw : split(line_, 0, end, u'\t')) {
+    QVector<Span> split;
+    QVector<Span> blanks;
+    for (const Span &raw : std::as_const(fields)) {
         int start = raw.column;
         const int end = raw.column + raw.length;
-        while (fields.size() < 2) {
+        while (split.size() < 2) {
             int blank = start;
             while (blank < end && !isBlankChar(line_.at(blank)))
                 ++blank;
@@ -252,14 +244,33 @@ bool LineReader::readHeader()
                 ++after;
             if (blank == end || after == end)
                 break;
-            fields.append(Span{start, blank - start, line_.sliced(start, blank - start)});
-            misplacedBlanks.append(Span{blank, after - blank, {}});
+            split.append(Span{start, blank - start, line_.sliced(start, blank - start)});
+            blanks.append(Span{blank, after - blank, {}});
             start = after;
         }
-        fields.append(Span{start, end - start, line_.sliced(start, end - start)});
+        split.append(Span{start, end - start, line_.sliced(start, end - start)});
     }
+    fields = split;
+    return blanks;
+}
+
+bool LineReader::readHeader()
+{
+    // A comment such as "// shop by the gate" is not a header.
+    if (line_.isEmpty() || isBlankChar(line_.front()) || line_.startsWith(u"//"))
+        return false;
+    // A header may end in a comment; nothing else in it holds "//".
+    const qsizetype comment = line_.indexOf(u"//");
+    const int end = comment < 0 ? int(line_.size()) : int(comment);
+    QVector<Span> fields = split(line_, 0, end, u'\t');
+    // A tab or blanks after the last field make no field of their own.
+    while (fields.size() > 1 && within(fields.back()).length == 0)
+        fields.removeLast();
+    QVector<Span> misplacedBlanks;
+    if (fields.size() < 2 || meantHeaderType(within(fields.at(1)).text).isEmpty())
+        misplacedBlanks = splitAtMisplacedBlanks(fields);
     const bool placeLike = fields.front().text.contains(u".tsg,");
-    const QStringView written = fields.size() >= 2 ? fields.at(1).text : QStringView();
+    const QStringView written = fields.size() >= 2 ? within(fields.at(1)).text : QStringView();
     const QStringView type = meantHeaderType(written);
     const bool shop = type == u"shop";
     if (!placeLike && written != u"script" && written != u"shop")
@@ -327,7 +338,7 @@ void LineReader::checkPicture(const Span &field, bool shop)
         end = int(value.text.lastIndexOf(u',')) + value.column;
     }
     const QVector<Span> parts = split(line_, value.column, end, u',');
-    const Span picture = parts.front();
+    const Span picture = within(parts.front());
     if (!isDigits(picture.text, true))
         report(Rule::NotANumber, picture.column, picture.length, {QStringLiteral("NPC画像")});
     if (!shop)
@@ -335,16 +346,18 @@ void LineReader::checkPicture(const Span &field, bool shop)
     if (parts.size() == 1)
         report(Rule::ShopItem, qMax(0, end - 1), 1);
     for (int i = 1; i < parts.size(); ++i) {
-        const Span &item = parts.at(i);
+        const Span item = within(parts.at(i));
         const QVector<Span> pair = split(line_, item.column, item.column + item.length, u':');
         if (pair.size() != 2) {
             report(Rule::ShopItem, item.column, item.length);
             continue;
         }
-        if (!isDigits(pair.at(0).text))
-            report(Rule::NotANumber, pair.at(0).column, pair.at(0).length, {QStringLiteral("アイテムID")});
-        if (!isDigits(pair.at(1).text, true))
-            report(Rule::NotANumber, pair.at(1).column, pair.at(1).length, {QStringLiteral("値段")});
+        const Span id = within(pair.at(0));
+        const Span price = within(pair.at(1));
+        if (!isDigits(id.text))
+            report(Rule::NotANumber, id.column, id.length, {QStringLiteral("アイテムID")});
+        if (!isDigits(price.text, true))
+            report(Rule::NotANumber, price.column, price.length, {QStringLiteral("値段")});
     }
 }
 
@@ -390,9 +403,12 @@ void LineReader::readArguments(const Span &word, const Commands::Command *comman
         arguments = split(line_, all.column, all.column + all.length, u',', true);
     for (Span &argument : arguments)
         argument = trimmed(line_, argument.column, argument.column + argument.length);
-    // Several statements on one line are the writer's own business.
-    if (!command || split(line_, from, to, u';', true).size() > 1)
+    // Commands the table does not know, and several statements on one line, are
+    // the writer's own business; only the labels they jump to count.
+    if (!command || split(line_, from, to, u';', true).size() > 1) {
+        readGotos(from, to);
         return;
+    }
     const QStringView shape = command->arguments;
     if (shape == u"M") {
         readMenuChoices(arguments, !result_.facts.endsStatement);
@@ -415,6 +431,34 @@ void LineReader::readArguments(const Span &word, const Commands::Command *comman
             token(Token::Kind::Label, argument.column, argument.length);
             result_.facts.jumps.append(LabelUse{argument.text.toString(), argument.column, argument.length});
         }
+    }
+}
+
+// "goto label" anywhere in [from, to) outside strings, as in "if (...) goto L_Poor".
+void LineReader::readGotos(int from, int to)
+{
+    bool inString = false;
+    for (int i = from; i < to; ++i) {
+        const QChar c = line_.at(i);
+        if (c == u'"')
+            inString = !inString;
+        if (inString || !line_.sliced(i, to - i).startsWith(u"goto") || (i > from && isWordChar(line_.at(i - 1))))
+            continue;
+        int label = i + 4;
+        if (label >= to || !isBlankChar(line_.at(label)))
+            continue;
+        while (label < to && isBlankChar(line_.at(label)))
+            ++label;
+        int labelEnd = label;
+        while (labelEnd < to && !isBlankChar(line_.at(labelEnd)) && line_.at(labelEnd) != u';' &&
+               line_.at(labelEnd) != u',' && line_.at(labelEnd) != u')' && line_.at(labelEnd) != u'"')
+            ++labelEnd;
+        if (labelEnd == label)
+            continue;
+        token(Token::Kind::Command, i, 4);
+        token(Token::Kind::Label, label, labelEnd - label);
+        result_.facts.jumps.append(LabelUse{line_.sliced(label, labelEnd - label).toString(), label, labelEnd - label});
+        i = labelEnd - 1;
     }
 }
 
@@ -466,7 +510,8 @@ void LineReader::readOther()
         return;
     }
     const QChar first = code_.text.front();
-    if (first == u'"' || first == u',') {
+    // A menu's further choices, or the ";" that ends it on a line of its own.
+    if (first == u'"' || first == u',' || code_.text == u";") {
         facts.kind = LineKind::Continuation;
         numberTokens(code_.column, code_.column + code_.length);
         const int end = code_.column + code_.length - (facts.endsStatement ? 1 : 0);
@@ -495,7 +540,8 @@ void LineReader::readOther()
             token(Token::Kind::Label, label.column, label.length);
             const qsizetype bytes = CodePage932::encode(label.text).size();
             if (bytes > kLongestLabelBytes)
-                report(Rule::LabelTooLong, label.column, label.length, {label.text.toString(), QString::number(bytes)});
+                report(Rule::LabelTooLong, label.column, label.length,
+                       {label.text.toString(), QString::number(bytes), QString::number(kLongestLabelBytes)});
             return;
         }
     }

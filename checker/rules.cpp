@@ -38,7 +38,7 @@ constexpr RuleRow kRules[] = {
     {Rule::UndefinedLabelOtherCase, Severity::Error,
      u"ラベル「%1」がこのNPCの中にありません（大文字・小文字の違う「%2」ならあります）"},
     {Rule::DuplicateLabel, Severity::Error, u"ラベル「%1」がこのNPCの中で2回以上定義されています"},
-    {Rule::LabelTooLong, Severity::Error, u"ラベル「%1」が長すぎます（%2バイト、23バイトまで）"},
+    {Rule::LabelTooLong, Severity::Error, u"ラベル「%1」が長すぎます（%2バイト、%3バイトまで）"},
     {Rule::UnusedLabel, Severity::Warning, u"ラベル「%1」へ飛ぶ命令（menu か goto）がありません"},
 
     {Rule::HeaderFieldCount, Severity::Error, u"見出しの行はタブで区切った4つの欄のはずが、%1個あります"},
@@ -53,6 +53,7 @@ constexpr RuleRow kRules[] = {
     {Rule::ShopItem, Severity::Error, u"商品は「アイテムID:値段」の形で書きます"},
 
     {Rule::Unencodable, Severity::Error, u"文字「%1」(%2) は Shift_JIS で保存できません"},
+    {Rule::Undecodable, Severity::Error, u"Shift_JIS として読めないバイトがあります"},
 };
 
 const RuleRow &rowOf(Rule rule)

@@ -43,6 +43,7 @@ enum class Rule
     ShopItem,
     // Code page
     Unencodable,
+    Undecodable,
 };
 
 namespace Rules {

@@ -4,6 +4,24 @@
 
 #include <algorithm>
 
+namespace {
+
+// Whether two versions of a line define and jump to the same labels, wherever on the line.
+bool sameLabels(const LineFacts &a, const LineFacts &b)
+{
+    const bool aDefines = a.kind == LineKind::LabelDefinition;
+    const bool bDefines = b.kind == LineKind::LabelDefinition;
+    if (aDefines != bDefines || (aDefines && a.label != b.label) || a.jumps.size() != b.jumps.size())
+        return false;
+    for (qsizetype i = 0; i < a.jumps.size(); ++i) {
+        if (a.jumps.at(i).label != b.jumps.at(i).label)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 struct ScriptCheck::Line : LabelRules::IndexedLine
 {
     quint64 id = 0;
@@ -26,9 +44,36 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
 {
     first = std::clamp(first, 0, lineCount());
     removed = std::clamp(removed, 0, lineCount() - first);
-    if (removed == texts.size() && replaceOwnOnly(first, texts))
-        return {};
+    if (removed == texts.size()) {
+        if (replaceOwnOnly(first, texts))
+            return {};
+        rewriteInPlace(first, texts);
+    } else {
+        replaceWithNewLines(first, removed, texts);
+    }
 
+    const int end = first + int(texts.size());
+    follow(first, end);
+    recheckLabels(first, end);
+    return numbersOfChanged(first, end);
+}
+
+// The lines stay the same objects with the same identity, so that a letter typed
+// into a header or a menu leaves the state of the lines after it as it was.
+void ScriptCheck::rewriteInPlace(int first, const QStringList &texts)
+{
+    for (int i = 0; i < texts.size(); ++i) {
+        Line &line = *lines_[size_t(first + i)];
+        LineAnalysis analysis = analyseLine(texts.at(i));
+        if (!sameLabels(line.facts, analysis.facts))
+            labels_.remove(&line); // indexed again under its new labels as the rules follow
+        line.facts = std::move(analysis.facts);
+        line.own = std::move(analysis.diagnostics);
+    }
+}
+
+void ScriptCheck::replaceWithNewLines(int first, int removed, const QStringList &texts)
+{
     for (int i = first; i < first + removed; ++i)
         labels_.remove(lines_[size_t(i)].get());
     std::vector<std::unique_ptr<Line>> fresh;
@@ -41,20 +86,9 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
         line->own = std::move(analysis.diagnostics);
         fresh.push_back(std::move(line));
     }
-    // Only a change in the number of lines moves the lines after it.
     const auto at = lines_.begin() + first;
-    if (removed == texts.size()) {
-        std::move(fresh.begin(), fresh.end(), at);
-    } else {
-        lines_.erase(at, at + removed);
-        lines_.insert(lines_.begin() + first, std::make_move_iterator(fresh.begin()),
-                      std::make_move_iterator(fresh.end()));
-    }
-
-    const int end = first + int(texts.size());
-    follow(first, end);
-    recheckLabels();
-    return numbersOfChanged(first, end);
+    lines_.erase(at, at + removed);
+    lines_.insert(lines_.begin() + first, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
 }
 
 // Lines keep no number, which would have to be rewritten on every line break:
@@ -168,9 +202,14 @@ void ScriptCheck::setBlockNotClosed(Line *line, bool notClosed)
     }
 }
 
-void ScriptCheck::recheckLabels()
+// Lines that share a label with an edited line, and the edited lines themselves,
+// whose labels may only have moved along their line.
+void ScriptCheck::recheckLabels(int first, int end)
 {
-    for (LabelRules::IndexedLine *indexed : labels_.takeTouched()) {
+    QVector<LabelRules::IndexedLine *> lines = labels_.takeTouched();
+    for (int i = first; i < end; ++i)
+        lines.append(lines_[size_t(i)].get());
+    for (LabelRules::IndexedLine *indexed : std::as_const(lines)) {
         Line &line = *static_cast<Line *>(indexed);
         Diagnostics found = labels_.diagnostics(line);
         if (line.labels != found) {

@@ -39,7 +39,9 @@ private:
     void setFlow(Line &line, const Diagnostics &found);
     void setMenuNotClosed(Line *line, bool notClosed);
     void setBlockNotClosed(Line *line, bool notClosed);
-    void recheckLabels();
+    void recheckLabels(int first, int end);
+    void rewriteInPlace(int first, const QStringList &texts);
+    void replaceWithNewLines(int first, int removed, const QStringList &texts);
     void noteChange(Line &line);
     QVector<int> numbersOfChanged(int first, int end);
 

@@ -295,10 +295,10 @@ private slots:
             << QStringList{error(3, 1, Rule::DuplicateLabel, {"L_Go"}), error(4, 2, Rule::DuplicateLabel, {"L_Go"})};
         QTest::newRow("24-byte label")
             << npc("\tmenu \"Go\",L_abcdefghijklmnopqrstuv;\nL_abcdefghijklmnopqrstuv:\n\tclose;")
-            << QStringList{error(3, 1, Rule::LabelTooLong, {"L_abcdefghijklmnopqrstuv", "24"})};
+            << QStringList{error(3, 1, Rule::LabelTooLong, {"L_abcdefghijklmnopqrstuv", "24", "23"})};
         QTest::newRow("12 kanji are 24 bytes")
             << npc("\tmenu \"道\",武器と防具の店へ行く道順;\n武器と防具の店へ行く道順:\n\tclose;")
-            << QStringList{error(3, 1, Rule::LabelTooLong, {"武器と防具の店へ行く道順", "24"})};
+            << QStringList{error(3, 1, Rule::LabelTooLong, {"武器と防具の店へ行く道順", "24", "23"})};
         QTest::newRow("label nobody jumps to")
             << npc("L_Old:\n\tclose;") << QStringList{warning(2, 1, Rule::UnusedLabel, {"L_Old"})};
         QTest::newRow("label of another NPC")
@@ -340,6 +340,8 @@ private slots:
         row("item named, not numbered", "m.tsg,1,2,0\tshop\tS\t1,Potion:50",
             {error(1, 22, Rule::NotANumber, {"アイテムID"})});
         row("comma after the last item", "m.tsg,1,2,0\tshop\tS\t1,501:50,", {error(1, 29, Rule::ShopItem)});
+        row("blank inside the place", "harbor01.tsg, 120,85,6\tscript\tA\t1,{\n}",
+            {error(1, 14, Rule::NotANumber, {"x座標"})});
         row("type in capitals", "m.tsg,1,2,0\tScript\tA\t1,{\n}",
             {error(1, 13, Rule::HeaderType, {"Script", "script"})});
         row("type with two letters swapped", "m.tsg,1,2,0\tscirpt\tA\t1,{\n}",
@@ -430,6 +432,10 @@ private slots:
         row("same label in two NPCs",
             npc("\tmenu \"a\",L_Go;\nL_Go:\n\tclose;") + "\n" + npc("\tmenu \"b\",L_Go;\nL_Go:\n\tclose;"));
         row("brace after a space", "m.tsg,1,2,0\tscript\tA\t1, {\n}");
+        row("goto inside a condition", npc("\tif (Zeny < 500) goto L_Poor;\n\tclose;\nL_Poor:\n\tclose;"));
+        row("menu ended by a semicolon on its own line", npc("\tmenu \"Yes\",L_Yes\n\t;\nL_Yes:\n\tclose;"));
+        row("blanks around the picture and the items", "m.tsg,1,2,0\tshop\tS\t1 , 501:50 ,502 : 20");
+        row("tab after the brace", "m.tsg,1,2,0\tscript\tA\t1,{\t\n}");
         row("comment after a header", "m.tsg,1,2,0\tscript\tA\t1,{ // the ferry\n\tclose;\n}");
         row("facing 7 at the map's corner", "m.tsg,0,0,7\tscript\tA\t1,{\n}");
         row("name with spaces and Japanese", "harbor01.tsg,1,2,0\tscript\tOld 渡し守 Sam\t56,{\n}");
@@ -627,6 +633,14 @@ private slots:
         QCOMPARE(result.report, report);
         QCOMPARE(result.errors, int(report.count(u'\n')));
         QCOMPARE(result.warnings, 0);
+    }
+
+    void checkBytes_tooManyLines_isRefusedUnchecked()
+    {
+        const CheckReport::FileResult result =
+            CheckReport::checkBytes(QStringLiteral("t.txt"), QByteArray(CheckReport::kMaxLines, '\n'));
+        QVERIFY(result.failure.contains("t.txt"));
+        QCOMPARE(result.report, QString());
     }
 
     void undecodableBytes_areReportedFirstOnTheirLine_data()
