@@ -40,7 +40,7 @@ ScriptHighlighter::ScriptHighlighter(QPlainTextEdit *editor) : QSyntaxHighlighte
     // it hears of the change first; lines elsewhere are repainted after.
     QTextDocument *document = editor->document();
     connect(document, &QTextDocument::contentsChange, this, &ScriptHighlighter::takeChange);
-    readWholeDocument();
+    readWholeDocument(*document);
     setDocument(document);
     connect(document, &QTextDocument::contentsChange, this, &ScriptHighlighter::repaintOtherLines);
 }
@@ -55,18 +55,19 @@ QStringList ScriptHighlighter::linesOf(int first, int count) const
     return lines;
 }
 
-void ScriptHighlighter::readWholeDocument()
+void ScriptHighlighter::readWholeDocument(const QTextDocument &document)
 {
-    QTextDocument *document = qobject_cast<QPlainTextEdit *>(parent())->document();
-    const int lines = document->blockCount();
+    const int lines = document.blockCount();
     QStringList texts;
     texts.reserve(lines);
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
         texts.append(block.text());
     check_.replaceLines(0, check_.lineCount(), texts);
     knownLines_ = lines;
 }
 
+// The lines an edit replaced follow from the block count before and after it: the
+// characters removed are gone by now, so their line breaks can no longer be counted.
 void ScriptHighlighter::takeChange(int position, int removed, int added)
 {
     Q_UNUSED(removed);
@@ -78,7 +79,7 @@ void ScriptHighlighter::takeChange(int position, int removed, int added)
     const int oldCount = newCount - (lines - knownLines_);
     if (first < 0 || last < first || oldCount < 0 || first + oldCount > check_.lineCount()) {
         // Not an edit of a known range of lines: read everything again.
-        readWholeDocument();
+        readWholeDocument(*document);
         repaintAll_ = true;
         return;
     }

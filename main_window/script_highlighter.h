@@ -6,6 +6,7 @@
 #include <QTextCharFormat>
 
 class QPlainTextEdit;
+class QTextDocument;
 
 // Colours the script editor's command words, strings, labels, numbers and braces,
 // and puts a wavy line under every mistake the checker finds. The check follows
@@ -28,14 +29,14 @@ protected:
 private:
     void takeChange(int position, int removed, int added);
     void repaintOtherLines();
-    void readWholeDocument();
+    void readWholeDocument(const QTextDocument &document);
     QStringList linesOf(int first, int count) const;
 
     ScriptCheck check_;
     int knownLines_ = 0;
     QVector<int> toRepaint_;
     bool repaintAll_ = false;
-    QTextCharFormat tokenFormats_[6];
+    QTextCharFormat tokenFormats_[int(Token::Kind::Comment) + 1]; // one per kind of token
     QTextCharFormat errorFormat_;
     QTextCharFormat warningFormat_;
 };

@@ -23,6 +23,7 @@ QVector<int> wavyColumns(const QTextBlock &block)
             columns.append(column);
     }
     std::sort(columns.begin(), columns.end());
+    columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
     return columns;
 }
 
@@ -31,6 +32,19 @@ QVector<int> spanColumns(int from, int length)
     QVector<int> columns;
     for (int column = from; column < from + length; ++column)
         columns.append(column);
+    return columns;
+}
+
+// The columns a line's diagnostics underline, as the editor should draw them.
+QVector<int> underlinedColumns(const Diagnostics &diagnostics, int lineLength)
+{
+    QVector<int> columns;
+    for (const Diagnostic &diagnostic : diagnostics) {
+        for (int column = diagnostic.column; column < qMin(diagnostic.column + diagnostic.length, lineLength); ++column)
+            columns.append(column);
+    }
+    std::sort(columns.begin(), columns.end());
+    columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
     return columns;
 }
 
@@ -253,6 +267,10 @@ private slots:
             if (step == 300)
                 form->N1Click(); // "新規" empties the editor
             QCOMPARE(form->scriptCheck().allDiagnostics(), checkScript(memo->toPlainText()));
+            // What is drawn follows too, on the edited lines and on the others.
+            for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+                QCOMPARE(wavyColumns(block), underlinedColumns(form->scriptCheck().diagnostics(block.blockNumber()),
+                                                               int(block.text().size())));
         }
     }
 };

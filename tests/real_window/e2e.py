@@ -131,14 +131,26 @@ def scenario_checker(desktop, program, root):
     app.hover_text("Memo1", app.editor_text().index("L_Lake"))
     expect("tooltip over the jump", app.tooltip_text(), "ラベル「L_Lake」がこのNPCの中にありません")
     desktop.screenshot_around("using-4-checker.png", app.window, right=150)
-    # A label line written with the button clears it: the tooltip no longer comes.
-    app.fill("ComboBox2", "L_Lake")
-    app.press("Button10")
-    app.press("Button4")
+    # The label typed into the editor before the "}" clears it, and the saved script
+    # passes the command-line check.
+    app.click("Memo1")
+    desktop.key("ctrl+End", "Up")
+    desktop.type("L_Lake:")
+    desktop.key("Return")
+    desktop.type("\tclose;")
+    desktop.key("Return")
+    app.wait_editor("harbor01.tsg,120,85,6\tscript\tFerryman\t56,{\n\tmes \"どこへ行く?\";\n"
+                    "\tmenu \"Town\",L_Town,\"Lake\",L_Lake;\nL_Town:\n\twarp \"harbor02\",33,41;\n"
+                    "L_Lake:\n\tclose;\n}\n")
     app.hover_text("Memo1", app.editor_text().index("L_Lake"))
     time.sleep(1.5)
     expect("tooltip once the label exists", app.find_accessible(
         lambda node: node.getRoleName() == "tool tip" and node.name, root=app.app), None)
+    app.choose_menu("alt+f", 1)  # File > 保存
+    saved = wait_for("the saved script", lambda: glob.glob(os.path.join(desktop.workdir, "npc", "npc_*.txt")))
+    check = subprocess.run([os.path.join(os.path.dirname(program), "talewick-check"), saved[0]],
+                           capture_output=True, text=True, timeout=30)
+    expect("talewick-check on the saved script", (check.returncode, check.stdout), (0, ""))
 
 
 def scenario_shop(desktop, program, root):
