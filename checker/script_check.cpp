@@ -40,16 +40,25 @@ struct ScriptCheck::Line : LabelRules::IndexedLine
 ScriptCheck::ScriptCheck() = default;
 ScriptCheck::~ScriptCheck() = default;
 
-QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList &texts)
+QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList &texts, QVector<Tokens> *tokens)
 {
     first = std::clamp(first, 0, lineCount());
     removed = std::clamp(removed, 0, lineCount() - first);
+    std::vector<LineAnalysis> analyses;
+    analyses.reserve(size_t(texts.size()));
+    for (const QString &text : texts)
+        analyses.push_back(analyseLine(text));
+    if (tokens) {
+        tokens->clear();
+        for (LineAnalysis &analysis : analyses)
+            tokens->append(std::move(analysis.tokens));
+    }
     if (removed == texts.size()) {
-        if (replaceOwnOnly(first, texts))
+        if (replaceOwnOnly(first, analyses))
             return {};
-        rewriteInPlace(first, texts);
+        rewriteInPlace(first, analyses);
     } else {
-        replaceWithNewLines(first, removed, texts);
+        replaceWithNewLines(first, removed, analyses);
     }
 
     const int end = first + int(texts.size());
@@ -60,11 +69,11 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
 
 // The lines stay the same objects with the same identity, so that a letter typed
 // into a header or a menu leaves the state of the lines after it as it was.
-void ScriptCheck::rewriteInPlace(int first, const QStringList &texts)
+void ScriptCheck::rewriteInPlace(int first, std::vector<LineAnalysis> &analyses)
 {
-    for (int i = 0; i < texts.size(); ++i) {
-        Line &line = *lines_[size_t(first + i)];
-        LineAnalysis analysis = analyseLine(texts.at(i));
+    for (size_t i = 0; i < analyses.size(); ++i) {
+        Line &line = *lines_[size_t(first) + i];
+        LineAnalysis &analysis = analyses[i];
         if (!sameLabels(line.facts, analysis.facts))
             labels_.remove(&line); // indexed again under its new labels as the rules follow
         line.facts = std::move(analysis.facts);
@@ -72,14 +81,13 @@ void ScriptCheck::rewriteInPlace(int first, const QStringList &texts)
     }
 }
 
-void ScriptCheck::replaceWithNewLines(int first, int removed, const QStringList &texts)
+void ScriptCheck::replaceWithNewLines(int first, int removed, std::vector<LineAnalysis> &analyses)
 {
     for (int i = first; i < first + removed; ++i)
         labels_.remove(lines_[size_t(i)].get());
     std::vector<std::unique_ptr<Line>> fresh;
-    fresh.reserve(size_t(texts.size()));
-    for (const QString &text : texts) {
-        LineAnalysis analysis = analyseLine(text);
+    fresh.reserve(analyses.size());
+    for (LineAnalysis &analysis : analyses) {
         auto line = std::make_unique<Line>();
         line->id = ++lastId_;
         line->facts = std::move(analysis.facts);
@@ -120,17 +128,14 @@ QVector<int> ScriptCheck::numbersOfChanged(int first, int end)
 
 // An edit that leaves every line's facts as they were changes nothing for the
 // other lines: only the lines' own diagnostics are new.
-bool ScriptCheck::replaceOwnOnly(int first, const QStringList &texts)
+bool ScriptCheck::replaceOwnOnly(int first, std::vector<LineAnalysis> &analyses)
 {
-    std::vector<LineAnalysis> analyses;
-    analyses.reserve(size_t(texts.size()));
-    for (int i = 0; i < texts.size(); ++i) {
-        analyses.push_back(analyseLine(texts.at(i)));
-        if (analyses.back().facts != lines_[size_t(first + i)]->facts)
+    for (size_t i = 0; i < analyses.size(); ++i) {
+        if (analyses[i].facts != lines_[size_t(first) + i]->facts)
             return false;
     }
-    for (int i = 0; i < texts.size(); ++i)
-        lines_[size_t(first + i)]->own = std::move(analyses[size_t(i)].diagnostics);
+    for (size_t i = 0; i < analyses.size(); ++i)
+        lines_[size_t(first) + i]->own = std::move(analyses[i].diagnostics);
     return true;
 }
 

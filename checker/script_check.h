@@ -2,6 +2,7 @@
 
 #include "checker/diagnostic.h"
 #include "checker/label_rules.h"
+#include "checker/line_analysis.h"
 
 #include <QStringList>
 
@@ -25,7 +26,9 @@ public:
 
     // Puts `lines` in place of `removed` lines starting at `first`. Returns the
     // other lines (numbered after the edit) whose diagnostics changed with it.
-    QVector<int> replaceLines(int first, int removed, const QStringList &lines);
+    // `tokens`, when given, receives the coloured pieces of the new lines, read on the way.
+    using Tokens = QVector<Token>;
+    QVector<int> replaceLines(int first, int removed, const QStringList &lines, QVector<Tokens> *tokens = nullptr);
 
     // Sorted by column, with `line` filled in.
     Diagnostics diagnostics(int line) const;
@@ -34,14 +37,14 @@ public:
 
 private:
     struct Line;
-    bool replaceOwnOnly(int first, const QStringList &texts);
+    bool replaceOwnOnly(int first, std::vector<LineAnalysis> &analyses);
     void follow(int first, int end);
     void setFlow(Line &line, const Diagnostics &found);
     void setMenuNotClosed(Line *line, bool notClosed);
     void setBlockNotClosed(Line *line, bool notClosed);
     void recheckLabels(int first, int end);
-    void rewriteInPlace(int first, const QStringList &texts);
-    void replaceWithNewLines(int first, int removed, const QStringList &texts);
+    void rewriteInPlace(int first, std::vector<LineAnalysis> &analyses);
+    void replaceWithNewLines(int first, int removed, std::vector<LineAnalysis> &analyses);
     void noteChange(Line &line);
     QVector<int> numbersOfChanged(int first, int end);
 

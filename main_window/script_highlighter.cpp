@@ -79,16 +79,19 @@ void ScriptHighlighter::takeChange(int position, int removed, int added)
     const int oldCount = newCount - (lines - knownLines_);
     if (first < 0 || last < first || oldCount < 0 || first + oldCount > check_.lineCount()) {
         // Not an edit of a known range of lines: read everything again.
+        freshTokens_.clear();
         readWholeDocument(*document);
         repaintAll_ = true;
         return;
     }
-    toRepaint_ += check_.replaceLines(first, oldCount, linesOf(first, newCount));
+    freshFirst_ = first;
+    toRepaint_ += check_.replaceLines(first, oldCount, linesOf(first, newCount), &freshTokens_);
     knownLines_ = lines;
 }
 
 void ScriptHighlighter::repaintOtherLines()
 {
+    freshTokens_.clear(); // the edit's own lines are painted by now
     if (std::exchange(repaintAll_, false)) {
         toRepaint_.clear();
         rehighlight();
@@ -104,9 +107,12 @@ void ScriptHighlighter::repaintOtherLines()
 
 void ScriptHighlighter::highlightBlock(const QString &text)
 {
-    for (const Token &token : analyseLine(text).tokens)
-        setFormat(token.column, token.length, tokenFormats_[int(token.kind)]);
     const int line = currentBlock().blockNumber();
+    const int fresh = line - freshFirst_;
+    const ScriptCheck::Tokens tokens =
+        fresh >= 0 && fresh < freshTokens_.size() ? freshTokens_.at(fresh) : analyseLine(text).tokens;
+    for (const Token &token : tokens)
+        setFormat(token.column, token.length, tokenFormats_[int(token.kind)]);
     if (line >= check_.lineCount())
         return;
     for (const Diagnostic &diagnostic : check_.diagnostics(line)) {

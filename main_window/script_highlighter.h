@@ -35,6 +35,9 @@ private:
     ScriptCheck check_;
     int knownLines_ = 0;
     QVector<int> toRepaint_;
+    // The coloured pieces of the lines the last edit wrote, read once by the check.
+    int freshFirst_ = 0;
+    QVector<ScriptCheck::Tokens> freshTokens_;
     bool repaintAll_ = false;
     QTextCharFormat tokenFormats_[int(Token::Kind::Comment) + 1]; // one per kind of token
     QTextCharFormat errorFormat_;
