@@ -15,6 +15,27 @@
 class FormDriver
 {
 protected:
+    void openForm()
+    {
+        form = new TForm1;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        memo = form->findChild<QPlainTextEdit *>("Memo1");
+    }
+    void closeForm() { delete form; }
+
+    // The group "NPC情報入力", in the order a user fills it.
+    void headerFields(const QString &map, const QString &x, const QString &y, int facing, const QString &name,
+                      const QString &picture)
+    {
+        type("ComboBox8", map);
+        type("Edit1", x);
+        type("Edit2", y);
+        pick("ComboBox1", facing);
+        type("Edit4", name);
+        type("Edit3", picture);
+    }
+
     QComboBox *box(const char *name) { return form->findChild<QComboBox *>(name); }
     QLineEdit *line(const char *name) { return form->findChild<QLineEdit *>(name); }
 

@@ -25,23 +25,12 @@ class GeneratorsTest : public QObject, private FormDriver
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        form = new TForm1;
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form));
-        memo = form->findChild<QPlainTextEdit *>("Memo1");
-    }
-    void cleanup() { delete form; }
+    void init() { openForm(); }
+    void cleanup() { closeForm(); }
 
     void conversation_composedFromButtons_matchesFileLines()
     {
-        type("ComboBox8", "harbor01");
-        type("Edit1", "120");
-        type("Edit2", "85");
-        pick("ComboBox1", 6);
-        type("Edit4", "Ferryman");
-        type("Edit3", "56");
+        headerFields("harbor01", "120", "85", 6, "Ferryman", "56");
         press("Button1");
 
         type("Edit4", "Mira");

@@ -65,23 +65,12 @@ class ScriptHighlightingTest : public QObject, private FormDriver
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        form = new TForm1;
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form));
-        memo = form->findChild<QPlainTextEdit *>("Memo1");
-    }
-    void cleanup() { delete form; }
+    void init() { openForm(); }
+    void cleanup() { closeForm(); }
 
     void scriptFromEveryButton_withSensibleValues_hasNoDiagnostic()
     {
-        type("ComboBox8", "harbor01");
-        type("Edit1", "120");
-        type("Edit2", "85");
-        pick("ComboBox1", 6);
-        type("Edit4", "渡し守");
-        type("Edit3", "56");
+        headerFields("harbor01", "120", "85", 6, "渡し守", "56");
         press("Button1");
         press("Button19");
         type("Edit5", "向こう岸へ渡りますか？");
@@ -172,11 +161,7 @@ private slots:
     // A label line written later clears the underline on the menu line above it.
     void labelWrittenLater_clearsTheMenusUnderline_onTheOtherLine()
     {
-        type("ComboBox8", "harbor01");
-        type("Edit1", "1");
-        type("Edit2", "2");
-        type("Edit4", "Mira");
-        type("Edit3", "56");
+        headerFields("harbor01", "1", "2", 0, "Mira", "56");
         press("Button1");
         type("Edit9", "Yes");
         type("ComboBox2", "L_Yes");

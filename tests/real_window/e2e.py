@@ -44,6 +44,27 @@ def header_fields(app, map_name, x, y, facing, name, picture):
     app.fill("Edit3", picture)
 
 
+def write_menu(app, choices):
+    """A menu from the buttons: "menu" for the first choice, "追加" for each further one, "終了"."""
+    for index, (choice, label) in enumerate(choices):
+        app.fill("Edit9", choice)
+        app.fill("ComboBox2", label)
+        app.press("Button7" if index == 0 else "Button8")
+    app.press("Button9")
+
+
+def write_label(app, label):
+    app.fill("ComboBox2", label)
+    app.press("Button10")
+
+
+def write_warp(app, map_name, x, y):
+    app.fill("ComboBox6", map_name)
+    app.fill("Edit7", x)
+    app.fill("Edit8", y)
+    app.press("Button5")
+
+
 def scenario_whole_npc(desktop, program, root):
     app = start(desktop, program, root)
     # The header from the keyboard, in the group's tab order: x, y, facing, picture,
@@ -66,26 +87,16 @@ def scenario_whole_npc(desktop, program, root):
     app.press("Button3")
     app.fill("Edit5", "どこへ行く?")
     app.press("Button2")
-    for index, (choice, label) in enumerate([("Town", "L_Town"), ("Lake", "L_Lake"), ("Stay", "L_Stay")]):
-        app.fill("Edit9", choice)
-        app.fill("ComboBox2", label)
-        app.press("Button7" if index == 0 else "Button8")
-    app.press("Button9")
-    app.fill("ComboBox2", "L_Town")
-    app.press("Button10")
-    app.fill("ComboBox6", "harbor02")
-    app.fill("Edit7", "33")
-    app.fill("Edit8", "41")
-    app.press("Button5")
-    app.fill("ComboBox2", "L_Lake")
-    app.press("Button10")
+    write_menu(app, [("Town", "L_Town"), ("Lake", "L_Lake"), ("Stay", "L_Stay")])
+    write_label(app, "L_Town")
+    write_warp(app, "harbor02", "33", "41")
+    write_label(app, "L_Lake")
     app.fill("Edit13", "500")
     app.press("Button16")
     app.fill("ComboBox7", "607")
     app.press("Button18")
     expect("count field after the item button", app.text_of("Edit6"), "1")
-    app.fill("ComboBox2", "L_Stay")
-    app.press("Button10")
+    write_label(app, "L_Stay")
     app.press("Button4")
     app.press("Button6")
     lines = ["harbor01.tsg,120,85,6\tscript\tFerryman\t56,{", "\tmes \"[Ferryman]\";", "\tmes \"川を渡りますか?\";",
@@ -113,17 +124,9 @@ def scenario_checker(desktop, program, root):
     app.press("Button1")
     app.fill("Edit5", "どこへ行く?")
     app.press("Button2")
-    for index, (choice, label) in enumerate([("Town", "L_Town"), ("Lake", "L_Lake")]):
-        app.fill("Edit9", choice)
-        app.fill("ComboBox2", label)
-        app.press("Button7" if index == 0 else "Button8")
-    app.press("Button9")
-    app.fill("ComboBox2", "L_Town")
-    app.press("Button10")
-    app.fill("ComboBox6", "harbor02")
-    app.fill("Edit7", "33")
-    app.fill("Edit8", "41")
-    app.press("Button5")
+    write_menu(app, [("Town", "L_Town"), ("Lake", "L_Lake")])
+    write_label(app, "L_Town")
+    write_warp(app, "harbor02", "33", "41")
     app.press("Button6")
     app.wait_editor("harbor01.tsg,120,85,6\tscript\tFerryman\t56,{\n\tmes \"どこへ行く?\";\n"
                            "\tmenu \"Town\",L_Town,\"Lake\",L_Lake;\nL_Town:\n\twarp \"harbor02\",33,41;\n}\n")
