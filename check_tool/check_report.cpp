@@ -1,13 +1,12 @@
 #include "check_tool/check_report.h"
 
 #include "checker/rules.h"
-#include "checker/script_check.h"
 #include "common/code_page.h"
-#include "main_window/help_file.h"
+#include "common/regular_file.h"
+#include "common/text_position.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QStringList>
+#include <QDirIterator>
+#include <QSet>
 
 #include <algorithm>
 
@@ -16,52 +15,39 @@ namespace CheckReport {
 namespace {
 
 // Column numbers in characters for one line: a surrogate pair counts once.
-class CharacterColumns
+int characterColumn(QStringView text, int index)
 {
-public:
-    explicit CharacterColumns(QStringView text)
-    {
-        if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); }))
-            return;
-        columns_.reserve(text.size() + 1);
-        int column = 0;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            columns_.append(column);
-            if (!(text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()))
-                ++column;
-        }
-        columns_.append(column);
-    }
-    int at(int index) const
-    {
-        return columns_.isEmpty() ? index : columns_.at(std::clamp(index, 0, int(columns_.size()) - 1));
-    }
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); }))
+        return index;
+    return TextPosition::characterColumn(text, index);
+}
 
-private:
-    QVector<int> columns_; // empty when every character is one code unit
-};
-
-QString reportLine(const QString &fileName, const Diagnostic &diagnostic, int characterColumn)
+// Every CR LF, lone LF and lone CR ends a line.
+QStringList splitLines(const QString &text)
 {
-    const QString severity =
-        diagnostic.severity == Diagnostic::Severity::Error ? QStringLiteral("error") : QStringLiteral("warning");
-    return QStringLiteral("%1:%2:%3: %4: %5")
-        .arg(fileName, QString::number(diagnostic.line + 1), QString::number(characterColumn + 1), severity,
-             diagnostic.message);
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text.at(i) != u'\n' && text.at(i) != u'\r')
+            continue;
+        lines.append(text.sliced(start, i - start));
+        if (i + 1 < text.size() && text.at(i) == u'\r' && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    return lines;
 }
 
 // The lines of `bytes`, and the numbers of those with bytes the code page cannot read.
-// A line ends at LF, CR LF or a lone CR. LF and CR never occur inside a double-byte
-// character of the code page, so the bytes can be split before they are decoded.
+// LF and CR never occur inside a double-byte character of the code page, so the
+// bytes can be split before they are decoded.
 QStringList linesOf(QByteArrayView bytes, QVector<int> &undecodable)
 {
-    QStringList lines;
     bool ok = true;
     const QString whole = CodePage932::decode(bytes, &ok);
-    if (ok) {
-        lines = HelpFile::normaliseLineBreaks(whole).split(u'\n');
-        return lines;
-    }
+    if (ok)
+        return splitLines(whole);
+    QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i <= bytes.size(); ++i) {
         if (i < bytes.size() && bytes.at(i) != '\n' && bytes.at(i) != '\r')
@@ -76,78 +62,109 @@ QStringList linesOf(QByteArrayView bytes, QVector<int> &undecodable)
     return lines;
 }
 
+void sortByPlace(Diagnostics &diagnostics)
+{
+    // Stable, so that unreadable bytes stay first on their line.
+    std::stable_sort(diagnostics.begin(), diagnostics.end(), [](const Diagnostic &a, const Diagnostic &b) {
+        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+}
+
 } // namespace
 
 QString formatDiagnostic(const QString &fileName, const Diagnostic &diagnostic, QStringView lineText)
 {
-    return reportLine(fileName, diagnostic, CharacterColumns(lineText).at(diagnostic.column));
+    const QString severity =
+        diagnostic.severity == Diagnostic::Severity::Error ? QStringLiteral("error") : QStringLiteral("warning");
+    return QStringLiteral("%1:%2:%3: %4: %5 [%6]")
+        .arg(fileName, QString::number(diagnostic.line + 1),
+             QString::number(characterColumn(lineText, diagnostic.column) + 1), severity, diagnostic.message,
+             diagnostic.code);
 }
 
-FileResult checkBytes(const QString &fileName, QByteArrayView bytes)
+FileResult checkBytes(const QString &fileName, QByteArrayView bytes, const std::shared_ptr<const Commands::Table> &commands)
 {
     FileResult result;
+    result.fileName = fileName;
     const qsizetype breaks = std::count_if(bytes.begin(), bytes.end(), [](char c) { return c == '\n' || c == '\r'; });
     if (breaks >= kMaxLines) {
         result.failure = QStringLiteral("%1: 行が多すぎます（%2 行まで）").arg(fileName).arg(kMaxLines);
         return result;
     }
     QVector<int> undecodable;
-    const QStringList lines = linesOf(bytes, undecodable);
-    ScriptCheck check;
-    check.replaceLines(0, 0, lines);
-    Diagnostics found;
+    result.lines = linesOf(bytes, undecodable);
+    ScriptCheck check(commands);
+    check.replaceLines(0, 0, result.lines);
     for (const int line : undecodable)
-        found.append(Rules::make(Rule::Undecodable, line, 0, 1));
-    found += check.allDiagnostics();
-    // Stable, so that the unreadable bytes stay first on their line.
-    std::stable_sort(found.begin(), found.end(), [](const Diagnostic &a, const Diagnostic &b) {
-        return a.line != b.line ? a.line < b.line : a.column < b.column;
-    });
+        result.diagnostics.append(Rules::make(Rule::Undecodable, line, 0, 1));
+    result.diagnostics += check.allDiagnostics();
+    sortByPlace(result.diagnostics);
+    result.functionDefinitions = check.functionDefinitions();
+    result.functionCalls = check.functionCalls();
+    return result;
+}
 
-    int columnsLine = -1;
-    CharacterColumns columns({});
-    for (const Diagnostic &diagnostic : found) {
-        if (diagnostic.line != columnsLine) {
-            columnsLine = diagnostic.line;
-            columns = CharacterColumns(lines.at(diagnostic.line));
-        }
-        result.report += reportLine(fileName, diagnostic, columns.at(diagnostic.column)) + u'\n';
-        if (diagnostic.severity == Diagnostic::Severity::Error)
-            ++result.errors;
-        else
-            ++result.warnings;
+FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::Table> &commands)
+{
+    RegularFile::Result file = RegularFile::tryRead(path, kMaxBytes);
+    FileResult result;
+    result.fileName = path;
+    switch (file.status) {
+    case RegularFile::Result::Status::Read:
+        return checkBytes(path, file.bytes, commands);
+    case RegularFile::Result::Status::CannotOpen:
+        result.failure = QFileInfo::exists(path) ? QStringLiteral("%1: 普通のファイルでないか、読めません").arg(path)
+                                                 : QStringLiteral("%1: ファイルがありません").arg(path);
+        break;
+    case RegularFile::Result::Status::TooLarge:
+        result.failure = QStringLiteral("%1: 大きすぎます（%2 MiB まで）").arg(path).arg(kMaxBytes / (1024 * 1024));
+        break;
     }
     return result;
 }
 
-FileResult checkFile(const QString &path)
+void checkFunctionsAcross(QVector<FileResult> &files)
 {
-    FileResult result;
-    const QFileInfo info(path);
-    // Anything but a regular file (a folder, a named pipe) is refused before it is opened.
-    if (!info.exists()) {
-        result.failure = QStringLiteral("%1: ファイルがありません").arg(path);
-        return result;
+    QSet<QString> defined;
+    for (const FileResult &file : std::as_const(files)) {
+        for (const ScriptCheck::FunctionUse &function : file.functionDefinitions)
+            defined.insert(function.name);
     }
-    if (!info.isFile()) {
-        result.failure = QStringLiteral("%1: 普通のファイルではありません").arg(path);
-        return result;
+    for (FileResult &file : files) {
+        bool added = false;
+        for (const ScriptCheck::FunctionUse &call : std::as_const(file.functionCalls)) {
+            if (defined.contains(call.name))
+                continue;
+            file.diagnostics.append(Rules::make(Rule::UndefinedFunction, call.line, call.column, call.length, {call.name}));
+            added = true;
+        }
+        if (added)
+            sortByPlace(file.diagnostics);
     }
-    if (info.size() > kMaxBytes) {
-        result.failure = QStringLiteral("%1: 大きすぎます（%2 MiB まで）").arg(path).arg(kMaxBytes / (1024 * 1024));
-        return result;
+}
+
+QString report(const FileResult &file, int *errors)
+{
+    QString text;
+    int count = 0;
+    for (const Diagnostic &diagnostic : file.diagnostics) {
+        text += formatDiagnostic(file.fileName, diagnostic, file.lines.value(diagnostic.line)) + u'\n';
+        if (diagnostic.severity == Diagnostic::Severity::Error)
+            ++count;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.failure = QStringLiteral("%1: 読めません（%2）").arg(path, file.errorString());
-        return result;
-    }
-    const QByteArray bytes = file.read(kMaxBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        result.failure = QStringLiteral("%1: 読めません（%2）").arg(path, file.errorString());
-        return result;
-    }
-    return checkBytes(path, bytes);
+    if (errors)
+        *errors = count;
+    return text;
+}
+
+QStringList scriptsUnder(const QString &folder)
+{
+    QStringList found;
+    QDirIterator files(folder, {QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        found.append(files.next());
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 } // namespace CheckReport

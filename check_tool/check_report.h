@@ -1,11 +1,16 @@
 #pragma once
 
+#include "checker/commands.h"
 #include "checker/diagnostic.h"
+#include "checker/script_check.h"
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
-// What talewick-check prints for one script file.
+#include <memory>
+
+// What talewick-check finds in script files and how it prints it.
 namespace CheckReport {
 
 // Script files larger than this, or with more lines, are refused unchecked: a
@@ -15,21 +20,32 @@ constexpr qsizetype kMaxLines = 1000000;
 
 struct FileResult
 {
-    QString report; // one "FILE:LINE:COLUMN: error|warning: message" line per diagnostic
-    int errors = 0;
-    int warnings = 0;
+    QString fileName;
+    QStringList lines;
+    Diagnostics diagnostics; // sorted by line and column
+    QVector<ScriptCheck::FunctionUse> functionDefinitions;
+    QVector<ScriptCheck::FunctionUse> functionCalls;
     QString failure; // set when the file could not be read; nothing was checked
 };
 
-// "FILE:LINE:COLUMN: severity: message": line and column count from 1, the column
-// in characters, a tab counting as one.
+// "FILE:LINE:COLUMN: severity: message [TW104]": line and column count from 1,
+// the column in characters, a tab counting as one.
 QString formatDiagnostic(const QString &fileName, const Diagnostic &diagnostic, QStringView lineText);
 
 // Checks the code-page-932 bytes of a script named `fileName`; a script of too
 // many lines gives a failure.
-FileResult checkBytes(const QString &fileName, QByteArrayView bytes);
+FileResult checkBytes(const QString &fileName, QByteArrayView bytes, const std::shared_ptr<const Commands::Table> &commands);
 
 // Reads and checks the file at `path`; only regular files are read.
-FileResult checkFile(const QString &path);
+FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::Table> &commands);
+
+// Warns at every callfunc of a function that none of `files` defines.
+void checkFunctionsAcross(QVector<FileResult> &files);
+
+// The report lines of one file, and how many errors they hold.
+QString report(const FileResult &file, int *errors = nullptr);
+
+// The .txt files under `folder`, in a stable order.
+QStringList scriptsUnder(const QString &folder);
 
 } // namespace CheckReport

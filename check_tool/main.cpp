@@ -1,31 +1,39 @@
 #include "check_tool/check_report.h"
 
+#include "checker/rules.h"
+#include "common/failure.h"
+
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <cstdio>
 
 namespace {
 
-constexpr char16_t kUsage[] = u"使い方: talewick-check [--help] FILE...\n"
-                              u"\n"
-                              u"Talewick の NPC スクリプト（Shift_JIS のテキスト）を調べ、ゲームサーバーが読み込みを\n"
-                              u"拒む誤りや、選択肢を選んだときに初めて分かる誤りを知らせます:\n"
-                              u"  { と } の対応、閉じていない \"、行末の ; 、閉じていないメニュー、\n"
-                              u"  メニューの飛び先のラベル（無い・重複・長すぎ・使われない）、\n"
-                              u"  NPC と Shop の見出しの欄、Shift_JIS で保存できない文字。\n"
-                              u"\n"
-                              u"見つけたものを、エディタや CI が読める次の形で1行ずつ標準出力に書きます:\n"
-                              u"  FILE:LINE:COLUMN: error: メッセージ\n"
-                              u"  FILE:LINE:COLUMN: warning: メッセージ\n"
-                              u"行と桁は1から数え、桁は文字単位（タブも1文字）です。\n"
-                              u"\n"
-                              u"終了コード:\n"
-                              u"  0  error がなかった（warning だけなら 0）\n"
-                              u"  1  error があった\n"
-                              u"  2  使い方の誤り、または読めないファイルがあった\n"
-                              u"\n"
-                              u"例: talewick-check npc/*.txt || exit 1\n";
+constexpr char16_t kUsage[] =
+    u"使い方: talewick-check [--commands 命令表] FILE|FOLDER...\n"
+    u"\n"
+    u"NPC スクリプト（Shift_JIS のテキスト）を調べ、ゲームサーバーが読み込みを拒む誤りや、\n"
+    u"プレイヤーが選んだときに初めて分かる誤り（無いラベルへ飛ぶメニューなど）を知らせます。\n"
+    u"フォルダを渡すと、その下の .txt をすべて調べます。callfunc で呼ぶ関数が、一緒に調べた\n"
+    u"どのファイルにも定義されていなければ warning にします。\n"
+    u"\n"
+    u"見つけたものを、エディタや CI が読める次の形で1行ずつ標準出力に書きます:\n"
+    u"  FILE:LINE:COLUMN: error: メッセージ [TW101]\n"
+    u"  FILE:LINE:COLUMN: warning: メッセージ [TW104]\n"
+    u"行と桁は1から数え、桁は文字単位（タブも1文字）です。\n"
+    u"\n"
+    u"オプション:\n"
+    u"  --commands FILE  サーバー独自の命令を、命令表と同じ形（命令<TAB>最小<TAB>最大<TAB>引数）で加える\n"
+    u"  -h, --help       この説明を表示する\n"
+    u"\n"
+    u"終了コード:\n"
+    u"  0  error がなかった（warning だけなら 0）\n"
+    u"  1  error があった\n"
+    u"  2  使い方の誤り、または読めないファイルがあった\n"
+    u"\n";
 
 void print(std::FILE *stream, const QString &text)
 {
@@ -33,45 +41,84 @@ void print(std::FILE *stream, const QString &text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
+QString help()
+{
+    QString text = QString::fromUtf16(kUsage) + QStringLiteral("規則（コードと意味）:\n");
+    for (const Rules::Row *row = Rules::begin(); row != Rules::end(); ++row) {
+        const bool error = row->severity == Diagnostic::Severity::Error;
+        text += QStringLiteral("  %1  %2  %3\n")
+                    .arg(QString::fromUtf16(row->code), error ? QStringLiteral("error  ") : QStringLiteral("warning"),
+                         QString::fromUtf16(row->summary));
+    }
+    text += QStringLiteral("\n例: talewick-check npc/ || exit 1\n");
+    return text;
+}
+
+int usageMistake(const QString &what)
+{
+    print(stderr, QStringLiteral("talewick-check: %1\n使い方は talewick-check --help で見られます。\n").arg(what));
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption commandsOption(QStringLiteral("commands"), QString(), QStringLiteral("FILE"));
+    parser.addOption(helpOption);
+    parser.addOption(commandsOption);
+    parser.addPositionalArgument(QStringLiteral("FILE"), QString());
+    if (!parser.parse(application.arguments())) {
+        const QStringList unknown = parser.unknownOptionNames();
+        return usageMistake(unknown.isEmpty() ? parser.errorText()
+                                              : QStringLiteral("知らないオプションです: %1")
+                                                    .arg(unknown.front().size() == 1 ? u'-' + unknown.front()
+                                                                                     : QStringLiteral("--") + unknown.front()));
+    }
+    if (parser.isSet(helpOption)) {
+        print(stdout, help());
+        return 0;
+    }
+    std::shared_ptr<const Commands::Table> commands;
+    try {
+        commands = Commands::withFile(parser.value(commandsOption));
+    } catch (const Failure &failure) {
+        return usageMistake(failure.message());
+    }
     QStringList files;
-    bool optionsEnd = false;
-    for (const QString &argument : application.arguments().mid(1)) {
-        if (!optionsEnd && (argument == u"--help" || argument == u"-h")) {
-            print(stdout, QString::fromUtf16(kUsage));
-            return 0;
-        }
-        if (!optionsEnd && argument == u"--") {
-            optionsEnd = true;
-        } else if (!optionsEnd && argument.startsWith(u'-') && argument.size() > 1) {
-            print(stderr, QStringLiteral("talewick-check: 知らないオプションです: %1\n"
-                                         "使い方は talewick-check --help で見られます。\n")
-                              .arg(argument));
-            return 2;
-        } else {
+    for (const QString &argument : parser.positionalArguments()) {
+        if (QFileInfo(argument).isDir())
+            files += CheckReport::scriptsUnder(argument);
+        else
             files.append(argument);
-        }
     }
-    if (files.isEmpty()) {
-        print(stderr, QStringLiteral("talewick-check: 調べるファイルを指定してください。\n"
-                                     "使い方は talewick-check --help で見られます。\n"));
-        return 2;
-    }
-    bool errors = false;
+    if (parser.positionalArguments().isEmpty())
+        return usageMistake(QStringLiteral("調べるファイルを指定してください。"));
+
+    QVector<CheckReport::FileResult> results;
+    results.reserve(files.size());
     bool unreadable = false;
-    for (const QString &file : files) {
-        const CheckReport::FileResult result = CheckReport::checkFile(file);
+    for (const QString &file : std::as_const(files)) {
+        CheckReport::FileResult result = CheckReport::checkFile(file, commands);
         if (!result.failure.isEmpty()) {
             print(stderr, QStringLiteral("talewick-check: %1\n").arg(result.failure));
             unreadable = true;
             continue;
         }
-        print(stdout, result.report);
-        errors = errors || result.errors > 0;
+        // The lines are kept only for the columns of what was found.
+        if (result.diagnostics.isEmpty() && result.functionCalls.isEmpty())
+            result.lines.clear();
+        results.append(std::move(result));
+    }
+    CheckReport::checkFunctionsAcross(results);
+    bool errors = false;
+    for (const CheckReport::FileResult &result : std::as_const(results)) {
+        int found = 0;
+        print(stdout, CheckReport::report(result, &found));
+        errors = errors || found > 0;
     }
     std::fflush(stdout);
     return unreadable ? 2 : errors ? 1 : 0;

@@ -1,33 +1,148 @@
 #include "checker/commands.h"
 
+#include "common/failure.h"
+#include "common/regular_file.h"
+
+#include <QFile>
+#include <QStringList>
+
 namespace Commands {
 
 namespace {
 
-const Command kCommands[] = {
-    {u"mes", u"S"},      {u"next", u""},      {u"close", u""},  {u"menu", u"M"},    {u"warp", u"SVV"},
-    {u"save", u"SVV"},   {u"heal", u"VV"},    {u"emote", u"V"}, {u"option", u"VV"}, {u"jobchage", u"V"},
-    {u"delitem", u"VV"}, {u"additem", u"VV"}, {u"set", u"VV"},  {u"goto", u"L"},    {u"end", u""},
-};
+// Forms the buttons write that the servers' own table spells otherwise or lacks.
+constexpr const char16_t *kButtonRows = u"emote\t1\t1\te\n"
+                                        u"option\t1\t2\tee\n"
+                                        u"jobchage\t1\t1\te\n"
+                                        u"additem\t2\t2\tee\n";
+
+QString tableText()
+{
+    QFile file(QStringLiteral(":/talewick/checker/script-commands.tsv"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+// Optimal string alignment distance, given up past `limit`.
+int distance(QStringView a, QStringView b, int limit)
+{
+    if (qAbs(a.size() - b.size()) > limit)
+        return limit + 1;
+    const qsizetype n = b.size();
+    QVector<int> before(n + 1), previous(n + 1), current(n + 1);
+    for (qsizetype j = 0; j <= n; ++j)
+        previous[j] = int(j);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        current[0] = int(i);
+        int best = current[0];
+        for (qsizetype j = 1; j <= n; ++j) {
+            const int cost = a.at(i - 1) == b.at(j - 1) ? 0 : 1;
+            int value = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
+            if (i > 1 && j > 1 && a.at(i - 1) == b.at(j - 2) && a.at(i - 2) == b.at(j - 1))
+                value = std::min(value, before[j - 2] + 1);
+            current[j] = value;
+            best = std::min(best, value);
+        }
+        if (best > limit)
+            return limit + 1;
+        std::swap(before, previous);
+        std::swap(previous, current);
+    }
+    return previous[n];
+}
 
 } // namespace
 
-const Command *find(QStringView word)
+bool Command::labelAt(int argument) const
 {
-    for (const Command &command : kCommands) {
-        if (command.word == word)
-            return &command;
-    }
-    return nullptr;
+    if (argument < 0)
+        return false;
+    const qsizetype repeat = shape.indexOf(u'…');
+    if (argument < (repeat < 0 ? shape.size() : repeat))
+        return shape.at(argument) == u'l';
+    return false;
 }
 
-const Command *findIgnoringCase(QStringView word)
+std::shared_ptr<const Table> Table::builtIn()
 {
-    for (const Command &command : kCommands) {
-        if (command.word.compare(word, Qt::CaseInsensitive) == 0)
-            return &command;
+    static const std::shared_ptr<const Table> table = [] {
+        auto built = std::make_shared<Table>();
+        built->addRows(tableText());
+        built->addRows(QStringView(kButtonRows));
+        return std::shared_ptr<const Table>(std::move(built));
+    }();
+    return table;
+}
+
+bool Table::addRows(QStringView text, QString *error)
+{
+    int number = 0;
+    for (QStringView line : text.split(u'\n')) {
+        ++number;
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (line.trimmed().isEmpty() || line.trimmed().startsWith(u'#'))
+            continue;
+        const QList<QStringView> fields = line.split(u'\t');
+        Command command;
+        bool minOk = false;
+        bool maxOk = fields.size() >= 3 && fields.at(2).trimmed() == u"-";
+        if (fields.size() >= 3) {
+            command.word = fields.at(0).trimmed().toString();
+            command.min = fields.at(1).trimmed().toInt(&minOk);
+            command.max = maxOk ? -1 : fields.at(2).trimmed().toInt(&maxOk);
+            command.shape = fields.size() >= 4 ? fields.at(3).trimmed().toString() : QString();
+        }
+        const bool wordOk = !command.word.isEmpty() &&
+                            std::all_of(command.word.cbegin(), command.word.cend(), [](QChar c) {
+                                return c == u'_' || (c.unicode() < 0x80 && c.isLetterOrNumber());
+                            });
+        if (!wordOk || !minOk || !maxOk || command.min < 0 || (command.max >= 0 && command.max < command.min)) {
+            if (error)
+                *error = QStringLiteral("%1行目は「命令<TAB>最小<TAB>最大<TAB>引数」の形ではありません").arg(number);
+            return false;
+        }
+        commands_.insert(command.word.toLower(), command);
     }
-    return nullptr;
+    return true;
+}
+
+const Command *Table::find(QStringView word) const
+{
+    const auto found = commands_.constFind(word.toString().toLower());
+    return found == commands_.cend() ? nullptr : &found.value();
+}
+
+QString Table::nearest(QStringView word) const
+{
+    const QString lower = word.toString().toLower();
+    const int limit = lower.size() <= 3 ? 1 : 2;
+    QString best;
+    int bestDistance = limit + 1;
+    for (auto it = commands_.cbegin(); it != commands_.cend(); ++it) {
+        const int d = distance(lower, it.key(), limit);
+        // Ties go to the shorter word, then the first in spelling order, so that
+        // the hint does not depend on the order of the table.
+        if (d < bestDistance || (d == bestDistance && d <= limit &&
+                                 (it.key().size() < best.size() || (it.key().size() == best.size() && it.key() < best)))) {
+            bestDistance = d;
+            best = it.key();
+        }
+    }
+    return bestDistance <= limit ? commands_.value(best).word : QString();
+}
+
+std::shared_ptr<const Table> withFile(const QString &path)
+{
+    if (path.isEmpty())
+        return Table::builtIn();
+    const QByteArray bytes = RegularFile::read(path, RegularFile::kDefaultMaxBytes);
+    auto table = std::make_shared<Table>(*Table::builtIn());
+    QString error;
+    if (!table->addRows(QString::fromUtf8(bytes), &error))
+        throw Failure(QStringLiteral("%1: %2").arg(path, error));
+    return table;
 }
 
 } // namespace Commands

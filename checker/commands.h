@@ -1,26 +1,53 @@
 #pragma once
 
+#include <QHash>
+#include <QString>
 #include <QStringView>
 
-// The commands a body line may hold and the arguments each takes. A new command is
-// one row in the table of commands.cpp. Words not in the table are left unchecked:
-// the server knows more commands than the buttons write.
+#include <memory>
+
+// The commands a script body may use, as the server's command table gives them:
+// the word, how many arguments it takes and what each argument is. The built-in
+// table is script-commands.tsv beside this file; a server with commands of its own
+// adds them from a file of the same format.
 namespace Commands {
 
-// One letter per argument, in order:
-//   S  a string in double quotes
-//   V  a value: a number, a name or an expression; only its presence is checked
-//   L  a label to jump to
-//   M  the choices of a menu: "text",label pairs, any number of them
 struct Command
 {
-    QStringView word;
-    QStringView arguments;
+    QString word;     // as the table spells it
+    int min = 0;      // arguments at least
+    int max = 0;      // at most; -1: no upper limit
+    QString shape;    // one letter per argument: s string, e expression, l label; "…" repeats
+    bool labelAt(int argument) const; // whether argument `argument` (from 0) is a label
 };
 
-// The command named `word`, or nullptr.
-const Command *find(QStringView word);
-// The command named `word` in other letter case ("Mes" for "mes"), or nullptr.
-const Command *findIgnoringCase(QStringView word);
+class Table
+{
+public:
+    // The commands every server of the family knows, and the forms the buttons write.
+    static std::shared_ptr<const Table> builtIn();
+
+    // Adds the rows of a table in the tab-separated format (command, min, max,
+    // arguments; "#" starts a comment line). A row for a known word replaces it.
+    // Returns false and says why for the first row it cannot read; rows before it are kept.
+    bool addRows(QStringView text, QString *error = nullptr);
+
+    // Words are matched without regard to case.
+    const Command *find(QStringView word) const;
+
+    // The known word nearest to `word`: one or two letters changed, added, dropped or
+    // swapped with a neighbour; empty when none is that close.
+    QString nearest(QStringView word) const;
+
+    int size() const { return int(commands_.size()); }
+
+private:
+    QHash<QString, Command> commands_; // by the word in lower case
+};
+
+// The built-in table with the rows of `path` added, or the built-in table alone when
+// `path` is empty. Raises the reader's failure when the file cannot be read, and a
+// failure naming the row when a row cannot be read.
+std::shared_ptr<const Table> withFile(const QString &path);
 
 } // namespace Commands

@@ -3,8 +3,11 @@
 #include <QString>
 #include <QVector>
 
-// One problem found in a script. Lines and columns count from 0 here; the
-// command-line report adds 1 to both, as editors expect.
+enum class Rule : quint8;
+
+// One problem found in a script. Lines and columns count from 0 here, the column
+// in UTF-16 code units; the command-line report counts both from 1 and the
+// column in characters.
 struct Diagnostic
 {
     enum class Severity
@@ -15,14 +18,16 @@ struct Diagnostic
 
     int line = 0;
     int column = 0;
-    int length = 1; // characters underlined, at least 1
+    int length = 1; // code units underlined, at least 1
     Severity severity = Severity::Error;
+    Rule rule{};
+    QString code; // "TW104"
     QString message;
 
     friend bool operator==(const Diagnostic &a, const Diagnostic &b)
     {
         return a.line == b.line && a.column == b.column && a.length == b.length && a.severity == b.severity &&
-               a.message == b.message;
+               a.rule == b.rule && a.message == b.message;
     }
     friend bool operator!=(const Diagnostic &a, const Diagnostic &b) { return !(a == b); }
 };

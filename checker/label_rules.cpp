@@ -1,6 +1,7 @@
 #include "checker/label_rules.h"
 
 #include "checker/rules.h"
+#include "checker/statement_parser.h"
 
 #include <algorithm>
 
@@ -13,39 +14,52 @@ QString folded(const QString &label)
     return label.toCaseFolded();
 }
 
-QSet<QString> jumpKeys(const LineFacts &facts)
+template<typename Visit>
+void forEachKey(const IndexedLine &line, Visit visit)
 {
-    QSet<QString> keys;
-    for (const LabelUse &use : facts.jumps)
-        keys.insert(folded(use.label));
-    return keys;
-}
-
-bool jumpsTo(const IndexedLine &line, const QString &label)
-{
-    return std::any_of(line.facts.jumps.cbegin(), line.facts.jumps.cend(),
-                       [&](const LabelUse &use) { return use.label == label; });
+    QSet<QString> seen;
+    for (const QVector<LabelUse> *uses : {&line.defines, &line.jumps}) {
+        for (const LabelUse &use : *uses) {
+            const QString key = folded(use.label);
+            if (!seen.contains(key)) {
+                seen.insert(key);
+                visit(key);
+            }
+        }
+    }
 }
 
 } // namespace
 
-void Index::add(IndexedLine *line, quint64 npc)
+bool reaches(const QString &jump, const QString &label)
+{
+    return jump == label || (label == jump.toLower());
+}
+
+void Index::add(IndexedLine *line)
 {
     if (line->indexed)
         remove(line);
-    line->npc = npc;
     line->indexed = true;
-    const LineFacts &facts = line->facts;
-    if (facts.kind == LineKind::LabelDefinition && !facts.label.isEmpty()) {
-        const Key key{npc, folded(facts.label)};
-        groups_[key].definitions.append(line);
+    if (line->body == 0)
+        return;
+    forEachKey(*line, [&](const QString &label) {
+        const Key key{line->body, label};
+        Group &group = groups_[key];
+        for (const LabelUse &use : line->defines) {
+            if (folded(use.label) == label) {
+                group.definitions.append(line);
+                break;
+            }
+        }
+        for (const LabelUse &use : line->jumps) {
+            if (folded(use.label) == label) {
+                group.jumps.append(line);
+                break;
+            }
+        }
         touched_.insert(key);
-    }
-    for (const QString &label : jumpKeys(facts)) {
-        const Key key{npc, label};
-        groups_[key].jumps.append(line);
-        touched_.insert(key);
-    }
+    });
 }
 
 void Index::remove(IndexedLine *line)
@@ -53,20 +67,19 @@ void Index::remove(IndexedLine *line)
     if (!line->indexed)
         return;
     line->indexed = false;
-    const auto forget = [&](const Key &key, QVector<IndexedLine *> Group::*list) {
+    if (line->body == 0)
+        return;
+    forEachKey(*line, [&](const QString &label) {
+        const Key key{line->body, label};
         const auto group = groups_.find(key);
         if (group == groups_.end())
             return;
-        ((*group).*list).removeOne(line);
+        group->definitions.removeOne(line);
+        group->jumps.removeOne(line);
         if (group->definitions.isEmpty() && group->jumps.isEmpty())
             groups_.erase(group);
         touched_.insert(key);
-    };
-    const LineFacts &facts = line->facts;
-    if (facts.kind == LineKind::LabelDefinition && !facts.label.isEmpty())
-        forget(Key{line->npc, folded(facts.label)}, &Group::definitions);
-    for (const QString &label : jumpKeys(facts))
-        forget(Key{line->npc, label}, &Group::jumps);
+    });
 }
 
 QVector<IndexedLine *> Index::takeTouched()
@@ -85,37 +98,53 @@ QVector<IndexedLine *> Index::takeTouched()
     return QVector<IndexedLine *>(lines.cbegin(), lines.cend());
 }
 
+Index::Group Index::group(quint64 body, const QString &label) const
+{
+    return groups_.value(Key{body, folded(label)});
+}
+
 Diagnostics Index::diagnostics(const IndexedLine &line) const
 {
     Diagnostics found;
-    const LineFacts &facts = line.facts;
-    const auto groupOf = [&](const QString &label) { return groups_.value(Key{line.npc, folded(label)}); };
-    if (facts.kind == LineKind::LabelDefinition && !facts.label.isEmpty()) {
-        const Group group = groupOf(facts.label);
-        const auto same = std::count_if(group.definitions.cbegin(), group.definitions.cend(),
-                                        [&](const IndexedLine *other) { return other->facts.label == facts.label; });
+    if (line.body == 0)
+        return found;
+    for (const LabelUse &definition : line.defines) {
+        const Group group = this->group(line.body, definition.label);
+        int same = 0;
+        for (const IndexedLine *other : group.definitions) {
+            same += int(std::count_if(other->defines.cbegin(), other->defines.cend(),
+                                      [&](const LabelUse &use) { return use.label == definition.label; }));
+        }
         if (same > 1)
-            found.append(Rules::make(Rule::DuplicateLabel, 0, facts.anchorColumn, facts.anchorLength, {facts.label}));
-        if (std::none_of(group.jumps.cbegin(), group.jumps.cend(),
-                         [&](const IndexedLine *other) { return jumpsTo(*other, facts.label); }))
-            found.append(Rules::make(Rule::UnusedLabel, 0, facts.anchorColumn, facts.anchorLength, {facts.label}));
+            found.append(Rules::make(Rule::DuplicateLabel, 0, definition.column, definition.length, {definition.label}));
+        if (StatementParser::isEventLabel(definition.label))
+            continue;
+        const bool used = std::any_of(group.jumps.cbegin(), group.jumps.cend(), [&](const IndexedLine *other) {
+            return std::any_of(other->jumps.cbegin(), other->jumps.cend(),
+                               [&](const LabelUse &jump) { return reaches(jump.label, definition.label); });
+        });
+        if (!used)
+            found.append(Rules::make(Rule::UnusedLabel, 0, definition.column, definition.length, {definition.label}));
     }
-    for (const LabelUse &use : facts.jumps) {
-        const Group group = groupOf(use.label);
+    for (const LabelUse &jump : line.jumps) {
+        const Group group = this->group(line.body, jump.label);
         QString otherCase;
         bool defined = false;
-        for (const IndexedLine *definition : group.definitions) {
-            const QString &label = definition->facts.label;
-            defined = defined || label == use.label;
-            if (otherCase.isEmpty() || label < otherCase)
-                otherCase = label; // the same choice whatever order the lines were indexed in
+        for (const IndexedLine *other : group.definitions) {
+            for (const LabelUse &definition : other->defines) {
+                if (folded(definition.label) != folded(jump.label))
+                    continue;
+                defined = defined || reaches(jump.label, definition.label);
+                if (otherCase.isEmpty() || definition.label < otherCase)
+                    otherCase = definition.label; // the same hint whatever order the lines were indexed in
+            }
         }
         if (defined)
             continue;
         if (otherCase.isEmpty())
-            found.append(Rules::make(Rule::UndefinedLabel, 0, use.column, use.length, {use.label}));
+            found.append(Rules::make(Rule::UndefinedLabel, 0, jump.column, jump.length, {jump.label}));
         else
-            found.append(Rules::make(Rule::UndefinedLabelOtherCase, 0, use.column, use.length, {use.label, otherCase}));
+            found.append(Rules::make(Rule::UndefinedLabelOtherCase, 0, jump.column, jump.length, {jump.label, otherCase}));
     }
     return found;
 }

@@ -1,30 +1,45 @@
 #pragma once
 
 #include "checker/diagnostic.h"
-#include "checker/line_analysis.h"
 
 #include <QHash>
 #include <QPair>
 #include <QSet>
+#include <QString>
 #include <QVector>
 
-// The rules about labels: a menu must jump to a label of its own NPC, a label is
-// defined once and some menu jumps to it. The index knows, per NPC, which lines
+// The rules about labels: a jump must reach a label of its own body, a label is
+// defined once, and something jumps to it. The index knows, per body, which lines
 // define or jump to each label, so an edit re-checks only the lines that share a
 // label with it.
 namespace LabelRules {
 
+struct LabelUse
+{
+    QString label;
+    int column = 0;
+    int length = 0;
+    friend bool operator==(const LabelUse &a, const LabelUse &b)
+    {
+        return a.label == b.label && a.column == b.column && a.length == b.length;
+    }
+    friend bool operator!=(const LabelUse &a, const LabelUse &b) { return !(a == b); }
+};
+
 struct IndexedLine
 {
-    LineFacts facts;
-    quint64 npc = 0; // the NPC it is indexed under
+    QVector<LabelUse> defines;
+    QVector<LabelUse> jumps;
+    quint64 body = 0; // the body it is indexed under; 0 for none
     bool indexed = false;
 };
 
 class Index
 {
 public:
-    void add(IndexedLine *line, quint64 npc);
+    // Indexes `line` under its body with the labels it holds now.
+    void add(IndexedLine *line);
+    // Forgets `line` under the labels it was added with; call before they change.
     void remove(IndexedLine *line);
 
     // The lines that share a label with a line added or removed since the last call.
@@ -33,12 +48,15 @@ public:
     // What the label rules find in `line`, which must be indexed; line number 0.
     Diagnostics diagnostics(const IndexedLine &line) const;
 
-private:
+    // The labels `line` defines and the jumps to each, for tools that navigate.
     struct Group
     {
         QVector<IndexedLine *> definitions;
         QVector<IndexedLine *> jumps;
     };
+    Group group(quint64 body, const QString &label) const;
+
+private:
     // Labels differing only in case share a group, so that a jump to "l_yes" can
     // point at "L_Yes".
     using Key = QPair<quint64, QString>;
@@ -46,5 +64,9 @@ private:
     QHash<Key, Group> groups_;
     QSet<Key> touched_;
 };
+
+// Whether a jump written `jump` reaches the label `label`: the server looks every
+// name up in lower case first, so any spelling reaches a label written all in lower case.
+bool reaches(const QString &jump, const QString &label);
 
 } // namespace LabelRules

@@ -1,6 +1,6 @@
 #include "checker/rules.h"
 
-#include <QStringList>
+#include <iterator>
 
 namespace Rules {
 
@@ -8,74 +8,111 @@ namespace {
 
 using Severity = Diagnostic::Severity;
 
-struct RuleRow
-{
-    Rule rule;
-    Severity severity;
-    const char16_t *message;
+// An error is what makes the server refuse the script or a part of it, or what
+// breaks when a player meets it; a warning is what loads and runs but is most
+// likely not what the writer meant.
+constexpr Row kRules[] = {
+    {Rule::OpenString, u"TW101", Severity::Error, u"「\"」で始まる文字列が行の終わりまでに閉じられていません",
+     u"文字列が行の終わりまでに閉じられていない"},
+    {Rule::MissingSemicolon, u"TW102", Severity::Error, u"命令の終わりに「;」がありません",
+     u"命令の終わりの ; がない"},
+    {Rule::UnknownCommand, u"TW103", Severity::Error, u"「%1」は命令ではありません%2",
+     u"命令表にない命令（近い命令があれば示す）"},
+    {Rule::ArgumentCount, u"TW104", Severity::Warning, u"「%1」の引数は%2のはずが、%3個あります",
+     u"引数の数が命令表と合わない"},
+    {Rule::MissingComma, u"TW105", Severity::Warning, u"引数の間に「,」がありません", u"引数の間の , がない"},
+    {Rule::UnexpectedToken, u"TW106", Severity::Error, u"ここに「%1」は書けません", u"文や式として読めない"},
+    {Rule::MissingParenthesis, u"TW107", Severity::Error, u"「(」を閉じる「)」がありません", u"( を閉じる ) がない"},
+    {Rule::MissingBracket, u"TW108", Severity::Error, u"「[」を閉じる「]」がありません", u"[ を閉じる ] がない"},
+    {Rule::OpenComment, u"TW109", Severity::Error, u"「/*」で始まる注釈が閉じられていません",
+     u"/* の注釈が閉じられていない"},
+    {Rule::EmptyValue, u"TW110", Severity::Warning, u"「%1」の値が空です", u"set の値が空"},
+
+    {Rule::UnclosedBody, u"TW201", Severity::Error, u"「%1」の「{」を閉じる「}」がありません",
+     u"本体の { が閉じられていない"},
+    {Rule::BodyRunsIntoDefinition, u"TW202", Severity::Error,
+     u"前の本体が閉じられないまま、次の定義行が始まっています（「}」が足りません）",
+     u"閉じられていない本体の中に次の定義行がある"},
+    {Rule::StrayCloseBrace, u"TW203", Severity::Error, u"この「}」で閉じるものがありません",
+     u"閉じる相手のない }"},
+    {Rule::OutsideBody, u"TW204", Severity::Warning,
+     u"本体の外にある行です。サーバーはこの行を読み飛ばします（「}」の後か、「{」の前）", u"本体の外にある命令やラベル"},
+    {Rule::MenuPairs, u"TW205", Severity::Error, u"menu は「選択肢,ラベル」の組で書きます", u"menu の選択肢とラベルが組にならない"},
+    {Rule::UndefinedLabel, u"TW206", Severity::Error, u"ラベル「%1」がこのNPCの中にありません",
+     u"飛び先のラベルが同じNPCにない"},
+    {Rule::UndefinedLabelOtherCase, u"TW207", Severity::Error,
+     u"ラベル「%1」がこのNPCの中にありません（大文字・小文字の違う「%2」ならあります）",
+     u"飛び先のラベルが大文字・小文字だけ違う"},
+    {Rule::DuplicateLabel, u"TW208", Severity::Error, u"ラベル「%1」がこのNPCの中で2回以上定義されています",
+     u"同じラベルが2回以上定義されている"},
+    {Rule::EventLabelTooLong, u"TW209", Severity::Error, u"イベントラベル「%1」が長すぎます（%2バイト、%3バイトまで）",
+     u"イベントラベル（On...）が24バイトを超える"},
+    {Rule::UnusedLabel, u"TW210", Severity::Warning, u"ラベル「%1」へ飛ぶ命令（menu、goto、callsub）がありません",
+     u"どこからも飛ばないラベル"},
+    {Rule::MissingBody, u"TW211", Severity::Error, u"「%1」の本体を始める「{」がありません", u"script の本体の { がない"},
+    {Rule::UndefinedFunction, u"TW212", Severity::Warning, u"関数「%1」はどのファイルにも定義されていません",
+     u"callfunc の関数が調べたファイルのどれにもない"},
+
+    {Rule::DefinitionFields, u"TW301", Severity::Error, u"%1の行はタブで区切った%2つの欄のはずが、%3個あります",
+     u"定義行の欄の数が足りない"},
+    {Rule::SpaceForTab, u"TW302", Severity::Warning, u"タブのはずの所に空白があります",
+     u"タブの代わりに空白（サーバーは読める）"},
+    {Rule::SpaceForTabUnreadable, u"TW303", Severity::Error,
+     u"タブのはずの所に空白があるため、サーバーはこの行を読み飛ばします", u"タブの代わりに空白（サーバーは読めない）"},
+    {Rule::KindMisspelt, u"TW304", Severity::Error, u"定義の種類「%1」は「%2」のはずです（このままではNPCが現れません）",
+     u"定義の種類の綴りの誤り"},
+    {Rule::PlaceFormat, u"TW305", Severity::Error, u"場所は「%1」の形で書きます", u"場所の欄の形の誤り"},
+    {Rule::FacingRange, u"TW306", Severity::Warning, u"向きは0から7の数字です", u"向きが0から7の外"},
+    {Rule::EmptyName, u"TW307", Severity::Error, u"名前がありません", u"名前の欄が空"},
+    {Rule::ShopItem, u"TW308", Severity::Error, u"商品は「アイテムID:値段」の形で書きます", u"shop の商品の形の誤り"},
+    {Rule::SpriteFormat, u"TW309", Severity::Error, u"4つ目の欄は「%1」の形で書きます", u"見た目の欄の形の誤り"},
+    {Rule::WarpFormat, u"TW310", Severity::Error, u"warp の4つ目の欄は「xs,ys,マップ,x,y」の形で書きます",
+     u"warp の欄の形の誤り"},
+    {Rule::MonsterFormat, u"TW311", Severity::Error,
+     u"monster の4つ目の欄は「種類,数[,時間1,時間2[,イベント]]」の形で書きます", u"monster の欄の形の誤り"},
+    {Rule::DuplicateSource, u"TW312", Severity::Error, u"duplicate( ) に元のNPCの名前がありません",
+     u"duplicate の元の名前が空"},
+
+    {Rule::Unencodable, u"TW401", Severity::Error, u"文字「%1」(%2) は Shift_JIS で保存できません",
+     u"Shift_JIS で保存できない文字"},
+    {Rule::Undecodable, u"TW402", Severity::Error, u"Shift_JIS として読めないバイトがあります",
+     u"Shift_JIS として読めないバイト"},
 };
 
-// The server refuses a script with any error; a warning is something it loads but
-// that is most likely not what the writer meant.
-constexpr RuleRow kRules[] = {
-    {Rule::UnclosedBlock, Severity::Error, u"この「{」を閉じる「}」がありません"},
-    {Rule::StrayCloseBrace, Severity::Error, u"この「}」で閉じるブロックがありません"},
-    {Rule::OutsideBlock, Severity::Error, u"ブロックの外にある行です（「}」の後か、「{」の前）"},
-
-    {Rule::UnreadableLine, Severity::Error, u"命令としてもラベルとしても読めない行です"},
-    {Rule::OpenString, Severity::Error, u"「\"」で始まる文字列が行の終わりまでに閉じられていません"},
-    {Rule::MissingSemicolon, Severity::Error, u"命令の終わりに「;」がありません"},
-    {Rule::CommandCase, Severity::Error, u"命令「%1」は「%2」と書きます（大文字と小文字は区別されます）"},
-    {Rule::MenuNotClosed, Severity::Error, u"メニューが「;」で閉じられていません（「終了」を押し忘れていませんか）"},
-    {Rule::StrayContinuation, Severity::Error, u"続きを受け付けるメニューがないのに、命令のない行があります"},
-    {Rule::ArgumentCount, Severity::Error, u"「%1」の引数は%2個のはずが、%3個あります"},
-    {Rule::EmptyArgument, Severity::Error, u"「%1」の%2個目の引数が空です"},
-    {Rule::NotAString, Severity::Error, u"「%1」の%2個目の引数は「\"」で囲んだ文字列のはずです"},
-    {Rule::MenuPairs, Severity::Error, u"メニューは「\"選択肢\",ラベル」の組で書きます"},
-
-    {Rule::EmptyLabel, Severity::Error, u"ラベル名が空です"},
-    {Rule::UndefinedLabel, Severity::Error, u"ラベル「%1」がこのNPCの中にありません"},
-    {Rule::UndefinedLabelOtherCase, Severity::Error,
-     u"ラベル「%1」がこのNPCの中にありません（大文字・小文字の違う「%2」ならあります）"},
-    {Rule::DuplicateLabel, Severity::Error, u"ラベル「%1」がこのNPCの中で2回以上定義されています"},
-    {Rule::LabelTooLong, Severity::Error, u"ラベル「%1」が長すぎます（%2バイト、%3バイトまで）"},
-    {Rule::UnusedLabel, Severity::Warning, u"ラベル「%1」へ飛ぶ命令（menu か goto）がありません"},
-
-    {Rule::HeaderFieldCount, Severity::Error, u"見出しの行はタブで区切った4つの欄のはずが、%1個あります"},
-    {Rule::SpaceForTab, Severity::Error, u"タブのはずの所に空白があります"},
-    {Rule::HeaderType, Severity::Error, u"見出しの種類「%1」は「%2」のはずです"},
-    {Rule::HeaderPlace, Severity::Error, u"場所は「マップ.tsg,x,y,向き」の形で書きます"},
-    {Rule::EmptyMap, Severity::Error, u"マップ名がありません"},
-    {Rule::NotANumber, Severity::Error, u"%1は数字で書きます"},
-    {Rule::FacingRange, Severity::Error, u"向きは0から7の数字です"},
-    {Rule::EmptyName, Severity::Error, u"NPC名がありません"},
-    {Rule::ScriptWithoutBrace, Severity::Error, u"script の見出しは「,{」で終わります"},
-    {Rule::ShopItem, Severity::Error, u"商品は「アイテムID:値段」の形で書きます"},
-
-    {Rule::Unencodable, Severity::Error, u"文字「%1」(%2) は Shift_JIS で保存できません"},
-    {Rule::Undecodable, Severity::Error, u"Shift_JIS として読めないバイトがあります"},
-};
-
-const RuleRow &rowOf(Rule rule)
-{
-    for (const RuleRow &row : kRules) {
-        if (row.rule == rule)
-            return row;
-    }
-    Q_UNREACHABLE();
-}
+static_assert(std::size(kRules) == size_t(Rule::Undecodable) + 1, "one row per rule");
 
 } // namespace
 
+const Row *begin()
+{
+    return std::begin(kRules);
+}
+
+const Row *end()
+{
+    return std::end(kRules);
+}
+
+const Row &row(Rule rule)
+{
+    // Rows are in the order of the enumerators.
+    return kRules[size_t(rule)];
+}
+
+QString code(Rule rule)
+{
+    return QString::fromUtf16(row(rule).code);
+}
+
 Diagnostic::Severity severity(Rule rule)
 {
-    return rowOf(rule).severity;
+    return row(rule).severity;
 }
 
 QString message(Rule rule, const QStringList &arguments)
 {
     // One pass, so that a "%2" inside a filled-in label stays as written.
-    const QString pattern = QString::fromUtf16(rowOf(rule).message);
+    const QString pattern = QString::fromUtf16(row(rule).message);
     QString text;
     for (qsizetype i = 0; i < pattern.size(); ++i) {
         const qsizetype number = i + 1 < pattern.size() ? pattern.at(i + 1).digitValue() : -1;
@@ -91,7 +128,7 @@ QString message(Rule rule, const QStringList &arguments)
 
 Diagnostic make(Rule rule, int line, int column, int length, const QStringList &arguments)
 {
-    return Diagnostic{line, column, qMax(1, length), severity(rule), message(rule, arguments)};
+    return Diagnostic{line, qMax(0, column), qMax(1, length), severity(rule), rule, code(rule), message(rule, arguments)};
 }
 
 } // namespace Rules

@@ -3,44 +3,50 @@
 #include "checker/diagnostic.h"
 
 #include <QString>
+#include <QStringList>
 
-// Every kind of mistake the checker reports, with its severity and message. A
-// new rule is one enumerator here and one row in the table of rules.cpp.
-enum class Rule
+// Every kind of mistake the checker reports. Each has a stable code ("TW104") that
+// users can look up and search for; a new rule is one enumerator here and one row
+// in the table of rules.cpp. Codes are never reused for another meaning.
+enum class Rule : quint8
 {
-    // Blocks
-    UnclosedBlock,
-    StrayCloseBrace,
-    OutsideBlock,
-    // Lines and statements
-    UnreadableLine,
+    // Inside a body: tokens, statements, expressions
     OpenString,
     MissingSemicolon,
-    CommandCase,
-    MenuNotClosed,
-    StrayContinuation,
+    UnknownCommand,
     ArgumentCount,
-    EmptyArgument,
-    NotAString,
+    MissingComma,
+    UnexpectedToken,
+    MissingParenthesis,
+    MissingBracket,
+    OpenComment,
+    EmptyValue,
+    // Bodies, menus and labels
+    UnclosedBody,
+    BodyRunsIntoDefinition,
+    StrayCloseBrace,
+    OutsideBody,
     MenuPairs,
-    // Labels
-    EmptyLabel,
     UndefinedLabel,
     UndefinedLabelOtherCase,
     DuplicateLabel,
-    LabelTooLong,
+    EventLabelTooLong,
     UnusedLabel,
-    // Header lines
-    HeaderFieldCount,
+    MissingBody,
+    UndefinedFunction,
+    // Definition lines
+    DefinitionFields,
     SpaceForTab,
-    HeaderType,
-    HeaderPlace,
-    EmptyMap,
-    NotANumber,
+    SpaceForTabUnreadable,
+    KindMisspelt,
+    PlaceFormat,
     FacingRange,
     EmptyName,
-    ScriptWithoutBrace,
     ShopItem,
+    SpriteFormat,
+    WarpFormat,
+    MonsterFormat,
+    DuplicateSource,
     // Code page
     Unencodable,
     Undecodable,
@@ -48,6 +54,21 @@ enum class Rule
 
 namespace Rules {
 
+struct Row
+{
+    Rule rule;
+    const char16_t *code;
+    Diagnostic::Severity severity;
+    const char16_t *message; // %1, %2 ... are filled in
+    const char16_t *summary; // what the rule is about, for the help text
+};
+
+// Every rule, in the order of their codes.
+const Row *begin();
+const Row *end();
+
+const Row &row(Rule rule);
+QString code(Rule rule);
 Diagnostic::Severity severity(Rule rule);
 
 // The rule's message with %1, %2 ... filled in from `arguments`.

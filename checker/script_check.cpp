@@ -1,102 +1,597 @@
 #include "checker/script_check.h"
 
-#include "checker/flow_rules.h"
+#include "checker/body_tokens.h"
+#include "checker/definition_line.h"
+#include "checker/rules.h"
+#include "checker/statement_parser.h"
+#include "common/code_page.h"
+#include "common/text_position.h"
 
 #include <algorithm>
 
-namespace {
+using BodyTokens::Token;
+using StatementParser::ChunkToken;
+using StatementParser::End;
 
-// Whether two versions of a line define and jump to the same labels, wherever on the line.
-bool sameLabels(const LineFacts &a, const LineFacts &b)
+// What a line hands on to the next.
+struct ScriptCheck::State
 {
-    const bool aDefines = a.kind == LineKind::LabelDefinition;
-    const bool bDefines = b.kind == LineKind::LabelDefinition;
-    if (aDefines != bDefines || (aDefines && a.label != b.label) || a.jumps.size() != b.jumps.size())
-        return false;
-    for (qsizetype i = 0; i < a.jumps.size(); ++i) {
-        if (a.jumps.at(i).label != b.jumps.at(i).label)
-            return false;
-    }
-    return true;
-}
+    enum class Region : quint8
+    {
+        Top,       // outside any body: definition lines, comments, skipped lines
+        AwaitBody, // after a definition whose body begins with a "{" on a later line
+        Body,
+    };
+    Region region = Region::Top;
+    bool inComment = false; // a /* comment is open
+    bool chunkOpen = false; // a statement goes on past the line
+    int depth = 0;          // braces open in the body, its own included
+    quint64 body = 0;       // the definition line of the body
+    quint64 comment = 0;    // the line where the open comment began
 
-} // namespace
+    friend bool operator==(const State &a, const State &b)
+    {
+        return a.region == b.region && a.inComment == b.inComment && a.chunkOpen == b.chunkOpen &&
+               a.depth == b.depth && a.body == b.body && a.comment == b.comment;
+    }
+    friend bool operator!=(const State &a, const State &b) { return !(a == b); }
+};
 
 struct ScriptCheck::Line : LabelRules::IndexedLine
 {
     quint64 id = 0;
-    Diagnostics own;    // found in the line alone
-    Diagnostics flow;   // found by the brace and menu rules
+    QString text;
+    // Read from the text alone, once.
+    DefinitionLine::Definition definition;
+    Diagnostics codePage;
+    // The body tokens, for the way the line was last entered.
+    BodyTokens::Line tokens;
+    int tokensFrom = -1;
+    bool tokensInComment = false;
+    // What the last pass over the line found.
+    Diagnostics found;
+    QVector<Colour> colours;
+    QVector<LabelRules::LabelUse> calls;
+    // Set by later lines: the body this definition opens never ends, or never begins;
+    // the comment this line opens never closes.
+    bool unclosedBody = false;
+    bool missingBody = false;
+    bool openComment = false;
+    int commentColumn = 0;
     Diagnostics labels; // found by the label rules
-    bool menuNotClosed = false;
-    bool blockNotClosed = false;
+    State after;
+    Line *bodyLine = nullptr;    // the definition line of the body after this line, while it lives
+    Line *commentLine = nullptr; // the line that opened the comment open after this line
     bool changed = false;
-    // The state after this line, and the lines it names while they live.
-    FlowRules::State after;
-    Line *npcLine = nullptr;
-    Line *menuLine = nullptr;
 };
 
-ScriptCheck::ScriptCheck() = default;
+namespace {
+
+Diagnostics codePageDiagnostics(QStringView text)
+{
+    Diagnostics found;
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return found;
+    for (const qsizetype column : CodePage932::allUnencodable(text)) {
+        const int length = TextPosition::characterLength(text, column);
+        found.append(Rules::make(Rule::Unencodable, 0, int(column), length,
+                                 {text.sliced(column, length).toString(), TextPosition::codePointName(text, column)}));
+    }
+    return found;
+}
+
+bool isPunct(const ChunkToken &token, QStringView text)
+{
+    return token.token.kind == Token::Kind::Punct && token.text == text;
+}
+
+} // namespace
+
+// One walk down the script from a line where no statement is open. It keeps what
+// the state cannot: the tokens of the statement being read and the lines they
+// stand on.
+class ScriptCheck::Pass : public StatementParser::Sink
+{
+public:
+    Pass(const Commands::Table &commands, const State &state, Line *bodyLine, Line *commentLine)
+        : commands_(commands), state_(state), bodyLine_(bodyLine), commentLine_(commentLine)
+    {
+    }
+
+    void visit(Line &line);
+    void finish();
+    const State &state() const { return state_; }
+    Line *bodyLine() const { return bodyLine_; }
+    Line *commentLine() const { return commentLine_; }
+
+    struct Flag
+    {
+        Line *line;
+        bool Line::*flag;
+        bool value;
+    };
+    std::vector<Flag> flags; // set on lines that may lie before the pass
+
+    void diagnostic(int line, Rule rule, int column, int length, const QStringList &arguments) override
+    {
+        unit_.at(line)->found.append(Rules::make(rule, 0, column, length, arguments));
+    }
+    void colour(int line, Colour::Kind kind, int column, int length) override
+    {
+        unit_.at(line)->colours.append(Colour{column, length, kind});
+    }
+    void defineLabel(int line, const QString &label, int column, int length) override
+    {
+        unit_.at(line)->defines.append(LabelRules::LabelUse{label, column, length});
+    }
+    void jump(int line, const QString &label, int column, int length) override
+    {
+        unit_.at(line)->jumps.append(LabelRules::LabelUse{label, column, length});
+    }
+    void callFunction(int line, const QString &name, int column, int length) override
+    {
+        unit_.at(line)->calls.append(LabelRules::LabelUse{name, column, length});
+    }
+
+private:
+    void setFlag(Line *line, bool Line::*flag, bool value)
+    {
+        if (line)
+            flags.push_back(Flag{line, flag, value});
+    }
+    void readTop(Line &line, const BodyTokens::Line &tokens);
+    void readBody(Line &line, int from);
+    void closeChunk(End end);
+    void closeBrace(Line &line, const Token &token);
+    void lexicalColours(Line &line, const BodyTokens::Line &tokens);
+    void followComment(Line &line, const BodyTokens::Line &tokens);
+    const BodyTokens::Line &tokensOf(Line &line, int from);
+
+    const Commands::Table &commands_;
+    State state_;
+    Line *bodyLine_;
+    Line *commentLine_;
+    // The statement being read and the lines it stands on.
+    QVector<ChunkToken> chunk_;
+    QVector<Line *> unit_;
+    int parens_ = 0;
+    bool chunkIsFor_ = false;
+    bool chunkIsCase_ = false;
+    bool chunkHasQuestion_ = false;
+};
+
+const BodyTokens::Line &ScriptCheck::Pass::tokensOf(Line &line, int from)
+{
+    if (line.tokensFrom != from || line.tokensInComment != state_.inComment) {
+        line.tokens = BodyTokens::tokenize(line.text, from, state_.inComment);
+        line.tokensFrom = from;
+        line.tokensInComment = state_.inComment;
+    }
+    return line.tokens;
+}
+
+void ScriptCheck::Pass::lexicalColours(Line &line, const BodyTokens::Line &tokens)
+{
+    for (const Token &token : tokens.tokens) {
+        switch (token.kind) {
+        case Token::Kind::String:
+        case Token::Kind::OpenString:
+            line.colours.append(Colour{token.column, token.length, Colour::Kind::String});
+            break;
+        case Token::Kind::Number:
+            line.colours.append(Colour{token.column, token.length, Colour::Kind::Number});
+            break;
+        case Token::Kind::Comment:
+            line.colours.append(Colour{token.column, token.length, Colour::Kind::Comment});
+            break;
+        case Token::Kind::Punct:
+            if (token.length == 1 && (line.text.at(token.column) == u'{' || line.text.at(token.column) == u'}'))
+                line.colours.append(Colour{token.column, 1, Colour::Kind::Brace});
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+// Where a /* comment opens and closes.
+void ScriptCheck::Pass::followComment(Line &line, const BodyTokens::Line &tokens)
+{
+    const bool wasOpen = state_.inComment;
+    if (tokens.endsInComment) {
+        // Open at the end: either the comment from before goes on (a line of its own),
+        // or a new one began on this line.
+        const bool continues = wasOpen && tokens.tokens.size() <= 1;
+        if (!continues) {
+            if (wasOpen)
+                setFlag(commentLine_, &Line::openComment, false);
+            commentLine_ = &line;
+            line.commentColumn = tokens.tokens.back().column;
+            state_.comment = line.id;
+        }
+        state_.inComment = true;
+    } else if (wasOpen) {
+        setFlag(commentLine_, &Line::openComment, false);
+        commentLine_ = nullptr;
+        state_.comment = 0;
+        state_.inComment = false;
+    }
+}
+
+void ScriptCheck::Pass::visit(Line &line)
+{
+    const DefinitionLine::Definition &definition = line.definition;
+    const bool isDefinition = definition.kind != DefinitionLine::Kind::None;
+    if (state_.region != State::Region::Top && !state_.inComment && isDefinition) {
+        // A body still open where the next definition begins: its "}" is missing.
+        if (!chunk_.isEmpty())
+            closeChunk(End::None);
+        if (state_.region == State::Region::Body) {
+            setFlag(bodyLine_, &Line::unclosedBody, true);
+            // The name of the open body is not repeated here: that line may be renamed
+            // while this one stays as it is.
+            line.found.append(
+                Rules::make(Rule::BodyRunsIntoDefinition, 0, definition.nameColumn, definition.nameLength));
+        } else {
+            setFlag(bodyLine_, &Line::missingBody, true);
+        }
+        state_ = State{};
+        bodyLine_ = nullptr;
+    }
+    if (state_.region == State::Region::AwaitBody && !state_.inComment) {
+        const QStringView text(line.text);
+        qsizetype code = 0;
+        while (code < text.size() && (text.at(code) == u' ' || text.at(code) == u'\t' || text.at(code) == u'\u3000'))
+            ++code;
+        const QStringView rest = text.sliced(code);
+        if (!rest.isEmpty() && !rest.startsWith(u"//") && !rest.startsWith(u"/*")) {
+            setFlag(bodyLine_, &Line::missingBody, !rest.startsWith(u'{'));
+            state_.region = State::Region::Body;
+            state_.depth = 1;
+            line.body = state_.body;
+            if (rest.startsWith(u'{')) {
+                line.colours.append(Colour{int(code), 1, Colour::Kind::Brace});
+                readBody(line, int(code) + 1);
+            } else {
+                readBody(line, 0); // read as the body it was meant to be
+            }
+            return;
+        }
+    }
+    if (state_.region == State::Region::Top && !state_.inComment && isDefinition) {
+        line.found += definition.diagnostics;
+        line.colours += definition.colours;
+        if (!definition.hasBody())
+            return;
+        bodyLine_ = &line;
+        state_.body = line.id;
+        line.body = line.id;
+        if (definition.braceColumn < 0) {
+            state_.region = State::Region::AwaitBody;
+            return;
+        }
+        state_.region = State::Region::Body;
+        state_.depth = 1;
+        readBody(line, definition.braceColumn + 1);
+        return;
+    }
+    if (state_.region == State::Region::Body) {
+        line.body = state_.body;
+        readBody(line, 0);
+        return;
+    }
+    readTop(line, tokensOf(line, 0));
+}
+
+// A line outside any body, which the loader skips unless it defines something.
+void ScriptCheck::Pass::readTop(Line &line, const BodyTokens::Line &tokens)
+{
+    lexicalColours(line, tokens);
+    const bool commentBefore = state_.inComment;
+    followComment(line, tokens);
+    QVector<const Token *> code;
+    for (const Token &token : tokens.tokens) {
+        if (token.kind != Token::Kind::Comment)
+            code.append(&token);
+    }
+    if (code.isEmpty() || (commentBefore && state_.inComment))
+        return;
+    const QStringView text(line.text);
+    const Token &first = *code.front();
+    const QStringView firstText = text.sliced(first.column, first.length);
+    if (first.kind == Token::Kind::Punct && firstText == u"}") {
+        line.found.append(Rules::make(Rule::StrayCloseBrace, 0, first.column, 1));
+        return;
+    }
+    const bool label = code.size() >= 2 && text.sliced(code.at(1)->column, code.at(1)->length) == u":";
+    if (first.kind == Token::Kind::Name && BodyTokens::isPlainName(firstText) &&
+        (label || commands_.find(firstText))) {
+        const Token &last = *code.back();
+        line.found.append(Rules::make(Rule::OutsideBody, 0, first.column, last.column + last.length - first.column));
+    }
+}
+
+void ScriptCheck::Pass::readBody(Line &line, int from)
+{
+    const BodyTokens::Line &tokens = tokensOf(line, from);
+    lexicalColours(line, tokens);
+    followComment(line, tokens);
+    const QStringView text(line.text);
+    bool firstOnLine = true;
+    const qsizetype count = tokens.tokens.size();
+    for (qsizetype i = 0; i < count; ++i) {
+        const Token &token = tokens.tokens.at(i);
+        if (token.kind == Token::Kind::Comment)
+            continue;
+        const bool first = std::exchange(firstOnLine, false);
+        if (state_.region != State::Region::Body) {
+            // Text after the "}" that ends the body.
+            if (token.kind == Token::Kind::Punct && text.sliced(token.column, token.length) == u"}")
+                line.found.append(Rules::make(Rule::StrayCloseBrace, 0, token.column, 1));
+            continue;
+        }
+        const ChunkToken here{token, 0, text.sliced(token.column, token.length), first};
+        if (token.kind == Token::Kind::OpenString)
+            line.found.append(Rules::make(Rule::OpenString, 0, token.column, token.length));
+        // A label: a plain name and ":" where a statement may begin, or at the
+        // start of a line after a statement that lost its ";".
+        const auto labelFollows = [&] {
+            if (token.kind != Token::Kind::Name || !BodyTokens::isPlainName(here.text))
+                return false;
+            for (qsizetype j = i + 1; j < count; ++j) {
+                const Token &next = tokens.tokens.at(j);
+                if (next.kind != Token::Kind::Comment)
+                    return next.kind == Token::Kind::Punct && text.sliced(next.column, next.length) == u":";
+            }
+            return false;
+        };
+        if (chunk_.isEmpty() || (first && !chunkHasQuestion_ && !chunkIsCase_ && labelFollows())) {
+            if (!chunk_.isEmpty())
+                closeChunk(End::None);
+            if (isPunct(here, u"}")) {
+                closeBrace(line, token);
+                continue;
+            }
+            if (isPunct(here, u"{")) {
+                ++state_.depth;
+                continue;
+            }
+            if (isPunct(here, u";"))
+                continue;
+            if (labelFollows()) {
+                unit_.append(&line);
+                chunk_.append(here);
+                closeChunk(End::Colon);
+                while (++i < count && tokens.tokens.at(i).kind == Token::Kind::Comment) {
+                }
+                continue;
+            }
+            const bool name = token.kind == Token::Kind::Name;
+            chunkIsFor_ = name && here.text.compare(u"for", Qt::CaseInsensitive) == 0;
+            chunkIsCase_ = name && here.text.compare(u"case", Qt::CaseInsensitive) == 0;
+        } else {
+            if (isPunct(here, u"}")) {
+                closeChunk(End::None);
+                closeBrace(line, token);
+                continue;
+            }
+            if (isPunct(here, u";") && (parens_ == 0 || !chunkIsFor_)) {
+                closeChunk(End::Semicolon);
+                continue;
+            }
+            if (isPunct(here, u"{")) {
+                closeChunk(End::OpenBrace);
+                ++state_.depth;
+                continue;
+            }
+            if (isPunct(here, u":") && chunkIsCase_ && parens_ == 0) {
+                closeChunk(End::Colon);
+                continue;
+            }
+        }
+        if (unit_.isEmpty() || unit_.back() != &line)
+            unit_.append(&line);
+        ChunkToken added = here;
+        added.line = int(unit_.size()) - 1;
+        chunk_.append(added);
+        if (isPunct(here, u"(") || isPunct(here, u"["))
+            ++parens_;
+        else if ((isPunct(here, u")") || isPunct(here, u"]")) && parens_ > 0)
+            --parens_;
+        else if (isPunct(here, u"?"))
+            chunkHasQuestion_ = true;
+        if (token.kind == Token::Kind::OpenString)
+            break; // the rest of the statement is lost with the string
+    }
+    if (!chunk_.isEmpty() && chunk_.back().token.kind == Token::Kind::OpenString)
+        closeChunk(End::None);
+    state_.chunkOpen = !chunk_.isEmpty();
+}
+
+void ScriptCheck::Pass::closeBrace(Line &line, const Token &token)
+{
+    Q_UNUSED(line);
+    Q_UNUSED(token);
+    if (--state_.depth > 0)
+        return;
+    setFlag(bodyLine_, &Line::unclosedBody, false);
+    state_.region = State::Region::Top;
+    state_.body = 0;
+    state_.depth = 0;
+    bodyLine_ = nullptr;
+}
+
+void ScriptCheck::Pass::closeChunk(End end)
+{
+    StatementParser::parse(chunk_, end, commands_, *this);
+    chunk_.clear();
+    unit_.clear();
+    parens_ = 0;
+    chunkIsFor_ = chunkIsCase_ = chunkHasQuestion_ = false;
+    state_.chunkOpen = false;
+}
+
+// The end of the script ends whatever is still open.
+void ScriptCheck::Pass::finish()
+{
+    if (!chunk_.isEmpty())
+        closeChunk(End::None);
+    if (state_.inComment)
+        setFlag(commentLine_, &Line::openComment, true);
+    else if (state_.region == State::Region::Body)
+        setFlag(bodyLine_, &Line::unclosedBody, true);
+    else if (state_.region == State::Region::AwaitBody)
+        setFlag(bodyLine_, &Line::missingBody, true);
+    if (state_.inComment && state_.region == State::Region::Body)
+        setFlag(bodyLine_, &Line::unclosedBody, true);
+}
+
+ScriptCheck::ScriptCheck(std::shared_ptr<const Commands::Table> commands) : commands_(std::move(commands)) {}
 ScriptCheck::~ScriptCheck() = default;
 
-QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList &texts, QVector<Tokens> *tokens)
+QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList &texts)
 {
     first = std::clamp(first, 0, lineCount());
     removed = std::clamp(removed, 0, lineCount() - first);
-    std::vector<LineAnalysis> analyses;
-    analyses.reserve(size_t(texts.size()));
-    for (const QString &text : texts)
-        analyses.push_back(analyseLine(text));
-    if (tokens) {
-        tokens->clear();
-        for (LineAnalysis &analysis : analyses)
-            tokens->append(std::move(analysis.tokens));
+    // A line rewritten in place keeps its identity, so that typing into a definition
+    // line leaves the lines of its body as they were.
+    const qsizetype kept = std::min<qsizetype>(removed, texts.size());
+    for (qsizetype i = 0; i < kept; ++i)
+        lines_[size_t(first + i)]->text = texts.at(i);
+    for (int i = first + int(kept); i < first + removed; ++i)
+        labels_.remove(lines_[size_t(i)].get());
+    const auto gone = lines_.begin() + first + kept;
+    lines_.erase(gone, gone + (removed - kept));
+    std::vector<std::unique_ptr<Line>> fresh;
+    for (qsizetype i = kept; i < texts.size(); ++i) {
+        auto line = std::make_unique<Line>();
+        line->id = ++lastId_;
+        line->text = texts.at(i);
+        fresh.push_back(std::move(line));
     }
-    if (removed == texts.size()) {
-        if (replaceOwnOnly(first, analyses))
-            return {};
-        rewriteInPlace(first, analyses);
-    } else {
-        replaceWithNewLines(first, removed, analyses);
-    }
-
+    lines_.insert(lines_.begin() + first + kept, std::make_move_iterator(fresh.begin()),
+                  std::make_move_iterator(fresh.end()));
     const int end = first + int(texts.size());
+    for (int i = first; i < end; ++i) {
+        Line &line = *lines_[size_t(i)];
+        line.definition = DefinitionLine::read(line.text);
+        line.codePage = codePageDiagnostics(line.text);
+        line.tokensFrom = -1;
+        noteChange(line);
+    }
     follow(first, end);
-    recheckLabels(first, end);
     return numbersOfChanged(first, end);
 }
 
-// The lines stay the same objects with the same identity, so that a letter typed
-// into a header or a menu leaves the state of the lines after it as it was.
-void ScriptCheck::rewriteInPlace(int first, std::vector<LineAnalysis> &analyses)
+void ScriptCheck::follow(int first, int end)
 {
-    for (size_t i = 0; i < analyses.size(); ++i) {
-        Line &line = *lines_[size_t(first) + i];
-        LineAnalysis &analysis = analyses[i];
-        if (!sameLabels(line.facts, analysis.facts))
-            labels_.remove(&line); // indexed again under its new labels as the rules follow
-        line.facts = std::move(analysis.facts);
-        line.own = std::move(analysis.diagnostics);
+    // Start where no statement is open, so that a statement's tokens are all read in this pass.
+    while (first > 0 && lines_[size_t(first - 1)]->after.chunkOpen)
+        --first;
+    State state;
+    Line *bodyLine = nullptr;
+    Line *commentLine = nullptr;
+    if (first > 0) {
+        const Line &before = *lines_[size_t(first - 1)];
+        state = before.after;
+        bodyLine = before.bodyLine;
+        commentLine = before.commentLine;
+    }
+    Pass pass(*commands_, state, bodyLine, commentLine);
+    struct Before
+    {
+        Line *line;
+        Diagnostics found;
+        QVector<Colour> colours;
+        QVector<LabelRules::LabelUse> defines, jumps;
+        quint64 body;
+    };
+    std::vector<Before> visited;
+    std::vector<Pass::Flag> resets;
+    bool settled = false;
+    for (int i = first; i < lineCount(); ++i) {
+        Line &line = *lines_[size_t(i)];
+        visited.push_back(Before{&line, std::move(line.found), std::move(line.colours), std::move(line.defines),
+                                 std::move(line.jumps), line.body});
+        line.found.clear();
+        line.colours.clear();
+        line.defines.clear();
+        line.jumps.clear();
+        line.calls.clear();
+        line.body = 0;
+        pass.visit(line);
+        const State after = pass.state();
+        // A line that leaves no body or comment of its own open has no such mistake
+        // to carry, unless a later line in this pass says otherwise.
+        if (after.body != line.id) {
+            resets.push_back({&line, &Line::unclosedBody, false});
+            resets.push_back({&line, &Line::missingBody, false});
+        }
+        if (after.comment != line.id)
+            resets.push_back({&line, &Line::openComment, false});
+        const bool same = line.after == after;
+        line.after = after;
+        line.bodyLine = pass.bodyLine();
+        line.commentLine = pass.commentLine();
+        if (i >= end && same && !after.chunkOpen) {
+            settled = true; // every later line sees what it saw before
+            break;
+        }
+    }
+    if (!settled)
+        pass.finish();
+    resets.insert(resets.end(), pass.flags.cbegin(), pass.flags.cend());
+    for (const Pass::Flag &flag : resets) {
+        if (flag.line->*flag.flag != flag.value) {
+            flag.line->*flag.flag = flag.value;
+            noteChange(*flag.line);
+        }
+    }
+    QVector<Line *> touched;
+    for (Before &before : visited) {
+        Line &line = *before.line;
+        if (before.found != line.found || before.colours != line.colours)
+            noteChange(line);
+        if (before.defines != line.defines || before.jumps != line.jumps || before.body != line.body ||
+            !line.indexed) {
+            if (line.indexed) {
+                std::swap(before.defines, line.defines);
+                std::swap(before.jumps, line.jumps);
+                std::swap(before.body, line.body);
+                labels_.remove(&line);
+                std::swap(before.defines, line.defines);
+                std::swap(before.jumps, line.jumps);
+                std::swap(before.body, line.body);
+            }
+            labels_.add(&line);
+            touched.append(&line);
+        }
+    }
+    recheckLabels(touched);
+}
+
+// Lines that share a label with a changed line, and the changed lines themselves.
+void ScriptCheck::recheckLabels(const QVector<Line *> &changed)
+{
+    QVector<LabelRules::IndexedLine *> lines = labels_.takeTouched();
+    for (Line *line : changed)
+        lines.append(line);
+    for (LabelRules::IndexedLine *indexed : std::as_const(lines)) {
+        Line &line = *static_cast<Line *>(indexed);
+        Diagnostics found = labels_.diagnostics(line);
+        if (line.labels != found) {
+            line.labels = std::move(found);
+            noteChange(line);
+        }
     }
 }
 
-void ScriptCheck::replaceWithNewLines(int first, int removed, std::vector<LineAnalysis> &analyses)
+void ScriptCheck::noteChange(Line &line)
 {
-    for (int i = first; i < first + removed; ++i)
-        labels_.remove(lines_[size_t(i)].get());
-    std::vector<std::unique_ptr<Line>> fresh;
-    fresh.reserve(analyses.size());
-    for (LineAnalysis &analysis : analyses) {
-        auto line = std::make_unique<Line>();
-        line->id = ++lastId_;
-        line->facts = std::move(analysis.facts);
-        line->own = std::move(analysis.diagnostics);
-        fresh.push_back(std::move(line));
+    if (!line.changed) {
+        line.changed = true;
+        changed_.push_back(&line);
     }
-    const auto at = lines_.begin() + first;
-    lines_.erase(at, at + removed);
-    lines_.insert(lines_.begin() + first, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
 }
 
 // Lines keep no number, which would have to be rewritten on every line break:
@@ -121,130 +616,30 @@ QVector<int> ScriptCheck::numbersOfChanged(int first, int end)
         if (end + step - 1 < lineCount())
             take(end + step - 1);
     }
+    for (Line *line : changed_)
+        line->changed = false;
     changed_.clear();
     std::sort(numbers.begin(), numbers.end());
     return numbers;
 }
 
-// An edit that leaves every line's facts as they were changes nothing for the
-// other lines: only the lines' own diagnostics are new.
-bool ScriptCheck::replaceOwnOnly(int first, std::vector<LineAnalysis> &analyses)
+Diagnostics ScriptCheck::diagnostics(int number) const
 {
-    for (size_t i = 0; i < analyses.size(); ++i) {
-        if (analyses[i].facts != lines_[size_t(first) + i]->facts)
-            return false;
-    }
-    for (size_t i = 0; i < analyses.size(); ++i)
-        lines_[size_t(first) + i]->own = std::move(analyses[i].diagnostics);
-    return true;
-}
-
-// Runs the brace and menu rules from `first` on, through the new lines up to
-// `end` and beyond for as long as a line's state after it comes out different.
-void ScriptCheck::follow(int first, int end)
-{
-    FlowRules::State state;
-    Line *npcLine = nullptr;
-    Line *menuLine = nullptr;
-    if (first > 0) {
-        const Line &before = *lines_[size_t(first - 1)];
-        state = before.after;
-        npcLine = before.npcLine;
-        menuLine = before.menuLine;
-    }
-    for (int i = first; i < lineCount(); ++i) {
-        Line &line = *lines_[size_t(i)];
-        const FlowRules::Step step = FlowRules::step(state, line.facts, line.id);
-        if (step.menuEnd != FlowRules::MenuEnd::Stays)
-            setMenuNotClosed(menuLine, step.menuEnd == FlowRules::MenuEnd::NotClosed);
-        if (step.endsNpc)
-            setBlockNotClosed(npcLine, state.open);
-        // A line that opens no menu or block has no such diagnostic to carry.
-        if (step.after.menu != line.id)
-            setMenuNotClosed(&line, false);
-        if (!(step.after.npc == line.id && line.facts.opensBlock))
-            setBlockNotClosed(&line, false);
-        setFlow(line, step.found);
-        if (!line.indexed || line.npc != step.after.npc)
-            labels_.add(&line, step.after.npc);
-
-        npcLine = step.after.npc == line.id ? &line : npcLine;
-        menuLine = step.after.menu == line.id ? &line : step.after.menu ? menuLine : nullptr;
-        const bool settled = i >= end && line.after == step.after;
-        line.after = step.after;
-        line.npcLine = npcLine;
-        line.menuLine = menuLine;
-        state = step.after;
-        if (settled)
-            return; // every later line sees what it saw before
-    }
-    // The end of the script ends the last NPC and any menu left open in it.
-    setMenuNotClosed(menuLine, state.menu != 0);
-    setBlockNotClosed(npcLine, state.open);
-}
-
-void ScriptCheck::setFlow(Line &line, const Diagnostics &found)
-{
-    if (line.flow != found) {
-        line.flow = found;
-        noteChange(line);
-    }
-}
-
-void ScriptCheck::setMenuNotClosed(Line *line, bool notClosed)
-{
-    if (line && line->menuNotClosed != notClosed) {
-        line->menuNotClosed = notClosed;
-        noteChange(*line);
-    }
-}
-
-void ScriptCheck::setBlockNotClosed(Line *line, bool notClosed)
-{
-    if (line && line->blockNotClosed != notClosed) {
-        line->blockNotClosed = notClosed;
-        noteChange(*line);
-    }
-}
-
-// Lines that share a label with an edited line, and the edited lines themselves,
-// whose labels may only have moved along their line.
-void ScriptCheck::recheckLabels(int first, int end)
-{
-    QVector<LabelRules::IndexedLine *> lines = labels_.takeTouched();
-    for (int i = first; i < end; ++i)
-        lines.append(lines_[size_t(i)].get());
-    for (LabelRules::IndexedLine *indexed : std::as_const(lines)) {
-        Line &line = *static_cast<Line *>(indexed);
-        Diagnostics found = labels_.diagnostics(line);
-        if (line.labels != found) {
-            line.labels = std::move(found);
-            noteChange(line);
-        }
-    }
-}
-
-void ScriptCheck::noteChange(Line &line)
-{
-    if (!line.changed) {
-        line.changed = true;
-        changed_.push_back(&line);
-    }
-}
-
-Diagnostics ScriptCheck::diagnostics(int line) const
-{
-    if (line < 0 || line >= lineCount())
+    if (number < 0 || number >= lineCount())
         return {};
-    const Line &entry = *lines_[size_t(line)];
-    Diagnostics all = entry.own + entry.flow;
-    if (entry.menuNotClosed)
-        all.append(FlowRules::menuNotClosed(entry.facts));
-    if (entry.blockNotClosed)
-        all.append(FlowRules::blockNotClosed(entry.facts));
-    all += entry.labels;
+    const Line &line = *lines_[size_t(number)];
+    Diagnostics all = line.codePage + line.found;
+    const DefinitionLine::Definition &definition = line.definition;
+    const int brace = definition.braceColumn >= 0 ? definition.braceColumn : definition.nameColumn;
+    if (line.unclosedBody)
+        all.append(Rules::make(Rule::UnclosedBody, 0, brace, 1, {definition.name}));
+    if (line.missingBody)
+        all.append(Rules::make(Rule::MissingBody, 0, definition.nameColumn, definition.nameLength, {definition.name}));
+    if (line.openComment)
+        all.append(Rules::make(Rule::OpenComment, 0, line.commentColumn, 2));
+    all += line.labels;
     for (Diagnostic &diagnostic : all)
-        diagnostic.line = line;
+        diagnostic.line = number;
     std::stable_sort(all.begin(), all.end(),
                      [](const Diagnostic &a, const Diagnostic &b) { return a.column < b.column; });
     return all;
@@ -253,13 +648,42 @@ Diagnostics ScriptCheck::diagnostics(int line) const
 Diagnostics ScriptCheck::allDiagnostics() const
 {
     Diagnostics all;
-    for (int line = 0; line < lineCount(); ++line) {
-        const Line &entry = *lines_[size_t(line)];
-        if (!entry.own.isEmpty() || !entry.flow.isEmpty() || !entry.labels.isEmpty() || entry.menuNotClosed ||
-            entry.blockNotClosed)
-            all += diagnostics(line);
+    for (int number = 0; number < lineCount(); ++number) {
+        const Line &line = *lines_[size_t(number)];
+        if (!line.codePage.isEmpty() || !line.found.isEmpty() || !line.labels.isEmpty() || line.unclosedBody ||
+            line.missingBody || line.openComment)
+            all += diagnostics(number);
     }
     return all;
+}
+
+QVector<Colour> ScriptCheck::colours(int number) const
+{
+    if (number < 0 || number >= lineCount())
+        return {};
+    return lines_[size_t(number)]->colours;
+}
+
+QVector<ScriptCheck::FunctionUse> ScriptCheck::functionDefinitions() const
+{
+    QVector<FunctionUse> found;
+    for (int number = 0; number < lineCount(); ++number) {
+        const Line &line = *lines_[size_t(number)];
+        if (line.definition.kind == DefinitionLine::Kind::Function && line.bodyLine == &line)
+            found.append(FunctionUse{line.definition.name.trimmed(), number, line.definition.nameColumn,
+                                     line.definition.nameLength});
+    }
+    return found;
+}
+
+QVector<ScriptCheck::FunctionUse> ScriptCheck::functionCalls() const
+{
+    QVector<FunctionUse> found;
+    for (int number = 0; number < lineCount(); ++number) {
+        for (const LabelRules::LabelUse &call : lines_[size_t(number)]->calls)
+            found.append(FunctionUse{call.label, number, call.column, call.length});
+    }
+    return found;
 }
 
 Diagnostics checkScript(const QString &text)

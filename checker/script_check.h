@@ -1,8 +1,9 @@
 #pragma once
 
+#include "checker/colour.h"
+#include "checker/commands.h"
 #include "checker/diagnostic.h"
 #include "checker/label_rules.h"
-#include "checker/line_analysis.h"
 
 #include <QStringList>
 
@@ -10,14 +11,14 @@
 #include <vector>
 
 // The diagnostics of a whole script, kept up to date line by line. An edit reads
-// its own lines again; the brace and menu rules then follow the script down only
-// as far as the edit changes their state, and the label rules revisit only lines
-// that share a label with an edited line. A keystroke on a long script costs
-// about what it costs on a short one.
+// its own lines again and follows the script down only as far as the edit changes
+// what a line hands on to the next (the body it is in, its braces, an open comment
+// or statement); the label rules revisit only lines that share a label with an
+// edited line. A keystroke on a long script costs about what it costs on a short one.
 class ScriptCheck
 {
 public:
-    ScriptCheck();
+    explicit ScriptCheck(std::shared_ptr<const Commands::Table> commands = Commands::Table::builtIn());
     ~ScriptCheck();
     ScriptCheck(const ScriptCheck &) = delete;
     ScriptCheck &operator=(const ScriptCheck &) = delete;
@@ -25,29 +26,39 @@ public:
     int lineCount() const { return int(lines_.size()); }
 
     // Puts `lines` in place of `removed` lines starting at `first`. Returns the
-    // other lines (numbered after the edit) whose diagnostics changed with it.
-    // `tokens`, when given, receives the coloured pieces of the new lines, read on the way.
-    using Tokens = QVector<Token>;
-    QVector<int> replaceLines(int first, int removed, const QStringList &lines, QVector<Tokens> *tokens = nullptr);
+    // other lines (numbered after the edit) whose diagnostics or colours changed with it.
+    QVector<int> replaceLines(int first, int removed, const QStringList &lines);
 
     // Sorted by column, with `line` filled in.
     Diagnostics diagnostics(int line) const;
     // Sorted by line and column.
     Diagnostics allDiagnostics() const;
 
+    // The coloured pieces of a line; later pieces paint over earlier ones.
+    QVector<Colour> colours(int line) const;
+
+    // Functions the script defines ("function<TAB>script<TAB>Name<TAB>{") and calls
+    // (callfunc "Name"), for checks across files.
+    struct FunctionUse
+    {
+        QString name;
+        int line = 0;
+        int column = 0;
+        int length = 0;
+    };
+    QVector<FunctionUse> functionDefinitions() const;
+    QVector<FunctionUse> functionCalls() const;
+
 private:
     struct Line;
-    bool replaceOwnOnly(int first, std::vector<LineAnalysis> &analyses);
+    struct State;
+    class Pass;
     void follow(int first, int end);
-    void setFlow(Line &line, const Diagnostics &found);
-    void setMenuNotClosed(Line *line, bool notClosed);
-    void setBlockNotClosed(Line *line, bool notClosed);
-    void recheckLabels(int first, int end);
-    void rewriteInPlace(int first, std::vector<LineAnalysis> &analyses);
-    void replaceWithNewLines(int first, int removed, std::vector<LineAnalysis> &analyses);
+    void recheckLabels(const QVector<Line *> &lines);
     void noteChange(Line &line);
     QVector<int> numbersOfChanged(int first, int end);
 
+    std::shared_ptr<const Commands::Table> commands_;
     std::vector<std::unique_ptr<Line>> lines_;
     LabelRules::Index labels_;
     quint64 lastId_ = 0;

@@ -51,7 +51,7 @@ private:
         QStringList messages;
         for (const Diagnostic &diagnostic : highlighter_->diagnostics(cursor.blockNumber())) {
             if (column >= diagnostic.column && column < diagnostic.column + diagnostic.length)
-                messages.append(diagnostic.message);
+                messages.append(QStringLiteral("%1 [%2]").arg(diagnostic.message, diagnostic.code));
         }
         return messages;
     }

@@ -2,15 +2,9 @@
 
 #include "common/code_page.h"
 #include "common/failure.h"
+#include "common/regular_file.h"
 
 #include <QDir>
-#include <QFile>
-
-#include <algorithm>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace HelpFile {
 
@@ -45,41 +39,16 @@ QString textOf(QByteArrayView bytes)
 
 QString read(const QString &path)
 {
-    const auto openFailure = [&] { return Failure(QStringLiteral("ファイル %1 は開けません").arg(path)); };
-    const auto tooLarge = [] { return Failure(QStringLiteral("文字列の大きさが メモ の制限を越えました")); };
-
-    // Opened without blocking, so a named pipe cannot hold the window up; only
-    // regular files are read.
-    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
-        throw openFailure();
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        throw openFailure();
+    RegularFile::Result file = RegularFile::tryRead(path, kMaxBytes);
+    switch (file.status) {
+    case RegularFile::Result::Status::Read:
+        break;
+    case RegularFile::Result::Status::CannotOpen:
+        throw Failure(QStringLiteral("ファイル %1 は開けません").arg(path));
+    case RegularFile::Result::Status::TooLarge:
+        throw Failure(QStringLiteral("文字列の大きさが メモ の制限を越えました"));
     }
-    struct stat status = {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
-        throw openFailure();
-    if (status.st_size > kMaxBytes)
-        throw tooLarge();
-
-    // Read one byte past the limit whatever size was reported: a file may grow
-    // meanwhile, and some file systems report no size at all.
-    QByteArray bytes;
-    bytes.reserve(qsizetype(std::min<qint64>(status.st_size, kMaxBytes) + 1));
-    char chunk[16384];
-    while (bytes.size() <= kMaxBytes) {
-        const qint64 got = file.read(chunk, sizeof chunk);
-        if (got < 0)
-            throw openFailure();
-        if (got == 0)
-            break;
-        bytes.append(chunk, qsizetype(got));
-    }
-    if (bytes.size() > kMaxBytes)
-        throw tooLarge();
-    return textOf(bytes);
+    return textOf(file.bytes);
 }
 
 } // namespace HelpFile

@@ -25,14 +25,16 @@ QTextCharFormat underlined(const QColor &colour)
 
 } // namespace
 
-ScriptHighlighter::ScriptHighlighter(QPlainTextEdit *editor) : QSyntaxHighlighter(editor)
+ScriptHighlighter::ScriptHighlighter(QPlainTextEdit *editor, std::shared_ptr<const Commands::Table> commands)
+    : QSyntaxHighlighter(editor), check_(std::move(commands))
 {
-    tokenFormats_[int(Token::Kind::Command)] = coloured(QColor(0x1a, 0x3c, 0xa8));
-    tokenFormats_[int(Token::Kind::String)] = coloured(QColor(0xa3, 0x15, 0x15));
-    tokenFormats_[int(Token::Kind::Label)] = coloured(QColor(0x80, 0x2a, 0x9c));
-    tokenFormats_[int(Token::Kind::Number)] = coloured(QColor(0x0b, 0x7a, 0x55));
-    tokenFormats_[int(Token::Kind::Brace)] = coloured(QColor(0x00, 0x00, 0x00), true);
-    tokenFormats_[int(Token::Kind::Comment)] = coloured(QColor(0x70, 0x70, 0x70));
+    colourFormats_[int(Colour::Kind::Command)] = coloured(QColor(0x1a, 0x3c, 0xa8));
+    colourFormats_[int(Colour::Kind::String)] = coloured(QColor(0xa3, 0x15, 0x15));
+    colourFormats_[int(Colour::Kind::Label)] = coloured(QColor(0x80, 0x2a, 0x9c));
+    colourFormats_[int(Colour::Kind::Number)] = coloured(QColor(0x0b, 0x7a, 0x55));
+    colourFormats_[int(Colour::Kind::Brace)] = coloured(QColor(0x00, 0x00, 0x00), true);
+    colourFormats_[int(Colour::Kind::Comment)] = coloured(QColor(0x70, 0x70, 0x70));
+    colourFormats_[int(Colour::Kind::Variable)] = coloured(QColor(0x00, 0x6e, 0x8a));
     errorFormat_ = underlined(QColor(0xe0, 0x10, 0x10));
     warningFormat_ = underlined(QColor(0xd0, 0x8c, 0x00));
 
@@ -79,19 +81,16 @@ void ScriptHighlighter::takeChange(int position, int removed, int added)
     const int oldCount = newCount - (lines - knownLines_);
     if (first < 0 || last < first || oldCount < 0 || first + oldCount > check_.lineCount()) {
         // Not an edit of a known range of lines: read everything again.
-        freshTokens_.clear();
         readWholeDocument(*document);
         repaintAll_ = true;
         return;
     }
-    freshFirst_ = first;
-    toRepaint_ += check_.replaceLines(first, oldCount, linesOf(first, newCount), &freshTokens_);
+    toRepaint_ += check_.replaceLines(first, oldCount, linesOf(first, newCount));
     knownLines_ = lines;
 }
 
 void ScriptHighlighter::repaintOtherLines()
 {
-    freshTokens_.clear(); // the edit's own lines are painted by now
     if (std::exchange(repaintAll_, false)) {
         toRepaint_.clear();
         rehighlight();
@@ -108,13 +107,10 @@ void ScriptHighlighter::repaintOtherLines()
 void ScriptHighlighter::highlightBlock(const QString &text)
 {
     const int line = currentBlock().blockNumber();
-    const int fresh = line - freshFirst_;
-    const ScriptCheck::Tokens tokens =
-        fresh >= 0 && fresh < freshTokens_.size() ? freshTokens_.at(fresh) : analyseLine(text).tokens;
-    for (const Token &token : tokens)
-        setFormat(token.column, token.length, tokenFormats_[int(token.kind)]);
     if (line >= check_.lineCount())
         return;
+    for (const Colour &piece : check_.colours(line))
+        setFormat(piece.column, piece.length, colourFormats_[int(piece.kind)]);
     for (const Diagnostic &diagnostic : check_.diagnostics(line)) {
         const QTextCharFormat &wave =
             diagnostic.severity == Diagnostic::Severity::Error ? errorFormat_ : warningFormat_;

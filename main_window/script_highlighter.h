@@ -8,8 +8,9 @@
 class QPlainTextEdit;
 class QTextDocument;
 
-// Colours the script editor's command words, strings, labels, numbers and braces,
-// and puts a wavy line under every mistake the checker finds. The check follows
+// Colours the script editor's command words, strings, labels, numbers, variables,
+// braces and comments as the checker reads them, and puts a wavy line under every
+// mistake it finds. The check follows
 // each edit of the document: an edit reads only its own lines again, and lines
 // elsewhere are repainted only when their diagnostics changed.
 class ScriptHighlighter : public QSyntaxHighlighter
@@ -17,7 +18,8 @@ class ScriptHighlighter : public QSyntaxHighlighter
     Q_OBJECT
 
 public:
-    explicit ScriptHighlighter(QPlainTextEdit *editor);
+    // `commands` is the table of commands the check knows.
+    ScriptHighlighter(QPlainTextEdit *editor, std::shared_ptr<const Commands::Table> commands);
 
     // The diagnostics of a line of the editor, numbered from 0.
     Diagnostics diagnostics(int line) const { return check_.diagnostics(line); }
@@ -35,11 +37,8 @@ private:
     ScriptCheck check_;
     int knownLines_ = 0;
     QVector<int> toRepaint_;
-    // The coloured pieces of the lines the last edit wrote, read once by the check.
-    int freshFirst_ = 0;
-    QVector<ScriptCheck::Tokens> freshTokens_;
     bool repaintAll_ = false;
-    QTextCharFormat tokenFormats_[int(Token::Kind::Comment) + 1]; // one per kind of token
+    QTextCharFormat colourFormats_[int(Colour::Kind::Variable) + 1]; // one per kind of piece
     QTextCharFormat errorFormat_;
     QTextCharFormat warningFormat_;
 };

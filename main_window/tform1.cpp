@@ -2,6 +2,8 @@
 
 #include "about_box/taboutbox.h"
 #include "app/event_guard.h"
+#include "checker/commands.h"
+#include "common/failure.h"
 #include "main_window/diagnostic_tooltip.h"
 #include "main_window/drop_down_typing.h"
 #include "main_window/help_file.h"
@@ -16,10 +18,27 @@
 #include "ui_tform1.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QUrl>
 
 namespace {
+
+// The commands the editor's check knows: the built-in table, and a server's own
+// commands from "commands.tsv" in the working folder when one stands there. A table
+// that cannot be read leaves the built-in one, as a missing file does.
+std::shared_ptr<const Commands::Table> editorCommands()
+{
+    const QString path = QStringLiteral("commands.tsv");
+    if (!QFileInfo::exists(path))
+        return Commands::Table::builtIn();
+    try {
+        return Commands::withFile(path);
+    } catch (const Failure &failure) {
+        qWarning("%s", qUtf8Printable(failure.message()));
+        return Commands::Table::builtIn();
+    }
+}
 
 // The layout's client area below the menu bar; the controls keep their margins in it.
 constexpr int kClientWidth = 711;
@@ -47,7 +66,7 @@ Ui::TForm1 *laidOut(QMainWindow *window)
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
-    : QMainWindow(parent), ui(laidOut(this)), buffer_(ui->Memo1), highlighter_(new ScriptHighlighter(ui->Memo1))
+    : QMainWindow(parent), ui(laidOut(this)), buffer_(ui->Memo1), highlighter_(new ScriptHighlighter(ui->Memo1, editorCommands()))
 {
     setObjectName(QStringLiteral("Form1"));
     applyFonts();

@@ -1,0 +1,177 @@
+#include "checker/body_tokens.h"
+
+#include "common/code_page.h"
+
+namespace BodyTokens {
+
+namespace {
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f' || c == u'\v' || c == u'\u3000';
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool isHexDigit(QChar c)
+{
+    return isDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// The server reads bytes: a backslash right after a byte above 0x7E (the second byte
+// of a double-byte character, or a half-width katakana) is an ordinary byte, not an escape.
+bool escapes(QStringView text, qsizetype backslash)
+{
+    if (backslash == 0)
+        return true;
+    const QChar before = text.at(backslash - 1);
+    if (before.unicode() < 0x80)
+        return true;
+    if (before.isSurrogate())
+        return true;
+    const QByteArray bytes = CodePage932::encode(QStringView(&before, 1));
+    return bytes.isEmpty() || quint8(bytes.back()) <= 0x7E;
+}
+
+// Operators, longest first so that the first match is the longest.
+constexpr const char16_t *kPuncts[] = {u"<<=", u">>=", u"==", u"!=", u"<=", u">=", u"&&", u"||", u"<<", u">>",
+                                       u"+=",  u"-=",  u"*=", u"/=", u"%=", u"&=", u"|=", u"^=", u"++", u"--"};
+constexpr char16_t kSingle[] = u"+-*/%<>=!~&|^?:,;()[]{}";
+
+} // namespace
+
+bool isNameChar(QChar c)
+{
+    if (c.unicode() >= 0x80)
+        return c != u'\u3000';
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || isDigit(c) || c == u'_';
+}
+
+bool isPlainName(QStringView name)
+{
+    if (name.isEmpty() || isDigit(name.front()))
+        return false;
+    return std::all_of(name.begin(), name.end(), isNameChar);
+}
+
+Line tokenize(QStringView text, int from, bool inComment)
+{
+    Line line;
+    const int size = int(text.size());
+    int i = from;
+    const auto add = [&](Token::Kind kind, int column, int length) { line.tokens.append(Token{kind, column, length}); };
+    if (inComment) {
+        const qsizetype close = text.indexOf(u"*/", i);
+        if (close < 0) {
+            if (size > i)
+                add(Token::Kind::Comment, i, size - i);
+            line.endsInComment = true;
+            return line;
+        }
+        add(Token::Kind::Comment, i, int(close) + 2 - i);
+        i = int(close) + 2;
+    }
+    while (i < size) {
+        const QChar c = text.at(i);
+        if (isBlank(c)) {
+            ++i;
+            continue;
+        }
+        const QChar next = i + 1 < size ? text.at(i + 1) : QChar();
+        if (c == u'/' && next == u'/') {
+            add(Token::Kind::Comment, i, size - i);
+            break;
+        }
+        if (c == u'/' && next == u'*') {
+            const qsizetype close = text.indexOf(u"*/", i + 2);
+            if (close < 0) {
+                add(Token::Kind::Comment, i, size - i);
+                line.endsInComment = true;
+                break;
+            }
+            add(Token::Kind::Comment, i, int(close) + 2 - i);
+            i = int(close) + 2;
+            continue;
+        }
+        if (c == u'"') {
+            int end = i + 1;
+            bool closed = false;
+            while (end < size) {
+                const QChar d = text.at(end);
+                if (d == u'\\' && escapes(text, end)) {
+                    end += 2;
+                    continue;
+                }
+                ++end;
+                if (d == u'"') {
+                    closed = true;
+                    break;
+                }
+            }
+            end = std::min(end, size);
+            add(closed ? Token::Kind::String : Token::Kind::OpenString, i, end - i);
+            i = end;
+            continue;
+        }
+        if (isDigit(c)) {
+            int end = i + 1;
+            if (c == u'0' && (next == u'x' || next == u'X') && i + 2 < size && isHexDigit(text.at(i + 2))) {
+                end = i + 2;
+                while (end < size && isHexDigit(text.at(end)))
+                    ++end;
+            } else {
+                while (end < size && isDigit(text.at(end)))
+                    ++end;
+            }
+            add(Token::Kind::Number, i, end - i);
+            i = end;
+            continue;
+        }
+        // A name, with its prefix: $ $@ @ . .@ # ## '
+        int start = i;
+        int body = i;
+        if (c == u'$' || c == u'.') {
+            body = i + 1 + (next == u'@' ? 1 : 0);
+        } else if (c == u'#') {
+            body = i + 1 + (next == u'#' ? 1 : 0);
+        } else if (c == u'@' || c == u'\'') {
+            body = i + 1;
+        }
+        if (body < size && isNameChar(text.at(body)) && !(body == i && isDigit(text.at(body)))) {
+            int end = body;
+            while (end < size && isNameChar(text.at(end)))
+                ++end;
+            if (end < size && text.at(end) == u'$')
+                ++end;
+            add(Token::Kind::Name, start, end - start);
+            i = end;
+            continue;
+        }
+        bool matched = false;
+        for (const char16_t *punct : kPuncts) {
+            const QStringView p(punct);
+            if (text.sliced(i).startsWith(p)) {
+                add(Token::Kind::Punct, i, int(p.size()));
+                i += int(p.size());
+                matched = true;
+                break;
+            }
+        }
+        if (matched)
+            continue;
+        if (QStringView(kSingle).contains(c)) {
+            add(Token::Kind::Punct, i, 1);
+            ++i;
+            continue;
+        }
+        const int length = c.isHighSurrogate() && next.isLowSurrogate() ? 2 : 1;
+        add(Token::Kind::Unknown, i, length);
+        i += length;
+    }
+    return line;
+}
+
+} // namespace BodyTokens

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QStringView>
+#include <QVector>
+
+// Cuts the text of a script body into tokens, one line at a time. Line breaks are
+// blanks like any other, so the only thing a line hands on to the next is whether
+// a /* comment is still open.
+namespace BodyTokens {
+
+struct Token
+{
+    enum class Kind : quint8
+    {
+        Name,       // with its prefix ($ $@ @ . .@ # ## ') and "$" suffix
+        Number,
+        String,     // closed on its line
+        OpenString, // runs to the end of the line
+        Punct,      // an operator or ( ) [ ] { } , ; : ?
+        Comment,    // // to the end of the line, or /* */ (or the part on this line)
+        Unknown,    // a character no token begins with
+    };
+    Kind kind = Kind::Unknown;
+    int column = 0;
+    int length = 0;
+};
+
+struct Line
+{
+    QVector<Token> tokens;
+    bool endsInComment = false; // a /* is still open at the end of the line
+};
+
+// The tokens of `text` from column `from` on; `inComment` says whether a /* comment
+// was open before it.
+Line tokenize(QStringView text, int from, bool inComment);
+
+// Whether `c` may stand in a name: letters, digits, "_" and every character of two
+// bytes in the code page (the full-width space excepted).
+bool isNameChar(QChar c);
+
+// Whether `name` is a plain name without prefix or suffix, as labels and command words are.
+bool isPlainName(QStringView name);
+
+} // namespace BodyTokens

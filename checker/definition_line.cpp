@@ -1,0 +1,419 @@
+#include "checker/definition_line.h"
+
+#include "checker/rules.h"
+
+#include <QStringList>
+
+namespace DefinitionLine {
+
+namespace {
+
+struct Field
+{
+    int column = 0;
+    QStringView text;
+    int end() const { return column + int(text.size()); }
+};
+
+bool isTab(QChar c)
+{
+    return c == u'\t';
+}
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\u3000';
+}
+
+// Splits [0, end) into at most four fields at runs of the separator; the fourth takes the rest.
+QVector<Field> splitFields(QStringView line, int end, bool (*separator)(QChar))
+{
+    QVector<Field> fields;
+    int i = 0;
+    while (i < end && fields.size() < 4) {
+        while (i < end && separator(line.at(i)))
+            ++i;
+        if (i >= end)
+            break;
+        int stop = i;
+        if (fields.size() < 3) {
+            while (stop < end && !separator(line.at(stop)))
+                ++stop;
+        } else {
+            stop = end;
+            while (stop > i && isBlank(line.at(stop - 1)))
+                --stop;
+        }
+        fields.append(Field{i, line.sliced(i, stop - i)});
+        i = stop;
+    }
+    return fields;
+}
+
+bool isInteger(QStringView text)
+{
+    text = text.trimmed();
+    if (text.startsWith(u'-') || text.startsWith(u'+'))
+        text = text.sliced(1);
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+bool isWord(QStringView text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c == u'_' || c.unicode() >= 0x80 || (c.unicode() < 0x80 && c.isLetterOrNumber());
+    });
+}
+
+// True when one letter changed, added, dropped or swapped with its neighbour turns `a` into `b`.
+bool oneEditApart(QStringView a, QStringView b)
+{
+    if (a.size() < b.size())
+        std::swap(a, b);
+    if (a.size() - b.size() > 1 || a == b)
+        return false;
+    qsizetype i = 0;
+    while (i < b.size() && a.at(i) == b.at(i))
+        ++i;
+    if (a.size() > b.size())
+        return a.sliced(i + 1) == b.sliced(i);
+    if (a.sliced(i + 1) == b.sliced(i + 1))
+        return true;
+    return i + 1 < a.size() && a.at(i) == b.at(i + 1) && a.at(i + 1) == b.at(i) && a.sliced(i + 2) == b.sliced(i + 2);
+}
+
+struct KindWord
+{
+    const char16_t *word;
+    Kind kind;
+};
+constexpr KindWord kKinds[] = {{u"script", Kind::Script}, {u"shop", Kind::Shop},       {u"warp", Kind::Warp},
+                               {u"monster", Kind::Monster}, {u"mapflag", Kind::Mapflag}};
+
+// The kind a second field names exactly (without regard to case), or None.
+Kind exactKind(QStringView word)
+{
+    for (const KindWord &kind : kKinds) {
+        if (word.compare(QStringView(kind.word), Qt::CaseInsensitive) == 0)
+            return kind.kind;
+    }
+    if (word.startsWith(u"duplicate(", Qt::CaseInsensitive) && word.endsWith(u')'))
+        return Kind::Duplicate;
+    return Kind::None;
+}
+
+// The kind word a misspelt second field most likely means, or empty.
+QString meantKind(QStringView word)
+{
+    const QString lower = word.toString().toLower();
+    for (const KindWord &kind : kKinds) {
+        if (oneEditApart(lower, QStringView(kind.word)))
+            return QString::fromUtf16(kind.word);
+    }
+    if (lower.endsWith(u')') && lower.contains(u'(') && oneEditApart(lower.left(lower.indexOf(u'(')), u"duplicate"))
+        return QStringLiteral("duplicate");
+    return {};
+}
+
+// "-", "function", "map,x,y..." or, for a map flag, a bare map name.
+bool plausiblePlace(QStringView place, bool mapOnly)
+{
+    if (place == u"-" || place.compare(u"function", Qt::CaseInsensitive) == 0)
+        return true;
+    const QList<QStringView> parts = place.split(u',');
+    if (mapOnly)
+        return parts.size() == 1 && !place.contains(u'"') && !place.contains(u';');
+    return parts.size() >= 3 && !parts.at(0).trimmed().isEmpty() && isInteger(parts.at(1)) && isInteger(parts.at(2));
+}
+
+class Reader
+{
+public:
+    explicit Reader(QStringView line) : line_(line) {}
+
+    Definition read();
+
+private:
+    void report(Rule rule, int column, int length, const QStringList &arguments = {})
+    {
+        result_.diagnostics.append(Rules::make(rule, 0, column, length, arguments));
+    }
+    void colour(Colour::Kind kind, int column, int length)
+    {
+        if (length > 0)
+            result_.colours.append(Colour{column, length, kind});
+    }
+    bool recognise();
+    void checkPlace(const Field &place, int minParts, int maxParts, bool facing, const char16_t *form);
+    void checkNumbers(const Field &field, int from, int to);
+    void readScript(const Field &field);
+    void readShop(const Field &field);
+    void readWarp(const Field &field);
+    void readMonster(const Field &field);
+    void readSprite(const Field &field);
+    QVector<Field> parts(const Field &field, QChar separator) const;
+
+    QStringView line_;
+    QVector<Field> fields_;
+    Definition result_;
+};
+
+QVector<Field> Reader::parts(const Field &field, QChar separator) const
+{
+    QVector<Field> found;
+    int start = field.column;
+    for (int i = field.column; i <= field.end(); ++i) {
+        if (i == field.end() || line_.at(i) == separator) {
+            found.append(Field{start, line_.sliced(start, i - start)});
+            start = i + 1;
+        }
+    }
+    return found;
+}
+
+bool Reader::recognise()
+{
+    if (line_.isEmpty() || isBlank(line_.front()) || line_.startsWith(u"//") || line_.startsWith(u"/*"))
+        return false;
+    // A "//" comment may follow a definition without a body; after a "{" it is the body's.
+    int size = int(line_.size());
+    const qsizetype comment = line_.indexOf(u"//");
+    const qsizetype brace = line_.indexOf(u'{');
+    if (comment >= 0 && (brace < 0 || brace > comment)) {
+        size = int(comment);
+        colour(Colour::Kind::Comment, size, int(line_.size()) - size);
+    }
+    fields_ = splitFields(line_, size, isTab);
+    bool blanksForTabs = false;
+    if (fields_.size() < 3) {
+        QVector<Field> byBlanks = splitFields(line_, size, isBlank);
+        if (byBlanks.size() < 3 || exactKind(byBlanks.at(1).text) == Kind::None ||
+            !plausiblePlace(byBlanks.at(0).text, exactKind(byBlanks.at(1).text) == Kind::Mapflag))
+            return false;
+        // The loader reads it all the same: names without blanks survive the split.
+        fields_ = byBlanks;
+        blanksForTabs = true;
+        const int gap = fields_.at(0).end();
+        int after = gap;
+        while (after < size && isBlank(line_.at(after)))
+            ++after;
+        report(Rule::SpaceForTab, gap, after - gap);
+    } else if (exactKind(fields_.at(1).text) == Kind::None) {
+        // Blanks where the tab between place and kind, or kind and name, belongs: the
+        // loader then sees no kind it knows and drops the line without a word.
+        for (int f = 0; f < 2 && !blanksForTabs; ++f) {
+            const Field &field = fields_.at(f);
+            const QVector<Field> words = splitFields(line_.sliced(0, field.end()), field.end(), isBlank);
+            QVector<Field> inField;
+            for (const Field &word : words) {
+                if (word.column >= field.column)
+                    inField.append(word);
+            }
+            if (inField.size() != 2)
+                continue;
+            const Field kindWord = f == 0 ? inField.at(1) : inField.at(0);
+            const Field place = f == 0 ? inField.at(0) : fields_.at(0);
+            if (exactKind(kindWord.text) == Kind::None || !plausiblePlace(place.text, exactKind(kindWord.text) == Kind::Mapflag))
+                continue;
+            const int gap = inField.at(0).end();
+            report(Rule::SpaceForTabUnreadable, gap, inField.at(1).column - gap);
+            QVector<Field> mended = fields_;
+            mended.remove(f);
+            mended.insert(f, inField.at(1));
+            mended.insert(f, inField.at(0));
+            fields_ = mended.mid(0, 4);
+            blanksForTabs = true;
+        }
+    }
+    const Field &place = fields_.at(0);
+    const Field &kindField = fields_.at(1);
+    Kind kind = exactKind(kindField.text);
+    if (kind == Kind::None) {
+        const QString meant = meantKind(kindField.text);
+        const bool body = fields_.size() >= 4 && fields_.at(3).text.contains(u'{');
+        if (!meant.isEmpty() && plausiblePlace(place.text, meant == u"mapflag")) {
+            report(Rule::KindMisspelt, kindField.column, int(kindField.text.size()),
+                   {kindField.text.toString(), meant});
+            kind = exactKind(meant);
+            if (kind == Kind::None)
+                kind = Kind::Duplicate;
+        } else if (body && !blanksForTabs && plausiblePlace(place.text, false)) {
+            kind = Kind::Other;
+        } else {
+            result_.diagnostics.clear();
+            return false;
+        }
+    } else if (!plausiblePlace(place.text, kind == Kind::Mapflag) && place.text.contains(u'"')) {
+        return false; // a statement such as `mes "a	script	b";` split by its tabs
+    }
+    if (kind == Kind::Script && place.text.compare(u"function", Qt::CaseInsensitive) == 0)
+        kind = Kind::Function;
+    result_.kind = kind;
+    colour(Colour::Kind::Command, kindField.column, int(kindField.text.size()));
+    return true;
+}
+
+void Reader::checkNumbers(const Field &field, int from, int to)
+{
+    const QVector<Field> all = parts(field, u',');
+    for (int i = from; i < std::min(to, int(all.size())); ++i)
+        colour(Colour::Kind::Number, all.at(i).column, int(all.at(i).text.size()));
+}
+
+void Reader::checkPlace(const Field &place, int minParts, int maxParts, bool facing, const char16_t *form)
+{
+    if (place.text == u"-")
+        return;
+    const QVector<Field> all = parts(place, u',');
+    bool ok = all.size() >= minParts && all.size() <= maxParts && !all.at(0).text.trimmed().isEmpty();
+    for (int i = 1; ok && i < all.size(); ++i)
+        ok = isInteger(all.at(i).text);
+    if (!ok) {
+        report(Rule::PlaceFormat, place.column, int(place.text.size()), {QString::fromUtf16(form)});
+        return;
+    }
+    checkNumbers(place, 1, int(all.size()));
+    if (facing && all.size() >= 4) {
+        const int value = all.at(3).text.trimmed().toInt();
+        if (value < 0 || value > 7)
+            report(Rule::FacingRange, all.at(3).column, int(all.at(3).text.size()));
+    }
+}
+
+void Reader::readSprite(const Field &field)
+{
+    const QVector<Field> all = parts(field, u',');
+    const QStringView sprite = all.at(0).text.trimmed();
+    if (sprite.isEmpty() || !(isInteger(sprite) || isWord(sprite)))
+        report(Rule::SpriteFormat, field.column, std::max(1, int(field.text.size())), {QStringLiteral("見た目")});
+    else if (isInteger(sprite))
+        colour(Colour::Kind::Number, all.at(0).column, int(all.at(0).text.size()));
+}
+
+void Reader::readScript(const Field &field)
+{
+    const qsizetype brace = field.text.indexOf(u'{');
+    if (brace >= 0) {
+        result_.braceColumn = field.column + int(brace);
+        colour(Colour::Kind::Brace, result_.braceColumn, 1);
+    }
+    if (result_.kind != Kind::Script)
+        return;
+    Field before{field.column, field.text.first(brace < 0 ? field.text.size() : brace)};
+    // "56,{" leaves "56," before the brace.
+    while (!before.text.isEmpty() && (before.text.back() == u',' || isBlank(before.text.back())))
+        before.text.chop(1);
+    if (before.text.isEmpty()) {
+        report(Rule::SpriteFormat, field.column, 1, {QStringLiteral("見た目,{")});
+        return;
+    }
+    readSprite(before);
+}
+
+void Reader::readShop(const Field &field)
+{
+    const QVector<Field> all = parts(field, u',');
+    readSprite(all.at(0));
+    if (all.size() < 2)
+        report(Rule::ShopItem, field.column, int(field.text.size()));
+    for (int i = 1; i < all.size(); ++i) {
+        const Field &item = all.at(i);
+        const QList<QStringView> pair = item.text.split(u':');
+        if (pair.size() != 2 || !(isInteger(pair.at(0)) || isWord(pair.at(0).trimmed())) || !isInteger(pair.at(1)))
+            report(Rule::ShopItem, item.column, std::max(1, int(item.text.size())));
+        else
+            colour(Colour::Kind::Number, item.column, int(item.text.size()));
+    }
+}
+
+void Reader::readWarp(const Field &field)
+{
+    const QVector<Field> all = parts(field, u',');
+    const bool ok = all.size() == 5 && isInteger(all.at(0).text) && isInteger(all.at(1).text) &&
+                    !all.at(2).text.trimmed().isEmpty() && isInteger(all.at(3).text) && isInteger(all.at(4).text);
+    if (!ok)
+        report(Rule::WarpFormat, field.column, std::max(1, int(field.text.size())));
+}
+
+void Reader::readMonster(const Field &field)
+{
+    const QVector<Field> all = parts(field, u',');
+    bool ok = all.size() >= 2 && all.size() <= 5 && (isInteger(all.at(0).text) || isWord(all.at(0).text.trimmed())) &&
+              isInteger(all.at(1).text);
+    for (int i = 2; ok && i < std::min(4, int(all.size())); ++i)
+        ok = isInteger(all.at(i).text);
+    if (!ok)
+        report(Rule::MonsterFormat, field.column, std::max(1, int(field.text.size())));
+}
+
+Definition Reader::read()
+{
+    if (!recognise())
+        return Definition{};
+    const Kind kind = result_.kind;
+    const Field &place = fields_.at(0);
+    const Field name = fields_.at(2);
+    result_.name = name.text.toString();
+    result_.nameColumn = name.column;
+    result_.nameLength = std::max(1, int(name.text.size()));
+    const int needed = kind == Kind::Mapflag ? 3 : 4;
+    const bool readable = fields_.size() >= needed;
+    if (!readable) {
+        const Field &last = fields_.back();
+        const QString what = kind == Kind::Function ? QStringLiteral("function") : fields_.at(1).text.toString();
+        report(Rule::DefinitionFields, last.end() - 1, 1,
+               {QStringLiteral("「%1」").arg(what), QString::number(needed), QString::number(fields_.size())});
+    }
+    if (name.text.trimmed().isEmpty())
+        report(Rule::EmptyName, name.column, 1);
+    switch (kind) {
+    case Kind::Script:
+        checkPlace(place, 4, 4, true, u"マップ.tsg,x,y,向き");
+        if (readable)
+            readScript(fields_.at(3));
+        break;
+    case Kind::Function:
+    case Kind::Other:
+        if (readable)
+            readScript(fields_.at(3));
+        break;
+    case Kind::Shop:
+        checkPlace(place, 4, 4, true, u"マップ.tsg,x,y,向き");
+        if (readable)
+            readShop(fields_.at(3));
+        break;
+    case Kind::Duplicate: {
+        checkPlace(place, 4, 4, true, u"マップ.tsg,x,y,向き");
+        const QStringView kindText = fields_.at(1).text;
+        const qsizetype open = kindText.indexOf(u'(');
+        if (open >= 0 && kindText.sliced(open + 1).chopped(1).trimmed().isEmpty())
+            report(Rule::DuplicateSource, fields_.at(1).column, int(kindText.size()));
+        if (readable)
+            readSprite(fields_.at(3));
+        break;
+    }
+    case Kind::Warp:
+        checkPlace(place, 3, 4, false, u"マップ.tsg,x,y");
+        if (readable)
+            readWarp(fields_.at(3));
+        break;
+    case Kind::Monster:
+        checkPlace(place, 3, 5, false, u"マップ.tsg,x,y[,xs,ys]");
+        if (readable)
+            readMonster(fields_.at(3));
+        break;
+    case Kind::Mapflag:
+    case Kind::None:
+        break;
+    }
+    return std::move(result_);
+}
+
+} // namespace
+
+Definition read(QStringView line)
+{
+    return Reader(line).read();
+}
+
+} // namespace DefinitionLine

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "checker/colour.h"
+#include "checker/diagnostic.h"
+
+#include <QString>
+#include <QStringView>
+#include <QVector>
+
+// Reads a line outside any body as the server's loader does: a definition line has
+// up to four fields separated by runs of tabs (or, when tabs give fewer than three,
+// by runs of blanks): place, kind, name, and what the kind needs. Reading a line
+// needs nothing but the line.
+namespace DefinitionLine {
+
+enum class Kind : quint8
+{
+    None, // not a definition line: a comment, a blank line, anything the loader skips
+    Script,
+    Function,
+    Shop,
+    Duplicate,
+    Warp,
+    Monster,
+    Mapflag,
+    Other, // a kind the loader does not know, with a body: read, not judged
+};
+
+struct Definition
+{
+    Kind kind = Kind::None;
+    QString name;         // the name field, as written
+    int nameColumn = 0;   // where diagnostics about the whole definition go
+    int nameLength = 0;
+    int braceColumn = -1; // the "{" that opens the body on this line, or -1
+    Diagnostics diagnostics; // line number 0
+    QVector<Colour> colours;
+
+    bool hasBody() const { return kind == Kind::Script || kind == Kind::Function || kind == Kind::Other; }
+};
+
+Definition read(QStringView line);
+
+} // namespace DefinitionLine

@@ -1,0 +1,568 @@
+#include "checker/statement_parser.h"
+
+#include "common/code_page.h"
+
+namespace StatementParser {
+
+namespace {
+
+using Kind = BodyTokens::Token::Kind;
+
+// Thrown to leave a statement after its first error: what follows it in the chunk
+// would only repeat the same mistake in other words.
+struct Abandon
+{
+};
+
+constexpr const char16_t *kAssignments[] = {u"=", u"+=", u"-=", u"*=", u"/=", u"%=", u"&=", u"|=", u"^=", u"<<=", u">>="};
+
+// Binding strength of a binary operator, loosest first as the server reads them
+// (its "^" binds looser than "|"); 0 for anything else.
+int precedence(QStringView op)
+{
+    for (const char16_t *assignment : kAssignments) {
+        if (op == QStringView(assignment))
+            return 1;
+    }
+    if (op == u"?")
+        return 2;
+    if (op == u"||")
+        return 3;
+    if (op == u"&&")
+        return 4;
+    if (op == u"==" || op == u"!=" || op == u"<" || op == u"<=" || op == u">" || op == u">=")
+        return 5;
+    if (op == u"^")
+        return 6;
+    if (op == u"|")
+        return 7;
+    if (op == u"&" || op == u"<<" || op == u">>")
+        return 8;
+    if (op == u"+" || op == u"-")
+        return 9;
+    if (op == u"*" || op == u"/" || op == u"%")
+        return 10;
+    return 0;
+}
+
+QString countText(const Commands::Command &command)
+{
+    if (command.max < 0)
+        return QStringLiteral("%1個以上").arg(command.min);
+    if (command.max == command.min)
+        return QStringLiteral("%1個").arg(command.min);
+    return QStringLiteral("%1〜%2個").arg(command.min).arg(command.max);
+}
+
+class Parser
+{
+public:
+    Parser(const QVector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink)
+        : t_(tokens), end_(end), commands_(commands), sink_(sink)
+    {
+    }
+
+    void run();
+
+private:
+    bool atEnd() const { return pos_ >= limit_; }
+    const ChunkToken &peek() const { return t_.at(pos_); }
+    // Whether the token at `i` begins a line with what can only begin a statement.
+    bool startsStatement(qsizetype i) const
+    {
+        const ChunkToken &token = t_.at(i);
+        if (!token.firstOnLine || token.token.kind != Kind::Name || !BodyTokens::isPlainName(token.text) ||
+            isPunct(i + 1, u"("))
+            return false;
+        static const QStringList keywords{QStringLiteral("if"), QStringLiteral("else"), QStringLiteral("for"),
+                                          QStringLiteral("while"), QStringLiteral("do"), QStringLiteral("switch"),
+                                          QStringLiteral("goto"), QStringLiteral("return"), QStringLiteral("break"),
+                                          QStringLiteral("continue"), QStringLiteral("end"), QStringLiteral("function")};
+        return commands_.find(token.text) || keywords.contains(token.text.toString().toLower());
+    }
+    bool isPunct(qsizetype i, QStringView punct) const
+    {
+        return i < limit_ && t_.at(i).token.kind == Kind::Punct && t_.at(i).text == punct;
+    }
+    bool nextIs(QStringView punct) const { return isPunct(pos_, punct); }
+    bool nextIsName() const { return !atEnd() && peek().token.kind == Kind::Name; }
+
+    void report(Rule rule, const ChunkToken &at, const QStringList &arguments = {})
+    {
+        sink_.diagnostic(at.line, rule, at.token.column, at.token.length, arguments);
+    }
+    [[noreturn]] void fail(Rule rule, const ChunkToken &at, const QStringList &arguments = {})
+    {
+        report(rule, at, arguments);
+        throw Abandon{};
+    }
+    // An expression or a token was expected where the chunk ends or something else stands.
+    [[noreturn]] void unexpected()
+    {
+        if (!atEnd()) {
+            if (peek().token.kind == Kind::OpenString)
+                throw Abandon{}; // reported where the string begins
+            fail(Rule::UnexpectedToken, peek(), {peek().text.toString()});
+        }
+        const ChunkToken &last = t_.at(limit_ - 1);
+        const QString what = end_ == End::Semicolon ? QStringLiteral(";")
+                             : end_ == End::OpenBrace ? QStringLiteral("{")
+                             : end_ == End::Colon     ? QStringLiteral(":")
+                                                      : QStringLiteral("行末");
+        sink_.diagnostic(last.line, Rule::UnexpectedToken, last.token.column + last.token.length, 1, {what});
+        throw Abandon{};
+    }
+    void colour(const ChunkToken &at, Colour::Kind kind)
+    {
+        sink_.colour(at.line, kind, at.token.column, at.token.length);
+    }
+    void expect(QStringView punct, Rule rule, const ChunkToken &opening)
+    {
+        if (!nextIs(punct))
+            fail(rule, opening);
+        ++pos_;
+    }
+
+    bool statement();
+    bool commandStatement(const Commands::Command &command);
+    void checkCount(const ChunkToken &word, const Commands::Command &command, int count);
+    void label();
+    void menuLabel(const ChunkToken &menu);
+    void parenthesised();
+    void expression(int minimum = 1);
+    void unary();
+    void primary();
+    void call(const ChunkToken &name);
+    [[noreturn]] void unknownCommand(const ChunkToken &word);
+    void forPart(int part, const ChunkToken &open);
+    void labelDefinition(const ChunkToken &name);
+
+    const QVector<ChunkToken> &t_;
+    const End end_;
+    const Commands::Table &commands_;
+    Sink &sink_;
+    qsizetype pos_ = 0;
+    qsizetype limit_ = t_.size();
+};
+
+void Parser::run()
+{
+    if (t_.isEmpty())
+        return;
+    try {
+        if (end_ == End::Colon) {
+            const ChunkToken &first = t_.front();
+            if (t_.size() == 1 && first.text.compare(u"default", Qt::CaseInsensitive) == 0) {
+                colour(first, Colour::Kind::Command);
+            } else if (t_.size() == 1 && BodyTokens::isPlainName(first.text)) {
+                labelDefinition(first);
+            } else if (first.text.compare(u"case", Qt::CaseInsensitive) == 0) {
+                colour(first, Colour::Kind::Command);
+                ++pos_;
+                expression();
+                if (!atEnd())
+                    unexpected();
+            } else {
+                pos_ = t_.size() - 1;
+                unexpected();
+            }
+            return;
+        }
+        bool head = statement();
+        // Statements left after one that ended without its ";": the line that
+        // follows a lost ";" is read as the statement it is.
+        while (!atEnd()) {
+            if (!peek().firstOnLine || peek().token.kind == Kind::OpenString)
+                unexpected();
+            const ChunkToken &before = t_.at(pos_ - 1);
+            sink_.diagnostic(before.line, Rule::MissingSemicolon, before.token.column + before.token.length - 1, 1, {});
+            head = statement();
+        }
+        if (head)
+            return; // a block's head takes its "{", or ";" as an empty statement
+        if (end_ == End::OpenBrace) {
+            const ChunkToken &last = t_.back();
+            sink_.diagnostic(last.line, Rule::UnexpectedToken, last.token.column + last.token.length, 1,
+                             {QStringLiteral("{")});
+        } else if (end_ == End::None) {
+            const ChunkToken &last = t_.back();
+            if (last.token.kind != Kind::OpenString)
+                sink_.diagnostic(last.line, Rule::MissingSemicolon, last.token.column + last.token.length - 1, 1, {});
+        }
+    } catch (const Abandon &) {
+        // The jumps after a mistake still count, so that their labels do not look unused.
+        for (qsizetype i = pos_; i + 1 < t_.size(); ++i) {
+            const ChunkToken &word = t_.at(i);
+            const ChunkToken &label = t_.at(i + 1);
+            if (word.token.kind == Kind::Name && word.text.compare(u"goto", Qt::CaseInsensitive) == 0 &&
+                label.token.kind == Kind::Name && BodyTokens::isPlainName(label.text))
+                sink_.jump(label.line, label.text.toString(), label.token.column, label.token.length);
+        }
+    }
+}
+
+void Parser::labelDefinition(const ChunkToken &name)
+{
+    const QString label = name.text.toString();
+    colour(name, Colour::Kind::Label);
+    sink_.defineLabel(name.line, label, name.token.column, name.token.length);
+    if (isEventLabel(label)) {
+        const qsizetype bytes = CodePage932::encode(label).size();
+        if (bytes > kLongestEventLabelBytes)
+            report(Rule::EventLabelTooLong, name,
+                   {label, QString::number(bytes), QString::number(kLongestEventLabelBytes)});
+    }
+}
+
+// Returns true when the statement is the head of a block still waiting for its body.
+bool Parser::statement()
+{
+    if (atEnd())
+        return true;
+    const ChunkToken &first = peek();
+    if (first.token.kind == Kind::Punct && (first.text == u"++" || first.text == u"--" || first.text == u"(")) {
+        expression();
+        return false;
+    }
+    if (first.token.kind != Kind::Name)
+        unexpected();
+    const bool plain = BodyTokens::isPlainName(first.text);
+    const QString word = first.text.toString().toLower();
+    if (plain) {
+        const auto keyword = [&] {
+            colour(first, Colour::Kind::Command);
+            ++pos_;
+        };
+        if (word == u"if" || word == u"while" || word == u"switch") {
+            keyword();
+            parenthesised();
+            return statement();
+        }
+        if (word == u"for") {
+            keyword();
+            const ChunkToken &open = peek();
+            expect(u"(", Rule::UnexpectedToken, first);
+            for (int part = 0; part < 3; ++part)
+                forPart(part, open);
+            return statement();
+        }
+        if (word == u"else" || word == u"do") {
+            keyword();
+            return statement();
+        }
+        if (word == u"function") {
+            keyword();
+            if (!nextIsName())
+                unexpected();
+            ++pos_;
+            return true;
+        }
+        if (word == u"break" || word == u"continue") {
+            keyword();
+            return false;
+        }
+        if (word == u"return") {
+            keyword();
+            if (!atEnd() && !peek().firstOnLine)
+                expression();
+            return false;
+        }
+    }
+    // An assignment: "@x = 1", ".@i++", "$@list[2] += 3".
+    const qsizetype after = pos_ + 1;
+    const bool assigns = after < limit_ && t_.at(after).token.kind == Kind::Punct &&
+                         (precedence(t_.at(after).text) == 1 || t_.at(after).text == u"++" ||
+                          t_.at(after).text == u"--" || t_.at(after).text == u"[");
+    const Commands::Command *command = plain ? commands_.find(first.text) : nullptr;
+    if (command && !assigns)
+        return commandStatement(*command);
+    if (!plain || assigns) {
+        expression();
+        return false;
+    }
+    unknownCommand(first);
+}
+
+// "for (set .@i,0; .@i < 5; .@i++)": the first and last parts are statements, the
+// middle one a condition.
+void Parser::forPart(int part, const ChunkToken &open)
+{
+    const QStringView closer = part < 2 ? QStringView(u";") : QStringView(u")");
+    qsizetype stop = pos_;
+    for (int depth = 0; stop < limit_; ++stop) {
+        if (depth == 0 && isPunct(stop, closer))
+            break;
+        if (isPunct(stop, u"(") || isPunct(stop, u"["))
+            ++depth;
+        else if (isPunct(stop, u")") || isPunct(stop, u"]"))
+            --depth;
+    }
+    if (stop == limit_)
+        fail(Rule::MissingParenthesis, open);
+    if (stop > pos_) {
+        const qsizetype outer = limit_;
+        limit_ = stop;
+        if (part == 1)
+            expression();
+        else
+            statement();
+        if (!atEnd())
+            unexpected();
+        limit_ = outer;
+    }
+    pos_ = stop + 1;
+}
+
+void Parser::unknownCommand(const ChunkToken &word)
+{
+    const QString nearest = commands_.nearest(word.text);
+    fail(Rule::UnknownCommand, word,
+         {word.text.toString(), nearest.isEmpty() ? QString() : QStringLiteral("（「%1」ですか）").arg(nearest)});
+}
+
+bool Parser::commandStatement(const Commands::Command &command)
+{
+    const ChunkToken &word = peek();
+    colour(word, Colour::Kind::Command);
+    ++pos_;
+    const QString lower = command.word.toLower();
+    if (lower == u"goto") {
+        label();
+        return false;
+    }
+    const bool menu = lower == u"menu";
+    const bool callsub = lower == u"callsub";
+    // "getitem(501,1);": the parentheses hold the arguments.
+    qsizetype closing = -1;
+    if (nextIs(u"(")) {
+        int depth = 0;
+        for (qsizetype i = pos_; i < limit_; ++i) {
+            if (isPunct(i, u"(") || isPunct(i, u"["))
+                ++depth;
+            else if ((isPunct(i, u")") || isPunct(i, u"]")) && --depth == 0) {
+                closing = i;
+                break;
+            }
+        }
+        if (closing != limit_ - 1)
+            closing = -1;
+    }
+    const qsizetype outerLimit = limit_;
+    if (closing >= 0) {
+        ++pos_;
+        limit_ = closing;
+    }
+    int count = 0;
+    bool cut = false;
+    // "next" and then "menu ..." on the next line: a lost ";", not an argument.
+    if (!atEnd() && closing < 0 && startsStatement(pos_))
+        cut = true;
+    while (!cut && !atEnd()) {
+        if (menu && count % 2 == 1)
+            menuLabel(word);
+        else if ((callsub && count == 0) || command.labelAt(count))
+            label();
+        else
+            expression();
+        if (lower == u"callfunc" && count == 0 && t_.at(pos_ - 1).token.kind == Kind::String &&
+            (pos_ - 1 == 0 || t_.at(pos_ - 2).text != u"+")) {
+            const ChunkToken &name = t_.at(pos_ - 1);
+            sink_.callFunction(name.line, name.text.sliced(1, name.text.size() - 2).toString(), name.token.column,
+                               name.token.length);
+        }
+        ++count;
+        if (atEnd())
+            break;
+        if (nextIs(u",")) {
+            ++pos_;
+            if (atEnd())
+                unexpected();
+            continue;
+        }
+        if (peek().firstOnLine && closing < 0) {
+            cut = true; // a lost ";": the caller reads on from here
+            break;
+        }
+        report(Rule::MissingComma, peek());
+    }
+    if (closing >= 0) {
+        limit_ = outerLimit;
+        pos_ = closing + 1;
+    }
+    checkCount(word, command, count);
+    Q_UNUSED(cut);
+    return false;
+}
+
+void Parser::checkCount(const ChunkToken &word, const Commands::Command &command, int count)
+{
+    if (command.word.compare(u"menu", Qt::CaseInsensitive) == 0) {
+        if (count == 0 || count % 2 == 1)
+            report(Rule::MenuPairs, word);
+        return;
+    }
+    if (count < command.min || (command.max >= 0 && count > command.max))
+        report(Rule::ArgumentCount, word, {command.word, countText(command), QString::number(count)});
+}
+
+void Parser::label()
+{
+    if (!nextIsName() || !BodyTokens::isPlainName(peek().text))
+        unexpected();
+    const ChunkToken &name = peek();
+    colour(name, Colour::Kind::Label);
+    sink_.jump(name.line, name.text.toString(), name.token.column, name.token.length);
+    ++pos_;
+}
+
+// A menu choice's label: a name, or "-" to go on with the next statement.
+void Parser::menuLabel(const ChunkToken &menu)
+{
+    if (nextIs(u"-") && (pos_ + 1 == limit_ || isPunct(pos_ + 1, u","))) {
+        ++pos_;
+        return;
+    }
+    if (nextIsName() && BodyTokens::isPlainName(peek().text)) {
+        label();
+        return;
+    }
+    if (atEnd())
+        unexpected();
+    Q_UNUSED(menu);
+    fail(Rule::MenuPairs, peek());
+}
+
+void Parser::parenthesised()
+{
+    if (!nextIs(u"("))
+        unexpected();
+    const ChunkToken &open = peek();
+    ++pos_;
+    expression();
+    expect(u")", Rule::MissingParenthesis, open);
+}
+
+void Parser::expression(int minimum)
+{
+    unary();
+    while (!atEnd() && peek().token.kind == Kind::Punct) {
+        const ChunkToken &op = peek();
+        const int strength = precedence(op.text);
+        if (strength == 0 || strength < minimum)
+            return;
+        ++pos_;
+        if (strength == 1) {
+            // "set Zeny = ,0;" is what a button writes for an empty field.
+            if (atEnd() || nextIs(u",") || nextIs(u")")) {
+                report(Rule::EmptyValue, op, {t_.at(pos_ - 2).text.toString()});
+                return;
+            }
+            expression(1); // assignments group to the right
+            continue;
+        }
+        if (strength == 2) {
+            expression(1);
+            if (!nextIs(u":"))
+                unexpected();
+            ++pos_;
+            expression(2);
+            continue;
+        }
+        expression(strength + 1);
+    }
+}
+
+void Parser::unary()
+{
+    if (!atEnd() && peek().token.kind == Kind::Punct) {
+        const QStringView op = peek().text;
+        if (op == u"-" || op == u"!" || op == u"~" || op == u"+" || op == u"++" || op == u"--") {
+            ++pos_;
+            unary();
+            return;
+        }
+    }
+    primary();
+    while (nextIs(u"++") || nextIs(u"--"))
+        ++pos_;
+}
+
+void Parser::primary()
+{
+    if (atEnd())
+        unexpected();
+    const ChunkToken &token = peek();
+    switch (token.token.kind) {
+    case Kind::Number:
+    case Kind::String:
+        ++pos_;
+        return;
+    case Kind::Name: {
+        ++pos_;
+        const bool plain = BodyTokens::isPlainName(token.text);
+        if (nextIs(u"(") && plain) {
+            call(token);
+        } else {
+            colour(token, plain && commands_.find(token.text) ? Colour::Kind::Command : Colour::Kind::Variable);
+        }
+        if (nextIs(u"[")) {
+            const ChunkToken &open = peek();
+            ++pos_;
+            expression();
+            expect(u"]", Rule::MissingBracket, open);
+        }
+        return;
+    }
+    case Kind::Punct:
+        if (token.text == u"(") {
+            parenthesised();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    unexpected();
+}
+
+void Parser::call(const ChunkToken &name)
+{
+    const Commands::Command *command = commands_.find(name.text);
+    if (!command)
+        unknownCommand(name);
+    colour(name, Colour::Kind::Command);
+    const ChunkToken &open = peek();
+    ++pos_;
+    int count = 0;
+    if (!nextIs(u")")) {
+        for (;;) {
+            expression();
+            if (count == 0 && command->word.compare(u"callfunc", Qt::CaseInsensitive) == 0 &&
+                t_.at(pos_ - 1).token.kind == Kind::String && t_.at(pos_ - 2).text == u"(") {
+                const ChunkToken &function = t_.at(pos_ - 1);
+                sink_.callFunction(function.line, function.text.sliced(1, function.text.size() - 2).toString(),
+                                   function.token.column, function.token.length);
+            }
+            ++count;
+            if (!nextIs(u","))
+                break;
+            ++pos_;
+        }
+    }
+    expect(u")", Rule::MissingParenthesis, open);
+    checkCount(name, *command, count);
+}
+
+} // namespace
+
+bool isEventLabel(QStringView label)
+{
+    return label.startsWith(u"On") && label.size() > 2;
+}
+
+void parse(const QVector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink)
+{
+    Parser(tokens, end, commands, sink).run();
+}
+
+} // namespace StatementParser

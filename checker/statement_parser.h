@@ -1,0 +1,56 @@
+#pragma once
+
+#include "checker/body_tokens.h"
+#include "checker/colour.h"
+#include "checker/commands.h"
+#include "checker/rules.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QVector>
+
+// Reads one piece of a body that the chunk splitter cut off: a label, a statement
+// up to its ";", the head of a block up to its "{", or a "case ...:". Statements
+// and expressions are read with the server's grammar and operator precedence; what
+// was found goes to a sink, each piece with the line (within the chunk's lines) and
+// column where it stands.
+namespace StatementParser {
+
+struct ChunkToken
+{
+    BodyTokens::Token token;
+    int line = 0;      // which of the chunk's lines
+    QStringView text;  // the token's text
+    bool firstOnLine = false;
+};
+
+// What ended the chunk.
+enum class End : quint8
+{
+    Semicolon,
+    OpenBrace,
+    Colon, // a label, "case ...:" or "default:"
+    None,  // the chunk was cut short: a "}", a label, a definition line or the end of the file follows
+};
+
+class Sink
+{
+public:
+    virtual ~Sink() = default;
+    virtual void diagnostic(int line, Rule rule, int column, int length, const QStringList &arguments) = 0;
+    virtual void colour(int line, Colour::Kind kind, int column, int length) = 0;
+    virtual void defineLabel(int line, const QString &label, int column, int length) = 0;
+    virtual void jump(int line, const QString &label, int column, int length) = 0;
+    virtual void callFunction(int line, const QString &name, int column, int length) = 0;
+};
+
+// Labels whose name begins with "On" are events, called by the server or other NPCs.
+bool isEventLabel(QStringView label);
+
+// Event labels are filed under a name of this many bytes.
+constexpr int kLongestEventLabelBytes = 24;
+
+void parse(const QVector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink);
+
+} // namespace StatementParser

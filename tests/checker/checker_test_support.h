@@ -1,0 +1,52 @@
+#pragma once
+
+#include "checker/diagnostic.h"
+#include "checker/script_check.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+// The '{' of this header is at line 1, column 24 (from 1).
+inline const QString kHeader = QStringLiteral("m.tsg,1,2,0\tscript\tA\t1,{");
+
+// An NPC holding `body`, which starts at line 2; the closing brace follows it.
+inline QString npc(const QString &body)
+{
+    return kHeader + u'\n' + body + QStringLiteral("\n}");
+}
+
+// "LINE:COLUMN CODE", both from 1: what a test asserts on, never the message.
+inline QString described(const Diagnostic &d)
+{
+    return QStringLiteral("%1:%2 %3").arg(d.line + 1).arg(d.column + 1).arg(d.code);
+}
+
+inline QStringList described(const Diagnostics &found)
+{
+    QStringList lines;
+    for (const Diagnostic &d : found)
+        lines << described(d);
+    return lines;
+}
+
+// Only the errors, for scripts that may hold warnings.
+inline QStringList describedErrors(const Diagnostics &found)
+{
+    QStringList lines;
+    for (const Diagnostic &d : found) {
+        if (d.severity == Diagnostic::Severity::Error)
+            lines << described(d);
+    }
+    return lines;
+}
+
+// The hand-written scripts that the server loads and runs without a word.
+inline QStringList validScripts()
+{
+    const QDir folder(QStringLiteral(TALEWICK_SCRIPTS "/valid"));
+    QStringList paths;
+    for (const QString &name : folder.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name))
+        paths << folder.filePath(name);
+    return paths;
+}

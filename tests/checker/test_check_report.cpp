@@ -1,0 +1,131 @@
+// What talewick-check reads and prints: line endings, undecodable bytes, columns
+// in characters, calls across files, and the sample scripts' whole reports.
+#include "check_tool/check_report.h"
+#include "checker/rules.h"
+#include "checker_test_support.h"
+
+#include <QTest>
+
+namespace {
+
+QString readUtf8(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("(cannot read %1)").arg(path);
+    return QString::fromUtf8(file.readAll());
+}
+
+CheckReport::FileResult checkBytes(const QString &name, const QByteArray &bytes)
+{
+    return CheckReport::checkBytes(name, bytes, Commands::Table::builtIn());
+}
+
+} // namespace
+
+class CheckReportTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void checkBytes_splitsAtEveryLineEnding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("expected");
+        const QByteArray header = kHeader.toLatin1();
+        const QStringList missing{"3:6 TW102"};
+        QTest::newRow("LF") << header + "\n\tmes \"a\";\n\tclose\n}\n" << missing;
+        QTest::newRow("CR LF") << header + "\r\n\tmes \"a\";\r\n\tclose\r\n}\r\n" << missing;
+        QTest::newRow("CR") << header + "\r\tmes \"a\";\r\tclose\r}\r" << missing;
+        QTest::newRow("mixed") << header + "\r\n\tmes \"a\";\n\tclose\r}" << missing;
+        QTest::newRow("empty lines") << header + "\r\n\r\n\tclose\r\n\r\n}" << missing;
+        QTest::newRow("no line break at the end")
+            << header + "\r\n\tmes \"a\";\r\n\tclose" << QStringList{"1:24 TW201", "3:6 TW102"};
+    }
+    void checkBytes_splitsAtEveryLineEnding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, expected);
+        QCOMPARE(described(checkBytes(QStringLiteral("t.txt"), bytes).diagnostics), expected);
+    }
+
+    void checkBytes_tooManyLines_isRefusedUnchecked()
+    {
+        const CheckReport::FileResult result = checkBytes(QStringLiteral("t.txt"), QByteArray(CheckReport::kMaxLines, '\n'));
+        QVERIFY(result.failure.contains(QStringLiteral("t.txt")));
+        QVERIFY(result.diagnostics.isEmpty());
+    }
+
+    void undecodableBytes_areReportedFirstOnTheirLine_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("expected");
+        const QByteArray header = kHeader.toLatin1() + "\r\n";
+        QTest::newRow("lead byte without its trail byte") << header + "\tmes \"\x82\";\r\n}\r\n" << QStringList{"2:1 TW402"};
+        QTest::newRow("byte the code page leaves unused")
+            << header + "\tmes \"a\xff\"\r\n}\r\n" << QStringList{"2:1 TW402", "2:9 TW102"};
+    }
+    void undecodableBytes_areReportedFirstOnTheirLine()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, expected);
+        QCOMPARE(described(checkBytes(QStringLiteral("t.txt"), bytes).diagnostics), expected);
+    }
+
+    void formatDiagnostic_countsCharactersAndEndsWithTheCode_data()
+    {
+        QTest::addColumn<QString>("lineText");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("formatted");
+        QTest::newRow("tab counts one") << "\tmes" << 1 << "t.txt:5:2: warning: x [TW104]";
+        QTest::newRow("at an emoji") << "\tmes \"😀\"" << 6 << "t.txt:5:7: warning: x [TW104]";
+        QTest::newRow("after an emoji") << "\tmes \"😀\"" << 8 << "t.txt:5:8: warning: x [TW104]";
+        QTest::newRow("Japanese counts one each") << "\tmes \"あい\"" << 8 << "t.txt:5:9: warning: x [TW104]";
+    }
+    void formatDiagnostic_countsCharactersAndEndsWithTheCode()
+    {
+        QFETCH(QString, lineText);
+        QFETCH(int, column);
+        QFETCH(QString, formatted);
+        Diagnostic diagnostic = Rules::make(Rule::ArgumentCount, 4, column, 1);
+        diagnostic.message = QStringLiteral("x");
+        QCOMPARE(CheckReport::formatDiagnostic(QStringLiteral("t.txt"), diagnostic, lineText), formatted);
+    }
+
+    void functionsAcross_callOfAFunctionNoFileDefines_isAWarning()
+    {
+        QVector<CheckReport::FileResult> files{
+            checkBytes(QStringLiteral("a.txt"), "function\tscript\tF_Known\t{\r\n\treturn 1;\r\n}\r\n"),
+            checkBytes(QStringLiteral("b.txt"), kHeader.toLatin1() + "\r\n\tcallfunc \"F_Known\";\r\n"
+                                                                  "\tset @x,callfunc(\"F_Lost\",1);\r\n\tclose;\r\n}\r\n"),
+        };
+        CheckReport::checkFunctionsAcross(files);
+        QCOMPARE(described(files.at(0).diagnostics), QStringList());
+        QCOMPARE(described(files.at(1).diagnostics), QStringList{"3:18 TW212"});
+    }
+
+    // Each NAME.txt with NAME.expected: the report for the file named "NAME.txt".
+    void samples_giveTheirExpectedReport_data()
+    {
+        QTest::addColumn<QString>("name");
+        const QDir folder(QStringLiteral(TALEWICK_SCRIPTS));
+        const QStringList scripts = folder.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+        QVERIFY(!scripts.isEmpty());
+        for (const QString &script : scripts)
+            QTest::newRow(qPrintable(script)) << script;
+    }
+    void samples_giveTheirExpectedReport()
+    {
+        QFETCH(QString, name);
+        const QDir folder(QStringLiteral(TALEWICK_SCRIPTS));
+        QFile script(folder.filePath(name));
+        QVERIFY(script.open(QIODevice::ReadOnly));
+        const QByteArray bytes = script.readAll();
+        QVERIFY2(bytes.contains("\r\n"), "samples are stored with CR LF");
+        const QString expected = readUtf8(folder.filePath(name.chopped(4) + ".expected"));
+        QCOMPARE(CheckReport::report(checkBytes(name, bytes)), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(CheckReportTest)
+#include "test_check_report.moc"

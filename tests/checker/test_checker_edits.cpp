@@ -1,0 +1,217 @@
+// The store kept up to date edit by edit: after every edit it holds what a check
+// from scratch finds, and it names every other line whose diagnostics or colours changed.
+#include "checker/script_check.h"
+#include "checker_test_support.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+
+// Everything a diagnostic holds, to show where two checks differ.
+QString detailed(const Diagnostics &found)
+{
+    QStringList lines;
+    for (const Diagnostic &d : found)
+        lines << QStringLiteral("%1 +%2 %3").arg(described(d)).arg(d.length).arg(d.message);
+    return lines.join(u'\n');
+}
+
+QString numbers(const QVector<int> &list)
+{
+    QStringList texts;
+    for (const int number : list)
+        texts << QString::number(number);
+    return texts.join(u' ');
+}
+
+// Lines for random scripts: definitions of every kind, good and broken; braces,
+// comments that open and close, statements over lines, labels that collide in
+// name and case, menus, blocks and broken strings.
+const QStringList kPool = {
+    kHeader,
+    "m.tsg,3,4,5\tscript\tB\t2,{",
+    "m.tsg,1,2,0\tscript\tC\t1,",
+    "m.tsg,1,1,0\tscript\tD\t1,{ mes \"x\"; goto L_A; }",
+    "function\tscript\tF\t{",
+    "-\tscript\tE\t-1,{",
+    "m.tsg,1,2,0\tshop\tS\t1,501:50,502:20",
+    "m.tsg,1,2,0 shop\tS\t1",
+    "m.tsg,1,2\twarp\tW\t1,1,n.tsg,2,2",
+    "m.tsg\tmapflag\tpvp",
+    "m.tsg,1,2,0\tscirpt\tX\t1,{",
+    "}",
+    "\t}",
+    "{",
+    "\t} else {",
+    "\tif (@a) {",
+    "",
+    "// note",
+    "/* open",
+    "close */",
+    "\tmes \"a\"; /* x */ close;",
+    "L_A:",
+    "L_a:",
+    "\tL_B:\tmes \"b\";",
+    "OnInit:",
+    "\tmes \"[Mira]\";",
+    "\tmes \"open;",
+    "\tmes \"表\";",
+    "\tmes \"😀\";",
+    "\tnext",
+    "\tclose;",
+    "\tmenu \"Yes\",L_A,\"No\",L_B;",
+    "\tmenu \"Yes\",L_A,",
+    "\t\t\"No\",L_B;",
+    "\tmenu \"Yes\",L_C;",
+    "\tgoto L_a;",
+    "\tif (Zeny < 5) goto L_B;",
+    "\tif (Zeny < 5 goto L_A;",
+    "\tset @x,rand(1,",
+    "\t\t5);",
+    "\twrap \"x\",1,2;",
+    "\tcallfunc \"F\",1;",
+    "\treturn getarg(0);",
+};
+
+QStringList randomLines(QRandomGenerator &random, int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines << kPool.at(int(random.bounded(quint32(kPool.size()))));
+    return lines;
+}
+
+struct Snapshot
+{
+    Diagnostics diagnostics;
+    QVector<Colour> colours;
+    friend bool operator!=(const Snapshot &a, const Snapshot &b)
+    {
+        return a.diagnostics != b.diagnostics || a.colours != b.colours;
+    }
+};
+
+// Each line's diagnostics without its line number, and its colours, to follow lines across an edit.
+QVector<Snapshot> perLine(const ScriptCheck &check)
+{
+    QVector<Snapshot> lines;
+    for (int i = 0; i < check.lineCount(); ++i) {
+        Diagnostics found = check.diagnostics(i);
+        for (Diagnostic &d : found)
+            d.line = 0;
+        lines.append(Snapshot{found, check.colours(i)});
+    }
+    return lines;
+}
+
+} // namespace
+
+class CheckerEditsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Line numbers here count from 0, as replaceLines does.
+    void replaceLines_returnsTheOtherLinesItChanged_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("removed");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QList<int>>("changed");
+        const QString menu = "\tmenu \"Go\",L_Go;";
+        const QStringList withLabel{kHeader, menu, "L_Go:", "\tclose;", "}"};
+        QTest::newRow("defining the missing label") << QStringList{kHeader, menu, "\tclose;", "}"} << 3 << 0
+                                                    << QStringList{"L_Go:", "\tclose;"} << QList<int>{1};
+        QTest::newRow("renaming the label a menu jumps to")
+            << withLabel << 2 << 1 << QStringList{"L_Stop:"} << QList<int>{1};
+        QTest::newRow("removing the closing brace")
+            << QStringList{kHeader, "\tclose;", "}"} << 2 << 1 << QStringList() << QList<int>{0};
+        QTest::newRow("rewording a message")
+            << QStringList{kHeader, "\tmes \"a\";", "}"} << 1 << 1 << QStringList{"\tmes \"b\";"} << QList<int>();
+        QTest::newRow("opening a comment") << QStringList{kHeader, "\tmes \"a\";", "\tclose;", "}"} << 1 << 1
+                                           << QStringList{"\t/* mes \"a\";"} << QList<int>{0, 2, 3};
+        QTest::newRow("an edit in one NPC leaves the next alone")
+            << withLabel + withLabel << 2 << 1 << QStringList{"L_Gone:"} << QList<int>{1};
+        QTest::newRow("continuing a statement") << QStringList{kHeader, "\tmenu \"Go\",L_Go,", "\t\"No\",-;", "L_Go:",
+                                                               "\tclose;", "}"}
+                                                << 2 << 1 << QStringList{"\t\"No\";"} << QList<int>{1};
+    }
+    void replaceLines_returnsTheOtherLinesItChanged()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(int, first);
+        QFETCH(int, removed);
+        QFETCH(QStringList, lines);
+        QFETCH(QList<int>, changed);
+        ScriptCheck check;
+        check.replaceLines(0, 0, before);
+        QList<int> returned = check.replaceLines(first, removed, lines);
+        std::sort(returned.begin(), returned.end());
+        QCOMPARE(returned, changed);
+    }
+
+    void randomEdits_agreeWithAFullCheckAndNameWhatChanged_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (const quint32 seed : {1u, 2u, 3u, 4u})
+            QTest::addRow("seed %u", seed) << seed;
+    }
+    void randomEdits_agreeWithAFullCheckAndNameWhatChanged()
+    {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        ScriptCheck check;
+        QStringList text = randomLines(random, 40);
+        check.replaceLines(0, 0, text);
+        for (int step = 0; step < 1000; ++step) {
+            const int first = int(random.bounded(quint32(check.lineCount() + 1)));
+            const int room = check.lineCount() - first;
+            const int removed = room == 0 ? 0 : int(random.bounded(quint32(qMin(room, 6) + 1)));
+            const int most = check.lineCount() > 100 ? removed : 6; // between a few and about a hundred lines
+            const QStringList lines = randomLines(random, int(random.bounded(quint32(most + 1))));
+
+            const QVector<Snapshot> before = perLine(check);
+            QVector<int> returned = check.replaceLines(first, removed, lines);
+            text.remove(first, removed);
+            for (int i = 0; i < lines.size(); ++i)
+                text.insert(first + i, lines.at(i));
+            const QString where = QStringLiteral("step %1, replacing %2 lines at %3 with %4 in:\n%5")
+                                      .arg(step)
+                                      .arg(removed)
+                                      .arg(first)
+                                      .arg(lines.join(u'|'), text.join(u'\n'));
+
+            QCOMPARE(check.lineCount(), int(text.size()));
+            ScriptCheck fresh;
+            fresh.replaceLines(0, 0, text);
+            if (check.allDiagnostics() != fresh.allDiagnostics())
+                QFAIL(qPrintable(where + "\nincremental:\n" + detailed(check.allDiagnostics()) + "\nfull:\n" +
+                                 detailed(fresh.allDiagnostics())));
+            for (int line = 0; line < text.size(); ++line) {
+                if (check.colours(line) != fresh.colours(line))
+                    QFAIL(qPrintable(where + QStringLiteral("\ncolours differ on line %1").arg(line)));
+            }
+
+            const QVector<Snapshot> after = perLine(check);
+            const int end = first + int(lines.size());
+            QVector<int> changed;
+            for (int line = 0; line < after.size(); ++line) {
+                if (line >= first && line < end)
+                    continue;
+                const int old = line < first ? line : line - end + first + removed;
+                if (after.at(line) != before.at(old))
+                    changed.append(line);
+            }
+            std::sort(returned.begin(), returned.end());
+            for (const int line : std::as_const(changed)) {
+                if (!returned.contains(line))
+                    QFAIL(qPrintable(where + "\nreturned: " + numbers(returned) + "\nchanged: " + numbers(changed)));
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(CheckerEditsTest)
+#include "test_checker_edits.moc"

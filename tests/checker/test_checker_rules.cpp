@@ -1,0 +1,218 @@
+// Each rule of the checker on small scripts: where it fires, with which code, and
+// that the constructs of the language around it do not make it fire.
+#include "checker/commands.h"
+#include "checker/rules.h"
+#include "checker/script_check.h"
+#include "checker_test_support.h"
+
+#include <QSet>
+#include <QTest>
+
+class CheckerRulesTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    void addColumns()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("expected");
+    }
+    void compare()
+    {
+        QFETCH(QString, script);
+        QFETCH(QStringList, expected);
+        QCOMPARE(described(checkScript(script)), expected);
+    }
+
+private slots:
+    void rules_everyRowHasItsOwnCodeInOrder()
+    {
+        QSet<QString> codes;
+        int index = 0;
+        for (const Rules::Row *row = Rules::begin(); row != Rules::end(); ++row, ++index) {
+            QCOMPARE(int(row->rule), index);
+            const QString code = QString::fromUtf16(row->code);
+            QVERIFY2(code.size() == 5 && code.startsWith(u"TW"), qPrintable(code));
+            QVERIFY2(!codes.contains(code), qPrintable(code));
+            codes.insert(code);
+        }
+    }
+
+    void bodyMistakes_areReportedWithTheirCode_data()
+    {
+        addColumns();
+        const auto row = [](const char *name, const QString &body, const QStringList &expected) {
+            QTest::newRow(name) << npc(body) << expected;
+        };
+        row("string left open", "\tmes \"Hello;\n\tclose;", {"2:6 TW101"});
+        row("escaped quote leaves the string open", "\tmes \"C:\\\";\n\tclose;", {"2:6 TW101"});
+        row("semicolon lost before the next command", "\tmes \"a\"\n\tclose;", {"2:8 TW102"});
+        row("semicolon lost before a label", "\tmenu \"a\",L_A\nL_A:\n\tclose;", {"2:13 TW102"});
+        row("semicolon lost before the brace", "\tclose", {"2:6 TW102"});
+        row("misspelt command with a hint", "\twrap \"x\",1,2;", {"2:2 TW103"});
+        row("misspelt function in an expression", "\tset @x,rnad(1,5);", {"2:9 TW103"});
+        row("words that are no command", "\tまたね。\n\tclose;", {"2:2 TW103"});
+        row("too few arguments", "\twarp \"x\",1;", {"2:2 TW104"});
+        row("too many arguments", "\tclose 1;", {"2:2 TW104"});
+        row("function with too many arguments", "\tset @x,getarg(0,1);", {"2:9 TW104"});
+        row("missing comma", "\tmes \"a\" \"b\";", {"2:2 TW104", "2:10 TW105"});
+        row("stray token", "\tmes \"a\",);", {"2:10 TW106"});
+        row("missing parenthesis", "\tif (Zeny < 500 goto L_A;\nL_A:\n\tclose;", {"2:5 TW107"});
+        row("missing bracket", "\tset @x,@list[1;", {"2:14 TW108"});
+        row("comment never closed", "\t/* note\n\tclose;", {"1:24 TW201", "2:2 TW109"});
+        row("button's empty value", "\tset Zeny = ,0;", {"2:11 TW110"});
+        row("block without its head", "\tmes \"a\" {\n\t}", {"2:9 TW106"});
+    }
+    void bodyMistakes_areReportedWithTheirCode() { compare(); }
+
+    void bodiesMenusAndLabels_areReportedWithTheirCode_data()
+    {
+        addColumns();
+        QTest::newRow("body never closed") << kHeader + "\n\tclose;" << QStringList{"1:24 TW201"};
+        QTest::newRow("body runs into the next definition")
+            << kHeader + "\n\tclose;\n" + kHeader + "\n\tclose;\n}" << QStringList{"1:24 TW201", "3:20 TW202"};
+        QTest::newRow("closing brace once too often") << npc("\tclose;") + "\n}" << QStringList{"4:1 TW203"};
+        QTest::newRow("statement after the body") << npc("\tclose;") + "\n\tmes \"x\";" << QStringList{"4:2 TW204"};
+        QTest::newRow("label after the body") << npc("\tclose;") + "\nL_A:" << QStringList{"4:1 TW204"};
+        QTest::newRow("menu with an odd number of parts")
+            << npc("\tmenu \"Yes\",L_A,\"No\";\nL_A:\n\tclose;") << QStringList{"2:2 TW205"};
+        QTest::newRow("menu with a string for a label")
+            << npc("\tmenu \"Yes\",\"No\";") << QStringList{"2:13 TW205"};
+        QTest::newRow("jump to a missing label") << npc("\tgoto L_Gone;") << QStringList{"2:7 TW206"};
+        QTest::newRow("label differs in case")
+            << npc("\tmenu \"a\",L_yes;\nL_Yes:\n\tclose;") << QStringList{"2:11 TW207", "3:1 TW210"};
+        QTest::newRow("label defined twice")
+            << npc("\tgoto L_A;\nL_A:\nL_A:\n\tclose;") << QStringList{"3:1 TW208", "4:1 TW208"};
+        QTest::newRow("event label over 24 bytes")
+            << npc("OnTimerForTheGreatHarborX:\n\tend;") << QStringList{"2:1 TW209"};
+        QTest::newRow("label nobody jumps to") << npc("L_Old:\n\tclose;") << QStringList{"2:1 TW210"};
+        QTest::newRow("definition without its body")
+            << "m.tsg,1,2,0\tscript\tA\t1\n\tmes \"a\";\n}" << QStringList{"1:20 TW211"};
+        QTest::newRow("label of another NPC")
+            << npc("\tgoto L_A;") + "\n" + npc("L_A:\n\tclose;") << QStringList{"2:7 TW206", "5:1 TW210"};
+    }
+    void bodiesMenusAndLabels_areReportedWithTheirCode() { compare(); }
+
+    void definitionMistakes_areReportedWithTheirCode_data()
+    {
+        addColumns();
+        QTest::newRow("shop without its items") << "m.tsg,1,2,0\tshop\tS" << QStringList{"1:18 TW301"};
+        QTest::newRow("blanks for tabs, still read")
+            << "m.tsg,1,2,0 script A 1,{\n\tclose;\n}" << QStringList{"1:12 TW302"};
+        QTest::newRow("blanks for one tab, dropped")
+            << "m.tsg,1,2,0  shop\tS\t1,501:50" << QStringList{"1:12 TW303"};
+        QTest::newRow("misspelt kind") << "m.tsg,1,2,0\tscirpt\tA\t1,{\n\tclose;\n}" << QStringList{"1:13 TW304"};
+        QTest::newRow("place without numbers")
+            << "m.tsg,x,2,0\tshop\tS\t1,501:50" << QStringList{"1:1 TW305"};
+        QTest::newRow("warp place missing a number")
+            << "m.tsg,1\twarp\tW\t1,1,n.tsg,2,2" << QStringList{"1:1 TW305"};
+        QTest::newRow("facing 9") << "m.tsg,1,2,9\tshop\tS\t1,501:50" << QStringList{"1:11 TW306"};
+        QTest::newRow("empty name") << "m.tsg,1,2,0\tshop\t \t1,501:50" << QStringList{"1:18 TW307"};
+        QTest::newRow("item without its price")
+            << "m.tsg,1,2,0\tshop\tS\t1,501:50,502" << QStringList{"1:29 TW308"};
+        QTest::newRow("script without a sprite") << "m.tsg,1,2,0\tscript\tA\t,{\n}" << QStringList{"1:22 TW309"};
+        QTest::newRow("warp target incomplete")
+            << "m.tsg,1,2\twarp\tW\t1,1,n.tsg,2" << QStringList{"1:18 TW310"};
+        QTest::newRow("monster without its count")
+            << "m.tsg,0,0\tmonster\tSlime\t1002" << QStringList{"1:25 TW311"};
+        QTest::newRow("duplicate of nothing")
+            << "m.tsg,1,2,0\tduplicate()\tB\t56" << QStringList{"1:13 TW312"};
+    }
+    void definitionMistakes_areReportedWithTheirCode() { compare(); }
+
+    void codePage_unencodableCharacters_areErrors_data()
+    {
+        addColumns();
+        QTest::newRow("emoji") << npc("\tmes \"😀\";") << QStringList{"2:7 TW401"};
+        QTest::newRow("two emoji") << npc("\tmes \"😀🎉\";") << QStringList{"2:7 TW401", "2:9 TW401"};
+        QTest::newRow("Hangul in a comment") << npc("\t// 안") << QStringList{"2:5 TW401"};
+    }
+    void codePage_unencodableCharacters_areErrors() { compare(); }
+
+    void unknownCommand_hintsTheNearestCommand_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("swapped letters") << "\twrap \"x\",1,2;" << "warp";
+        QTest::newRow("swapped at the end") << "\tmse \"x\";" << "mes";
+        QTest::newRow("one letter dropped") << "\tclos;" << "close";
+        QTest::newRow("nothing near") << "\tzzzzzzzz;" << "";
+    }
+    void unknownCommand_hintsTheNearestCommand()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QString, hint);
+        const Diagnostics found = checkScript(npc(statement));
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.front().code, QStringLiteral("TW103"));
+        QCOMPARE(found.front().message.contains(QStringLiteral("「%1」ですか").arg(hint)), !hint.isEmpty());
+    }
+
+    // The language as operators write it: none of these may give any diagnostic.
+    void validConstruct_givesNoDiagnostic_data()
+    {
+        QTest::addColumn<QString>("script");
+        const auto row = [](const char *name, const QString &script) { QTest::newRow(name) << script; };
+        row("indented label", npc("\tgoto L_A;\n\tL_A:\n\tclose;"));
+        row("label before a statement", npc("\tgoto L_Yes;\nL_Yes:\tmes \"Yes\"; close;"));
+        row("commas inside a call", npc("\tset @x,rand(1,5);"));
+        row("joined strings", npc("\tmes \"Level \" + BaseLevel;"));
+        row("string variable", npc("\tmes @name$;"));
+        row("expression choices", npc("\tmenu getequipname(1),L_1,\"No\",-;\nL_1:\n\tclose;"));
+        row("menu over lines", npc("\tmenu \"a\",L_A,\n\t\t\"b\",L_B;\nL_A:\nL_B:\n\tclose;"));
+        row("statement over lines", npc("\tannounce \"The ferry leaves \" +\n\t\t\"at noon.\",0;"));
+        row("if goto", npc("\tif (Zeny < 500) goto L_Poor;\n\tclose;\nL_Poor:\n\tclose;"));
+        row("if with a command", npc("\tif (countitem(512) < 1) close;\n\tclose;"));
+        row("block comment", npc("\t/* a note\n\t   over lines */\n\tclose;"));
+        row("comment between tokens", npc("\tmes /* inline */ \"a\"; // trailing"));
+        row("blocks and loops", npc("\tif (@a) {\n\t\tmes \"a\";\n\t} else if (@b) {\n\t\tmes \"b\";\n\t} else {\n"
+                                    "\t\tmes \"c\";\n\t}\n\tfor (set .@i,0; .@i < 3; set .@i,.@i+1) {\n"
+                                    "\t\tmes \"x\";\n\t}\n\twhile (.@i > 0) .@i--;\n\tclose;"));
+        row("switch", npc("\tswitch (select(\"a:b\")) {\n\tcase 1:\n\t\tmes \"a\";\n\t\tbreak;\n\tdefault:\n"
+                          "\t\tbreak;\n\t}\n\tclose;"));
+        row("do while", npc("\tdo {\n\t\t.@i++;\n\t} while (.@i < 3);\n\tend;"));
+        row("every operator", npc("\tset @x,(1 || 2 && 3 == 4 != 5 < 6 <= 7 > 8 >= 9 ^ 10 | 11 & 12 << 1 >> 1 "
+                                  "+ 1 - 2 * 3 / 4 % 5) + -@y + !@z + ~0x1F;"));
+        row("ternary", npc("\tmes (@a ? \"x\" : \"y\");"));
+        row("assignments", npc("\t.@i = 1;\n\t@list[2] += 3;\n\t$@count++;"));
+        row("command case", npc("\tHeal 10,10;\n\tMes \"x\";\n\tCLOSE;"));
+        row("one-line body", "m.tsg,1,1,0\tscript\tSign\t111,{ mes \"Closed.\"; close; }");
+        row("brace on the next line", "m.tsg,1,1,0\tscript\tSign\t111,\n{\n\tclose;\n}");
+        row("function", "function\tscript\tF_Add\t{\n\treturn getarg(0) + getarg(1);\n}");
+        row("floating NPC with events", "-\tscript\tTimer\t-1,{\nOnInit:\n\tinitnpctimer;\n\tend;\n"
+                                        "OnTimer5000:\n\tstopnpctimer;\n\tend;\n}");
+        row("touch area", "m.tsg,5,5,0\tscript\tTrap\t-1,2,2,{\nOnTouch:\n\twarp \"m\",1,1;\n\tend;\n}");
+        row("shop", "m.tsg,1,2,4\tshop\tTools\t83,501:50,502:-1,1750:1");
+        row("warp", "m.tsg,50,10,0\twarp\tExit\t1,1,n.tsg,120,64");
+        row("monster", "m.tsg,0,0,0,0\tmonster\tSlime\t1002,10,5000,0,Hunt::OnKill");
+        row("mapflags", "m.tsg\tmapflag\tnosave\tSavePoint\nm.tsg\tmapflag\tpvp");
+        row("duplicate", "m.tsg,30,30,2\tduplicate(Guide#a)\tGuide#b\t56");
+        row("comment above everything", "/* ====\n   Harbor\n==== */\n" + npc("\tclose;"));
+        row("double-byte character before the quote", npc("\tmes \"表示\";\n\tmes \"ソ\";"));
+        row("label in lower case reached in any case", npc("\tgoto L_End;\nl_end:\n\tclose;"));
+        row("event labels are never unused", npc("OnInit:\n\tend;\nOnMyEvent:\n\tend;"));
+        row("buttons' set forms", npc("\tset Zeny += 100,0;\n\tset Zeny - 5,0;\n\tset @x = 1,0;"));
+        row("buttons' other forms", npc("\temote 3;\n\toption 8,1;\n\tjobchage 4;\n\tadditem 501,1;\n"
+                                        "\tdelitem 501,1;\n\tsave \"harbor01\",120,85;\n\theal 100,50;"));
+        row("call with parentheses", npc("\tgetitem(501,1);\n\tclose();"));
+    }
+    void validConstruct_givesNoDiagnostic()
+    {
+        QFETCH(QString, script);
+        QCOMPARE(described(checkScript(script)), QStringList());
+    }
+
+    void commandsTable_addedRows_areKnownToTheCheck()
+    {
+        auto table = std::make_shared<Commands::Table>(*Commands::Table::builtIn());
+        QVERIFY(table->addRows(u"# our server\nsummonpet\t1\t2\te…\n"));
+        ScriptCheck check(table);
+        check.replaceLines(0, 0, npc("\tsummonpet 1;\n\tsummonpet 1,2,3;").split(u'\n'));
+        QCOMPARE(described(check.allDiagnostics()), QStringList{"3:2 TW104"});
+        QVERIFY(!table->addRows(u"broken\tx\t1\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(CheckerRulesTest)
+#include "test_checker_rules.moc"
