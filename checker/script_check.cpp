@@ -25,6 +25,7 @@ struct ScriptCheck::State
     Region region = Region::Top;
     bool inComment = false; // a /* comment is open
     bool chunkOpen = false; // a statement goes on past the line
+    bool missedBrace = false; // the body began without its "{"
     int depth = 0;          // braces open in the body, its own included
     quint64 body = 0;       // the definition line of the body
     quint64 comment = 0;    // the line where the open comment began
@@ -32,6 +33,7 @@ struct ScriptCheck::State
     friend bool operator==(const State &a, const State &b)
     {
         return a.region == b.region && a.inComment == b.inComment && a.chunkOpen == b.chunkOpen &&
+               a.missedBrace == b.missedBrace &&
                a.depth == b.depth && a.body == b.body && a.comment == b.comment;
     }
     friend bool operator!=(const State &a, const State &b) { return !(a == b); }
@@ -226,14 +228,13 @@ void ScriptCheck::Pass::visit(Line &line)
         // A body still open where the next definition begins: its "}" is missing.
         if (!chunk_.isEmpty())
             closeChunk(End::None);
+        setFlag(bodyLine_, &Line::unclosedBody, state_.region == State::Region::Body);
+        setFlag(bodyLine_, &Line::missingBody, state_.region == State::Region::AwaitBody || state_.missedBrace);
         if (state_.region == State::Region::Body) {
-            setFlag(bodyLine_, &Line::unclosedBody, true);
             // The name of the open body is not repeated here: that line may be renamed
             // while this one stays as it is.
             line.found.append(
                 Rules::make(Rule::BodyRunsIntoDefinition, 0, definition.nameColumn, definition.nameLength));
-        } else {
-            setFlag(bodyLine_, &Line::missingBody, true);
         }
         state_ = State{};
         bodyLine_ = nullptr;
@@ -245,7 +246,7 @@ void ScriptCheck::Pass::visit(Line &line)
             ++code;
         const QStringView rest = text.sliced(code);
         if (!rest.isEmpty() && !rest.startsWith(u"//") && !rest.startsWith(u"/*")) {
-            setFlag(bodyLine_, &Line::missingBody, !rest.startsWith(u'{'));
+            state_.missedBrace = !rest.startsWith(u'{');
             state_.region = State::Region::Body;
             state_.depth = 1;
             line.body = state_.body;
@@ -345,7 +346,10 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
             }
             return false;
         };
-        if (chunk_.isEmpty() || (first && !chunkHasQuestion_ && !chunkIsCase_ && labelFollows())) {
+        // "case" at the start of a line begins a case, whatever came before it.
+        const bool caseFollows = first && !chunkIsCase_ && token.kind == Token::Kind::Name &&
+                                 here.text.compare(u"case", Qt::CaseInsensitive) == 0;
+        if (chunk_.isEmpty() || caseFollows || (first && !chunkHasQuestion_ && !chunkIsCase_ && labelFollows())) {
             if (!chunk_.isEmpty())
                 closeChunk(End::None);
             if (isPunct(here, u"}")) {
@@ -415,7 +419,9 @@ void ScriptCheck::Pass::closeBrace(Line &line, const Token &token)
     if (--state_.depth > 0)
         return;
     setFlag(bodyLine_, &Line::unclosedBody, false);
+    setFlag(bodyLine_, &Line::missingBody, state_.missedBrace);
     state_.region = State::Region::Top;
+    state_.missedBrace = false;
     state_.body = 0;
     state_.depth = 0;
     bodyLine_ = nullptr;
@@ -438,12 +444,10 @@ void ScriptCheck::Pass::finish()
         closeChunk(End::None);
     if (state_.inComment)
         setFlag(commentLine_, &Line::openComment, true);
-    else if (state_.region == State::Region::Body)
-        setFlag(bodyLine_, &Line::unclosedBody, true);
-    else if (state_.region == State::Region::AwaitBody)
-        setFlag(bodyLine_, &Line::missingBody, true);
-    if (state_.inComment && state_.region == State::Region::Body)
-        setFlag(bodyLine_, &Line::unclosedBody, true);
+    if (state_.region != State::Region::Top) {
+        setFlag(bodyLine_, &Line::unclosedBody, state_.region == State::Region::Body);
+        setFlag(bodyLine_, &Line::missingBody, state_.region == State::Region::AwaitBody || state_.missedBrace);
+    }
 }
 
 ScriptCheck::ScriptCheck(std::shared_ptr<const Commands::Table> commands) : commands_(std::move(commands)) {}

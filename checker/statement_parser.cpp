@@ -71,14 +71,15 @@ private:
     bool startsStatement(qsizetype i) const
     {
         const ChunkToken &token = t_.at(i);
-        if (!token.firstOnLine || token.token.kind != Kind::Name || !BodyTokens::isPlainName(token.text) ||
-            isPunct(i + 1, u"("))
+        if (!token.firstOnLine || token.token.kind != Kind::Name || !BodyTokens::isPlainName(token.text))
             return false;
         static const QStringList keywords{QStringLiteral("if"), QStringLiteral("else"), QStringLiteral("for"),
                                           QStringLiteral("while"), QStringLiteral("do"), QStringLiteral("switch"),
                                           QStringLiteral("goto"), QStringLiteral("return"), QStringLiteral("break"),
                                           QStringLiteral("continue"), QStringLiteral("end"), QStringLiteral("function")};
-        return commands_.find(token.text) || keywords.contains(token.text.toString().toLower());
+        // A command followed by "(" may be a function whose value is the argument.
+        return keywords.contains(token.text.toString().toLower()) ||
+               (commands_.find(token.text) && !isPunct(i + 1, u"("));
     }
     bool isPunct(qsizetype i, QStringView punct) const
     {
