@@ -152,6 +152,7 @@ private:
     void readMonster(const Field &field);
     void readSprite(const Field &field);
     QVector<Field> parts(const Field &field, QChar separator) const;
+    int kindEnd() const { return fields_.at(1).end(); }
 
     QStringView line_;
     QVector<Field> fields_;
@@ -363,6 +364,14 @@ Definition Reader::read()
         const QString what = kind == Kind::Function ? QStringLiteral("function") : fields_.at(1).text.toString();
         report(Rule::DefinitionFields, last.end() - 1, 1,
                {QStringLiteral("「%1」").arg(what), QString::number(needed), QString::number(fields_.size())});
+    }
+    if (!readable && result_.hasBody()) {
+        // The body still begins at its brace, wherever the missing tab went.
+        const qsizetype brace = line_.indexOf(u'{', kindEnd());
+        if (brace >= 0) {
+            result_.braceColumn = int(brace);
+            colour(Colour::Kind::Brace, result_.braceColumn, 1);
+        }
     }
     if (name.text.trimmed().isEmpty())
         report(Rule::EmptyName, name.column, 1);

@@ -1,5 +1,7 @@
 // The talewick-check program as a build script or an editor runs it: its output,
 // its exit code, and files it must refuse.
+#include "checker/rules.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -112,7 +114,10 @@ private slots:
         QTest::newRow("unknown long option") << QStringList{"--strict", "clean_harbor.txt"} << "--strict";
         QTest::newRow("unknown short option") << QStringList{"clean_harbor.txt", "-x"} << "-x";
         QTest::newRow("missing file") << QStringList{"no_such_script.txt"} << "no_such_script.txt";
-        QTest::newRow("folder") << QStringList{"."} << ".";
+        QTest::newRow("unreadable command table") << QStringList{"--commands", "no_such_table.tsv", "braces.txt"}
+                                                  << "no_such_table.tsv";
+        QTest::newRow("command table with a bad row")
+            << QStringList{"--commands", "braces.txt", "clean_harbor.txt"} << "braces.txt";
     }
     void usageMistake_exits2WithAMessage()
     {
@@ -154,6 +159,49 @@ private slots:
         QCOMPARE(run.err, QString());
         QVERIFY2(run.out.contains("FILE:LINE:COLUMN: error:"), qPrintable(run.out));
         QVERIFY2(run.out.contains("FILE:LINE:COLUMN: warning:"), qPrintable(run.out));
+        for (const Rules::Row *row = Rules::begin(); row != Rules::end(); ++row)
+            QVERIFY2(run.out.contains(QString::fromUtf16(row->code)), qPrintable(QString::fromUtf16(row->code)));
+    }
+
+    // A folder stands for every .txt under it, sorted; functions are looked for in
+    // all the files checked together.
+    void folder_checksEveryScriptUnderIt()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QVERIFY(QDir(folder.path()).mkpath("town/inner"));
+        const auto write = [&](const QString &name, const QByteArray &bytes) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        write("town/b.txt", "m.tsg,1,2,0\tscript\tB\t1,{\r\n\tcallfunc \"F_Inner\";\r\n\tcallfunc \"F_Gone\";\r\n}\r\n");
+        write("town/inner/f.txt", "function\tscript\tF_Inner\t{\r\n\treturn;\r\n}\r\n");
+        write("town/a.txt", "m.tsg,1,2,0\tscript\tA\t1,{\r\n\tclose\r\n}\r\n");
+        write("town/notes.md", "not a script {");
+        const Run run = runTool({"town"}, folder.path());
+        QCOMPARE(run.out, QStringLiteral("town/a.txt:2:6: error: 命令の終わりに「;」がありません [TW102]\n"
+                                         "town/b.txt:3:11: warning: 関数「F_Gone」はどのファイルにも定義されていません [TW212]\n"));
+        QCOMPARE(run.exitCode, 1);
+    }
+
+    // A server's own commands, in the table's format, are commands like the others.
+    void commandsOption_addsTheServersOwnCommands()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QFile table(folder.filePath("ours.tsv"));
+        QVERIFY(table.open(QIODevice::WriteOnly));
+        table.write("# our server\nsummonpet\t1\t1\te\n");
+        table.close();
+        QFile script(folder.filePath("s.txt"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("m.tsg,1,2,0\tscript\tA\t1,{\r\n\tsummonpet 3;\r\n\tclose;\r\n}\r\n");
+        script.close();
+        QCOMPARE(runTool({"s.txt"}, folder.path()).exitCode, 1);
+        const Run run = runTool({"--commands", "ours.tsv", "s.txt"}, folder.path());
+        QCOMPARE(run.out, QString());
+        QCOMPARE(run.exitCode, 0);
     }
 
     // After "--" a file whose name starts with "-" is a file, not an option.
@@ -166,7 +214,7 @@ private slots:
         script.write("m.tsg,1,2,0\tscript\tA\t1,{\r\n\tclose\r\n}\r\n");
         script.close();
         const Run run = runTool({"--", "-dash.txt"}, folder.path());
-        QCOMPARE(run.out, QStringLiteral("-dash.txt:2:6: error: 命令の終わりに「;」がありません\n"));
+        QCOMPARE(run.out, QStringLiteral("-dash.txt:2:6: error: 命令の終わりに「;」がありません [TW102]\n"));
         QCOMPARE(run.exitCode, 1);
     }
 };
