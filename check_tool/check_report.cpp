@@ -22,7 +22,8 @@ int characterColumn(QStringView text, int index)
     return TextPosition::characterColumn(text, index);
 }
 
-// Every CR LF, lone LF and lone CR ends a line.
+// Every CR LF, lone LF and lone CR ends a line. The lines share the text's
+// characters rather than copying them, so `text` must outlive them.
 QStringList splitLines(const QString &text)
 {
     QStringList lines;
@@ -30,7 +31,7 @@ QStringList splitLines(const QString &text)
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && text.at(i) != u'\n' && text.at(i) != u'\r')
             continue;
-        lines.append(text.sliced(start, i - start));
+        lines.append(QString::fromRawData(text.constData() + start, i - start));
         if (i + 1 < text.size() && text.at(i) == u'\r' && text.at(i + 1) == u'\n')
             ++i;
         start = i + 1;
@@ -41,10 +42,10 @@ QStringList splitLines(const QString &text)
 // The lines of `bytes`, and the numbers of those with bytes the code page cannot read.
 // LF and CR never occur inside a double-byte character of the code page, so the
 // bytes can be split before they are decoded.
-QStringList linesOf(QByteArrayView bytes, QVector<int> &undecodable)
+QStringList linesOf(QByteArrayView bytes, QString &whole, QVector<int> &undecodable)
 {
     bool ok = true;
-    const QString whole = CodePage932::decode(bytes, &ok);
+    whole = CodePage932::decode(bytes, &ok);
     if (ok)
         return splitLines(whole);
     QStringList lines;
@@ -92,8 +93,10 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes, const std::
         return result;
     }
     QVector<int> undecodable;
-    result.lines = linesOf(bytes, undecodable);
-    ScriptCheck check(commands);
+    result.lines = linesOf(bytes, result.text, undecodable);
+    // Text decoded from the code page holds only characters it can hold again; no
+    // one sees the colours.
+    ScriptCheck check(commands, ScriptCheck::Options{false, false});
     check.replaceLines(0, 0, result.lines);
     for (const int line : undecodable)
         result.diagnostics.append(Rules::make(Rule::Undecodable, line, 0, 1));

@@ -21,6 +21,7 @@ constexpr qsizetype kMaxLines = 1000000;
 struct FileResult
 {
     QString fileName;
+    QString text;      // the decoded file, whose characters the lines share
     QStringList lines;
     Diagnostics diagnostics; // sorted by line and column
     QVector<ScriptCheck::FunctionUse> functionDefinitions;

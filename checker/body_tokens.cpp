@@ -1,6 +1,6 @@
 #include "checker/body_tokens.h"
 
-#include "common/code_page.h"
+#include "common/code_page_characters.h"
 
 namespace BodyTokens {
 
@@ -28,18 +28,51 @@ bool escapes(QStringView text, qsizetype backslash)
     if (backslash == 0)
         return true;
     const QChar before = text.at(backslash - 1);
-    if (before.unicode() < 0x80)
+    if (before.unicode() < 0x80 || before.isSurrogate())
         return true;
-    if (before.isSurrogate())
-        return true;
-    const QByteArray bytes = CodePage932::encode(QStringView(&before, 1));
-    return bytes.isEmpty() || quint8(bytes.back()) <= 0x7E;
+    return CodePage932::lastByte(before) <= 0x7E;
 }
 
-// Operators, longest first so that the first match is the longest.
-constexpr const char16_t *kPuncts[] = {u"<<=", u">>=", u"==", u"!=", u"<=", u">=", u"&&", u"||", u"<<", u">>",
-                                       u"+=",  u"-=",  u"*=", u"/=", u"%=", u"&=", u"|=", u"^=", u"++", u"--"};
-constexpr char16_t kSingle[] = u"+-*/%<>=!~&|^?:,;()[]{}";
+// The length of the operator or punctuation at `i`, longest first; 0 for none.
+int punctLength(QStringView text, int i)
+{
+    const QChar c = text.at(i);
+    const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
+    const QChar third = i + 2 < text.size() ? text.at(i + 2) : QChar();
+    switch (c.unicode()) {
+    case u'<':
+    case u'>':
+        if (next == c)
+            return third == u'=' ? 3 : 2;
+        return next == u'=' ? 2 : 1;
+    case u'&':
+    case u'|':
+    case u'+':
+    case u'-':
+        return next == c || next == u'=' ? 2 : 1;
+    case u'=':
+    case u'!':
+    case u'*':
+    case u'/':
+    case u'%':
+    case u'^':
+        return next == u'=' ? 2 : 1;
+    case u'~':
+    case u'?':
+    case u':':
+    case u',':
+    case u';':
+    case u'(':
+    case u')':
+    case u'[':
+    case u']':
+    case u'{':
+    case u'}':
+        return 1;
+    default:
+        return 0;
+    }
+}
 
 } // namespace
 
@@ -61,6 +94,7 @@ Line tokenize(QStringView text, int from, bool inComment)
 {
     Line line;
     const int size = int(text.size());
+    line.tokens.reserve(std::max(4, (size - from) / 4));
     int i = from;
     const auto add = [&](Token::Kind kind, int column, int length) { line.tokens.append(Token{kind, column, length}); };
     if (inComment) {
@@ -150,21 +184,9 @@ Line tokenize(QStringView text, int from, bool inComment)
             i = end;
             continue;
         }
-        bool matched = false;
-        for (const char16_t *punct : kPuncts) {
-            const QStringView p(punct);
-            if (text.sliced(i).startsWith(p)) {
-                add(Token::Kind::Punct, i, int(p.size()));
-                i += int(p.size());
-                matched = true;
-                break;
-            }
-        }
-        if (matched)
-            continue;
-        if (QStringView(kSingle).contains(c)) {
-            add(Token::Kind::Punct, i, 1);
-            ++i;
+        if (const int length = punctLength(text, i)) {
+            add(Token::Kind::Punct, i, length);
+            i += length;
             continue;
         }
         const int length = c.isHighSurrogate() && next.isLowSurrogate() ? 2 : 1;

@@ -103,34 +103,47 @@ bool Table::addRows(QStringView text, QString *error)
                 *error = QStringLiteral("%1行目は「命令<TAB>最小<TAB>最大<TAB>引数」の形ではありません").arg(number);
             return false;
         }
-        commands_.insert(command.word.toLower(), command);
+        const QString key = command.word.toLower();
+        commands_[std::u16string(reinterpret_cast<const char16_t *>(key.utf16()), size_t(key.size()))] = command;
     }
     return true;
 }
 
 const Command *Table::find(QStringView word) const
 {
-    const auto found = commands_.constFind(word.toString().toLower());
-    return found == commands_.cend() ? nullptr : &found.value();
+    // Looked up for every statement and call: the key is lowered into a buffer
+    // that is kept, not allocated anew.
+    thread_local std::u16string key;
+    key.resize(size_t(word.size()));
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char16_t c = word.at(i).unicode();
+        key[size_t(i)] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    }
+    const auto found = commands_.find(key);
+    return found == commands_.cend() ? nullptr : &found->second;
 }
 
 QString Table::nearest(QStringView word) const
 {
     const QString lower = word.toString().toLower();
     const int limit = lower.size() <= 3 ? 1 : 2;
-    QString best;
+    const Command *best = nullptr;
+    QString bestKey;
     int bestDistance = limit + 1;
-    for (auto it = commands_.cbegin(); it != commands_.cend(); ++it) {
-        const int d = distance(lower, it.key(), limit);
+    for (const auto &[key, command] : commands_) {
+        const QString candidate = QString::fromUtf16(key.data(), qsizetype(key.size()));
+        const int d = distance(lower, candidate, limit);
         // Ties go to the shorter word, then the first in spelling order, so that
         // the hint does not depend on the order of the table.
         if (d < bestDistance || (d == bestDistance && d <= limit &&
-                                 (it.key().size() < best.size() || (it.key().size() == best.size() && it.key() < best)))) {
+                                 (candidate.size() < bestKey.size() ||
+                                  (candidate.size() == bestKey.size() && candidate < bestKey)))) {
             bestDistance = d;
-            best = it.key();
+            bestKey = candidate;
+            best = &command;
         }
     }
-    return bestDistance <= limit ? commands_.value(best).word : QString();
+    return bestDistance <= limit && best ? best->word : QString();
 }
 
 std::shared_ptr<const Table> withFile(const QString &path)

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QStringView>
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 // The commands a script body may use, as the server's command table gives them:
 // the word, how many arguments it takes and what each argument is. The built-in
@@ -42,7 +43,7 @@ public:
     int size() const { return int(commands_.size()); }
 
 private:
-    QHash<QString, Command> commands_; // by the word in lower case
+    std::unordered_map<std::u16string, Command> commands_; // by the word in lower case
 };
 
 // The built-in table with the rows of `path` added, or the built-in table alone when

@@ -176,6 +176,20 @@ bool Reader::recognise()
 {
     if (line_.isEmpty() || isBlank(line_.front()) || line_.startsWith(u"//") || line_.startsWith(u"/*"))
         return false;
+    // Most lines hold no tab; split by blanks they define something only when their
+    // second word is a kind the loader knows, so the rest are let go unsplit.
+    if (!line_.contains(u'\t')) {
+        qsizetype start = 0;
+        while (start < line_.size() && !isBlank(line_.at(start)))
+            ++start;
+        while (start < line_.size() && isBlank(line_.at(start)))
+            ++start;
+        qsizetype end = start;
+        while (end < line_.size() && !isBlank(line_.at(end)))
+            ++end;
+        if (exactKind(line_.sliced(start, end - start)) == Kind::None)
+            return false;
+    }
     // A "//" comment may follow a definition without a body; after a "{" it is the body's.
     int size = int(line_.size());
     const qsizetype comment = line_.indexOf(u"//");

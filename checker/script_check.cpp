@@ -4,7 +4,7 @@
 #include "checker/definition_line.h"
 #include "checker/rules.h"
 #include "checker/statement_parser.h"
-#include "common/code_page.h"
+#include "common/code_page_characters.h"
 #include "common/text_position.h"
 
 #include <algorithm>
@@ -72,19 +72,19 @@ namespace {
 Diagnostics codePageDiagnostics(QStringView text)
 {
     Diagnostics found;
-    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
-        return found;
-    for (const qsizetype column : CodePage932::allUnencodable(text)) {
-        const int length = TextPosition::characterLength(text, column);
-        found.append(Rules::make(Rule::Unencodable, 0, int(column), length,
-                                 {text.sliced(column, length).toString(), TextPosition::codePointName(text, column)}));
+    for (qsizetype i = 0; i < text.size();) {
+        int length = 1;
+        if (!CodePage932::isEncodable(text, i, &length))
+            found.append(Rules::make(Rule::Unencodable, 0, int(i), length,
+                                     {text.sliced(i, length).toString(), TextPosition::codePointName(text, i)}));
+        i += length;
     }
     return found;
 }
 
-bool isPunct(const ChunkToken &token, QStringView text)
+bool isPunct(const ChunkToken &token, char16_t c)
 {
-    return token.token.kind == Token::Kind::Punct && token.text == text;
+    return token.token.kind == Token::Kind::Punct && token.text.size() == 1 && token.text.front() == c;
 }
 
 } // namespace
@@ -95,8 +95,8 @@ bool isPunct(const ChunkToken &token, QStringView text)
 class ScriptCheck::Pass : public StatementParser::Sink
 {
 public:
-    Pass(const Commands::Table &commands, const State &state, Line *bodyLine, Line *commentLine)
-        : commands_(commands), state_(state), bodyLine_(bodyLine), commentLine_(commentLine)
+    Pass(const Commands::Table &commands, bool colours, const State &state, Line *bodyLine, Line *commentLine)
+        : commands_(commands), colours_(colours), state_(state), bodyLine_(bodyLine), commentLine_(commentLine)
     {
     }
 
@@ -120,7 +120,8 @@ public:
     }
     void colour(int line, Colour::Kind kind, int column, int length) override
     {
-        unit_.at(line)->colours.append(Colour{column, length, kind});
+        if (colours_)
+            unit_.at(line)->colours.append(Colour{column, length, kind});
     }
     void defineLabel(int line, const QString &label, int column, int length) override
     {
@@ -150,6 +151,7 @@ private:
     const BodyTokens::Line &tokensOf(Line &line, int from);
 
     const Commands::Table &commands_;
+    const bool colours_;
     State state_;
     Line *bodyLine_;
     Line *commentLine_;
@@ -174,6 +176,9 @@ const BodyTokens::Line &ScriptCheck::Pass::tokensOf(Line &line, int from)
 
 void ScriptCheck::Pass::lexicalColours(Line &line, const BodyTokens::Line &tokens)
 {
+    if (!colours_)
+        return;
+    line.colours.reserve(line.colours.size() + tokens.tokens.size());
     for (const Token &token : tokens.tokens) {
         switch (token.kind) {
         case Token::Kind::String:
@@ -251,7 +256,8 @@ void ScriptCheck::Pass::visit(Line &line)
             state_.depth = 1;
             line.body = state_.body;
             if (rest.startsWith(u'{')) {
-                line.colours.append(Colour{int(code), 1, Colour::Kind::Brace});
+                if (colours_)
+                    line.colours.append(Colour{int(code), 1, Colour::Kind::Brace});
                 readBody(line, int(code) + 1);
             } else {
                 readBody(line, 0); // read as the body it was meant to be
@@ -261,7 +267,8 @@ void ScriptCheck::Pass::visit(Line &line)
     }
     if (state_.region == State::Region::Top && !state_.inComment && isDefinition) {
         line.found += definition.diagnostics;
-        line.colours += definition.colours;
+        if (colours_)
+            line.colours += definition.colours;
         if (!definition.hasBody())
             return;
         bodyLine_ = &line;
@@ -352,15 +359,15 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
         if (chunk_.isEmpty() || caseFollows || (first && !chunkHasQuestion_ && !chunkIsCase_ && labelFollows())) {
             if (!chunk_.isEmpty())
                 closeChunk(End::None);
-            if (isPunct(here, u"}")) {
+            if (isPunct(here, u'}')) {
                 closeBrace(line, token);
                 continue;
             }
-            if (isPunct(here, u"{")) {
+            if (isPunct(here, u'{')) {
                 ++state_.depth;
                 continue;
             }
-            if (isPunct(here, u";"))
+            if (isPunct(here, u';'))
                 continue;
             if (labelFollows()) {
                 unit_.append(&line);
@@ -374,21 +381,21 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
             chunkIsFor_ = name && here.text.compare(u"for", Qt::CaseInsensitive) == 0;
             chunkIsCase_ = name && here.text.compare(u"case", Qt::CaseInsensitive) == 0;
         } else {
-            if (isPunct(here, u"}")) {
+            if (isPunct(here, u'}')) {
                 closeChunk(End::None);
                 closeBrace(line, token);
                 continue;
             }
-            if (isPunct(here, u";") && (parens_ == 0 || !chunkIsFor_)) {
+            if (isPunct(here, u';') && (parens_ == 0 || !chunkIsFor_)) {
                 closeChunk(End::Semicolon);
                 continue;
             }
-            if (isPunct(here, u"{")) {
+            if (isPunct(here, u'{')) {
                 closeChunk(End::OpenBrace);
                 ++state_.depth;
                 continue;
             }
-            if (isPunct(here, u":") && chunkIsCase_ && parens_ == 0) {
+            if (isPunct(here, u':') && chunkIsCase_ && parens_ == 0) {
                 closeChunk(End::Colon);
                 continue;
             }
@@ -398,11 +405,11 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
         ChunkToken added = here;
         added.line = int(unit_.size()) - 1;
         chunk_.append(added);
-        if (isPunct(here, u"(") || isPunct(here, u"["))
+        if (isPunct(here, u'(') || isPunct(here, u'['))
             ++parens_;
-        else if ((isPunct(here, u")") || isPunct(here, u"]")) && parens_ > 0)
+        else if ((isPunct(here, u')') || isPunct(here, u']')) && parens_ > 0)
             --parens_;
-        else if (isPunct(here, u"?"))
+        else if (isPunct(here, u'?'))
             chunkHasQuestion_ = true;
         if (token.kind == Token::Kind::OpenString)
             break; // the rest of the statement is lost with the string
@@ -450,7 +457,12 @@ void ScriptCheck::Pass::finish()
     }
 }
 
-ScriptCheck::ScriptCheck(std::shared_ptr<const Commands::Table> commands) : commands_(std::move(commands)) {}
+ScriptCheck::ScriptCheck(std::shared_ptr<const Commands::Table> commands) : ScriptCheck(std::move(commands), Options{}) {}
+
+ScriptCheck::ScriptCheck(std::shared_ptr<const Commands::Table> commands, Options options)
+    : commands_(std::move(commands)), options_(options)
+{
+}
 ScriptCheck::~ScriptCheck() = default;
 
 QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList &texts)
@@ -479,7 +491,8 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
     for (int i = first; i < end; ++i) {
         Line &line = *lines_[size_t(i)];
         line.definition = DefinitionLine::read(line.text);
-        line.codePage = codePageDiagnostics(line.text);
+        if (options_.encoding)
+            line.codePage = codePageDiagnostics(line.text);
         line.tokensFrom = -1;
         noteChange(line);
     }
@@ -501,7 +514,7 @@ void ScriptCheck::follow(int first, int end)
         bodyLine = before.bodyLine;
         commentLine = before.commentLine;
     }
-    Pass pass(*commands_, state, bodyLine, commentLine);
+    Pass pass(*commands_, options_.colours, state, bodyLine, commentLine);
     struct Before
     {
         Line *line;

@@ -18,7 +18,14 @@
 class ScriptCheck
 {
 public:
+    // What a check may leave out when nobody looks at it.
+    struct Options
+    {
+        bool colours = true;  // the pieces the editor colours
+        bool encoding = true; // characters the code page cannot hold (text decoded from it has none)
+    };
     explicit ScriptCheck(std::shared_ptr<const Commands::Table> commands = Commands::Table::builtIn());
+    ScriptCheck(std::shared_ptr<const Commands::Table> commands, Options options);
     ~ScriptCheck();
     ScriptCheck(const ScriptCheck &) = delete;
     ScriptCheck &operator=(const ScriptCheck &) = delete;
@@ -59,6 +66,7 @@ private:
     QVector<int> numbersOfChanged(int first, int end);
 
     std::shared_ptr<const Commands::Table> commands_;
+    Options options_;
     std::vector<std::unique_ptr<Line>> lines_;
     LabelRules::Index labels_;
     quint64 lastId_ = 0;

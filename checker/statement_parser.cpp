@@ -14,35 +14,56 @@ struct Abandon
 {
 };
 
-constexpr const char16_t *kAssignments[] = {u"=", u"+=", u"-=", u"*=", u"/=", u"%=", u"&=", u"|=", u"^=", u"<<=", u">>="};
-
 // Binding strength of a binary operator, loosest first as the server reads them
 // (its "^" binds looser than "|"); 0 for anything else.
 int precedence(QStringView op)
 {
-    for (const char16_t *assignment : kAssignments) {
-        if (op == QStringView(assignment))
-            return 1;
-    }
-    if (op == u"?")
+    if (op.isEmpty() || op.size() > 3)
+        return 0;
+    const char16_t first = op.front().unicode();
+    const char16_t second = op.size() > 1 ? op.at(1).unicode() : 0;
+    if (op.back() == u'=' && op.size() >= 2 && !(op.size() == 2 && (first == u'=' || first == u'!' ||
+                                                                    first == u'<' || first == u'>')))
+        return 1; // += -= *= /= %= &= |= ^= <<= >>=
+    switch (first) {
+    case u'=':
+        return second == u'=' ? 5 : 1;
+    case u'?':
         return 2;
-    if (op == u"||")
-        return 3;
-    if (op == u"&&")
-        return 4;
-    if (op == u"==" || op == u"!=" || op == u"<" || op == u"<=" || op == u">" || op == u">=")
-        return 5;
-    if (op == u"^")
+    case u'|':
+        return second == u'|' ? 3 : 7;
+    case u'&':
+        return second == u'&' ? 4 : 8;
+    case u'!':
+        return second == u'=' ? 5 : 0;
+    case u'<':
+    case u'>':
+        return second == first ? 8 : 5;
+    case u'^':
         return 6;
-    if (op == u"|")
-        return 7;
-    if (op == u"&" || op == u"<<" || op == u">>")
-        return 8;
-    if (op == u"+" || op == u"-")
-        return 9;
-    if (op == u"*" || op == u"/" || op == u"%")
+    case u'+':
+    case u'-':
+        return second == 0 ? 9 : 0;
+    case u'*':
+    case u'/':
+    case u'%':
         return 10;
-    return 0;
+    default:
+        return 0;
+    }
+}
+
+// Whether `text` is `word` (lower-case ASCII) in any case, without allocating.
+bool isWord(QStringView text, QStringView word)
+{
+    if (text.size() != word.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if ((c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) != word.at(i).unicode())
+            return false;
+    }
+    return true;
 }
 
 QString countText(const Commands::Command &command)
@@ -73,19 +94,31 @@ private:
         const ChunkToken &token = t_.at(i);
         if (!token.firstOnLine || token.token.kind != Kind::Name || !BodyTokens::isPlainName(token.text))
             return false;
-        static const QStringList keywords{QStringLiteral("if"), QStringLiteral("else"), QStringLiteral("for"),
-                                          QStringLiteral("while"), QStringLiteral("do"), QStringLiteral("switch"),
-                                          QStringLiteral("goto"), QStringLiteral("return"), QStringLiteral("break"),
-                                          QStringLiteral("continue"), QStringLiteral("end"), QStringLiteral("function")};
+        static constexpr const char16_t *keywords[] = {u"if",   u"else",   u"for",   u"while",    u"do",  u"switch",
+                                                       u"goto", u"return", u"break", u"continue", u"end", u"function"};
         // A command followed by "(" may be a function whose value is the argument.
-        return keywords.contains(token.text.toString().toLower()) ||
+        return std::any_of(std::begin(keywords), std::end(keywords),
+                           [&](const char16_t *keyword) { return isWord(token.text, keyword); }) ||
                (commands_.find(token.text) && !isPunct(i + 1, u"("));
     }
     bool isPunct(qsizetype i, QStringView punct) const
     {
-        return i < limit_ && t_.at(i).token.kind == Kind::Punct && t_.at(i).text == punct;
+        if (i >= limit_ || t_.at(i).token.kind != Kind::Punct)
+            return false;
+        const QStringView text = t_.at(i).text;
+        return text.size() == punct.size() && std::equal(text.begin(), text.end(), punct.begin());
     }
-    bool nextIs(QStringView punct) const { return isPunct(pos_, punct); }
+    // Literals keep their length at compile time, so no comparison measures them.
+    template<size_t N>
+    bool isPunct(qsizetype i, const char16_t (&punct)[N]) const
+    {
+        return isPunct(i, QStringView(punct, qsizetype(N - 1)));
+    }
+    template<size_t N>
+    bool nextIs(const char16_t (&punct)[N]) const
+    {
+        return isPunct(pos_, punct);
+    }
     bool nextIsName() const { return !atEnd() && peek().token.kind == Kind::Name; }
 
     void report(Rule rule, const ChunkToken &at, const QStringList &arguments = {})
@@ -119,7 +152,7 @@ private:
     }
     void expect(QStringView punct, Rule rule, const ChunkToken &opening)
     {
-        if (!nextIs(punct))
+        if (!isPunct(pos_, punct))
             fail(rule, opening);
         ++pos_;
     }
@@ -228,18 +261,18 @@ bool Parser::statement()
     if (first.token.kind != Kind::Name)
         unexpected();
     const bool plain = BodyTokens::isPlainName(first.text);
-    const QString word = first.text.toString().toLower();
+    const QStringView word = first.text;
     if (plain) {
         const auto keyword = [&] {
             colour(first, Colour::Kind::Command);
             ++pos_;
         };
-        if (word == u"if" || word == u"while" || word == u"switch") {
+        if (isWord(word, u"if") || isWord(word, u"while") || isWord(word, u"switch")) {
             keyword();
             parenthesised();
             return statement();
         }
-        if (word == u"for") {
+        if (isWord(word, u"for")) {
             keyword();
             const ChunkToken &open = peek();
             expect(u"(", Rule::UnexpectedToken, first);
@@ -247,22 +280,22 @@ bool Parser::statement()
                 forPart(part, open);
             return statement();
         }
-        if (word == u"else" || word == u"do") {
+        if (isWord(word, u"else") || isWord(word, u"do")) {
             keyword();
             return statement();
         }
-        if (word == u"function") {
+        if (isWord(word, u"function")) {
             keyword();
             if (!nextIsName())
                 unexpected();
             ++pos_;
             return true;
         }
-        if (word == u"break" || word == u"continue") {
+        if (isWord(word, u"break") || isWord(word, u"continue")) {
             keyword();
             return false;
         }
-        if (word == u"return") {
+        if (isWord(word, u"return")) {
             keyword();
             if (!atEnd() && !peek().firstOnLine)
                 expression();
@@ -326,13 +359,13 @@ bool Parser::commandStatement(const Commands::Command &command)
     const ChunkToken &word = peek();
     colour(word, Colour::Kind::Command);
     ++pos_;
-    const QString lower = command.word.toLower();
-    if (lower == u"goto") {
+    const QStringView lower = command.word;
+    if (isWord(lower, u"goto")) {
         label();
         return false;
     }
-    const bool menu = lower == u"menu";
-    const bool callsub = lower == u"callsub";
+    const bool menu = isWord(lower, u"menu");
+    const bool callsub = isWord(lower, u"callsub");
     // "getitem(501,1);": the parentheses hold the arguments.
     qsizetype closing = -1;
     if (nextIs(u"(")) {
@@ -365,7 +398,7 @@ bool Parser::commandStatement(const Commands::Command &command)
             label();
         else
             expression();
-        if (lower == u"callfunc" && count == 0 && t_.at(pos_ - 1).token.kind == Kind::String &&
+        if (isWord(lower, u"callfunc") && count == 0 && t_.at(pos_ - 1).token.kind == Kind::String &&
             (pos_ - 1 == 0 || t_.at(pos_ - 2).text != u"+")) {
             const ChunkToken &name = t_.at(pos_ - 1);
             sink_.callFunction(name.line, name.text.sliced(1, name.text.size() - 2).toString(), name.token.column,

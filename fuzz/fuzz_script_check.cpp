@@ -57,8 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
         if (check.lineCount() != text.size())
             fail("line count differs from the text's", edit);
-        if (check.allDiagnostics() != checkScript(text.join(u'\n')))
+        ScriptCheck fresh;
+        fresh.replaceLines(0, 0, text);
+        if (check.allDiagnostics() != fresh.allDiagnostics())
             fail("diagnostics differ from a fresh check", edit);
+        for (int line = 0; line < text.size(); ++line) {
+            if (check.colours(line) != fresh.colours(line))
+                fail("colours differ from a fresh check", edit);
+        }
         const QVector<Diagnostics> after = perLine(check);
         const int end = first + int(lines.size());
         for (int line = 0; line < after.size(); ++line) {
