@@ -3,33 +3,46 @@
 #include "checker/rules.h"
 #include "checker/statement_parser.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 
 namespace LabelRules {
 
 namespace {
 
-QString folded(const QString &label)
-{
-    return label.toCaseFolded();
-}
+const Index::Group kNoGroup;
 
+// Each key the line holds, once.
 template<typename Visit>
 void forEachKey(const IndexedLine &line, Visit visit)
 {
-    QSet<QString> seen;
+    QVarLengthArray<const QString *, 8> seen;
     for (const QVector<LabelUse> *uses : {&line.defines, &line.jumps}) {
         for (const LabelUse &use : *uses) {
-            const QString key = folded(use.label);
-            if (!seen.contains(key)) {
-                seen.insert(key);
-                visit(key);
+            if (std::none_of(seen.cbegin(), seen.cend(), [&](const QString *key) { return *key == use.key; })) {
+                seen.append(&use.key);
+                visit(use.key);
             }
         }
     }
 }
 
 } // namespace
+
+QString keyOf(const QString &label)
+{
+    // Labels are mostly ASCII, which folds without the Unicode tables.
+    if (std::all_of(label.cbegin(), label.cend(), [](QChar c) { return c.unicode() < 0x80; })) {
+        QString key = label;
+        for (QChar &c : key) {
+            if (c >= u'A' && c <= u'Z')
+                c = QChar(c.unicode() + 32);
+        }
+        return key;
+    }
+    return label.toCaseFolded();
+}
 
 bool reaches(const QString &jump, const QString &label)
 {
@@ -47,13 +60,13 @@ void Index::add(IndexedLine *line)
         const Key key{line->body, label};
         Group &group = groups_[key];
         for (const LabelUse &use : line->defines) {
-            if (folded(use.label) == label) {
+            if (use.key == label) {
                 group.definitions.append(line);
                 break;
             }
         }
         for (const LabelUse &use : line->jumps) {
-            if (folded(use.label) == label) {
+            if (use.key == label) {
                 group.jumps.append(line);
                 break;
             }
@@ -98,9 +111,10 @@ QVector<IndexedLine *> Index::takeTouched()
     return QVector<IndexedLine *>(lines.cbegin(), lines.cend());
 }
 
-Index::Group Index::group(quint64 body, const QString &label) const
+const Index::Group *Index::group(quint64 body, const QString &label) const
 {
-    return groups_.value(Key{body, folded(label)});
+    const auto found = groups_.constFind(Key{body, keyOf(label)});
+    return found == groups_.cend() ? nullptr : &found.value();
 }
 
 Diagnostics Index::diagnostics(const IndexedLine &line) const
@@ -109,7 +123,8 @@ Diagnostics Index::diagnostics(const IndexedLine &line) const
     if (line.body == 0)
         return found;
     for (const LabelUse &definition : line.defines) {
-        const Group group = this->group(line.body, definition.label);
+        const auto entry = groups_.constFind(Key{line.body, definition.key});
+        const Group &group = entry == groups_.cend() ? kNoGroup : entry.value();
         int same = 0;
         for (const IndexedLine *other : group.definitions) {
             same += int(std::count_if(other->defines.cbegin(), other->defines.cend(),
@@ -127,12 +142,13 @@ Diagnostics Index::diagnostics(const IndexedLine &line) const
             found.append(Rules::make(Rule::UnusedLabel, 0, definition.column, definition.length, {definition.label}));
     }
     for (const LabelUse &jump : line.jumps) {
-        const Group group = this->group(line.body, jump.label);
+        const auto entry = groups_.constFind(Key{line.body, jump.key});
+        const Group &group = entry == groups_.cend() ? kNoGroup : entry.value();
         QString otherCase;
         bool defined = false;
         for (const IndexedLine *other : group.definitions) {
             for (const LabelUse &definition : other->defines) {
-                if (folded(definition.label) != folded(jump.label))
+                if (definition.key != jump.key)
                     continue;
                 defined = defined || reaches(jump.label, definition.label);
                 if (otherCase.isEmpty() || definition.label < otherCase)

@@ -14,9 +14,17 @@
 // label with it.
 namespace LabelRules {
 
+// How labels are filed: labels differing only in case share a key.
+QString keyOf(const QString &label);
+
 struct LabelUse
 {
+    LabelUse() = default;
+    LabelUse(const QString &label, int column, int length) : label(label), key(keyOf(label)), column(column), length(length)
+    {
+    }
     QString label;
+    QString key;
     int column = 0;
     int length = 0;
     friend bool operator==(const LabelUse &a, const LabelUse &b)
@@ -54,7 +62,8 @@ public:
         QVector<IndexedLine *> definitions;
         QVector<IndexedLine *> jumps;
     };
-    Group group(quint64 body, const QString &label) const;
+    // The group of `label` in `body`, or nullptr.
+    const Group *group(quint64 body, const QString &label) const;
 
 private:
     // Labels differing only in case share a group, so that a jump to "l_yes" can
