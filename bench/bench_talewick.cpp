@@ -325,12 +325,15 @@ int main(int argc, char *argv[])
     std::printf("| %-58s | %10.1f | %10.1f | %6s | %s |\n",
                 "extending press (menu add), 100,000 lines: median, slowest", median(extendTimes), slowestExtend, "-",
                 "slowest stays small");
-    std::printf("\n| %-44s | %9s | %9s | %6s | %6s | %s |\n", "keystroke, 100,000 lines vs 10 lines", "100,000", "10",
-                "ratio", "bare", "target");
-    std::printf("|---|---|---|---|---|---|\n");
+    // "bare": the same ratio for bare editors, the toolkit's floor; "over bare": what
+    // the colouring and the check add on each side, which should not grow with the script.
+    std::printf("\n| %-44s | %9s | %9s | %6s | %6s | %14s | %s |\n", "keystroke, 100,000 lines vs 10 lines", "100,000",
+                "10", "ratio", "bare", "over bare", "target");
+    std::printf("|---|---|---|---|---|---|---|\n");
     for (const KeyRow &key : keyRows)
-        std::printf("| %-44s | %9.1f | %9.1f | %6.2f | %6.2f | <= 1.5 |\n", key.what.c_str(), key.large, key.small,
-                    key.large / key.small, key.bareLarge / key.bareSmall);
+        std::printf("| %-44s | %9.1f | %9.1f | %6.2f | %6.2f | %6.2f, %6.2f | <= 1.5 |\n", key.what.c_str(), key.large,
+                    key.small, key.large / key.small, key.bareLarge / key.bareSmall, key.large / key.bareLarge,
+                    key.small / key.bareSmall);
     std::printf("\nThe scripts were still without a diagnostic after the keys: %s\n",
                 largeClean && longNpcClean ? "yes" : "NO");
     return 0;

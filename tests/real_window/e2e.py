@@ -132,7 +132,9 @@ def scenario_checker(desktop, program, root):
                            "\tmenu \"Town\",L_Town,\"Lake\",L_Lake;\nL_Town:\n\twarp \"harbor02\",33,41;\n}\n")
     # No label "L_Lake" was written: resting on the jump shows what is wrong.
     app.hover_text("Memo1", app.editor_text().index("L_Lake"))
-    expect("tooltip over the jump", app.tooltip_text(), "ラベル「L_Lake」がこのNPCの中にありません")
+    tooltip = app.tooltip_text()
+    expect("tooltip over the jump names the label and the rule",
+           ("L_Lake" in tooltip, tooltip.endswith("[TW206]")), (True, True))
     desktop.screenshot_around("using-4-checker.png", app.window, right=150)
     # The label typed into the editor before the "}" clears it, and the saved script
     # passes the command-line check.
