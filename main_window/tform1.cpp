@@ -174,6 +174,8 @@ void TForm1::FormCreate()
     ui->Memo2->clear();
     ui->Memo2->setPlainText(QStringLiteral("ヘルプ表示予定(永遠未完成(ﾏﾃ"));
     LineModel::appendLine(*ui->Memo2->document(), QStringLiteral("ただ今一部簡易表示中"));
+    // Appended as the script buffer appends, which the user's undo never takes back.
+    ui->Memo2->document()->clearUndoRedoStacks();
 }
 
 void TForm1::Button1Click()

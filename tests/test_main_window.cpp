@@ -345,6 +345,16 @@ private slots:
                  QStringLiteral("ヘルプ表示予定(永遠未完成(ﾏﾃ\nただ今一部簡易表示中"));
     }
 
+    // Bug: Ctrl+Z in the help panel took the opening text's second line back.
+    void formCreate_openingText_undoLeavesItWhole()
+    {
+        auto *help = form->findChild<QPlainTextEdit *>(QStringLiteral("Memo2"));
+        help->setFocus();
+        QTest::keyClick(help, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(help, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(help->toPlainText(), QStringLiteral("ヘルプ表示予定(永遠未完成(ﾏﾃ\nただ今一部簡易表示中"));
+    }
+
     void scriptBuffer_appendsAtEnd_caretAfter_notUndoable()
     {
         auto *memo = form->findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
