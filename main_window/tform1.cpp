@@ -19,6 +19,8 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+#include <limits>
+
 namespace {
 
 // The layout's client area below the menu bar; the controls keep their margins in it.
@@ -88,6 +90,10 @@ void TForm1::setUpDropDowns()
         else
             enableTypeToSelect(box);
     }
+    // Fields take text of any length: a line edit would otherwise cut a paste at
+    // 32,767 characters without a word. The boxes' own line edits are among them.
+    for (QLineEdit *field : ui->centralwidget->findChildren<QLineEdit *>())
+        field->setMaxLength(std::numeric_limits<int>::max());
 }
 
 void TForm1::runHandler(Handler handler)

@@ -3,6 +3,7 @@
 #include "dialog_watcher.h"
 #include "form_driver.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -193,6 +194,43 @@ private slots:
         press("Button3");
         QCOMPARE(memo->toPlainText(), QString("harbor01.tsg,,,0\tscript\t\t,{\n\tnext;\n"));
         QCOMPARE(watcher.seen().size(), 1);
+    }
+
+    // Bug: a paste was cut at 32,767 characters without a word, and "mes" lost its tail.
+    void fields_hundredThousandCharactersPasted_keptWhole_data()
+    {
+        QTest::addColumn<QString>("field");
+        for (const char *name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7", "Edit8", "Edit9",
+                                 "Edit10", "Edit11", "Edit12", "Edit13", "Edit14", "Edit15", "ComboBox8",
+                                 "ComboBox6", "ComboBox2", "ComboBox5", "ComboBox7", "ComboBox10", "ComboBox9",
+                                 "ComboBox11"})
+            QTest::newRow(name) << name;
+    }
+    void fields_hundredThousandCharactersPasted_keptWhole()
+    {
+        QFETCH(QString, field);
+        QWidget *widget = form->findChild<QWidget *>(field);
+        QVERIFY(widget);
+        showPageOf(widget);
+        auto *box = qobject_cast<QComboBox *>(widget);
+        QLineEdit *edit = box ? box->lineEdit() : static_cast<QLineEdit *>(widget);
+        const QString text = QString(99'999, u'あ') + u'Z';
+        QApplication::clipboard()->setText(text);
+        widget->setFocus();
+        edit->selectAll();
+        QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit->text().size(), text.size());
+        QVERIFY(edit->text() == text);
+    }
+
+    void messageButton_hundredThousandCharacters_writesWholeLine()
+    {
+        QApplication::clipboard()->setText(QString(99'999, u'x') + u'Z');
+        showPageOf(line("Edit5"));
+        line("Edit5")->setFocus();
+        QTest::keyClick(line("Edit5"), Qt::Key_V, Qt::ControlModifier);
+        press("Button2");
+        QVERIFY(fileText() == "\tmes \"" + QString(99'999, u'x') + "Z\";\r\n");
     }
 
     void countField_mouseClickEmpties_keyboardFocusDoesNot()
