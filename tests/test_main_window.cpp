@@ -9,6 +9,7 @@
 #include "main_window/value_history.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFontInfo>
@@ -17,10 +18,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
 #include <QToolTip>
 
 namespace {
@@ -36,7 +39,7 @@ struct Control
 
 // Every named control of the main window. Captions keep the window's own spelling.
 constexpr Control kControls[] = {
-    {"Memo1", "QPlainTextEdit", "centralwidget", 192, 88, 513, 337, ""},
+    {"Memo1", "ScriptEditor", "centralwidget", 192, 88, 513, 337, ""},
     {"GroupBox1", "QGroupBox", "centralwidget", 8, 0, 481, 81, "NPC情報入力"},
     {"Memo2", "QPlainTextEdit", "centralwidget", 496, 0, 209, 81, nullptr},
     {"PageControl1", "QTabWidget", "centralwidget", 8, 88, 177, 337, nullptr},
@@ -336,6 +339,60 @@ private slots:
         QTest::keyClick(help, Qt::Key_Tab);
         QVERIFY(QApplication::focusWidget() != help);
         QCOMPARE(help->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    }
+
+    // Bug: Shift+Enter put a line separator (U+2028) into the line; the editor showed
+    // two lines, the buttons saw one, and the save refused an invisible character.
+    void scriptEditor_everyWayToBreakALine_givesARealLineBreak_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char *way : {"Shift+Return", "Ctrl+Return", "Shift+keypad Enter", "Ctrl+Shift+Return", "paste",
+                                "drop", "typed separator"})
+            QTest::newRow(way) << way;
+    }
+    void scriptEditor_everyWayToBreakALine_givesARealLineBreak()
+    {
+        QFETCH(QString, way);
+        auto *memo = form->findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
+        memo->setFocus();
+        QTest::keyClicks(memo, QStringLiteral("\tmes \"a\";"));
+        const QString separators = QString(QChar::LineSeparator) + QChar::ParagraphSeparator;
+        if (way == "paste" || way == "drop") {
+            QMimeData *data = new QMimeData;
+            data->setText(separators);
+            if (way == "paste") {
+                QApplication::clipboard()->setMimeData(data);
+                QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+            } else {
+                const QPoint at = memo->cursorRect().center();
+                QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(memo->viewport(), &enter);
+                QDragMoveEvent move(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(memo->viewport(), &move);
+                QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(memo->viewport(), &drop);
+                delete data;
+            }
+        } else if (way == "typed separator") {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, separators);
+            QApplication::sendEvent(memo, &press);
+        } else {
+            const Qt::KeyboardModifiers modifiers =
+                way.startsWith("Ctrl+Shift") ? Qt::ControlModifier | Qt::ShiftModifier
+                : way.startsWith("Ctrl")     ? Qt::ControlModifier
+                : way.contains("keypad")     ? Qt::ShiftModifier | Qt::KeypadModifier
+                                             : Qt::ShiftModifier;
+            const Qt::Key key = way.contains("keypad") ? Qt::Key_Enter : Qt::Key_Return;
+            QTest::keyClick(memo, key, modifiers);
+            QTest::keyClick(memo, key, modifiers);
+        }
+        QTest::keyClicks(memo, QStringLiteral("\tnext"));
+        QCOMPARE(memo->document()->blockCount(), 3);
+        QCOMPARE(memo->document()->lastBlock().text(), QStringLiteral("\tnext"));
+        // The button that ends a line extends the last line only.
+        form->findChild<QAbstractButton *>(QStringLiteral("Button9"))->click();
+        QCOMPARE(form->scriptBuffer().LastLine(), QStringLiteral("\tnext;"));
+        QCOMPARE(memo->document()->firstBlock().text(), QStringLiteral("\tmes \"a\";"));
     }
 
     void formCreate_emptiesEditorAndShowsOpeningText()

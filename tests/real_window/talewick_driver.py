@@ -15,7 +15,7 @@ from desktop import MAIN_CAPTION, TestFailure, wait_for
 # and puts the focus inside the tab control.
 PAGE_OF_FIELD = {0: "Edit5", 1: "Edit9", 2: "ComboBox7", 3: "Edit10"}
 PAGE_NAMES = ["TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4"]
-ROLE_OF_CLASS = {"QLineEdit": "text", "QPlainTextEdit": "text", "QComboBox": "combo box",
+ROLE_OF_CLASS = {"QLineEdit": "text", "QPlainTextEdit": "text", "ScriptEditor": "text", "QComboBox": "combo box",
                  "QPushButton": "push button", "QGroupBox": "panel", "QLabel": "label"}
 
 
