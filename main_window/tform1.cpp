@@ -11,6 +11,7 @@
 #include "main_window/script_file.h"
 #include "main_window/script_highlighter.h"
 #include "main_window/script_lines.h"
+#include "main_window/tab_row.h"
 #include "main_window/value_history.h"
 #include "main_window/window_fonts.h"
 #include "ui_tform1.h"
@@ -77,9 +78,13 @@ void TForm1::applyFonts()
          std::initializer_list<QWidget *>{ui->Label1, ui->Label2, ui->Label3, ui->Label4, ui->Label5, ui->Label6,
                                           ui->Label7, ui->Label8, ui->Label9, ui->GroupBox13})
         larger->setFont(japaneseUiFont(13));
-    // Labels size themselves to their text in whatever face the desktop gave us.
-    for (QLabel *label : ui->centralwidget->findChildren<QLabel *>())
+    // Labels size themselves to their text, within the width the layout gives them,
+    // so that no caption runs under the control beside it.
+    for (QLabel *label : ui->centralwidget->findChildren<QLabel *>()) {
+        label->setFont(condensedToFit(label->font(), label->text(), label->width()));
         label->adjustSize();
+    }
+    fitTabsInOneRow(ui->PageControl1);
 }
 
 void TForm1::setUpDropDowns()
