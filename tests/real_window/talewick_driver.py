@@ -146,6 +146,38 @@ class Talewick:
                 return [item.name for item in child if item is not None]
         return []
 
+    def showing(self, roles):
+        """(node, (x, y, width, height)) of every accessible of these roles that
+        takes room on screen: the controls of hidden pages have none."""
+        found = []
+
+        def walk(node, depth):
+            try:
+                role = node.getRoleName()
+                if role in roles:
+                    extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                    if extents.width > 0 and extents.height > 0:
+                        found.append((node, (extents.x, extents.y, extents.width, extents.height)))
+                children = [child for child in node if child is not None]
+            except Exception:
+                return
+            if depth < 14:
+                for child in children:
+                    walk(child, depth + 1)
+        walk(self.frame, 0)
+        return found
+
+    def page_tabs(self):
+        """(caption, rectangle) of each tab of the tab control, in order."""
+        tabs = [(node.name, rect) for node, rect in self.showing({"page tab"})]
+        return sorted(tabs, key=lambda tab: tab[1][0])
+
+    def click_tab(self, page):
+        """Clicks the tab of a page as a mouse user does, in the middle of its rectangle."""
+        _, (x, y, width, height) = self.page_tabs()[page]
+        self.desktop.click(x + width // 2, y + height // 2)
+        wait_for(f"page {page + 1}", lambda: self.current_page() == page)
+
     def editor_text(self):
         return self.text_of("Memo1")
 
