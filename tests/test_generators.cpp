@@ -21,24 +21,61 @@ QStringList entriesOf(QComboBox *box)
 }
 // The fixed lists of the list-only boxes and the preset boxes, in their order.
 const QStringList kFacings{"上", "左上", "左", "左下", "下", "右下", "右", "右上"};
-const QStringList kEmotions{
-    "Exclamation mark [ /! ]", "Question mark [ /? ]", "Whistling [ /ho ]", "Heart [ /lv ]", "Sweat drop [ /swt]",
-    "Light bulb (Idea) [ /ic ]", "Ticked off [ /an ]", "Storm cloud [ /ag ]", "Dollar sign [ /$ ]",
-    "Silence [ /... ]", "Peace (2 fingers making a V) [ / ]", "Fist [ / ]", "Hand [ / ]", "Waving a flag [ / ]",
-    "Big heart (In love) [ /lv2 ]", "Thanks [ /thx ]", "Worried (With a face) [ /wah ]", "Sorry [ /sry ]",
-    "Laughing [ /heh ]", "Worried [ /swt2 ]", "Um... [ /hmm ]", "Thumbs up [ /no1 ]", "Looking around [ /?? ]",
-    "Oh my! [ /omg ]", "Red O [ /oh ]", "Red X [ /X ]", "Help! [ /hp ]", "Go! [ /go ]", "Crying [ /sob ]",
-    "Evil laugh [ /gg ]", "Kiss 1 [ /kis ]", "Kiss 2 [ /kis2 ]", "Angry [ /pif ]", "Uh huh [ /ok ]",
-    "Red Silence (Stays) [ / ]", "Red and White Flag [ / ]", "Pissed [ /e1 ]", "Mouth watering [ /e2 ]",
-    "Two hearts [ /e3 ]", "Bleh [ /e4 ]", "No no no [ /e5 ]", "There there [ /e6 ]", "SP [ /e7 ]", "Hungry [ /e8 ]",
-    "Come here [ /e9 ]", "Yawn [ /e10 ]", "Congratulations! [ /e11 ]", "HP [ /e12 ]"};
+const QStringList kEmotions{"Exclamation mark [ /! ]",
+                            "Question mark [ /? ]",
+                            "Whistling [ /ho ]",
+                            "Heart [ /lv ]",
+                            "Sweat drop [ /swt]",
+                            "Light bulb (Idea) [ /ic ]",
+                            "Ticked off [ /an ]",
+                            "Storm cloud [ /ag ]",
+                            "Dollar sign [ /$ ]",
+                            "Silence [ /... ]",
+                            "Peace (2 fingers making a V) [ / ]",
+                            "Fist [ / ]",
+                            "Hand [ / ]",
+                            "Waving a flag [ / ]",
+                            "Big heart (In love) [ /lv2 ]",
+                            "Thanks [ /thx ]",
+                            "Worried (With a face) [ /wah ]",
+                            "Sorry [ /sry ]",
+                            "Laughing [ /heh ]",
+                            "Worried [ /swt2 ]",
+                            "Um... [ /hmm ]",
+                            "Thumbs up [ /no1 ]",
+                            "Looking around [ /?? ]",
+                            "Oh my! [ /omg ]",
+                            "Red O [ /oh ]",
+                            "Red X [ /X ]",
+                            "Help! [ /hp ]",
+                            "Go! [ /go ]",
+                            "Crying [ /sob ]",
+                            "Evil laugh [ /gg ]",
+                            "Kiss 1 [ /kis ]",
+                            "Kiss 2 [ /kis2 ]",
+                            "Angry [ /pif ]",
+                            "Uh huh [ /ok ]",
+                            "Red Silence (Stays) [ / ]",
+                            "Red and White Flag [ / ]",
+                            "Pissed [ /e1 ]",
+                            "Mouth watering [ /e2 ]",
+                            "Two hearts [ /e3 ]",
+                            "Bleh [ /e4 ]",
+                            "No no no [ /e5 ]",
+                            "There there [ /e6 ]",
+                            "SP [ /e7 ]",
+                            "Hungry [ /e8 ]",
+                            "Come here [ /e9 ]",
+                            "Yawn [ /e10 ]",
+                            "Congratulations! [ /e11 ]",
+                            "HP [ /e12 ]"};
 const QStringList kOptions{"None", "Sight", "Hiding and Cloaking (Skill)", "Cart", "Falcon", "Peco peco", "GM Hide"};
 const int kOptionCodes[] = {0, 1, 6, 8, 16, 32, 64};
-const QStringList kJobs{"Novice",   "Swordsman",    "Mage",     "Archer",           "Acolyte",
-                        "Merchant", "Thief",        "Knight",   "Priest",           "Wizard",
-                        "Blacksmith", "Hunter",     "Assassin", "N/A",              "Crusader",
-                        "Monk",     "Sage",         "Rogue",    "Alchemist",        "Bard (Male only)",
-                        "Dancer (Female only)", "N/A", "Wedding", "Super Novice"};
+const QStringList kJobs{
+    "Novice",   "Swordsman", "Mage",        "Archer",     "Acolyte",   "Merchant",         "Thief",
+    "Knight",   "Priest",    "Wizard",      "Blacksmith", "Hunter",    "Assassin",         "N/A",
+    "Crusader", "Monk",      "Sage",        "Rogue",      "Alchemist", "Bard (Male only)", "Dancer (Female only)",
+    "N/A",      "Wedding",   "Super Novice"};
 const QStringList kSetTypes{"Zeny", "Job", "BaseLevel", "JobLevel", "StatusPoint", "SkillPoint"};
 const QStringList kOperators{"=", "+", "+=", "-", "-=", "*", "*=", "/", "/="};
 } // namespace
@@ -222,10 +259,10 @@ private slots:
     void fields_hundredThousandCharactersPasted_keptWhole_data()
     {
         QTest::addColumn<QString>("field");
-        for (const char *name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7", "Edit8", "Edit9",
-                                 "Edit10", "Edit11", "Edit12", "Edit13", "Edit14", "Edit15", "ComboBox8",
-                                 "ComboBox6", "ComboBox2", "ComboBox5", "ComboBox7", "ComboBox10", "ComboBox9",
-                                 "ComboBox11"})
+        for (const char *name :
+             {"Edit1",     "Edit2",     "Edit3",     "Edit4",     "Edit5",      "Edit6",     "Edit7",     "Edit8",
+              "Edit9",     "Edit10",    "Edit11",    "Edit12",    "Edit13",     "Edit14",    "Edit15",    "ComboBox8",
+              "ComboBox6", "ComboBox2", "ComboBox5", "ComboBox7", "ComboBox10", "ComboBox9", "ComboBox11"})
             QTest::newRow(name) << name;
     }
     void fields_hundredThousandCharactersPasted_keptWhole()
@@ -288,10 +325,14 @@ private slots:
             options << QString("\toption %1,1;").arg(code);
         for (int i = 0; i < kJobs.size(); ++i)
             jobs << QString("\tjobchage %1;").arg(i);
-        QTest::newRow("facing") << "ComboBox1" << "Button1" << facings;
-        QTest::newRow("emotion") << "emo_sel" << "Button11" << emotions;
-        QTest::newRow("option") << "ComboBox3" << "Button13" << options;
-        QTest::newRow("job") << "ComboBox4" << "Button14" << jobs;
+        QTest::newRow("facing") << "ComboBox1"
+                                << "Button1" << facings;
+        QTest::newRow("emotion") << "emo_sel"
+                                 << "Button11" << emotions;
+        QTest::newRow("option") << "ComboBox3"
+                                << "Button13" << options;
+        QTest::newRow("job") << "ComboBox4"
+                             << "Button14" << jobs;
     }
     void lists_everyEntryPicked_writesItsNumber()
     {
@@ -310,8 +351,12 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("line");
-        QTest::newRow("menu label") << "ComboBox2" << "Button10" << "L_Far:";
-        QTest::newRow("item taken") << "ComboBox7" << "Button17" << "\tdelitem L_Far,1;";
+        QTest::newRow("menu label") << "ComboBox2"
+                                    << "Button10"
+                                    << "L_Far:";
+        QTest::newRow("item taken") << "ComboBox7"
+                                    << "Button17"
+                                    << "\tdelitem L_Far,1;";
     }
     void remembering_newValue_addedAtEnd()
     {
@@ -334,13 +379,21 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
-        QTest::newRow("menu add") << "ComboBox2" << "Button8" << "\tmenu \"a\",b\n"
+        QTest::newRow("menu add") << "ComboBox2"
+                                  << "Button8"
+                                  << "\tmenu \"a\",b\n"
                                   << "\tmenu \"a\",b,\"No\",L_No\n";
-        QTest::newRow("shop add") << "ComboBox10" << "Button21" << "h\n"
+        QTest::newRow("shop add") << "ComboBox10"
+                                  << "Button21"
+                                  << "h\n"
                                   << "h,L_No:200\n";
-        QTest::newRow("item taken") << "ComboBox7" << "Button17" << ""
+        QTest::newRow("item taken") << "ComboBox7"
+                                    << "Button17"
+                                    << ""
                                     << "\tdelitem L_No,1;\n";
-        QTest::newRow("item given") << "ComboBox7" << "Button18" << ""
+        QTest::newRow("item given") << "ComboBox7"
+                                    << "Button18"
+                                    << ""
                                     << "\tadditem L_No,1;\n";
     }
     void rememberFailure_afterExtendingOrItemButton_keepsLine()

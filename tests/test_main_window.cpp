@@ -20,14 +20,14 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QTest>
 #include <QTextBlock>
+#include <QToolButton>
 #include <QToolTip>
 
 namespace {
@@ -280,8 +280,8 @@ private slots:
             option.initFrom(group);
             option.text = group->title();
             option.subControls = QStyle::SC_GroupBoxLabel;
-            const QRect title = group->style()->subControlRect(QStyle::CC_GroupBox, &option,
-                                                               QStyle::SC_GroupBoxLabel, group);
+            const QRect title =
+                group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group);
             QVERIFY2(group->rect().contains(title), qPrintable(group->objectName()));
         }
     }
@@ -427,11 +427,11 @@ private slots:
             QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, separators);
             QApplication::sendEvent(memo, &press);
         } else {
-            const Qt::KeyboardModifiers modifiers =
-                way.startsWith("Ctrl+Shift") ? Qt::ControlModifier | Qt::ShiftModifier
-                : way.startsWith("Ctrl")     ? Qt::ControlModifier
-                : way.contains("keypad")     ? Qt::ShiftModifier | Qt::KeypadModifier
-                                             : Qt::ShiftModifier;
+            const Qt::KeyboardModifiers modifiers = way.startsWith("Ctrl+Shift")
+                                                        ? Qt::ControlModifier | Qt::ShiftModifier
+                                                    : way.startsWith("Ctrl") ? Qt::ControlModifier
+                                                    : way.contains("keypad") ? Qt::ShiftModifier | Qt::KeypadModifier
+                                                                             : Qt::ShiftModifier;
             const Qt::Key key = way.contains("keypad") ? Qt::Key_Enter : Qt::Key_Return;
             QTest::keyClick(memo, key, modifiers);
             QTest::keyClick(memo, key, modifiers);
