@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -397,7 +398,7 @@ private slots:
     {
         QTest::addColumn<QString>("way");
         for (const char *way : {"Shift+Return", "Ctrl+Return", "Shift+keypad Enter", "Ctrl+Shift+Return", "paste",
-                                "drop", "typed separator"})
+                                "drop", "typed separator", "input method"})
             QTest::newRow(way) << way;
     }
     void scriptEditor_everyWayToBreakALine_givesARealLineBreak()
@@ -423,6 +424,10 @@ private slots:
                 QApplication::sendEvent(memo->viewport(), &drop);
                 delete data;
             }
+        } else if (way == "input method") {
+            QInputMethodEvent commit;
+            commit.setCommitString(separators);
+            QApplication::sendEvent(memo, &commit);
         } else if (way == "typed separator") {
             QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, separators);
             QApplication::sendEvent(memo, &press);
