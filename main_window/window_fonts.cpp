@@ -45,8 +45,12 @@ QFont condensedToFit(const QFont &font, const QString &text, int width)
     const int natural = widthIn(font);
     if (natural <= width || natural == 0)
         return fitted;
+    // In steps of 5 from the proportional guess: captions that need about the same
+    // narrowing share one condensed face, which start-up pays for only once.
+    constexpr int kStep = 5;
     const int base = font.stretch() > 0 ? font.stretch() : 100;
-    for (int stretch = std::max(kNarrowest, base * width / natural); stretch >= kNarrowest; --stretch) {
+    for (int stretch = std::max(kNarrowest, base * width / natural / kStep * kStep); stretch >= kNarrowest;
+         stretch -= kStep) {
         fitted.setStretch(stretch);
         if (widthIn(fitted) <= width)
             break;
