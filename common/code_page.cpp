@@ -23,9 +23,10 @@ constexpr char16_t kTwins[][2] = {
 };
 
 // The converter's table rotates three control codes against code page 932 as
-// Windows has it: its byte 0x1A reads as U+001C, 0x1C as U+007F and 0x7F as U+001A. Each control is handed to it as the one it would turn
-// into the right byte, and each byte as the one it would read as the right control.
-// None of the three bytes is ever part of a double-byte character.
+// Windows has it: its byte 0x1A reads as U+001C, 0x1C as U+007F and 0x7F as
+// U+001A. Each control is handed to it as the one it would turn into the right
+// byte, and each byte as the one it would read as the right control. None of the
+// three bytes is ever part of a double-byte character.
 constexpr char16_t kControlForConverter[][2] = {{u'\x1A', u'\x1C'}, {u'\x1C', u'\x7F'}, {u'\x7F', u'\x1A'}};
 constexpr char kByteForConverter[][2] = {{'\x1A', '\x7F'}, {'\x1C', '\x1A'}, {'\x7F', '\x1C'}};
 
