@@ -282,16 +282,6 @@ private slots:
         QVERIFY(edit->text() == text);
     }
 
-    void messageButton_hundredThousandCharacters_writesWholeLine()
-    {
-        QApplication::clipboard()->setText(QString(99'999, u'x') + u'Z');
-        showPageOf(line("Edit5"));
-        line("Edit5")->setFocus();
-        QTest::keyClick(line("Edit5"), Qt::Key_V, Qt::ControlModifier);
-        press("Button2");
-        QVERIFY(fileText() == "\tmes \"" + QString(99'999, u'x') + "Z\";\r\n");
-    }
-
     void lists_everyEntryInOrder_data()
     {
         QTest::addColumn<QString>("name");
