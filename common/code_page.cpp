@@ -22,15 +22,47 @@ constexpr char16_t kTwins[][2] = {
     {u'\u00A6', u'\uFFE4'}, // broken bar
 };
 
-QString withCodePageTwins(QStringView text)
+// The converter's table rotates three control codes against code page 932 as
+// Windows has it: its byte 0x1A reads as U+001C, 0x1C as U+007F and 0x7F as
+// U+001A. Each control is handed to it as the one it would turn into the right
+// byte, and each byte as the one it would read as the right control. None of the
+// three bytes is ever part of a double-byte character.
+constexpr char16_t kControlForConverter[][2] = {{u'\x1A', u'\x1C'}, {u'\x1C', u'\x7F'}, {u'\x7F', u'\x1A'}};
+constexpr char kByteForConverter[][2] = {{'\x1A', '\x7F'}, {'\x1C', '\x1A'}, {'\x7F', '\x1C'}};
+
+// `text` as the converter must see it: twins folded, controls rotated; a null
+// string when nothing needs changing.
+QString textForConverter(QStringView text)
 {
     QString result;
+    const auto put = [&](qsizetype at, char16_t replacement) {
+        if (result.isNull())
+            result = text.toString();
+        result[at] = QChar(replacement);
+    };
     for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
         for (const auto &twin : kTwins) {
-            if (text.at(i) == QChar(twin[0])) {
+            if (c == twin[0])
+                put(i, twin[1]);
+        }
+        for (const auto &control : kControlForConverter) {
+            if (c == control[0])
+                put(i, control[1]);
+        }
+    }
+    return result;
+}
+
+QByteArray withControlBytesForConverter(QByteArrayView bytes)
+{
+    QByteArray result;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        for (const auto &control : kByteForConverter) {
+            if (bytes.at(i) == control[0]) {
                 if (result.isNull())
-                    result = text.toString();
-                result[i] = QChar(twin[1]);
+                    result = bytes.toByteArray();
+                result[i] = control[1];
             }
         }
     }
@@ -67,7 +99,7 @@ QByteArray encode(QStringView text, bool *ok)
             *ok = false;
         return {};
     }
-    const QString folded = withCodePageTwins(text);
+    const QString folded = textForConverter(text);
     const QStringView toEncode = folded.isNull() ? text : QStringView(folded);
     QByteArray bytes = encoder.encode(toEncode);
     if (ok)
@@ -83,7 +115,8 @@ QString decode(QByteArrayView bytes, bool *ok)
             *ok = false;
         return {};
     }
-    QString text = decoder.decode(bytes);
+    const QByteArray rotated = withControlBytesForConverter(bytes);
+    QString text = decoder.decode(rotated.isNull() ? bytes : QByteArrayView(rotated));
     if (ok)
         *ok = !decoder.hasError();
     return text;
@@ -126,7 +159,7 @@ QVector<qsizetype> allUnencodable(QStringView text)
         const qsizetype length = characterLength(text, i);
         const QStringView character = text.sliced(i, length);
         if (character.front().unicode() >= 0x80) {
-            const QString folded = withCodePageTwins(character);
+            const QString folded = textForConverter(character);
             const QStringView toEncode = folded.isNull() ? character : QStringView(folded);
             encoder.resetState();
             const QByteArray bytes = encoder.encode(toEncode); // encodes only when it becomes bytes

@@ -13,6 +13,7 @@
 #include "main_window/script_file.h"
 #include "main_window/script_highlighter.h"
 #include "main_window/script_lines.h"
+#include "main_window/tab_row.h"
 #include "main_window/value_history.h"
 #include "main_window/window_fonts.h"
 #include "ui_tform1.h"
@@ -21,6 +22,8 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QUrl>
+
+#include <limits>
 
 namespace {
 
@@ -94,9 +97,13 @@ void TForm1::applyFonts()
          std::initializer_list<QWidget *>{ui->Label1, ui->Label2, ui->Label3, ui->Label4, ui->Label5, ui->Label6,
                                           ui->Label7, ui->Label8, ui->Label9, ui->GroupBox13})
         larger->setFont(japaneseUiFont(13));
-    // Labels size themselves to their text in whatever face the desktop gave us.
-    for (QLabel *label : ui->centralwidget->findChildren<QLabel *>())
+    // Labels size themselves to their text, within the width the layout gives them,
+    // so that no caption runs under the control beside it.
+    for (QLabel *label : ui->centralwidget->findChildren<QLabel *>()) {
+        label->setFont(condensedToFit(label->font(), label->text(), label->width()));
         label->adjustSize();
+    }
+    fitTabsInOneRow(ui->PageControl1);
 }
 
 void TForm1::setUpDropDowns()
@@ -107,6 +114,10 @@ void TForm1::setUpDropDowns()
         else
             enableTypeToSelect(box);
     }
+    // Fields take text of any length: a line edit would otherwise cut a paste at
+    // 32,767 characters without a word. The boxes' own line edits are among them.
+    for (QLineEdit *field : ui->centralwidget->findChildren<QLineEdit *>())
+        field->setMaxLength(std::numeric_limits<int>::max());
 }
 
 void TForm1::runHandler(Handler handler)
@@ -193,6 +204,8 @@ void TForm1::FormCreate()
     ui->Memo2->clear();
     ui->Memo2->setPlainText(QStringLiteral("ヘルプ表示予定(永遠未完成(ﾏﾃ"));
     LineModel::appendLine(*ui->Memo2->document(), QStringLiteral("ただ今一部簡易表示中"));
+    // Appended as the script buffer appends, which the user's undo never takes back.
+    ui->Memo2->document()->clearUndoRedoStacks();
 }
 
 void TForm1::Button1Click()

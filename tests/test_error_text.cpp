@@ -57,6 +57,27 @@ private slots:
         QTest::newRow("half-width katakana") << "ﾏﾃ" << QByteArray("\xcf\xc3");
         QTest::newRow("wave dash") << "～" << QByteArray("\x81\x60");
         QTest::newRow("kanji") << "仮" << QByteArray("\x89\xbc");
+        QTest::newRow("controls between double-byte characters")
+            << QString::fromUtf16(u"仮\x1A仮\x1C\x7F") << QByteArray("\x89\xbc\x1a\x89\xbc\x1c\x7f");
+    }
+
+    // Bug: the converter read 0x1A as U+001C and wrote U+001C as 0x1A (0x1C and 0x7F
+    // were rotated alike), unlike code page 932 as Windows maps it.
+    void codePage_everySingleByte_roundTripsAsWindowsMapsIt()
+    {
+        for (int value = 0; value < 256; ++value) {
+            const QByteArray byte(1, char(value));
+            const bool single = value < 0x80 || (value >= 0xA1 && value <= 0xDF);
+            bool ok = false;
+            const QString text = CodePage932::decode(byte, &ok);
+            QVERIFY2(ok == single, qPrintable(QString::number(value, 16)));
+            if (!single)
+                continue;
+            const char16_t expected = value < 0x80 ? char16_t(value) : char16_t(0xFF61 + value - 0xA1);
+            QCOMPARE(text, QString(QChar(expected)));
+            QCOMPARE(CodePage932::encode(text, &ok), byte);
+            QVERIFY(ok);
+        }
     }
 
     // Bug: text typed with a Japanese input method on Linux could not be saved.

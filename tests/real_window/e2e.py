@@ -35,6 +35,23 @@ def help_text_of(root, name):
         return help_file.read().decode("cp932").replace("\r\n", "\n")
 
 
+def inside(inner, outer):
+    x, y, width, height = inner
+    left, top, outer_width, outer_height = outer
+    return left <= x and top <= y and x + width <= left + outer_width and y + height <= top + outer_height
+
+
+def overlap(a, b):
+    return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
+
+
+def saved_script(desktop):
+    """The bytes of the script that File > 保存 wrote."""
+    saved = wait_for("the saved script", lambda: glob.glob(os.path.join(desktop.workdir, "npc", "npc_*.txt")))
+    with open(saved[0], "rb") as script:
+        return script.read()
+
+
 def header_fields(app, map_name, x, y, facing, name, picture):
     app.fill("ComboBox8", map_name)
     app.pick("ComboBox1", facing)
@@ -263,6 +280,24 @@ def scenario_about_box(desktop, program, root):
     except TestFailure:
         raise TestFailure(f"About box place and outer size: {placed_and_centred()}")
     desktop.screenshot("using-3-about.png", about)
+    # The window manager is told the box keeps its size and offers no maximising.
+    hints = desktop.run(["xprop", "-id", about, "WM_NORMAL_HINTS"])
+    for size in ("minimum size: 298 by 171", "maximum size: 298 by 171"):
+        if size not in hints:
+            raise TestFailure(f"size hints lack {size!r}: {hints}")
+    actions = desktop.run(["xprop", "-id", about, "_NET_WM_ALLOWED_ACTIONS"])
+    offered = [action for action in ("MAXIMIZE_HORZ", "MAXIMIZE_VERT", "RESIZE") if "_NET_WM_ACTION_" + action in actions]
+    expect("maximise and resize offered by the frame", offered, [])
+    if "_NET_WM_ACTION_CLOSE" not in actions:
+        raise TestFailure(f"the frame offers no close: {actions}")
+    motif = desktop.run(["xprop", "-id", about, "_MOTIF_WM_HINTS"]).split("=")[1].split(",")
+    expect("motif minimise and maximise functions", int(motif[1], 16) & (0x08 | 0x10), 0)
+    # A double click on the title bar maximises a window under openbox; not this one.
+    left, top, width, height = desktop.client_geometry(about)
+    desktop.run(["xdotool", "mousemove", "--sync", str(left + 40), str(top - 10), "click", "--repeat", "2", "1"])
+    time.sleep(0.5)
+    expect("size after a double click on the title bar", desktop.client_geometry(about)[2:], (298, 171))
+    desktop.activate(about)
     desktop.key("Escape")
     time.sleep(0.3)
     desktop.find_window("バージョン情報", timeout=2)
@@ -297,8 +332,80 @@ def scenario_new_and_exit(desktop, program, root):
     expect("exit status", desktop.wait_exit(), 0)
 
 
+def scenario_captions(desktop, program, root):
+    """Every tab and every label stands whole on screen, clear of its neighbours."""
+    app = start(desktop, program, root)
+    control = app.screen_rect("PageControl1")
+    labels = {name for name, role in app.layout.roles.items() if role == "label"}
+    checked = set()
+    for page in range(4):
+        if page:
+            app.click_tab(page)  # each tab is there for the mouse
+        tabs = app.page_tabs()
+        expect("tab captions", [caption for caption, _ in tabs], ["1Page", "2Page", "3Page", "4Pege"])
+        for caption, rect in tabs:
+            if not inside(rect, control):
+                raise TestFailure(f"tab {caption} at {rect} is not inside the tab control at {control}")
+        arrows = [node.name for node, _ in app.showing({"push button"}) if node.name.startswith("Scroll")]
+        expect("scroll arrows in the tab row", arrows, [])
+
+        controls = app.showing({"push button", "text", "combo box", "label"})
+        groups = [rect for _, rect in app.showing({"panel"})]
+        for name in sorted(labels):
+            label_page, _, _, width, _ = app.layout.controls[name]
+            if label_page not in (None, page):
+                continue
+            place = app.screen_rect(name)[:2]
+            rect = next((rect for node, rect in controls if node.getRoleName() == "label" and rect[:2] == place), None)
+            if rect is None:
+                raise TestFailure(f"no label {name} at {place}")
+            if rect[2] > width:
+                raise TestFailure(f"{name} is {rect[2]} pixels wide, wider than its {width}")
+            covered = [node.name or node.getRoleName() for node, other in controls
+                       if other != rect and overlap(rect, other)]
+            expect(f"controls overlapping {name}", covered, [])
+            if not any(inside(rect, group) for group in groups):
+                raise TestFailure(f"{name} at {rect} sticks out of its group")
+            checked.add(name)
+        desktop.screenshot(f"captions-page-{page + 1}.png", app.window)
+    expect("labels checked", sorted(checked), sorted(labels))
+
+
+def scenario_line_breaks(desktop, program, root):
+    """Shift+Enter, Ctrl+Enter and pasted separators all break the line for real."""
+    app = start(desktop, program, root)
+    app.click("Memo1")
+    desktop.type("\tmes \"a\";")
+    desktop.key("shift+Return")
+    desktop.type("\tnext;")
+    desktop.key("ctrl+Return")
+    desktop.type("\tclose;")
+    desktop.set_clipboard("\u2028}\u2029L_End")
+    desktop.key("ctrl+v")
+    app.press("Button9")  # "終了" extends the last line only
+    lines = ["\tmes \"a\";", "\tnext;", "\tclose;", "}", "L_End;"]
+    app.wait_editor("\n".join(lines))
+    app.choose_menu("alt+f", 1)  # File > 保存
+    expect("saved script", saved_script(desktop), CR_LF.join(lines).encode("cp932"))
+
+
+def scenario_long_text(desktop, program, root):
+    """A pasted message of 100,000 characters reaches the script whole."""
+    app = start(desktop, program, root)
+    message = "x" * 99_999 + "Z"
+    app.click("Edit5", dx=6)
+    desktop.set_clipboard(message)
+    desktop.key("ctrl+v")
+    app.press("Button2")
+    app.choose_menu("alt+f", 1)  # File > 保存
+    saved, expected = saved_script(desktop), ("\tmes \"" + message + "\";" + CR_LF).encode("cp932")
+    expect("saved script's length and end", (len(saved), saved[-8:]), (len(expected), expected[-8:]))
+    expect("saved script", saved == expected, True)
+
+
 SCENARIOS = [scenario_whole_npc, scenario_shop, scenario_completion, scenario_job_by_typing, scenario_help_panel,
-             scenario_no_npc_folder, scenario_about_box, scenario_new_and_exit, scenario_checker]
+             scenario_no_npc_folder, scenario_about_box, scenario_new_and_exit, scenario_checker, scenario_captions,
+             scenario_line_breaks, scenario_long_text]
 
 
 def main(program, source_root, wanted):

@@ -15,7 +15,7 @@ from desktop import MAIN_CAPTION, TestFailure, wait_for
 # and puts the focus inside the tab control.
 PAGE_OF_FIELD = {0: "Edit5", 1: "Edit9", 2: "ComboBox7", 3: "Edit10"}
 PAGE_NAMES = ["TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4"]
-ROLE_OF_CLASS = {"QLineEdit": "text", "QPlainTextEdit": "text", "QComboBox": "combo box",
+ROLE_OF_CLASS = {"QLineEdit": "text", "QPlainTextEdit": "text", "ScriptEditor": "text", "QComboBox": "combo box",
                  "QPushButton": "push button", "QGroupBox": "panel", "QLabel": "label"}
 
 
@@ -145,6 +145,38 @@ class Talewick:
             if child is not None and child.getRoleName() == "list":
                 return [item.name for item in child if item is not None]
         return []
+
+    def showing(self, roles):
+        """(node, (x, y, width, height)) of every accessible of these roles that
+        takes room on screen: the controls of hidden pages have none."""
+        found = []
+
+        def walk(node, depth):
+            try:
+                role = node.getRoleName()
+                if role in roles:
+                    extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                    if extents.width > 0 and extents.height > 0:
+                        found.append((node, (extents.x, extents.y, extents.width, extents.height)))
+                children = [child for child in node if child is not None]
+            except Exception:
+                return
+            if depth < 14:
+                for child in children:
+                    walk(child, depth + 1)
+        walk(self.frame, 0)
+        return found
+
+    def page_tabs(self):
+        """(caption, rectangle) of each tab of the tab control, in order."""
+        tabs = [(node.name, rect) for node, rect in self.showing({"page tab"})]
+        return sorted(tabs, key=lambda tab: tab[1][0])
+
+    def click_tab(self, page):
+        """Clicks the tab of a page as a mouse user does, in the middle of its rectangle."""
+        _, (x, y, width, height) = self.page_tabs()[page]
+        self.desktop.click(x + width // 2, y + height // 2)
+        wait_for(f"page {page + 1}", lambda: self.current_page() == page)
 
     def editor_text(self):
         return self.text_of("Memo1")
