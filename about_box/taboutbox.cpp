@@ -1,8 +1,8 @@
 #include "about_box/taboutbox.h"
 
 #include "about_box/jpeg_picture.h"
-#include "app/event_guard.h"
-#include "main_window/window_fonts.h"
+#include "common/event_guard.h"
+#include "common/window_fonts.h"
 #include "ui_taboutbox.h"
 
 #include <QApplication>

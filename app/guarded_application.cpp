@@ -1,7 +1,8 @@
 #include "app/guarded_application.h"
 
 #include "app/application_title.h"
-#include "app/event_guard.h"
+#include "app/error_dialog.h"
+#include "common/event_guard.h"
 
 #include <QStyle>
 #include <QStyleFactory>
@@ -9,13 +10,19 @@
 GuardedApplication::GuardedApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(applicationTitle());
-    setApplicationVersion(QStringLiteral("0.0.1.1"));
+    setFailureReporter(showErrorDialog);
+    setApplicationVersion(QStringLiteral(TALEWICK_VERSION));
     // The windows are laid out in classic desktop metrics: captions on the group
     // frames, 20-pixel fields. The user's own style choice still wins.
     if (qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE")) {
         if (QStyle *classic = QStyleFactory::create(QStringLiteral("Windows")))
             setStyle(classic);
     }
+}
+
+GuardedApplication::~GuardedApplication()
+{
+    setFailureReporter(nullptr); // the dialog needs the application
 }
 
 bool GuardedApplication::notify(QObject *receiver, QEvent *event)

@@ -1,7 +1,7 @@
 #include "main_window/tform1.h"
 
 #include "about_box/taboutbox.h"
-#include "app/event_guard.h"
+#include "common/event_guard.h"
 #include "checker/commands.h"
 #include "common/failure.h"
 #include "main_window/diagnostic_tooltip.h"
@@ -15,7 +15,7 @@
 #include "main_window/script_lines.h"
 #include "main_window/tab_row.h"
 #include "main_window/value_history.h"
-#include "main_window/window_fonts.h"
+#include "common/window_fonts.h"
 #include "ui_tform1.h"
 
 #include <QDesktopServices>

@@ -3,7 +3,7 @@
 #include "main_window/drop_down_typing.h"
 #include "main_window/tform1.h"
 #include "main_window/value_history.h"
-#include "typing.h"
+#include "support/typing.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // File > 新規 and 保存 as the user chooses them from the menu.
 #include "app/guarded_application.h"
-#include "dialog_watcher.h"
+#include "support/dialog_watcher.h"
 #include "main_window/tform1.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // The generator buttons pressed in the real window, with the fields typed into.
 #include "app/guarded_application.h"
-#include "dialog_watcher.h"
-#include "form_driver.h"
+#include "support/dialog_watcher.h"
+#include "support/form_driver.h"
 
 #include <QClipboard>
 #include <QComboBox>

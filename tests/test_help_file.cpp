@@ -1,6 +1,6 @@
 // Reading help texts: decoding, line breaks, zero bytes and files that are not
 // plain readable files.
-#include "failure_of.h"
+#include "support/failure_of.h"
 #include "main_window/help_file.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // The help panel as the pointer moves over the window, and the picture label.
 #include "app/guarded_application.h"
-#include "dialog_watcher.h"
+#include "support/dialog_watcher.h"
 #include "main_window/npc_picture_page.h"
 #include "main_window/tform1.h"
 

@@ -2,7 +2,7 @@
 // with every way the text changes.
 #include "app/guarded_application.h"
 #include "checker/script_check.h"
-#include "form_driver.h"
+#include "support/form_driver.h"
 #include "main_window/script_highlighter.h"
 
 #include <QRandomGenerator>

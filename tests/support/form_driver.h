@@ -1,7 +1,7 @@
 #pragma once
 
 #include "main_window/tform1.h"
-#include "typing.h"
+#include "support/typing.h"
 
 #include <QComboBox>
 #include <QLineEdit>

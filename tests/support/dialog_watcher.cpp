@@ -1,4 +1,4 @@
-#include "dialog_watcher.h"
+#include "support/dialog_watcher.h"
 
 #include <QAbstractButton>
 #include <QApplication>

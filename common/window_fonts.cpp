@@ -1,4 +1,4 @@
-#include "main_window/window_fonts.h"
+#include "common/window_fonts.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
