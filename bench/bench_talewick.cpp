@@ -253,7 +253,7 @@ int main(int argc, char *argv[])
                                median(times[4 * k + 3])});
         }
     }
-    const bool largeClean = large.scriptCheck().allDiagnostics().isEmpty();
+    const bool largeClean = large.highlighter().allDiagnostics().isEmpty();
 
     // One NPC of 100,000 lines: a letter in its header's name, and in a message in
     // its middle, against the same keys in the 10-line NPC (8 lines shown).
@@ -279,7 +279,7 @@ int main(int argc, char *argv[])
     for (size_t k = 0; k < std::size(longNpcCases); ++k)
         keyRows.push_back({longNpcCases[k].what, median(longTimes[4 * k]), median(longTimes[4 * k + 1]),
                            median(longTimes[4 * k + 2]), median(longTimes[4 * k + 3])});
-    const bool longNpcClean = large.scriptCheck().allDiagnostics().isEmpty();
+    const bool longNpcClean = large.highlighter().allDiagnostics().isEmpty();
 
     // Mouse movement over a group whose help file equals the panel's text.
     QByteArray help;

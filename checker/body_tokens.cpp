@@ -1,6 +1,7 @@
 #include "checker/body_tokens.h"
 
 #include "common/code_page_characters.h"
+#include "common/text_position.h"
 
 namespace BodyTokens {
 
@@ -189,7 +190,7 @@ Line tokenize(QStringView text, int from, bool inComment)
             i += length;
             continue;
         }
-        const int length = c.isHighSurrogate() && next.isLowSurrogate() ? 2 : 1;
+        const int length = TextPosition::characterLength(text, i);
         add(Token::Kind::Unknown, i, length);
         i += length;
     }

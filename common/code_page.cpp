@@ -1,5 +1,7 @@
 #include "common/code_page.h"
 
+#include "common/text_position.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -69,11 +71,6 @@ QByteArray withControlBytesForConverter(QByteArrayView bytes)
     return result;
 }
 
-qsizetype characterLength(QStringView text, qsizetype at)
-{
-    return (text.at(at).isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate()) ? 2 : 1;
-}
-
 // The converter encodes a few private-use characters one way only (U+F86F becomes
 // the bytes of "№"): such a character must count as one the code page cannot hold.
 bool privateUseRoundTrips(QStringView text, QStringEncoder &encoder)
@@ -133,7 +130,7 @@ qsizetype firstUnencodable(QStringView text)
     qsizetype to = text.size();
     if (to == 0)
         return -1;
-    while (to - from > characterLength(text, from)) {
+    while (to - from > TextPosition::characterLength(text, from)) {
         qsizetype middle = from + (to - from) / 2;
         if (middle > 0 && text.at(middle).isLowSurrogate() && text.at(middle - 1).isHighSurrogate())
             ++middle;
@@ -156,7 +153,7 @@ QVector<qsizetype> allUnencodable(QStringView text)
     QStringEncoder encoder(kName, QStringConverter::Flag::Stateless);
     QVector<qsizetype> found;
     for (qsizetype i = 0; i < text.size();) {
-        const qsizetype length = characterLength(text, i);
+        const qsizetype length = TextPosition::characterLength(text, i);
         const QStringView character = text.sliced(i, length);
         if (character.front().unicode() >= 0x80) {
             const QString folded = textForConverter(character);

@@ -5,6 +5,7 @@
 //
 // Input: UTF-16LE code units; an odd last byte is ignored.
 #include "common/code_page.h"
+#include "common/text_position.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -92,8 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         fail("ASCII or a Unicode twin reported unencodable", text, first);
     if (!encodes(QStringView(text).first(first)))
         fail("text before the unencodable character is refused", text, first);
-    const qsizetype width =
-        text.at(first).isHighSurrogate() && first + 1 < text.size() && text.at(first + 1).isLowSurrogate() ? 2 : 1;
+    const qsizetype width = TextPosition::characterLength(text, first);
     if (encodes(QStringView(text).sliced(first, width)))
         fail("the unencodable character alone is accepted", text, first);
     return 0;

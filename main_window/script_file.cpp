@@ -2,6 +2,7 @@
 
 #include "common/code_page.h"
 #include "common/failure.h"
+#include "common/text_position.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,12 +21,10 @@ Failure createFailure(const QString &path)
 
 Failure unencodable(const QString &text, qsizetype at)
 {
-    const qsizetype width = text.at(at).isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
-    const QString character = text.mid(at, width);
-    const QString code = QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0');
+    const QString character = text.mid(at, TextPosition::characterLength(text, at));
     const qsizetype line = QStringView(text).first(at).count(QStringLiteral("\r\n")) + 1;
-    return Failure(QStringLiteral("%1行目の文字「%2」(U+%3) は Shift_JIS で保存できないため、保存しませんでした")
-                       .arg(QString::number(line), character, code));
+    return Failure(QStringLiteral("%1行目の文字「%2」(%3) は Shift_JIS で保存できないため、保存しませんでした")
+                       .arg(QString::number(line), character, TextPosition::codePointName(text, at)));
 }
 
 // A file with no write permission at all stays untouched, also for an

@@ -29,13 +29,13 @@ public:
     ~TForm1() override;
 
     ScriptBuffer &scriptBuffer() { return buffer_; }
-    // What the editor's checker finds in the script as it stands.
-    const ScriptHighlighter &scriptCheck() const { return *highlighter_; }
+    // The editor's colouring, and through it what the checker finds in the script as it stands.
+    const ScriptHighlighter &highlighter() const { return *highlighter_; }
 
     // The local clock that names saved scripts; replaceable so saves can be dated at will.
     void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
 
-public slots:
+    // The handlers, connected by member pointer; each runs inside the event guard.
     void FormCreate();
 
     void Button1Click();

@@ -73,7 +73,7 @@ private slots:
         QVERIFY(partial.isNull() || partial.size() == QSize(288, 352));
     }
 
-    void layout()
+    void window_asOpened_hasFixedSizeTitleAndPlaces()
     {
         QCOMPARE(box->windowTitle(), QString("バージョン情報"));
         QCOMPARE(box->size(), QSize(298, 171));

@@ -36,7 +36,7 @@ private slots:
     }
     void cleanup() { delete window; }
 
-    void completion_data()
+    void completion_typedPrefix_completesKeepingTypedCase_data()
     {
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QStringList>("keys"); // each item typed as one key; "<BS>" is Backspace
@@ -70,7 +70,7 @@ private slots:
         QTest::newRow("empty list types as usual") << QStringList{} << QStringList{"a", "b"} << "ab"
                                                    << "";
     }
-    void completion()
+    void completion_typedPrefix_completesKeepingTypedCase()
     {
         QFETCH(QStringList, entries);
         QFETCH(QStringList, keys);
@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(box->currentText(), QStringLiteral("lakeside"));
     }
 
-    void rememberEntry_data()
+    void rememberEntry_newOrKnownText_listsItOnce_data()
     {
         QTest::addColumn<QStringList>("before");
         QTest::addColumn<QString>("text");
@@ -157,7 +157,7 @@ private slots:
         QTest::newRow("new entries at the end") << QStringList{"x", "y"} << "a" << QStringList{"x", "y", "a"};
         QTest::newRow("empty text once") << QStringList{""} << "" << QStringList{""};
     }
-    void rememberEntry()
+    void rememberEntry_newOrKnownText_listsItOnce()
     {
         QFETCH(QStringList, before);
         QFETCH(QString, text);
@@ -209,7 +209,7 @@ private slots:
         QCOMPARE(box->currentText(), QStringLiteral("c"));
     }
 
-    void typeToSelect_data()
+    void listOnlyBox_keysTypedQuickly_selectByPrefix_data()
     {
         QTest::addColumn<QString>("first");
         QTest::addColumn<int>("pauseMs");
@@ -226,7 +226,7 @@ private slots:
         QTest::newRow("first of equal entries") << "n" << 0 << "/"
                                                 << "N/A";
     }
-    void typeToSelect()
+    void listOnlyBox_keysTypedQuickly_selectByPrefix()
     {
         QFETCH(QString, first);
         QFETCH(int, pauseMs);

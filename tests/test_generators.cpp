@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(box("ComboBox11")->count(), 9);
     }
 
-    void extending_data()
+    void extendingButton_onLastLine_extendsOnlyThatLine_data()
     {
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("button");
@@ -216,7 +216,7 @@ private slots:
                                                 << "Button9"
                                                 << "\tmenu \"a\",b\nxy;";
     }
-    void extending()
+    void extendingButton_onLastLine_extendsOnlyThatLine()
     {
         QFETCH(QString, before);
         QFETCH(QString, button);

@@ -18,7 +18,7 @@ class HelpFileTest : public QObject
 private slots:
     void init() { dir = std::make_unique<QTemporaryDir>(); }
 
-    void textOf_data()
+    void textOf_helpFileBytes_decodesAndNormalisesLineBreaks_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
@@ -34,7 +34,7 @@ private slots:
         QTest::newRow("code page") << QByteArray("\x83\x77\x83\x8b\x83\x76\r\n\xcf\xc3") << "ヘルプ\nﾏﾃ";
         QTest::newRow("trail byte 0x5c is part of the character") << QByteArray("\x95\x5c\r\n") << "表\n";
     }
-    void textOf()
+    void textOf_helpFileBytes_decodesAndNormalisesLineBreaks()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);

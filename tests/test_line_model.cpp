@@ -17,7 +17,7 @@ class LineModelTest : public QObject
     Q_OBJECT
 
 private slots:
-    void lineCount_data()
+    void lineCount_anyText_countsLinesAndLastLine_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("count");
@@ -31,7 +31,7 @@ private slots:
         QTest::newRow("break alone") << "\n" << 1 << "";
         QTest::newRow("tabs are ordinary characters") << "\tmes \"x\";\n" << 1 << "\tmes \"x\";";
     }
-    void lineCount()
+    void lineCount_anyText_countsLinesAndLastLine()
     {
         QFETCH(QString, text);
         QTextDocument document;
@@ -42,7 +42,7 @@ private slots:
         QCOMPARE(LineModel::lastLine(document), lastLine);
     }
 
-    void appendLine_data()
+    void appendLine_afterAnyText_startsNewLine_data()
     {
         QTest::addColumn<QString>("before");
         QTest::addColumn<QStringList>("lines");
@@ -59,7 +59,7 @@ private slots:
             << "" << QStringList{"harbor01.tsg,120,85,6\tscript\t渡し守\t56,{", "\tmes \"こんにちは\";"}
             << "harbor01.tsg,120,85,6\tscript\t渡し守\t56,{\n\tmes \"こんにちは\";\n";
     }
-    void appendLine()
+    void appendLine_afterAnyText_startsNewLine()
     {
         QFETCH(QString, before);
         QFETCH(QStringList, lines);
@@ -74,7 +74,7 @@ private slots:
         QVERIFY(!cursor.hasSelection());
     }
 
-    void replaceLastLine_data()
+    void replaceLastLine_anyText_replacesOnlyLastLine_data()
     {
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("line");
@@ -99,7 +99,7 @@ private slots:
                                   << "A\n"
                                   << 2;
     }
-    void replaceLastLine()
+    void replaceLastLine_anyText_replacesOnlyLastLine()
     {
         QFETCH(QString, before);
         QFETCH(QString, line);

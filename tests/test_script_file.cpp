@@ -40,7 +40,7 @@ private slots:
         scratch.reset();
     }
 
-    void fileName_data()
+    void fileName_localTime_namesMonthDayHourMinute_data()
     {
         QTest::addColumn<QDateTime>("time");
         QTest::addColumn<QString>("name");
@@ -50,7 +50,7 @@ private slots:
         QTest::newRow("seconds dropped") << QDateTime(QDate(2026, 3, 9), QTime(9, 5, 59)) << "npc/npc_03-09_0905.txt";
         QTest::newRow("evening") << QDateTime(QDate(2026, 8, 3), QTime(21, 7)) << "npc/npc_08-03_2107.txt";
     }
-    void fileName()
+    void fileName_localTime_namesMonthDayHourMinute()
     {
         QFETCH(QDateTime, time);
         QFETCH(QString, name);

@@ -132,7 +132,7 @@ private slots:
         press("Button21");
 
         QCOMPARE(memo->document()->blockCount(), 24); // 23 lines and the empty piece after the last
-        QCOMPARE(form->scriptCheck().allDiagnostics(), Diagnostics{});
+        QCOMPARE(form->highlighter().allDiagnostics(), Diagnostics{});
         for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
             QVERIFY2(wavyColumns(block).isEmpty(), qPrintable(block.text()));
     }
@@ -175,7 +175,7 @@ private slots:
         press("Button4");
         press("Button6");
         QCOMPARE(wavyColumns(menu), QVector<int>{});
-        QCOMPARE(form->scriptCheck().allDiagnostics(), Diagnostics{});
+        QCOMPARE(form->highlighter().allDiagnostics(), Diagnostics{});
 
         // Renaming the label by hand brings the underline back on the menu line.
         QTextCursor cursor(memo->document()->findBlockByNumber(2));
@@ -251,10 +251,10 @@ private slots:
             }
             if (step == 300)
                 form->N1Click(); // "新規" empties the editor
-            QCOMPARE(form->scriptCheck().allDiagnostics(), checkScript(memo->toPlainText()));
+            QCOMPARE(form->highlighter().allDiagnostics(), checkScript(memo->toPlainText()));
             // What is drawn follows too, on the edited lines and on the others.
             for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
-                QCOMPARE(wavyColumns(block), underlinedColumns(form->scriptCheck().diagnostics(block.blockNumber()),
+                QCOMPARE(wavyColumns(block), underlinedColumns(form->highlighter().diagnostics(block.blockNumber()),
                                                                int(block.text().size())));
         }
     }

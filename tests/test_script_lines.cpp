@@ -12,7 +12,7 @@ class ScriptLinesTest : public QObject
     Q_OBJECT
 
 private slots:
-    void lines_data()
+    void lineBuilder_fieldValues_writesExactLine_data()
     {
         QTest::addColumn<QString>("built");
         QTest::addColumn<QString>("expected");
@@ -76,7 +76,7 @@ private slots:
         QTest::newRow("set, typed type and operator") << set("BaseExp", "%", "2") << "\tset BaseExp % 2,0;";
         QTest::newRow("set, empty value") << set("Zeny", "=", "") << "\tset Zeny = ,0;";
     }
-    void lines()
+    void lineBuilder_fieldValues_writesExactLine()
     {
         QFETCH(QString, built);
         QFETCH(QString, expected);
@@ -93,7 +93,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, optionCode(-1));
     }
 
-    void itemCount_data()
+    void itemCount_fieldText_settlesToCountWritten_data()
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("count");
@@ -110,7 +110,7 @@ private slots:
         QTest::newRow("blank") << " "
                                << " ";
     }
-    void itemCount()
+    void itemCount_fieldText_settlesToCountWritten()
     {
         QFETCH(QString, field);
         QFETCH(QString, count);
