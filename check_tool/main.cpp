@@ -33,6 +33,7 @@ constexpr char16_t kUsage[] =
     u"オプション:\n"
     u"  --commands FILE  サーバー独自の命令を、命令表と同じ形（命令<TAB>最小<TAB>最大<TAB>引数）で加える\n"
     u"  -h, --help       この説明を表示する\n"
+    u"  --version        版を表示する\n"
     u"\n"
     u"終了コード:\n"
     u"  0  error がなかった（warning だけなら 0）\n"
@@ -73,7 +74,9 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption commandsOption(QStringLiteral("commands"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption versionOption(QStringLiteral("version"), QString());
     parser.addOption(helpOption);
+    parser.addOption(versionOption);
     parser.addOption(commandsOption);
     parser.addPositionalArgument(QStringLiteral("FILE"), QString());
     if (!parser.parse(application.arguments())) {
@@ -85,6 +88,10 @@ int main(int argc, char *argv[])
     }
     if (parser.isSet(helpOption)) {
         print(stdout, help());
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        print(stdout, QStringLiteral("talewick-check %1\n").arg(QStringLiteral(TALEWICK_VERSION)));
         return 0;
     }
     std::shared_ptr<const Commands::Table> commands;

@@ -12,17 +12,17 @@ for package in "$@"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-install_line="apt-get install -y --no-install-recommends ${missing[*]}"
+install=(apt-get install -y --no-install-recommends "${missing[@]}")
 echo "Installing: ${missing[*]}"
 if [ "$(id -u)" -eq 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
-    $install_line
+    "${install[@]}"
 elif command -v sudo >/dev/null 2>&1; then
     sudo apt-get update -qq
-    sudo DEBIAN_FRONTEND=noninteractive $install_line
+    sudo DEBIAN_FRONTEND=noninteractive "${install[@]}"
 else
     echo "Talewick needs packages that are not installed. Run as root:" >&2
-    echo "    apt-get update && $install_line" >&2
+    echo "    apt-get update && ${install[*]}" >&2
     exit 1
 fi

@@ -5,8 +5,12 @@
 # ctest (for example -L unit). TALEWICK_SKIP_SANITIZERS=1 runs the first pass only.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+# shellcheck source=scripts/packages.sh
 source "$root/scripts/packages.sh"
 "$root/scripts/ensure-packages.sh" "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+
+echo "== shellcheck"
+shellcheck -x "$root"/scripts/*.sh "$root"/.ci/run "$root"/tests/*.sh
 
 "$root/scripts/build.sh"
 (cd "${TALEWICK_BUILD_DIR:-$root/build}" && ctest --output-on-failure --no-tests=error --timeout 600 "$@")

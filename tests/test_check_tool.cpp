@@ -163,6 +163,13 @@ private slots:
             QVERIFY2(run.out.contains(QString::fromUtf16(row->code)), qPrintable(QString::fromUtf16(row->code)));
     }
 
+    void version_printsTheProjectVersionAndExits0()
+    {
+        const Run run = runTool({"--version"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringLiteral("talewick-check " TALEWICK_VERSION "\n"));
+    }
+
     // A folder stands for every .txt under it, sorted; functions are looked for in
     // all the files checked together.
     void folder_checksEveryScriptUnderIt()
