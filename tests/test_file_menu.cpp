@@ -1,7 +1,8 @@
 // File > 新規 and 保存 as the user chooses them from the menu.
 #include "app/guarded_application.h"
-#include "support/dialog_watcher.h"
 #include "main_window/tform1.h"
+#include "support/dialog_watcher.h"
+#include "support/form_driver.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -11,27 +12,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class FileMenuTest : public QObject
+class FileMenuTest : public QObject, public FormDriver
 {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        scratch = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir(scratch->path()).mkdir("npc"));
-        QVERIFY(QDir::setCurrent(scratch->path()));
-        form = new TForm1;
+        enterScratchFolder({"npc"});
+        openForm();
         form->setClock([] { return QDateTime(QDate(2026, 8, 3), QTime(21, 7, 42)); });
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        memo = form->findChild<QPlainTextEdit *>("Memo1");
     }
     void cleanup()
     {
-        delete form;
-        QDir::setCurrent(startDir);
-        scratch.reset();
+        closeForm();
+        leaveScratchFolder();
     }
 
     void save_writesEditorTextAsCodePageWithCrLf()
@@ -97,11 +92,6 @@ private:
         QFile file("npc/npc_08-03_2107.txt");
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
-
-    const QString startDir = QDir::currentPath();
-    std::unique_ptr<QTemporaryDir> scratch;
-    TForm1 *form = nullptr;
-    QPlainTextEdit *memo = nullptr;
 };
 
 int main(int argc, char *argv[])

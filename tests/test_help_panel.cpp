@@ -1,8 +1,9 @@
 // The help panel as the pointer moves over the window, and the picture label.
 #include "app/guarded_application.h"
-#include "support/dialog_watcher.h"
 #include "main_window/npc_picture_page.h"
 #include "main_window/tform1.h"
+#include "support/dialog_watcher.h"
+#include "support/form_driver.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -30,31 +31,26 @@ public slots:
 };
 } // namespace
 
-class HelpPanelTest : public QObject
+class HelpPanelTest : public QObject, public FormDriver
 {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        scratch = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir(scratch->path()).mkdir("help"));
-        QVERIFY(QDir::setCurrent(scratch->path()));
+        enterScratchFolder({"help"});
         const char *files[][2] = {{"npc_info.txt", "info"},    {"npc_name.txt", "name"}, {"npc_button.txt", "button"},
                                   {"npc_warp.txt", "warp"},    {"npc_menu.txt", "menu"}, {"npc_save.txt", "save"},
                                   {"npc_shop.txt", "shop\r\n"}};
         for (const auto &file : files)
             writeHelp(file[0], file[1]);
-        form = new TForm1;
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
+        openForm();
         panel = form->findChild<QPlainTextEdit *>("Memo2");
     }
     void cleanup()
     {
-        delete form;
-        QDir::setCurrent(startDir);
-        scratch.reset();
+        closeForm();
+        leaveScratchFolder();
     }
 
     void moveOverGroupSurface_showsItsHelpFile_data()
@@ -208,9 +204,6 @@ private:
         QTest::mouseMove(widget, widget->rect().center() + nudge); // an editor is all viewport
     }
 
-    const QString startDir = QDir::currentPath();
-    std::unique_ptr<QTemporaryDir> scratch;
-    TForm1 *form = nullptr;
     QPlainTextEdit *panel = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include "app/guarded_application.h"
 #include "common/failure.h"
 #include "support/dialog_watcher.h"
+#include "support/form_driver.h"
 #include "main_window/tform1.h"
 #include "main_window/value_history.h"
 
@@ -155,18 +156,13 @@ QString captionOf(QWidget *widget)
 
 } // namespace
 
-class MainWindowTest : public QObject
+class MainWindowTest : public QObject, public FormDriver
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        form = new TForm1;
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-    }
-    void cleanup() { delete form; }
+    void init() { openForm(); }
+    void cleanup() { closeForm(); }
 
     void layout_everyControl_data()
     {
@@ -581,7 +577,6 @@ private slots:
     }
 
 private:
-    TForm1 *form = nullptr;
 };
 
 int main(int argc, char *argv[])

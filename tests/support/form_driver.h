@@ -4,11 +4,15 @@
 #include "support/typing.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 // Fills the main window's fields and presses its buttons the way a user does:
 // the page that holds a control is shown first, keys go to the focused widget.
@@ -23,6 +27,22 @@ protected:
         memo = form->findChild<QPlainTextEdit *>("Memo1");
     }
     void closeForm() { delete form; }
+
+    // A fresh working folder holding `folders` ("npc", "help"), made current as the
+    // program's own folder is when it starts; leaveScratchFolder() goes back.
+    void enterScratchFolder(const QStringList &folders)
+    {
+        scratch = std::make_unique<QTemporaryDir>();
+        QVERIFY(scratch->isValid());
+        for (const QString &folder : folders)
+            QVERIFY(QDir(scratch->path()).mkdir(folder));
+        QVERIFY(QDir::setCurrent(scratch->path()));
+    }
+    void leaveScratchFolder()
+    {
+        QDir::setCurrent(startFolder);
+        scratch.reset();
+    }
 
     // The group "NPC情報入力", in the order a user fills it.
     void headerFields(const QString &map, const QString &x, const QString &y, int facing, const QString &name,
@@ -84,4 +104,6 @@ protected:
 
     TForm1 *form = nullptr;
     QPlainTextEdit *memo = nullptr;
+    const QString startFolder = QDir::currentPath();
+    std::unique_ptr<QTemporaryDir> scratch;
 };
