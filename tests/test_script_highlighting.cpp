@@ -5,6 +5,7 @@
 #include "support/form_driver.h"
 #include "main_window/script_highlighter.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -198,6 +199,7 @@ private slots:
         QApplication::sendEvent(memo->viewport(), &help);
         QTRY_VERIFY(QToolTip::isVisible());
         QVERIFY2(QToolTip::text().contains("L_Nowhere"), qPrintable(QToolTip::text()));
+        QVERIFY2(QToolTip::text().endsWith("[TW206]"), qPrintable(QToolTip::text()));
 
         QTextCursor onWord(menu);
         onWord.setPosition(menu.position() + 2);
@@ -205,6 +207,37 @@ private slots:
         QHelpEvent elsewhere(QEvent::ToolTip, clean, memo->viewport()->mapToGlobal(clean));
         QApplication::sendEvent(memo->viewport(), &elsewhere);
         QTRY_VERIFY(!QToolTip::isVisible());
+    }
+
+    // A server's own commands in "commands.tsv" in the working folder are commands
+    // to the editor's check; without the file they are unknown words.
+    void commandsFileInWorkingFolder_addsItsCommandsToTheCheck_data()
+    {
+        QTest::addColumn<bool>("withFile");
+        QTest::addColumn<QStringList>("codes");
+        QTest::newRow("with commands.tsv") << true << QStringList();
+        QTest::newRow("without it") << false << QStringList{"TW103"};
+    }
+    void commandsFileInWorkingFolder_addsItsCommandsToTheCheck()
+    {
+        QFETCH(bool, withFile);
+        QFETCH(QStringList, codes);
+        closeForm();
+        enterScratchFolder({});
+        if (withFile) {
+            QFile table("commands.tsv");
+            QVERIFY(table.open(QIODevice::WriteOnly));
+            table.write("# our server\nsummonpet\t1\t1\te\n");
+        }
+        openForm();
+        memo->setPlainText("harbor01.tsg,120,85,6\tscript\tFerryman\t56,{\n\tsummonpet 3;\n\tclose;\n}");
+        QStringList found;
+        for (const Diagnostic &diagnostic : form->highlighter().allDiagnostics())
+            found << diagnostic.code;
+        QCOMPARE(found, codes);
+        closeForm();
+        leaveScratchFolder();
+        openForm();
     }
 
     // Whatever edits the document, the check stays that of the text as it stands.
