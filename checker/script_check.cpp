@@ -145,7 +145,7 @@ private:
     void readTop(Line &line, const BodyTokens::Line &tokens);
     void readBody(Line &line, int from);
     void closeChunk(End end);
-    void closeBrace(Line &line, const Token &token);
+    void closeBrace();
     void lexicalColours(Line &line, const BodyTokens::Line &tokens);
     void followComment(Line &line, const BodyTokens::Line &tokens);
     const BodyTokens::Line &tokensOf(Line &line, int from);
@@ -360,7 +360,7 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
             if (!chunk_.isEmpty())
                 closeChunk(End::None);
             if (isPunct(here, u'}')) {
-                closeBrace(line, token);
+                closeBrace();
                 continue;
             }
             if (isPunct(here, u'{')) {
@@ -383,7 +383,7 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
         } else {
             if (isPunct(here, u'}')) {
                 closeChunk(End::None);
-                closeBrace(line, token);
+                closeBrace();
                 continue;
             }
             if (isPunct(here, u';') && (parens_ == 0 || !chunkIsFor_)) {
@@ -419,10 +419,8 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
     state_.chunkOpen = !chunk_.isEmpty();
 }
 
-void ScriptCheck::Pass::closeBrace(Line &line, const Token &token)
+void ScriptCheck::Pass::closeBrace()
 {
-    Q_UNUSED(line);
-    Q_UNUSED(token);
     if (--state_.depth > 0)
         return;
     setFlag(bodyLine_, &Line::unclosedBody, false);

@@ -161,7 +161,7 @@ private:
     bool commandStatement(const Commands::Command &command);
     void checkCount(const ChunkToken &word, const Commands::Command &command, int count);
     void label();
-    void menuLabel(const ChunkToken &menu);
+    void menuLabel();
     void parenthesised();
     void expression(int minimum = 1);
     void unary();
@@ -393,7 +393,7 @@ bool Parser::commandStatement(const Commands::Command &command)
         cut = true;
     while (!cut && !atEnd()) {
         if (menu && count % 2 == 1)
-            menuLabel(word);
+            menuLabel();
         else if ((callsub && count == 0) || command.labelAt(count))
             label();
         else
@@ -424,7 +424,6 @@ bool Parser::commandStatement(const Commands::Command &command)
         pos_ = closing + 1;
     }
     checkCount(word, command, count);
-    Q_UNUSED(cut);
     return false;
 }
 
@@ -450,7 +449,7 @@ void Parser::label()
 }
 
 // A menu choice's label: a name, or "-" to go on with the next statement.
-void Parser::menuLabel(const ChunkToken &menu)
+void Parser::menuLabel()
 {
     if (nextIs(u"-") && (pos_ + 1 == limit_ || isPunct(pos_ + 1, u","))) {
         ++pos_;
@@ -462,7 +461,6 @@ void Parser::menuLabel(const ChunkToken &menu)
     }
     if (atEnd())
         unexpected();
-    Q_UNUSED(menu);
     fail(Rule::MenuPairs, peek());
 }
 
