@@ -333,6 +333,8 @@ void Reader::readShop(const Field &field)
         report(Rule::ShopItem, field.column, int(field.text.size()));
     for (int i = 1; i < all.size(); ++i) {
         const Field &item = all.at(i);
+        if (i == all.size() - 1 && i > 1 && item.text.trimmed().isEmpty())
+            break; // a "," after the last item ends the list as well
         const QList<QStringView> pair = item.text.split(u':');
         if (pair.size() != 2 || !(isInteger(pair.at(0)) || isWord(pair.at(0).trimmed())) || !isInteger(pair.at(1)))
             report(Rule::ShopItem, item.column, std::max(1, int(item.text.size())));
@@ -371,7 +373,8 @@ Definition Reader::read()
     result_.name = name.text.toString();
     result_.nameColumn = name.column;
     result_.nameLength = std::max(1, int(name.text.size()));
-    const int needed = kind == Kind::Mapflag ? 3 : 4;
+    // A function's "{" may stand on the next line, leaving it three fields.
+    const int needed = kind == Kind::Mapflag || kind == Kind::Function ? 3 : 4;
     const bool readable = fields_.size() >= needed;
     if (!readable) {
         const Field &last = fields_.back();
@@ -397,7 +400,7 @@ Definition Reader::read()
         break;
     case Kind::Function:
     case Kind::Other:
-        if (readable)
+        if (fields_.size() >= 4)
             readScript(fields_.at(3));
         break;
     case Kind::Shop:

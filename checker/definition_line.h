@@ -37,6 +37,7 @@ struct Definition
     QVector<Colour> colours;
 
     bool hasBody() const { return kind == Kind::Script || kind == Kind::Function || kind == Kind::Other; }
+    bool isFunction() const { return kind == Kind::Function; }
 };
 
 Definition read(QStringView line);

@@ -44,10 +44,38 @@ QString keyOf(const QString &label)
     return label.toCaseFolded();
 }
 
-bool reaches(const QString &jump, const QString &label)
+namespace {
+
+void count(QHash<QString, int> &counts, const QString &key, int by)
 {
-    return jump == label || (label == jump.toLower());
+    const int now = counts.value(key) + by;
+    if (now > 0)
+        counts.insert(key, now);
+    else
+        counts.remove(key);
 }
+
+// Adds (by 1) or takes away (by -1) what `line` holds under `key` from `group`.
+void tally(Index::Group &group, const IndexedLine &line, const QString &key, int by)
+{
+    for (const LabelUse &use : line.defines) {
+        if (use.key == key)
+            count(group.definedCount, use.label, by);
+    }
+    for (const LabelUse &use : line.jumps) {
+        if (use.key == key) {
+            count(group.jumpCount, use.label, by);
+            count(group.lowerJumpCount, use.label.toLower(), by);
+        }
+    }
+}
+
+bool holdsKey(const QVector<LabelUse> &uses, const QString &key)
+{
+    return std::any_of(uses.cbegin(), uses.cend(), [&](const LabelUse &use) { return use.key == key; });
+}
+
+} // namespace
 
 void Index::add(IndexedLine *line)
 {
@@ -59,18 +87,11 @@ void Index::add(IndexedLine *line)
     forEachKey(*line, [&](const QString &label) {
         const Key key{line->body, label};
         Group &group = groups_[key];
-        for (const LabelUse &use : line->defines) {
-            if (use.key == label) {
-                group.definitions.append(line);
-                break;
-            }
-        }
-        for (const LabelUse &use : line->jumps) {
-            if (use.key == label) {
-                group.jumps.append(line);
-                break;
-            }
-        }
+        if (holdsKey(line->defines, label))
+            group.definitions.append(line);
+        if (holdsKey(line->jumps, label))
+            group.jumps.append(line);
+        tally(group, *line, label, 1);
         touched_.insert(key);
     });
 }
@@ -89,6 +110,7 @@ void Index::remove(IndexedLine *line)
             return;
         group->definitions.removeOne(line);
         group->jumps.removeOne(line);
+        tally(*group, *line, label, -1);
         if (group->definitions.isEmpty() && group->jumps.isEmpty())
             groups_.erase(group);
         touched_.insert(key);
@@ -125,38 +147,27 @@ Diagnostics Index::diagnostics(const IndexedLine &line) const
     for (const LabelUse &definition : line.defines) {
         const auto entry = groups_.constFind(Key{line.body, definition.key});
         const Group &group = entry == groups_.cend() ? kNoGroup : entry.value();
-        int same = 0;
-        for (const IndexedLine *other : group.definitions) {
-            same += int(std::count_if(other->defines.cbegin(), other->defines.cend(),
-                                      [&](const LabelUse &use) { return use.label == definition.label; }));
-        }
-        if (same > 1)
+        if (group.definedCount.value(definition.label) > 1)
             found.append(Rules::make(Rule::DuplicateLabel, 0, definition.column, definition.length, {definition.label}));
         if (StatementParser::isEventLabel(definition.label))
             continue;
-        const bool used = std::any_of(group.jumps.cbegin(), group.jumps.cend(), [&](const IndexedLine *other) {
-            return std::any_of(other->jumps.cbegin(), other->jumps.cend(),
-                               [&](const LabelUse &jump) { return reaches(jump.label, definition.label); });
-        });
+        // Any spelling of a jump reaches a label written all in lower case.
+        const bool used = group.jumpCount.contains(definition.label) ||
+                          (definition.label == definition.label.toLower() &&
+                           group.lowerJumpCount.contains(definition.label));
         if (!used)
             found.append(Rules::make(Rule::UnusedLabel, 0, definition.column, definition.length, {definition.label}));
     }
     for (const LabelUse &jump : line.jumps) {
         const auto entry = groups_.constFind(Key{line.body, jump.key});
         const Group &group = entry == groups_.cend() ? kNoGroup : entry.value();
-        QString otherCase;
-        bool defined = false;
-        for (const IndexedLine *other : group.definitions) {
-            for (const LabelUse &definition : other->defines) {
-                if (definition.key != jump.key)
-                    continue;
-                defined = defined || reaches(jump.label, definition.label);
-                if (otherCase.isEmpty() || definition.label < otherCase)
-                    otherCase = definition.label; // the same hint whatever order the lines were indexed in
-            }
-        }
-        if (defined)
+        if (group.definedCount.contains(jump.label) || group.definedCount.contains(jump.label.toLower()))
             continue;
+        QString otherCase;
+        for (auto spelling = group.definedCount.cbegin(); spelling != group.definedCount.cend(); ++spelling) {
+            if (otherCase.isEmpty() || spelling.key() < otherCase)
+                otherCase = spelling.key(); // the same hint whatever order the lines were indexed in
+        }
         if (otherCase.isEmpty())
             found.append(Rules::make(Rule::UndefinedLabel, 0, jump.column, jump.length, {jump.label}));
         else

@@ -61,6 +61,11 @@ public:
     {
         QVector<IndexedLine *> definitions;
         QVector<IndexedLine *> jumps;
+        // How often each spelling is defined and jumped to, so that a label
+        // defined or reached many times is judged without counting anew.
+        QHash<QString, int> definedCount;
+        QHash<QString, int> jumpCount;      // by the jump's own spelling
+        QHash<QString, int> lowerJumpCount; // by the jump in lower case
     };
     // The group of `label` in `body`, or nullptr.
     const Group *group(quint64 body, const QString &label) const;
@@ -74,8 +79,5 @@ private:
     QSet<Key> touched_;
 };
 
-// Whether a jump written `jump` reaches the label `label`: the server looks every
-// name up in lower case first, so any spelling reaches a label written all in lower case.
-bool reaches(const QString &jump, const QString &label);
 
 } // namespace LabelRules

@@ -21,6 +21,7 @@ enum class Rule : quint8
     MissingBracket,
     OpenComment,
     EmptyValue,
+    TooDeep,
     // Bodies, menus and labels
     UnclosedBody,
     BodyRunsIntoDefinition,

@@ -26,6 +26,7 @@ struct ScriptCheck::State
     bool inComment = false; // a /* comment is open
     bool chunkOpen = false; // a statement goes on past the line
     bool missedBrace = false; // the body began without its "{"
+    bool quiet = false;       // a body the loader skips: nothing in it is judged
     int depth = 0;          // braces open in the body, its own included
     quint64 body = 0;       // the definition line of the body
     quint64 comment = 0;    // the line where the open comment began
@@ -33,7 +34,7 @@ struct ScriptCheck::State
     friend bool operator==(const State &a, const State &b)
     {
         return a.region == b.region && a.inComment == b.inComment && a.chunkOpen == b.chunkOpen &&
-               a.missedBrace == b.missedBrace &&
+               a.missedBrace == b.missedBrace && a.quiet == b.quiet &&
                a.depth == b.depth && a.body == b.body && a.comment == b.comment;
     }
     friend bool operator!=(const State &a, const State &b) { return !(a == b); }
@@ -60,6 +61,7 @@ struct ScriptCheck::Line : LabelRules::IndexedLine
     bool missingBody = false;
     bool openComment = false;
     int commentColumn = 0;
+    bool definesFunction = false; // a function definition read as one
     Diagnostics labels; // found by the label rules
     State after;
     Line *bodyLine = nullptr;    // the definition line of the body after this line, while it lives
@@ -116,7 +118,8 @@ public:
 
     void diagnostic(int line, Rule rule, int column, int length, const QStringList &arguments) override
     {
-        unit_.at(line)->found.append(Rules::make(rule, 0, column, length, arguments));
+        if (!state_.quiet)
+            unit_.at(line)->found.append(Rules::make(rule, 0, column, length, arguments));
     }
     void colour(int line, Colour::Kind kind, int column, int length) override
     {
@@ -143,6 +146,7 @@ private:
             flags.push_back(Flag{line, flag, value});
     }
     void readTop(Line &line, const BodyTokens::Line &tokens);
+    void awaitBody(Line &line);
     void readBody(Line &line, int from);
     void closeChunk(End end);
     void closeBrace();
@@ -233,62 +237,94 @@ void ScriptCheck::Pass::visit(Line &line)
         // A body still open where the next definition begins: its "}" is missing.
         if (!chunk_.isEmpty())
             closeChunk(End::None);
-        setFlag(bodyLine_, &Line::unclosedBody, state_.region == State::Region::Body);
-        setFlag(bodyLine_, &Line::missingBody, state_.region == State::Region::AwaitBody || state_.missedBrace);
-        if (state_.region == State::Region::Body) {
-            // The name of the open body is not repeated here: that line may be renamed
-            // while this one stays as it is.
-            line.found.append(
-                Rules::make(Rule::BodyRunsIntoDefinition, 0, definition.nameColumn, definition.nameLength));
+        const bool judged = !state_.quiet;
+        setFlag(bodyLine_, &Line::unclosedBody, judged && state_.region == State::Region::Body);
+        setFlag(bodyLine_, &Line::missingBody,
+                judged && (state_.region == State::Region::AwaitBody || state_.missedBrace));
+        if (judged) {
+            if (state_.region == State::Region::Body) {
+                // The name of the open body is not repeated here: that line may be renamed
+                // while this one stays as it is.
+                line.found.append(
+                    Rules::make(Rule::BodyRunsIntoDefinition, 0, definition.nameColumn, definition.nameLength));
+            }
         }
         state_ = State{};
         bodyLine_ = nullptr;
+        commentLine_ = nullptr;
     }
-    if (state_.region == State::Region::AwaitBody && !state_.inComment) {
-        const QStringView text(line.text);
-        qsizetype code = 0;
-        while (code < text.size() && (text.at(code) == u' ' || text.at(code) == u'\t' || text.at(code) == u'\u3000'))
-            ++code;
-        const QStringView rest = text.sliced(code);
-        if (!rest.isEmpty() && !rest.startsWith(u"//") && !rest.startsWith(u"/*")) {
-            state_.missedBrace = !rest.startsWith(u'{');
-            state_.region = State::Region::Body;
-            state_.depth = 1;
-            line.body = state_.body;
-            if (rest.startsWith(u'{')) {
-                if (colours_)
-                    line.colours.append(Colour{int(code), 1, Colour::Kind::Brace});
-                readBody(line, int(code) + 1);
-            } else {
-                readBody(line, 0); // read as the body it was meant to be
-            }
-            return;
-        }
-    }
-    if (state_.region == State::Region::Top && !state_.inComment && isDefinition) {
-        line.found += definition.diagnostics;
-        if (colours_)
-            line.colours += definition.colours;
-        if (!definition.hasBody())
-            return;
-        bodyLine_ = &line;
-        state_.body = line.id;
-        line.body = line.id;
-        if (definition.braceColumn < 0) {
-            state_.region = State::Region::AwaitBody;
-            return;
-        }
-        state_.region = State::Region::Body;
-        state_.depth = 1;
-        readBody(line, definition.braceColumn + 1);
+    switch (state_.region) {
+    case State::Region::AwaitBody:
+        awaitBody(line);
         return;
-    }
-    if (state_.region == State::Region::Body) {
-        line.body = state_.body;
+    case State::Region::Body:
+        line.body = state_.quiet ? 0 : state_.body;
         readBody(line, 0);
         return;
+    case State::Region::Top:
+        break;
     }
-    readTop(line, tokensOf(line, 0));
+    // The loader knows "//" comments only: a definition inside "/* */" is read.
+    if (!isDefinition) {
+        readTop(line, tokensOf(line, 0));
+        return;
+    }
+    state_.inComment = false;
+    state_.comment = 0;
+    commentLine_ = nullptr;
+    line.found += definition.diagnostics;
+    if (colours_)
+        line.colours += definition.colours;
+    if (!definition.hasBody())
+        return;
+    bodyLine_ = &line;
+    state_.body = line.id;
+    // A body of a kind the loader does not know is skipped with its line: it is
+    // read for its braces only, and nothing in it is judged.
+    state_.quiet = definition.kind == DefinitionLine::Kind::Other;
+    line.body = state_.quiet ? 0 : line.id;
+    if (definition.isFunction())
+        line.definesFunction = true;
+    if (definition.braceColumn < 0) {
+        state_.region = State::Region::AwaitBody;
+        return;
+    }
+    state_.region = State::Region::Body;
+    state_.depth = 1;
+    readBody(line, definition.braceColumn + 1);
+}
+
+// Between a definition and the line holding its "{": blank lines and comments
+// wait; anything else begins the body without it.
+void ScriptCheck::Pass::awaitBody(Line &line)
+{
+    const BodyTokens::Line &tokens = tokensOf(line, 0);
+    const auto code = std::find_if(tokens.tokens.cbegin(), tokens.tokens.cend(),
+                                   [](const Token &token) { return token.kind != Token::Kind::Comment; });
+    if (code == tokens.tokens.cend()) {
+        lexicalColours(line, tokens);
+        followComment(line, tokens);
+        return;
+    }
+    const bool brace = code->kind == Token::Kind::Punct && line.text.at(code->column) == u'{';
+    state_.missedBrace = !brace;
+    state_.region = State::Region::Body;
+    state_.depth = 1;
+    line.body = state_.quiet ? 0 : state_.body;
+    if (!brace) {
+        readBody(line, 0); // read as the body it was meant to be
+        return;
+    }
+    if (colours_) {
+        for (auto comment = tokens.tokens.cbegin(); comment != code; ++comment)
+            line.colours.append(Colour{comment->column, comment->length, Colour::Kind::Comment});
+        line.colours.append(Colour{code->column, 1, Colour::Kind::Brace});
+    }
+    const int after = code->column + 1;
+    state_.inComment = false;
+    state_.comment = 0;
+    commentLine_ = nullptr;
+    readBody(line, after);
 }
 
 // A line outside any body, which the loader skips unless it defines something.
@@ -334,12 +370,12 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
         const bool first = std::exchange(firstOnLine, false);
         if (state_.region != State::Region::Body) {
             // Text after the "}" that ends the body.
-            if (token.kind == Token::Kind::Punct && text.sliced(token.column, token.length) == u"}")
+            if (token.kind == Token::Kind::Punct && text.sliced(token.column, token.length) == u"}" && !state_.quiet)
                 line.found.append(Rules::make(Rule::StrayCloseBrace, 0, token.column, 1));
             continue;
         }
         const ChunkToken here{token, 0, text.sliced(token.column, token.length), first};
-        if (token.kind == Token::Kind::OpenString)
+        if (token.kind == Token::Kind::OpenString && !state_.quiet)
             line.found.append(Rules::make(Rule::OpenString, 0, token.column, token.length));
         // A label: a plain name and ":" where a statement may begin, or at the
         // start of a line after a statement that lost its ";".
@@ -424,9 +460,10 @@ void ScriptCheck::Pass::closeBrace()
     if (--state_.depth > 0)
         return;
     setFlag(bodyLine_, &Line::unclosedBody, false);
-    setFlag(bodyLine_, &Line::missingBody, state_.missedBrace);
+    setFlag(bodyLine_, &Line::missingBody, state_.missedBrace && !state_.quiet);
     state_.region = State::Region::Top;
     state_.missedBrace = false;
+    state_.quiet = false;
     state_.body = 0;
     state_.depth = 0;
     bodyLine_ = nullptr;
@@ -447,12 +484,15 @@ void ScriptCheck::Pass::finish()
 {
     if (!chunk_.isEmpty())
         closeChunk(End::None);
-    if (state_.inComment)
-        setFlag(commentLine_, &Line::openComment, true);
-    if (state_.region != State::Region::Top) {
-        setFlag(bodyLine_, &Line::unclosedBody, state_.region == State::Region::Body);
-        setFlag(bodyLine_, &Line::missingBody, state_.region == State::Region::AwaitBody || state_.missedBrace);
-    }
+    if (state_.region == State::Region::Top)
+        return; // the loader knows no comment outside a body
+    // The loader skips a body of a kind it does not know: nothing in it is judged.
+    const bool judged = !state_.quiet;
+    if (state_.inComment && state_.region == State::Region::Body)
+        setFlag(commentLine_, &Line::openComment, judged);
+    setFlag(bodyLine_, &Line::unclosedBody, judged && state_.region == State::Region::Body);
+    setFlag(bodyLine_, &Line::missingBody,
+            judged && (state_.region == State::Region::AwaitBody || state_.missedBrace));
 }
 
 ScriptCheck::ScriptCheck(std::shared_ptr<const Commands::Table> commands) : ScriptCheck(std::move(commands), Options{}) {}
@@ -534,6 +574,7 @@ void ScriptCheck::follow(int first, int end)
         line.jumps.clear();
         line.calls.clear();
         line.body = 0;
+        line.definesFunction = false;
         pass.visit(line);
         const State after = pass.state();
         // A line that leaves no body or comment of its own open has no such mistake
@@ -542,7 +583,7 @@ void ScriptCheck::follow(int first, int end)
             resets.push_back({&line, &Line::unclosedBody, false});
             resets.push_back({&line, &Line::missingBody, false});
         }
-        if (after.comment != line.id)
+        if (after.comment != line.id || after.region != State::Region::Body)
             resets.push_back({&line, &Line::openComment, false});
         const bool same = line.after == after;
         line.after = after;
@@ -684,7 +725,7 @@ QVector<ScriptCheck::FunctionUse> ScriptCheck::functionDefinitions() const
     QVector<FunctionUse> found;
     for (int number = 0; number < lineCount(); ++number) {
         const Line &line = *lines_[size_t(number)];
-        if (line.definition.kind == DefinitionLine::Kind::Function && line.bodyLine == &line)
+        if (line.definesFunction)
             found.append(FunctionUse{line.definition.name.trimmed(), number, line.definition.nameColumn,
                                      line.definition.nameLength});
     }

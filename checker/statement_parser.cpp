@@ -2,6 +2,8 @@
 
 #include "common/code_page.h"
 
+#include <QScopeGuard>
+
 namespace StatementParser {
 
 namespace {
@@ -177,7 +179,12 @@ private:
     Sink &sink_;
     qsizetype pos_ = 0;
     qsizetype limit_ = t_.size();
+    int depth_ = 0; // expressions open inside one another
 };
+
+// Nested deeper than this, an expression is refused rather than read on until
+// the stack runs out.
+constexpr int kDeepestExpression = 256;
 
 void Parser::run()
 {
@@ -253,6 +260,10 @@ bool Parser::statement()
 {
     if (atEnd())
         return true;
+    // "if (a) if (b) ..." and "else else ..." nest statements as expressions nest.
+    if (++depth_ > kDeepestExpression)
+        fail(Rule::TooDeep, peek(), {QString::number(kDeepestExpression)});
+    const auto leave = qScopeGuard([this] { --depth_; });
     const ChunkToken &first = peek();
     if (first.token.kind == Kind::Punct && (first.text == u"++" || first.text == u"--" || first.text == u"(")) {
         expression();
@@ -297,7 +308,8 @@ bool Parser::statement()
         }
         if (isWord(word, u"return")) {
             keyword();
-            if (!atEnd() && !peek().firstOnLine)
+            // A value may stand on the next line; a statement there means none was given.
+            if (!atEnd() && !startsStatement(pos_))
                 expression();
             return false;
         }
@@ -361,6 +373,12 @@ bool Parser::commandStatement(const Commands::Command &command)
     ++pos_;
     const QStringView lower = command.word;
     if (isWord(lower, u"goto")) {
+        if (nextIs(u"(") && isPunct(pos_ + 2, u")")) {
+            ++pos_;
+            label();
+            ++pos_;
+            return false;
+        }
         label();
         return false;
     }
@@ -476,6 +494,12 @@ void Parser::parenthesised()
 
 void Parser::expression(int minimum)
 {
+    if (++depth_ > kDeepestExpression) {
+        if (!atEnd())
+            fail(Rule::TooDeep, peek(), {QString::number(kDeepestExpression)});
+        unexpected();
+    }
+    const auto leave = qScopeGuard([this] { --depth_; });
     unary();
     while (!atEnd() && peek().token.kind == Kind::Punct) {
         const ChunkToken &op = peek();
@@ -483,12 +507,12 @@ void Parser::expression(int minimum)
         if (strength == 0 || strength < minimum)
             return;
         ++pos_;
+        // "set Zeny + ,0;" is what a button writes for an empty field.
+        if (nextIs(u",") || (strength == 1 && (atEnd() || nextIs(u")")))) {
+            report(Rule::EmptyValue, op, {t_.at(pos_ - 2).text.toString()});
+            return;
+        }
         if (strength == 1) {
-            // "set Zeny = ,0;" is what a button writes for an empty field.
-            if (atEnd() || nextIs(u",") || nextIs(u")")) {
-                report(Rule::EmptyValue, op, {t_.at(pos_ - 2).text.toString()});
-                return;
-            }
             expression(1); // assignments group to the right
             continue;
         }
@@ -506,13 +530,12 @@ void Parser::expression(int minimum)
 
 void Parser::unary()
 {
-    if (!atEnd() && peek().token.kind == Kind::Punct) {
+    // Prefix operators in a row are read in a loop, not by recursion.
+    while (!atEnd() && peek().token.kind == Kind::Punct) {
         const QStringView op = peek().text;
-        if (op == u"-" || op == u"!" || op == u"~" || op == u"+" || op == u"++" || op == u"--") {
-            ++pos_;
-            unary();
-            return;
-        }
+        if (!(op == u"-" || op == u"!" || op == u"~" || op == u"+" || op == u"++" || op == u"--"))
+            break;
+        ++pos_;
     }
     primary();
     while (nextIs(u"++") || nextIs(u"--"))

@@ -95,9 +95,11 @@ private slots:
     void functionsAcross_callOfAFunctionNoFileDefines_isAWarning()
     {
         QVector<CheckReport::FileResult> files{
-            checkBytes(QStringLiteral("a.txt"), "function\tscript\tF_Known\t{\r\n\treturn 1;\r\n}\r\n"),
+            checkBytes(QStringLiteral("a.txt"), "function\tscript\tF_Known\t{\r\n\treturn 1;\r\n}\r\n"
+                                                "function\tscript\tF_OneLine\t{ return 2; }\r\n"),
             checkBytes(QStringLiteral("b.txt"), kHeader.toLatin1() + "\r\n\tcallfunc \"F_Known\";\r\n"
-                                                                  "\tset @x,callfunc(\"F_Lost\",1);\r\n\tclose;\r\n}\r\n"),
+                                                                  "\tset @x,callfunc(\"F_Lost\",1);\r\n"
+                                                                  "\tcallfunc \"F_OneLine\";\r\n\tclose;\r\n}\r\n"),
         };
         CheckReport::checkFunctionsAcross(files);
         QCOMPARE(described(files.at(0).diagnostics), QStringList());

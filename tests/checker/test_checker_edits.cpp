@@ -40,6 +40,10 @@ const QStringList kPool = {
     "m.tsg,1,2\twarp\tW\t1,1,n.tsg,2,2",
     "m.tsg\tmapflag\tpvp",
     "m.tsg,1,2,0\tscirpt\tX\t1,{",
+    "m.tsg,1,2,0\ttrader\tT\t-1,{",
+    "function\tscript\tG",
+    "/* c */ {",
+    "\treturn",
     "}",
     "\t}",
     "{",
@@ -155,7 +159,7 @@ private slots:
     void randomEdits_agreeWithAFullCheckAndNameWhatChanged_data()
     {
         QTest::addColumn<quint32>("seed");
-        for (const quint32 seed : {1u, 2u, 3u, 4u})
+        for (const quint32 seed : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u})
             QTest::addRow("seed %u", seed) << seed;
     }
     void randomEdits_agreeWithAFullCheckAndNameWhatChanged()

@@ -62,6 +62,10 @@ private slots:
         row("missing bracket", "\tset @x,@list[1;", {"2:14 TW108"});
         row("comment never closed", "\t/* note\n\tclose;", {"1:24 TW201", "2:2 TW109"});
         row("button's empty value", "\tset Zeny = ,0;", {"2:11 TW110"});
+        row("button's empty value after a plain operator", "\tset Zeny + ,0;", {"2:11 TW110"});
+        row("expression nested past the limit",
+            "\tset @a," + QString(300, u'(') + "1" + QString(300, u')') + ";", {"2:264 TW111"});
+        row("statements nested past the limit", "\t" + QString("if (1) ").repeated(300) + "close;", {"2:1791 TW111"});
         row("block without its head", "\tmes \"a\" {\n\t}", {"2:9 TW106"});
     }
     void bodyMistakes_areReportedWithTheirCode() { compare(); }
@@ -195,8 +199,21 @@ private slots:
         row("buttons' set forms", npc("\tset Zeny += 100,0;\n\tset Zeny - 5,0;\n\tset @x = 1,0;"));
         row("buttons' other forms", npc("\temote 3;\n\toption 8,1;\n\tjobchage 4;\n\tadditem 501,1;\n"
                                         "\tdelitem 501,1;\n\tsave \"harbor01\",120,85;\n\theal 100,50;"));
-        row("call with parentheses", npc("\tgetitem(501,1);\n\tclose();"));
+        row("call with parentheses", npc("\tgetitem(501,1);\n\tclose();\n\tgoto(L_A);\nL_A:\n\tend;"));
+        row("comment before the brace on the next line", "m.tsg,1,1,0\tscript\tSign\t111,\n/* body */ {\n\tclose;\n}");
+        row("function with its brace on the next line", "function\tscript\tF\n{\n\treturn;\n}");
+        row("return value on the next line", "function\tscript\tF\t{\n\treturn\n\t\t5;\n}");
+        row("shop list ending in a comma", "m.tsg,1,2,4\tshop\tTools\t83,501:50,");
+        row("body of a kind the loader does not know", "-\ttrader\tT\t-1,{\n\tunknowncommand 1;\n\tgoto L_Gone;");
+        row("comment at the top never closed", "/* notes\n" + npc("\tclose;"));
     }
+    // The loader knows only "//" comments outside bodies: a definition inside "/* */"
+    // there is read, and what is wrong in it is reported.
+    void definitionInsideTopLevelBlockComment_isChecked()
+    {
+        QCOMPARE(described(checkScript("/* old guard\n" + npc("\tmse \"x\";") + "\n*/")), QStringList{"3:2 TW103"});
+    }
+
     void validConstruct_givesNoDiagnostic()
     {
         QFETCH(QString, script);
