@@ -83,7 +83,8 @@ QString formatDiagnostic(const QString &fileName, const Diagnostic &diagnostic, 
              diagnostic.code);
 }
 
-FileResult checkBytes(const QString &fileName, QByteArrayView bytes, const std::shared_ptr<const Commands::Table> &commands)
+FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
+                      const std::shared_ptr<const Commands::Table> &commands)
 {
     FileResult result;
     result.fileName = fileName;
@@ -138,7 +139,8 @@ void checkFunctionsAcross(QVector<FileResult> &files)
         for (const ScriptCheck::FunctionUse &call : std::as_const(file.functionCalls)) {
             if (defined.contains(call.name))
                 continue;
-            file.diagnostics.append(Rules::make(Rule::UndefinedFunction, call.line, call.column, call.length, {call.name}));
+            file.diagnostics.append(
+                Rules::make(Rule::UndefinedFunction, call.line, call.column, call.length, {call.name}));
             added = true;
         }
         if (added)

@@ -21,7 +21,7 @@ constexpr qsizetype kMaxLines = 1000000;
 struct FileResult
 {
     QString fileName;
-    QString text;      // the decoded file, whose characters the lines share
+    QString text; // the decoded file, whose characters the lines share
     QStringList lines;
     Diagnostics diagnostics; // sorted by line and column
     QVector<ScriptCheck::FunctionUse> functionDefinitions;
@@ -35,7 +35,8 @@ QString formatDiagnostic(const QString &fileName, const Diagnostic &diagnostic, 
 
 // Checks the code-page-932 bytes of a script named `fileName`; a script of too
 // many lines gives a failure.
-FileResult checkBytes(const QString &fileName, QByteArrayView bytes, const std::shared_ptr<const Commands::Table> &commands);
+FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
+                      const std::shared_ptr<const Commands::Table> &commands);
 
 // Reads and checks the file at `path`; only regular files are read.
 FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::Table> &commands);

@@ -81,10 +81,11 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("FILE"), QString());
     if (!parser.parse(application.arguments())) {
         const QStringList unknown = parser.unknownOptionNames();
-        return usageMistake(unknown.isEmpty() ? parser.errorText()
-                                              : QStringLiteral("知らないオプションです: %1")
-                                                    .arg(unknown.front().size() == 1 ? u'-' + unknown.front()
-                                                                                     : QStringLiteral("--") + unknown.front()));
+        return usageMistake(unknown.isEmpty()
+                                ? parser.errorText()
+                                : QStringLiteral("知らないオプションです: %1")
+                                      .arg(unknown.front().size() == 1 ? u'-' + unknown.front()
+                                                                       : QStringLiteral("--") + unknown.front()));
     }
     if (parser.isSet(helpOption)) {
         print(stdout, help());

@@ -12,7 +12,7 @@ struct Token
 {
     enum class Kind : quint8
     {
-        Name,       // with its prefix ($ $@ @ . .@ # ## ') and "$" suffix
+        Name, // with its prefix ($ $@ @ . .@ # ## ') and "$" suffix
         Number,
         String,     // closed on its line
         OpenString, // runs to the end of the line

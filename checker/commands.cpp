@@ -94,10 +94,10 @@ bool Table::addRows(QStringView text, QString *error)
             command.max = maxOk ? -1 : fields.at(2).trimmed().toInt(&maxOk);
             command.shape = fields.size() >= 4 ? fields.at(3).trimmed().toString() : QString();
         }
-        const bool wordOk = !command.word.isEmpty() &&
-                            std::all_of(command.word.cbegin(), command.word.cend(), [](QChar c) {
-                                return c == u'_' || (c.unicode() < 0x80 && c.isLetterOrNumber());
-                            });
+        const bool wordOk =
+            !command.word.isEmpty() && std::all_of(command.word.cbegin(), command.word.cend(), [](QChar c) {
+                return c == u'_' || (c.unicode() < 0x80 && c.isLetterOrNumber());
+            });
         if (!wordOk || !minOk || !maxOk || command.min < 0 || (command.max >= 0 && command.max < command.min)) {
             if (error)
                 *error = QStringLiteral("%1行目は「命令<TAB>最小<TAB>最大<TAB>引数」の形ではありません").arg(number);
@@ -135,9 +135,9 @@ QString Table::nearest(QStringView word) const
         const int d = distance(lower, candidate, limit);
         // Ties go to the shorter word, then the first in spelling order, so that
         // the hint does not depend on the order of the table.
-        if (d < bestDistance || (d == bestDistance && d <= limit &&
-                                 (candidate.size() < bestKey.size() ||
-                                  (candidate.size() == bestKey.size() && candidate < bestKey)))) {
+        if (d < bestDistance ||
+            (d == bestDistance && d <= limit &&
+             (candidate.size() < bestKey.size() || (candidate.size() == bestKey.size() && candidate < bestKey)))) {
             bestDistance = d;
             bestKey = candidate;
             best = &command;

@@ -15,10 +15,10 @@ namespace Commands {
 
 struct Command
 {
-    QString word;     // as the table spells it
-    int min = 0;      // arguments at least
-    int max = 0;      // at most; -1: no upper limit
-    QString shape;    // one letter per argument: s string, e expression, l label; "…" repeats
+    QString word;                     // as the table spells it
+    int min = 0;                      // arguments at least
+    int max = 0;                      // at most; -1: no upper limit
+    QString shape;                    // one letter per argument: s string, e expression, l label; "…" repeats
     bool labelAt(int argument) const; // whether argument `argument` (from 0) is a label
 };
 

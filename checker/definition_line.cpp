@@ -87,8 +87,11 @@ struct KindWord
     const char16_t *word;
     Kind kind;
 };
-constexpr KindWord kKinds[] = {{u"script", Kind::Script}, {u"shop", Kind::Shop},       {u"warp", Kind::Warp},
-                               {u"monster", Kind::Monster}, {u"mapflag", Kind::Mapflag}};
+constexpr KindWord kKinds[] = {{u"script", Kind::Script},
+                               {u"shop", Kind::Shop},
+                               {u"warp", Kind::Warp},
+                               {u"monster", Kind::Monster},
+                               {u"mapflag", Kind::Mapflag}};
 
 // The kind a second field names exactly (without regard to case), or None.
 Kind exactKind(QStringView word)
@@ -228,7 +231,8 @@ bool Reader::recognise()
                 continue;
             const Field kindWord = f == 0 ? inField.at(1) : inField.at(0);
             const Field place = f == 0 ? inField.at(0) : fields_.at(0);
-            if (exactKind(kindWord.text) == Kind::None || !plausiblePlace(place.text, exactKind(kindWord.text) == Kind::Mapflag))
+            if (exactKind(kindWord.text) == Kind::None ||
+                !plausiblePlace(place.text, exactKind(kindWord.text) == Kind::Mapflag))
                 continue;
             const int gap = inField.at(0).end();
             report(Rule::SpaceForTabUnreadable, gap, inField.at(1).column - gap);

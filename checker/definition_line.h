@@ -29,10 +29,10 @@ enum class Kind : quint8
 struct Definition
 {
     Kind kind = Kind::None;
-    QString name;         // the name field, as written
-    int nameColumn = 0;   // where diagnostics about the whole definition go
+    QString name;       // the name field, as written
+    int nameColumn = 0; // where diagnostics about the whole definition go
     int nameLength = 0;
-    int braceColumn = -1; // the "{" that opens the body on this line, or -1
+    int braceColumn = -1;    // the "{" that opens the body on this line, or -1
     Diagnostics diagnostics; // line number 0
     QVector<Colour> colours;
 

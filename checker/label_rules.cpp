@@ -14,8 +14,7 @@ namespace {
 const Index::Group kNoGroup;
 
 // Each key the line holds, once.
-template<typename Visit>
-void forEachKey(const IndexedLine &line, Visit visit)
+template <typename Visit> void forEachKey(const IndexedLine &line, Visit visit)
 {
     QVarLengthArray<const QString *, 8> seen;
     for (const QVector<LabelUse> *uses : {&line.defines, &line.jumps}) {
@@ -148,13 +147,14 @@ Diagnostics Index::diagnostics(const IndexedLine &line) const
         const auto entry = groups_.constFind(Key{line.body, definition.key});
         const Group &group = entry == groups_.cend() ? kNoGroup : entry.value();
         if (group.definedCount.value(definition.label) > 1)
-            found.append(Rules::make(Rule::DuplicateLabel, 0, definition.column, definition.length, {definition.label}));
+            found.append(
+                Rules::make(Rule::DuplicateLabel, 0, definition.column, definition.length, {definition.label}));
         if (StatementParser::isEventLabel(definition.label))
             continue;
         // Any spelling of a jump reaches a label written all in lower case.
-        const bool used = group.jumpCount.contains(definition.label) ||
-                          (definition.label == definition.label.toLower() &&
-                           group.lowerJumpCount.contains(definition.label));
+        const bool used =
+            group.jumpCount.contains(definition.label) ||
+            (definition.label == definition.label.toLower() && group.lowerJumpCount.contains(definition.label));
         if (!used)
             found.append(Rules::make(Rule::UnusedLabel, 0, definition.column, definition.length, {definition.label}));
     }
@@ -171,7 +171,8 @@ Diagnostics Index::diagnostics(const IndexedLine &line) const
         if (otherCase.isEmpty())
             found.append(Rules::make(Rule::UndefinedLabel, 0, jump.column, jump.length, {jump.label}));
         else
-            found.append(Rules::make(Rule::UndefinedLabelOtherCase, 0, jump.column, jump.length, {jump.label, otherCase}));
+            found.append(
+                Rules::make(Rule::UndefinedLabelOtherCase, 0, jump.column, jump.length, {jump.label, otherCase}));
     }
     return found;
 }

@@ -20,7 +20,8 @@ QString keyOf(const QString &label);
 struct LabelUse
 {
     LabelUse() = default;
-    LabelUse(const QString &label, int column, int length) : label(label), key(keyOf(label)), column(column), length(length)
+    LabelUse(const QString &label, int column, int length)
+        : label(label), key(keyOf(label)), column(column), length(length)
     {
     }
     QString label;
@@ -78,6 +79,5 @@ private:
     QHash<Key, Group> groups_;
     QSet<Key> touched_;
 };
-
 
 } // namespace LabelRules

@@ -14,8 +14,7 @@ using Severity = Diagnostic::Severity;
 constexpr Row kRules[] = {
     {Rule::OpenString, u"TW101", Severity::Error, u"「\"」で始まる文字列が行の終わりまでに閉じられていません",
      u"文字列が行の終わりまでに閉じられていない"},
-    {Rule::MissingSemicolon, u"TW102", Severity::Error, u"命令の終わりに「;」がありません",
-     u"命令の終わりの ; がない"},
+    {Rule::MissingSemicolon, u"TW102", Severity::Error, u"命令の終わりに「;」がありません", u"命令の終わりの ; がない"},
     {Rule::UnknownCommand, u"TW103", Severity::Error, u"「%1」は命令ではありません%2",
      u"命令表にない命令（近い命令があれば示す）"},
     {Rule::ArgumentCount, u"TW104", Severity::Warning, u"「%1」の引数は%2のはずが、%3個あります",
@@ -27,18 +26,21 @@ constexpr Row kRules[] = {
     {Rule::OpenComment, u"TW109", Severity::Error, u"「/*」で始まる注釈が閉じられていません",
      u"/* の注釈が閉じられていない"},
     {Rule::EmptyValue, u"TW110", Severity::Warning, u"「%1」の値が空です", u"set の値が空"},
-    {Rule::TooDeep, u"TW111", Severity::Error, u"式の入れ子が深すぎます（%1段まで）", u"式の括弧や呼び出しの入れ子が深すぎる"},
+    {Rule::TooDeep, u"TW111", Severity::Error, u"式の入れ子が深すぎます（%1段まで）",
+     u"式の括弧や呼び出しの入れ子が深すぎる"},
 
     {Rule::UnclosedBody, u"TW201", Severity::Error, u"「%1」の「{」を閉じる「}」がありません",
      u"本体の { が閉じられていない"},
     {Rule::BodyRunsIntoDefinition, u"TW202", Severity::Error,
      u"前の本体が閉じられないまま、次の定義行が始まっています（「}」が足りません）",
      u"閉じられていない本体の中に次の定義行がある"},
-    {Rule::StrayCloseBrace, u"TW203", Severity::Warning, u"この「}」で閉じるものがありません（サーバーは読み飛ばします）",
-     u"閉じる相手のない }"},
+    {Rule::StrayCloseBrace, u"TW203", Severity::Warning,
+     u"この「}」で閉じるものがありません（サーバーは読み飛ばします）", u"閉じる相手のない }"},
     {Rule::OutsideBody, u"TW204", Severity::Warning,
-     u"本体の外にある行です。サーバーはこの行を読み飛ばします（「}」の後か、「{」の前）", u"本体の外にある命令やラベル"},
-    {Rule::MenuPairs, u"TW205", Severity::Error, u"menu は「選択肢,ラベル」の組で書きます", u"menu の選択肢とラベルが組にならない"},
+     u"本体の外にある行です。サーバーはこの行を読み飛ばします（「}」の後か、「{」の前）",
+     u"本体の外にある命令やラベル"},
+    {Rule::MenuPairs, u"TW205", Severity::Error, u"menu は「選択肢,ラベル」の組で書きます",
+     u"menu の選択肢とラベルが組にならない"},
     {Rule::UndefinedLabel, u"TW206", Severity::Error, u"ラベル「%1」がこのNPCの中にありません",
      u"飛び先のラベルが同じNPCにない"},
     {Rule::UndefinedLabelOtherCase, u"TW207", Severity::Error,
@@ -50,7 +52,8 @@ constexpr Row kRules[] = {
      u"イベントラベル（On...）が24バイトを超える"},
     {Rule::UnusedLabel, u"TW210", Severity::Warning, u"ラベル「%1」へ飛ぶ命令（menu、goto、callsub）がありません",
      u"どこからも飛ばないラベル"},
-    {Rule::MissingBody, u"TW211", Severity::Error, u"「%1」の本体を始める「{」がありません", u"script の本体の { がない"},
+    {Rule::MissingBody, u"TW211", Severity::Error, u"「%1」の本体を始める「{」がありません",
+     u"script の本体の { がない"},
     {Rule::UndefinedFunction, u"TW212", Severity::Warning, u"関数「%1」はどのファイルにも定義されていません",
      u"callfunc の関数が調べたファイルのどれにもない"},
 
@@ -61,8 +64,7 @@ constexpr Row kRules[] = {
     {Rule::SpaceForTabUnreadable, u"TW303", Severity::Error,
      u"タブのはずの所に空白があるため、サーバーはこの行を読み飛ばします", u"タブの代わりに空白（サーバーは読めない）"},
     {Rule::KindMisspelt, u"TW304", Severity::Warning,
-     u"定義の種類「%1」は「%2」のはずです（サーバーはこの行を読み飛ばし、NPCは現れません）",
-     u"定義の種類の綴りの誤り"},
+     u"定義の種類「%1」は「%2」のはずです（サーバーはこの行を読み飛ばし、NPCは現れません）", u"定義の種類の綴りの誤り"},
     {Rule::PlaceFormat, u"TW305", Severity::Error, u"場所は「%1」の形で書きます", u"場所の欄の形の誤り"},
     {Rule::FacingRange, u"TW306", Severity::Warning, u"向きは0から7の数字です", u"向きが0から7の外"},
     {Rule::EmptyName, u"TW307", Severity::Error, u"名前がありません", u"名前の欄が空"},
@@ -130,7 +132,8 @@ QString message(Rule rule, const QStringList &arguments)
 
 Diagnostic make(Rule rule, int line, int column, int length, const QStringList &arguments)
 {
-    return Diagnostic{line, qMax(0, column), qMax(1, length), severity(rule), rule, code(rule), message(rule, arguments)};
+    return Diagnostic{line, qMax(0, column), qMax(1, length),         severity(rule),
+                      rule, code(rule),      message(rule, arguments)};
 }
 
 } // namespace Rules

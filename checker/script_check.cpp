@@ -23,19 +23,19 @@ struct ScriptCheck::State
         Body,
     };
     Region region = Region::Top;
-    bool inComment = false; // a /* comment is open
-    bool chunkOpen = false; // a statement goes on past the line
+    bool inComment = false;   // a /* comment is open
+    bool chunkOpen = false;   // a statement goes on past the line
     bool missedBrace = false; // the body began without its "{"
     bool quiet = false;       // a body the loader skips: nothing in it is judged
-    int depth = 0;          // braces open in the body, its own included
-    quint64 body = 0;       // the definition line of the body
-    quint64 comment = 0;    // the line where the open comment began
+    int depth = 0;            // braces open in the body, its own included
+    quint64 body = 0;         // the definition line of the body
+    quint64 comment = 0;      // the line where the open comment began
 
     friend bool operator==(const State &a, const State &b)
     {
         return a.region == b.region && a.inComment == b.inComment && a.chunkOpen == b.chunkOpen &&
-               a.missedBrace == b.missedBrace && a.quiet == b.quiet &&
-               a.depth == b.depth && a.body == b.body && a.comment == b.comment;
+               a.missedBrace == b.missedBrace && a.quiet == b.quiet && a.depth == b.depth && a.body == b.body &&
+               a.comment == b.comment;
     }
     friend bool operator!=(const State &a, const State &b) { return !(a == b); }
 };
@@ -62,7 +62,7 @@ struct ScriptCheck::Line : LabelRules::IndexedLine
     bool openComment = false;
     int commentColumn = 0;
     bool definesFunction = false; // a function definition read as one
-    Diagnostics labels; // found by the label rules
+    Diagnostics labels;           // found by the label rules
     State after;
     Line *bodyLine = nullptr;    // the definition line of the body after this line, while it lives
     Line *commentLine = nullptr; // the line that opened the comment open after this line
@@ -348,8 +348,7 @@ void ScriptCheck::Pass::readTop(Line &line, const BodyTokens::Line &tokens)
         return;
     }
     const bool label = code.size() >= 2 && text.sliced(code.at(1)->column, code.at(1)->length) == u":";
-    if (first.kind == Token::Kind::Name && BodyTokens::isPlainName(firstText) &&
-        (label || commands_.find(firstText))) {
+    if (first.kind == Token::Kind::Name && BodyTokens::isPlainName(firstText) && (label || commands_.find(firstText))) {
         const Token &last = *code.back();
         line.found.append(Rules::make(Rule::OutsideBody, 0, first.column, last.column + last.length - first.column));
     }
@@ -491,11 +490,12 @@ void ScriptCheck::Pass::finish()
     if (state_.inComment && state_.region == State::Region::Body)
         setFlag(commentLine_, &Line::openComment, judged);
     setFlag(bodyLine_, &Line::unclosedBody, judged && state_.region == State::Region::Body);
-    setFlag(bodyLine_, &Line::missingBody,
-            judged && (state_.region == State::Region::AwaitBody || state_.missedBrace));
+    setFlag(bodyLine_, &Line::missingBody, judged && (state_.region == State::Region::AwaitBody || state_.missedBrace));
 }
 
-ScriptCheck::ScriptCheck(std::shared_ptr<const Commands::Table> commands) : ScriptCheck(std::move(commands), Options{}) {}
+ScriptCheck::ScriptCheck(std::shared_ptr<const Commands::Table> commands) : ScriptCheck(std::move(commands), Options{})
+{
+}
 
 ScriptCheck::ScriptCheck(std::shared_ptr<const Commands::Table> commands, Options options)
     : commands_(std::move(commands)), options_(options)
@@ -608,8 +608,7 @@ void ScriptCheck::follow(int first, int end)
         Line &line = *before.line;
         if (before.found != line.found || before.colours != line.colours)
             noteChange(line);
-        if (before.defines != line.defines || before.jumps != line.jumps || before.body != line.body ||
-            !line.indexed) {
+        if (before.defines != line.defines || before.jumps != line.jumps || before.body != line.body || !line.indexed) {
             if (line.indexed) {
                 std::swap(before.defines, line.defines);
                 std::swap(before.jumps, line.jumps);

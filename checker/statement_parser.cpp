@@ -24,8 +24,8 @@ int precedence(QStringView op)
         return 0;
     const char16_t first = op.front().unicode();
     const char16_t second = op.size() > 1 ? op.at(1).unicode() : 0;
-    if (op.back() == u'=' && op.size() >= 2 && !(op.size() == 2 && (first == u'=' || first == u'!' ||
-                                                                    first == u'<' || first == u'>')))
+    if (op.back() == u'=' && op.size() >= 2 &&
+        !(op.size() == 2 && (first == u'=' || first == u'!' || first == u'<' || first == u'>')))
         return 1; // += -= *= /= %= &= |= ^= <<= >>=
     switch (first) {
     case u'=':
@@ -111,16 +111,11 @@ private:
         return text.size() == punct.size() && std::equal(text.begin(), text.end(), punct.begin());
     }
     // Literals keep their length at compile time, so no comparison measures them.
-    template<size_t N>
-    bool isPunct(qsizetype i, const char16_t (&punct)[N]) const
+    template <size_t N> bool isPunct(qsizetype i, const char16_t (&punct)[N]) const
     {
         return isPunct(i, QStringView(punct, qsizetype(N - 1)));
     }
-    template<size_t N>
-    bool nextIs(const char16_t (&punct)[N]) const
-    {
-        return isPunct(pos_, punct);
-    }
+    template <size_t N> bool nextIs(const char16_t (&punct)[N]) const { return isPunct(pos_, punct); }
     bool nextIsName() const { return !atEnd() && peek().token.kind == Kind::Name; }
 
     void report(Rule rule, const ChunkToken &at, const QStringList &arguments = {})
@@ -141,7 +136,7 @@ private:
             fail(Rule::UnexpectedToken, peek(), {peek().text.toString()});
         }
         const ChunkToken &last = t_.at(limit_ - 1);
-        const QString what = end_ == End::Semicolon ? QStringLiteral(";")
+        const QString what = end_ == End::Semicolon   ? QStringLiteral(";")
                              : end_ == End::OpenBrace ? QStringLiteral("{")
                              : end_ == End::Colon     ? QStringLiteral(":")
                                                       : QStringLiteral("行末");

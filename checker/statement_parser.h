@@ -20,8 +20,8 @@ namespace StatementParser {
 struct ChunkToken
 {
     BodyTokens::Token token;
-    int line = 0;      // which of the chunk's lines
-    QStringView text;  // the token's text
+    int line = 0;     // which of the chunk's lines
+    QStringView text; // the token's text
     bool firstOnLine = false;
 };
 

@@ -1,9 +1,10 @@
 #include "main_window/tform1.h"
 
 #include "about_box/taboutbox.h"
-#include "common/event_guard.h"
 #include "checker/commands.h"
+#include "common/event_guard.h"
 #include "common/failure.h"
+#include "common/window_fonts.h"
 #include "main_window/diagnostic_tooltip.h"
 #include "main_window/drop_down_typing.h"
 #include "main_window/help_file.h"
@@ -15,7 +16,6 @@
 #include "main_window/script_lines.h"
 #include "main_window/tab_row.h"
 #include "main_window/value_history.h"
-#include "common/window_fonts.h"
 #include "ui_tform1.h"
 
 #include <QDesktopServices>
@@ -69,7 +69,8 @@ Ui::TForm1 *laidOut(QMainWindow *window)
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
-    : QMainWindow(parent), ui(laidOut(this)), buffer_(ui->Memo1), highlighter_(new ScriptHighlighter(ui->Memo1, editorCommands()))
+    : QMainWindow(parent), ui(laidOut(this)), buffer_(ui->Memo1),
+      highlighter_(new ScriptHighlighter(ui->Memo1, editorCommands()))
 {
     setObjectName(QStringLiteral("Form1"));
     applyFonts();

@@ -114,8 +114,8 @@ private slots:
         QTest::newRow("unknown long option") << QStringList{"--strict", "clean_harbor.txt"} << "--strict";
         QTest::newRow("unknown short option") << QStringList{"clean_harbor.txt", "-x"} << "-x";
         QTest::newRow("missing file") << QStringList{"no_such_script.txt"} << "no_such_script.txt";
-        QTest::newRow("unreadable command table") << QStringList{"--commands", "no_such_table.tsv", "braces.txt"}
-                                                  << "no_such_table.tsv";
+        QTest::newRow("unreadable command table")
+            << QStringList{"--commands", "no_such_table.tsv", "braces.txt"} << "no_such_table.tsv";
         QTest::newRow("command table with a bad row")
             << QStringList{"--commands", "braces.txt", "clean_harbor.txt"} << "braces.txt";
     }
@@ -182,13 +182,16 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(bytes);
         };
-        write("town/b.txt", "m.tsg,1,2,0\tscript\tB\t1,{\r\n\tcallfunc \"F_Inner\";\r\n\tcallfunc \"F_Gone\";\r\n}\r\n");
+        write("town/b.txt",
+              "m.tsg,1,2,0\tscript\tB\t1,{\r\n\tcallfunc \"F_Inner\";\r\n\tcallfunc \"F_Gone\";\r\n}\r\n");
         write("town/inner/f.txt", "function\tscript\tF_Inner\t{\r\n\treturn;\r\n}\r\n");
         write("town/a.txt", "m.tsg,1,2,0\tscript\tA\t1,{\r\n\tclose\r\n}\r\n");
         write("town/notes.md", "not a script {");
         const Run run = runTool({"town"}, folder.path());
-        QCOMPARE(run.out, QStringLiteral("town/a.txt:2:6: error: 命令の終わりに「;」がありません [TW102]\n"
-                                         "town/b.txt:3:11: warning: 関数「F_Gone」はどのファイルにも定義されていません [TW212]\n"));
+        QCOMPARE(
+            run.out,
+            QStringLiteral("town/a.txt:2:6: error: 命令の終わりに「;」がありません [TW102]\n"
+                           "town/b.txt:3:11: warning: 関数「F_Gone」はどのファイルにも定義されていません [TW212]\n"));
         QCOMPARE(run.exitCode, 1);
     }
 

@@ -110,7 +110,8 @@ private slots:
     void characterAnswers_forEveryKindOfCharacter_agreeWithEncode_data()
     {
         QTest::addColumn<QString>("character");
-        for (const char *text : {"a", "~", "\\", "あ", "表", "ｱ", "①", "髙", "～", "〜", "−", "✓", "\uF86F", "\uE000", "😀"})
+        for (const char *text :
+             {"a", "~", "\\", "あ", "表", "ｱ", "①", "髙", "～", "〜", "−", "✓", "\uF86F", "\uE000", "😀"})
             QTest::newRow(text) << QString::fromUtf8(text);
     }
     void characterAnswers_forEveryKindOfCharacter_agreeWithEncode()

@@ -1,7 +1,7 @@
 // Reading help texts: decoding, line breaks, zero bytes and files that are not
 // plain readable files.
-#include "support/failure_of.h"
 #include "main_window/help_file.h"
+#include "support/failure_of.h"
 
 #include <QDir>
 #include <QFile>

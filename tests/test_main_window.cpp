@@ -1,13 +1,13 @@
 // The main window as a user meets it: its controls, menus, focus and fonts, the
 // script buffer through the editor, and failures reported by the event guard.
 #include "about_box/taboutbox.h"
-#include "common/event_guard.h"
 #include "app/guarded_application.h"
+#include "common/event_guard.h"
 #include "common/failure.h"
-#include "support/dialog_watcher.h"
-#include "support/form_driver.h"
 #include "main_window/tform1.h"
 #include "main_window/value_history.h"
+#include "support/dialog_watcher.h"
+#include "support/form_driver.h"
 
 #include <QAbstractButton>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 // Files and folders the user may not write or read: the designed failure, nothing
 // written, nothing lost. Runs as an ordinary user (see run_unprivileged.sh).
-#include "support/failure_of.h"
 #include "main_window/help_file.h"
 #include "main_window/script_file.h"
+#include "support/failure_of.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Saving the script: the file's name from the clock, its bytes, and every way a
 // save can fail without losing the editor's text or an earlier file.
-#include "support/failure_of.h"
 #include "main_window/script_file.h"
+#include "support/failure_of.h"
 
 #include <QDir>
 #include <QFile>

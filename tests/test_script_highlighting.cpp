@@ -2,8 +2,8 @@
 // with every way the text changes.
 #include "app/guarded_application.h"
 #include "checker/script_check.h"
-#include "support/form_driver.h"
 #include "main_window/script_highlighter.h"
+#include "support/form_driver.h"
 
 #include <QFile>
 #include <QRandomGenerator>

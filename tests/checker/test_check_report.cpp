@@ -51,7 +51,8 @@ private slots:
 
     void checkBytes_tooManyLines_isRefusedUnchecked()
     {
-        const CheckReport::FileResult result = checkBytes(QStringLiteral("t.txt"), QByteArray(CheckReport::kMaxLines, '\n'));
+        const CheckReport::FileResult result =
+            checkBytes(QStringLiteral("t.txt"), QByteArray(CheckReport::kMaxLines, '\n'));
         QVERIFY(result.failure.contains(QStringLiteral("t.txt")));
         QVERIFY(result.diagnostics.isEmpty());
     }
@@ -61,9 +62,10 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("expected");
         const QByteArray header = kHeader.toLatin1() + "\r\n";
-        QTest::newRow("lead byte without its trail byte") << header + "\tmes \"\x82\";\r\n}\r\n" << QStringList{"2:1 TW402"};
-        QTest::newRow("byte the code page leaves unused")
-            << header + "\tmes \"a\xff\"\r\n}\r\n" << QStringList{"2:1 TW402", "2:9 TW102"};
+        QTest::newRow("lead byte without its trail byte") << header + "\tmes \"\x82\";\r\n}\r\n"
+                                                          << QStringList{"2:1 TW402"};
+        QTest::newRow("byte the code page leaves unused") << header + "\tmes \"a\xff\"\r\n}\r\n"
+                                                          << QStringList{"2:1 TW402", "2:9 TW102"};
     }
     void undecodableBytes_areReportedFirstOnTheirLine()
     {
@@ -98,8 +100,8 @@ private slots:
             checkBytes(QStringLiteral("a.txt"), "function\tscript\tF_Known\t{\r\n\treturn 1;\r\n}\r\n"
                                                 "function\tscript\tF_OneLine\t{ return 2; }\r\n"),
             checkBytes(QStringLiteral("b.txt"), kHeader.toLatin1() + "\r\n\tcallfunc \"F_Known\";\r\n"
-                                                                  "\tset @x,callfunc(\"F_Lost\",1);\r\n"
-                                                                  "\tcallfunc \"F_OneLine\";\r\n\tclose;\r\n}\r\n"),
+                                                                     "\tset @x,callfunc(\"F_Lost\",1);\r\n"
+                                                                     "\tcallfunc \"F_OneLine\";\r\n\tclose;\r\n}\r\n"),
         };
         CheckReport::checkFunctionsAcross(files);
         QCOMPARE(described(files.at(0).diagnostics), QStringList());

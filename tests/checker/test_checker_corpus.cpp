@@ -45,7 +45,8 @@ int nextCodeLine(const QStringList &lines, int after)
 }
 
 // One statement on its own line, nothing else: "\tmes \"...\";"
-const QRegularExpression kSimpleStatement(QStringLiteral("^\\s*(mes|close|next|end|set|warp|heal|getitem|delitem)\\b[^;{}/]*;\\s*$"));
+const QRegularExpression
+    kSimpleStatement(QStringLiteral("^\\s*(mes|close|next|end|set|warp|heal|getitem|delitem)\\b[^;{}/]*;\\s*$"));
 
 const QVector<QPair<QString, Mutation>> kMutations = {
     {"drop a semicolon",
@@ -82,7 +83,8 @@ const QVector<QPair<QString, Mutation>> kMutations = {
          const QRegularExpressionMatch match = menu.match(lines.at(i));
          if (!match.hasMatch())
              return false;
-         m.lines[i] = lines.at(i).left(match.capturedStart(1)) + "L_NoSuchPlace" + lines.at(i).mid(match.capturedEnd(1));
+         m.lines[i] =
+             lines.at(i).left(match.capturedStart(1)) + "L_NoSuchPlace" + lines.at(i).mid(match.capturedEnd(1));
          m.code = "TW206";
          return true;
      }},
@@ -194,11 +196,11 @@ private slots:
                 for (const Diagnostic &d : check.diagnostics(mutant.line))
                     codes << d.code;
                 if (!codes.contains(mutant.code)) {
-                    QFAIL(qPrintable(QStringLiteral("%1 line %2: %3 expected, found [%4]; all: %5")
-                                         .arg(QFileInfo(path).fileName())
-                                         .arg(mutant.line + 1)
-                                         .arg(mutant.code, codes.join(u' '),
-                                              described(check.allDiagnostics()).join(u' '))));
+                    QFAIL(qPrintable(
+                        QStringLiteral("%1 line %2: %3 expected, found [%4]; all: %5")
+                            .arg(QFileInfo(path).fileName())
+                            .arg(mutant.line + 1)
+                            .arg(mutant.code, codes.join(u' '), described(check.allDiagnostics()).join(u' '))));
                 }
             }
         }

@@ -138,9 +138,9 @@ private slots:
                                            << QStringList{"\t/* mes \"a\";"} << QList<int>{0, 2, 3};
         QTest::newRow("an edit in one NPC leaves the next alone")
             << withLabel + withLabel << 2 << 1 << QStringList{"L_Gone:"} << QList<int>{1};
-        QTest::newRow("continuing a statement") << QStringList{kHeader, "\tmenu \"Go\",L_Go,", "\t\"No\",-;", "L_Go:",
-                                                               "\tclose;", "}"}
-                                                << 2 << 1 << QStringList{"\t\"No\";"} << QList<int>{1};
+        QTest::newRow("continuing a statement")
+            << QStringList{kHeader, "\tmenu \"Go\",L_Go,", "\t\"No\",-;", "L_Go:", "\tclose;", "}"} << 2 << 1
+            << QStringList{"\t\"No\";"} << QList<int>{1};
     }
     void replaceLines_returnsTheOtherLinesItChanged()
     {

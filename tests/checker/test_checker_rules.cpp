@@ -63,8 +63,8 @@ private slots:
         row("comment never closed", "\t/* note\n\tclose;", {"1:24 TW201", "2:2 TW109"});
         row("button's empty value", "\tset Zeny = ,0;", {"2:11 TW110"});
         row("button's empty value after a plain operator", "\tset Zeny + ,0;", {"2:11 TW110"});
-        row("expression nested past the limit",
-            "\tset @a," + QString(300, u'(') + "1" + QString(300, u')') + ";", {"2:264 TW111"});
+        row("expression nested past the limit", "\tset @a," + QString(300, u'(') + "1" + QString(300, u')') + ";",
+            {"2:264 TW111"});
         row("statements nested past the limit", "\t" + QString("if (1) ").repeated(300) + "close;", {"2:1791 TW111"});
         row("block without its head", "\tmes \"a\" {\n\t}", {"2:9 TW106"});
     }
@@ -81,8 +81,7 @@ private slots:
         QTest::newRow("label after the body") << npc("\tclose;") + "\nL_A:" << QStringList{"4:1 TW204"};
         QTest::newRow("menu with an odd number of parts")
             << npc("\tmenu \"Yes\",L_A,\"No\";\nL_A:\n\tclose;") << QStringList{"2:2 TW205"};
-        QTest::newRow("menu with a string for a label")
-            << npc("\tmenu \"Yes\",\"No\";") << QStringList{"2:13 TW205"};
+        QTest::newRow("menu with a string for a label") << npc("\tmenu \"Yes\",\"No\";") << QStringList{"2:13 TW205"};
         QTest::newRow("jump to a missing label") << npc("\tgoto L_Gone;") << QStringList{"2:7 TW206"};
         QTest::newRow("label differs in case")
             << npc("\tmenu \"a\",L_yes;\nL_Yes:\n\tclose;") << QStringList{"2:11 TW207", "3:1 TW210"};
@@ -104,24 +103,17 @@ private slots:
         QTest::newRow("shop without its items") << "m.tsg,1,2,0\tshop\tS" << QStringList{"1:18 TW301"};
         QTest::newRow("blanks for tabs, still read")
             << "m.tsg,1,2,0 script A 1,{\n\tclose;\n}" << QStringList{"1:12 TW302"};
-        QTest::newRow("blanks for one tab, dropped")
-            << "m.tsg,1,2,0  shop\tS\t1,501:50" << QStringList{"1:12 TW303"};
+        QTest::newRow("blanks for one tab, dropped") << "m.tsg,1,2,0  shop\tS\t1,501:50" << QStringList{"1:12 TW303"};
         QTest::newRow("misspelt kind") << "m.tsg,1,2,0\tscirpt\tA\t1,{\n\tclose;\n}" << QStringList{"1:13 TW304"};
-        QTest::newRow("place without numbers")
-            << "m.tsg,x,2,0\tshop\tS\t1,501:50" << QStringList{"1:1 TW305"};
-        QTest::newRow("warp place missing a number")
-            << "m.tsg,1\twarp\tW\t1,1,n.tsg,2,2" << QStringList{"1:1 TW305"};
+        QTest::newRow("place without numbers") << "m.tsg,x,2,0\tshop\tS\t1,501:50" << QStringList{"1:1 TW305"};
+        QTest::newRow("warp place missing a number") << "m.tsg,1\twarp\tW\t1,1,n.tsg,2,2" << QStringList{"1:1 TW305"};
         QTest::newRow("facing 9") << "m.tsg,1,2,9\tshop\tS\t1,501:50" << QStringList{"1:11 TW306"};
         QTest::newRow("empty name") << "m.tsg,1,2,0\tshop\t \t1,501:50" << QStringList{"1:18 TW307"};
-        QTest::newRow("item without its price")
-            << "m.tsg,1,2,0\tshop\tS\t1,501:50,502" << QStringList{"1:29 TW308"};
+        QTest::newRow("item without its price") << "m.tsg,1,2,0\tshop\tS\t1,501:50,502" << QStringList{"1:29 TW308"};
         QTest::newRow("script without a sprite") << "m.tsg,1,2,0\tscript\tA\t,{\n}" << QStringList{"1:22 TW309"};
-        QTest::newRow("warp target incomplete")
-            << "m.tsg,1,2\twarp\tW\t1,1,n.tsg,2" << QStringList{"1:18 TW310"};
-        QTest::newRow("monster without its count")
-            << "m.tsg,0,0\tmonster\tSlime\t1002" << QStringList{"1:25 TW311"};
-        QTest::newRow("duplicate of nothing")
-            << "m.tsg,1,2,0\tduplicate()\tB\t56" << QStringList{"1:13 TW312"};
+        QTest::newRow("warp target incomplete") << "m.tsg,1,2\twarp\tW\t1,1,n.tsg,2" << QStringList{"1:18 TW310"};
+        QTest::newRow("monster without its count") << "m.tsg,0,0\tmonster\tSlime\t1002" << QStringList{"1:25 TW311"};
+        QTest::newRow("duplicate of nothing") << "m.tsg,1,2,0\tduplicate()\tB\t56" << QStringList{"1:13 TW312"};
     }
     void definitionMistakes_areReportedWithTheirCode() { compare(); }
 
@@ -138,10 +130,14 @@ private slots:
     {
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("hint");
-        QTest::newRow("swapped letters") << "\twrap \"x\",1,2;" << "warp";
-        QTest::newRow("swapped at the end") << "\tmse \"x\";" << "mes";
-        QTest::newRow("one letter dropped") << "\tclos;" << "close";
-        QTest::newRow("nothing near") << "\tzzzzzzzz;" << "";
+        QTest::newRow("swapped letters") << "\twrap \"x\",1,2;"
+                                         << "warp";
+        QTest::newRow("swapped at the end") << "\tmse \"x\";"
+                                            << "mes";
+        QTest::newRow("one letter dropped") << "\tclos;"
+                                            << "close";
+        QTest::newRow("nothing near") << "\tzzzzzzzz;"
+                                      << "";
     }
     void unknownCommand_hintsTheNearestCommand()
     {
