@@ -2,6 +2,7 @@
 
 #include "checker/rules.h"
 #include "common/code_page.h"
+#include "common/line_breaks.h"
 #include "common/regular_file.h"
 #include "common/text_position.h"
 
@@ -22,23 +23,6 @@ int characterColumn(QStringView text, int index)
     return TextPosition::characterColumn(text, index);
 }
 
-// Every CR LF, lone LF and lone CR ends a line. The lines share the text's
-// characters rather than copying them, so `text` must outlive them.
-QStringList splitLines(const QString &text)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && text.at(i) != u'\n' && text.at(i) != u'\r')
-            continue;
-        lines.append(QString::fromRawData(text.constData() + start, i - start));
-        if (i + 1 < text.size() && text.at(i) == u'\r' && text.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    return lines;
-}
-
 // The lines of `bytes`, and the numbers of those with bytes the code page cannot read.
 // LF and CR never occur inside a double-byte character of the code page, so the
 // bytes can be split before they are decoded.
@@ -47,7 +31,7 @@ QStringList linesOf(QByteArrayView bytes, QString &whole, QVector<int> &undecoda
     bool ok = true;
     whole = CodePage932::decode(bytes, &ok);
     if (ok)
-        return splitLines(whole);
+        return LineBreaks::splitSharing(whole);
     QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i <= bytes.size(); ++i) {

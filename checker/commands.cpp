@@ -1,5 +1,7 @@
 #include "checker/commands.h"
 
+#include "checker/spelling.h"
+
 #include "common/failure.h"
 #include "common/regular_file.h"
 
@@ -22,34 +24,6 @@ QString tableText()
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll());
-}
-
-// Optimal string alignment distance, given up past `limit`.
-int distance(QStringView a, QStringView b, int limit)
-{
-    if (qAbs(a.size() - b.size()) > limit)
-        return limit + 1;
-    const qsizetype n = b.size();
-    QVector<int> before(n + 1), previous(n + 1), current(n + 1);
-    for (qsizetype j = 0; j <= n; ++j)
-        previous[j] = int(j);
-    for (qsizetype i = 1; i <= a.size(); ++i) {
-        current[0] = int(i);
-        int best = current[0];
-        for (qsizetype j = 1; j <= n; ++j) {
-            const int cost = a.at(i - 1) == b.at(j - 1) ? 0 : 1;
-            int value = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
-            if (i > 1 && j > 1 && a.at(i - 1) == b.at(j - 2) && a.at(i - 2) == b.at(j - 1))
-                value = std::min(value, before[j - 2] + 1);
-            current[j] = value;
-            best = std::min(best, value);
-        }
-        if (best > limit)
-            return limit + 1;
-        std::swap(before, previous);
-        std::swap(previous, current);
-    }
-    return previous[n];
 }
 
 } // namespace
@@ -132,7 +106,7 @@ QString Table::nearest(QStringView word) const
     int bestDistance = limit + 1;
     for (const auto &[key, command] : commands_) {
         const QString candidate = QString::fromUtf16(key.data(), qsizetype(key.size()));
-        const int d = distance(lower, candidate, limit);
+        const int d = Spelling::distance(lower, candidate, limit);
         // Ties go to the shorter word, then the first in spelling order, so that
         // the hint does not depend on the order of the table.
         if (d < bestDistance ||

@@ -1,6 +1,7 @@
 #include "checker/definition_line.h"
 
 #include "checker/rules.h"
+#include "checker/spelling.h"
 
 #include <QStringList>
 
@@ -65,23 +66,6 @@ bool isWord(QStringView text)
     });
 }
 
-// True when one letter changed, added, dropped or swapped with its neighbour turns `a` into `b`.
-bool oneEditApart(QStringView a, QStringView b)
-{
-    if (a.size() < b.size())
-        std::swap(a, b);
-    if (a.size() - b.size() > 1 || a == b)
-        return false;
-    qsizetype i = 0;
-    while (i < b.size() && a.at(i) == b.at(i))
-        ++i;
-    if (a.size() > b.size())
-        return a.sliced(i + 1) == b.sliced(i);
-    if (a.sliced(i + 1) == b.sliced(i + 1))
-        return true;
-    return i + 1 < a.size() && a.at(i) == b.at(i + 1) && a.at(i + 1) == b.at(i) && a.sliced(i + 2) == b.sliced(i + 2);
-}
-
 struct KindWord
 {
     const char16_t *word;
@@ -110,10 +94,11 @@ QString meantKind(QStringView word)
 {
     const QString lower = word.toString().toLower();
     for (const KindWord &kind : kKinds) {
-        if (oneEditApart(lower, QStringView(kind.word)))
+        if (Spelling::distance(lower, QStringView(kind.word), 1) == 1)
             return QString::fromUtf16(kind.word);
     }
-    if (lower.endsWith(u')') && lower.contains(u'(') && oneEditApart(lower.left(lower.indexOf(u'(')), u"duplicate"))
+    if (lower.endsWith(u')') && lower.contains(u'(') &&
+        Spelling::distance(lower.left(lower.indexOf(u'(')), u"duplicate", 1) == 1)
         return QStringLiteral("duplicate");
     return {};
 }

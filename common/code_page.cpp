@@ -143,29 +143,4 @@ qsizetype firstUnencodable(QStringView text)
     return from;
 }
 
-QVector<qsizetype> allUnencodable(QStringView text)
-{
-    bool ok = true;
-    encode(text, &ok);
-    if (ok)
-        return {};
-    // One converter for every character: the failure path stays linear in the text.
-    QStringEncoder encoder(kName, QStringConverter::Flag::Stateless);
-    QVector<qsizetype> found;
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype length = TextPosition::characterLength(text, i);
-        const QStringView character = text.sliced(i, length);
-        if (character.front().unicode() >= 0x80) {
-            const QString folded = textForConverter(character);
-            const QStringView toEncode = folded.isNull() ? character : QStringView(folded);
-            encoder.resetState();
-            const QByteArray bytes = encoder.encode(toEncode); // encodes only when it becomes bytes
-            if (encoder.hasError() || !privateUseRoundTrips(toEncode, encoder))
-                found.append(i);
-        }
-        i += length;
-    }
-    return found;
-}
-
 } // namespace CodePage932

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
-#include <QVector>
 
 // Scripts and help texts are stored in the Japanese code page 932 (windows-31j);
 // everything inside the program is Unicode. These are the only conversions.
@@ -20,8 +19,5 @@ QString decode(QByteArrayView bytes, bool *ok = nullptr);
 
 // Index of the first character of `text` that the code page cannot hold, or -1.
 qsizetype firstUnencodable(QStringView text);
-
-// Index of every character of `text` that the code page cannot hold, in one pass.
-QVector<qsizetype> allUnencodable(QStringView text);
 
 } // namespace CodePage932

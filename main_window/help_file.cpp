@@ -2,6 +2,7 @@
 
 #include "common/code_page.h"
 #include "common/failure.h"
+#include "common/line_breaks.h"
 #include "common/regular_file.h"
 
 #include <QDir>
@@ -13,28 +14,11 @@ QString path(const QString &name)
     return QStringLiteral("help") + QDir::separator() + name;
 }
 
-QString normaliseLineBreaks(QStringView text)
-{
-    QString result;
-    result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == u'\r') {
-            result += u'\n';
-            if (i + 1 < text.size() && text.at(i + 1) == u'\n')
-                ++i;
-        } else {
-            result += c;
-        }
-    }
-    return result;
-}
-
 QString textOf(QByteArrayView bytes)
 {
     // A zero byte ends the text; it never occurs inside a double-byte character.
     const qsizetype zero = bytes.indexOf('\0');
-    return normaliseLineBreaks(CodePage932::decode(zero < 0 ? bytes : bytes.first(zero)));
+    return LineBreaks::normalised(CodePage932::decode(zero < 0 ? bytes : bytes.first(zero)));
 }
 
 QString read(const QString &path)

@@ -12,9 +12,6 @@ constexpr qint64 kMaxBytes = 1024 * 1024;
 // "help/<name>" with the platform's separator.
 QString path(const QString &name);
 
-// Every CR LF, lone LF and lone CR becomes one line break ("\n"); LF CR is two.
-QString normaliseLineBreaks(QStringView text);
-
 // The text a help file's bytes give: decoded from code page 932 up to the first
 // zero byte, line breaks normalised.
 QString textOf(QByteArrayView bytes);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,6 +38,14 @@ Run runTool(const QStringList &arguments, const QString &folder = QStringLiteral
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+// Writes `bytes` to the file at `path`, its folders made first.
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 QString expectedReport(const QString &script)
@@ -176,17 +185,11 @@ private slots:
     {
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
-        QVERIFY(QDir(folder.path()).mkpath("town/inner"));
-        const auto write = [&](const QString &name, const QByteArray &bytes) {
-            QFile file(folder.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
-        };
-        write("town/b.txt",
-              "m.tsg,1,2,0\tscript\tB\t1,{\r\n\tcallfunc \"F_Inner\";\r\n\tcallfunc \"F_Gone\";\r\n}\r\n");
-        write("town/inner/f.txt", "function\tscript\tF_Inner\t{\r\n\treturn;\r\n}\r\n");
-        write("town/a.txt", "m.tsg,1,2,0\tscript\tA\t1,{\r\n\tclose\r\n}\r\n");
-        write("town/notes.md", "not a script {");
+        QVERIFY(writeFile(folder.filePath("town/b.txt"), "m.tsg,1,2,0\tscript\tB\t1,{\r\n\tcallfunc \"F_Inner\";\r\n"
+                                                         "\tcallfunc \"F_Gone\";\r\n}\r\n"));
+        QVERIFY(writeFile(folder.filePath("town/inner/f.txt"), "function\tscript\tF_Inner\t{\r\n\treturn;\r\n}\r\n"));
+        QVERIFY(writeFile(folder.filePath("town/a.txt"), "m.tsg,1,2,0\tscript\tA\t1,{\r\n\tclose\r\n}\r\n"));
+        QVERIFY(writeFile(folder.filePath("town/notes.md"), "not a script {"));
         const Run run = runTool({"town"}, folder.path());
         QCOMPARE(
             run.out,
@@ -200,14 +203,9 @@ private slots:
     {
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
-        QFile table(folder.filePath("ours.tsv"));
-        QVERIFY(table.open(QIODevice::WriteOnly));
-        table.write("# our server\nsummonpet\t1\t1\te\n");
-        table.close();
-        QFile script(folder.filePath("s.txt"));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("m.tsg,1,2,0\tscript\tA\t1,{\r\n\tsummonpet 3;\r\n\tclose;\r\n}\r\n");
-        script.close();
+        QVERIFY(writeFile(folder.filePath("ours.tsv"), "# our server\nsummonpet\t1\t1\te\n"));
+        QVERIFY(
+            writeFile(folder.filePath("s.txt"), "m.tsg,1,2,0\tscript\tA\t1,{\r\n\tsummonpet 3;\r\n\tclose;\r\n}\r\n"));
         QCOMPARE(runTool({"s.txt"}, folder.path()).exitCode, 1);
         const Run run = runTool({"--commands", "ours.tsv", "s.txt"}, folder.path());
         QCOMPARE(run.out, QString());
@@ -219,10 +217,7 @@ private slots:
     {
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
-        QFile script(folder.filePath("-dash.txt"));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("m.tsg,1,2,0\tscript\tA\t1,{\r\n\tclose\r\n}\r\n");
-        script.close();
+        QVERIFY(writeFile(folder.filePath("-dash.txt"), "m.tsg,1,2,0\tscript\tA\t1,{\r\n\tclose\r\n}\r\n"));
         const Run run = runTool({"--", "-dash.txt"}, folder.path());
         QCOMPARE(run.out, QStringLiteral("-dash.txt:2:6: error: 命令の終わりに「;」がありません [TW102]\n"));
         QCOMPARE(run.exitCode, 1);
