@@ -2,6 +2,7 @@
 
 #include "checker/rules.h"
 #include "common/failure.h"
+#include "language_server/standard_streams.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -19,6 +20,7 @@ namespace {
 
 constexpr char16_t kUsage[] =
     u"使い方: talewick-check [--commands 命令表] FILE|FOLDER...\n"
+    u"        talewick-check --lsp [--commands 命令表]\n"
     u"\n"
     u"NPC スクリプト（Shift_JIS のテキスト）を調べ、ゲームサーバーが読み込みを拒む誤りや、\n"
     u"プレイヤーが選んだときに初めて分かる誤り（無いラベルへ飛ぶメニューなど）を知らせます。\n"
@@ -32,6 +34,7 @@ constexpr char16_t kUsage[] =
     u"\n"
     u"オプション:\n"
     u"  --commands FILE  サーバー独自の命令を、命令表と同じ形（命令<TAB>最小<TAB>最大<TAB>引数）で加える\n"
+    u"  --lsp            Language Server Protocol のサーバーとして標準入出力で話す（エディタから使う）\n"
     u"  -h, --help       この説明を表示する\n"
     u"  --version        版を表示する\n"
     u"\n"
@@ -75,7 +78,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption commandsOption(QStringLiteral("commands"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption versionOption(QStringLiteral("version"), QString());
+    const QCommandLineOption lspOption(QStringLiteral("lsp"), QString());
     parser.addOption(helpOption);
+    parser.addOption(lspOption);
     parser.addOption(versionOption);
     parser.addOption(commandsOption);
     parser.addPositionalArgument(QStringLiteral("FILE"), QString());
@@ -100,6 +105,13 @@ int main(int argc, char *argv[])
         commands = Commands::withFile(parser.value(commandsOption));
     } catch (const Failure &failure) {
         return usageMistake(failure.message());
+    }
+    if (parser.isSet(lspOption)) {
+        if (!parser.positionalArguments().isEmpty())
+            return usageMistake(QStringLiteral("--lsp はファイルを取りません（エディタが開いたものを調べます）。"));
+        // Without --commands, the server looks for the workspace's commands.tsv.
+        return Lsp::serveStandardStreams(
+            {parser.isSet(commandsOption) ? commands : nullptr, QStringLiteral(TALEWICK_VERSION)});
     }
     QStringList files;
     for (const QString &argument : parser.positionalArguments()) {

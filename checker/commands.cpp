@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace Commands {
 
 namespace {
@@ -81,6 +83,17 @@ bool Table::addRows(QStringView text, QString *error)
         commands_[std::u16string(reinterpret_cast<const char16_t *>(key.utf16()), size_t(key.size()))] = command;
     }
     return true;
+}
+
+QVector<const Command *> Table::all() const
+{
+    QVector<const Command *> commands;
+    commands.reserve(qsizetype(commands_.size()));
+    for (const auto &entry : commands_)
+        commands.append(&entry.second);
+    std::sort(commands.begin(), commands.end(),
+              [](const Command *a, const Command *b) { return a->word.compare(b->word, Qt::CaseInsensitive) < 0; });
+    return commands;
 }
 
 const Command *Table::find(QStringView word) const

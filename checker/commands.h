@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QVector>
 
 #include <memory>
 #include <string>
@@ -41,6 +42,9 @@ public:
     QString nearest(QStringView word) const;
 
     int size() const { return int(commands_.size()); }
+
+    // Every command, sorted by word.
+    QVector<const Command *> all() const;
 
 private:
     std::unordered_map<std::u16string, Command> commands_; // by the word in lower case

@@ -725,8 +725,7 @@ QVector<ScriptCheck::FunctionUse> ScriptCheck::functionDefinitions() const
     for (int number = 0; number < lineCount(); ++number) {
         const Line &line = *lines_[size_t(number)];
         if (line.definesFunction)
-            found.append(FunctionUse{line.definition.name.trimmed(), number, line.definition.nameColumn,
-                                     line.definition.nameLength});
+            found.append(functionDefinedOn(number));
     }
     return found;
 }
@@ -739,6 +738,81 @@ QVector<ScriptCheck::FunctionUse> ScriptCheck::functionCalls() const
             found.append(FunctionUse{call.label, number, call.column, call.length});
     }
     return found;
+}
+
+const QString &ScriptCheck::text(int number) const
+{
+    static const QString kNone;
+    return number >= 0 && number < lineCount() ? lines_[size_t(number)]->text : kNone;
+}
+
+const DefinitionLine::Definition *ScriptCheck::definitionOn(int number) const
+{
+    if (number < 0 || number >= lineCount())
+        return nullptr;
+    const Line &line = *lines_[size_t(number)];
+    if (line.definition.kind == DefinitionLine::Kind::None)
+        return nullptr;
+    // Read as a definition at the top level, comments or not, and where it cuts
+    // short a body it finds open; not inside a comment of a body.
+    const State before = number > 0 ? lines_[size_t(number - 1)]->after : State{};
+    if (before.region != State::Region::Top && before.inComment)
+        return nullptr;
+    return &line.definition;
+}
+
+int ScriptCheck::bodyEnd(int number) const
+{
+    const DefinitionLine::Definition *definition = definitionOn(number);
+    if (!definition || !definition->hasBody())
+        return number;
+    const quint64 id = lines_[size_t(number)]->id;
+    int end = number;
+    while (end + 1 < lineCount() && lines_[size_t(end)]->after.body == id && !definitionOn(end + 1))
+        ++end;
+    return end;
+}
+
+std::pair<int, int> ScriptCheck::bodyAround(int number) const
+{
+    if (number < 0 || number >= lineCount())
+        return {-1, -1};
+    const quint64 id = lines_[size_t(number)]->body;
+    if (id == 0)
+        return {-1, -1};
+    int first = number;
+    while (lines_[size_t(first)]->id != id) {
+        if (first == 0)
+            return {-1, -1};
+        --first;
+    }
+    return {first, bodyEnd(first)};
+}
+
+const QVector<LabelRules::LabelUse> &ScriptCheck::labelDefinitions(int number) const
+{
+    static const QVector<LabelRules::LabelUse> kNone;
+    return number >= 0 && number < lineCount() ? lines_[size_t(number)]->defines : kNone;
+}
+
+const QVector<LabelRules::LabelUse> &ScriptCheck::labelJumps(int number) const
+{
+    static const QVector<LabelRules::LabelUse> kNone;
+    return number >= 0 && number < lineCount() ? lines_[size_t(number)]->jumps : kNone;
+}
+
+const QVector<LabelRules::LabelUse> &ScriptCheck::callsOn(int number) const
+{
+    static const QVector<LabelRules::LabelUse> kNone;
+    return number >= 0 && number < lineCount() ? lines_[size_t(number)]->calls : kNone;
+}
+
+ScriptCheck::FunctionUse ScriptCheck::functionDefinedOn(int number) const
+{
+    if (number < 0 || number >= lineCount() || !lines_[size_t(number)]->definesFunction)
+        return {};
+    const Line &line = *lines_[size_t(number)];
+    return FunctionUse{line.definition.name.trimmed(), number, line.definition.nameColumn, line.definition.nameLength};
 }
 
 Diagnostics checkScript(const QString &text)

@@ -2,12 +2,14 @@
 
 #include "checker/colour.h"
 #include "checker/commands.h"
+#include "checker/definition_line.h"
 #include "checker/diagnostic.h"
 #include "checker/label_rules.h"
 
 #include <QStringList>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 // The diagnostics of a whole script, kept up to date line by line. An edit reads
@@ -55,6 +57,25 @@ public:
     };
     QVector<FunctionUse> functionDefinitions() const;
     QVector<FunctionUse> functionCalls() const;
+
+    // What one line holds, for tools that navigate a script. Each costs the line
+    // alone, or the body it stands in.
+    const QString &text(int line) const;
+    // The definition the line begins, or nullptr: a line inside a body or a
+    // comment of one, or no definition at all.
+    const DefinitionLine::Definition *definitionOn(int line) const;
+    // The last line of the body the definition on `line` opens; `line` itself
+    // when it opens none.
+    int bodyEnd(int line) const;
+    // The first and last line of the body that `line` stands in, the definition
+    // line included, or {-1, -1} when it stands in no body whose labels count.
+    std::pair<int, int> bodyAround(int line) const;
+    // The labels defined and jumped to on `line`, and its callfunc calls.
+    const QVector<LabelRules::LabelUse> &labelDefinitions(int line) const;
+    const QVector<LabelRules::LabelUse> &labelJumps(int line) const;
+    const QVector<LabelRules::LabelUse> &callsOn(int line) const;
+    // The function the line defines, or an empty name.
+    FunctionUse functionDefinedOn(int line) const;
 
 private:
     struct Line;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "checker/diagnostic.h"
+#include "language_server/findings.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <functional>
+
+namespace Lsp {
+
+// A diagnostic as the protocol writes it: range, severity, the rule's code, message.
+QJsonObject diagnosticJson(const Diagnostic &diagnostic);
+
+// Everything found in a script, in line order. A body whose "}" is missing is
+// reported at its "{" and where the next definition begins; each of the two
+// points at the other. `defined` says whether a function is defined anywhere;
+// without it, calls are not judged.
+QJsonArray diagnosticsJson(const Findings &findings, const QString &uri,
+                           const std::function<bool(const QString &)> &defined);
+
+} // namespace Lsp

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "checker/script_check.h"
+#include "language_server/text_document.h"
+
+#include <QSet>
+#include <QString>
+
+#include <vector>
+
+namespace Lsp {
+
+// The lines of an open script on which the checker found something, or which call
+// or define a function, in line order. Each edit updates only the lines it
+// touched and the numbers after them, so that publishing costs what was found, not
+// the length of the script.
+class Findings
+{
+public:
+    struct Line
+    {
+        int number = 0;
+        Diagnostics diagnostics;
+        QVector<LabelRules::LabelUse> calls;
+        ScriptCheck::FunctionUse function; // the function the line defines; empty name if none
+    };
+
+    explicit Findings(const ScriptCheck &check);
+    void update(const ScriptCheck &check, const TextDocument::Edit &edit);
+
+    const std::vector<Line> &lines() const { return lines_; }
+    QSet<QString> functionNames() const;
+
+private:
+    void refresh(const ScriptCheck &check, int number);
+
+    std::vector<Line> lines_;
+};
+
+} // namespace Lsp

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "checker/script_check.h"
+#include "language_server/protocol.h"
+
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+namespace Lsp::Labels {
+
+// A label where it is defined ("L_Yes:") or jumped to (goto, menu, callsub).
+struct Site
+{
+    int line = 0;
+    int column = 0;
+    int length = 0;
+    QString label;
+    bool definition = false;
+};
+
+// The label the position stands on or just after.
+std::optional<Site> at(const ScriptCheck &check, Position position);
+
+// Every definition and jump in the body around `line` of a label spelt like
+// `label` but for case.
+QVector<Site> inBody(const ScriptCheck &check, int line, const QString &label);
+
+// The label a jump reaches among `sites`: the one spelt as the jump, or else the
+// one spelt in lower case (the server's rule); empty when none.
+QString reached(const QVector<Site> &sites, const QString &jump);
+
+// The sites that go with `site`: the definitions of the label it defines or
+// reaches and every jump that reaches that label. For a jump that reaches
+// nothing, the jumps spelt as it is.
+QVector<Site> occurrences(const ScriptCheck &check, const Site &site);
+
+// The label `site` defines or reaches; empty when it reaches none.
+QString target(const ScriptCheck &check, const Site &site);
+
+// Whether `name` may be written as a label.
+bool isValidName(const QString &name);
+
+// The distinct labels defined in the body around `line`, sorted.
+QStringList definedAround(const ScriptCheck &check, int line);
+
+} // namespace Lsp::Labels

@@ -1,0 +1,458 @@
+#include "language_server/server.h"
+
+#include "common/failure.h"
+#include "language_server/completion.h"
+#include "language_server/diagnostics_json.h"
+#include "language_server/document_symbols.h"
+#include "language_server/hover.h"
+#include "language_server/labels.h"
+#include "language_server/quick_fixes.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QUrl>
+
+namespace Lsp {
+
+namespace {
+
+constexpr int kSyncIncremental = 2;
+constexpr int kMessageWarning = 2;
+constexpr int kMessageLog = 4;
+
+QString pathOf(const QString &uri)
+{
+    const QUrl url(uri);
+    return url.isLocalFile() ? QDir::cleanPath(url.toLocalFile()) : QString();
+}
+
+QString keyOf(const QString &uri)
+{
+    const QString path = pathOf(uri);
+    return path.isEmpty() ? uri : path;
+}
+
+QString uriOf(const QJsonObject &params)
+{
+    return params.value(QLatin1String("textDocument")).toObject().value(QLatin1String("uri")).toString();
+}
+
+} // namespace
+
+struct Server::Document
+{
+    Document(const QString &uri, int version, const QString &text, std::shared_ptr<const Commands::Table> commands)
+        : uri(uri), key(keyOf(uri)), version(version), text(text, std::move(commands)), findings(this->text.check())
+    {
+    }
+    QString uri;
+    QString key; // its file's path, or its address when it has no file
+    int version = 0;
+    TextDocument text;
+    Findings findings;
+    QSet<QString> functions;
+    bool dirty = true; // its diagnostics are yet to be published
+};
+
+Server::Server(Settings settings, Output output) : settings_(std::move(settings)), output_(std::move(output))
+{
+    commands_ = settings_.commands ? settings_.commands : Commands::Table::builtIn();
+}
+
+Server::~Server() = default;
+
+void Server::receive(QByteArrayView bytes)
+{
+    reader_.feed(bytes);
+    while (state_ != State::Exited) {
+        std::optional<MessageReader::Item> item = reader_.next();
+        if (!item)
+            break;
+        if (!item->problem.isEmpty())
+            log(QStringLiteral("talewick-check: a message was skipped: %1").arg(item->problem));
+        else
+            handle(item->content);
+    }
+}
+
+void Server::endOfInput()
+{
+    if (state_ != State::Exited) {
+        state_ = State::Exited;
+        exitCode_ = 1;
+    }
+}
+
+void Server::handle(const QByteArray &content)
+{
+    QJsonParseError error;
+    const QJsonDocument json = QJsonDocument::fromJson(content, &error);
+    if (error.error != QJsonParseError::NoError) {
+        send(errorResponse(QJsonValue::Null, ErrorCode::kParseError, error.errorString()));
+        return;
+    }
+    const Incoming incoming = classify(json.isObject() ? QJsonValue(json.object()) : QJsonValue(json.array()));
+    switch (incoming.kind) {
+    case Incoming::Kind::Request:
+        request(incoming);
+        break;
+    case Incoming::Kind::Notification:
+        notify(incoming);
+        break;
+    case Incoming::Kind::Response:
+        break;
+    case Incoming::Kind::Invalid:
+        send(errorResponse(incoming.id, ErrorCode::kInvalidRequest, QStringLiteral("not a request or notification")));
+        break;
+    }
+}
+
+void Server::request(const Incoming &incoming)
+{
+    if (state_ == State::Starting && incoming.method != QLatin1String("initialize")) {
+        send(errorResponse(incoming.id, ErrorCode::kServerNotInitialized, QStringLiteral("initialize comes first")));
+        return;
+    }
+    if (state_ == State::ShutDown) {
+        send(errorResponse(incoming.id, ErrorCode::kInvalidRequest, QStringLiteral("the server is shut down")));
+        return;
+    }
+    if (!incoming.params.isUndefined() && !incoming.params.isObject() && !incoming.params.isNull()) {
+        send(errorResponse(incoming.id, ErrorCode::kInvalidParams, QStringLiteral("params must be an object")));
+        return;
+    }
+    try {
+        send(response(incoming.id, answer(incoming.method, incoming.params.toObject())));
+    } catch (const RequestError &error) {
+        send(errorResponse(incoming.id, error.code, error.message));
+    } catch (const std::exception &) {
+        send(errorResponse(incoming.id, ErrorCode::kInternalError, QStringLiteral("internal error")));
+    }
+}
+
+QJsonValue Server::answer(const QString &method, const QJsonObject &params)
+{
+    if (method == QLatin1String("initialize")) {
+        if (state_ != State::Starting)
+            throw RequestError{ErrorCode::kInvalidRequest, QStringLiteral("already initialized")};
+        return initialize(params);
+    }
+    if (method == QLatin1String("shutdown")) {
+        state_ = State::ShutDown;
+        return QJsonValue::Null;
+    }
+    if (method == QLatin1String("textDocument/definition"))
+        return definition(params);
+    if (method == QLatin1String("textDocument/references"))
+        return references(params);
+    if (method == QLatin1String("textDocument/prepareRename"))
+        return prepareRename(params);
+    if (method == QLatin1String("textDocument/rename"))
+        return rename(params);
+    if (method == QLatin1String("textDocument/documentSymbol")) {
+        const Document &document = documentOf(params);
+        return documentSymbols(document.text, document.uri, hierarchicalSymbols_);
+    }
+    if (method == QLatin1String("textDocument/completion"))
+        return completion(documentOf(params).text, positionOf(params), *commands_, workspace_.names());
+    if (method == QLatin1String("textDocument/hover"))
+        return hover(documentOf(params).text, positionOf(params), *commands_);
+    if (method == QLatin1String("textDocument/codeAction")) {
+        const Document &document = documentOf(params);
+        Position start;
+        Position end;
+        if (!readRange(params.value(QLatin1String("range")), &start, &end))
+            throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("range is missing")};
+        return quickFixes(document.text, document.uri, start, end, *commands_);
+    }
+    throw RequestError{ErrorCode::kMethodNotFound, QStringLiteral("unknown method: %1").arg(method)};
+}
+
+QJsonObject Server::initialize(const QJsonObject &params)
+{
+    const QJsonObject textDocument =
+        params.value(QLatin1String("capabilities")).toObject().value(QLatin1String("textDocument")).toObject();
+    hierarchicalSymbols_ = textDocument.value(QLatin1String("documentSymbol"))
+                               .toObject()
+                               .value(QLatin1String("hierarchicalDocumentSymbolSupport"))
+                               .toBool();
+    prepareRename_ =
+        textDocument.value(QLatin1String("rename")).toObject().value(QLatin1String("prepareSupport")).toBool();
+
+    QStringList folders;
+    for (const QJsonValue &folder : params.value(QLatin1String("workspaceFolders")).toArray())
+        folders.append(pathOf(folder.toObject().value(QLatin1String("uri")).toString()));
+    if (folders.isEmpty())
+        folders.append(pathOf(params.value(QLatin1String("rootUri")).toString()));
+    if (folders.front().isEmpty() && params.value(QLatin1String("rootPath")).isString())
+        folders.front() = QDir::cleanPath(params.value(QLatin1String("rootPath")).toString());
+    for (const QString &folder : std::as_const(folders)) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            workspace_.addFolder(folder);
+    }
+    // A server's own commands, in a table beside its scripts.
+    const QString table = folders.front().isEmpty() ? QString() : folders.front() + QStringLiteral("/commands.tsv");
+    if (!settings_.commands && !table.isEmpty() && QFileInfo::exists(table)) {
+        try {
+            commands_ = Commands::withFile(table);
+        } catch (const Failure &failure) {
+            send(notification(
+                QStringLiteral("window/showMessage"),
+                QJsonObject{{QLatin1String("type"), kMessageWarning}, {QLatin1String("message"), failure.message()}}));
+        }
+    }
+    state_ = State::Running;
+
+    QJsonObject rename{{QLatin1String("prepareProvider"), true}};
+    const QJsonObject capabilities{
+        {QLatin1String("positionEncoding"), QLatin1String("utf-16")},
+        {QLatin1String("textDocumentSync"),
+         QJsonObject{{QLatin1String("openClose"), true}, {QLatin1String("change"), kSyncIncremental}}},
+        {QLatin1String("definitionProvider"), true},
+        {QLatin1String("referencesProvider"), true},
+        {QLatin1String("renameProvider"), prepareRename_ ? QJsonValue(rename) : QJsonValue(true)},
+        {QLatin1String("documentSymbolProvider"), true},
+        {QLatin1String("completionProvider"),
+         QJsonObject{{QLatin1String("triggerCharacters"), QJsonArray{QLatin1String("\"")}}}},
+        {QLatin1String("hoverProvider"), true},
+        {QLatin1String("codeActionProvider"),
+         QJsonObject{{QLatin1String("codeActionKinds"), QJsonArray{QLatin1String("quickfix")}}}},
+    };
+    return QJsonObject{
+        {QLatin1String("capabilities"), capabilities},
+        {QLatin1String("serverInfo"), QJsonObject{{QLatin1String("name"), QLatin1String("talewick-check")},
+                                                  {QLatin1String("version"), settings_.version}}}};
+}
+
+void Server::notify(const Incoming &incoming)
+{
+    const QString &method = incoming.method;
+    if (method == QLatin1String("exit")) {
+        exitCode_ = state_ == State::ShutDown ? 0 : 1;
+        state_ = State::Exited;
+        return;
+    }
+    if (state_ != State::Running)
+        return; // before initialize, notifications are dropped
+    const QJsonObject params = incoming.params.toObject();
+    try {
+        if (method == QLatin1String("textDocument/didOpen"))
+            open(params);
+        else if (method == QLatin1String("textDocument/didChange"))
+            change(params);
+        else if (method == QLatin1String("textDocument/didClose"))
+            close(params);
+        else if (method == QLatin1String("workspace/didChangeWatchedFiles"))
+            filesChanged(params);
+        // Anything else (initialized, didSave, $/cancelRequest, ...) needs nothing.
+    } catch (const RequestError &error) {
+        log(QStringLiteral("talewick-check: %1: %2").arg(method, error.message));
+    }
+}
+
+void Server::open(const QJsonObject &params)
+{
+    const QJsonObject item = params.value(QLatin1String("textDocument")).toObject();
+    const QString uri = item.value(QLatin1String("uri")).toString();
+    if (uri.isEmpty() || !item.value(QLatin1String("text")).isString())
+        throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("textDocument needs uri and text")};
+    auto document = std::make_shared<Document>(uri, item.value(QLatin1String("version")).toInt(),
+                                               item.value(QLatin1String("text")).toString(), commands_);
+    documents_.insert(uri, document);
+    updateFunctions(*document);
+    workspace_.setOpen(document->key, document->functions);
+}
+
+void Server::change(const QJsonObject &params)
+{
+    Document &document = documentOf(params);
+    const QJsonArray changes = params.value(QLatin1String("contentChanges")).toArray();
+    // Every change is read before any is made, so that a bad one leaves the script as it was.
+    struct Change
+    {
+        bool whole = true;
+        Position start;
+        Position end;
+        QString text;
+    };
+    std::vector<Change> read;
+    for (const QJsonValue &value : changes) {
+        const QJsonObject object = value.toObject();
+        Change change;
+        if (!object.value(QLatin1String("text")).isString())
+            throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("a change without text")};
+        change.text = object.value(QLatin1String("text")).toString();
+        if (object.contains(QLatin1String("range"))) {
+            change.whole = false;
+            if (!readRange(object.value(QLatin1String("range")), &change.start, &change.end))
+                throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("a change with an unreadable range")};
+        }
+        read.push_back(std::move(change));
+    }
+    for (const Change &change : read) {
+        const TextDocument::Edit edit = change.whole ? document.text.replaceAll(change.text)
+                                                     : document.text.replace(change.start, change.end, change.text);
+        document.findings.update(document.text.check(), edit);
+    }
+    document.version = params.value(QLatin1String("textDocument")).toObject().value(QLatin1String("version")).toInt();
+    document.dirty = true;
+    updateFunctions(document);
+}
+
+void Server::close(const QJsonObject &params)
+{
+    const QString uri = uriOf(params);
+    const auto found = documents_.find(uri);
+    if (found == documents_.end())
+        return;
+    const QString key = (*found)->key;
+    documents_.erase(found);
+    workspace_.close(key);
+    // Its diagnostics go with it.
+    send(notification(QStringLiteral("textDocument/publishDiagnostics"),
+                      QJsonObject{{QLatin1String("uri"), uri}, {QLatin1String("diagnostics"), QJsonArray()}}));
+}
+
+void Server::filesChanged(const QJsonObject &params)
+{
+    for (const QJsonValue &value : params.value(QLatin1String("changes")).toArray()) {
+        const QJsonObject change = value.toObject();
+        const QString path = pathOf(change.value(QLatin1String("uri")).toString());
+        if (path.isEmpty())
+            continue;
+        // A deleted file reads as none and defines nothing.
+        workspace_.fileChanged(path);
+    }
+}
+
+void Server::updateFunctions(Document &document)
+{
+    QSet<QString> names = document.findings.functionNames();
+    if (names != document.functions) {
+        document.functions = std::move(names);
+        workspace_.setOpen(document.key, document.functions);
+    }
+}
+
+Server::Document &Server::documentOf(const QJsonObject &params)
+{
+    const auto found = documents_.constFind(uriOf(params));
+    if (found == documents_.cend())
+        throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("the document is not open")};
+    return **found;
+}
+
+Position Server::positionOf(const QJsonObject &params) const
+{
+    Position position;
+    if (!readPosition(params.value(QLatin1String("position")), &position))
+        throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("position is missing")};
+    return position;
+}
+
+QJsonValue Server::definition(const QJsonObject &params)
+{
+    const Document &document = documentOf(params);
+    const ScriptCheck &check = document.text.check();
+    const std::optional<Labels::Site> site = Labels::at(check, document.text.clamped(positionOf(params)));
+    if (!site)
+        return QJsonValue::Null;
+    QJsonArray locations;
+    for (const Labels::Site &other : Labels::occurrences(check, *site)) {
+        if (other.definition)
+            locations.append(location(document.uri, other.line, other.column, other.length));
+    }
+    return locations.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(locations);
+}
+
+QJsonValue Server::references(const QJsonObject &params)
+{
+    const Document &document = documentOf(params);
+    const ScriptCheck &check = document.text.check();
+    const std::optional<Labels::Site> site = Labels::at(check, document.text.clamped(positionOf(params)));
+    if (!site)
+        return QJsonValue::Null;
+    const bool declarations =
+        params.value(QLatin1String("context")).toObject().value(QLatin1String("includeDeclaration")).toBool(true);
+    QJsonArray locations;
+    for (const Labels::Site &other : Labels::occurrences(check, *site)) {
+        if (declarations || !other.definition)
+            locations.append(location(document.uri, other.line, other.column, other.length));
+    }
+    return locations;
+}
+
+QJsonValue Server::prepareRename(const QJsonObject &params)
+{
+    const Document &document = documentOf(params);
+    const std::optional<Labels::Site> site =
+        Labels::at(document.text.check(), document.text.clamped(positionOf(params)));
+    if (!site)
+        return QJsonValue::Null;
+    return QJsonObject{{QLatin1String("range"), range(site->line, site->column, site->length)},
+                       {QLatin1String("placeholder"), site->label}};
+}
+
+QJsonValue Server::rename(const QJsonObject &params)
+{
+    const Document &document = documentOf(params);
+    const ScriptCheck &check = document.text.check();
+    const std::optional<Labels::Site> site = Labels::at(check, document.text.clamped(positionOf(params)));
+    if (!site)
+        throw RequestError{ErrorCode::kRequestFailed, QStringLiteral("名前を変えられるのはラベルだけです")};
+    const QString name = params.value(QLatin1String("newName")).toString();
+    if (!Labels::isValidName(name))
+        throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("「%1」はラベルの名前にできません").arg(name)};
+    const QString current = Labels::target(check, *site);
+    if (name != current && Labels::definedAround(check, site->line).contains(name))
+        throw RequestError{ErrorCode::kRequestFailed,
+                           QStringLiteral("ラベル「%1」はこのNPCの中にもうあります").arg(name)};
+    QJsonArray edits;
+    for (const Labels::Site &other : Labels::occurrences(check, *site))
+        edits.append(QJsonObject{{QLatin1String("range"), range(other.line, other.column, other.length)},
+                                 {QLatin1String("newText"), name}});
+    return QJsonObject{{QLatin1String("changes"), QJsonObject{{document.uri, edits}}}};
+}
+
+bool Server::idle()
+{
+    if (state_ != State::Running)
+        return false;
+    const bool judgeCalls = workspace_.complete();
+    const quint64 generation = workspace_.generation() * 2 + (judgeCalls ? 1 : 0);
+    const bool callsChanged = generation != publishedGeneration_;
+    publishedGeneration_ = generation;
+    for (const std::shared_ptr<Document> &document : std::as_const(documents_)) {
+        if (document->dirty || (callsChanged && judgeCalls))
+            publish(*document);
+    }
+    return workspace_.scanSome(20);
+}
+
+void Server::publish(Document &document)
+{
+    std::function<bool(const QString &)> defined;
+    if (workspace_.complete())
+        defined = [this](const QString &name) { return workspace_.defines(name); };
+    send(notification(
+        QStringLiteral("textDocument/publishDiagnostics"),
+        QJsonObject{{QLatin1String("uri"), document.uri},
+                    {QLatin1String("version"), document.version},
+                    {QLatin1String("diagnostics"), diagnosticsJson(document.findings, document.uri, defined)}}));
+    document.dirty = false;
+}
+
+void Server::send(const QJsonObject &message)
+{
+    output_(frame(message));
+}
+
+void Server::log(const QString &message)
+{
+    send(notification(QStringLiteral("window/logMessage"),
+                      QJsonObject{{QLatin1String("type"), kMessageLog}, {QLatin1String("message"), message}}));
+}
+
+} // namespace Lsp

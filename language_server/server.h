@@ -1,0 +1,99 @@
+#pragma once
+
+#include "checker/commands.h"
+#include "language_server/findings.h"
+#include "language_server/message_reader.h"
+#include "language_server/protocol.h"
+#include "language_server/text_document.h"
+#include "language_server/workspace.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QJsonObject>
+
+#include <functional>
+#include <memory>
+
+namespace Lsp {
+
+// The checker as a language server: it reads the protocol's messages as they come,
+// keeps every open script in the checker's incremental store, answers requests
+// at once, and publishes diagnostics once the messages that came together are
+// handled. It does no input or output itself, so that tests and the fuzzer drive
+// it as the standard streams do.
+class Server
+{
+public:
+    using Output = std::function<void(const QByteArray &)>;
+    struct Settings
+    {
+        // The command table; when null, the workspace's commands.tsv (if any) is
+        // added to the built-in table.
+        std::shared_ptr<const Commands::Table> commands;
+        QString version;
+    };
+
+    Server(Settings settings, Output output);
+    ~Server();
+
+    void receive(QByteArrayView bytes);
+    // Publishes the diagnostics that changed since the last call, then reads a
+    // slice of the workspace; true while the workspace is still being read.
+    bool idle();
+    // The input ended: the server ends too.
+    void endOfInput();
+
+    bool exited() const { return state_ == State::Exited; }
+    // 0 after shutdown and exit, 1 when the input ended or exit came without shutdown.
+    int exitCode() const { return exitCode_; }
+
+private:
+    enum class State
+    {
+        Starting,
+        Running,
+        ShutDown,
+        Exited,
+    };
+    struct Document;
+    struct RequestError
+    {
+        int code;
+        QString message;
+    };
+
+    void handle(const QByteArray &content);
+    void request(const Incoming &incoming);
+    void notify(const Incoming &incoming);
+    QJsonValue answer(const QString &method, const QJsonObject &params);
+    QJsonObject initialize(const QJsonObject &params);
+    void open(const QJsonObject &params);
+    void change(const QJsonObject &params);
+    void close(const QJsonObject &params);
+    void filesChanged(const QJsonObject &params);
+    QJsonValue definition(const QJsonObject &params);
+    QJsonValue references(const QJsonObject &params);
+    QJsonValue prepareRename(const QJsonObject &params);
+    QJsonValue rename(const QJsonObject &params);
+
+    Document &documentOf(const QJsonObject &params);
+    Position positionOf(const QJsonObject &params) const;
+    void send(const QJsonObject &message);
+    void log(const QString &message);
+    void publish(Document &document);
+    void updateFunctions(Document &document);
+
+    Settings settings_;
+    Output output_;
+    MessageReader reader_;
+    State state_ = State::Starting;
+    int exitCode_ = 1;
+    std::shared_ptr<const Commands::Table> commands_;
+    bool hierarchicalSymbols_ = false;
+    bool prepareRename_ = false;
+    QHash<QString, std::shared_ptr<Document>> documents_;
+    Workspace workspace_;
+    quint64 publishedGeneration_ = 0;
+};
+
+} // namespace Lsp

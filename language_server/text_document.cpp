@@ -1,0 +1,120 @@
+#include "language_server/text_document.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace Lsp {
+
+TextDocument::TextDocument(const QString &text, std::shared_ptr<const Commands::Table> commands)
+    : check_(std::move(commands))
+{
+    breaks_.push_back(Break::None);
+    check_.replaceLines(0, 0, {QString()});
+    replaceAll(text);
+}
+
+QString TextDocument::breakText(Break lineBreak)
+{
+    switch (lineBreak) {
+    case Break::Lf:
+        return QStringLiteral("\n");
+    case Break::CrLf:
+        return QStringLiteral("\r\n");
+    case Break::Cr:
+        return QStringLiteral("\r");
+    case Break::None:
+        break;
+    }
+    return QString();
+}
+
+QString TextDocument::text() const
+{
+    QString whole;
+    for (int i = 0; i < lineCount(); ++i)
+        whole += line(i) + breakText(breaks_[size_t(i)]);
+    return whole;
+}
+
+Position TextDocument::clamped(Position position) const
+{
+    if (position.line >= lineCount())
+        return Position{lineCount() - 1, int(line(lineCount() - 1).size())};
+    position.character = std::min(position.character, int(line(position.line).size()));
+    return position;
+}
+
+TextDocument::Edit TextDocument::replaceAll(const QString &text)
+{
+    return replaceLines(0, lineCount() - 1, text);
+}
+
+TextDocument::Edit TextDocument::replace(Position start, Position end, const QString &text)
+{
+    start = clamped(start);
+    end = clamped(end);
+    if (end < start)
+        std::swap(start, end);
+    const QString &last = line(end.line);
+    QString region =
+        line(start.line).left(start.character) + text + last.mid(end.character) + breakText(breaks_[size_t(end.line)]);
+    int first = start.line;
+    int lastLine = end.line;
+    // A "\r" ending the line before and a "\n" beginning the region are one break.
+    if (region.startsWith(u'\n') && first > 0 && breaks_[size_t(first - 1)] == Break::Cr) {
+        --first;
+        region.prepend(line(first) + u'\r');
+    }
+    // A "\r" ending the region and an empty line's "\n" after it, likewise.
+    if (region.endsWith(u'\r') && lastLine + 1 < lineCount() && line(lastLine + 1).isEmpty() &&
+        breaks_[size_t(lastLine + 1)] == Break::Lf) {
+        ++lastLine;
+        region += u'\n';
+    }
+    // The region replaces whole lines, the break of the last one included.
+    return replaceLines(first, lastLine, region);
+}
+
+// Puts the lines of `text` in place of lines `first` to `last`. `text` ends with
+// the break of line `last`, or with no break when that is the document's last line.
+TextDocument::Edit TextDocument::replaceLines(int first, int last, const QString &text)
+{
+    QStringList lines;
+    std::vector<Break> breaks;
+    qsizetype begin = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\n' && c != u'\r')
+            continue;
+        lines.append(text.mid(begin, i - begin));
+        if (c == u'\r' && i + 1 < size && text.at(i + 1) == u'\n') {
+            breaks.push_back(Break::CrLf);
+            ++i;
+        } else {
+            breaks.push_back(c == u'\r' ? Break::Cr : Break::Lf);
+        }
+        begin = i + 1;
+    }
+    // What follows the last break is a line of its own only at the document's end.
+    const bool atEnd = last == lineCount() - 1;
+    if (atEnd) {
+        lines.append(text.mid(begin));
+        breaks.push_back(Break::None);
+    }
+    Edit edit;
+    edit.first = first;
+    edit.removed = last - first + 1;
+    edit.added = int(lines.size());
+    edit.alsoChanged = check_.replaceLines(first, edit.removed, lines);
+    // Breaks rewritten in place where the line count stays, so that typing moves none.
+    const size_t kept = std::min(breaks.size(), size_t(edit.removed));
+    std::copy(breaks.begin(), breaks.begin() + kept, breaks_.begin() + first);
+    const auto tail = breaks_.begin() + first + kept;
+    breaks_.erase(tail, tail + (size_t(edit.removed) - kept));
+    breaks_.insert(breaks_.begin() + first + kept, breaks.begin() + kept, breaks.end());
+    return edit;
+}
+
+} // namespace Lsp

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "checker/script_check.h"
+#include "language_server/protocol.h"
+
+#include <QString>
+#include <QVector>
+
+#include <memory>
+#include <vector>
+
+namespace Lsp {
+
+// The text of an open script, kept as the checker's lines and the line break that
+// ends each, and changed a range at a time as the client edits it. Lines end at
+// "\n", "\r\n" or "\r", as the protocol counts them; a change that brings a "\r"
+// and a "\n" together makes one line break of them.
+class TextDocument
+{
+public:
+    TextDocument(const QString &text, std::shared_ptr<const Commands::Table> commands);
+
+    // What a change did, in the line numbers after it: `added` lines in place of
+    // `removed` from `first`, and other lines whose findings changed with them.
+    struct Edit
+    {
+        int first = 0;
+        int removed = 0;
+        int added = 0;
+        QVector<int> alsoChanged;
+    };
+    // Puts `text` in place of the range; positions past a line's end or the
+    // document's end count as those ends, and a range given end first is turned round.
+    Edit replace(Position start, Position end, const QString &text);
+    Edit replaceAll(const QString &text);
+
+    int lineCount() const { return check_.lineCount(); }
+    const ScriptCheck &check() const { return check_; }
+    const QString &line(int number) const { return check_.text(number); }
+    QString text() const;
+    Position clamped(Position position) const;
+
+private:
+    enum class Break : quint8
+    {
+        None, // the last line
+        Lf,
+        CrLf,
+        Cr,
+    };
+    static QString breakText(Break lineBreak);
+    Edit replaceLines(int first, int last, const QString &text);
+
+    ScriptCheck check_;
+    std::vector<Break> breaks_; // one per line
+};
+
+} // namespace Lsp
