@@ -1,0 +1,165 @@
+// An open script changed a range at a time, as a client edits it: the text comes
+// out as the same edits make of a plain string, line breaks of every kind
+// included, and what the findings hold for publishing equals a fresh open.
+#include "language_server/findings.h"
+#include "language_server/text_document.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using Lsp::Findings;
+using Lsp::Position;
+using Lsp::TextDocument;
+
+namespace {
+
+// The offset of a position in `text`, lines ending at "\n", "\r\n" or "\r";
+// positions past a line's end or the text's end count as those ends.
+qsizetype offsetOf(const QString &text, Position position)
+{
+    qsizetype offset = 0;
+    for (int line = 0; line < position.line; ++line) {
+        while (offset < text.size() && text.at(offset) != u'\n' && text.at(offset) != u'\r')
+            ++offset;
+        if (offset == text.size())
+            return offset;
+        offset += text.mid(offset, 2) == QLatin1String("\r\n") ? 2 : 1;
+    }
+    for (int character = 0; character < position.character; ++character) {
+        if (offset == text.size() || text.at(offset) == u'\n' || text.at(offset) == u'\r')
+            break;
+        ++offset;
+    }
+    return offset;
+}
+
+QString described(const Findings &findings)
+{
+    QStringList lines;
+    for (const Findings::Line &line : findings.lines()) {
+        QStringList parts{QString::number(line.number)};
+        for (const Diagnostic &d : line.diagnostics)
+            parts << QStringLiteral("%1:%2+%3").arg(d.code).arg(d.column).arg(d.length);
+        for (const LabelRules::LabelUse &call : line.calls)
+            parts << QStringLiteral("call %1@%2").arg(call.label).arg(call.column);
+        if (!line.function.name.isEmpty())
+            parts << QStringLiteral("function %1").arg(line.function.name);
+        lines << parts.join(u' ');
+    }
+    return lines.join(u'\n');
+}
+
+const QStringList kPieces = {
+    QStringLiteral("m.tsg,1,2,0\tscript\tA\t1,{"),
+    QStringLiteral("function\tscript\tF_Fare\t{"),
+    QStringLiteral("\tcallfunc \"F_Fare\";"),
+    QStringLiteral("\tcallfunc \"F_None\",1;"),
+    QStringLiteral("\tmenu \"Yes\",L_A,\"No\",L_B;"),
+    QStringLiteral("L_A:"),
+    QStringLiteral("\tgoto l_a;"),
+    QStringLiteral("\tmes \"表😀\""),
+    QStringLiteral("\tclose;"),
+    QStringLiteral("/* c"),
+    QStringLiteral("*/"),
+    QStringLiteral("}"),
+    QStringLiteral("\n"),
+    QStringLiteral("\r\n"),
+    QStringLiteral("\r"),
+    QStringLiteral(";"),
+    QStringLiteral("x"),
+    QString(),
+};
+
+} // namespace
+
+class TestLspDocument : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void replace_givesTheTextOfTheSameEditOnAString_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("startLine");
+        QTest::addColumn<int>("startCharacter");
+        QTest::addColumn<int>("endLine");
+        QTest::addColumn<int>("endCharacter");
+        QTest::addColumn<QString>("inserted");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("typing in a line") << "ab\ncd" << 1 << 1 << 1 << 1 << "x" << "ab\ncxd" << 2;
+        QTest::newRow("a break typed") << "ab\ncd" << 0 << 1 << 0 << 1 << "\r\n" << "a\r\nb\ncd" << 3;
+        QTest::newRow("lines joined") << "ab\r\ncd\ref" << 0 << 2 << 2 << 0 << "" << "abef" << 1;
+        QTest::newRow("LF after a CR makes one break")
+            << "ab\rcd" << 1 << 0 << 1 << 2 << "\n" << "ab\r\n" << 2;
+        QTest::newRow("CR before an empty LF line makes one break")
+            << "ab\n\ncd" << 0 << 2 << 0 << 2 << "\r" << "ab\r\n\ncd" << 3;
+        QTest::newRow("deleting between CR and LF joins them")
+            << "ab\rxy\ncd" << 1 << 0 << 1 << 2 << "" << "ab\r\ncd" << 2;
+        QTest::newRow("past the end of a line") << "ab\ncd" << 0 << 99 << 0 << 99 << "!" << "ab!\ncd" << 2;
+        QTest::newRow("past the end of the text") << "ab\ncd" << 7 << 0 << 9 << 3 << "!" << "ab\ncd!" << 2;
+        QTest::newRow("range given end first") << "abcd" << 0 << 3 << 0 << 1 << "" << "ad" << 1;
+        QTest::newRow("after an astral character") << "😀b" << 0 << 2 << 0 << 3 << "c" << "😀c" << 1;
+        QTest::newRow("all replaced") << "a\nb\nc" << 0 << 0 << 2 << 1 << "z" << "z" << 1;
+        QTest::newRow("text ending in a break") << "a\n" << 1 << 0 << 1 << 0 << "b\n" << "a\nb\n" << 3;
+    }
+    void replace_givesTheTextOfTheSameEditOnAString()
+    {
+        QFETCH(QString, before);
+        QFETCH(int, startLine);
+        QFETCH(int, startCharacter);
+        QFETCH(int, endLine);
+        QFETCH(int, endCharacter);
+        QFETCH(QString, inserted);
+        QFETCH(QString, after);
+        QFETCH(int, lines);
+        TextDocument document(before, Commands::Table::builtIn());
+        document.replace({startLine, startCharacter}, {endLine, endCharacter}, inserted);
+        QCOMPARE(document.text(), after);
+        QCOMPARE(document.lineCount(), lines);
+    }
+
+    // Random edits, each checked against the same edit on a plain string and the
+    // findings against a fresh open of the result.
+    void randomEdits_keepTextAndFindingsAsAFreshOpen_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed : {1u, 2u, 3u, 4u})
+            QTest::addRow("seed %u", seed) << seed;
+    }
+    void randomEdits_keepTextAndFindingsAsAFreshOpen()
+    {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        QString text = kPieces.at(0) + QStringLiteral("\n") + kPieces.at(4) + QStringLiteral("\n}");
+        TextDocument document(text, Commands::Table::builtIn());
+        Findings findings(document.check());
+        for (int step = 0; step < 400; ++step) {
+            const int lines = document.lineCount();
+            Position start{int(random.bounded(lines + 1)), int(random.bounded(30))};
+            Position end = start;
+            if (random.bounded(3) == 0)
+                end = Position{start.line + int(random.bounded(3)), int(random.bounded(30))};
+            QString inserted;
+            for (int n = int(random.bounded(3)); n > 0; --n)
+                inserted += kPieces.at(int(random.bounded(int(kPieces.size()))));
+            qsizetype from = offsetOf(text, start);
+            qsizetype to = offsetOf(text, end);
+            if (to < from)
+                std::swap(from, to);
+            text.replace(from, to - from, inserted);
+            findings.update(document.check(), document.replace(start, end, inserted));
+            QCOMPARE(document.text(), text);
+            TextDocument fresh(text, Commands::Table::builtIn());
+            const QString expected = described(Findings(fresh.check()));
+            const QString got = described(findings);
+            if (got != expected)
+                QFAIL(qPrintable(QStringLiteral("step %1\n--- incremental\n%2\n--- fresh\n%3\n--- text\n%4")
+                                     .arg(step)
+                                     .arg(got, expected, text)));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLspDocument)
+#include "test_lsp_document.moc"
