@@ -39,7 +39,10 @@ QJsonArray diagnosticsJson(const Findings &findings, const QString &uri,
     std::optional<Diagnostic> unclosed;
     qsizetype unclosedAt = -1;
     for (const Findings::Line &line : findings.lines()) {
+        // The line's number moves with edits above it; the diagnostics keep the one they were found on.
         Diagnostics diagnostics = line.diagnostics;
+        for (Diagnostic &diagnostic : diagnostics)
+            diagnostic.line = line.number;
         if (defined) {
             for (const LabelRules::LabelUse &call : line.calls) {
                 if (!defined(call.label))

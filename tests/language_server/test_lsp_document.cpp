@@ -1,9 +1,11 @@
 // An open script changed a range at a time, as a client edits it: the text comes
 // out as the same edits make of a plain string, line breaks of every kind
 // included, and what the findings hold for publishing equals a fresh open.
+#include "language_server/diagnostics_json.h"
 #include "language_server/findings.h"
 #include "language_server/text_document.h"
 
+#include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -33,9 +35,11 @@ qsizetype offsetOf(const QString &text, Position position)
     return offset;
 }
 
+// What would be published, and the calls and functions behind it.
 QString described(const Findings &findings)
 {
-    QStringList lines;
+    QStringList lines{
+        QString::fromUtf8(QJsonDocument(Lsp::diagnosticsJson(findings, QStringLiteral("file:///a.txt"), {})).toJson())};
     for (const Findings::Line &line : findings.lines()) {
         QStringList parts{QString::number(line.number)};
         for (const Diagnostic &d : line.diagnostics)
@@ -87,21 +91,33 @@ private slots:
         QTest::addColumn<QString>("inserted");
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("lines");
-        QTest::newRow("typing in a line") << "ab\ncd" << 1 << 1 << 1 << 1 << "x" << "ab\ncxd" << 2;
-        QTest::newRow("a break typed") << "ab\ncd" << 0 << 1 << 0 << 1 << "\r\n" << "a\r\nb\ncd" << 3;
-        QTest::newRow("lines joined") << "ab\r\ncd\ref" << 0 << 2 << 2 << 0 << "" << "abef" << 1;
-        QTest::newRow("LF after a CR makes one break")
-            << "ab\rcd" << 1 << 0 << 1 << 2 << "\n" << "ab\r\n" << 2;
-        QTest::newRow("CR before an empty LF line makes one break")
-            << "ab\n\ncd" << 0 << 2 << 0 << 2 << "\r" << "ab\r\n\ncd" << 3;
-        QTest::newRow("deleting between CR and LF joins them")
-            << "ab\rxy\ncd" << 1 << 0 << 1 << 2 << "" << "ab\r\ncd" << 2;
-        QTest::newRow("past the end of a line") << "ab\ncd" << 0 << 99 << 0 << 99 << "!" << "ab!\ncd" << 2;
-        QTest::newRow("past the end of the text") << "ab\ncd" << 7 << 0 << 9 << 3 << "!" << "ab\ncd!" << 2;
-        QTest::newRow("range given end first") << "abcd" << 0 << 3 << 0 << 1 << "" << "ad" << 1;
-        QTest::newRow("after an astral character") << "😀b" << 0 << 2 << 0 << 3 << "c" << "😀c" << 1;
-        QTest::newRow("all replaced") << "a\nb\nc" << 0 << 0 << 2 << 1 << "z" << "z" << 1;
-        QTest::newRow("text ending in a break") << "a\n" << 1 << 0 << 1 << 0 << "b\n" << "a\nb\n" << 3;
+        QTest::newRow("typing in a line") << "ab\ncd" << 1 << 1 << 1 << 1 << "x"
+                                          << "ab\ncxd" << 2;
+        QTest::newRow("a break typed") << "ab\ncd" << 0 << 1 << 0 << 1 << "\r\n"
+                                       << "a\r\nb\ncd" << 3;
+        QTest::newRow("lines joined") << "ab\r\ncd\ref" << 0 << 2 << 2 << 0 << ""
+                                      << "abef" << 1;
+        QTest::newRow("LF after a CR makes one break") << "ab\rcd" << 1 << 0 << 1 << 2 << "\n"
+                                                       << "ab\r\n"
+                                                       << 2;
+        QTest::newRow("CR before an empty LF line makes one break") << "ab\n\ncd" << 0 << 2 << 0 << 2 << "\r"
+                                                                    << "ab\r\n\ncd" << 3;
+        QTest::newRow("deleting between CR and LF joins them") << "ab\rxy\ncd" << 1 << 0 << 1 << 2 << ""
+                                                               << "ab\r\ncd" << 2;
+        QTest::newRow("past the end of a line") << "ab\ncd" << 0 << 99 << 0 << 99 << "!"
+                                                << "ab!\ncd" << 2;
+        QTest::newRow("past the end of the text") << "ab\ncd" << 7 << 0 << 9 << 3 << "!"
+                                                  << "ab\ncd!" << 2;
+        QTest::newRow("range given end first") << "abcd" << 0 << 3 << 0 << 1 << ""
+                                               << "ad" << 1;
+        QTest::newRow("after an astral character") << "😀b" << 0 << 2 << 0 << 3 << "c"
+                                                   << "😀c" << 1;
+        QTest::newRow("all replaced") << "a\nb\nc" << 0 << 0 << 2 << 1 << "z"
+                                      << "z" << 1;
+        QTest::newRow("text ending in a break") << "a\n"
+                                                << 1 << 0 << 1 << 0 << "b\n"
+                                                << "a\nb\n"
+                                                << 3;
     }
     void replace_givesTheTextOfTheSameEditOnAString()
     {

@@ -1,0 +1,161 @@
+// Whole conversations with the server, recorded as the client's messages and the
+// server's answers: sessions/*.json. Each step of a session is one of
+//   {"send": MESSAGE}          a message from the client
+//   {"raw": "TEXT"}            bytes from the client as they are, framing included
+//   {"idle": true}             no more input waits (the server publishes)
+//   {"expect": MESSAGE}        the server's next message holds MESSAGE: every key
+//                              given, arrays of the same length, other keys free;
+//                              an array that begins with "(some)" holds the rest
+//                              among any number of other items
+//   {"expectNothing": true}    the server has nothing more to say
+//   {"exitCode": N}            the server has ended with code N
+// "${ROOT}" in a session stands for a scratch folder holding the files of
+// {"file": NAME, "text": TEXT} steps, written in code page 932.
+#include "common/code_page.h"
+#include "language_server/message_reader.h"
+#include "language_server/server.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+QByteArray framed(const QByteArray &content)
+{
+    return "Content-Length: " + QByteArray::number(content.size()) + "\r\n\r\n" + content;
+}
+
+// Where `actual` differs from `expected`, or an empty text when it holds it.
+QString mismatch(const QJsonValue &expected, const QJsonValue &actual, const QString &path)
+{
+    if (expected.isObject()) {
+        if (!actual.isObject())
+            return path + QStringLiteral(": not an object");
+        const QJsonObject want = expected.toObject();
+        const QJsonObject have = actual.toObject();
+        for (auto entry = want.begin(); entry != want.end(); ++entry) {
+            if (!have.contains(entry.key()))
+                return path + u'.' + entry.key() + QStringLiteral(": missing");
+            const QString inner = mismatch(entry.value(), have.value(entry.key()), path + u'.' + entry.key());
+            if (!inner.isEmpty())
+                return inner;
+        }
+        return QString();
+    }
+    if (expected.isArray()) {
+        if (!actual.isArray())
+            return path + QStringLiteral(": not an array");
+        QJsonArray want = expected.toArray();
+        const QJsonArray have = actual.toArray();
+        if (!want.isEmpty() && want.first() == QJsonValue(QStringLiteral("(some)"))) {
+            want.removeFirst();
+            for (const QJsonValue &item : std::as_const(want)) {
+                const bool found = std::any_of(have.begin(), have.end(), [&](const QJsonValue &candidate) {
+                    return mismatch(item, candidate, path).isEmpty();
+                });
+                if (!found)
+                    return path + QStringLiteral(": no item holds ") +
+                           QString::fromUtf8(QJsonDocument(QJsonArray{item}).toJson(QJsonDocument::Compact));
+            }
+            return QString();
+        }
+        if (want.size() != have.size())
+            return path + QStringLiteral(": %1 items, not %2").arg(have.size()).arg(want.size());
+        for (qsizetype i = 0; i < want.size(); ++i) {
+            const QString inner = mismatch(want.at(i), have.at(i), path + QStringLiteral("[%1]").arg(i));
+            if (!inner.isEmpty())
+                return inner;
+        }
+        return QString();
+    }
+    return expected == actual ? QString() : path + QStringLiteral(": not as expected");
+}
+
+} // namespace
+
+class TestLspSessions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void session_answersAsRecorded_data()
+    {
+        QTest::addColumn<QString>("path");
+        const QDir sessions(QStringLiteral(TALEWICK_LSP_SESSIONS));
+        const QStringList names = sessions.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
+        QVERIFY(!names.isEmpty());
+        for (const QString &name : names)
+            QTest::newRow(qPrintable(name)) << sessions.filePath(name);
+    }
+    void session_answersAsRecorded()
+    {
+        QFETCH(QString, path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QByteArray text = file.readAll();
+        text.replace("${ROOT}", QUrl::fromLocalFile(root.path()).toString(QUrl::FullyEncoded).toUtf8());
+        QJsonParseError error;
+        const QJsonArray steps = QJsonDocument::fromJson(text, &error).array();
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+
+        QByteArray written;
+        Lsp::Server server({nullptr, QStringLiteral("test")}, [&](const QByteArray &bytes) { written += bytes; });
+        Lsp::MessageReader reader;
+        QJsonArray said; // what the server wrote and the session has not yet looked at
+        const auto take = [&] {
+            reader.feed(written);
+            written.clear();
+            while (std::optional<Lsp::MessageReader::Item> item = reader.next())
+                said.append(QJsonDocument::fromJson(item->content).object());
+        };
+        for (qsizetype i = 0; i < steps.size(); ++i) {
+            const QJsonObject step = steps.at(i).toObject();
+            const QString where = QStringLiteral("step %1").arg(i);
+            if (step.contains(QLatin1String("file"))) {
+                QFile script(root.filePath(step.value(QLatin1String("file")).toString()));
+                QVERIFY(QDir().mkpath(QFileInfo(script).path()));
+                QVERIFY(script.open(QIODevice::WriteOnly));
+                script.write(CodePage932::encode(step.value(QLatin1String("text")).toString()));
+            } else if (step.contains(QLatin1String("send"))) {
+                server.receive(framed(QJsonDocument(step.value(QLatin1String("send")).toObject()).toJson()));
+            } else if (step.contains(QLatin1String("raw"))) {
+                server.receive(step.value(QLatin1String("raw")).toString().toUtf8());
+            } else if (step.contains(QLatin1String("idle"))) {
+                while (server.idle()) {
+                }
+                server.idle();
+            } else if (step.contains(QLatin1String("expect"))) {
+                take();
+                QVERIFY2(!said.isEmpty(), qPrintable(where + QStringLiteral(": the server said nothing")));
+                const QJsonValue actual = said.takeAt(0);
+                const QString difference = mismatch(step.value(QLatin1String("expect")), actual, QStringLiteral("$"));
+                QVERIFY2(
+                    difference.isEmpty(),
+                    qPrintable(where + u' ' + difference + u'\n' +
+                               QString::fromUtf8(QJsonDocument(actual.toObject()).toJson(QJsonDocument::Compact))));
+            } else if (step.contains(QLatin1String("expectNothing"))) {
+                take();
+                QVERIFY2(
+                    said.isEmpty(),
+                    qPrintable(where + u' ' +
+                               QString::fromUtf8(QJsonDocument(said.at(0).toObject()).toJson(QJsonDocument::Compact))));
+            } else if (step.contains(QLatin1String("exitCode"))) {
+                QVERIFY2(server.exited(), qPrintable(where));
+                QCOMPARE(server.exitCode(), step.value(QLatin1String("exitCode")).toInt());
+            } else {
+                QFAIL(qPrintable(where + QStringLiteral(": unknown step")));
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLspSessions)
+#include "test_lsp_sessions.moc"
