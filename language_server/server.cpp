@@ -421,14 +421,22 @@ bool Server::idle()
     if (state_ != State::Running)
         return false;
     const bool judgeCalls = workspace_.complete();
-    const quint64 generation = workspace_.generation() * 2 + (judgeCalls ? 1 : 0);
-    const bool callsChanged = generation != publishedGeneration_;
-    publishedGeneration_ = generation;
+    const bool callsChanged = callsGeneration() != publishedGeneration_;
+    publishedGeneration_ = callsGeneration();
     for (const std::shared_ptr<Document> &document : std::as_const(documents_)) {
         if (document->dirty || (callsChanged && judgeCalls))
             publish(*document);
     }
-    return workspace_.scanSome(20);
+    const bool more = workspace_.scanSome(20);
+    // A slice that finished the workspace, or found functions, changes how calls are judged.
+    return more || callsGeneration() != publishedGeneration_;
+}
+
+// Changes whenever calls may be judged otherwise: functions defined or gone, the
+// workspace read to its end.
+quint64 Server::callsGeneration() const
+{
+    return workspace_.generation() * 2 + (workspace_.complete() ? 1 : 0);
 }
 
 void Server::publish(Document &document)

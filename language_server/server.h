@@ -82,6 +82,7 @@ private:
     void log(const QString &message);
     void publish(Document &document);
     void updateFunctions(Document &document);
+    quint64 callsGeneration() const;
 
     Settings settings_;
     Output output_;
