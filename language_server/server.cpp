@@ -157,8 +157,13 @@ QJsonValue Server::answer(const QString &method, const QJsonObject &params)
     }
     if (method == QLatin1String("textDocument/completion"))
         return completion(documentOf(params).text, positionOf(params), *commands_, workspace_.names());
-    if (method == QLatin1String("textDocument/hover"))
-        return hover(documentOf(params).text, positionOf(params), *commands_);
+    if (method == QLatin1String("textDocument/hover")) {
+        const Document &document = documentOf(params);
+        const Position position = document.text.clamped(positionOf(params));
+        if (const std::optional<LabelRules::LabelUse> call = callAt(document.text.check(), position))
+            return functionHover(position.line, *call);
+        return hover(document.text, position, *commands_);
+    }
     if (method == QLatin1String("textDocument/codeAction")) {
         const Document &document = documentOf(params);
         Position start;
@@ -180,6 +185,14 @@ QJsonObject Server::initialize(const QJsonObject &params)
                                .toBool();
     prepareRename_ =
         textDocument.value(QLatin1String("rename")).toObject().value(QLatin1String("prepareSupport")).toBool();
+    watchFiles_ = params.value(QLatin1String("capabilities"))
+                      .toObject()
+                      .value(QLatin1String("workspace"))
+                      .toObject()
+                      .value(QLatin1String("didChangeWatchedFiles"))
+                      .toObject()
+                      .value(QLatin1String("dynamicRegistration"))
+                      .toBool();
 
     QStringList folders;
     for (const QJsonValue &folder : params.value(QLatin1String("workspaceFolders")).toArray())
@@ -238,7 +251,9 @@ void Server::notify(const Incoming &incoming)
         return; // before initialize, notifications are dropped
     const QJsonObject params = incoming.params.toObject();
     try {
-        if (method == QLatin1String("textDocument/didOpen"))
+        if (method == QLatin1String("initialized"))
+            watchScripts();
+        else if (method == QLatin1String("textDocument/didOpen"))
             open(params);
         else if (method == QLatin1String("textDocument/didChange"))
             change(params);
@@ -246,10 +261,29 @@ void Server::notify(const Incoming &incoming)
             close(params);
         else if (method == QLatin1String("workspace/didChangeWatchedFiles"))
             filesChanged(params);
-        // Anything else (initialized, didSave, $/cancelRequest, ...) needs nothing.
+        // Anything else (didSave, $/cancelRequest, ...) needs nothing.
     } catch (const RequestError &error) {
         log(QStringLiteral("talewick-check: %1: %2").arg(method, error.message));
     }
+}
+
+// Asks the client to say when script files change on disk, so that functions
+// defined or removed by another program are seen. The answer needs no reading.
+void Server::watchScripts()
+{
+    if (!watchFiles_ || !workspace_.hasFolders())
+        return;
+    const QJsonObject registration{
+        {QLatin1String("id"), QLatin1String("talewick-scripts")},
+        {QLatin1String("method"), QLatin1String("workspace/didChangeWatchedFiles")},
+        {QLatin1String("registerOptions"),
+         QJsonObject{{QLatin1String("watchers"),
+                      QJsonArray{QJsonObject{{QLatin1String("globPattern"), QLatin1String("**/*.txt")}}}}}}};
+    send(QJsonObject{
+        {QLatin1String("jsonrpc"), QLatin1String("2.0")},
+        {QLatin1String("id"), QLatin1String("talewick-watch")},
+        {QLatin1String("method"), QLatin1String("client/registerCapability")},
+        {QLatin1String("params"), QJsonObject{{QLatin1String("registrations"), QJsonArray{registration}}}}});
 }
 
 void Server::open(const QJsonObject &params)
@@ -356,15 +390,43 @@ QJsonValue Server::definition(const QJsonObject &params)
 {
     const Document &document = documentOf(params);
     const ScriptCheck &check = document.text.check();
-    const std::optional<Labels::Site> site = Labels::at(check, document.text.clamped(positionOf(params)));
-    if (!site)
-        return QJsonValue::Null;
+    const Position position = document.text.clamped(positionOf(params));
     QJsonArray locations;
-    for (const Labels::Site &other : Labels::occurrences(check, *site)) {
-        if (other.definition)
-            locations.append(location(document.uri, other.line, other.column, other.length));
+    if (const std::optional<Labels::Site> site = Labels::at(check, position)) {
+        for (const Labels::Site &other : Labels::occurrences(check, *site)) {
+            if (other.definition)
+                locations.append(location(document.uri, other.line, other.column, other.length));
+        }
+    } else if (const std::optional<LabelRules::LabelUse> call = callAt(check, position)) {
+        locations = functionLocations(call->label);
     }
     return locations.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(locations);
+}
+
+// The callfunc whose function name (quotes included) `position` stands on.
+std::optional<LabelRules::LabelUse> Server::callAt(const ScriptCheck &check, Position position)
+{
+    for (const LabelRules::LabelUse &call : check.callsOn(position.line)) {
+        if (position.character >= call.column && position.character <= call.column + call.length)
+            return call;
+    }
+    return std::nullopt;
+}
+
+// Where the open scripts and the files on disk define the function `name`.
+QJsonArray Server::functionLocations(const QString &name) const
+{
+    QJsonArray locations;
+    for (const std::shared_ptr<Document> &document : documents_) {
+        for (const Findings::Line &line : document->findings.lines()) {
+            if (line.function.name == name)
+                locations.append(location(document->uri, line.number, line.function.column, line.function.length));
+        }
+    }
+    for (const auto &[path, site] : workspace_.definitionsOnDisk(name))
+        locations.append(
+            location(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded), site.line, site.column, site.length));
+    return locations;
 }
 
 QJsonValue Server::references(const QJsonObject &params)
@@ -414,6 +476,35 @@ QJsonValue Server::rename(const QJsonObject &params)
         edits.append(QJsonObject{{QLatin1String("range"), range(other.line, other.column, other.length)},
                                  {QLatin1String("newText"), name}});
     return QJsonObject{{QLatin1String("changes"), QJsonObject{{document.uri, edits}}}};
+}
+
+// Where a called function is defined, as far as the workspace tells.
+QJsonObject Server::functionHover(int line, const LabelRules::LabelUse &call) const
+{
+    QStringList places;
+    for (const QJsonValue &value : functionLocations(call.label)) {
+        const QJsonObject place = value.toObject();
+        const QString uri = place.value(QLatin1String("uri")).toString();
+        const QString path = pathOf(uri);
+        const int number = place.value(QLatin1String("range"))
+                               .toObject()
+                               .value(QLatin1String("start"))
+                               .toObject()
+                               .value(QLatin1String("line"))
+                               .toInt();
+        places.append(
+            QStringLiteral("%1 %2行目").arg(path.isEmpty() ? uri : QFileInfo(path).fileName()).arg(number + 1));
+    }
+    QString text;
+    if (!places.isEmpty())
+        text = QStringLiteral("関数 **%1**: %2").arg(call.label, places.join(QStringLiteral("、")));
+    else if (workspace_.complete())
+        text = QStringLiteral("関数 **%1** はどのファイルにも定義されていません").arg(call.label);
+    else
+        text = QStringLiteral("関数 **%1** の定義はまだ見つかっていません").arg(call.label);
+    return QJsonObject{{QLatin1String("contents"), QJsonObject{{QLatin1String("kind"), QLatin1String("markdown")},
+                                                               {QLatin1String("value"), text}}},
+                       {QLatin1String("range"), range(line, call.column, call.length)}};
 }
 
 bool Server::idle()

@@ -9,10 +9,12 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QJsonArray>
 #include <QJsonObject>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace Lsp {
 
@@ -67,6 +69,7 @@ private:
     void notify(const Incoming &incoming);
     QJsonValue answer(const QString &method, const QJsonObject &params);
     QJsonObject initialize(const QJsonObject &params);
+    void watchScripts();
     void open(const QJsonObject &params);
     void change(const QJsonObject &params);
     void close(const QJsonObject &params);
@@ -83,6 +86,9 @@ private:
     void publish(Document &document);
     void updateFunctions(Document &document);
     quint64 callsGeneration() const;
+    static std::optional<LabelRules::LabelUse> callAt(const ScriptCheck &check, Position position);
+    QJsonArray functionLocations(const QString &name) const;
+    QJsonObject functionHover(int line, const LabelRules::LabelUse &call) const;
 
     Settings settings_;
     Output output_;
@@ -92,6 +98,7 @@ private:
     std::shared_ptr<const Commands::Table> commands_;
     bool hierarchicalSymbols_ = false;
     bool prepareRename_ = false;
+    bool watchFiles_ = false;
     QHash<QString, std::shared_ptr<Document>> documents_;
     Workspace workspace_;
     quint64 publishedGeneration_ = 0;

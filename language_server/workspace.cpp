@@ -1,6 +1,5 @@
 #include "language_server/workspace.h"
 
-#include "checker/script_check.h"
 #include "common/code_page.h"
 #include "common/line_breaks.h"
 #include "common/regular_file.h"
@@ -11,18 +10,15 @@
 
 namespace Lsp {
 
-QSet<QString> functionsDefinedIn(const QByteArray &bytes)
+QVector<ScriptCheck::FunctionUse> functionsDefinedIn(const QByteArray &bytes)
 {
-    QSet<QString> names;
     // Most scripts define none: only those that name the kind are read whole.
     if (!bytes.contains("unction") && !bytes.toLower().contains("function"))
-        return names;
+        return {};
     const QString text = CodePage932::decode(bytes);
     ScriptCheck check(Commands::Table::builtIn(), ScriptCheck::Options{false, false});
     check.replaceLines(0, 0, LineBreaks::splitSharing(text));
-    for (const ScriptCheck::FunctionUse &function : check.functionDefinitions())
-        names.insert(function.name);
-    return names;
+    return check.functionDefinitions();
 }
 
 void Workspace::addFolder(const QString &path)
@@ -50,32 +46,43 @@ bool Workspace::scanSome(int milliseconds)
         }
         const QString path = iterator_->next();
         ++filesRead_;
-        if (!open_.contains(path))
-            readFile(path);
+        readFile(path);
     }
     return iterator_ || !queued_.isEmpty();
 }
 
 void Workspace::readFile(const QString &path)
 {
-    const RegularFile::Result file = RegularFile::tryRead(path, RegularFile::kDefaultMaxBytes);
-    set(disk_, path,
-        file.status == RegularFile::Result::Status::Read ? functionsDefinedIn(file.bytes) : QSet<QString>{});
+    const RegularFile::Result read = RegularFile::tryRead(path, RegularFile::kDefaultMaxBytes);
+    File file;
+    if (read.status == RegularFile::Result::Status::Read)
+        file.sites = functionsDefinedIn(read.bytes);
+    for (const ScriptCheck::FunctionUse &site : std::as_const(file.sites))
+        file.names.insert(site.name);
+    setFile(path, std::move(file));
+}
+
+void Workspace::setFile(const QString &path, File file)
+{
+    changing(path, [&] {
+        if (file.sites.isEmpty())
+            disk_.remove(path);
+        else
+            disk_.insert(path, std::move(file));
+    });
 }
 
 void Workspace::setOpen(const QString &key, const QSet<QString> &names)
 {
-    set(open_, key, names);
+    // An open script stands for its file even when it defines nothing.
+    changing(key, [&] { open_.insert(key, names); });
 }
 
 void Workspace::close(const QString &key)
 {
     if (!open_.contains(key))
         return;
-    count(effective(key), -1);
-    open_.remove(key);
-    count(effective(key), 1);
-    ++generation_;
+    changing(key, [&] { open_.remove(key); });
     fileChanged(key);
 }
 
@@ -87,57 +94,62 @@ void Workspace::fileChanged(const QString &path)
     if (inside && path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
         readFile(path);
     else if (disk_.contains(path))
-        set(disk_, path, {});
+        setFile(path, File{});
 }
 
-void Workspace::set(QHash<QString, QSet<QString>> &sources, const QString &key, const QSet<QString> &names)
+// Makes `change` to what `key` stands for, and files its names anew.
+void Workspace::changing(const QString &key, const std::function<void()> &change)
 {
-    // An open script stands for its file even when it defines nothing.
-    const bool keepEmpty = &sources == &open_;
-    const auto old = sources.constFind(key);
-    if (old != sources.cend() ? *old == names : names.isEmpty() && !keepEmpty)
+    const QSet<QString> before = effective(key);
+    change();
+    const QSet<QString> after = effective(key);
+    if (before == after)
         return;
-    const QSet<QString> *before = effective(key);
-    const QSet<QString> wasDefined = before ? *before : QSet<QString>{};
-    count(before, -1);
-    if (names.isEmpty() && !keepEmpty)
-        sources.remove(key);
-    else
-        sources.insert(key, names);
-    count(effective(key), 1);
-    const QSet<QString> *after = effective(key);
-    if (wasDefined != (after ? *after : QSet<QString>{}))
-        ++generation_;
+    for (const QString &name : before) {
+        if (after.contains(name))
+            continue;
+        const auto keys = keysByName_.find(name);
+        keys->remove(key);
+        if (keys->isEmpty())
+            keysByName_.erase(keys);
+    }
+    for (const QString &name : after)
+        keysByName_[name].insert(key);
+    ++generation_;
 }
 
 // The names a file stands for now: its open script's, or else what its file on disk defines.
-const QSet<QString> *Workspace::effective(const QString &key) const
+QSet<QString> Workspace::effective(const QString &key) const
 {
     const auto open = open_.constFind(key);
     if (open != open_.cend())
-        return &*open;
+        return *open;
     const auto disk = disk_.constFind(key);
-    return disk != disk_.cend() ? &*disk : nullptr;
-}
-
-void Workspace::count(const QSet<QString> *names, int by)
-{
-    if (!names)
-        return;
-    for (const QString &name : *names) {
-        const int now = counts_.value(name) + by;
-        if (now > 0)
-            counts_.insert(name, now);
-        else
-            counts_.remove(name);
-    }
+    return disk != disk_.cend() ? disk->names : QSet<QString>{};
 }
 
 QStringList Workspace::names() const
 {
-    QStringList all = counts_.keys();
+    QStringList all = keysByName_.keys();
     std::sort(all.begin(), all.end());
     return all;
+}
+
+QVector<std::pair<QString, ScriptCheck::FunctionUse>> Workspace::definitionsOnDisk(const QString &name) const
+{
+    QVector<std::pair<QString, ScriptCheck::FunctionUse>> found;
+    for (const QString &key : keysByName_.value(name)) {
+        if (open_.contains(key))
+            continue;
+        for (const ScriptCheck::FunctionUse &site : disk_.value(key).sites) {
+            if (site.name == name)
+                found.append({key, site});
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
+        return a.first < b.first || (a.first == b.first && a.second.line < b.second.line);
+    });
+    return found;
 }
 
 } // namespace Lsp

@@ -10,7 +10,8 @@
 //   {"expectNothing": true}    the server has nothing more to say
 //   {"exitCode": N}            the server has ended with code N
 // "${ROOT}" in a session stands for a scratch folder holding the files of
-// {"file": NAME, "text": TEXT} steps, written in code page 932.
+// {"file": NAME, "text": TEXT} steps, written in code page 932, and removed by
+// {"remove": NAME} steps.
 #include "common/code_page.h"
 #include "language_server/message_reader.h"
 #include "language_server/server.h"
@@ -124,6 +125,8 @@ private slots:
                 QVERIFY(QDir().mkpath(QFileInfo(script).path()));
                 QVERIFY(script.open(QIODevice::WriteOnly));
                 script.write(CodePage932::encode(step.value(QLatin1String("text")).toString()));
+            } else if (step.contains(QLatin1String("remove"))) {
+                QVERIFY(QFile::remove(root.filePath(step.value(QLatin1String("remove")).toString())));
             } else if (step.contains(QLatin1String("send"))) {
                 server.receive(framed(QJsonDocument(step.value(QLatin1String("send")).toObject()).toJson()));
             } else if (step.contains(QLatin1String("raw"))) {
