@@ -292,8 +292,14 @@ void Server::open(const QJsonObject &params)
     const QString uri = item.value(QLatin1String("uri")).toString();
     if (uri.isEmpty() || !item.value(QLatin1String("text")).isString())
         throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("textDocument needs uri and text")};
-    auto document = std::make_shared<Document>(uri, item.value(QLatin1String("version")).toInt(),
-                                               item.value(QLatin1String("text")).toString(), commands_);
+    const QString text = item.value(QLatin1String("text")).toString();
+    documents_.remove(uri);
+    tooLarge_.remove(uri);
+    if (text.size() > kMaxCharacters || std::max(text.count(u'\n'), text.count(u'\r')) >= kMaxLines) {
+        refuse(uri);
+        return;
+    }
+    auto document = std::make_shared<Document>(uri, item.value(QLatin1String("version")).toInt(), text, commands_);
     documents_.insert(uri, document);
     updateFunctions(*document);
     workspace_.setOpen(document->key, document->functions);
@@ -301,6 +307,8 @@ void Server::open(const QJsonObject &params)
 
 void Server::change(const QJsonObject &params)
 {
+    if (tooLarge_.contains(uriOf(params)))
+        return;
     Document &document = documentOf(params);
     const QJsonArray changes = params.value(QLatin1String("contentChanges")).toArray();
     // Every change is read before any is made, so that a bad one leaves the script as it was.
@@ -329,15 +337,40 @@ void Server::change(const QJsonObject &params)
         const TextDocument::Edit edit = change.whole ? document.text.replaceAll(change.text)
                                                      : document.text.replace(change.start, change.end, change.text);
         document.findings.update(document.text.check(), edit);
+        if (document.text.lineCount() > kMaxLines) {
+            const QString uri = document.uri;
+            const QString key = document.key;
+            documents_.remove(uri);
+            workspace_.close(key);
+            refuse(uri);
+            return;
+        }
     }
     document.version = params.value(QLatin1String("textDocument")).toObject().value(QLatin1String("version")).toInt();
     document.dirty = true;
     updateFunctions(document);
 }
 
+// A script too large to keep in the checker's store: it is not checked, and the
+// user is told once.
+void Server::refuse(const QString &uri)
+{
+    tooLarge_.insert(uri);
+    send(notification(QStringLiteral("window/showMessage"),
+                      QJsonObject{{QLatin1String("type"), kMessageWarning},
+                                  {QLatin1String("message"),
+                                   QStringLiteral("talewick-check: %1 は大きすぎるため調べません（%2行、%3文字まで）")
+                                       .arg(uri)
+                                       .arg(kMaxLines)
+                                       .arg(kMaxCharacters)}}));
+    send(notification(QStringLiteral("textDocument/publishDiagnostics"),
+                      QJsonObject{{QLatin1String("uri"), uri}, {QLatin1String("diagnostics"), QJsonArray()}}));
+}
+
 void Server::close(const QJsonObject &params)
 {
     const QString uri = uriOf(params);
+    tooLarge_.remove(uri);
     const auto found = documents_.find(uri);
     if (found == documents_.end())
         return;
@@ -372,7 +405,10 @@ void Server::updateFunctions(Document &document)
 
 Server::Document &Server::documentOf(const QJsonObject &params)
 {
-    const auto found = documents_.constFind(uriOf(params));
+    const QString uri = uriOf(params);
+    const auto found = documents_.constFind(uri);
+    if (found == documents_.cend() && tooLarge_.contains(uri))
+        throw RequestError{ErrorCode::kRequestFailed, QStringLiteral("大きすぎるため調べていないファイルです")};
     if (found == documents_.cend())
         throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("the document is not open")};
     return **found;

@@ -35,6 +35,11 @@ public:
         QString version;
     };
 
+    // Scripts larger than this are not checked: the store keeps every line, and a
+    // server's scripts are far smaller (talewick-check refuses them alike).
+    static constexpr int kMaxLines = 1000000;
+    static constexpr int kMaxCharacters = 16 * 1024 * 1024;
+
     Server(Settings settings, Output output);
     ~Server();
 
@@ -70,6 +75,7 @@ private:
     QJsonValue answer(const QString &method, const QJsonObject &params);
     QJsonObject initialize(const QJsonObject &params);
     void watchScripts();
+    void refuse(const QString &uri);
     void open(const QJsonObject &params);
     void change(const QJsonObject &params);
     void close(const QJsonObject &params);
@@ -100,6 +106,7 @@ private:
     bool prepareRename_ = false;
     bool watchFiles_ = false;
     QHash<QString, std::shared_ptr<Document>> documents_;
+    QSet<QString> tooLarge_; // open, but not checked
     Workspace workspace_;
     quint64 publishedGeneration_ = 0;
 };

@@ -158,6 +158,45 @@ private slots:
             }
         }
     }
+
+    // A script past a million lines is not kept in the store: opened whole, or
+    // grown so by a change, it is refused with a message, and the server goes on.
+    void tooLargeScript_isRefusedWithAMessage_data()
+    {
+        QTest::addColumn<bool>("grown");
+        QTest::newRow("opened") << false;
+        QTest::newRow("grown by a change") << true;
+    }
+    void tooLargeScript_isRefusedWithAMessage()
+    {
+        QFETCH(bool, grown);
+        QByteArray written;
+        Lsp::Server server({nullptr, QStringLiteral("test")}, [&](const QByteArray &bytes) { written += bytes; });
+        const auto send = [&](const QByteArray &json) { server.receive(framed(json)); };
+        const QByteArray lines(Lsp::Server::kMaxLines, '\n');
+        const QByteArray uri = R"({"uri":"file:///big.txt")";
+        send(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"capabilities":{}}})");
+        written.clear();
+        if (grown) {
+            send(R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":)" + uri +
+                 R"(,"version":1,"text":"x"}}})");
+            send(
+                R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":)" + uri +
+                R"(,"version":2},"contentChanges":[{"range":{"start":{"line":0,"character":0},"end":{"line":0,"character":0}},"text":")" +
+                QByteArray(lines).replace("\n", "\\n") + R"("}]}})");
+        } else {
+            send(R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":)" + uri +
+                 R"(,"version":1,"text":")" + QByteArray(lines).replace("\n", "\\n") + R"("}}})");
+        }
+        QVERIFY(written.contains("window/showMessage"));
+        send(R"({"jsonrpc":"2.0","id":2,"method":"textDocument/hover","params":{"textDocument":)" + uri +
+             R"(},"position":{"line":0,"character":0}}})");
+        QVERIFY2(written.contains(R"("code":-32803)"), written.right(300).constData());
+        send(R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":)" + uri +
+             R"(,"version":3},"contentChanges":[{"text":"x"}]}})");
+        send(R"({"jsonrpc":"2.0","id":3,"method":"shutdown"})");
+        QVERIFY(written.endsWith(R"({"id":3,"jsonrpc":"2.0","result":null})"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLspSessions)
