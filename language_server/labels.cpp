@@ -1,6 +1,10 @@
 #include "language_server/labels.h"
 
 #include "checker/body_tokens.h"
+#include "checker/statement_parser.h"
+#include "common/code_page.h"
+
+#include <QSet>
 
 #include <algorithm>
 
@@ -17,10 +21,26 @@ std::optional<Site> siteIn(const QVector<LabelRules::LabelUse> &uses, Position p
     return std::nullopt;
 }
 
-bool definedAs(const QVector<Site> &sites, const QString &label)
+QSet<QString> definitionsOf(const QVector<Site> &sites)
 {
-    return std::any_of(sites.cbegin(), sites.cend(),
-                       [&](const Site &site) { return site.definition && site.label == label; });
+    QSet<QString> defined;
+    for (const Site &site : sites) {
+        if (site.definition)
+            defined.insert(site.label);
+    }
+    return defined;
+}
+
+// Words the parser reads as statements where a label would stand.
+bool isKeyword(const QString &name)
+{
+    static const QSet<QString> kKeywords = {
+        QStringLiteral("if"),       QStringLiteral("else"),     QStringLiteral("for"),     QStringLiteral("while"),
+        QStringLiteral("do"),       QStringLiteral("switch"),   QStringLiteral("case"),    QStringLiteral("default"),
+        QStringLiteral("break"),    QStringLiteral("continue"), QStringLiteral("goto"),    QStringLiteral("return"),
+        QStringLiteral("function"), QStringLiteral("menu"),     QStringLiteral("callsub"), QStringLiteral("callfunc"),
+    };
+    return kKeywords.contains(name.toLower());
 }
 
 } // namespace
@@ -41,39 +61,50 @@ QVector<Site> inBody(const ScriptCheck &check, int line, const QString &label)
     const QString key = LabelRules::keyOf(label);
     for (int number = first; number <= last; ++number) {
         for (const LabelRules::LabelUse &use : check.labelDefinitions(number)) {
-            if (use.key == key)
+            if (label.isEmpty() || use.key == key)
                 sites.append(Site{number, use.column, use.length, use.label, true});
         }
         for (const LabelRules::LabelUse &use : check.labelJumps(number)) {
-            if (use.key == key)
+            if (label.isEmpty() || use.key == key)
                 sites.append(Site{number, use.column, use.length, use.label, false});
         }
     }
     return sites;
 }
 
-QString reached(const QVector<Site> &sites, const QString &jump)
+QString reached(const QSet<QString> &defined, const QString &jump)
 {
-    if (definedAs(sites, jump))
+    if (defined.contains(jump))
         return jump;
     const QString lower = jump.toLower();
-    return definedAs(sites, lower) ? lower : QString();
+    return defined.contains(lower) ? lower : QString();
 }
 
 QString target(const ScriptCheck &check, const Site &site)
 {
-    return site.definition ? site.label : reached(inBody(check, site.line, site.label), site.label);
+    return site.definition ? site.label : reached(definitionsOf(inBody(check, site.line, site.label)), site.label);
 }
 
 QVector<Site> occurrences(const ScriptCheck &check, const Site &site)
 {
     const QVector<Site> sites = inBody(check, site.line, site.label);
-    const QString label = site.definition ? site.label : reached(sites, site.label);
+    const QSet<QString> defined = definitionsOf(sites);
+    const QString label = site.definition ? site.label : reached(defined, site.label);
+    // Jumps are judged once per spelling, however many there are.
+    QHash<QString, bool> reaches;
     QVector<Site> found;
     for (const Site &other : sites) {
-        const bool belongs = label.isEmpty()    ? !other.definition && other.label == site.label
-                             : other.definition ? other.label == label
-                                                : reached(sites, other.label) == label;
+        bool belongs;
+        if (label.isEmpty()) {
+            belongs = !other.definition && other.label == site.label;
+        } else if (other.definition) {
+            belongs = other.label == label;
+        } else {
+            auto known = reaches.find(other.label);
+            if (known == reaches.end())
+                known = reaches.insert(other.label, reached(defined, other.label) == label);
+            belongs = *known;
+        }
         if (belongs)
             found.append(other);
     }
@@ -82,7 +113,39 @@ QVector<Site> occurrences(const ScriptCheck &check, const Site &site)
 
 bool isValidName(const QString &name)
 {
-    return !name.isEmpty() && !name.front().isDigit() && BodyTokens::isPlainName(name);
+    return BodyTokens::isPlainName(name) && !isKeyword(name) && CodePage932::firstUnencodable(name) < 0;
+}
+
+QString renameRefusal(const ScriptCheck &check, const Site &site, const QString &name)
+{
+    const QString label = target(check, site);
+    if (StatementParser::isEventLabel(label.isEmpty() ? site.label : label))
+        return QStringLiteral("「%1」はサーバーや他のNPCが名前で呼ぶイベントラベルなので、名前を変えられません")
+            .arg(site.label);
+    if (!isValidName(name))
+        return QStringLiteral("「%1」はラベルの名前にできません").arg(name);
+    if (StatementParser::isEventLabel(name))
+        return QStringLiteral("「On」で始まる名前はイベントラベルになります");
+    const QVector<Site> all = inBody(check, site.line, QString());
+    const QSet<QString> before = definitionsOf(all);
+    if (name != label && before.contains(name))
+        return QStringLiteral("ラベル「%1」はこのNPCの中にもうあります").arg(name);
+    if (label.isEmpty())
+        return QString(); // jumps to nothing: they go where the new name does
+    // Every jump that is not renamed must reach what it reached before.
+    QSet<QString> after = before;
+    after.remove(label);
+    after.insert(name);
+    for (const Site &jump : all) {
+        if (jump.definition || reached(before, jump.label) == label)
+            continue;
+        if (reached(after, jump.label) != reached(before, jump.label))
+            return QStringLiteral("「%1」にすると、%2行目の「%3」の飛び先が変わります")
+                .arg(name)
+                .arg(jump.line + 1)
+                .arg(jump.label);
+    }
+    return QString();
 }
 
 QStringList definedAround(const ScriptCheck &check, int line)

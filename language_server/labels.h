@@ -3,6 +3,7 @@
 #include "checker/script_check.h"
 #include "language_server/protocol.h"
 
+#include <QSet>
 #include <QString>
 #include <QVector>
 
@@ -24,12 +25,12 @@ struct Site
 std::optional<Site> at(const ScriptCheck &check, Position position);
 
 // Every definition and jump in the body around `line` of a label spelt like
-// `label` but for case.
+// `label` but for case; of every label when `label` is empty.
 QVector<Site> inBody(const ScriptCheck &check, int line, const QString &label);
 
-// The label a jump reaches among `sites`: the one spelt as the jump, or else the
-// one spelt in lower case (the server's rule); empty when none.
-QString reached(const QVector<Site> &sites, const QString &jump);
+// The label a jump reaches among those `defined`: the one spelt as the jump, or
+// else the one spelt in lower case (the server's rule); empty when none.
+QString reached(const QSet<QString> &defined, const QString &jump);
 
 // The sites that go with `site`: the definitions of the label it defines or
 // reaches and every jump that reaches that label. For a jump that reaches
@@ -39,8 +40,14 @@ QVector<Site> occurrences(const ScriptCheck &check, const Site &site);
 // The label `site` defines or reaches; empty when it reaches none.
 QString target(const ScriptCheck &check, const Site &site);
 
-// Whether `name` may be written as a label.
+// Whether `name` may be written as a label: a plain name, not a statement's
+// word, every character one the code page holds.
 bool isValidName(const QString &name);
+
+// Why the label of `site` cannot be renamed `name`, or an empty text when it can:
+// an event label (called by name from outside), a name that is no label's, one
+// the NPC already has, or one that would change where another jump goes.
+QString renameRefusal(const ScriptCheck &check, const Site &site, const QString &name);
 
 // The distinct labels defined in the body around `line`, sorted.
 QStringList definedAround(const ScriptCheck &check, int line);

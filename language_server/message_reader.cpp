@@ -57,50 +57,77 @@ std::optional<MessageReader::Item> MessageReader::next()
 // Reads the header block at the start of the unread bytes, if it is whole.
 std::optional<MessageReader::Item> MessageReader::readHeader()
 {
+    if (resyncing_ && !resync())
+        return std::nullopt;
     const qsizetype from = std::max(start_, searchedTo_ - 3);
     const qsizetype end = buffer_.indexOf(kHeaderEnd, from);
     if (end < 0) {
         searchedTo_ = buffer_.size();
         if (pending() <= kMaxHeaderBytes)
             return std::nullopt;
-        // No blank line where one should long have come: drop what came, keeping
-        // the last bytes in case a header end is cut across pieces.
+        // No blank line where one should long have come: what came is not a header.
         start_ = buffer_.size() - 3;
         searchedTo_ = start_;
+        resyncing_ = true;
         return Item{{}, QStringLiteral("header without an end (more than %1 bytes)").arg(kMaxHeaderBytes)};
     }
     const QByteArrayView header = QByteArrayView(buffer_).sliced(start_, end - start_);
     start_ = end + 4;
     searchedTo_ = start_;
-    if (header.size() > kMaxHeaderBytes)
-        return Item{{}, QStringLiteral("header longer than %1 bytes").arg(kMaxHeaderBytes)};
+    QString problem;
     qint64 length = -1;
+    if (header.size() > kMaxHeaderBytes)
+        problem = QStringLiteral("header longer than %1 bytes").arg(kMaxHeaderBytes);
     for (const QByteArray &line : header.toByteArray().split('\n')) {
         const QByteArray field = line.endsWith('\r') ? line.chopped(1) : line;
         if (field.isEmpty())
             continue;
         const qsizetype colon = field.indexOf(':');
-        if (colon <= 0)
-            return Item{{}, QStringLiteral("header line without a name: %1").arg(QString::fromLatin1(field.left(80)))};
+        if (colon <= 0) {
+            problem = QStringLiteral("header line without a name: %1").arg(QString::fromLatin1(field.left(80)));
+            continue;
+        }
         if (field.left(colon).trimmed().compare("Content-Length", Qt::CaseInsensitive) == 0) {
             length = lengthOf(QByteArrayView(field).sliced(colon + 1));
             if (length < 0)
-                return Item{{}, QStringLiteral("Content-Length is not a number")};
+                problem = QStringLiteral("Content-Length is not a number");
         }
         // Content-Type and any other header are read past: the content is UTF-8.
     }
-    if (length < 0)
-        return Item{{}, QStringLiteral("header without Content-Length")};
-    if (length > kMaxContentBytes) {
-        // Passed over without being kept.
+    if (length < 0) {
+        // Where the content ends is unknown: the next message begins at the next Content-Length.
+        resyncing_ = true;
+        return Item{{}, problem.isEmpty() ? QStringLiteral("header without Content-Length") : problem};
+    }
+    if (length > kMaxContentBytes && problem.isEmpty())
+        problem = QStringLiteral("message of %1 bytes is larger than %2").arg(length).arg(kMaxContentBytes);
+    if (!problem.isEmpty()) {
+        // A message that is not read is passed over whole, without being kept.
         const qint64 here = std::min<qint64>(length, pending());
         start_ += qsizetype(here);
         searchedTo_ = start_;
         skipping_ = length - here;
-        return Item{{}, QStringLiteral("message of %1 bytes is larger than %2").arg(length).arg(kMaxContentBytes)};
+        return Item{{}, problem};
     }
     contentLength_ = length;
     return std::nullopt;
+}
+
+// Passes over bytes up to the next "Content-Length"; false while none has come.
+bool MessageReader::resync()
+{
+    static const QByteArray kField = QByteArrayLiteral("content-length");
+    const qsizetype found = buffer_.sliced(start_).toLower().indexOf(kField);
+    if (found < 0) {
+        start_ = std::max(start_, buffer_.size() - (kField.size() - 1)); // it may be cut across pieces
+        searchedTo_ = start_;
+        compact();
+        return false;
+    }
+    start_ += found;
+    searchedTo_ = start_;
+    resyncing_ = false;
+    return true;
 }
 
 void MessageReader::compact()

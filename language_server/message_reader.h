@@ -10,8 +10,9 @@ namespace Lsp {
 
 // Cuts a byte stream into the protocol's messages: header lines ("Content-Length: N"
 // and others) ended by a blank line, then N bytes of content. Bytes may arrive in
-// pieces of any size. A header block it cannot read is reported and skipped, and
-// reading goes on after it, so one bad message does not end the conversation.
+// pieces of any size. A header block it cannot read is reported and its message
+// skipped: the content of the length it gives, or, when it gives none, everything
+// up to the next "Content-Length". One bad message does not end the conversation.
 class MessageReader
 {
 public:
@@ -35,6 +36,7 @@ public:
 
 private:
     std::optional<Item> readHeader();
+    bool resync();
     void compact();
 
     QByteArray buffer_;
@@ -42,6 +44,7 @@ private:
     qsizetype searchedTo_ = 0;  // header end looked for up to here
     qint64 contentLength_ = -1; // of the message whose content is awaited
     qint64 skipping_ = 0;       // bytes of a refused message still to pass over
+    bool resyncing_ = false;    // looking for the next message after one whose length is unknown
 };
 
 } // namespace Lsp

@@ -1,5 +1,6 @@
 #include "language_server/server.h"
 
+#include "checker/statement_parser.h"
 #include "common/failure.h"
 #include "language_server/completion.h"
 #include "language_server/diagnostics_json.h"
@@ -489,6 +490,10 @@ QJsonValue Server::prepareRename(const QJsonObject &params)
         Labels::at(document.text.check(), document.text.clamped(positionOf(params)));
     if (!site)
         return QJsonValue::Null;
+    // Said before the user types a name: an event label keeps its own.
+    const QString label = Labels::target(document.text.check(), *site);
+    if (StatementParser::isEventLabel(label.isEmpty() ? site->label : label))
+        throw RequestError{ErrorCode::kRequestFailed, Labels::renameRefusal(document.text.check(), *site, site->label)};
     return QJsonObject{{QLatin1String("range"), range(site->line, site->column, site->length)},
                        {QLatin1String("placeholder"), site->label}};
 }
@@ -501,12 +506,9 @@ QJsonValue Server::rename(const QJsonObject &params)
     if (!site)
         throw RequestError{ErrorCode::kRequestFailed, QStringLiteral("名前を変えられるのはラベルだけです")};
     const QString name = params.value(QLatin1String("newName")).toString();
-    if (!Labels::isValidName(name))
-        throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("「%1」はラベルの名前にできません").arg(name)};
-    const QString current = Labels::target(check, *site);
-    if (name != current && Labels::definedAround(check, site->line).contains(name))
-        throw RequestError{ErrorCode::kRequestFailed,
-                           QStringLiteral("ラベル「%1」はこのNPCの中にもうあります").arg(name)};
+    const QString refusal = Labels::renameRefusal(check, *site, name);
+    if (!refusal.isEmpty())
+        throw RequestError{Labels::isValidName(name) ? ErrorCode::kRequestFailed : ErrorCode::kInvalidParams, refusal};
     QJsonArray edits;
     for (const Labels::Site &other : Labels::occurrences(check, *site))
         edits.append(QJsonObject{{QLatin1String("range"), range(other.line, other.column, other.length)},

@@ -58,6 +58,13 @@ private slots:
                                          << QByteArrayList{"!", "{}"};
         QTest::newRow("a header line without a name")
             << QByteArray("garbage\r\n\r\n") + framed("{}") << QByteArrayList{"!", "{}"};
+        QTest::newRow("a bad line beside a good length: its content passed over")
+            << QByteArray("Content-Length: 7\r\nX-Bad\r\n\r\n{\"a\":1}") + framed("{}") << QByteArrayList{"!", "{}"};
+        QTest::newRow("no length, content after it: read again from the next Content-Length")
+            << QByteArray("Content-Length: abc\r\n\r\n{\"a\":1}") + framed("{}") + framed("[]")
+            << QByteArrayList{"!", "{}", "[]"};
+        QTest::newRow("junk before a header: that message lost, the next read")
+            << framed("{}") + QByteArray("xyz") + framed("[]") + framed("1") << QByteArrayList{"{}", "!", "1"};
         QTest::newRow("too large, passed over unread")
             << QByteArray("Content-Length: 99999999999\r\n\r\n") << QByteArrayList{"!"};
         QTest::newRow("header that never ends") << QByteArray(9000, 'x') << QByteArrayList{"!"};
