@@ -807,6 +807,19 @@ const QVector<LabelRules::LabelUse> &ScriptCheck::callsOn(int number) const
     return number >= 0 && number < lineCount() ? lines_[size_t(number)]->calls : kNone;
 }
 
+bool ScriptCheck::statementGoesOn(int number) const
+{
+    return number >= 0 && number < lineCount() && lines_[size_t(number)]->after.chunkOpen;
+}
+
+bool ScriptCheck::commentGoesOn(int number) const
+{
+    if (number < 0 || number >= lineCount())
+        return false;
+    const State &after = lines_[size_t(number)]->after;
+    return after.inComment && after.region != State::Region::Top;
+}
+
 ScriptCheck::FunctionUse ScriptCheck::functionDefinedOn(int number) const
 {
     if (number < 0 || number >= lineCount() || !lines_[size_t(number)]->definesFunction)

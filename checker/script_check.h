@@ -74,6 +74,9 @@ public:
     const QVector<LabelRules::LabelUse> &labelDefinitions(int line) const;
     const QVector<LabelRules::LabelUse> &labelJumps(int line) const;
     const QVector<LabelRules::LabelUse> &callsOn(int line) const;
+    // Whether a statement, or a /* comment of a body, goes on past the end of `line`.
+    bool statementGoesOn(int line) const;
+    bool commentGoesOn(int line) const;
     // The function the line defines, or an empty name.
     FunctionUse functionDefinedOn(int line) const;
 

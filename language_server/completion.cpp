@@ -4,7 +4,6 @@
 #include "language_server/labels.h"
 
 #include <QJsonArray>
-#include <QRegularExpression>
 
 namespace Lsp {
 
@@ -36,56 +35,98 @@ struct Place
     int wordStart = 0; // the part already typed begins here
 };
 
-bool isPunct(QStringView text, const Token &token, QStringView punct)
+// A token of the statement around the cursor, with its text.
+struct Piece
 {
-    return token.kind == Token::Kind::Punct && text.sliced(token.column, token.length) == punct;
+    Token::Kind kind;
+    QStringView text;
+    bool is(QStringView punct) const { return kind == Token::Kind::Punct && text == punct; }
+    bool isWord(QStringView word) const
+    {
+        return kind == Token::Kind::Name && text.compare(word, Qt::CaseInsensitive) == 0;
+    }
+};
+
+// The tokens of `line` up to `end` that are not comments, read as the checker
+// reads them: after the "{" on a definition line, inside a comment left open.
+BodyTokens::Line tokensOf(const ScriptCheck &check, int line, int end, bool *inBody)
+{
+    const QString &text = check.text(line);
+    int from = 0;
+    *inBody = true;
+    if (const DefinitionLine::Definition *definition = check.definitionOn(line)) {
+        *inBody = definition->braceColumn >= 0 && end > definition->braceColumn;
+        from = *inBody ? definition->braceColumn + 1 : 0;
+    }
+    return BodyTokens::tokenize(QStringView(text).left(end), from, check.commentGoesOn(line - 1));
 }
 
-// Reads the line up to the cursor to tell what kind of word goes there.
-Place placeOf(QStringView before, const Commands::Table &commands)
+void appendCode(QVector<Piece> &pieces, const QString &text, const BodyTokens::Line &tokens)
 {
-    static const QRegularExpression callfunc(QStringLiteral("callfunc\\s*\\(?\\s*\"([^\"\\\\]*)$"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch call = callfunc.match(before.toString());
-    if (call.hasMatch())
-        return Place{Place::Kind::Function, int(call.capturedStart(1))};
-    const BodyTokens::Line line = BodyTokens::tokenize(before, 0, false);
+    for (const Token &token : tokens.tokens) {
+        if (token.kind != Token::Kind::Comment)
+            pieces.append(Piece{token.kind, QStringView(text).sliced(token.column, token.length)});
+    }
+}
+
+// Reads the statement up to the cursor, from the line where it begins, to tell
+// what kind of word goes there.
+Place placeOf(const ScriptCheck &check, Position position, const Commands::Table &commands)
+{
+    bool inBody = false;
+    const BodyTokens::Line line = tokensOf(check, position.line, position.character, &inBody);
     const QVector<Token> &tokens = line.tokens;
-    if (line.endsInComment || (!tokens.isEmpty() && (tokens.back().kind == Token::Kind::Comment ||
-                                                     tokens.back().kind == Token::Kind::OpenString)))
+    if (!inBody || line.endsInComment || (!tokens.isEmpty() && tokens.back().kind == Token::Kind::Comment))
         return Place{};
+    QVector<Piece> pieces;
+    // The lines a statement runs over (a menu's choices, one a line), then this one.
+    int first = position.line;
+    while (first > 0 && check.statementGoesOn(first - 1) && position.line - first < 50)
+        --first;
+    for (int number = first; number < position.line; ++number) {
+        bool earlierInBody = false;
+        const BodyTokens::Line earlier = tokensOf(check, number, int(check.text(number).size()), &earlierInBody);
+        if (earlierInBody)
+            appendCode(pieces, check.text(number), earlier);
+    }
+    appendCode(pieces, check.text(position.line), line);
+    qsizetype last = pieces.size();
+    // Inside a string: only callfunc's quotes, or callfunc("...", take a word.
+    if (!tokens.isEmpty() && tokens.back().kind == Token::Kind::OpenString) {
+        const bool call = (last >= 2 && pieces.at(last - 2).isWord(u"callfunc")) ||
+                          (last >= 3 && pieces.at(last - 2).is(u"(") && pieces.at(last - 3).isWord(u"callfunc"));
+        const QStringView typed = pieces.back().text.sliced(1);
+        if (!call || typed.contains(u'\\'))
+            return Place{};
+        return Place{Place::Kind::Function, tokens.back().column + 1};
+    }
     // The word being typed, if the cursor stands at the end of one.
-    qsizetype last = tokens.size();
-    int wordStart = int(before.size());
+    int wordStart = position.character;
     if (!tokens.isEmpty() && tokens.back().kind == Token::Kind::Name &&
-        tokens.back().column + tokens.back().length == before.size()) {
+        tokens.back().column + tokens.back().length == position.character) {
         --last;
         wordStart = tokens.back().column;
     }
     // The statement the cursor is in: from after the last ";", "{", "}" or label.
     qsizetype start = 0;
     for (qsizetype i = 0; i < last; ++i) {
-        if (isPunct(before, tokens.at(i), u";") || isPunct(before, tokens.at(i), u"{") ||
-            isPunct(before, tokens.at(i), u"}") || isPunct(before, tokens.at(i), u":"))
+        const Piece &piece = pieces.at(i);
+        if (piece.is(u";") || piece.is(u"{") || piece.is(u"}") || piece.is(u":"))
             start = i + 1;
     }
     // An "if (...)" or "else" before the command is passed over.
     for (;;) {
-        if (start < last && tokens.at(start).kind == Token::Kind::Name &&
-            before.sliced(tokens.at(start).column, tokens.at(start).length).compare(u"else", Qt::CaseInsensitive) ==
-                0) {
+        if (start < last && pieces.at(start).isWord(u"else")) {
             ++start;
             continue;
         }
-        if (start + 1 < last && tokens.at(start).kind == Token::Kind::Name &&
-            before.sliced(tokens.at(start).column, tokens.at(start).length).compare(u"if", Qt::CaseInsensitive) == 0 &&
-            isPunct(before, tokens.at(start + 1), u"(")) {
+        if (start + 1 < last && pieces.at(start).isWord(u"if") && pieces.at(start + 1).is(u"(")) {
             int depth = 0;
             qsizetype i = start + 1;
             for (; i < last; ++i) {
-                if (isPunct(before, tokens.at(i), u"("))
+                if (pieces.at(i).is(u"("))
                     ++depth;
-                else if (isPunct(before, tokens.at(i), u")") && --depth == 0)
+                else if (pieces.at(i).is(u")") && --depth == 0)
                     break;
             }
             if (i >= last)
@@ -95,26 +136,25 @@ Place placeOf(QStringView before, const Commands::Table &commands)
         }
         break;
     }
-    if (start >= last || tokens.at(start).kind != Token::Kind::Name)
+    if (start >= last || pieces.at(start).kind != Token::Kind::Name)
         return Place{Place::Kind::Code, wordStart};
     // Which argument of the statement's command the cursor is in.
-    const QStringView word = before.sliced(tokens.at(start).column, tokens.at(start).length);
+    const Piece &word = pieces.at(start);
     int argument = 0;
     int depth = 0;
     for (qsizetype i = start + 1; i < last; ++i) {
-        const Token &token = tokens.at(i);
-        if (isPunct(before, token, u"(") || isPunct(before, token, u"["))
+        const Piece &piece = pieces.at(i);
+        if (piece.is(u"(") || piece.is(u"["))
             ++depth;
-        else if (isPunct(before, token, u")") || isPunct(before, token, u"]"))
+        else if (piece.is(u")") || piece.is(u"]"))
             --depth;
-        else if (depth == 0 && isPunct(before, token, u","))
+        else if (depth == 0 && piece.is(u","))
             ++argument;
     }
-    const Commands::Command *command = commands.find(word);
-    const bool labelPlace = depth == 0 && ((word.compare(u"goto", Qt::CaseInsensitive) == 0 && argument == 0) ||
-                                           (word.compare(u"callsub", Qt::CaseInsensitive) == 0 && argument == 0) ||
-                                           (word.compare(u"menu", Qt::CaseInsensitive) == 0 && argument % 2 == 1) ||
-                                           (command && command->labelAt(argument)));
+    const Commands::Command *command = commands.find(word.text);
+    const bool labelPlace =
+        depth == 0 && ((word.isWord(u"goto") && argument == 0) || (word.isWord(u"callsub") && argument == 0) ||
+                       (word.isWord(u"menu") && argument % 2 == 1) || (command && command->labelAt(argument)));
     return Place{labelPlace ? Place::Kind::Label : Place::Kind::Code, wordStart};
 }
 
@@ -169,10 +209,7 @@ QJsonObject completion(const TextDocument &document, Position position, const Co
     position = document.clamped(position);
     const ScriptCheck &check = document.check();
     QJsonArray items;
-    const QString &text = document.line(position.line);
-    const Place place = check.bodyAround(position.line).first >= 0
-                            ? placeOf(QStringView(text).left(position.character), commands)
-                            : Place{};
+    const Place place = check.bodyAround(position.line).first >= 0 ? placeOf(check, position, commands) : Place{};
     const QJsonObject replace = range(position.line, place.wordStart, position.character - place.wordStart);
     switch (place.kind) {
     case Place::Kind::Nothing:
