@@ -44,12 +44,15 @@ QString uriOf(const QJsonObject &params)
 
 struct Server::Document
 {
-    Document(const QString &uri, int version, const QString &text, std::shared_ptr<const Commands::Table> commands)
-        : uri(uri), key(keyOf(uri)), version(version), text(text, std::move(commands)), findings(this->text.check())
+    Document(const QString &uri, const QString &key, int version, const QString &text,
+             std::shared_ptr<const Commands::Table> commands)
+        : uri(uri), key(key), version(version), text(text, std::move(commands)), findings(this->text.check())
     {
     }
     QString uri;
-    QString key; // its file's path, or its address when it has no file
+    // Its file's path; its address when it has no file, or when another open
+    // script stands for the same file under another address.
+    QString key;
     int version = 0;
     TextDocument text;
     Findings findings;
@@ -294,13 +297,20 @@ void Server::open(const QJsonObject &params)
     if (uri.isEmpty() || !item.value(QLatin1String("text")).isString())
         throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("textDocument needs uri and text")};
     const QString text = item.value(QLatin1String("text")).toString();
-    documents_.remove(uri);
+    // Opened again: what the old text defined goes with it.
+    if (const std::shared_ptr<Document> old = documents_.take(uri))
+        workspace_.close(old->key);
     tooLarge_.remove(uri);
-    if (text.size() > kMaxCharacters || std::max(text.count(u'\n'), text.count(u'\r')) >= kMaxLines) {
+    if (text.size() > kMaxCharacters || TextDocument::lineCountOf(text) > kMaxLines) {
         refuse(uri);
         return;
     }
-    auto document = std::make_shared<Document>(uri, item.value(QLatin1String("version")).toInt(), text, commands_);
+    QString key = keyOf(uri);
+    for (const std::shared_ptr<Document> &other : std::as_const(documents_)) {
+        if (other->key == key)
+            key = uri;
+    }
+    auto document = std::make_shared<Document>(uri, key, item.value(QLatin1String("version")).toInt(), text, commands_);
     documents_.insert(uri, document);
     updateFunctions(*document);
     workspace_.setOpen(document->key, document->functions);
@@ -311,6 +321,8 @@ void Server::change(const QJsonObject &params)
     if (tooLarge_.contains(uriOf(params)))
         return;
     Document &document = documentOf(params);
+    if (!params.value(QLatin1String("contentChanges")).isArray())
+        throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("contentChanges must be an array")};
     const QJsonArray changes = params.value(QLatin1String("contentChanges")).toArray();
     // Every change is read before any is made, so that a bad one leaves the script as it was.
     struct Change
@@ -335,10 +347,14 @@ void Server::change(const QJsonObject &params)
         read.push_back(std::move(change));
     }
     for (const Change &change : read) {
-        const TextDocument::Edit edit = change.whole ? document.text.replaceAll(change.text)
-                                                     : document.text.replace(change.start, change.end, change.text);
-        document.findings.update(document.text.check(), edit);
-        if (document.text.lineCount() > kMaxLines) {
+        // A change that would make the script too large to keep is not made: the script is let go.
+        const int lines = change.whole
+                              ? TextDocument::lineCountOf(change.text)
+                              : document.text.lineCount() + TextDocument::lineCountOf(change.text) - 1 -
+                                    (std::max(change.start, change.end).line - std::min(change.start, change.end).line);
+        const qsizetype characters =
+            change.whole ? change.text.size() : document.text.characterCount() + change.text.size();
+        if (lines > kMaxLines || characters > kMaxCharacters) {
             const QString uri = document.uri;
             const QString key = document.key;
             documents_.remove(uri);
@@ -346,8 +362,13 @@ void Server::change(const QJsonObject &params)
             refuse(uri);
             return;
         }
+        const TextDocument::Edit edit = change.whole ? document.text.replaceAll(change.text)
+                                                     : document.text.replace(change.start, change.end, change.text);
+        document.findings.update(document.text.check(), edit);
     }
-    document.version = params.value(QLatin1String("textDocument")).toObject().value(QLatin1String("version")).toInt();
+    const QJsonValue version = params.value(QLatin1String("textDocument")).toObject().value(QLatin1String("version"));
+    if (version.isDouble())
+        document.version = version.toInt();
     document.dirty = true;
     updateFunctions(document);
 }

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <limits>
 
 namespace Lsp {
 
@@ -43,6 +44,16 @@ Position TextDocument::clamped(Position position) const
         return Position{lineCount() - 1, int(line(lineCount() - 1).size())};
     position.character = std::min(position.character, int(line(position.line).size()));
     return position;
+}
+
+int TextDocument::lineCountOf(QStringView text)
+{
+    qsizetype lines = 1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n' || (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')))
+            ++lines;
+    }
+    return int(std::min<qsizetype>(lines, std::numeric_limits<int>::max()));
 }
 
 TextDocument::Edit TextDocument::replaceAll(const QString &text)
@@ -103,6 +114,9 @@ TextDocument::Edit TextDocument::replaceLines(int first, int last, const QString
         lines.append(text.mid(begin));
         breaks.push_back(Break::None);
     }
+    for (int i = first; i <= last; ++i)
+        characters_ -= line(i).size() + breakText(breaks_[size_t(i)]).size();
+    characters_ += text.size();
     Edit edit;
     edit.first = first;
     edit.removed = last - first + 1;

@@ -35,6 +35,9 @@ public:
     Edit replaceAll(const QString &text);
 
     int lineCount() const { return check_.lineCount(); }
+    qsizetype characterCount() const { return characters_; } // line breaks included
+    // How many lines `text` makes, its last included.
+    static int lineCountOf(QStringView text);
     const ScriptCheck &check() const { return check_; }
     const QString &line(int number) const { return check_.text(number); }
     QString text() const;
@@ -53,6 +56,7 @@ private:
 
     ScriptCheck check_;
     std::vector<Break> breaks_; // one per line
+    qsizetype characters_ = 0;
 };
 
 } // namespace Lsp

@@ -166,6 +166,8 @@ private slots:
             text.replace(from, to - from, inserted);
             findings.update(document.check(), document.replace(start, end, inserted));
             QCOMPARE(document.text(), text);
+            QCOMPARE(document.characterCount(), text.size());
+            QCOMPARE(document.lineCount(), TextDocument::lineCountOf(text));
             TextDocument fresh(text, Commands::Table::builtIn());
             const QString expected = described(Findings(fresh.check()));
             const QString got = described(findings);
