@@ -3,6 +3,10 @@
 #include "checker/rules.h"
 #include "language_server/protocol.h"
 
+#include <QHash>
+#include <QJsonDocument>
+#include <QPair>
+
 #include <algorithm>
 #include <optional>
 
@@ -31,19 +35,90 @@ QJsonObject diagnosticJson(const Diagnostic &diagnostic)
         {QLatin1String("message"), diagnostic.message}};
 }
 
-QJsonArray diagnosticsJson(const Findings &findings, const QString &uri,
-                           const std::function<bool(const QString &)> &defined)
+namespace {
+
+// Written where a diagnostic's line number goes, so that a line's JSON is made
+// once and its number put in as the line moves.
+constexpr int kLineMark = -7777777;
+const QByteArray kLineField = QByteArrayLiteral("\"line\":-7777777");
+
+QByteArray compact(const QJsonObject &object)
 {
-    QJsonArray all;
-    // The open body's "{", waiting for the definition line its body runs into.
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+// The JSON of a line's diagnostics, cut where the line number goes.
+QByteArrayList piecesOf(const Diagnostics &diagnostics)
+{
+    QByteArray joined;
+    for (Diagnostic diagnostic : diagnostics) {
+        diagnostic.line = kLineMark;
+        if (!joined.isEmpty())
+            joined += ',';
+        joined += compact(diagnosticJson(diagnostic));
+    }
+    QByteArrayList pieces;
+    qsizetype from = 0;
+    for (qsizetype at = joined.indexOf(kLineField); at >= 0; at = joined.indexOf(kLineField, from)) {
+        pieces.append(joined.mid(from, at - from) + "\"line\":");
+        from = at + kLineField.size();
+    }
+    pieces.append(joined.mid(from));
+    return pieces;
+}
+
+// `text` as a JSON string, quotes included.
+QByteArray jsonString(const QString &text)
+{
+    return compact(QJsonObject{{QLatin1String("s"), text}}).sliced(5).chopped(1); // {"s":...}
+}
+
+bool pairs(const Diagnostic &diagnostic)
+{
+    return diagnostic.rule == Rule::UnclosedBody || diagnostic.rule == Rule::BodyRunsIntoDefinition;
+}
+
+} // namespace
+
+QByteArray publishMessage(const Findings &findings, const QString &uri, int version,
+                          const std::function<bool(const QString &)> &defined)
+{
+    // A body's "{" never closed, and the definition line its body runs into: each
+    // points at the other.
+    QHash<QPair<int, int>, Diagnostic> partners; // by line and rule
     std::optional<Diagnostic> unclosed;
-    qsizetype unclosedAt = -1;
     for (const Findings::Line &line : findings.lines()) {
-        // The line's number moves with edits above it; the diagnostics keep the one they were found on.
+        for (Diagnostic diagnostic : line.diagnostics) {
+            if (!pairs(diagnostic))
+                continue;
+            diagnostic.line = line.number;
+            if (diagnostic.rule == Rule::UnclosedBody) {
+                unclosed = diagnostic;
+            } else if (unclosed) {
+                partners.insert({diagnostic.line, int(diagnostic.rule)}, *unclosed);
+                partners.insert({unclosed->line, int(unclosed->rule)}, diagnostic);
+                unclosed.reset();
+            }
+        }
+    }
+    QByteArray items;
+    for (const Findings::Line &line : findings.lines()) {
+        const bool judged = defined && !line.calls.isEmpty();
+        const bool paired = std::any_of(line.diagnostics.cbegin(), line.diagnostics.cend(), pairs);
+        if (!judged && !paired) {
+            if (line.diagnostics.isEmpty())
+                continue;
+            if (line.json.isEmpty())
+                line.json = piecesOf(line.diagnostics);
+            if (!items.isEmpty())
+                items += ',';
+            items += line.json.join(QByteArray::number(line.number));
+            continue;
+        }
         Diagnostics diagnostics = line.diagnostics;
         for (Diagnostic &diagnostic : diagnostics)
             diagnostic.line = line.number;
-        if (defined) {
+        if (judged) {
             for (const LabelRules::LabelUse &call : line.calls) {
                 if (!defined(call.label))
                     diagnostics.append(
@@ -54,21 +129,18 @@ QJsonArray diagnosticsJson(const Findings &findings, const QString &uri,
         }
         for (const Diagnostic &diagnostic : std::as_const(diagnostics)) {
             QJsonObject object = diagnosticJson(diagnostic);
-            if (diagnostic.rule == Rule::BodyRunsIntoDefinition && unclosed) {
-                object.insert(QLatin1String("relatedInformation"), QJsonArray{related(uri, *unclosed)});
-                QJsonObject opening = all.at(unclosedAt).toObject();
-                opening.insert(QLatin1String("relatedInformation"), QJsonArray{related(uri, diagnostic)});
-                all.replace(unclosedAt, opening);
-                unclosed.reset();
-            }
-            if (diagnostic.rule == Rule::UnclosedBody) {
-                unclosed = diagnostic;
-                unclosedAt = all.size();
-            }
-            all.append(object);
+            const auto partner = partners.constFind({diagnostic.line, int(diagnostic.rule)});
+            if (partner != partners.cend())
+                object.insert(QLatin1String("relatedInformation"), QJsonArray{related(uri, *partner)});
+            if (!items.isEmpty())
+                items += ',';
+            items += compact(object);
         }
     }
-    return all;
+    const QByteArray content =
+        "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/publishDiagnostics\",\"params\":{\"uri\":" + jsonString(uri) +
+        ",\"version\":" + QByteArray::number(version) + ",\"diagnostics\":[" + items + "]}}";
+    return "Content-Length: " + QByteArray::number(content.size()) + "\r\n\r\n" + content;
 }
 
 } // namespace Lsp

@@ -3,6 +3,7 @@
 #include "checker/script_check.h"
 #include "language_server/text_document.h"
 
+#include <QByteArrayList>
 #include <QSet>
 #include <QString>
 
@@ -23,6 +24,7 @@ public:
         Diagnostics diagnostics;
         QVector<LabelRules::LabelUse> calls;
         ScriptCheck::FunctionUse function; // the function the line defines; empty name if none
+        mutable QByteArrayList json;       // the diagnostics' JSON, cut where the line number goes
     };
 
     explicit Findings(const ScriptCheck &check);

@@ -594,11 +594,7 @@ void Server::publish(Document &document)
     std::function<bool(const QString &)> defined;
     if (workspace_.complete())
         defined = [this](const QString &name) { return workspace_.defines(name); };
-    send(notification(
-        QStringLiteral("textDocument/publishDiagnostics"),
-        QJsonObject{{QLatin1String("uri"), document.uri},
-                    {QLatin1String("version"), document.version},
-                    {QLatin1String("diagnostics"), diagnosticsJson(document.findings, document.uri, defined)}}));
+    output_(publishMessage(document.findings, document.uri, document.version, defined));
     document.dirty = false;
 }
 

@@ -38,8 +38,9 @@ qsizetype offsetOf(const QString &text, Position position)
 // What would be published, and the calls and functions behind it.
 QString described(const Findings &findings)
 {
-    QStringList lines{
-        QString::fromUtf8(QJsonDocument(Lsp::diagnosticsJson(findings, QStringLiteral("file:///a.txt"), {})).toJson())};
+    const QByteArray published = Lsp::publishMessage(findings, QStringLiteral("file:///a.txt"), 1, {});
+    const QJsonDocument json = QJsonDocument::fromJson(published.sliced(published.indexOf("\r\n\r\n") + 4));
+    QStringList lines{json.isNull() ? QStringLiteral("not JSON") : QString::fromUtf8(json.toJson())};
     for (const Findings::Line &line : findings.lines()) {
         QStringList parts{QString::number(line.number)};
         for (const Diagnostic &d : line.diagnostics)
