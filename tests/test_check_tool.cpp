@@ -127,7 +127,49 @@ private slots:
             << QStringList{"--commands", "no_such_table.tsv", "braces.txt"} << "no_such_table.tsv";
         QTest::newRow("command table with a bad row")
             << QStringList{"--commands", "braces.txt", "clean_harbor.txt"} << "braces.txt";
+        QTest::newRow("language server given a file") << QStringList{"--lsp", "braces.txt"} << "--lsp";
+        QTest::newRow("language server, unreadable command table")
+            << QStringList{"--lsp", "--commands", "no_such_table.tsv"} << "no_such_table.tsv";
     }
+    // The language server on the standard streams: what comes in pieces is read
+    // whole, answers go out framed, and the exit code says whether shutdown came first.
+    void languageServer_answersOnStandardStreamsAndExits_data()
+    {
+        QTest::addColumn<QByteArrayList>("messages");
+        QTest::addColumn<bool>("closeInput");
+        QTest::addColumn<int>("exitCode");
+        const QByteArray initialize = R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"capabilities":{}}})";
+        const QByteArray shutdown = R"({"jsonrpc":"2.0","id":2,"method":"shutdown"})";
+        const QByteArray exit = R"({"jsonrpc":"2.0","method":"exit"})";
+        QTest::newRow("shutdown, then exit") << QByteArrayList{initialize, shutdown, exit} << false << 0;
+        QTest::newRow("exit without shutdown") << QByteArrayList{initialize, exit} << false << 1;
+        QTest::newRow("input closed") << QByteArrayList{initialize} << true << 1;
+    }
+    void languageServer_answersOnStandardStreamsAndExits()
+    {
+        QFETCH(QByteArrayList, messages);
+        QFETCH(bool, closeInput);
+        QFETCH(int, exitCode);
+        QProcess process;
+        process.start(QStringLiteral(TALEWICK_CHECK), {QStringLiteral("--lsp")});
+        QVERIFY(process.waitForStarted());
+        for (const QByteArray &message : messages) {
+            const QByteArray framed = "Content-Length: " + QByteArray::number(message.size()) + "\r\n\r\n" + message;
+            // In two pieces, cut inside the header.
+            process.write(framed.left(7));
+            QVERIFY(process.waitForBytesWritten());
+            process.write(framed.mid(7));
+            QVERIFY(process.waitForBytesWritten());
+        }
+        if (closeInput)
+            process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitCode(), exitCode);
+        const QByteArray out = process.readAllStandardOutput();
+        QVERIFY2(out.startsWith("Content-Length: "), out.left(80).constData());
+        QVERIFY(out.contains(R"("serverInfo":{"name":"talewick-check")"));
+    }
+
     void usageMistake_exits2WithAMessage()
     {
         QFETCH(QStringList, arguments);
