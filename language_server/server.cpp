@@ -268,6 +268,8 @@ void Server::notify(const Incoming &incoming)
         // Anything else (didSave, $/cancelRequest, ...) needs nothing.
     } catch (const RequestError &error) {
         log(QStringLiteral("talewick-check: %1: %2").arg(method, error.message));
+    } catch (const std::exception &) {
+        log(QStringLiteral("talewick-check: %1: internal error").arg(method));
     }
 }
 
