@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds Talewick into build/ (or $TALEWICK_BUILD_DIR).
-# Arguments: -D options go to the configure step; "--target NAME" builds only NAME.
+# Arguments: -D options go to the configure step; "--target NAME..." builds only
+# the targets named (up to the next option).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${TALEWICK_BUILD_DIR:-$root/build}"
@@ -9,8 +10,11 @@ targets=()
 while [ $# -gt 0 ]; do
     case "$1" in
     --target)
-        targets+=(--target "$2")
-        shift 2
+        shift
+        while [ $# -gt 0 ] && [ "${1#-}" = "$1" ]; do
+            targets+=(--target "$1")
+            shift
+        done
         ;;
     *)
         configure+=("$1")
