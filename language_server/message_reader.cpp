@@ -2,6 +2,8 @@
 
 #include <QList>
 
+#include <algorithm>
+
 namespace Lsp {
 
 namespace {
@@ -21,6 +23,14 @@ qint64 lengthOf(QByteArrayView value)
         length = length * 10 + (c - '0');
     }
     return length;
+}
+
+// A header field's name: letters, digits and "-".
+bool isToken(QByteArrayView name)
+{
+    return !name.isEmpty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+    });
 }
 
 } // namespace
@@ -65,52 +75,49 @@ std::optional<MessageReader::Item> MessageReader::readHeader()
         searchedTo_ = buffer_.size();
         if (pending() <= kMaxHeaderBytes)
             return std::nullopt;
-        // No blank line where one should long have come: what came is not a header.
-        start_ = buffer_.size() - 3;
-        searchedTo_ = start_;
-        resyncing_ = true;
-        return Item{{}, QStringLiteral("header without an end (more than %1 bytes)").arg(kMaxHeaderBytes)};
+        return lost(QStringLiteral("header without an end (more than %1 bytes)").arg(kMaxHeaderBytes));
     }
+    if (end - start_ > kMaxHeaderBytes)
+        return lost(QStringLiteral("header longer than %1 bytes").arg(kMaxHeaderBytes));
     const QByteArrayView header = QByteArrayView(buffer_).sliced(start_, end - start_);
-    start_ = end + 4;
-    searchedTo_ = start_;
-    QString problem;
     qint64 length = -1;
-    if (header.size() > kMaxHeaderBytes)
-        problem = QStringLiteral("header longer than %1 bytes").arg(kMaxHeaderBytes);
     for (const QByteArray &line : header.toByteArray().split('\n')) {
         const QByteArray field = line.endsWith('\r') ? line.chopped(1) : line;
-        if (field.isEmpty())
-            continue;
         const qsizetype colon = field.indexOf(':');
-        if (colon <= 0) {
-            problem = QStringLiteral("header line without a name: %1").arg(QString::fromLatin1(field.left(80)));
-            continue;
-        }
-        if (field.left(colon).trimmed().compare("Content-Length", Qt::CaseInsensitive) == 0) {
+        if (colon <= 0 || !isToken(QByteArrayView(field).first(colon)))
+            return lost(QStringLiteral("not a header line: %1").arg(QString::fromLatin1(field.left(80))));
+        if (field.first(colon).compare("Content-Length", Qt::CaseInsensitive) == 0) {
             length = lengthOf(QByteArrayView(field).sliced(colon + 1));
             if (length < 0)
-                problem = QStringLiteral("Content-Length is not a number");
+                return lost(QStringLiteral("Content-Length is not a number"));
         }
         // Content-Type and any other header are read past: the content is UTF-8.
     }
-    if (length < 0) {
-        // Where the content ends is unknown: the next message begins at the next Content-Length.
-        resyncing_ = true;
-        return Item{{}, problem.isEmpty() ? QStringLiteral("header without Content-Length") : problem};
-    }
-    if (length > kMaxContentBytes && problem.isEmpty())
-        problem = QStringLiteral("message of %1 bytes is larger than %2").arg(length).arg(kMaxContentBytes);
-    if (!problem.isEmpty()) {
-        // A message that is not read is passed over whole, without being kept.
+    if (length < 0)
+        return lost(QStringLiteral("header without Content-Length"));
+    start_ = end + 4;
+    searchedTo_ = start_;
+    if (length > kMaxContentBytes) {
+        // Passed over whole, without being kept.
         const qint64 here = std::min<qint64>(length, pending());
         start_ += qsizetype(here);
         searchedTo_ = start_;
         skipping_ = length - here;
-        return Item{{}, problem};
+        return Item{{}, QStringLiteral("message of %1 bytes is larger than %2").arg(length).arg(kMaxContentBytes)};
     }
     contentLength_ = length;
     return std::nullopt;
+}
+
+// What lies at the start of the unread bytes is no header, or one whose content
+// cannot be found: reading goes on at the next "Content-Length" after its first
+// byte, which may be the header of a message that follows.
+MessageReader::Item MessageReader::lost(const QString &problem)
+{
+    start_ += 1;
+    searchedTo_ = start_;
+    resyncing_ = true;
+    return Item{{}, problem};
 }
 
 // Passes over bytes up to the next "Content-Length"; false while none has come.

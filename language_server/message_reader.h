@@ -10,9 +10,9 @@ namespace Lsp {
 
 // Cuts a byte stream into the protocol's messages: header lines ("Content-Length: N"
 // and others) ended by a blank line, then N bytes of content. Bytes may arrive in
-// pieces of any size. A header block it cannot read is reported and its message
-// skipped: the content of the length it gives, or, when it gives none, everything
-// up to the next "Content-Length". One bad message does not end the conversation.
+// pieces of any size. What cannot be read as a header is reported and passed over
+// up to the next "Content-Length", where reading begins again; a message too
+// large to keep is passed over whole. One bad message does not end the conversation.
 class MessageReader
 {
 public:
@@ -37,6 +37,7 @@ public:
 private:
     std::optional<Item> readHeader();
     bool resync();
+    Item lost(const QString &problem);
     void compact();
 
     QByteArray buffer_;

@@ -63,8 +63,15 @@ private slots:
         QTest::newRow("no length, content after it: read again from the next Content-Length")
             << QByteArray("Content-Length: abc\r\n\r\n{\"a\":1}") + framed("{}") + framed("[]")
             << QByteArrayList{"!", "{}", "[]"};
-        QTest::newRow("junk before a header: that message lost, the next read")
-            << framed("{}") + QByteArray("xyz") + framed("[]") + framed("1") << QByteArrayList{"{}", "!", "1"};
+        QTest::newRow("junk before a header")
+            << framed("{}") + QByteArray("xyz") + framed("[]") + framed("1") << QByteArrayList{"{}", "!", "[]", "1"};
+        QTest::newRow("Content-Length inside what is passed over")
+            << QByteArray("X: 1\r\n\r\n{\"t\":\"Content-Length: 3\"}") + framed("[]") + framed("1")
+            << QByteArrayList{"!", "!", "[]", "1"};
+        QTest::newRow("header ended by LF alone, then good messages")
+            << QByteArray("Content-Length: 2\n\n{}") + framed("[]") + framed("1") << QByteArrayList{"!", "[]", "1"};
+        QTest::newRow("a long run of junk, then good messages")
+            << QByteArray(9000, 'x') + framed("[]") + framed("1") << QByteArrayList{"!", "[]", "1"};
         QTest::newRow("too large, passed over unread")
             << QByteArray("Content-Length: 99999999999\r\n\r\n") << QByteArrayList{"!"};
         QTest::newRow("header that never ends") << QByteArray(9000, 'x') << QByteArrayList{"!"};
