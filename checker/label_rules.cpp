@@ -151,10 +151,13 @@ Diagnostics Index::diagnostics(const IndexedLine &line) const
                 Rules::make(Rule::DuplicateLabel, 0, definition.column, definition.length, {definition.label}));
         if (StatementParser::isEventLabel(definition.label))
             continue;
-        // Any spelling of a jump reaches a label written all in lower case.
-        const bool used =
-            group.jumpCount.contains(definition.label) ||
-            (definition.label == definition.label.toLower() && group.lowerJumpCount.contains(definition.label));
+        // A jump is looked up in lower case first: any spelling reaches a label written
+        // all in lower case, and a label spelt otherwise only a jump spelt as it is,
+        // when no lower-case label takes that jump first.
+        const QString lower = definition.label.toLower();
+        const bool used = definition.label == lower
+                              ? group.lowerJumpCount.contains(lower)
+                              : group.jumpCount.contains(definition.label) && !group.definedCount.contains(lower);
         if (!used)
             found.append(Rules::make(Rule::UnusedLabel, 0, definition.column, definition.length, {definition.label}));
     }

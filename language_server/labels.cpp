@@ -74,10 +74,11 @@ QVector<Site> inBody(const ScriptCheck &check, int line, const QString &label)
 
 QString reached(const QSet<QString> &defined, const QString &jump)
 {
-    if (defined.contains(jump))
-        return jump;
+    // The server looks every name up in lower case first.
     const QString lower = jump.toLower();
-    return defined.contains(lower) ? lower : QString();
+    if (defined.contains(lower))
+        return lower;
+    return defined.contains(jump) ? jump : QString();
 }
 
 QString target(const ScriptCheck &check, const Site &site)
@@ -130,12 +131,19 @@ QString renameRefusal(const ScriptCheck &check, const Site &site, const QString 
     const QSet<QString> before = definitionsOf(all);
     if (name != label && before.contains(name))
         return QStringLiteral("ラベル「%1」はこのNPCの中にもうあります").arg(name);
-    if (label.isEmpty())
-        return QString(); // jumps to nothing: they go where the new name does
-    // Every jump that is not renamed must reach what it reached before.
+    if (label.isEmpty()) {
+        // Jumps to nothing: under the new name they must still reach nothing.
+        const QString caught = reached(before, name);
+        if (!caught.isEmpty())
+            return QStringLiteral("「%1」にすると、ラベル「%2」へ飛ぶようになります").arg(name, caught);
+        return QString();
+    }
+    // The renamed jumps must reach the renamed label, and every other jump what it reached before.
     QSet<QString> after = before;
     after.remove(label);
     after.insert(name);
+    if (reached(after, name) != name)
+        return QStringLiteral("「%1」にすると、飛ぶ命令はラベル「%2」へ行きます").arg(name, reached(after, name));
     for (const Site &jump : all) {
         if (jump.definition || reached(before, jump.label) == label)
             continue;

@@ -28,8 +28,9 @@ std::optional<Site> at(const ScriptCheck &check, Position position);
 // `label` but for case; of every label when `label` is empty.
 QVector<Site> inBody(const ScriptCheck &check, int line, const QString &label);
 
-// The label a jump reaches among those `defined`: the one spelt as the jump, or
-// else the one spelt in lower case (the server's rule); empty when none.
+// The label a jump reaches among those `defined`: the one spelt as the jump in
+// lower case, or else the one spelt as it is (the server looks names up in lower
+// case first); empty when none.
 QString reached(const QSet<QString> &defined, const QString &jump);
 
 // The sites that go with `site`: the definitions of the label it defines or

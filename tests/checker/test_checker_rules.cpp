@@ -90,6 +90,8 @@ private slots:
         QTest::newRow("event label over 24 bytes")
             << npc("OnTimerForTheGreatHarborX:\n\tend;") << QStringList{"2:1 TW209"};
         QTest::newRow("label nobody jumps to") << npc("L_Old:\n\tclose;") << QStringList{"2:1 TW210"};
+        QTest::newRow("a jump goes to the lower-case label first")
+            << npc("\tgoto L_A;\nL_A:\nl_a:\n\tclose;") << QStringList{"3:1 TW210"};
         QTest::newRow("definition without its body")
             << "m.tsg,1,2,0\tscript\tA\t1\n\tmes \"a\";\n}" << QStringList{"1:20 TW211"};
         QTest::newRow("label of another NPC")
