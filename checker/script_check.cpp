@@ -820,6 +820,14 @@ bool ScriptCheck::commentGoesOn(int number) const
     return after.inComment && after.region != State::Region::Top;
 }
 
+int ScriptCheck::braceDepthAfter(int number) const
+{
+    if (number < 0 || number >= lineCount())
+        return 0;
+    const State &after = lines_[size_t(number)]->after;
+    return after.region == State::Region::Body ? after.depth : 0;
+}
+
 ScriptCheck::FunctionUse ScriptCheck::functionDefinedOn(int number) const
 {
     if (number < 0 || number >= lineCount() || !lines_[size_t(number)]->definesFunction)

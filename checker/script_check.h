@@ -77,6 +77,9 @@ public:
     // Whether a statement, or a /* comment of a body, goes on past the end of `line`.
     bool statementGoesOn(int line) const;
     bool commentGoesOn(int line) const;
+    // How many braces of a body are open after `line`, the body's own included;
+    // 0 outside any body.
+    int braceDepthAfter(int line) const;
     // The function the line defines, or an empty name.
     FunctionUse functionDefinedOn(int line) const;
 

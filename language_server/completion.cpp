@@ -69,19 +69,39 @@ void appendCode(QVector<Piece> &pieces, const QString &text, const BodyTokens::L
     }
 }
 
+// Lines a statement is read back over at most, for its command word.
+constexpr int kLongestStatement = 2000;
+
 // Reads the statement up to the cursor, from the line where it begins, to tell
 // what kind of word goes there.
 Place placeOf(const ScriptCheck &check, Position position, const Commands::Table &commands)
 {
     bool inBody = false;
     const BodyTokens::Line line = tokensOf(check, position.line, position.character, &inBody);
-    const QVector<Token> &tokens = line.tokens;
-    if (!inBody || line.endsInComment || (!tokens.isEmpty() && tokens.back().kind == Token::Kind::Comment))
+    const QString &text = check.text(position.line);
+    if (!inBody || line.endsInComment)
         return Place{};
+    // Code tokens only; a "//" comment runs to the cursor.
+    QVector<Token> tokens;
+    for (const Token &token : line.tokens) {
+        if (token.kind != Token::Kind::Comment)
+            tokens.append(token);
+        else if (QStringView(text).sliced(token.column).startsWith(u"//"))
+            return Place{};
+    }
+    // Past the "}" that ends the body, nothing goes.
+    int braces = check.definitionOn(position.line) ? 1 : check.braceDepthAfter(position.line - 1);
+    for (const Token &token : std::as_const(tokens)) {
+        if (token.kind == Token::Kind::Punct && token.length == 1 && text.at(token.column) == u'{')
+            ++braces;
+        else if (token.kind == Token::Kind::Punct && token.length == 1 && text.at(token.column) == u'}' &&
+                 --braces <= 0)
+            return Place{};
+    }
     QVector<Piece> pieces;
     // The lines a statement runs over (a menu's choices, one a line), then this one.
     int first = position.line;
-    while (first > 0 && check.statementGoesOn(first - 1) && position.line - first < 50)
+    while (first > 0 && check.statementGoesOn(first - 1) && position.line - first < kLongestStatement)
         --first;
     for (int number = first; number < position.line; ++number) {
         bool earlierInBody = false;
@@ -89,7 +109,8 @@ Place placeOf(const ScriptCheck &check, Position position, const Commands::Table
         if (earlierInBody)
             appendCode(pieces, check.text(number), earlier);
     }
-    appendCode(pieces, check.text(position.line), line);
+    for (const Token &token : std::as_const(tokens))
+        pieces.append(Piece{token.kind, QStringView(text).sliced(token.column, token.length)});
     qsizetype last = pieces.size();
     // Inside a string: only callfunc's quotes, or callfunc("...", take a word.
     if (!tokens.isEmpty() && tokens.back().kind == Token::Kind::OpenString) {
