@@ -350,12 +350,15 @@ void Server::change(const QJsonObject &params)
     }
     for (const Change &change : read) {
         // A change that would make the script too large to keep is not made: the script is let go.
-        const int lines = change.whole
-                              ? TextDocument::lineCountOf(change.text)
-                              : document.text.lineCount() + TextDocument::lineCountOf(change.text) - 1 -
-                                    (std::max(change.start, change.end).line - std::min(change.start, change.end).line);
+        const Position start = document.text.clamped(std::min(change.start, change.end));
+        const Position end = document.text.clamped(std::max(change.start, change.end));
+        const int lines = change.whole ? TextDocument::lineCountOf(change.text)
+                                       : document.text.lineCount() - (end.line - start.line) +
+                                             TextDocument::lineCountOf(change.text) - 1;
         const qsizetype characters =
-            change.whole ? change.text.size() : document.text.characterCount() + change.text.size();
+            change.whole
+                ? change.text.size()
+                : document.text.characterCount() - document.text.charactersBetween(start, end) + change.text.size();
         if (lines > kMaxLines || characters > kMaxCharacters) {
             const QString uri = document.uri;
             const QString key = document.key;

@@ -56,6 +56,18 @@ int TextDocument::lineCountOf(QStringView text)
     return int(std::min<qsizetype>(lines, std::numeric_limits<int>::max()));
 }
 
+qsizetype TextDocument::charactersBetween(Position start, Position end) const
+{
+    start = clamped(start);
+    end = clamped(end);
+    if (end < start)
+        std::swap(start, end);
+    qsizetype characters = end.character - start.character;
+    for (int i = start.line; i < end.line; ++i)
+        characters += line(i).size() + breakText(breaks_[size_t(i)]).size();
+    return characters;
+}
+
 TextDocument::Edit TextDocument::replaceAll(const QString &text)
 {
     return replaceLines(0, lineCount() - 1, text);

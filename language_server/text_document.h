@@ -42,6 +42,8 @@ public:
     const QString &line(int number) const { return check_.text(number); }
     QString text() const;
     Position clamped(Position position) const;
+    // How many characters lie between two positions, line breaks included.
+    qsizetype charactersBetween(Position start, Position end) const;
 
 private:
     enum class Break : quint8

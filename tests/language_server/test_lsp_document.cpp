@@ -164,6 +164,7 @@ private slots:
             qsizetype to = offsetOf(text, end);
             if (to < from)
                 std::swap(from, to);
+            QCOMPARE(document.charactersBetween(start, end), to - from);
             text.replace(from, to - from, inserted);
             findings.update(document.check(), document.replace(start, end, inserted));
             QCOMPARE(document.text(), text);

@@ -164,12 +164,16 @@ private slots:
     void tooLargeScript_isRefusedWithAMessage_data()
     {
         QTest::addColumn<bool>("grown");
-        QTest::newRow("opened") << false;
-        QTest::newRow("grown by a change") << true;
+        QTest::addColumn<QByteArray>("rangeEnd"); // of the change that grows it
+        QTest::newRow("opened") << false << QByteArray();
+        QTest::newRow("grown by a change") << true << QByteArray(R"({"line":0,"character":0})");
+        QTest::newRow("grown by a change whose range runs past the end")
+            << true << QByteArray(R"({"line":5000000,"character":0})");
     }
     void tooLargeScript_isRefusedWithAMessage()
     {
         QFETCH(bool, grown);
+        QFETCH(QByteArray, rangeEnd);
         QByteArray written;
         Lsp::Server server({nullptr, QStringLiteral("test")}, [&](const QByteArray &bytes) { written += bytes; });
         const auto send = [&](const QByteArray &json) { server.receive(framed(json)); };
@@ -180,10 +184,9 @@ private slots:
         if (grown) {
             send(R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":)" + uri +
                  R"(,"version":1,"text":"x"}}})");
-            send(
-                R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":)" + uri +
-                R"(,"version":2},"contentChanges":[{"range":{"start":{"line":0,"character":0},"end":{"line":0,"character":0}},"text":")" +
-                QByteArray(lines).replace("\n", "\\n") + R"("}]}})");
+            send(R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":)" + uri +
+                 R"(,"version":2},"contentChanges":[{"range":{"start":{"line":0,"character":0},"end":)" + rangeEnd +
+                 R"(},"text":")" + QByteArray(lines).replace("\n", "\\n") + R"("}]}})");
         } else {
             send(R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":)" + uri +
                  R"(,"version":1,"text":")" + QByteArray(lines).replace("\n", "\\n") + R"("}}})");
