@@ -129,19 +129,28 @@ Place placeOf(const ScriptCheck &check, Position position, const Commands::Table
         wordStart = tokens.back().column;
     }
     // The statement the cursor is in: from after the last ";", "{", "}" or label.
+    // (A ";" inside the parentheses of a "for" ends nothing.)
     qsizetype start = 0;
+    int parentheses = 0;
     for (qsizetype i = 0; i < last; ++i) {
         const Piece &piece = pieces.at(i);
-        if (piece.is(u";") || piece.is(u"{") || piece.is(u"}") || piece.is(u":"))
+        if (piece.is(u"("))
+            ++parentheses;
+        else if (piece.is(u")"))
+            parentheses = std::max(0, parentheses - 1);
+        else if (parentheses == 0 && (piece.is(u";") || piece.is(u"{") || piece.is(u"}") || piece.is(u":")))
             start = i + 1;
     }
-    // An "if (...)" or "else" before the command is passed over.
+    // An "if (...)", "for (...)", "while (...)" or "else" before the command is passed over.
     for (;;) {
         if (start < last && pieces.at(start).isWord(u"else")) {
             ++start;
             continue;
         }
-        if (start + 1 < last && pieces.at(start).isWord(u"if") && pieces.at(start + 1).is(u"(")) {
+        const auto heads = [&](const Piece &piece) {
+            return piece.isWord(u"if") || piece.isWord(u"for") || piece.isWord(u"while");
+        };
+        if (start + 1 < last && heads(pieces.at(start)) && pieces.at(start + 1).is(u"(")) {
             int depth = 0;
             qsizetype i = start + 1;
             for (; i < last; ++i) {

@@ -73,7 +73,8 @@ std::optional<MessageReader::Item> MessageReader::readHeader()
     const qsizetype end = buffer_.indexOf(kHeaderEnd, from);
     if (end < 0) {
         searchedTo_ = buffer_.size();
-        if (pending() <= kMaxHeaderBytes)
+        // Up to three bytes of a header end may have come already.
+        if (pending() <= kMaxHeaderBytes + 3)
             return std::nullopt;
         return lost(QStringLiteral("header without an end (more than %1 bytes)").arg(kMaxHeaderBytes));
     }
@@ -120,21 +121,24 @@ MessageReader::Item MessageReader::lost(const QString &problem)
     return Item{{}, problem};
 }
 
-// Passes over bytes up to the next "Content-Length"; false while none has come.
+// Passes over bytes up to the next "Content-Length" that is not the end of a
+// longer field name ("X-Content-Length"); false while none has come.
 bool MessageReader::resync()
 {
     static const QByteArray kField = QByteArrayLiteral("content-length");
-    const qsizetype found = buffer_.sliced(start_).toLower().indexOf(kField);
-    if (found < 0) {
-        start_ = std::max(start_, buffer_.size() - (kField.size() - 1)); // it may be cut across pieces
+    const QByteArray unread = buffer_.sliced(start_).toLower();
+    for (qsizetype found = unread.indexOf(kField); found >= 0; found = unread.indexOf(kField, found + 1)) {
+        if (found > 0 && unread.at(found - 1) == '-')
+            continue;
+        start_ += found;
         searchedTo_ = start_;
-        compact();
-        return false;
+        resyncing_ = false;
+        return true;
     }
-    start_ += found;
+    start_ = std::max(start_, buffer_.size() - kField.size()); // it may be cut across pieces
     searchedTo_ = start_;
-    resyncing_ = false;
-    return true;
+    compact();
+    return false;
 }
 
 void MessageReader::compact()

@@ -65,6 +65,12 @@ private slots:
             << QByteArrayList{"!", "{}", "[]"};
         QTest::newRow("junk before a header")
             << framed("{}") + QByteArray("xyz") + framed("[]") + framed("1") << QByteArrayList{"{}", "!", "[]", "1"};
+        QTest::newRow("a longer field name ending in Content-Length")
+            << QByteArray("X-Content-Length: 10\r\n\r\n") + framed("[]") + framed("1")
+            << QByteArrayList{"!", "[]", "1"};
+        QTest::newRow("header as long as allowed, its end cut across reads")
+            << QByteArray("Content-Length: 2\r\nX-Pad: ") + QByteArray(8192 - 26, 'a') + "\r\n\r\n[]" + framed("1")
+            << QByteArrayList{"[]", "1"};
         QTest::newRow("Content-Length inside what is passed over")
             << QByteArray("X: 1\r\n\r\n{\"t\":\"Content-Length: 3\"}") + framed("[]") + framed("1")
             << QByteArrayList{"!", "!", "[]", "1"};
