@@ -140,7 +140,7 @@ QByteArray publishMessage(const Findings &findings, const QString &uri, int vers
     const QByteArray content =
         "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/publishDiagnostics\",\"params\":{\"uri\":" + jsonString(uri) +
         ",\"version\":" + QByteArray::number(version) + ",\"diagnostics\":[" + items + "]}}";
-    return "Content-Length: " + QByteArray::number(content.size()) + "\r\n\r\n" + content;
+    return frame(content);
 }
 
 } // namespace Lsp

@@ -16,10 +16,11 @@ Findings::Findings(const ScriptCheck &check)
         refresh(check, number);
 }
 
-void Findings::update(const ScriptCheck &check, const TextDocument::Edit &edit)
+bool Findings::update(const ScriptCheck &check, const TextDocument::Edit &edit)
 {
     const auto from = std::lower_bound(lines_.begin(), lines_.end(), edit.first, byNumber);
     const auto to = std::lower_bound(from, lines_.end(), edit.first + edit.removed, byNumber);
+    bool functions = std::any_of(from, to, [](const Line &line) { return !line.function.name.isEmpty(); });
     const auto after = lines_.erase(from, to);
     const int shift = edit.added - edit.removed;
     if (shift != 0) {
@@ -27,13 +28,14 @@ void Findings::update(const ScriptCheck &check, const TextDocument::Edit &edit)
             line->number += shift;
     }
     for (int number = edit.first; number < edit.first + edit.added; ++number)
-        refresh(check, number);
+        functions = refresh(check, number) || functions;
     for (int number : edit.alsoChanged)
-        refresh(check, number);
+        functions = refresh(check, number) || functions;
+    return functions;
 }
 
-// Reads line `number` from the check again.
-void Findings::refresh(const ScriptCheck &check, int number)
+// Reads line `number` from the check again; true when it defines a function, or did.
+bool Findings::refresh(const ScriptCheck &check, int number)
 {
     Line line;
     line.number = number;
@@ -43,12 +45,14 @@ void Findings::refresh(const ScriptCheck &check, int number)
     const bool holds = !line.diagnostics.isEmpty() || !line.calls.isEmpty() || !line.function.name.isEmpty();
     const auto place = std::lower_bound(lines_.begin(), lines_.end(), number, byNumber);
     const bool present = place != lines_.end() && place->number == number;
+    const bool function = !line.function.name.isEmpty() || (present && !place->function.name.isEmpty());
     if (holds && present)
         *place = std::move(line);
     else if (holds)
         lines_.insert(place, std::move(line));
     else if (present)
         lines_.erase(place);
+    return function;
 }
 
 QSet<QString> Findings::functionNames() const

@@ -28,13 +28,14 @@ public:
     };
 
     explicit Findings(const ScriptCheck &check);
-    void update(const ScriptCheck &check, const TextDocument::Edit &edit);
+    // Returns whether a line that defines a function, or did, was among those touched.
+    bool update(const ScriptCheck &check, const TextDocument::Edit &edit);
 
     const std::vector<Line> &lines() const { return lines_; }
     QSet<QString> functionNames() const;
 
 private:
-    void refresh(const ScriptCheck &check, int number);
+    bool refresh(const ScriptCheck &check, int number);
 
     std::vector<Line> lines_;
 };

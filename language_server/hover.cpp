@@ -9,13 +9,6 @@ namespace Lsp {
 
 namespace {
 
-QJsonObject markdown(const QString &text, const QJsonObject &place)
-{
-    return QJsonObject{{QLatin1String("contents"), QJsonObject{{QLatin1String("kind"), QLatin1String("markdown")},
-                                                               {QLatin1String("value"), text}}},
-                       {QLatin1String("range"), place}};
-}
-
 QString labelText(const ScriptCheck &check, const Labels::Site &site)
 {
     const QVector<Labels::Site> sites = Labels::occurrences(check, site);
@@ -37,12 +30,19 @@ QString labelText(const ScriptCheck &check, const Labels::Site &site)
 
 } // namespace
 
+QJsonObject markdownHover(const QString &text, const QJsonObject &place)
+{
+    return QJsonObject{{QLatin1String("contents"), QJsonObject{{QLatin1String("kind"), QLatin1String("markdown")},
+                                                               {QLatin1String("value"), text}}},
+                       {QLatin1String("range"), place}};
+}
+
 QJsonValue hover(const TextDocument &document, Position position, const Commands::Table &commands)
 {
     position = document.clamped(position);
     const ScriptCheck &check = document.check();
     if (const std::optional<Labels::Site> site = Labels::at(check, position))
-        return markdown(labelText(check, *site), range(site->line, site->column, site->length));
+        return markdownHover(labelText(check, *site), range(site->line, site->column, site->length));
     for (const Colour &colour : check.colours(position.line)) {
         if (colour.kind != Colour::Kind::Command || position.character < colour.column ||
             position.character > colour.column + colour.length)
@@ -51,8 +51,8 @@ QJsonValue hover(const TextDocument &document, Position position, const Commands
         const Commands::Command *command = commands.find(word);
         if (!command)
             continue;
-        return markdown(QStringLiteral("**%1** — %2").arg(command->word, argumentsOf(*command)),
-                        range(position.line, colour.column, colour.length));
+        return markdownHover(QStringLiteral("**%1** — %2").arg(command->word, argumentsOf(*command)),
+                             range(position.line, colour.column, colour.length));
     }
     return QJsonValue(QJsonValue::Null);
 }

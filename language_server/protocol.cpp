@@ -107,7 +107,11 @@ QJsonObject notification(const QString &method, const QJsonValue &params)
 
 QByteArray frame(const QJsonObject &message)
 {
-    const QByteArray content = QJsonDocument(message).toJson(QJsonDocument::Compact);
+    return frame(QJsonDocument(message).toJson(QJsonDocument::Compact));
+}
+
+QByteArray frame(const QByteArray &content)
+{
     return "Content-Length: " + QByteArray::number(content.size()) + "\r\n\r\n" + content;
 }
 

@@ -67,5 +67,7 @@ QJsonObject notification(const QString &method, const QJsonValue &params);
 
 // "Content-Length: N\r\n\r\n" and the message as compact UTF-8.
 QByteArray frame(const QJsonObject &message);
+// "Content-Length: N\r\n\r\n" and content already written as JSON.
+QByteArray frame(const QByteArray &content);
 
 } // namespace Lsp

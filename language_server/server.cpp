@@ -348,6 +348,7 @@ void Server::change(const QJsonObject &params)
         }
         read.push_back(std::move(change));
     }
+    bool functionsTouched = false;
     for (const Change &change : read) {
         // A change that would make the script too large to keep is not made: the script is let go.
         const Position start = document.text.clamped(std::min(change.start, change.end));
@@ -369,13 +370,15 @@ void Server::change(const QJsonObject &params)
         }
         const TextDocument::Edit edit = change.whole ? document.text.replaceAll(change.text)
                                                      : document.text.replace(change.start, change.end, change.text);
-        document.findings.update(document.text.check(), edit);
+        functionsTouched = document.findings.update(document.text.check(), edit) || functionsTouched;
     }
     const QJsonValue version = params.value(QLatin1String("textDocument")).toObject().value(QLatin1String("version"));
     if (version.isDouble())
         document.version = version.toInt();
     document.dirty = true;
-    updateFunctions(document);
+    // The set of functions is gathered again only when a line that defines one was touched.
+    if (functionsTouched)
+        updateFunctions(document);
 }
 
 // A script too large to keep in the checker's store: it is not checked, and the
@@ -566,9 +569,7 @@ QJsonObject Server::functionHover(int line, const LabelRules::LabelUse &call) co
         text = QStringLiteral("関数 **%1** はどのファイルにも定義されていません").arg(call.label);
     else
         text = QStringLiteral("関数 **%1** の定義はまだ見つかっていません").arg(call.label);
-    return QJsonObject{{QLatin1String("contents"), QJsonObject{{QLatin1String("kind"), QLatin1String("markdown")},
-                                                               {QLatin1String("value"), text}}},
-                       {QLatin1String("range"), range(line, call.column, call.length)}};
+    return markdownHover(text, range(line, call.column, call.length));
 }
 
 bool Server::idle()
