@@ -1,5 +1,6 @@
 #include "checker/rules.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace Rules {
@@ -28,6 +29,9 @@ constexpr Row kRules[] = {
     {Rule::EmptyValue, u"TW110", Severity::Warning, u"「%1」の値が空です", u"set の値が空"},
     {Rule::TooDeep, u"TW111", Severity::Error, u"式の入れ子が深すぎます（%1段まで）",
      u"式の括弧や呼び出しの入れ子が深すぎる"},
+    {Rule::UndeclaredFunctionCall, u"TW112", Severity::Error,
+     u"関数「%1」は呼び出しより前に宣言されていません（前に「function %1;」を書きます）",
+     u"本体の関数を宣言より前に呼んでいる"},
 
     {Rule::UnclosedBody, u"TW201", Severity::Error, u"「%1」の「{」を閉じる「}」がありません",
      u"本体の { が閉じられていない"},
@@ -56,6 +60,11 @@ constexpr Row kRules[] = {
      u"script の本体の { がない"},
     {Rule::UndefinedFunction, u"TW212", Severity::Warning, u"関数「%1」はどのファイルにも定義されていません",
      u"callfunc の関数が調べたファイルのどれにもない"},
+    {Rule::FunctionNeverDefined, u"TW213", Severity::Error,
+     u"関数「%1」は宣言されていますが、定義（function %1 { … }）がありません", u"本体の関数が宣言だけで定義がない"},
+    {Rule::FunctionDefinedTwice, u"TW214", Severity::Error, u"関数「%1」がこの本体の中で2回以上定義されています",
+     u"本体の関数が2回以上定義されている"},
+    {Rule::EmptyLabel, u"TW215", Severity::Warning, u"名前のないラベルです（「:」だけ）", u"名前のないラベル"},
 
     {Rule::DefinitionFields, u"TW301", Severity::Error, u"%1の行はタブで区切った%2つの欄のはずが、%3個あります",
      u"定義行の欄の数が足りない"},
@@ -76,14 +85,27 @@ constexpr Row kRules[] = {
      u"monster の4つ目の欄は「種類,数[,時間1,時間2[,イベント]]」の形で書きます", u"monster の欄の形の誤り"},
     {Rule::DuplicateSource, u"TW312", Severity::Error, u"duplicate( ) に元のNPCの名前がありません",
      u"duplicate の元の名前が空"},
+    {Rule::IgnoredText, u"TW313", Severity::Warning, u"「%1」はサーバーに読み飛ばされます",
+     u"サーバーが読み飛ばす余分な文字"},
+    {Rule::LeadingBlank, u"TW314", Severity::Error,
+     u"定義行が空白やタブで始まっているため、サーバーはこの行を正しく読めません", u"定義行の先頭に空白やタブ"},
+    {Rule::MissingKind, u"TW315", Severity::Error,
+     u"定義の種類（script など）の欄がないため、サーバーはこの行と本体を読み飛ばします（NPCは現れません）",
+     u"本体を開く定義行に種類の欄がない"},
 
     {Rule::Unencodable, u"TW401", Severity::Error, u"文字「%1」(%2) は Shift_JIS で保存できません",
      u"Shift_JIS で保存できない文字"},
     {Rule::Undecodable, u"TW402", Severity::Error, u"Shift_JIS として読めないバイトがあります",
      u"Shift_JIS として読めないバイト"},
+    {Rule::UndecodableInText, u"TW403", Severity::Warning,
+     u"注釈か文字列の中に Shift_JIS として読めないバイトがあります（文字列ならそのまま表示されます）",
+     u"注釈や文字列の中の Shift_JIS でないバイト"},
+
+    {Rule::UnknownDirectiveCode, u"TW901", Severity::Warning, u"指示の「%1」は規則のコードではありません",
+     u"talewick-check の指示に知らないコード"},
 };
 
-static_assert(std::size(kRules) == size_t(Rule::Undecodable) + 1, "one row per rule");
+static_assert(std::size(kRules) == size_t(Rule::UnknownDirectiveCode) + 1, "one row per rule");
 
 } // namespace
 
@@ -95,6 +117,14 @@ const Row *begin()
 const Row *end()
 {
     return std::end(kRules);
+}
+
+const Row *find(QStringView code)
+{
+    const auto found = std::find_if(std::begin(kRules), std::end(kRules), [&](const Row &row) {
+        return code.compare(QStringView(row.code), Qt::CaseInsensitive) == 0;
+    });
+    return found == std::end(kRules) ? nullptr : found;
 }
 
 const Row &row(Rule rule)
@@ -132,8 +162,15 @@ QString message(Rule rule, const QStringList &arguments)
 
 Diagnostic make(Rule rule, int line, int column, int length, const QStringList &arguments)
 {
-    return Diagnostic{line, qMax(0, column), qMax(1, length),         severity(rule),
-                      rule, code(rule),      message(rule, arguments)};
+    Diagnostic made;
+    made.line = line;
+    made.column = qMax(0, column);
+    made.length = qMax(1, length);
+    made.severity = severity(rule);
+    made.rule = rule;
+    made.code = code(rule);
+    made.message = message(rule, arguments);
+    return made;
 }
 
 } // namespace Rules

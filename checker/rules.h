@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 // Every kind of mistake the checker reports. Each has a stable code ("TW104") that
 // users can look up and search for; a new rule is one enumerator here and one row
@@ -22,6 +23,7 @@ enum class Rule : quint8
     OpenComment,
     EmptyValue,
     TooDeep,
+    UndeclaredFunctionCall,
     // Bodies, menus and labels
     UnclosedBody,
     BodyRunsIntoDefinition,
@@ -35,6 +37,9 @@ enum class Rule : quint8
     UnusedLabel,
     MissingBody,
     UndefinedFunction,
+    FunctionNeverDefined,
+    FunctionDefinedTwice,
+    EmptyLabel,
     // Definition lines
     DefinitionFields,
     SpaceForTab,
@@ -48,9 +53,15 @@ enum class Rule : quint8
     WarpFormat,
     MonsterFormat,
     DuplicateSource,
+    IgnoredText,
+    LeadingBlank,
+    MissingKind,
     // Code page
     Unencodable,
     Undecodable,
+    UndecodableInText,
+    // Directives in comments
+    UnknownDirectiveCode,
 };
 
 namespace Rules {
@@ -63,6 +74,9 @@ struct Row
     const char16_t *message; // %1, %2 ... are filled in
     const char16_t *summary; // what the rule is about, for the help text
 };
+
+// The rule with `code` ("TW104", any case), or nullptr.
+const Row *find(QStringView code);
 
 // Every rule, in the order of their codes.
 const Row *begin();
