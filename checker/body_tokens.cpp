@@ -91,6 +91,11 @@ bool isPlainName(QStringView name)
     return std::all_of(name.begin(), name.end(), isNameChar);
 }
 
+bool isLabelName(QStringView name)
+{
+    return !name.isEmpty() && std::all_of(name.begin(), name.end(), isNameChar);
+}
+
 Line tokenize(QStringView text, int from, bool inComment)
 {
     Line line;

@@ -39,7 +39,10 @@ Line tokenize(QStringView text, int from, bool inComment);
 // bytes in the code page (the full-width space excepted).
 bool isNameChar(QChar c);
 
-// Whether `name` is a plain name without prefix or suffix, as labels and command words are.
+// Whether `name` is a plain name without prefix or suffix, as command words are.
 bool isPlainName(QStringView name);
+
+// Whether `name` may name a label: name characters only, a digit first allowed ("1000").
+bool isLabelName(QStringView name);
 
 } // namespace BodyTokens

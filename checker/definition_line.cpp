@@ -27,10 +27,10 @@ bool isBlank(QChar c)
 }
 
 // Splits [0, end) into at most four fields at runs of the separator; the fourth takes the rest.
-QVector<Field> splitFields(QStringView line, int end, bool (*separator)(QChar))
+QVector<Field> splitFields(QStringView line, int end, bool (*separator)(QChar), int from = 0)
 {
     QVector<Field> fields;
-    int i = 0;
+    int i = from;
     while (i < end && fields.size() < 4) {
         while (i < end && separator(line.at(i)))
             ++i;
@@ -57,6 +57,21 @@ bool isInteger(QStringView text)
     if (text.startsWith(u'-') || text.startsWith(u'+'))
         text = text.sliced(1);
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// How much of `text` a "%d" of the loader reads: blanks, a sign and digits; 0 when
+// it reads no digit. What follows is ignored by the loader.
+int scannedInteger(QStringView text)
+{
+    int i = 0;
+    while (i < text.size() && isBlank(text.at(i)))
+        ++i;
+    if (i < text.size() && (text.at(i) == u'-' || text.at(i) == u'+'))
+        ++i;
+    const int digits = i;
+    while (i < text.size() && text.at(i) >= u'0' && text.at(i) <= u'9')
+        ++i;
+    return i > digits ? i : 0;
 }
 
 bool isWord(QStringView text)
@@ -111,7 +126,11 @@ bool plausiblePlace(QStringView place, bool mapOnly)
     const QList<QStringView> parts = place.split(u',');
     if (mapOnly)
         return parts.size() == 1 && !place.contains(u'"') && !place.contains(u';');
-    return parts.size() >= 3 && !parts.at(0).trimmed().isEmpty() && isInteger(parts.at(1)) && isInteger(parts.at(2));
+    const QStringView map = parts.at(0);
+    const bool mapLike = !map.isEmpty() && std::none_of(map.begin(), map.end(), [](QChar c) {
+        return isBlank(c) || c == u'"' || c == u';' || c == u'(';
+    });
+    return parts.size() >= 3 && mapLike && isInteger(parts.at(1)) && scannedInteger(parts.at(2)) > 0;
 }
 
 class Reader
@@ -133,7 +152,9 @@ private:
     }
     bool recognise();
     void checkPlace(const Field &place, int minParts, int maxParts, bool facing, const char16_t *form);
-    void checkNumbers(const Field &field, int from, int to);
+    int readIntegers(const QVector<Field> &all, int from, int count);
+    void cutFourthAtTab();
+    void ignored(int from, int to);
     void readScript(const Field &field);
     void readShop(const Field &field);
     void readWarp(const Field &field);
@@ -143,9 +164,23 @@ private:
     int kindEnd() const { return fields_.at(1).end(); }
 
     QStringView line_;
+    int indent_ = 0; // blanks before the first field
+    bool kindMissing_ = false;
     QVector<Field> fields_;
     Definition result_;
 };
+
+// The loader reads a fourth field up to its tab; what follows is passed over.
+void Reader::cutFourthAtTab()
+{
+    Field &fourth = fields_[3];
+    const qsizetype tab = fourth.text.indexOf(u'\t');
+    if (tab < 0)
+        return;
+    const int end = fourth.end();
+    fourth.text = fourth.text.first(tab);
+    ignored(fourth.column + int(tab), end);
+}
 
 QVector<Field> Reader::parts(const Field &field, QChar separator) const
 {
@@ -162,12 +197,15 @@ QVector<Field> Reader::parts(const Field &field, QChar separator) const
 
 bool Reader::recognise()
 {
-    if (line_.isEmpty() || isBlank(line_.front()) || line_.startsWith(u"//") || line_.startsWith(u"/*"))
+    while (indent_ < line_.size() && isBlank(line_.at(indent_)))
+        ++indent_;
+    const QStringView rest = line_.sliced(indent_);
+    if (rest.isEmpty() || rest.startsWith(u"//") || rest.startsWith(u"/*"))
         return false;
     // Most lines hold no tab; split by blanks they define something only when their
     // second word is a kind the loader knows, so the rest are let go unsplit.
-    if (!line_.contains(u'\t')) {
-        qsizetype start = 0;
+    if (!rest.contains(u'\t')) {
+        qsizetype start = indent_;
         while (start < line_.size() && !isBlank(line_.at(start)))
             ++start;
         while (start < line_.size() && isBlank(line_.at(start)))
@@ -186,10 +224,10 @@ bool Reader::recognise()
         size = int(comment);
         colour(Colour::Kind::Comment, size, int(line_.size()) - size);
     }
-    fields_ = splitFields(line_, size, isTab);
+    fields_ = splitFields(line_, size, isTab, indent_);
     bool blanksForTabs = false;
     if (fields_.size() < 3) {
-        QVector<Field> byBlanks = splitFields(line_, size, isBlank);
+        QVector<Field> byBlanks = splitFields(line_, size, isBlank, indent_);
         if (byBlanks.size() < 3 || exactKind(byBlanks.at(1).text) == Kind::None ||
             !plausiblePlace(byBlanks.at(0).text, exactKind(byBlanks.at(1).text) == Kind::Mapflag))
             return false;
@@ -206,7 +244,7 @@ bool Reader::recognise()
         // loader then sees no kind it knows and drops the line without a word.
         for (int f = 0; f < 2 && !blanksForTabs; ++f) {
             const Field &field = fields_.at(f);
-            const QVector<Field> words = splitFields(line_.sliced(0, field.end()), field.end(), isBlank);
+            const QVector<Field> words = splitFields(line_.sliced(0, field.end()), field.end(), isBlank, indent_);
             QVector<Field> inField;
             for (const Field &word : words) {
                 if (word.column >= field.column)
@@ -229,8 +267,8 @@ bool Reader::recognise()
             blanksForTabs = true;
         }
     }
-    const Field &place = fields_.at(0);
-    const Field &kindField = fields_.at(1);
+    const Field place = fields_.at(0);
+    const Field kindField = fields_.at(1);
     Kind kind = exactKind(kindField.text);
     if (kind == Kind::None) {
         const QString meant = meantKind(kindField.text);
@@ -243,6 +281,13 @@ bool Reader::recognise()
                 kind = Kind::Duplicate;
         } else if (body && !blanksForTabs && plausiblePlace(place.text, false)) {
             kind = Kind::Other;
+        } else if (fields_.size() == 3 && fields_.at(2).text.contains(u'{') && !blanksForTabs &&
+                   (place.text == u"-" || plausiblePlace(place.text, false))) {
+            // "map,5,5,4<TAB>Guard<TAB>56,{": the kind is missing, and with it the NPC.
+            report(Rule::MissingKind, kindField.column, int(kindField.text.size()));
+            fields_.insert(1, Field{kindField.column, QStringView(u"script")});
+            kind = Kind::Script;
+            kindMissing_ = true;
         } else {
             result_.diagnostics.clear();
             return false;
@@ -253,15 +298,54 @@ bool Reader::recognise()
     if (kind == Kind::Script && place.text.compare(u"function", Qt::CaseInsensitive) == 0)
         kind = Kind::Function;
     result_.kind = kind;
-    colour(Colour::Kind::Command, kindField.column, int(kindField.text.size()));
+    if (!kindMissing_)
+        colour(Colour::Kind::Command, kindField.column, int(kindField.text.size()));
+    if (indent_ > 0) {
+        result_.indented = true;
+        report(Rule::LeadingBlank, 0, indent_);
+    }
     return true;
 }
 
-void Reader::checkNumbers(const Field &field, int from, int to)
+// What the loader reads of `field` as numbers separated by commas: how many of the
+// parts from `from` on it reads in full (at most `count`); a part whose number is
+// followed by other text is read as its number and ends the reading, and text that
+// follows what was read is reported as ignored.
+int Reader::readIntegers(const QVector<Field> &all, int from, int count)
 {
-    const QVector<Field> all = parts(field, u',');
-    for (int i = from; i < std::min(to, int(all.size())); ++i)
-        colour(Colour::Kind::Number, all.at(i).column, int(all.at(i).text.size()));
+    const int end = std::min(from + count, int(all.size()));
+    for (int i = from; i < end; ++i) {
+        const Field &part = all.at(i);
+        const int read = scannedInteger(part.text);
+        if (read == 0)
+            return i - from;
+        colour(Colour::Kind::Number, part.column, read);
+        if (read < part.text.size() && !part.text.sliced(read).trimmed().isEmpty()) {
+            ignored(part.column + read, all.back().end());
+            return i - from + 1;
+        }
+    }
+    if (end < all.size())
+        ignored(all.at(end).column - 1, all.back().end());
+    return end - from;
+}
+
+// Text the loader reads past: a comment is left alone, anything else is likely a slip.
+void Reader::ignored(int from, int to)
+{
+    QStringView text = line_.sliced(from, to - from);
+    while (!text.isEmpty() && isBlank(text.front())) {
+        text = text.sliced(1);
+        ++from;
+    }
+    text = text.trimmed();
+    if (text.isEmpty())
+        return;
+    if (text.startsWith(u"//") || text.startsWith(u"/*")) {
+        colour(Colour::Kind::Comment, from, int(text.size()));
+        return;
+    }
+    report(Rule::IgnoredText, from, int(text.size()), {text.toString()});
 }
 
 void Reader::checkPlace(const Field &place, int minParts, int maxParts, bool facing, const char16_t *form)
@@ -269,18 +353,20 @@ void Reader::checkPlace(const Field &place, int minParts, int maxParts, bool fac
     if (place.text == u"-")
         return;
     const QVector<Field> all = parts(place, u',');
-    bool ok = all.size() >= minParts && all.size() <= maxParts && !all.at(0).text.trimmed().isEmpty();
-    for (int i = 1; ok && i < all.size(); ++i)
-        ok = isInteger(all.at(i).text);
+    const int numbers = std::min(int(all.size()), maxParts) - 1;
+    const int before = int(result_.diagnostics.size());
+    const bool ok = all.size() >= minParts && !all.at(0).text.trimmed().isEmpty() &&
+                    readIntegers(all, 1, maxParts - 1) >= minParts - 1;
     if (!ok) {
+        result_.diagnostics.resize(before);
         report(Rule::PlaceFormat, place.column, int(place.text.size()), {QString::fromUtf16(form)});
         return;
     }
-    checkNumbers(place, 1, int(all.size()));
-    if (facing && all.size() >= 4) {
-        const int value = all.at(3).text.trimmed().toInt();
+    if (facing && numbers >= 3) {
+        const QStringView written = all.at(3).text;
+        const int value = written.first(scannedInteger(written)).trimmed().toInt();
         if (value < 0 || value > 7)
-            report(Rule::FacingRange, all.at(3).column, int(all.at(3).text.size()));
+            report(Rule::FacingRange, all.at(3).column, int(written.size()));
     }
 }
 
@@ -308,6 +394,8 @@ void Reader::readScript(const Field &field)
     while (!before.text.isEmpty() && (before.text.back() == u',' || isBlank(before.text.back())))
         before.text.chop(1);
     if (before.text.isEmpty()) {
+        if (fields_.at(0).text == u"-")
+            return; // a floating NPC shows nothing, so it needs no sprite
         report(Rule::SpriteFormat, field.column, 1, {QStringLiteral("見た目,{")});
         return;
     }
@@ -335,10 +423,13 @@ void Reader::readShop(const Field &field)
 void Reader::readWarp(const Field &field)
 {
     const QVector<Field> all = parts(field, u',');
-    const bool ok = all.size() == 5 && isInteger(all.at(0).text) && isInteger(all.at(1).text) &&
-                    !all.at(2).text.trimmed().isEmpty() && isInteger(all.at(3).text) && isInteger(all.at(4).text);
-    if (!ok)
+    const int before = int(result_.diagnostics.size());
+    const bool ok = all.size() >= 5 && isInteger(all.at(0).text) && isInteger(all.at(1).text) &&
+                    !all.at(2).text.trimmed().isEmpty() && readIntegers(all, 3, 2) == 2;
+    if (!ok) {
+        result_.diagnostics.resize(before);
         report(Rule::WarpFormat, field.column, std::max(1, int(field.text.size())));
+    }
 }
 
 void Reader::readMonster(const Field &field)
@@ -381,6 +472,8 @@ Definition Reader::read()
     }
     if (name.text.trimmed().isEmpty())
         report(Rule::EmptyName, name.column, 1);
+    if (!result_.hasBody() && fields_.size() >= 4)
+        cutFourthAtTab();
     switch (kind) {
     case Kind::Script:
         checkPlace(place, 4, 4, true, u"マップ.tsg,x,y,向き");

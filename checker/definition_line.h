@@ -32,7 +32,10 @@ struct Definition
     QString name;       // the name field, as written
     int nameColumn = 0; // where diagnostics about the whole definition go
     int nameLength = 0;
-    int braceColumn = -1;    // the "{" that opens the body on this line, or -1
+    int braceColumn = -1; // the "{" that opens the body on this line, or -1
+    // Read as the definition it was meant to be, though the loader refuses it: the
+    // line begins with a blank. It counts as one only outside a body.
+    bool indented = false;
     Diagnostics diagnostics; // line number 0
     QVector<Colour> colours;
 

@@ -17,14 +17,28 @@ const Index::Group kNoGroup;
 template <typename Visit> void forEachKey(const IndexedLine &line, Visit visit)
 {
     QVarLengthArray<const QString *, 8> seen;
-    for (const QVector<LabelUse> *uses : {&line.defines, &line.jumps}) {
-        for (const LabelUse &use : *uses) {
-            if (std::none_of(seen.cbegin(), seen.cend(), [&](const QString *key) { return *key == use.key; })) {
-                seen.append(&use.key);
-                visit(use.key);
-            }
+    const auto once = [&](const LabelUse &use) {
+        if (std::none_of(seen.cbegin(), seen.cend(), [&](const QString *key) { return *key == use.key; })) {
+            seen.append(&use.key);
+            visit(use.key);
         }
+    };
+    for (const QVector<LabelUse> *uses : {&line.defines, &line.jumps, &line.declarations}) {
+        for (const LabelUse &use : *uses)
+            once(use);
     }
+    for (const FunctionCall &call : line.functionCalls)
+        once(call);
+}
+
+template <typename Use> bool holdsKey(const QVector<Use> &uses, const QString &key)
+{
+    return std::any_of(uses.cbegin(), uses.cend(), [&](const LabelUse &use) { return use.key == key; });
+}
+
+bool usesFunctions(const IndexedLine &line, const QString &key)
+{
+    return holdsKey(line.declarations, key) || holdsKey(line.functionCalls, key);
 }
 
 } // namespace
@@ -67,11 +81,10 @@ void tally(Index::Group &group, const IndexedLine &line, const QString &key, int
             count(group.lowerJumpCount, use.label.toLower(), by);
         }
     }
-}
-
-bool holdsKey(const QVector<LabelUse> &uses, const QString &key)
-{
-    return std::any_of(uses.cbegin(), uses.cend(), [&](const LabelUse &use) { return use.key == key; });
+    for (const LabelUse &use : line.functions)
+        group.functionCount += use.key == key ? by : 0;
+    for (const LabelUse &use : line.declarations)
+        group.declarationCount += use.key == key ? by : 0;
 }
 
 } // namespace
@@ -90,27 +103,30 @@ void Index::add(IndexedLine *line)
             group.definitions.append(line);
         if (holdsKey(line->jumps, label))
             group.jumps.append(line);
+        if (usesFunctions(*line, label))
+            group.functionUses.append(line);
         tally(group, *line, label, 1);
         touched_.insert(key);
     });
 }
 
-void Index::remove(IndexedLine *line)
+void Index::remove(IndexedLine *line, const IndexedLine &indexedAs)
 {
     if (!line->indexed)
         return;
     line->indexed = false;
-    if (line->body == 0)
+    if (indexedAs.body == 0)
         return;
-    forEachKey(*line, [&](const QString &label) {
-        const Key key{line->body, label};
+    forEachKey(indexedAs, [&](const QString &label) {
+        const Key key{indexedAs.body, label};
         const auto group = groups_.find(key);
         if (group == groups_.end())
             return;
         group->definitions.removeOne(line);
         group->jumps.removeOne(line);
-        tally(*group, *line, label, -1);
-        if (group->definitions.isEmpty() && group->jumps.isEmpty())
+        group->functionUses.removeOne(line);
+        tally(*group, indexedAs, label, -1);
+        if (group->definitions.isEmpty() && group->jumps.isEmpty() && group->functionUses.isEmpty())
             groups_.erase(group);
         touched_.insert(key);
     });
@@ -127,6 +143,8 @@ QVector<IndexedLine *> Index::takeTouched()
             lines.insert(line);
         for (IndexedLine *line : group->jumps)
             lines.insert(line);
+        for (IndexedLine *line : group->functionUses)
+            lines.insert(line);
     }
     touched_.clear();
     return QVector<IndexedLine *>(lines.cbegin(), lines.cend());
@@ -138,46 +156,101 @@ const Index::Group *Index::group(quint64 body, const QString &label) const
     return found == groups_.cend() ? nullptr : &found.value();
 }
 
+const Index::Group &Index::groupOf(quint64 body, const QString &key) const
+{
+    const auto entry = groups_.constFind(Key{body, key});
+    return entry == groups_.cend() ? kNoGroup : entry.value();
+}
+
+void Index::judgeDefinition(const IndexedLine &line, const LabelUse &definition, Diagnostics &found) const
+{
+    const Group &group = groupOf(line.body, definition.key);
+    const bool function = std::any_of(line.functions.cbegin(), line.functions.cend(), [&](const LabelUse &use) {
+        return use.column == definition.column && use.label == definition.label;
+    });
+    if (function) {
+        if (group.functionCount > 1)
+            found.append(
+                Rules::make(Rule::FunctionDefinedTwice, 0, definition.column, definition.length, {definition.label}));
+        else if (group.definedCount.value(definition.label) > 1)
+            found.append(
+                Rules::make(Rule::DuplicateLabel, 0, definition.column, definition.length, {definition.label}));
+        return; // a function is reached by its calls
+    }
+    if (group.definedCount.value(definition.label) > 1)
+        found.append(Rules::make(Rule::DuplicateLabel, 0, definition.column, definition.length, {definition.label}));
+    if (StatementParser::isEventLabel(definition.label))
+        return;
+    // A jump is looked up in lower case first: any spelling reaches a label written
+    // all in lower case, and a label spelt otherwise only a jump spelt as it is,
+    // when no lower-case label takes that jump first.
+    const QString lower = definition.label.toLower();
+    const bool used = definition.label == lower
+                          ? group.lowerJumpCount.contains(lower)
+                          : group.jumpCount.contains(definition.label) && !group.definedCount.contains(lower);
+    if (!used)
+        found.append(Rules::make(Rule::UnusedLabel, 0, definition.column, definition.length, {definition.label}));
+}
+
+void Index::judgeJump(const IndexedLine &line, const LabelUse &jump, Diagnostics &found) const
+{
+    const Group &group = groupOf(line.body, jump.key);
+    if (group.definedCount.contains(jump.label) || group.definedCount.contains(jump.label.toLower()))
+        return;
+    QString otherCase;
+    for (auto spelling = group.definedCount.cbegin(); spelling != group.definedCount.cend(); ++spelling) {
+        if (otherCase.isEmpty() || spelling.key() < otherCase)
+            otherCase = spelling.key(); // the same hint whatever order the lines were indexed in
+    }
+    if (otherCase.isEmpty()) {
+        found.append(Rules::make(Rule::UndefinedLabel, 0, jump.column, jump.length, {jump.label}));
+        return;
+    }
+    Diagnostic diagnostic =
+        Rules::make(Rule::UndefinedLabelOtherCase, 0, jump.column, jump.length, {jump.label, otherCase});
+    diagnostic.fixes.append({QStringLiteral("「%1」に直す").arg(otherCase), {{jump.column, jump.length, otherCase}}});
+    found.append(diagnostic);
+}
+
+void Index::judgeFunctionUses(const IndexedLine &line, Diagnostics &found) const
+{
+    for (const LabelUse &declaration : line.declarations) {
+        if (groupOf(line.body, declaration.key).functionCount == 0)
+            found.append(Rules::make(Rule::FunctionNeverDefined, 0, declaration.column, declaration.length,
+                                     {declaration.label}));
+    }
+    for (const FunctionCall &call : line.functionCalls) {
+        const Group &group = groupOf(line.body, call.key);
+        if (group.functionCount > 0 || group.declarationCount > 0) {
+            if (!call.declaredBefore)
+                found.append(Rules::make(Rule::UndeclaredFunctionCall, 0, call.column, call.length, {call.label}));
+            continue;
+        }
+        found.append(unknownCommand(call.label, call.column, call.length, call.nearestCommand));
+    }
+}
+
 Diagnostics Index::diagnostics(const IndexedLine &line) const
 {
     Diagnostics found;
     if (line.body == 0)
         return found;
-    for (const LabelUse &definition : line.defines) {
-        const auto entry = groups_.constFind(Key{line.body, definition.key});
-        const Group &group = entry == groups_.cend() ? kNoGroup : entry.value();
-        if (group.definedCount.value(definition.label) > 1)
-            found.append(
-                Rules::make(Rule::DuplicateLabel, 0, definition.column, definition.length, {definition.label}));
-        if (StatementParser::isEventLabel(definition.label))
-            continue;
-        // A jump is looked up in lower case first: any spelling reaches a label written
-        // all in lower case, and a label spelt otherwise only a jump spelt as it is,
-        // when no lower-case label takes that jump first.
-        const QString lower = definition.label.toLower();
-        const bool used = definition.label == lower
-                              ? group.lowerJumpCount.contains(lower)
-                              : group.jumpCount.contains(definition.label) && !group.definedCount.contains(lower);
-        if (!used)
-            found.append(Rules::make(Rule::UnusedLabel, 0, definition.column, definition.length, {definition.label}));
-    }
-    for (const LabelUse &jump : line.jumps) {
-        const auto entry = groups_.constFind(Key{line.body, jump.key});
-        const Group &group = entry == groups_.cend() ? kNoGroup : entry.value();
-        if (group.definedCount.contains(jump.label) || group.definedCount.contains(jump.label.toLower()))
-            continue;
-        QString otherCase;
-        for (auto spelling = group.definedCount.cbegin(); spelling != group.definedCount.cend(); ++spelling) {
-            if (otherCase.isEmpty() || spelling.key() < otherCase)
-                otherCase = spelling.key(); // the same hint whatever order the lines were indexed in
-        }
-        if (otherCase.isEmpty())
-            found.append(Rules::make(Rule::UndefinedLabel, 0, jump.column, jump.length, {jump.label}));
-        else
-            found.append(
-                Rules::make(Rule::UndefinedLabelOtherCase, 0, jump.column, jump.length, {jump.label, otherCase}));
-    }
+    for (const LabelUse &definition : line.defines)
+        judgeDefinition(line, definition, found);
+    for (const LabelUse &jump : line.jumps)
+        judgeJump(line, jump, found);
+    judgeFunctionUses(line, found);
     return found;
+}
+
+Diagnostic unknownCommand(const QString &word, int column, int length, const QString &nearest)
+{
+    Diagnostic diagnostic =
+        Rules::make(Rule::UnknownCommand, 0, column, length,
+                    {word, nearest.isEmpty() ? QString() : QStringLiteral("（「%1」ですか）").arg(nearest)});
+    if (!nearest.isEmpty())
+        diagnostic.fixes.append({QStringLiteral("「%1」に直す").arg(nearest), {{column, length, nearest}}});
+    return diagnostic;
 }
 
 } // namespace LabelRules

@@ -35,12 +35,41 @@ struct LabelUse
     friend bool operator!=(const LabelUse &a, const LabelUse &b) { return !(a == b); }
 };
 
+// A call of a name that no command has: a function of the body, if the body
+// declares one so; the parser reads the body once, so the declaration must come first.
+struct FunctionCall : LabelUse
+{
+    FunctionCall() = default;
+    FunctionCall(const QString &name, int column, int length, bool declaredBefore, const QString &nearestCommand)
+        : LabelUse(name, column, length), declaredBefore(declaredBefore), nearestCommand(nearestCommand)
+    {
+    }
+    bool declaredBefore = false;
+    QString nearestCommand; // for the hint when it is no function either
+    friend bool operator==(const FunctionCall &a, const FunctionCall &b)
+    {
+        return static_cast<const LabelUse &>(a) == b && a.declaredBefore == b.declaredBefore &&
+               a.nearestCommand == b.nearestCommand;
+    }
+    friend bool operator!=(const FunctionCall &a, const FunctionCall &b) { return !(a == b); }
+};
+
 struct IndexedLine
 {
-    QVector<LabelUse> defines;
+    QVector<LabelUse> defines; // labels, and the functions the body defines (their names are labels too)
     QVector<LabelUse> jumps;
+    QVector<LabelUse> functions;    // "function Name { ... }" inside a body
+    QVector<LabelUse> declarations; // "function Name;"
+    QVector<FunctionCall> functionCalls;
     quint64 body = 0; // the body it is indexed under; 0 for none
     bool indexed = false;
+
+    // Whether it holds what `other` holds, so that its place in the index stands.
+    bool indexesAs(const IndexedLine &other) const
+    {
+        return body == other.body && defines == other.defines && jumps == other.jumps && functions == other.functions &&
+               declarations == other.declarations && functionCalls == other.functionCalls;
+    }
 };
 
 class Index
@@ -48,8 +77,10 @@ class Index
 public:
     // Indexes `line` under its body with the labels it holds now.
     void add(IndexedLine *line);
-    // Forgets `line` under the labels it was added with; call before they change.
-    void remove(IndexedLine *line);
+    // Forgets `line`, which was added holding what `indexedAs` holds.
+    void remove(IndexedLine *line, const IndexedLine &indexedAs);
+    // Forgets `line` under what it holds now.
+    void remove(IndexedLine *line) { remove(line, *line); }
 
     // The lines that share a label with a line added or removed since the last call.
     QVector<IndexedLine *> takeTouched();
@@ -67,11 +98,20 @@ public:
         QHash<QString, int> definedCount;
         QHash<QString, int> jumpCount;      // by the jump's own spelling
         QHash<QString, int> lowerJumpCount; // by the jump in lower case
+        // Functions of the body under this name, in any case.
+        QVector<IndexedLine *> functionUses; // declarations and calls
+        int functionCount = 0;
+        int declarationCount = 0;
     };
     // The group of `label` in `body`, or nullptr.
     const Group *group(quint64 body, const QString &label) const;
 
 private:
+    const Group &groupOf(quint64 body, const QString &key) const;
+    void judgeDefinition(const IndexedLine &line, const LabelUse &definition, Diagnostics &found) const;
+    void judgeJump(const IndexedLine &line, const LabelUse &jump, Diagnostics &found) const;
+    void judgeFunctionUses(const IndexedLine &line, Diagnostics &found) const;
+
     // Labels differing only in case share a group, so that a jump to "l_yes" can
     // point at "L_Yes".
     using Key = QPair<quint64, QString>;
@@ -79,5 +119,8 @@ private:
     QHash<Key, Group> groups_;
     QSet<Key> touched_;
 };
+
+// An unknown command, with the nearest command as its hint and its sure fix.
+Diagnostic unknownCommand(const QString &word, int column, int length, const QString &nearest);
 
 } // namespace LabelRules

@@ -7,7 +7,10 @@
 #include "common/code_page_characters.h"
 #include "common/text_position.h"
 
+#include <QSet>
+
 #include <algorithm>
+#include <memory>
 
 using BodyTokens::Token;
 using StatementParser::ChunkToken;
@@ -30,12 +33,17 @@ struct ScriptCheck::State
     int depth = 0;            // braces open in the body, its own included
     quint64 body = 0;         // the definition line of the body
     quint64 comment = 0;      // the line where the open comment began
+    // The functions of the body declared so far, by key; shared by the lines that
+    // see the same ones.
+    std::shared_ptr<const QSet<QString>> functions;
 
+    bool knowsFunction(const QString &key) const { return functions && functions->contains(key); }
     friend bool operator==(const State &a, const State &b)
     {
         return a.region == b.region && a.inComment == b.inComment && a.chunkOpen == b.chunkOpen &&
                a.missedBrace == b.missedBrace && a.quiet == b.quiet && a.depth == b.depth && a.body == b.body &&
-               a.comment == b.comment;
+               a.comment == b.comment &&
+               (a.functions == b.functions || (a.functions && b.functions && *a.functions == *b.functions));
     }
     friend bool operator!=(const State &a, const State &b) { return !(a == b); }
 };
@@ -84,6 +92,32 @@ Diagnostics codePageDiagnostics(QStringView text)
     return found;
 }
 
+// Where the ":" of a label that begins at token `i` stands, or -1: a plain name, or
+// a number and the name characters written right after it, then ":" (comments
+// between them allowed).
+qsizetype labelColon(QStringView text, const QVector<Token> &tokens, qsizetype i)
+{
+    const Token &token = tokens.at(i);
+    qsizetype j = i + 1;
+    if (token.kind == Token::Kind::Number) {
+        if (!text.sliced(token.column, token.length).front().isDigit() ||
+            text.sliced(token.column, token.length).contains(u'x', Qt::CaseInsensitive))
+            return -1;
+        if (j < tokens.size() && tokens.at(j).kind == Token::Kind::Name &&
+            tokens.at(j).column == token.column + token.length &&
+            BodyTokens::isPlainName(text.sliced(tokens.at(j).column, tokens.at(j).length)))
+            ++j;
+    } else if (token.kind != Token::Kind::Name || !BodyTokens::isPlainName(text.sliced(token.column, token.length))) {
+        return -1;
+    }
+    for (; j < tokens.size(); ++j) {
+        const Token &next = tokens.at(j);
+        if (next.kind != Token::Kind::Comment)
+            return next.kind == Token::Kind::Punct && text.sliced(next.column, next.length) == u":" ? j : -1;
+    }
+    return -1;
+}
+
 bool isPunct(const ChunkToken &token, char16_t c)
 {
     return token.token.kind == Token::Kind::Punct && token.text.size() == 1 && token.text.front() == c;
@@ -118,8 +152,12 @@ public:
 
     void diagnostic(int line, Rule rule, int column, int length, const QStringList &arguments) override
     {
-        if (!state_.quiet)
-            unit_.at(line)->found.append(Rules::make(rule, 0, column, length, arguments));
+        if (state_.quiet)
+            return;
+        Diagnostic found = Rules::make(rule, 0, column, length, arguments);
+        if (rule == Rule::MissingSemicolon)
+            found.fixes.append({QStringLiteral("「;」を加える"), {{column + length, 0, QStringLiteral(";")}}});
+        unit_.at(line)->found.append(std::move(found));
     }
     void colour(int line, Colour::Kind kind, int column, int length) override
     {
@@ -137,6 +175,32 @@ public:
     void callFunction(int line, const QString &name, int column, int length) override
     {
         unit_.at(line)->calls.append(LabelRules::LabelUse{name, column, length});
+    }
+    void declareFunction(int line, const QString &name, int column, int length, bool definition) override
+    {
+        const LabelRules::LabelUse use{name, column, length};
+        Line &on = *unit_.at(line);
+        if (definition) {
+            on.functions.append(use);
+            on.defines.append(use); // its name is a label of the body too
+        } else {
+            on.declarations.append(use);
+        }
+        if (!state_.knowsFunction(use.key)) {
+            auto known = state_.functions ? std::make_shared<QSet<QString>>(*state_.functions)
+                                          : std::make_shared<QSet<QString>>();
+            known->insert(use.key);
+            state_.functions = std::move(known);
+        }
+    }
+    void callOwnFunction(int line, const QString &name, int column, int length, const QString &nearest) override
+    {
+        const LabelRules::FunctionCall call{name, column, length, false, nearest};
+        Line &on = *unit_.at(line);
+        on.functionCalls.append(call);
+        on.functionCalls.back().declaredBefore = state_.knowsFunction(call.key);
+        if (on.functionCalls.back().declaredBefore)
+            colour(line, Colour::Kind::Command, column, length);
     }
 
 private:
@@ -232,7 +296,10 @@ void ScriptCheck::Pass::followComment(Line &line, const BodyTokens::Line &tokens
 void ScriptCheck::Pass::visit(Line &line)
 {
     const DefinitionLine::Definition &definition = line.definition;
-    const bool isDefinition = definition.kind != DefinitionLine::Kind::None;
+    // A line that begins with a blank is a body's own line; only outside a body is it
+    // a definition that the loader refuses.
+    const bool isDefinition =
+        definition.kind != DefinitionLine::Kind::None && (!definition.indented || state_.region == State::Region::Top);
     if (state_.region != State::Region::Top && !state_.inComment && isDefinition) {
         // A body still open where the next definition begins: its "}" is missing.
         if (!chunk_.isEmpty())
@@ -378,16 +445,8 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
             line.found.append(Rules::make(Rule::OpenString, 0, token.column, token.length));
         // A label: a plain name and ":" where a statement may begin, or at the
         // start of a line after a statement that lost its ";".
-        const auto labelFollows = [&] {
-            if (token.kind != Token::Kind::Name || !BodyTokens::isPlainName(here.text))
-                return false;
-            for (qsizetype j = i + 1; j < count; ++j) {
-                const Token &next = tokens.tokens.at(j);
-                if (next.kind != Token::Kind::Comment)
-                    return next.kind == Token::Kind::Punct && text.sliced(next.column, next.length) == u":";
-            }
-            return false;
-        };
+        const qsizetype colon = labelColon(text, tokens.tokens, i);
+        const auto labelFollows = [&] { return colon >= 0; };
         // "case" at the start of a line begins a case, whatever came before it.
         const bool caseFollows = first && !chunkIsCase_ && token.kind == Token::Kind::Name &&
                                  here.text.compare(u"case", Qt::CaseInsensitive) == 0;
@@ -404,12 +463,22 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
             }
             if (isPunct(here, u';'))
                 continue;
+            if (isPunct(here, u':')) {
+                if (!state_.quiet)
+                    line.found.append(Rules::make(Rule::EmptyLabel, 0, token.column, 1));
+                continue;
+            }
             if (labelFollows()) {
+                // "1000:" is a label too: a number and the name characters right after it.
+                const Token &last = tokens.tokens.at(colon - 1);
+                ChunkToken name = here;
+                name.token.kind = Token::Kind::Name;
+                name.token.length = last.column + last.length - token.column;
+                name.text = text.sliced(token.column, name.token.length);
                 unit_.append(&line);
-                chunk_.append(here);
+                chunk_.append(name);
                 closeChunk(End::Colon);
-                while (++i < count && tokens.tokens.at(i).kind == Token::Kind::Comment) {
-                }
+                i = colon;
                 continue;
             }
             const bool name = token.kind == Token::Kind::Name;
@@ -465,6 +534,7 @@ void ScriptCheck::Pass::closeBrace()
     state_.quiet = false;
     state_.body = 0;
     state_.depth = 0;
+    state_.functions.reset();
     bodyLine_ = nullptr;
 }
 
@@ -558,22 +628,20 @@ void ScriptCheck::follow(int first, int end)
         Line *line;
         Diagnostics found;
         QVector<Colour> colours;
-        QVector<LabelRules::LabelUse> defines, jumps;
-        quint64 body;
+        LabelRules::IndexedLine indexedAs;
     };
     std::vector<Before> visited;
     std::vector<Pass::Flag> resets;
     bool settled = false;
     for (int i = first; i < lineCount(); ++i) {
         Line &line = *lines_[size_t(i)];
-        visited.push_back(Before{&line, std::move(line.found), std::move(line.colours), std::move(line.defines),
-                                 std::move(line.jumps), line.body});
+        visited.push_back(Before{&line, std::move(line.found), std::move(line.colours),
+                                 std::move(static_cast<LabelRules::IndexedLine &>(line))});
         line.found.clear();
         line.colours.clear();
-        line.defines.clear();
-        line.jumps.clear();
+        static_cast<LabelRules::IndexedLine &>(line) = LabelRules::IndexedLine{};
+        line.indexed = visited.back().indexedAs.indexed;
         line.calls.clear();
-        line.body = 0;
         line.definesFunction = false;
         pass.visit(line);
         const State after = pass.state();
@@ -608,16 +676,8 @@ void ScriptCheck::follow(int first, int end)
         Line &line = *before.line;
         if (before.found != line.found || before.colours != line.colours)
             noteChange(line);
-        if (before.defines != line.defines || before.jumps != line.jumps || before.body != line.body || !line.indexed) {
-            if (line.indexed) {
-                std::swap(before.defines, line.defines);
-                std::swap(before.jumps, line.jumps);
-                std::swap(before.body, line.body);
-                labels_.remove(&line);
-                std::swap(before.defines, line.defines);
-                std::swap(before.jumps, line.jumps);
-                std::swap(before.body, line.body);
-            }
+        if (!line.indexed || !line.indexesAs(before.indexedAs)) {
+            labels_.remove(&line, before.indexedAs);
             labels_.add(&line);
             touched.append(&line);
         }
@@ -756,7 +816,7 @@ const DefinitionLine::Definition *ScriptCheck::definitionOn(int number) const
     // Read as a definition at the top level, comments or not, and where it cuts
     // short a body it finds open; not inside a comment of a body.
     const State before = number > 0 ? lines_[size_t(number - 1)]->after : State{};
-    if (before.region != State::Region::Top && before.inComment)
+    if (before.region != State::Region::Top && (before.inComment || line.definition.indented))
         return nullptr;
     return &line.definition;
 }

@@ -158,13 +158,18 @@ private:
     bool commandStatement(const Commands::Command &command);
     void checkCount(const ChunkToken &word, const Commands::Command &command, int count);
     void label();
+    qsizetype labelEnd(qsizetype i) const;
     void menuLabel();
     void parenthesised();
     void expression(int minimum = 1);
     void unary();
     void primary();
     void call(const ChunkToken &name);
-    [[noreturn]] void unknownCommand(const ChunkToken &word);
+    void ownFunctionStatement(const ChunkToken &name);
+    void reportOwnCall(const ChunkToken &name);
+    int arguments(const ChunkToken &name);
+    qsizetype closingOf(qsizetype open) const;
+    void operators(int minimum);
     void forPart(int part, const ChunkToken &open);
     void labelDefinition(const ChunkToken &name);
 
@@ -190,7 +195,7 @@ void Parser::run()
             const ChunkToken &first = t_.front();
             if (t_.size() == 1 && first.text.compare(u"default", Qt::CaseInsensitive) == 0) {
                 colour(first, Colour::Kind::Command);
-            } else if (t_.size() == 1 && BodyTokens::isPlainName(first.text)) {
+            } else if (t_.size() == 1 && BodyTokens::isLabelName(first.text)) {
                 labelDefinition(first);
             } else if (first.text.compare(u"case", Qt::CaseInsensitive) == 0) {
                 colour(first, Colour::Kind::Command);
@@ -273,7 +278,14 @@ bool Parser::statement()
             colour(first, Colour::Kind::Command);
             ++pos_;
         };
-        if (isWord(word, u"if") || isWord(word, u"while") || isWord(word, u"switch")) {
+        if (isWord(word, u"if")) {
+            // The condition is one whole expression: "if (a) || (b) goto L;".
+            keyword();
+            parenthesised();
+            operators(2);
+            return statement();
+        }
+        if (isWord(word, u"while") || isWord(word, u"switch")) {
             keyword();
             parenthesised();
             return statement();
@@ -292,9 +304,15 @@ bool Parser::statement()
         }
         if (isWord(word, u"function")) {
             keyword();
-            if (!nextIsName())
+            if (!nextIsName() || !BodyTokens::isPlainName(peek().text))
                 unexpected();
+            const ChunkToken &name = peek();
             ++pos_;
+            if (!atEnd())
+                unexpected();
+            const bool definition = end_ == End::OpenBrace;
+            colour(name, definition ? Colour::Kind::Label : Colour::Kind::Command);
+            sink_.declareFunction(name.line, name.text.toString(), name.token.column, name.token.length, definition);
             return true;
         }
         if (isWord(word, u"break") || isWord(word, u"continue")) {
@@ -321,7 +339,72 @@ bool Parser::statement()
         expression();
         return false;
     }
-    unknownCommand(first);
+    ownFunctionStatement(first);
+    return false;
+}
+
+// "Name(1,2);" or "Name 1,2;": a function of the body, or a command the table lacks.
+void Parser::ownFunctionStatement(const ChunkToken &name)
+{
+    ++pos_;
+    if (nextIs(u"(")) {
+        qsizetype closing = closingOf(pos_);
+        if (closing == limit_ - 1) {
+            arguments(name);
+            return;
+        }
+    }
+    reportOwnCall(name);
+    // Words on a line of their own ("またね。") are a mistake of one kind, not two.
+    if (!atEnd() && peek().firstOnLine)
+        throw Abandon{};
+    while (!atEnd()) {
+        if (peek().firstOnLine && startsStatement(pos_))
+            return; // a lost ";": the caller reads on from here
+        expression();
+        if (nextIs(u","))
+            ++pos_;
+        else if (!atEnd() && !peek().firstOnLine)
+            report(Rule::MissingComma, peek());
+    }
+}
+
+void Parser::reportOwnCall(const ChunkToken &name)
+{
+    sink_.callOwnFunction(name.line, name.text.toString(), name.token.column, name.token.length,
+                          commands_.nearest(name.text));
+}
+
+// The parenthesised arguments of a call, with its name; a "," before ")" ends them.
+int Parser::arguments(const ChunkToken &name)
+{
+    if (!commands_.find(name.text))
+        reportOwnCall(name);
+    const ChunkToken &open = peek();
+    ++pos_;
+    int count = 0;
+    while (!nextIs(u")")) {
+        expression();
+        ++count;
+        if (!nextIs(u","))
+            break;
+        ++pos_;
+    }
+    expect(u")", Rule::MissingParenthesis, open);
+    return count;
+}
+
+// The ")" or "]" that closes the bracket at `open`, or -1.
+qsizetype Parser::closingOf(qsizetype open) const
+{
+    int depth = 0;
+    for (qsizetype i = open; i < limit_; ++i) {
+        if (isPunct(i, u"(") || isPunct(i, u"["))
+            ++depth;
+        else if ((isPunct(i, u")") || isPunct(i, u"]")) && --depth == 0)
+            return i;
+    }
+    return -1;
 }
 
 // "for (set .@i,0; .@i < 5; .@i++)": the first and last parts are statements, the
@@ -354,13 +437,6 @@ void Parser::forPart(int part, const ChunkToken &open)
     pos_ = stop + 1;
 }
 
-void Parser::unknownCommand(const ChunkToken &word)
-{
-    const QString nearest = commands_.nearest(word.text);
-    fail(Rule::UnknownCommand, word,
-         {word.text.toString(), nearest.isEmpty() ? QString() : QStringLiteral("（「%1」ですか）").arg(nearest)});
-}
-
 bool Parser::commandStatement(const Commands::Command &command)
 {
     const ChunkToken &word = peek();
@@ -378,22 +454,10 @@ bool Parser::commandStatement(const Commands::Command &command)
         return false;
     }
     const bool menu = isWord(lower, u"menu");
-    const bool callsub = isWord(lower, u"callsub");
     // "getitem(501,1);": the parentheses hold the arguments.
-    qsizetype closing = -1;
-    if (nextIs(u"(")) {
-        int depth = 0;
-        for (qsizetype i = pos_; i < limit_; ++i) {
-            if (isPunct(i, u"(") || isPunct(i, u"["))
-                ++depth;
-            else if ((isPunct(i, u")") || isPunct(i, u"]")) && --depth == 0) {
-                closing = i;
-                break;
-            }
-        }
-        if (closing != limit_ - 1)
-            closing = -1;
-    }
+    qsizetype closing = nextIs(u"(") ? closingOf(pos_) : -1;
+    if (closing != limit_ - 1)
+        closing = -1;
     const qsizetype outerLimit = limit_;
     if (closing >= 0) {
         ++pos_;
@@ -407,7 +471,7 @@ bool Parser::commandStatement(const Commands::Command &command)
     while (!cut && !atEnd()) {
         if (menu && count % 2 == 1)
             menuLabel();
-        else if ((callsub && count == 0) || command.labelAt(count))
+        else if (command.labelAt(count))
             label();
         else
             expression();
@@ -422,6 +486,8 @@ bool Parser::commandStatement(const Commands::Command &command)
             break;
         if (nextIs(u",")) {
             ++pos_;
+            if (atEnd() && closing >= 0)
+                break; // "select("a","b",)": a comma before ")" ends the arguments
             if (atEnd())
                 unexpected();
             continue;
@@ -453,12 +519,35 @@ void Parser::checkCount(const ChunkToken &word, const Commands::Command &command
 
 void Parser::label()
 {
-    if (!nextIsName() || !BodyTokens::isPlainName(peek().text))
+    const qsizetype end = labelEnd(pos_);
+    if (end < 0)
         unexpected();
-    const ChunkToken &name = peek();
-    colour(name, Colour::Kind::Label);
-    sink_.jump(name.line, name.text.toString(), name.token.column, name.token.length);
-    ++pos_;
+    const ChunkToken &first = peek();
+    const ChunkToken &last = t_.at(end - 1);
+    const int length = last.token.column + last.token.length - first.token.column;
+    sink_.colour(first.line, Colour::Kind::Label, first.token.column, length);
+    const QStringView text(first.text.data(), length);
+    sink_.jump(first.line, text.toString(), first.token.column, length);
+    pos_ = end;
+}
+
+// Where a label's name that begins at token `i` ends: a plain name, or a number
+// with the name characters written right after it ("1000", "2F_Hall"); -1 for none.
+qsizetype Parser::labelEnd(qsizetype i) const
+{
+    if (i >= limit_)
+        return -1;
+    const ChunkToken &token = t_.at(i);
+    if (token.token.kind == Kind::Name)
+        return BodyTokens::isPlainName(token.text) ? i + 1 : -1;
+    if (token.token.kind != Kind::Number ||
+        !std::all_of(token.text.begin(), token.text.end(), [](QChar c) { return c.isDigit(); }))
+        return -1;
+    if (i + 1 < limit_ && t_.at(i + 1).token.kind == Kind::Name && t_.at(i + 1).line == token.line &&
+        t_.at(i + 1).token.column == token.token.column + token.token.length &&
+        BodyTokens::isPlainName(t_.at(i + 1).text))
+        return i + 2;
+    return i + 1;
 }
 
 // A menu choice's label: a name, or "-" to go on with the next statement.
@@ -468,7 +557,7 @@ void Parser::menuLabel()
         ++pos_;
         return;
     }
-    if (nextIsName() && BodyTokens::isPlainName(peek().text)) {
+    if (labelEnd(pos_) >= 0) {
         label();
         return;
     }
@@ -496,6 +585,12 @@ void Parser::expression(int minimum)
     }
     const auto leave = qScopeGuard([this] { --depth_; });
     unary();
+    operators(minimum);
+}
+
+// The binary operators after an operand, as far as they bind at least `minimum`.
+void Parser::operators(int minimum)
+{
     while (!atEnd() && peek().token.kind == Kind::Punct) {
         const ChunkToken &op = peek();
         const int strength = precedence(op.text);
@@ -578,29 +673,19 @@ void Parser::primary()
 void Parser::call(const ChunkToken &name)
 {
     const Commands::Command *command = commands_.find(name.text);
-    if (!command)
-        unknownCommand(name);
-    colour(name, Colour::Kind::Command);
-    const ChunkToken &open = peek();
-    ++pos_;
-    int count = 0;
-    if (!nextIs(u")")) {
-        for (;;) {
-            expression();
-            if (count == 0 && command->word.compare(u"callfunc", Qt::CaseInsensitive) == 0 &&
-                t_.at(pos_ - 1).token.kind == Kind::String && t_.at(pos_ - 2).text == u"(") {
-                const ChunkToken &function = t_.at(pos_ - 1);
-                sink_.callFunction(function.line, function.text.sliced(1, function.text.size() - 2).toString(),
-                                   function.token.column, function.token.length);
-            }
-            ++count;
-            if (!nextIs(u","))
-                break;
-            ++pos_;
-        }
+    if (!command) {
+        arguments(name);
+        return;
     }
-    expect(u")", Rule::MissingParenthesis, open);
-    checkCount(name, *command, count);
+    colour(name, Colour::Kind::Command);
+    // callfunc("Name", ...) names the function it runs.
+    if (isWord(command->word, u"callfunc") && pos_ + 2 < limit_ && t_.at(pos_ + 1).token.kind == Kind::String &&
+        (isPunct(pos_ + 2, u",") || isPunct(pos_ + 2, u")"))) {
+        const ChunkToken &function = t_.at(pos_ + 1);
+        sink_.callFunction(function.line, function.text.sliced(1, function.text.size() - 2).toString(),
+                           function.token.column, function.token.length);
+    }
+    checkCount(name, *command, arguments(name));
 }
 
 } // namespace

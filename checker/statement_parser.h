@@ -43,6 +43,11 @@ public:
     virtual void defineLabel(int line, const QString &label, int column, int length) = 0;
     virtual void jump(int line, const QString &label, int column, int length) = 0;
     virtual void callFunction(int line, const QString &name, int column, int length) = 0;
+    // "function Name;" declares a function of the body, "function Name { ... }" defines it.
+    virtual void declareFunction(int line, const QString &name, int column, int length, bool definition) = 0;
+    // A call of a name no command has: a function of the body, or an unknown command
+    // whose nearest command is `nearest`.
+    virtual void callOwnFunction(int line, const QString &name, int column, int length, const QString &nearest) = 0;
 };
 
 // Labels whose name begins with "On" are events, called by the server or other NPCs.

@@ -151,6 +151,40 @@ private slots:
         QCOMPARE(found.front().message.contains(QStringLiteral("「%1」ですか").arg(hint)), !hint.isEmpty());
     }
 
+    // What later servers read, and what their loader lets pass: mistakes that break
+    // the NPC are errors, slips the loader reads past are warnings.
+    void laterServerMistakes_areReportedWithTheirCode_data()
+    {
+        addColumns();
+        const auto row = [](const char *name, const QString &script, const QStringList &expected) {
+            QTest::newRow(name) << script << expected;
+        };
+        const QString defineF = "\tfunction F {\n\t\treturn getarg(0);\n\t}";
+        row("call before the declaration", npc("\tF(1);\n\tfunction F;\n\tclose;\n" + defineF), {"2:2 TW112"});
+        row("call as a statement before the definition", npc("\tF 1;\n\tclose;\n" + defineF), {"2:2 TW112"});
+        row("call in an expression before the definition", npc("\tset .@n, F(1);\n\tclose;\n" + defineF),
+            {"2:11 TW112"});
+        row("declared and never defined", npc("\tfunction F;\n\tF(1);\n\tclose;"), {"2:11 TW213"});
+        row("defined twice", npc("\tclose;\n" + defineF + "\n" + defineF), {"3:11 TW214", "6:11 TW214"});
+        row("function of another NPC", npc(defineF) + "\n" + npc("\tF(1);\n\tclose;"), {"7:2 TW103"});
+        row("comma straight after the command", npc("\tgetitem, 501,1;"), {"2:9 TW106"});
+        row("lone colon", npc(":\n\tclose;"), {"2:1 TW215"});
+        row("comma after the facing", "m.tsg,1,2,4,\tshop\tS\t1,501:50", {"1:12 TW313"});
+        row("letter after the facing", "m.tsg,1,2,4z\tshop\tS\t1,501:50", {"1:12 TW313"});
+        row("warp with a sixth value", "m.tsg,1,2\twarp\tW\t1,1,n.tsg,2,2,9", {"1:31 TW313"});
+        row("words after the warp's tab", "m.tsg,1,2\twarp\tW\t1,1,n.tsg,2,2\tto the hall", {"1:32 TW313"});
+        row("shop line after a tab", "\tm.tsg,1,2,4\tshop\tS\t1,501:50", {"1:1 TW314"});
+        row("NPC line after blanks", "  m.tsg,1,2,4\tscript\tA\t1,{\n\tclose;\n}", {"1:1 TW314"});
+        row("NPC line without its kind", "m.tsg,5,5,4\tGuard\t56,{\n\tclose;\n}", {"1:13 TW315"});
+        row("mistake in the body of an NPC without its kind", "m.tsg,5,5,4\tGuard\t56,{\n\tmse \"a\";\n}",
+            {"1:13 TW315", "2:2 TW103"});
+        row("shop items joined by a blank", "m.tsg,1,2,4\tshop\tS\t1,501:50 502:40", {"1:22 TW308"});
+        row("shop items joined by a semicolon", "m.tsg,1,2,4\tshop\tS\t1,501:50;502:40", {"1:22 TW308"});
+        row("shop items joined by a full stop", "m.tsg,1,2,4\tshop\tS\t1,501:50.502:40", {"1:22 TW308"});
+        row("lost semicolon swallows the next message", npc("\tmes \"A\"\n\tmes \"B\";"), {"2:8 TW102"});
+    }
+    void laterServerMistakes_areReportedWithTheirCode() { compare(); }
+
     // The language as operators write it: none of these may give any diagnostic.
     void validConstruct_givesNoDiagnostic_data()
     {
@@ -204,6 +238,24 @@ private slots:
         row("shop list ending in a comma", "m.tsg,1,2,4\tshop\tTools\t83,501:50,");
         row("body of a kind the loader does not know", "-\ttrader\tT\t-1,{\n\tunknowncommand 1;\n\tgoto L_Gone;");
         row("comment at the top never closed", "/* notes\n" + npc("\tclose;"));
+        row("function declared, called, then defined",
+            npc("\tfunction F;\n\tF(1);\n\tF 2;\n\tset .@n, F(3) + 1;\n\tclose;\n\tfunction F {\n"
+                "\t\treturn getarg(0);\n\t}"));
+        row("function defined before its call", npc("\tfunction F {\n\t\treturn;\n\t}\n\tF;\n\tclose;"));
+        row("jumps to a function's name",
+            npc("\tfunction F;\n\tcallsub F;\n\tgoto F;\n\tfunction F {\n\t\tclose;\n\t}"));
+        row("if reads one whole expression",
+            npc("\tif (Zeny < 500) || (BaseLevel < 10) goto L_No;\n\tif (.@a == 1) && (.@b == 2) set .@c, 1;\n"
+                "\tclose;\nL_No:\n\tclose;"));
+        row("comma before the closing parenthesis",
+            npc("\tswitch (select(\"Yes\",\"No\",)) {\n\tcase 1:\n\t\tclose;\n\tcase 2:\n\t\tclose;\n\t}\n"
+                "\tgetitem(501,1,);"));
+        row("floating NPC without a sprite", "-\tscript\tInit\t{\nOnInit:\n\tend;\n}");
+        row("comments after the fields' tab", "m.tsg,50,10,0\twarp\tExit\t1,1,n.tsg,120,64\t/* to the hall */\n"
+                                              "m.tsg,1,2,4\tshop\tS\t1,501:50\t// potions");
+        row("labels that begin with a digit", npc("\tmenu \"a\",1000,\"b\",2F;\n1000:\n\tgoto 2F;\n2F:\n\tclose;"));
+        row("commands of some builds", npc("\tquery_sql \"SELECT 1\";\n\tdefpattern 1,\"(.*)\",\"OnTalk\";\n"
+                                           "\tactivatepset 1;\n\tdeactivatepset 1;\n\tdeletepset 1;\nOnTalk:\n\tend;"));
     }
     // The loader knows only "//" comments outside bodies: a definition inside "/* */"
     // there is read, and what is wrong in it is reported.
