@@ -1,6 +1,7 @@
 #include "check_tool/check_report.h"
 
 #include "checker/rules.h"
+#include "checker/script_check.h"
 #include "common/code_page.h"
 #include "common/line_breaks.h"
 #include "common/regular_file.h"
@@ -47,6 +48,24 @@ QStringList linesOf(QByteArrayView bytes, QString &whole, QVector<int> &undecoda
     return lines;
 }
 
+// Bytes the code page cannot read, which decode to U+001A: where the server reads
+// code they break the script, in a comment or a string they are only garbled text.
+Diagnostic undecodableBytes(const ScriptCheck &check, int line)
+{
+    const QString &text = check.text(line);
+    int first = -1;
+    for (int column = 0; column < text.size(); ++column) {
+        if (text.at(column) != QChar(0x1A))
+            continue;
+        if (!check.isCommentOrString(line, column))
+            return Rules::make(Rule::Undecodable, line, column, 1);
+        if (first < 0)
+            first = column;
+    }
+    return first < 0 ? Rules::make(Rule::Undecodable, line, 0, 1)
+                     : Rules::make(Rule::UndecodableInText, line, first, 1);
+}
+
 void sortByPlace(Diagnostics &diagnostics)
 {
     // Stable, so that unreadable bytes stay first on their line.
@@ -84,7 +103,7 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
     ScriptCheck check(commands, ScriptCheck::Options{false, false});
     check.replaceLines(0, 0, result.lines);
     for (const int line : undecodable)
-        result.diagnostics.append(Rules::make(Rule::Undecodable, line, 0, 1));
+        result.diagnostics.append(undecodableBytes(check, line));
     result.diagnostics += check.allDiagnostics();
     sortByPlace(result.diagnostics);
     result.functionDefinitions = check.functionDefinitions();

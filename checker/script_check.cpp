@@ -888,6 +888,24 @@ int ScriptCheck::braceDepthAfter(int number) const
     return after.region == State::Region::Body ? after.depth : 0;
 }
 
+bool ScriptCheck::isCommentOrString(int number, int column) const
+{
+    if (number < 0 || number >= lineCount())
+        return false;
+    const Line &line = *lines_[size_t(number)];
+    if (line.tokensFrom >= 0 && column >= line.tokensFrom) {
+        for (const Token &token : line.tokens.tokens) {
+            if (column >= token.column && column < token.column + token.length)
+                return token.kind == Token::Kind::Comment || token.kind == Token::Kind::String ||
+                       token.kind == Token::Kind::OpenString;
+        }
+        return false;
+    }
+    // A definition line's own part: a comment after its fields.
+    const QStringView before = QStringView(line.text).first(std::clamp(column, 0, int(line.text.size())));
+    return before.contains(u"//") || before.contains(u"/*");
+}
+
 ScriptCheck::FunctionUse ScriptCheck::functionDefinedOn(int number) const
 {
     if (number < 0 || number >= lineCount() || !lines_[size_t(number)]->definesFunction)

@@ -80,6 +80,9 @@ public:
     // How many braces of a body are open after `line`, the body's own included;
     // 0 outside any body.
     int braceDepthAfter(int line) const;
+    // Whether the character at `column` of `line` stands in a comment or a string,
+    // which the server never reads as code.
+    bool isCommentOrString(int line, int column) const;
     // The function the line defines, or an empty name.
     FunctionUse functionDefinedOn(int line) const;
 

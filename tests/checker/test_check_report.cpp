@@ -57,17 +57,30 @@ private slots:
         QVERIFY(result.diagnostics.isEmpty());
     }
 
-    void undecodableBytes_areReportedFirstOnTheirLine_data()
+    // Bytes that are not Shift_JIS break the script where the server reads code; in a
+    // comment it never reads them, in a string it shows them garbled.
+    void undecodableBytes_areErrorsInCodeAndWarningsInText_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("expected");
         const QByteArray header = kHeader.toLatin1() + "\r\n";
-        QTest::newRow("lead byte without its trail byte") << header + "\tmes \"\x82\";\r\n}\r\n"
-                                                          << QStringList{"2:1 TW402"};
-        QTest::newRow("byte the code page leaves unused") << header + "\tmes \"a\xff\"\r\n}\r\n"
-                                                          << QStringList{"2:1 TW402", "2:9 TW102"};
+        QTest::newRow("lead byte without its trail byte in a string") << header + "\tmes \"\x82\";\r\n}\r\n"
+                                                                      << QStringList{"2:7 TW403"};
+        QTest::newRow("unused byte in a string, semicolon lost") << header + "\tmes \"a\xff\"\r\n}\r\n"
+                                                                 << QStringList{"2:8 TW403", "2:9 TW102"};
+        QTest::newRow("unused byte in a line comment") << header + "\tclose; // \xff\r\n}\r\n"
+                                                       << QStringList{"2:12 TW403"};
+        QTest::newRow("unused byte in a block comment") << header + "\t/* \xa0\xff\r\n */ close;\r\n}\r\n"
+                                                        << QStringList{"2:5 TW403"};
+        QTest::newRow("unused byte in code") << header + "\t\xff"
+                                                         "close;\r\n}\r\n"
+                                             << QStringList{"2:2 TW402", "2:2 TW106"};
+        QTest::newRow("in a string and in code: the code decides") << header + "\tmes \"\xff\"; \xff\r\n}\r\n"
+                                                                   << QStringList{"2:11 TW402", "2:11 TW106"};
+        QTest::newRow("comment after a definition line")
+            << QByteArray("m.tsg,1,2\twarp\tW\t1,1,n.tsg,2,2 // \xff\r\n") << QStringList{"1:35 TW403"};
     }
-    void undecodableBytes_areReportedFirstOnTheirLine()
+    void undecodableBytes_areErrorsInCodeAndWarningsInText()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, expected);
