@@ -102,12 +102,20 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
     // one sees the colours.
     ScriptCheck check(commands, ScriptCheck::Options{false, false});
     check.replaceLines(0, 0, result.lines);
-    for (const int line : undecodable)
-        result.diagnostics.append(undecodableBytes(check, line));
+    for (const int line : undecodable) {
+        const Diagnostic found = undecodableBytes(check, line);
+        if (!check.silenced(line, found.code))
+            result.diagnostics.append(found);
+    }
     result.diagnostics += check.allDiagnostics();
     sortByPlace(result.diagnostics);
     result.functionDefinitions = check.functionDefinitions();
-    result.functionCalls = check.functionCalls();
+    // A call whose warning a directive silences is judged no further.
+    const QString undefinedFunction = Rules::code(Rule::UndefinedFunction);
+    for (const ScriptCheck::FunctionUse &call : check.functionCalls()) {
+        if (!check.silenced(call.line, undefinedFunction))
+            result.functionCalls.append(call);
+    }
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "checker/body_tokens.h"
 #include "checker/definition_line.h"
+#include "checker/directives.h"
 #include "checker/rules.h"
 #include "checker/statement_parser.h"
 #include "common/code_page_characters.h"
@@ -36,6 +37,7 @@ struct ScriptCheck::State
     // The functions of the body declared so far, by key; shared by the lines that
     // see the same ones.
     std::shared_ptr<const QSet<QString>> functions;
+    Directives::Codes silence; // for the next statement, from the directives above it
 
     bool knowsFunction(const QString &key) const { return functions && functions->contains(key); }
     friend bool operator==(const State &a, const State &b)
@@ -43,7 +45,8 @@ struct ScriptCheck::State
         return a.region == b.region && a.inComment == b.inComment && a.chunkOpen == b.chunkOpen &&
                a.missedBrace == b.missedBrace && a.quiet == b.quiet && a.depth == b.depth && a.body == b.body &&
                a.comment == b.comment &&
-               (a.functions == b.functions || (a.functions && b.functions && *a.functions == *b.functions));
+               (a.functions == b.functions || (a.functions && b.functions && *a.functions == *b.functions)) &&
+               Directives::same(a.silence, b.silence);
     }
     friend bool operator!=(const State &a, const State &b) { return !(a == b); }
 };
@@ -75,6 +78,8 @@ struct ScriptCheck::Line : LabelRules::IndexedLine
     Line *bodyLine = nullptr;    // the definition line of the body after this line, while it lives
     Line *commentLine = nullptr; // the line that opened the comment open after this line
     bool changed = false;
+    Directives::Directive directive; // read from the text alone
+    Directives::Codes silenced;      // by a directive before the statement it holds
 };
 
 namespace {
@@ -137,6 +142,7 @@ public:
     }
 
     void visit(Line &line);
+    void visitLine(Line &line);
     void finish();
     const State &state() const { return state_; }
     Line *bodyLine() const { return bodyLine_; }
@@ -293,7 +299,26 @@ void ScriptCheck::Pass::followComment(Line &line, const BodyTokens::Line &tokens
     }
 }
 
+// A directive's codes wait for the next line that holds code, and stay with its
+// statement until it ends.
 void ScriptCheck::Pass::visit(Line &line)
+{
+    const Directives::Codes pending = state_.silence;
+    visitLine(line);
+    if (line.directive.present) {
+        line.silenced.reset();
+        state_.silence = Directives::joined(pending, line.directive.codes);
+        return;
+    }
+    const bool holdsCode =
+        line.definition.kind != DefinitionLine::Kind::None ||
+        (line.tokensFrom >= 0 && std::any_of(line.tokens.tokens.cbegin(), line.tokens.tokens.cend(),
+                                             [](const Token &token) { return token.kind != Token::Kind::Comment; }));
+    line.silenced = holdsCode ? pending : nullptr;
+    state_.silence = !holdsCode || state_.chunkOpen ? pending : nullptr;
+}
+
+void ScriptCheck::Pass::visitLine(Line &line)
 {
     const DefinitionLine::Definition &definition = line.definition;
     // A line that begins with a blank is a body's own line; only outside a body is it
@@ -601,10 +626,13 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
         line.definition = DefinitionLine::read(line.text);
         if (options_.encoding)
             line.codePage = codePageDiagnostics(line.text);
+        line.directive = Directives::read(line.text);
         line.tokensFrom = -1;
         noteChange(line);
     }
     follow(first, end);
+    if (first <= topEnd_)
+        readFileDirectives();
     return numbersOfChanged(first, end);
 }
 
@@ -629,6 +657,7 @@ void ScriptCheck::follow(int first, int end)
         Diagnostics found;
         QVector<Colour> colours;
         LabelRules::IndexedLine indexedAs;
+        Directives::Codes silenced;
     };
     std::vector<Before> visited;
     std::vector<Pass::Flag> resets;
@@ -636,7 +665,7 @@ void ScriptCheck::follow(int first, int end)
     for (int i = first; i < lineCount(); ++i) {
         Line &line = *lines_[size_t(i)];
         visited.push_back(Before{&line, std::move(line.found), std::move(line.colours),
-                                 std::move(static_cast<LabelRules::IndexedLine &>(line))});
+                                 std::move(static_cast<LabelRules::IndexedLine &>(line)), line.silenced});
         line.found.clear();
         line.colours.clear();
         static_cast<LabelRules::IndexedLine &>(line) = LabelRules::IndexedLine{};
@@ -674,7 +703,8 @@ void ScriptCheck::follow(int first, int end)
     QVector<Line *> touched;
     for (Before &before : visited) {
         Line &line = *before.line;
-        if (before.found != line.found || before.colours != line.colours)
+        if (before.found != line.found || before.colours != line.colours ||
+            !Directives::same(before.silenced, line.silenced))
             noteChange(line);
         if (!line.indexed || !line.indexesAs(before.indexedAs)) {
             labels_.remove(&line, before.indexedAs);
@@ -683,6 +713,41 @@ void ScriptCheck::follow(int first, int end)
         }
     }
     recheckLabels(touched);
+}
+
+// The directives above the first definition line, which hold for the whole file.
+// Only an edit above that line can change them.
+void ScriptCheck::readFileDirectives()
+{
+    Directives::Codes codes;
+    int i = 0;
+    for (; i < lineCount(); ++i) {
+        const Line &line = *lines_[size_t(i)];
+        if (line.definition.kind != DefinitionLine::Kind::None && !line.definition.indented)
+            break;
+        if (line.directive.present)
+            codes = Directives::joined(codes, line.directive.codes);
+    }
+    topEnd_ = i;
+    if (Directives::same(codes, fileSilence_))
+        return;
+    fileSilence_ = std::move(codes);
+    for (const std::unique_ptr<Line> &line : lines_) {
+        if (hasDiagnostics(*line))
+            noteChange(*line);
+    }
+}
+
+bool ScriptCheck::hasDiagnostics(const Line &line)
+{
+    return !line.codePage.isEmpty() || !line.found.isEmpty() || !line.labels.isEmpty() || line.unclosedBody ||
+           line.missingBody || line.openComment || !line.directive.diagnostics.isEmpty();
+}
+
+bool ScriptCheck::silenced(int number, const QString &code) const
+{
+    return Directives::silences(fileSilence_, code) ||
+           (number >= 0 && number < lineCount() && Directives::silences(lines_[size_t(number)]->silenced, code));
 }
 
 // Lines that share a label with a changed line, and the changed lines themselves.
@@ -753,6 +818,15 @@ Diagnostics ScriptCheck::diagnostics(int number) const
     if (line.openComment)
         all.append(Rules::make(Rule::OpenComment, 0, line.commentColumn, 2));
     all += line.labels;
+    all += line.directive.diagnostics;
+    if (fileSilence_ || line.silenced) {
+        all.erase(std::remove_if(all.begin(), all.end(),
+                                 [&](const Diagnostic &diagnostic) {
+                                     return Directives::silences(fileSilence_, diagnostic.code) ||
+                                            Directives::silences(line.silenced, diagnostic.code);
+                                 }),
+                  all.end());
+    }
     for (Diagnostic &diagnostic : all)
         diagnostic.line = number;
     std::stable_sort(all.begin(), all.end(),
@@ -764,9 +838,7 @@ Diagnostics ScriptCheck::allDiagnostics() const
 {
     Diagnostics all;
     for (int number = 0; number < lineCount(); ++number) {
-        const Line &line = *lines_[size_t(number)];
-        if (!line.codePage.isEmpty() || !line.found.isEmpty() || !line.labels.isEmpty() || line.unclosedBody ||
-            line.missingBody || line.openComment)
+        if (hasDiagnostics(*lines_[size_t(number)]))
             all += diagnostics(number);
     }
     return all;

@@ -6,6 +6,7 @@
 #include "checker/diagnostic.h"
 #include "checker/label_rules.h"
 
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -83,6 +84,9 @@ public:
     // Whether the character at `column` of `line` stands in a comment or a string,
     // which the server never reads as code.
     bool isCommentOrString(int line, int column) const;
+    // Whether a directive silences `code` on `line`: one above its statement, or one
+    // above the first definition line, which holds for the whole file.
+    bool silenced(int line, const QString &code) const;
     // The function the line defines, or an empty name.
     FunctionUse functionDefinedOn(int line) const;
 
@@ -94,6 +98,8 @@ private:
     void recheckLabels(const QVector<Line *> &lines);
     void noteChange(Line &line);
     QVector<int> numbersOfChanged(int first, int end);
+    void readFileDirectives();
+    static bool hasDiagnostics(const Line &line);
 
     std::shared_ptr<const Commands::Table> commands_;
     Options options_;
@@ -101,6 +107,8 @@ private:
     LabelRules::Index labels_;
     quint64 lastId_ = 0;
     std::vector<Line *> changed_;
+    std::shared_ptr<const QSet<QString>> fileSilence_; // codes silenced in the whole file
+    int topEnd_ = 0;                                   // the first definition line, or the line count
 };
 
 // Checks a whole text at once; lines are separated by "\n".

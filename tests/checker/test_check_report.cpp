@@ -121,6 +121,16 @@ private slots:
         QCOMPARE(described(files.at(1).diagnostics), QStringList{"3:18 TW212"});
     }
 
+    void directive_silencesChecksAcrossFilesAndBytesToo()
+    {
+        QVector<CheckReport::FileResult> files{
+            checkBytes(QStringLiteral("a.txt"),
+                       kHeader.toLatin1() + "\r\n\t// talewick-check disable=TW212,TW403\r\n"
+                                            "\tcallfunc \"F_Lost\"; // \xff\r\n\tcallfunc \"F_Gone\";\r\n}\r\n")};
+        CheckReport::checkFunctionsAcross(files);
+        QCOMPARE(described(files.at(0).diagnostics), QStringList{"4:11 TW212"});
+    }
+
     // Each NAME.txt with NAME.expected: the report for the file named "NAME.txt".
     void samples_giveTheirExpectedReport_data()
     {

@@ -76,6 +76,19 @@ const QStringList kPool = {
     "\twrap \"x\",1,2;",
     "\tcallfunc \"F\",1;",
     "\treturn getarg(0);",
+    "// talewick-check disable=TW103,TW206",
+    "\t// talewick-check disable=TW210, TW999",
+    "\tfunction SF;",
+    "\tfunction SF {",
+    "\tSF(1);",
+    "\tset .@n, SF(2);",
+    "1000:",
+    "\tgoto 1000;",
+    ":",
+    "\tif (@a) || (@b) goto L_A;",
+    "\tm.tsg,1,2,0\tshop\tS\t1,501:50",
+    "m.tsg,5,5,4\tGuard\t56,{",
+    "m.tsg,1,2\twarp\tW\t1,1,n.tsg,2,2\t/* hall */ x",
 };
 
 QStringList randomLines(QRandomGenerator &random, int count)

@@ -185,6 +185,35 @@ private slots:
     }
     void laterServerMistakes_areReportedWithTheirCode() { compare(); }
 
+    // A directive silences its codes on the next statement, or, above the first
+    // definition line, in the whole file.
+    void directives_silenceTheirCodes_data()
+    {
+        addColumns();
+        const auto row = [](const char *name, const QString &script, const QStringList &expected) {
+            QTest::newRow(name) << script << expected;
+        };
+        const QString directive = "\t// talewick-check disable=TW103\n";
+        row("on the next statement only", npc(directive + "\tmse \"a\";\n\tmse \"b\";"), {"4:2 TW103"});
+        row("across blank and comment lines", npc(directive + "\n\t// why\n\tmse \"a\";"), {});
+        row("on every line of the statement",
+            npc("\t// talewick-check disable=TW104,TW105\n\tmes \"a\" +\n\t\t\"b\" \"c\";\n\tmes \"d\" \"e\";"),
+            {"5:2 TW104", "5:10 TW105"});
+        row("several codes, blanks and a note",
+            npc("\t// talewick-check disable=tw103 , TW206 kept for the old client\n\tmse \"a\"; goto L_X;"), {});
+        row("on a label nothing jumps to", npc("// talewick-check disable=TW210\nL_Old:\n\tclose;"), {});
+        row("another code still reported", npc(directive + "\tgoto L_X;"), {"3:7 TW206"});
+        row("unknown code", npc("\t// talewick-check disable=TW103,TW999\n\tmse \"a\";"), {"2:34 TW901"});
+        row("whole file from above the first definition",
+            "// talewick-check disable=TW210\n" + npc("L_A:\n\tclose;") + "\n" + npc("L_B:\n\tclose;"), {});
+        row("below the first definition, the next statement only",
+            npc("\tclose;") + "\n// talewick-check disable=TW210\n" + npc("L_A:\n\tclose;") + "\n" +
+                npc("L_B:\n\tclose;"),
+            {"6:1 TW210", "10:1 TW210"});
+        row("not a directive without its word", npc("\t// disable=TW103\n\tmse \"a\";"), {"3:2 TW103"});
+    }
+    void directives_silenceTheirCodes() { compare(); }
+
     // The language as operators write it: none of these may give any diagnostic.
     void validConstruct_givesNoDiagnostic_data()
     {
