@@ -1,7 +1,7 @@
 #include "checker/label_rules.h"
 
+#include "checker/language.h"
 #include "checker/rules.h"
-#include "checker/statement_parser.h"
 
 #include <QVarLengthArray>
 
@@ -179,7 +179,7 @@ void Index::judgeDefinition(const IndexedLine &line, const LabelUse &definition,
     }
     if (group.definedCount.value(definition.label) > 1)
         found.append(Rules::make(Rule::DuplicateLabel, 0, definition.column, definition.length, {definition.label}));
-    if (StatementParser::isEventLabel(definition.label))
+    if (Language::isEventLabel(definition.label))
         return;
     // A jump is looked up in lower case first: any spelling reaches a label written
     // all in lower case, and a label spelt otherwise only a jump spelt as it is,
@@ -195,7 +195,9 @@ void Index::judgeDefinition(const IndexedLine &line, const LabelUse &definition,
 void Index::judgeJump(const IndexedLine &line, const LabelUse &jump, Diagnostics &found) const
 {
     const Group &group = groupOf(line.body, jump.key);
-    if (group.definedCount.contains(jump.label) || group.definedCount.contains(jump.label.toLower()))
+    if (!Language::reachedLabel(jump.label, [&](const QString &label) {
+             return group.definedCount.contains(label);
+         }).isEmpty())
         return;
     QString otherCase;
     for (auto spelling = group.definedCount.cbegin(); spelling != group.definedCount.cend(); ++spelling) {
@@ -246,8 +248,7 @@ Diagnostics Index::diagnostics(const IndexedLine &line) const
 Diagnostic unknownCommand(const QString &word, int column, int length, const QString &nearest)
 {
     Diagnostic diagnostic =
-        Rules::make(Rule::UnknownCommand, 0, column, length,
-                    {word, nearest.isEmpty() ? QString() : QStringLiteral("（「%1」ですか）").arg(nearest)});
+        Rules::make(Rule::UnknownCommand, 0, column, length, {word, Language::nearestCommandHint(nearest)});
     if (!nearest.isEmpty())
         diagnostic.fixes.append({QStringLiteral("「%1」に直す").arg(nearest), {{column, length, nearest}}});
     return diagnostic;

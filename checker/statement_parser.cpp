@@ -1,5 +1,6 @@
 #include "checker/statement_parser.h"
 
+#include "checker/language.h"
 #include "common/code_page.h"
 
 #include <QScopeGuard>
@@ -55,26 +56,9 @@ int precedence(QStringView op)
     }
 }
 
-// Whether `text` is `word` (lower-case ASCII) in any case, without allocating.
 bool isWord(QStringView text, QStringView word)
 {
-    if (text.size() != word.size())
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if ((c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) != word.at(i).unicode())
-            return false;
-    }
-    return true;
-}
-
-QString countText(const Commands::Command &command)
-{
-    if (command.max < 0)
-        return QStringLiteral("%1個以上").arg(command.min);
-    if (command.max == command.min)
-        return QStringLiteral("%1個").arg(command.min);
-    return QStringLiteral("%1〜%2個").arg(command.min).arg(command.max);
+    return Language::equalsIgnoringCase(text, word);
 }
 
 class Parser
@@ -96,11 +80,8 @@ private:
         const ChunkToken &token = t_.at(i);
         if (!token.firstOnLine || token.token.kind != Kind::Name || !BodyTokens::isPlainName(token.text))
             return false;
-        static constexpr const char16_t *keywords[] = {u"if",   u"else",   u"for",   u"while",    u"do",  u"switch",
-                                                       u"goto", u"return", u"break", u"continue", u"end", u"function"};
         // A command followed by "(" may be a function whose value is the argument.
-        return std::any_of(std::begin(keywords), std::end(keywords),
-                           [&](const char16_t *keyword) { return isWord(token.text, keyword); }) ||
+        return Language::isKeyword(token.text, Language::StartsStatement) ||
                (commands_.find(token.text) && !isPunct(i + 1, u"("));
     }
     bool isPunct(qsizetype i, QStringView punct) const
@@ -247,11 +228,11 @@ void Parser::labelDefinition(const ChunkToken &name)
     const QString label = name.text.toString();
     colour(name, Colour::Kind::Label);
     sink_.defineLabel(name.line, label, name.token.column, name.token.length);
-    if (isEventLabel(label)) {
+    if (Language::isEventLabel(label)) {
         const qsizetype bytes = CodePage932::encode(label).size();
-        if (bytes > kLongestEventLabelBytes)
+        if (bytes > Language::kLongestEventLabelBytes)
             report(Rule::EventLabelTooLong, name,
-                   {label, QString::number(bytes), QString::number(kLongestEventLabelBytes)});
+                   {label, QString::number(bytes), QString::number(Language::kLongestEventLabelBytes)});
     }
 }
 
@@ -514,7 +495,7 @@ void Parser::checkCount(const ChunkToken &word, const Commands::Command &command
         return;
     }
     if (count < command.min || (command.max >= 0 && count > command.max))
-        report(Rule::ArgumentCount, word, {command.word, countText(command), QString::number(count)});
+        report(Rule::ArgumentCount, word, {command.word, Language::argumentCount(command), QString::number(count)});
 }
 
 void Parser::label()
@@ -689,11 +670,6 @@ void Parser::call(const ChunkToken &name)
 }
 
 } // namespace
-
-bool isEventLabel(QStringView label)
-{
-    return label.startsWith(u"On") && label.size() > 2;
-}
 
 void parse(const QVector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink)
 {

@@ -3,6 +3,7 @@
 #include "checker/body_tokens.h"
 #include "checker/colour.h"
 #include "checker/commands.h"
+#include "checker/language.h"
 #include "checker/rules.h"
 
 #include <QString>
@@ -50,11 +51,11 @@ public:
     virtual void callOwnFunction(int line, const QString &name, int column, int length, const QString &nearest) = 0;
 };
 
-// Labels whose name begins with "On" are events, called by the server or other NPCs.
-bool isEventLabel(QStringView label);
-
-// Event labels are filed under a name of this many bytes.
-constexpr int kLongestEventLabelBytes = 24;
+// Kept for callers outside the checker until they ask Language directly.
+inline bool isEventLabel(QStringView label)
+{
+    return Language::isEventLabel(label);
+}
 
 void parse(const QVector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink);
 

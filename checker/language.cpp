@@ -1,0 +1,83 @@
+#include "checker/language.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace Language {
+
+namespace {
+
+constexpr quint8 kStatement = StartsStatement | NoLabel | Offered;
+
+constexpr Keyword kKeywords[] = {
+    {u"if", kStatement},
+    {u"else", kStatement},
+    {u"for", kStatement},
+    {u"while", kStatement},
+    {u"do", kStatement},
+    {u"switch", kStatement},
+    {u"case", NoLabel | Offered},
+    {u"default", NoLabel | Offered},
+    {u"break", kStatement},
+    {u"continue", kStatement},
+    {u"goto", kStatement},
+    {u"return", kStatement},
+    {u"function", kStatement},
+    {u"end", StartsStatement},
+    // Commands whose label arguments rename would have to tell apart from the label.
+    {u"menu", NoLabel},
+    {u"callsub", NoLabel},
+    {u"callfunc", NoLabel},
+};
+
+} // namespace
+
+const Keyword *keywordsBegin()
+{
+    return std::begin(kKeywords);
+}
+
+const Keyword *keywordsEnd()
+{
+    return std::end(kKeywords);
+}
+
+bool equalsIgnoringCase(QStringView text, QStringView lowerWord)
+{
+    if (text.size() != lowerWord.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if ((c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) != lowerWord.at(i).unicode())
+            return false;
+    }
+    return true;
+}
+
+bool isKeyword(QStringView word, KeywordUse use)
+{
+    return std::any_of(std::begin(kKeywords), std::end(kKeywords), [&](const Keyword &keyword) {
+        return (keyword.uses & use) != 0 && equalsIgnoringCase(word, QStringView(keyword.word));
+    });
+}
+
+bool isEventLabel(QStringView label)
+{
+    return label.startsWith(u"On") && label.size() > 2;
+}
+
+QString argumentCount(const Commands::Command &command)
+{
+    if (command.max < 0)
+        return QStringLiteral("%1個以上").arg(command.min);
+    if (command.max == command.min)
+        return QStringLiteral("%1個").arg(command.min);
+    return QStringLiteral("%1〜%2個").arg(command.min).arg(command.max);
+}
+
+QString nearestCommandHint(const QString &nearest)
+{
+    return nearest.isEmpty() ? QString() : QStringLiteral("（「%1」ですか）").arg(nearest);
+}
+
+} // namespace Language

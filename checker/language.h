@@ -1,0 +1,60 @@
+#pragma once
+
+#include "checker/commands.h"
+
+#include <QString>
+#include <QStringView>
+
+// What the script language is, beyond the command table: its keywords and what
+// each may be, which labels are events, how a jump finds its label, and the texts
+// that describe a command's arguments. The parser, the rules, the highlighter and
+// the language server all ask here.
+namespace Language {
+
+// What a keyword may be; a keyword may be several.
+enum KeywordUse : quint8
+{
+    StartsStatement = 1, // a line that begins with it begins a statement, not more arguments
+    NoLabel = 2,         // rename refuses it as a label's name: the parser reads it as a statement
+    Offered = 4,         // completion offers it where a statement begins
+};
+
+struct Keyword
+{
+    const char16_t *word; // lower case
+    quint8 uses;
+};
+
+// Every keyword, in the order completion offers them.
+const Keyword *keywordsBegin();
+const Keyword *keywordsEnd();
+
+// Whether `word`, in any case, is a keyword with `use`.
+bool isKeyword(QStringView word, KeywordUse use);
+
+// Whether `text` is `lowerWord` (lower-case ASCII) in any case, without allocating.
+bool equalsIgnoringCase(QStringView text, QStringView lowerWord);
+
+// Labels whose name begins with "On" are events, called by the server or other NPCs.
+bool isEventLabel(QStringView label);
+
+// Event labels are filed under a name of this many bytes.
+constexpr int kLongestEventLabelBytes = 24;
+
+// The spelling of the label a jump to `jump` reaches, given which spellings are
+// defined: the server looks every name up in lower case first. Empty when none.
+template <typename IsDefined> QString reachedLabel(const QString &jump, IsDefined isDefined)
+{
+    const QString lower = jump.toLower();
+    if (isDefined(lower))
+        return lower;
+    return isDefined(jump) ? jump : QString();
+}
+
+// How many arguments a command takes, as messages say it: "2個", "1〜3個", "1個以上".
+QString argumentCount(const Commands::Command &command);
+
+// The hint after an unknown command's name: "（「warp」ですか）", or empty.
+QString nearestCommandHint(const QString &nearest);
+
+} // namespace Language
