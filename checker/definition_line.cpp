@@ -151,6 +151,12 @@ private:
             result_.colours.append(Colour{column, length, kind});
     }
     bool recognise();
+    void readPlaceAndFourth(Kind kind, bool readable);
+    bool mayDefine();
+    int fieldsEnd();
+    bool split(int size);
+    bool mendBlankForTab();
+    Kind meantKindOf(const Field &place, const Field &kindField);
     void checkPlace(const Field &place, int minParts, int maxParts, bool facing, const char16_t *form);
     int readIntegers(const QVector<Field> &all, int from, int count);
     void cutFourthAtTab();
@@ -166,6 +172,7 @@ private:
     QStringView line_;
     int indent_ = 0; // blanks before the first field
     bool kindMissing_ = false;
+    bool blanksForTabs_ = false;
     QVector<Field> fields_;
     Definition result_;
 };
@@ -195,100 +202,132 @@ QVector<Field> Reader::parts(const Field &field, QChar separator) const
     return found;
 }
 
-bool Reader::recognise()
+// Whether the line may define something at all; most lines are let go here.
+bool Reader::mayDefine()
 {
     while (indent_ < line_.size() && isBlank(line_.at(indent_)))
         ++indent_;
     const QStringView rest = line_.sliced(indent_);
     if (rest.isEmpty() || rest.startsWith(u"//") || rest.startsWith(u"/*"))
         return false;
-    // Most lines hold no tab; split by blanks they define something only when their
-    // second word is a kind the loader knows, so the rest are let go unsplit.
-    if (!rest.contains(u'\t')) {
-        qsizetype start = indent_;
-        while (start < line_.size() && !isBlank(line_.at(start)))
-            ++start;
-        while (start < line_.size() && isBlank(line_.at(start)))
-            ++start;
-        qsizetype end = start;
-        while (end < line_.size() && !isBlank(line_.at(end)))
-            ++end;
-        if (exactKind(line_.sliced(start, end - start)) == Kind::None)
-            return false;
-    }
-    // A "//" comment may follow a definition without a body; after a "{" it is the body's.
-    int size = int(line_.size());
+    if (rest.contains(u'\t'))
+        return true;
+    // Split by blanks, a line defines something only when its second word is a kind
+    // the loader knows.
+    qsizetype start = indent_;
+    while (start < line_.size() && !isBlank(line_.at(start)))
+        ++start;
+    while (start < line_.size() && isBlank(line_.at(start)))
+        ++start;
+    qsizetype end = start;
+    while (end < line_.size() && !isBlank(line_.at(end)))
+        ++end;
+    return exactKind(line_.sliced(start, end - start)) != Kind::None;
+}
+
+// Where the fields end: a "//" comment may follow a definition without a body;
+// after a "{" it is the body's.
+int Reader::fieldsEnd()
+{
     const qsizetype comment = line_.indexOf(u"//");
     const qsizetype brace = line_.indexOf(u'{');
-    if (comment >= 0 && (brace < 0 || brace > comment)) {
-        size = int(comment);
-        colour(Colour::Kind::Comment, size, int(line_.size()) - size);
-    }
+    if (comment < 0 || (brace >= 0 && brace < comment))
+        return int(line_.size());
+    colour(Colour::Kind::Comment, int(comment), int(line_.size() - comment));
+    return int(comment);
+}
+
+// The fields as the loader splits them: by tabs, or by blanks when tabs give fewer
+// than three. False when the line defines nothing.
+bool Reader::split(int size)
+{
     fields_ = splitFields(line_, size, isTab, indent_);
-    bool blanksForTabs = false;
-    if (fields_.size() < 3) {
-        QVector<Field> byBlanks = splitFields(line_, size, isBlank, indent_);
-        if (byBlanks.size() < 3 || exactKind(byBlanks.at(1).text) == Kind::None ||
-            !plausiblePlace(byBlanks.at(0).text, exactKind(byBlanks.at(1).text) == Kind::Mapflag))
-            return false;
-        // The loader reads it all the same: names without blanks survive the split.
-        fields_ = byBlanks;
-        blanksForTabs = true;
-        const int gap = fields_.at(0).end();
-        int after = gap;
-        while (after < size && isBlank(line_.at(after)))
-            ++after;
-        report(Rule::SpaceForTab, gap, after - gap);
-    } else if (exactKind(fields_.at(1).text) == Kind::None) {
-        // Blanks where the tab between place and kind, or kind and name, belongs: the
-        // loader then sees no kind it knows and drops the line without a word.
-        for (int f = 0; f < 2 && !blanksForTabs; ++f) {
-            const Field &field = fields_.at(f);
-            const QVector<Field> words = splitFields(line_.sliced(0, field.end()), field.end(), isBlank, indent_);
-            QVector<Field> inField;
-            for (const Field &word : words) {
-                if (word.column >= field.column)
-                    inField.append(word);
-            }
-            if (inField.size() != 2)
-                continue;
-            const Field kindWord = f == 0 ? inField.at(1) : inField.at(0);
-            const Field place = f == 0 ? inField.at(0) : fields_.at(0);
-            if (exactKind(kindWord.text) == Kind::None ||
-                !plausiblePlace(place.text, exactKind(kindWord.text) == Kind::Mapflag))
-                continue;
-            const int gap = inField.at(0).end();
-            report(Rule::SpaceForTabUnreadable, gap, inField.at(1).column - gap);
-            QVector<Field> mended = fields_;
-            mended.remove(f);
-            mended.insert(f, inField.at(1));
-            mended.insert(f, inField.at(0));
-            fields_ = mended.mid(0, 4);
-            blanksForTabs = true;
-        }
+    if (fields_.size() >= 3) {
+        if (exactKind(fields_.at(1).text) == Kind::None)
+            blanksForTabs_ = mendBlankForTab();
+        return true;
     }
+    QVector<Field> byBlanks = splitFields(line_, size, isBlank, indent_);
+    if (byBlanks.size() < 3 || exactKind(byBlanks.at(1).text) == Kind::None ||
+        !plausiblePlace(byBlanks.at(0).text, exactKind(byBlanks.at(1).text) == Kind::Mapflag))
+        return false;
+    // The loader reads it all the same: names without blanks survive the split.
+    fields_ = byBlanks;
+    blanksForTabs_ = true;
+    const int gap = fields_.at(0).end();
+    int after = gap;
+    while (after < size && isBlank(line_.at(after)))
+        ++after;
+    report(Rule::SpaceForTab, gap, after - gap);
+    return true;
+}
+
+// Blanks where the tab between place and kind, or kind and name, belongs: the
+// loader then sees no kind it knows and drops the line without a word. The fields
+// are mended so that the rest of the line is read as meant.
+bool Reader::mendBlankForTab()
+{
+    for (int f = 0; f < 2; ++f) {
+        const Field &field = fields_.at(f);
+        const QVector<Field> words = splitFields(line_.sliced(0, field.end()), field.end(), isBlank, indent_);
+        QVector<Field> inField;
+        for (const Field &word : words) {
+            if (word.column >= field.column)
+                inField.append(word);
+        }
+        if (inField.size() != 2)
+            continue;
+        const Field kindWord = f == 0 ? inField.at(1) : inField.at(0);
+        const Field place = f == 0 ? inField.at(0) : fields_.at(0);
+        if (exactKind(kindWord.text) == Kind::None ||
+            !plausiblePlace(place.text, exactKind(kindWord.text) == Kind::Mapflag))
+            continue;
+        const int gap = inField.at(0).end();
+        report(Rule::SpaceForTabUnreadable, gap, inField.at(1).column - gap);
+        QVector<Field> mended = fields_;
+        mended.remove(f);
+        mended.insert(f, inField.at(1));
+        mended.insert(f, inField.at(0));
+        fields_ = mended.mid(0, 4);
+        return true;
+    }
+    return false;
+}
+
+// The kind a second field the loader does not know was meant to be, or None when
+// the line is no definition after all.
+Kind Reader::meantKindOf(const Field &place, const Field &kindField)
+{
+    const QString meant = meantKind(kindField.text);
+    const bool body = fields_.size() >= 4 && fields_.at(3).text.contains(u'{');
+    if (!meant.isEmpty() && plausiblePlace(place.text, meant == u"mapflag")) {
+        report(Rule::KindMisspelt, kindField.column, int(kindField.text.size()), {kindField.text.toString(), meant});
+        const Kind kind = exactKind(meant);
+        return kind == Kind::None ? Kind::Duplicate : kind;
+    }
+    if (body && !blanksForTabs_ && plausiblePlace(place.text, false))
+        return Kind::Other;
+    if (fields_.size() == 3 && fields_.at(2).text.contains(u'{') && !blanksForTabs_ &&
+        plausiblePlace(place.text, false)) {
+        // "map,5,5,4<TAB>Guard<TAB>56,{": the kind is missing, and with it the NPC.
+        report(Rule::MissingKind, kindField.column, int(kindField.text.size()));
+        fields_.insert(1, Field{kindField.column, QStringView(u"script")});
+        kindMissing_ = true;
+        return Kind::Script;
+    }
+    return Kind::None;
+}
+
+bool Reader::recognise()
+{
+    if (!mayDefine() || !split(fieldsEnd()))
+        return false;
     const Field place = fields_.at(0);
     const Field kindField = fields_.at(1);
     Kind kind = exactKind(kindField.text);
     if (kind == Kind::None) {
-        const QString meant = meantKind(kindField.text);
-        const bool body = fields_.size() >= 4 && fields_.at(3).text.contains(u'{');
-        if (!meant.isEmpty() && plausiblePlace(place.text, meant == u"mapflag")) {
-            report(Rule::KindMisspelt, kindField.column, int(kindField.text.size()),
-                   {kindField.text.toString(), meant});
-            kind = exactKind(meant);
-            if (kind == Kind::None)
-                kind = Kind::Duplicate;
-        } else if (body && !blanksForTabs && plausiblePlace(place.text, false)) {
-            kind = Kind::Other;
-        } else if (fields_.size() == 3 && fields_.at(2).text.contains(u'{') && !blanksForTabs &&
-                   (place.text == u"-" || plausiblePlace(place.text, false))) {
-            // "map,5,5,4<TAB>Guard<TAB>56,{": the kind is missing, and with it the NPC.
-            report(Rule::MissingKind, kindField.column, int(kindField.text.size()));
-            fields_.insert(1, Field{kindField.column, QStringView(u"script")});
-            kind = Kind::Script;
-            kindMissing_ = true;
-        } else {
+        kind = meantKindOf(place, kindField);
+        if (kind == Kind::None) {
             result_.diagnostics.clear();
             return false;
         }
@@ -443,37 +482,10 @@ void Reader::readMonster(const Field &field)
         report(Rule::MonsterFormat, field.column, std::max(1, int(field.text.size())));
 }
 
-Definition Reader::read()
+// The place and the fourth field, each as the kind reads them.
+void Reader::readPlaceAndFourth(Kind kind, bool readable)
 {
-    if (!recognise())
-        return Definition{};
-    const Kind kind = result_.kind;
     const Field &place = fields_.at(0);
-    const Field name = fields_.at(2);
-    result_.name = name.text.toString();
-    result_.nameColumn = name.column;
-    result_.nameLength = std::max(1, int(name.text.size()));
-    // A function's "{" may stand on the next line, leaving it three fields.
-    const int needed = kind == Kind::Mapflag || kind == Kind::Function ? 3 : 4;
-    const bool readable = fields_.size() >= needed;
-    if (!readable) {
-        const Field &last = fields_.back();
-        const QString what = kind == Kind::Function ? QStringLiteral("function") : fields_.at(1).text.toString();
-        report(Rule::DefinitionFields, last.end() - 1, 1,
-               {QStringLiteral("「%1」").arg(what), QString::number(needed), QString::number(fields_.size())});
-    }
-    if (!readable && result_.hasBody()) {
-        // The body still begins at its brace, wherever the missing tab went.
-        const qsizetype brace = line_.indexOf(u'{', kindEnd());
-        if (brace >= 0) {
-            result_.braceColumn = int(brace);
-            colour(Colour::Kind::Brace, result_.braceColumn, 1);
-        }
-    }
-    if (name.text.trimmed().isEmpty())
-        report(Rule::EmptyName, name.column, 1);
-    if (!result_.hasBody() && fields_.size() >= 4)
-        cutFourthAtTab();
     switch (kind) {
     case Kind::Script:
         checkPlace(place, 4, 4, true, u"マップ.tsg,x,y,向き");
@@ -514,6 +526,39 @@ Definition Reader::read()
     case Kind::None:
         break;
     }
+}
+
+Definition Reader::read()
+{
+    if (!recognise())
+        return Definition{};
+    const Kind kind = result_.kind;
+    const Field name = fields_.at(2);
+    result_.name = name.text.toString();
+    result_.nameColumn = name.column;
+    result_.nameLength = std::max(1, int(name.text.size()));
+    // A function's "{" may stand on the next line, leaving it three fields.
+    const int needed = kind == Kind::Mapflag || kind == Kind::Function ? 3 : 4;
+    const bool readable = fields_.size() >= needed;
+    if (!readable) {
+        const Field &last = fields_.back();
+        const QString what = kind == Kind::Function ? QStringLiteral("function") : fields_.at(1).text.toString();
+        report(Rule::DefinitionFields, last.end() - 1, 1,
+               {QStringLiteral("「%1」").arg(what), QString::number(needed), QString::number(fields_.size())});
+    }
+    if (!readable && result_.hasBody()) {
+        // The body still begins at its brace, wherever the missing tab went.
+        const qsizetype brace = line_.indexOf(u'{', kindEnd());
+        if (brace >= 0) {
+            result_.braceColumn = int(brace);
+            colour(Colour::Kind::Brace, result_.braceColumn, 1);
+        }
+    }
+    if (name.text.trimmed().isEmpty())
+        report(Rule::EmptyName, name.column, 1);
+    if (!result_.hasBody() && fields_.size() >= 4)
+        cutFourthAtTab();
+    readPlaceAndFourth(kind, readable);
     return std::move(result_);
 }
 
