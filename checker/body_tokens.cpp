@@ -96,6 +96,90 @@ bool isLabelName(QStringView name)
     return !name.isEmpty() && std::all_of(name.begin(), name.end(), isNameChar);
 }
 
+namespace {
+
+// Where a string that opens at `i` ends, and whether its closing quote was found.
+int stringEnd(QStringView text, int i, bool *closed)
+{
+    const int size = int(text.size());
+    int end = i + 1;
+    *closed = false;
+    while (end < size) {
+        const QChar d = text.at(end);
+        if (d == u'\\' && escapes(text, end)) {
+            end += 2;
+            continue;
+        }
+        ++end;
+        if (d == u'"') {
+            *closed = true;
+            break;
+        }
+    }
+    return std::min(end, size);
+}
+
+// Where a number that begins at `i` ends: decimal, or hexadecimal after "0x".
+int numberEnd(QStringView text, int i)
+{
+    const int size = int(text.size());
+    int end = i + 1;
+    if (text.at(i) == u'0' && i + 2 < size && (text.at(i + 1) == u'x' || text.at(i + 1) == u'X') &&
+        isHexDigit(text.at(i + 2))) {
+        end = i + 2;
+        while (end < size && isHexDigit(text.at(end)))
+            ++end;
+        return end;
+    }
+    while (end < size && isDigit(text.at(end)))
+        ++end;
+    return end;
+}
+
+// Where a name that begins at `i` ends, with its prefix ($ $@ @ . .@ # ## ') and
+// "$" suffix; `i` when no name begins there.
+int nameEnd(QStringView text, int i)
+{
+    const int size = int(text.size());
+    const QChar c = text.at(i);
+    const QChar next = i + 1 < size ? text.at(i + 1) : QChar();
+    int body = i;
+    if (c == u'$' || c == u'.')
+        body = i + 1 + (next == u'@' ? 1 : 0);
+    else if (c == u'#')
+        body = i + 1 + (next == u'#' ? 1 : 0);
+    else if (c == u'@' || c == u'\'')
+        body = i + 1;
+    if (body >= size || !isNameChar(text.at(body)) || (body == i && isDigit(text.at(body))))
+        return i;
+    int end = body;
+    while (end < size && isNameChar(text.at(end)))
+        ++end;
+    if (end < size && text.at(end) == u'$')
+        ++end;
+    return end;
+}
+
+// The token that begins at `i`, which is no blank and begins no comment.
+Token tokenAt(QStringView text, int i)
+{
+    const QChar c = text.at(i);
+    if (c == u'"') {
+        bool closed = false;
+        const int end = stringEnd(text, i, &closed);
+        return Token{closed ? Token::Kind::String : Token::Kind::OpenString, i, end - i};
+    }
+    if (isDigit(c))
+        return Token{Token::Kind::Number, i, numberEnd(text, i) - i};
+    if (const int end = nameEnd(text, i); end > i)
+        return Token{Token::Kind::Name, i, end - i};
+    if (const int length = punctLength(text, i))
+        return Token{Token::Kind::Punct, i, length};
+    return Token{Token::Kind::Unknown, i, TextPosition::characterLength(text, i)};
+}
+
+} // namespace
+
 Line tokenize(QStringView text, int from, bool inComment)
 {
     Line line;
@@ -103,18 +187,21 @@ Line tokenize(QStringView text, int from, bool inComment)
     line.tokens.reserve(std::max(4, (size - from) / 4));
     int i = from;
     const auto add = [&](Token::Kind kind, int column, int length) { line.tokens.append(Token{kind, column, length}); };
-    if (inComment) {
-        const qsizetype close = text.indexOf(u"*/", i);
+    // A /* comment: up to its */, or open past the line.
+    const auto comment = [&](int start, int after) {
+        const qsizetype close = text.indexOf(u"*/", after);
         if (close < 0) {
-            if (size > i)
-                add(Token::Kind::Comment, i, size - i);
+            if (size > start)
+                add(Token::Kind::Comment, start, size - start);
             line.endsInComment = true;
-            return line;
+            return size;
         }
-        add(Token::Kind::Comment, i, int(close) + 2 - i);
-        i = int(close) + 2;
-    }
-    while (i < size) {
+        add(Token::Kind::Comment, start, int(close) + 2 - start);
+        return int(close) + 2;
+    };
+    if (inComment)
+        i = comment(i, i);
+    while (i < size && !line.endsInComment) {
         const QChar c = text.at(i);
         if (isBlank(c)) {
             ++i;
@@ -126,78 +213,12 @@ Line tokenize(QStringView text, int from, bool inComment)
             break;
         }
         if (c == u'/' && next == u'*') {
-            const qsizetype close = text.indexOf(u"*/", i + 2);
-            if (close < 0) {
-                add(Token::Kind::Comment, i, size - i);
-                line.endsInComment = true;
-                break;
-            }
-            add(Token::Kind::Comment, i, int(close) + 2 - i);
-            i = int(close) + 2;
+            i = comment(i, i + 2);
             continue;
         }
-        if (c == u'"') {
-            int end = i + 1;
-            bool closed = false;
-            while (end < size) {
-                const QChar d = text.at(end);
-                if (d == u'\\' && escapes(text, end)) {
-                    end += 2;
-                    continue;
-                }
-                ++end;
-                if (d == u'"') {
-                    closed = true;
-                    break;
-                }
-            }
-            end = std::min(end, size);
-            add(closed ? Token::Kind::String : Token::Kind::OpenString, i, end - i);
-            i = end;
-            continue;
-        }
-        if (isDigit(c)) {
-            int end = i + 1;
-            if (c == u'0' && (next == u'x' || next == u'X') && i + 2 < size && isHexDigit(text.at(i + 2))) {
-                end = i + 2;
-                while (end < size && isHexDigit(text.at(end)))
-                    ++end;
-            } else {
-                while (end < size && isDigit(text.at(end)))
-                    ++end;
-            }
-            add(Token::Kind::Number, i, end - i);
-            i = end;
-            continue;
-        }
-        // A name, with its prefix: $ $@ @ . .@ # ## '
-        int start = i;
-        int body = i;
-        if (c == u'$' || c == u'.') {
-            body = i + 1 + (next == u'@' ? 1 : 0);
-        } else if (c == u'#') {
-            body = i + 1 + (next == u'#' ? 1 : 0);
-        } else if (c == u'@' || c == u'\'') {
-            body = i + 1;
-        }
-        if (body < size && isNameChar(text.at(body)) && !(body == i && isDigit(text.at(body)))) {
-            int end = body;
-            while (end < size && isNameChar(text.at(end)))
-                ++end;
-            if (end < size && text.at(end) == u'$')
-                ++end;
-            add(Token::Kind::Name, start, end - start);
-            i = end;
-            continue;
-        }
-        if (const int length = punctLength(text, i)) {
-            add(Token::Kind::Punct, i, length);
-            i += length;
-            continue;
-        }
-        const int length = TextPosition::characterLength(text, i);
-        add(Token::Kind::Unknown, i, length);
-        i += length;
+        const Token token = tokenAt(text, i);
+        line.tokens.append(token);
+        i += token.length;
     }
     return line;
 }
