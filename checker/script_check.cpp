@@ -143,6 +143,8 @@ public:
 
     void visit(Line &line);
     void visitLine(Line &line);
+    void cutOpenBody(Line &line);
+    void openBody(Line &line);
     void finish();
     const State &state() const { return state_; }
     Line *bodyLine() const { return bodyLine_; }
@@ -218,6 +220,9 @@ private:
     void readTop(Line &line, const BodyTokens::Line &tokens);
     void awaitBody(Line &line);
     void readBody(Line &line, int from);
+    bool beginPiece(Line &line, const QVector<Token> &tokens, const ChunkToken &here, qsizetype colon);
+    bool endPiece(const ChunkToken &here);
+    void addToPiece(Line &line, const ChunkToken &here);
     void closeChunk(End end);
     void closeBrace();
     void lexicalColours(Line &line, const BodyTokens::Line &tokens);
@@ -325,26 +330,8 @@ void ScriptCheck::Pass::visitLine(Line &line)
     // a definition that the loader refuses.
     const bool isDefinition =
         definition.kind != DefinitionLine::Kind::None && (!definition.indented || state_.region == State::Region::Top);
-    if (state_.region != State::Region::Top && !state_.inComment && isDefinition) {
-        // A body still open where the next definition begins: its "}" is missing.
-        if (!chunk_.isEmpty())
-            closeChunk(End::None);
-        const bool judged = !state_.quiet;
-        setFlag(bodyLine_, &Line::unclosedBody, judged && state_.region == State::Region::Body);
-        setFlag(bodyLine_, &Line::missingBody,
-                judged && (state_.region == State::Region::AwaitBody || state_.missedBrace));
-        if (judged) {
-            if (state_.region == State::Region::Body) {
-                // The name of the open body is not repeated here: that line may be renamed
-                // while this one stays as it is.
-                line.found.append(
-                    Rules::make(Rule::BodyRunsIntoDefinition, 0, definition.nameColumn, definition.nameLength));
-            }
-        }
-        state_ = State{};
-        bodyLine_ = nullptr;
-        commentLine_ = nullptr;
-    }
+    if (state_.region != State::Region::Top && !state_.inComment && isDefinition)
+        cutOpenBody(line);
     switch (state_.region) {
     case State::Region::AwaitBody:
         awaitBody(line);
@@ -367,8 +354,32 @@ void ScriptCheck::Pass::visitLine(Line &line)
     line.found += definition.diagnostics;
     if (colours_)
         line.colours += definition.colours;
-    if (!definition.hasBody())
-        return;
+    if (definition.hasBody())
+        openBody(line);
+}
+
+// A body still open where the next definition begins: its "}" is missing.
+void ScriptCheck::Pass::cutOpenBody(Line &line)
+{
+    if (!chunk_.isEmpty())
+        closeChunk(End::None);
+    const bool judged = !state_.quiet;
+    setFlag(bodyLine_, &Line::unclosedBody, judged && state_.region == State::Region::Body);
+    setFlag(bodyLine_, &Line::missingBody, judged && (state_.region == State::Region::AwaitBody || state_.missedBrace));
+    if (judged && state_.region == State::Region::Body) {
+        // The name of the open body is not repeated here: that line may be renamed
+        // while this one stays as it is.
+        const DefinitionLine::Definition &definition = line.definition;
+        line.found.append(Rules::make(Rule::BodyRunsIntoDefinition, 0, definition.nameColumn, definition.nameLength));
+    }
+    state_ = State{};
+    bodyLine_ = nullptr;
+    commentLine_ = nullptr;
+}
+
+void ScriptCheck::Pass::openBody(Line &line)
+{
+    const DefinitionLine::Definition &definition = line.definition;
     bodyLine_ = &line;
     state_.body = line.id;
     // A body of a kind the loader does not know is skipped with its line: it is
@@ -468,84 +479,105 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
         const ChunkToken here{token, 0, text.sliced(token.column, token.length), first};
         if (token.kind == Token::Kind::OpenString && !state_.quiet)
             line.found.append(Rules::make(Rule::OpenString, 0, token.column, token.length));
-        // A label: a plain name and ":" where a statement may begin, or at the
-        // start of a line after a statement that lost its ";".
+        // A label: a name and ":" where a statement may begin, or at the start of a
+        // line after a statement that lost its ";".
         const qsizetype colon = labelColon(text, tokens.tokens, i);
-        const auto labelFollows = [&] { return colon >= 0; };
         // "case" at the start of a line begins a case, whatever came before it.
         const bool caseFollows = first && !chunkIsCase_ && token.kind == Token::Kind::Name &&
                                  here.text.compare(u"case", Qt::CaseInsensitive) == 0;
-        if (chunk_.isEmpty() || caseFollows || (first && !chunkHasQuestion_ && !chunkIsCase_ && labelFollows())) {
+        if (chunk_.isEmpty() || caseFollows || (first && !chunkHasQuestion_ && !chunkIsCase_ && colon >= 0)) {
             if (!chunk_.isEmpty())
                 closeChunk(End::None);
-            if (isPunct(here, u'}')) {
-                closeBrace();
+            if (beginPiece(line, tokens.tokens, here, colon)) {
+                i = std::max(i, colon);
                 continue;
             }
-            if (isPunct(here, u'{')) {
-                ++state_.depth;
-                continue;
-            }
-            if (isPunct(here, u';'))
-                continue;
-            if (isPunct(here, u':')) {
-                if (!state_.quiet)
-                    line.found.append(Rules::make(Rule::EmptyLabel, 0, token.column, 1));
-                continue;
-            }
-            if (labelFollows()) {
-                // "1000:" is a label too: a number and the name characters right after it.
-                const Token &last = tokens.tokens.at(colon - 1);
-                ChunkToken name = here;
-                name.token.kind = Token::Kind::Name;
-                name.token.length = last.column + last.length - token.column;
-                name.text = text.sliced(token.column, name.token.length);
-                unit_.append(&line);
-                chunk_.append(name);
-                closeChunk(End::Colon);
-                i = colon;
-                continue;
-            }
-            const bool name = token.kind == Token::Kind::Name;
-            chunkIsFor_ = name && here.text.compare(u"for", Qt::CaseInsensitive) == 0;
-            chunkIsCase_ = name && here.text.compare(u"case", Qt::CaseInsensitive) == 0;
-        } else {
-            if (isPunct(here, u'}')) {
-                closeChunk(End::None);
-                closeBrace();
-                continue;
-            }
-            if (isPunct(here, u';') && (parens_ == 0 || !chunkIsFor_)) {
-                closeChunk(End::Semicolon);
-                continue;
-            }
-            if (isPunct(here, u'{')) {
-                closeChunk(End::OpenBrace);
-                ++state_.depth;
-                continue;
-            }
-            if (isPunct(here, u':') && chunkIsCase_ && parens_ == 0) {
-                closeChunk(End::Colon);
-                continue;
-            }
+        } else if (endPiece(here)) {
+            continue;
         }
-        if (unit_.isEmpty() || unit_.back() != &line)
-            unit_.append(&line);
-        ChunkToken added = here;
-        added.line = int(unit_.size()) - 1;
-        chunk_.append(added);
-        if (isPunct(here, u'(') || isPunct(here, u'['))
-            ++parens_;
-        else if ((isPunct(here, u')') || isPunct(here, u']')) && parens_ > 0)
-            --parens_;
-        else if (isPunct(here, u'?'))
-            chunkHasQuestion_ = true;
+        addToPiece(line, here);
         if (token.kind == Token::Kind::OpenString)
             break; // the rest of the statement is lost with the string
     }
     if (!chunk_.isEmpty() && chunk_.back().token.kind == Token::Kind::OpenString)
         closeChunk(End::None);
     state_.chunkOpen = !chunk_.isEmpty();
+}
+
+// Where a piece may begin: braces, empty statements and labels are taken here;
+// true when `here` was, false when it begins a statement.
+bool ScriptCheck::Pass::beginPiece(Line &line, const QVector<Token> &tokens, const ChunkToken &here, qsizetype colon)
+{
+    if (isPunct(here, u'}')) {
+        closeBrace();
+        return true;
+    }
+    if (isPunct(here, u'{')) {
+        ++state_.depth;
+        return true;
+    }
+    if (isPunct(here, u';'))
+        return true;
+    if (isPunct(here, u':')) {
+        if (!state_.quiet)
+            line.found.append(Rules::make(Rule::EmptyLabel, 0, here.token.column, 1));
+        return true;
+    }
+    if (colon >= 0) {
+        // "1000:" is a label too: a number and the name characters right after it.
+        const Token &last = tokens.at(colon - 1);
+        ChunkToken name = here;
+        name.token.kind = Token::Kind::Name;
+        name.token.length = last.column + last.length - here.token.column;
+        name.text = QStringView(line.text).sliced(here.token.column, name.token.length);
+        unit_.append(&line);
+        chunk_.append(name);
+        closeChunk(End::Colon);
+        return true;
+    }
+    const bool name = here.token.kind == Token::Kind::Name;
+    chunkIsFor_ = name && here.text.compare(u"for", Qt::CaseInsensitive) == 0;
+    chunkIsCase_ = name && here.text.compare(u"case", Qt::CaseInsensitive) == 0;
+    return false;
+}
+
+// Whether `here` ends the piece being read (and is taken with it).
+bool ScriptCheck::Pass::endPiece(const ChunkToken &here)
+{
+    if (isPunct(here, u'}')) {
+        closeChunk(End::None);
+        closeBrace();
+        return true;
+    }
+    if (isPunct(here, u';') && (parens_ == 0 || !chunkIsFor_)) {
+        closeChunk(End::Semicolon);
+        return true;
+    }
+    if (isPunct(here, u'{')) {
+        closeChunk(End::OpenBrace);
+        ++state_.depth;
+        return true;
+    }
+    if (isPunct(here, u':') && chunkIsCase_ && parens_ == 0) {
+        closeChunk(End::Colon);
+        return true;
+    }
+    return false;
+}
+
+void ScriptCheck::Pass::addToPiece(Line &line, const ChunkToken &here)
+{
+    if (unit_.isEmpty() || unit_.back() != &line)
+        unit_.append(&line);
+    ChunkToken added = here;
+    added.line = int(unit_.size()) - 1;
+    chunk_.append(added);
+    if (isPunct(here, u'(') || isPunct(here, u'['))
+        ++parens_;
+    else if ((isPunct(here, u')') || isPunct(here, u']')) && parens_ > 0)
+        --parens_;
+    else if (isPunct(here, u'?'))
+        chunkHasQuestion_ = true;
 }
 
 void ScriptCheck::Pass::closeBrace()
@@ -636,6 +668,16 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
     return numbersOfChanged(first, end);
 }
 
+// What a line held before a pass read it again.
+struct ScriptCheck::Before
+{
+    Line *line;
+    Diagnostics found;
+    QVector<Colour> colours;
+    LabelRules::IndexedLine indexedAs;
+    Directives::Codes silenced;
+};
+
 void ScriptCheck::follow(int first, int end)
 {
     // Start where no statement is open, so that a statement's tokens are all read in this pass.
@@ -651,27 +693,12 @@ void ScriptCheck::follow(int first, int end)
         commentLine = before.commentLine;
     }
     Pass pass(*commands_, options_.colours, state, bodyLine, commentLine);
-    struct Before
-    {
-        Line *line;
-        Diagnostics found;
-        QVector<Colour> colours;
-        LabelRules::IndexedLine indexedAs;
-        Directives::Codes silenced;
-    };
     std::vector<Before> visited;
     std::vector<Pass::Flag> resets;
     bool settled = false;
-    for (int i = first; i < lineCount(); ++i) {
+    for (int i = first; i < lineCount() && !settled; ++i) {
         Line &line = *lines_[size_t(i)];
-        visited.push_back(Before{&line, std::move(line.found), std::move(line.colours),
-                                 std::move(static_cast<LabelRules::IndexedLine &>(line)), line.silenced});
-        line.found.clear();
-        line.colours.clear();
-        static_cast<LabelRules::IndexedLine &>(line) = LabelRules::IndexedLine{};
-        line.indexed = visited.back().indexedAs.indexed;
-        line.calls.clear();
-        line.definesFunction = false;
+        visited.push_back(forget(line));
         pass.visit(line);
         const State after = pass.state();
         // A line that leaves no body or comment of its own open has no such mistake
@@ -686,10 +713,7 @@ void ScriptCheck::follow(int first, int end)
         line.after = after;
         line.bodyLine = pass.bodyLine();
         line.commentLine = pass.commentLine();
-        if (i >= end && same && !after.chunkOpen) {
-            settled = true; // every later line sees what it saw before
-            break;
-        }
+        settled = i >= end && same && !after.chunkOpen; // every later line sees what it saw before
     }
     if (!settled)
         pass.finish();
@@ -700,6 +724,27 @@ void ScriptCheck::follow(int first, int end)
             noteChange(*flag.line);
         }
     }
+    compareWithBefore(visited);
+}
+
+// Empties what a pass finds in `line`, and returns what it held.
+ScriptCheck::Before ScriptCheck::forget(Line &line)
+{
+    Before before{&line, std::move(line.found), std::move(line.colours),
+                  std::move(static_cast<LabelRules::IndexedLine &>(line)), line.silenced};
+    line.found.clear();
+    line.colours.clear();
+    static_cast<LabelRules::IndexedLine &>(line) = LabelRules::IndexedLine{};
+    line.indexed = before.indexedAs.indexed;
+    line.calls.clear();
+    line.definesFunction = false;
+    return before;
+}
+
+// Notes the lines a pass changed, and files anew in the label index those whose
+// labels, jumps or functions changed.
+void ScriptCheck::compareWithBefore(std::vector<Before> &visited)
+{
     QVector<Line *> touched;
     for (Before &before : visited) {
         Line &line = *before.line;

@@ -94,7 +94,10 @@ private:
     struct Line;
     struct State;
     class Pass;
+    struct Before;
     void follow(int first, int end);
+    static Before forget(Line &line);
+    void compareWithBefore(std::vector<Before> &visited);
     void recheckLabels(const QVector<Line *> &lines);
     void noteChange(Line &line);
     QVector<int> numbersOfChanged(int first, int end);
