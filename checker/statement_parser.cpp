@@ -137,6 +137,9 @@ private:
 
     bool statement();
     bool commandStatement(const Commands::Command &command);
+    bool keywordStatement(const ChunkToken &first);
+    int commandArguments(const Commands::Command &command, bool inParentheses);
+    bool functionOfBody();
     void checkCount(const ChunkToken &word, const Commands::Command &command, int count);
     void label();
     qsizetype labelEnd(qsizetype i) const;
@@ -253,61 +256,9 @@ bool Parser::statement()
     if (first.token.kind != Kind::Name)
         unexpected();
     const bool plain = BodyTokens::isPlainName(first.text);
-    const QStringView word = first.text;
-    if (plain) {
-        const auto keyword = [&] {
-            colour(first, Colour::Kind::Command);
-            ++pos_;
-        };
-        if (isWord(word, u"if")) {
-            // The condition is one whole expression: "if (a) || (b) goto L;".
-            keyword();
-            parenthesised();
-            operators(2);
-            return statement();
-        }
-        if (isWord(word, u"while") || isWord(word, u"switch")) {
-            keyword();
-            parenthesised();
-            return statement();
-        }
-        if (isWord(word, u"for")) {
-            keyword();
-            const ChunkToken &open = peek();
-            expect(u"(", Rule::UnexpectedToken, first);
-            for (int part = 0; part < 3; ++part)
-                forPart(part, open);
-            return statement();
-        }
-        if (isWord(word, u"else") || isWord(word, u"do")) {
-            keyword();
-            return statement();
-        }
-        if (isWord(word, u"function")) {
-            keyword();
-            if (!nextIsName() || !BodyTokens::isPlainName(peek().text))
-                unexpected();
-            const ChunkToken &name = peek();
-            ++pos_;
-            if (!atEnd())
-                unexpected();
-            const bool definition = end_ == End::OpenBrace;
-            colour(name, definition ? Colour::Kind::Label : Colour::Kind::Command);
-            sink_.declareFunction(name.line, name.text.toString(), name.token.column, name.token.length, definition);
-            return true;
-        }
-        if (isWord(word, u"break") || isWord(word, u"continue")) {
-            keyword();
-            return false;
-        }
-        if (isWord(word, u"return")) {
-            keyword();
-            // A value may stand on the next line; a statement there means none was given.
-            if (!atEnd() && !startsStatement(pos_))
-                expression();
-            return false;
-        }
-    }
+    if (plain && Language::isKeyword(first.text, Language::StartsStatement) && !isWord(first.text, u"goto") &&
+        !isWord(first.text, u"end"))
+        return keywordStatement(first);
     // An assignment: "@x = 1", ".@i++", "$@list[2] += 3".
     const qsizetype after = pos_ + 1;
     const bool assigns = after < limit_ && t_.at(after).token.kind == Kind::Punct &&
@@ -388,6 +339,55 @@ qsizetype Parser::closingOf(qsizetype open) const
     return -1;
 }
 
+// A statement that a keyword begins: blocks, loops, a function of the body, and
+// the words that end or leave one. Returns true for the head of a block.
+bool Parser::keywordStatement(const ChunkToken &first)
+{
+    const QStringView word = first.text;
+    colour(first, Colour::Kind::Command);
+    ++pos_;
+    if (isWord(word, u"if")) {
+        // The condition is one whole expression: "if (a) || (b) goto L;".
+        parenthesised();
+        operators(2);
+        return statement();
+    }
+    if (isWord(word, u"while") || isWord(word, u"switch")) {
+        parenthesised();
+        return statement();
+    }
+    if (isWord(word, u"for")) {
+        const ChunkToken &open = peek();
+        expect(u"(", Rule::UnexpectedToken, first);
+        for (int part = 0; part < 3; ++part)
+            forPart(part, open);
+        return statement();
+    }
+    if (isWord(word, u"else") || isWord(word, u"do"))
+        return statement();
+    if (isWord(word, u"function"))
+        return functionOfBody();
+    // A value may stand on the next line; a statement there means none was given.
+    if (isWord(word, u"return") && !atEnd() && !startsStatement(pos_))
+        expression();
+    return false; // "break", "continue", "return"
+}
+
+// "function Name;" declares a function of the body, "function Name {" defines it.
+bool Parser::functionOfBody()
+{
+    if (!nextIsName() || !BodyTokens::isPlainName(peek().text))
+        unexpected();
+    const ChunkToken &name = peek();
+    ++pos_;
+    if (!atEnd())
+        unexpected();
+    const bool definition = end_ == End::OpenBrace;
+    colour(name, definition ? Colour::Kind::Label : Colour::Kind::Command);
+    sink_.declareFunction(name.line, name.text.toString(), name.token.column, name.token.length, definition);
+    return true;
+}
+
 // "for (set .@i,0; .@i < 5; .@i++)": the first and last parts are statements, the
 // middle one a condition.
 void Parser::forPart(int part, const ChunkToken &open)
@@ -423,18 +423,13 @@ bool Parser::commandStatement(const Commands::Command &command)
     const ChunkToken &word = peek();
     colour(word, Colour::Kind::Command);
     ++pos_;
-    const QStringView lower = command.word;
-    if (isWord(lower, u"goto")) {
-        if (nextIs(u"(") && isPunct(pos_ + 2, u")")) {
-            ++pos_;
-            label();
-            ++pos_;
-            return false;
-        }
+    if (isWord(command.word, u"goto")) {
+        const bool parenthesised = nextIs(u"(") && isPunct(pos_ + 2, u")");
+        pos_ += parenthesised ? 1 : 0;
         label();
+        pos_ += parenthesised ? 1 : 0;
         return false;
     }
-    const bool menu = isWord(lower, u"menu");
     // "getitem(501,1);": the parentheses hold the arguments.
     qsizetype closing = nextIs(u"(") ? closingOf(pos_) : -1;
     if (closing != limit_ - 1)
@@ -444,19 +439,33 @@ bool Parser::commandStatement(const Commands::Command &command)
         ++pos_;
         limit_ = closing;
     }
-    int count = 0;
-    bool cut = false;
     // "next" and then "menu ..." on the next line: a lost ";", not an argument.
-    if (!atEnd() && closing < 0 && startsStatement(pos_))
-        cut = true;
-    while (!cut && !atEnd()) {
+    const bool cut = !atEnd() && closing < 0 && startsStatement(pos_);
+    const int count = cut ? 0 : commandArguments(command, closing >= 0);
+    if (closing >= 0) {
+        limit_ = outerLimit;
+        pos_ = closing + 1;
+    }
+    checkCount(word, command, count);
+    return false;
+}
+
+// The arguments of a command, each read as the table says (a label, or an
+// expression); returns how many. A line that begins without a "," between is the
+// next statement after a lost ";", unless the arguments stand in parentheses.
+int Parser::commandArguments(const Commands::Command &command, bool inParentheses)
+{
+    const bool menu = isWord(command.word, u"menu");
+    const bool callfunc = isWord(command.word, u"callfunc");
+    int count = 0;
+    while (!atEnd()) {
         if (menu && count % 2 == 1)
             menuLabel();
         else if (command.labelAt(count))
             label();
         else
             expression();
-        if (isWord(lower, u"callfunc") && count == 0 && t_.at(pos_ - 1).token.kind == Kind::String &&
+        if (callfunc && count == 0 && t_.at(pos_ - 1).token.kind == Kind::String &&
             (pos_ - 1 == 0 || t_.at(pos_ - 2).text != u"+")) {
             const ChunkToken &name = t_.at(pos_ - 1);
             sink_.callFunction(name.line, name.text.sliced(1, name.text.size() - 2).toString(), name.token.column,
@@ -467,24 +476,17 @@ bool Parser::commandStatement(const Commands::Command &command)
             break;
         if (nextIs(u",")) {
             ++pos_;
-            if (atEnd() && closing >= 0)
+            if (atEnd() && inParentheses)
                 break; // "select("a","b",)": a comma before ")" ends the arguments
             if (atEnd())
                 unexpected();
             continue;
         }
-        if (peek().firstOnLine && closing < 0) {
-            cut = true; // a lost ";": the caller reads on from here
-            break;
-        }
+        if (peek().firstOnLine && !inParentheses)
+            break; // a lost ";": the caller reads on from here
         report(Rule::MissingComma, peek());
     }
-    if (closing >= 0) {
-        limit_ = outerLimit;
-        pos_ = closing + 1;
-    }
-    checkCount(word, command, count);
-    return false;
+    return count;
 }
 
 void Parser::checkCount(const ChunkToken &word, const Commands::Command &command, int count)
