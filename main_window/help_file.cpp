@@ -5,13 +5,24 @@
 #include "common/line_breaks.h"
 #include "common/regular_file.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace HelpFile {
 
-QString path(const QString &name)
+QString installedFolder()
 {
-    return QStringLiteral("help") + QDir::separator() + name;
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/talewick/help"));
+}
+
+QString path(const QString &name, const QString &installed)
+{
+    const QString local = QStringLiteral("help");
+    // The working folder's own help wins, even when a file is missing from it.
+    if (QFileInfo(local).isDir() || installed.isEmpty() || !QFileInfo(installed).isDir())
+        return local + QDir::separator() + name;
+    return QDir::toNativeSeparators(installed + QLatin1Char('/') + name);
 }
 
 QString textOf(QByteArrayView bytes)

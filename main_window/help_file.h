@@ -3,14 +3,21 @@
 #include <QByteArrayView>
 #include <QString>
 
-// Help texts: files in the folder "help", in code page 932, read anew each time.
+// Help texts: files in the folder "help" of the working folder, in code page 932,
+// read anew each time. A working folder without "help" uses the help files
+// installed with the program.
 namespace HelpFile {
 
 // Larger help files are refused unread: the panel could not take them.
 constexpr qint64 kMaxBytes = 1024 * 1024;
 
-// "help/<name>" with the platform's separator.
-QString path(const QString &name);
+// The help files installed with the program: share/talewick/help beside the
+// program's bin/, wherever the whole tree was installed or unpacked.
+QString installedFolder();
+
+// "help/<name>" with the platform's separator; when the working folder has no
+// "help" but `installed` is a folder, `name` in that folder.
+QString path(const QString &name, const QString &installed = installedFolder());
 
 // The text a help file's bytes give: decoded from code page 932 up to the first
 // zero byte, line breaks normalised.

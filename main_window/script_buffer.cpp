@@ -34,4 +34,23 @@ void ScriptBuffer::ReplaceLastLine(const QString &line)
 void ScriptBuffer::Clear()
 {
     editor_->clear();
+    editor_->document()->setModified(false);
+}
+
+void ScriptBuffer::Replace(const QString &text)
+{
+    editor_->setPlainText(text);
+    editor_->moveCursor(QTextCursor::Start);
+    editor_->document()->setModified(false);
+}
+
+bool ScriptBuffer::HoldsUnsavedChanges() const
+{
+    const QTextDocument *document = editor_->document();
+    return document->isModified() && !document->isEmpty();
+}
+
+void ScriptBuffer::MarkSaved()
+{
+    editor_->document()->setModified(false);
 }

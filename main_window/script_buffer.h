@@ -24,6 +24,15 @@ public:
 
     void Clear();
 
+    // Puts `text` (lines joined by "\n") in place of the whole script, caret at the
+    // start, as an opened script that has no changes yet.
+    void Replace(const QString &text);
+
+    // Whether the script holds text changed since it was last emptied, replaced or
+    // saved: text the user would lose without a word.
+    bool HoldsUnsavedChanges() const;
+    void MarkSaved();
+
 private:
     template <typename Edit> void writeGenerated(Edit edit);
 

@@ -1,12 +1,22 @@
 #include "main_window/script_editor.h"
 
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace {
 bool holdsSeparator(const QString &text)
 {
     return text.contains(QChar::LineSeparator) || text.contains(QChar::ParagraphSeparator);
+}
+
+bool carriesFiles(const QMimeData &source)
+{
+    const QList<QUrl> urls = source.urls();
+    return std::any_of(urls.cbegin(), urls.cend(), [](const QUrl &url) { return url.isLocalFile(); });
 }
 } // namespace
 
@@ -63,4 +73,50 @@ void ScriptEditor::insertFromMimeData(const QMimeData *source)
     QMimeData plain;
     plain.setText(withLineBreaks(source->text()));
     QPlainTextEdit::insertFromMimeData(&plain);
+}
+
+QString ScriptEditor::scriptFileIn(const QMimeData &source)
+{
+    const QList<QUrl> urls = source.urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return QString();
+    const QString path = urls.front().toLocalFile();
+    return path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive) ? path : QString();
+}
+
+// A dragged script file is taken whole; other files are refused rather than have
+// their addresses typed into the script. Dragged text goes in as before.
+void ScriptEditor::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!carriesFiles(*event->mimeData()))
+        QPlainTextEdit::dragEnterEvent(event);
+    else if (!scriptFileIn(*event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ScriptEditor::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!carriesFiles(*event->mimeData()))
+        QPlainTextEdit::dragMoveEvent(event);
+    else if (!scriptFileIn(*event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ScriptEditor::dropEvent(QDropEvent *event)
+{
+    if (!carriesFiles(*event->mimeData())) {
+        QPlainTextEdit::dropEvent(event);
+        return;
+    }
+    const QString path = scriptFileIn(*event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit scriptFileDropped(path);
 }

@@ -2,6 +2,8 @@
 
 #include "common/code_page.h"
 #include "common/failure.h"
+#include "common/line_breaks.h"
+#include "common/regular_file.h"
 #include "common/text_position.h"
 
 #include <QDir>
@@ -33,6 +35,27 @@ bool isReadOnly(const QFileInfo &existing)
 {
     const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     return !existing.isWritable() || !(existing.permissions() & anyWrite);
+}
+
+// Line number, from 1, of the first line whose bytes do not decode. CR and LF are
+// never the second byte of a double-byte character, so lines split cleanly on them.
+qsizetype firstUndecodableLine(QByteArrayView bytes)
+{
+    qsizetype line = 1;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= bytes.size(); ++i) {
+        if (i < bytes.size() && bytes[i] != '\n' && bytes[i] != '\r')
+            continue;
+        bool decodable = false;
+        CodePage932::decode(bytes.sliced(start, i - start), &decodable);
+        if (!decodable)
+            return line;
+        if (i + 1 < bytes.size() && bytes[i] == '\r' && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+        ++line;
+    }
+    return line - 1;
 }
 
 } // namespace
@@ -71,6 +94,21 @@ void save(const QString &path, const QString &text)
         throw createFailure(path);
     if (file.write(bytes) != bytes.size() || !file.commit())
         throw Failure(QStringLiteral("ストリームへの書き込みエラー"));
+}
+
+QString textOf(const QString &path, QByteArrayView bytes)
+{
+    bool decodable = false;
+    const QString text = CodePage932::decode(bytes, &decodable);
+    if (!decodable)
+        throw Failure(QStringLiteral("ファイル %1 の %2 行目に Shift_JIS ではないバイトがあるため、開きませんでした")
+                          .arg(QDir::toNativeSeparators(path), QString::number(firstUndecodableLine(bytes))));
+    return LineBreaks::normalised(text);
+}
+
+QString open(const QString &path)
+{
+    return textOf(path, RegularFile::read(path, kMaxOpenBytes));
 }
 
 } // namespace ScriptFile

@@ -6,11 +6,13 @@
 #include "common/failure.h"
 #include "common/window_fonts.h"
 #include "main_window/diagnostic_tooltip.h"
+#include "main_window/discard_question.h"
 #include "main_window/drop_down_typing.h"
 #include "main_window/help_file.h"
 #include "main_window/label_hint.h"
 #include "main_window/line_model.h"
 #include "main_window/npc_picture_page.h"
+#include "main_window/script_chooser.h"
 #include "main_window/script_file.h"
 #include "main_window/script_highlighter.h"
 #include "main_window/script_lines.h"
@@ -19,6 +21,7 @@
 #include "ui_tform1.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QUrl>
@@ -162,9 +165,15 @@ void TForm1::connectHandlers()
     onClick(ui->Button22, &TForm1::Button22Click);
 
     onTrigger(ui->N1, &TForm1::N1Click);
+    onTrigger(ui->Open1, &TForm1::Open1Click);
     onTrigger(ui->Save1, &TForm1::Save1Click);
+    onTrigger(ui->SaveAs1, &TForm1::SaveAs1Click);
     onTrigger(ui->Exit1, &TForm1::Exit1Click);
     onTrigger(ui->About1, &TForm1::About1Click);
+    // Opened once the drop is over: the question must not run inside the drag.
+    connect(
+        ui->Memo1, &ScriptEditor::scriptFileDropped, this,
+        [this](const QString &path) { runGuarded([this, path] { Memo1DragDrop(path); }); }, Qt::QueuedConnection);
 
     helpGroups_ = {{ui->GroupBox1, &TForm1::GroupBox1MouseMove},  {ui->GroupBox2, &TForm1::GroupBox2MouseMove},
                    {ui->GroupBox3, &TForm1::GroupBox3MouseMove},  {ui->GroupBox4, &TForm1::GroupBox4MouseMove},
@@ -354,11 +363,60 @@ void TForm1::Edit6Click()
 void TForm1::N1Click()
 {
     buffer_.Clear();
+    chosenName_.clear();
+}
+
+void TForm1::Open1Click()
+{
+    const QString path = ScriptChooser::toOpen(this, scriptFolder());
+    if (!path.isEmpty())
+        openScript(path);
+}
+
+void TForm1::Memo1DragDrop(const QString &path)
+{
+    openScript(path);
+}
+
+void TForm1::openScript(const QString &path)
+{
+    // Read first: a file that cannot be opened changes nothing and asks nothing.
+    const QString text = ScriptFile::open(path);
+    if (buffer_.HoldsUnsavedChanges() && !userAgreesToDiscardScript(this))
+        return;
+    buffer_.Replace(text);
+    const QFileInfo opened(path);
+    chosenFolder_ = opened.absolutePath();
+    chosenName_ = opened.fileName();
 }
 
 void TForm1::Save1Click()
 {
     ScriptFile::save(ScriptFile::fileName(clock_()), ScriptFile::fileText(*ui->Memo1->document()));
+    buffer_.MarkSaved();
+}
+
+void TForm1::SaveAs1Click()
+{
+    const QString folder = scriptFolder();
+    const QString path =
+        ScriptChooser::toSaveAs(this, chosenName_.isEmpty() ? folder : QDir(folder).filePath(chosenName_));
+    if (path.isEmpty())
+        return;
+    ScriptFile::save(path, ScriptFile::fileText(*ui->Memo1->document()));
+    buffer_.MarkSaved();
+    const QFileInfo saved(path);
+    chosenFolder_ = saved.absolutePath();
+    chosenName_ = saved.fileName();
+}
+
+QString TForm1::scriptFolder() const
+{
+    if (!chosenFolder_.isEmpty())
+        return chosenFolder_;
+    const QDir working = QDir::current();
+    return working.exists(QStringLiteral("npc")) ? working.absoluteFilePath(QStringLiteral("npc"))
+                                                 : working.absolutePath();
 }
 
 void TForm1::Exit1Click()

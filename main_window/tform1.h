@@ -65,8 +65,11 @@ public:
     void Edit6Click();
 
     void N1Click();
+    void Open1Click();
     void Save1Click();
+    void SaveAs1Click();
     void Exit1Click();
+    void Memo1DragDrop(const QString &path);
 
     void GroupBox1MouseMove();
     void GroupBox2MouseMove();
@@ -93,6 +96,8 @@ private:
     void onTrigger(QAction *action, Handler handler);
     QString settleItemCount();
     void loadHelp(const QString &fileName);
+    void openScript(const QString &path);
+    QString scriptFolder() const;
 
     std::unique_ptr<Ui::TForm1> ui;
     ScriptBuffer buffer_;
@@ -100,4 +105,8 @@ private:
     std::function<QDateTime()> clock_ = &QDateTime::currentDateTime;
     // The seven groups whose help file follows the pointer, with their handlers.
     std::vector<std::pair<QWidget *, Handler>> helpGroups_;
+    // Where the choosers start in this run: the folder of the script last opened or
+    // saved under a chosen name, and that script's name until "新規" empties the editor.
+    QString chosenFolder_;
+    QString chosenName_;
 };

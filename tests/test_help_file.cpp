@@ -50,6 +50,34 @@ private slots:
 
     void path_usesPlatformSeparator() { QCOMPARE(HelpFile::path("npc_info.txt"), QString("help/npc_info.txt")); }
 
+    void path_workingFolderFirst_elseInstalled_data()
+    {
+        QTest::addColumn<bool>("localHelp");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("both: the working folder's") << true << true << "help/npc_info.txt";
+        QTest::newRow("working folder's alone") << true << false << "help/npc_info.txt";
+        QTest::newRow("installed alone") << false << true << "<installed>/npc_info.txt";
+        QTest::newRow("neither: the working folder's name") << false << false << "help/npc_info.txt";
+    }
+    void path_workingFolderFirst_elseInstalled()
+    {
+        QFETCH(bool, localHelp);
+        QFETCH(bool, installed);
+        QFETCH(QString, expected);
+        QTemporaryDir working, share;
+        if (localHelp)
+            QVERIFY(QDir(working.path()).mkdir("help"));
+        const QString installedHelp = share.filePath("share/talewick/help");
+        if (installed)
+            QVERIFY(QDir().mkpath(installedHelp));
+        const QString start = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(working.path()));
+        const QString path = HelpFile::path("npc_info.txt", installedHelp);
+        QDir::setCurrent(start);
+        QCOMPARE(path, QString(expected).replace("<installed>", installedHelp));
+    }
+
     void read_regularFile()
     {
         write("npc_info.txt", "NPC\r\n\x8f\xee\x95\xf1");

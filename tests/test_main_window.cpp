@@ -311,7 +311,8 @@ private slots:
                 texts << action->objectName() + u'=' + action->text();
             return texts;
         };
-        QCOMPARE(items("File1"), (QStringList{"N1=新規", "Save1=保存", "Exit1=終了"}));
+        QCOMPARE(items("File1"),
+                 (QStringList{"N1=新規", "Open1=開く…", "Save1=保存", "SaveAs1=名前を付けて保存…", "Exit1=終了"}));
         QCOMPARE(items("Mode1"), (QStringList{"Shop1=Nomal", "Shop2=Shop"}));
         QCOMPARE(items("Ver1"), (QStringList{"About1=バージョン情報"}));
 

@@ -46,6 +46,15 @@ private slots:
         QCOMPARE(file.readAll(), QByteArray("earlier"));
     }
 
+    void open_unreadableScript_openFailure()
+    {
+        QTemporaryDir scratch;
+        const QString path = scratch.filePath("npc_12-06_1730.txt");
+        ScriptFile::save(path, "\tnext;");
+        QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+        QCOMPARE(failureOf([&] { ScriptFile::open(path); }), QString("ファイル %1 は開けません").arg(path));
+    }
+
     void help_unreadable_openFailure_data()
     {
         QTest::addColumn<bool>("folderLocked");

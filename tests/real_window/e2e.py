@@ -123,7 +123,7 @@ def scenario_whole_npc(desktop, program, root):
     app.wait_editor("\n".join(lines) + "\n")
     expect("remembered labels", app.list_entries("ComboBox2"), ["L_Town", "L_Lake", "L_Stay"])
 
-    app.choose_menu("alt+f", 1)  # File > 保存
+    app.choose_menu("alt+f", 2)  # File > 保存
     saved = wait_for("the saved script", lambda: sorted(glob.glob(os.path.join(desktop.workdir, "npc", "npc_*.txt"))))
     newest = saved[-1]
     expected = (CR_LF.join(lines) + CR_LF).encode("cp932")
@@ -168,7 +168,7 @@ def scenario_checker(desktop, program, root):
     time.sleep(1.5)
     expect("tooltip once the label exists", app.find_accessible(
         lambda node: node.getRoleName() == "tool tip" and node.name, root=app.app), None)
-    app.choose_menu("alt+f", 1)  # File > 保存
+    app.choose_menu("alt+f", 2)  # File > 保存
     saved = wait_for("the saved script", lambda: glob.glob(os.path.join(desktop.workdir, "npc", "npc_*.txt")))
     check = subprocess.run([os.path.join(os.path.dirname(program), "talewick-check"), saved[0]],
                            capture_output=True, text=True, timeout=30)
@@ -249,7 +249,7 @@ def scenario_no_npc_folder(desktop, program, root):
     app = start(desktop, program, root, with_npc=False)
     app.click("Memo1")
     desktop.type("\tmes \"keep me\";")
-    app.choose_menu("alt+f", 1)  # File > 保存
+    app.choose_menu("alt+f", 2)  # File > 保存
     caption, text = app.error_dialog()
     expect("caption", caption, "Talewick (仮)")
     if not (text.startswith("ファイル npc/npc_") and text.endswith(".txt を作成できません.")):
@@ -328,7 +328,7 @@ def scenario_new_and_exit(desktop, program, root):
     app.wait_editor("")
     expect("map list after 新規", app.list_entries("ComboBox8"), ["harbor01"])
     expect("item list after 新規", app.list_entries("ComboBox7"), ["607"])
-    app.choose_menu("alt+f", 2)  # File > 終了
+    app.choose_menu("alt+f", 4)  # File > 終了
     expect("exit status", desktop.wait_exit(), 0)
 
 
@@ -385,7 +385,7 @@ def scenario_line_breaks(desktop, program, root):
     app.press("Button9")  # "終了" extends the last line only
     lines = ["\tmes \"a\";", "\tnext;", "\tclose;", "}", "L_End;"]
     app.wait_editor("\n".join(lines))
-    app.choose_menu("alt+f", 1)  # File > 保存
+    app.choose_menu("alt+f", 2)  # File > 保存
     expect("saved script", saved_script(desktop), CR_LF.join(lines).encode("cp932"))
 
 
@@ -397,7 +397,7 @@ def scenario_long_text(desktop, program, root):
     desktop.set_clipboard(message)
     desktop.key("ctrl+v")
     app.press("Button2")
-    app.choose_menu("alt+f", 1)  # File > 保存
+    app.choose_menu("alt+f", 2)  # File > 保存
     saved, expected = saved_script(desktop), ("\tmes \"" + message + "\";" + CR_LF).encode("cp932")
     expect("saved script's length and end", (len(saved), saved[-8:]), (len(expected), expected[-8:]))
     expect("saved script", saved == expected, True)

@@ -3,11 +3,12 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QVector>
 
 // Answers every modal message box that opens while it lives, as a user pressing
-// OK would, and records what each one showed.
+// OK would (or, for a question, the button given), and records what each one showed.
 class DialogWatcher : public QObject
 {
 public:
@@ -18,15 +19,17 @@ public:
         QMessageBox::Icon icon;
         int buttonCount;
         bool okIsTheButton;
+        QStringList buttonTexts;
     };
 
-    DialogWatcher();
+    explicit DialogWatcher(QMessageBox::StandardButton answer = QMessageBox::Ok);
 
     const QVector<Seen> &seen() const { return seen_; }
 
 private:
     void answer();
 
+    QMessageBox::StandardButton answer_;
     QTimer poll_;
     QVector<Seen> seen_;
 };
