@@ -886,7 +886,24 @@ Diagnostics ScriptCheck::allDiagnostics() const
         if (hasDiagnostics(*lines_[size_t(number)]))
             all += diagnostics(number);
     }
+    relateUnclosedBodies(all);
     return all;
+}
+
+void relateUnclosedBodies(Diagnostics &all)
+{
+    // A "{" never closed, and the next definition that runs into its body, point at
+    // each other; nothing lies between them but the body.
+    Diagnostic *unclosed = nullptr;
+    for (Diagnostic &diagnostic : all) {
+        if (diagnostic.rule == Rule::UnclosedBody) {
+            unclosed = &diagnostic;
+        } else if (diagnostic.rule == Rule::BodyRunsIntoDefinition && unclosed) {
+            unclosed->related.append({diagnostic.line, diagnostic.column, diagnostic.length, diagnostic.message});
+            diagnostic.related.append({unclosed->line, unclosed->column, unclosed->length, unclosed->message});
+            unclosed = nullptr;
+        }
+    }
 }
 
 QVector<Colour> ScriptCheck::colours(int number) const

@@ -114,5 +114,9 @@ private:
     int topEnd_ = 0;                                   // the first definition line, or the line count
 };
 
+// Points each "{" never closed (TW201) at the definition that runs into its body
+// (TW202), and back; `all` sorted by line.
+void relateUnclosedBodies(Diagnostics &all);
+
 // Checks a whole text at once; lines are separated by "\n".
 Diagnostics checkScript(const QString &text);

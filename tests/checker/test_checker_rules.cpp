@@ -299,6 +299,44 @@ private slots:
         QCOMPARE(described(checkScript(script)), QStringList());
     }
 
+    void unclosedBody_andTheDefinitionItRunsInto_pointAtEachOther()
+    {
+        const Diagnostics found = checkScript(kHeader + "\n\tclose;\n" + kHeader + "\n\tclose;\n}");
+        QCOMPARE(described(found), (QStringList{"1:24 TW201", "3:20 TW202"}));
+        QCOMPARE(found.at(0).related.size(), 1);
+        QCOMPARE(found.at(0).related.front().line, 2);
+        QCOMPARE(found.at(0).related.front().column, found.at(1).column);
+        QCOMPARE(found.at(1).related.size(), 1);
+        QCOMPARE(found.at(1).related.front().line, 0);
+    }
+
+    // Each sure fix, applied to its line, mends it: no finding of that code is left.
+    void sureFix_appliedToItsLine_removesTheFinding_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("unknown command") << npc("\twrap \"x\",1,2;") << "TW103";
+        QTest::newRow("label in the other case") << npc("\tmenu \"a\",L_yes;\nL_Yes:\n\tclose;") << "TW207";
+        QTest::newRow("lost semicolon") << npc("\tmes \"a\"\n\tclose;") << "TW102";
+    }
+    void sureFix_appliedToItsLine_removesTheFinding()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, code);
+        const Diagnostics found = checkScript(script);
+        const auto finding =
+            std::find_if(found.cbegin(), found.cend(), [&](const Diagnostic &d) { return d.code == code; });
+        QVERIFY(finding != found.cend());
+        QCOMPARE(finding->fixes.size(), 1);
+        QStringList lines = script.split(u'\n');
+        QString &line = lines[finding->line];
+        const Diagnostic::Fix &fix = finding->fixes.front();
+        for (auto edit = fix.edits.crbegin(); edit != fix.edits.crend(); ++edit)
+            line.replace(edit->column, edit->length, edit->text);
+        const Diagnostics after = checkScript(lines.join(u'\n'));
+        QVERIFY(std::none_of(after.cbegin(), after.cend(), [&](const Diagnostic &d) { return d.code == code; }));
+    }
+
     void commandsTable_addedRows_areKnownToTheCheck()
     {
         auto table = std::make_shared<Commands::Table>(*Commands::Table::builtIn());
