@@ -417,16 +417,31 @@ private slots:
         QCOMPARE(run.exitCode, 1);
     }
 
-    // A server's own commands, in the table's format, are commands like the others.
+    // A server's own commands, in the table's format or in the source that defines
+    // them, are commands like the others.
+    void commandsOption_addsTheServersOwnCommands_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("table");
+        QTest::newRow("table") << "ours.tsv" << QByteArray("# our server\nsummonpet\t1\t1\te\n");
+        QTest::newRow("older source") << "script.c"
+                                      << QByteArray("\t{buildin_mes,\"mes\",\"s\"},\r\n"
+                                                    "\t{buildin_summonpet,\"summonpet\",\"i\"},\r\n");
+        QTest::newRow("later source") << "script.cpp"
+                                      << QByteArray(
+                                             "#ifdef PET_SYSTEM\n\tBUILDIN_DEF2(pet,\"summonpet\",\"i\"),\n#endif\n");
+    }
     void commandsOption_addsTheServersOwnCommands()
     {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, table);
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
-        QVERIFY(writeFile(folder.filePath("ours.tsv"), "# our server\nsummonpet\t1\t1\te\n"));
+        QVERIFY(writeFile(folder.filePath(name), table));
         QVERIFY(
             writeFile(folder.filePath("s.txt"), "m.tsg,1,2,0\tscript\tA\t1,{\r\n\tsummonpet 3;\r\n\tclose;\r\n}\r\n"));
         QCOMPARE(runTool({"s.txt"}, folder.path()).exitCode, 1);
-        const Run run = runTool({"--commands", "ours.tsv", "s.txt"}, folder.path());
+        const Run run = runTool({"--commands", name, "s.txt"}, folder.path());
         QCOMPARE(run.out, QString());
         QCOMPARE(run.exitCode, 0);
     }
