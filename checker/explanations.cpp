@@ -120,9 +120,9 @@ constexpr Explanation kExplanations[] = {
      NPC u"\tfunction SF_Greet;\n\tSF_Greet;\n\tclose;\nfunction SF_Greet {\n\tmes \"ようこそ\";\n\treturn;\n}\n" END},
     {Rule::FunctionDefinedTwice, u"本体の中の同じ名前の関数が、2回以上定義されています。",
      u"サーバーは本体を読むときに2つ目の定義を拒み、このNPCを読み込みません。",
-     NPC u"\tSF_Greet;\n\tclose;\nfunction SF_Greet {\n\tmes \"ようこそ\";\n\treturn;\n}\n"
+     NPC u"\tfunction SF_Greet;\n\tSF_Greet;\n\tclose;\nfunction SF_Greet {\n\tmes \"ようこそ\";\n\treturn;\n}\n"
          u"function SF_Greet {\n\tmes \"いらっしゃい\";\n\treturn;\n}\n" END,
-     NPC u"\tSF_Greet;\n\tclose;\nfunction SF_Greet {\n\tmes \"ようこそ\";\n\treturn;\n}\n" END},
+     NPC u"\tfunction SF_Greet;\n\tSF_Greet;\n\tclose;\nfunction SF_Greet {\n\tmes \"ようこそ\";\n\treturn;\n}\n" END},
     {Rule::EmptyLabel, u"「:」だけの行は、名前のないラベルとして読まれます。どこからも飛べません。",
      u"サーバーは名前の空のラベルとして読み込み、実行には影響しません。ラベル名の書き忘れか、消し残しです。",
      NPC u"\tgoto L_End;\n:\nL_End:\n\tclose;\n" END, NPC u"\tgoto L_End;\nL_End:\n\tclose;\n" END},
