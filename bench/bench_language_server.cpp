@@ -11,6 +11,7 @@
 //
 //   bench_language_server [RUNS]
 #include "check_tool/check_report.h"
+#include "check_tool/gcc_format.h"
 #include "common/code_page.h"
 #include "language_server/server.h"
 
@@ -214,7 +215,7 @@ int main(int argc, char *argv[])
 
         timer.restart();
         const CheckReport::FileResult result = CheckReport::checkFile(path, Commands::Table::builtIn());
-        const QString report = CheckReport::report(result);
+        const QString report = GccFormat::report(result);
         toolTimes.push_back(double(timer.nsecsElapsed()) / 1e6);
         if (!result.failure.isEmpty())
             std::fprintf(stderr, "bench_language_server: %s\n", qPrintable(result.failure));

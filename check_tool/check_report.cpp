@@ -5,7 +5,6 @@
 #include "common/code_page.h"
 #include "common/line_breaks.h"
 #include "common/regular_file.h"
-#include "common/text_position.h"
 
 #include <QDirIterator>
 #include <QSet>
@@ -15,14 +14,6 @@
 namespace CheckReport {
 
 namespace {
-
-// Column numbers in characters for one line: a surrogate pair counts once.
-int characterColumn(QStringView text, int index)
-{
-    if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); }))
-        return index;
-    return TextPosition::characterColumn(text, index);
-}
 
 // The lines of `bytes`, and the numbers of those with bytes the code page cannot read.
 // LF and CR never occur inside a double-byte character of the code page, so the
@@ -76,16 +67,6 @@ void sortByPlace(Diagnostics &diagnostics)
 
 } // namespace
 
-QString formatDiagnostic(const QString &fileName, const Diagnostic &diagnostic, QStringView lineText)
-{
-    const QString severity =
-        diagnostic.severity == Diagnostic::Severity::Error ? QStringLiteral("error") : QStringLiteral("warning");
-    return QStringLiteral("%1:%2:%3: %4: %5 [%6]")
-        .arg(fileName, QString::number(diagnostic.line + 1),
-             QString::number(characterColumn(lineText, diagnostic.column) + 1), severity, diagnostic.message,
-             diagnostic.code);
-}
-
 FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
                       const std::shared_ptr<const Commands::Table> &commands)
 {
@@ -126,7 +107,9 @@ FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::
     result.fileName = path;
     switch (file.status) {
     case RegularFile::Result::Status::Read:
-        return checkBytes(path, file.bytes, commands);
+        result = checkBytes(path, file.bytes, commands);
+        result.bytes = std::move(file.bytes);
+        return result;
     case RegularFile::Result::Status::CannotOpen:
         result.failure = QFileInfo::exists(path) ? QStringLiteral("%1: 普通のファイルでないか、読めません").arg(path)
                                                  : QStringLiteral("%1: ファイルがありません").arg(path);
@@ -157,20 +140,6 @@ void checkFunctionsAcross(QVector<FileResult> &files)
         if (added)
             sortByPlace(file.diagnostics);
     }
-}
-
-QString report(const FileResult &file, int *errors)
-{
-    QString text;
-    int count = 0;
-    for (const Diagnostic &diagnostic : file.diagnostics) {
-        text += formatDiagnostic(file.fileName, diagnostic, file.lines.value(diagnostic.line)) + u'\n';
-        if (diagnostic.severity == Diagnostic::Severity::Error)
-            ++count;
-    }
-    if (errors)
-        *errors = count;
-    return text;
 }
 
 QStringList scriptsUnder(const QString &folder)

@@ -10,7 +10,7 @@
 
 #include <memory>
 
-// What talewick-check finds in script files and how it prints it.
+// What talewick-check finds in script files; the formats in this folder print it.
 namespace CheckReport {
 
 // Script files larger than this, or with more lines, are refused unchecked: a
@@ -21,17 +21,14 @@ constexpr qsizetype kMaxLines = 1000000;
 struct FileResult
 {
     QString fileName;
-    QString text; // the decoded file, whose characters the lines share
+    QByteArray bytes; // the file as read from disk; left empty by checkBytes
+    QString text;     // the decoded file, whose characters the lines share
     QStringList lines;
     Diagnostics diagnostics; // sorted by line and column
     QVector<ScriptCheck::FunctionUse> functionDefinitions;
     QVector<ScriptCheck::FunctionUse> functionCalls;
     QString failure; // set when the file could not be read; nothing was checked
 };
-
-// "FILE:LINE:COLUMN: severity: message [TW104]": line and column count from 1,
-// the column in characters, a tab counting as one.
-QString formatDiagnostic(const QString &fileName, const Diagnostic &diagnostic, QStringView lineText);
 
 // Checks the code-page-932 bytes of a script named `fileName`; a script of too
 // many lines gives a failure.
@@ -43,9 +40,6 @@ FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::
 
 // Warns at every callfunc of a function that none of `files` defines.
 void checkFunctionsAcross(QVector<FileResult> &files);
-
-// The report lines of one file, and how many errors they hold.
-QString report(const FileResult &file, int *errors = nullptr);
 
 // The .txt files under `folder`, in a stable order.
 QStringList scriptsUnder(const QString &folder);

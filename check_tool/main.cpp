@@ -1,10 +1,16 @@
 #include "check_tool/check_report.h"
+#include "check_tool/finding_filter.h"
+#include "check_tool/fix_diff.h"
+#include "check_tool/gcc_format.h"
+#include "check_tool/json_format.h"
+#include "check_tool/options.h"
+#include "check_tool/sarif_format.h"
 
+#include "checker/explanations.h"
 #include "checker/rules.h"
 #include "common/failure.h"
 #include "language_server/standard_streams.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
@@ -18,49 +24,14 @@
 
 namespace {
 
-constexpr char16_t kUsage[] =
-    u"使い方: talewick-check [--commands 命令表] FILE|FOLDER...\n"
-    u"        talewick-check --lsp [--commands 命令表]\n"
-    u"\n"
-    u"NPC スクリプト（Shift_JIS のテキスト）を調べ、ゲームサーバーが読み込みを拒む誤りや、\n"
-    u"プレイヤーが選んだときに初めて分かる誤り（無いラベルへ飛ぶメニューなど）を知らせます。\n"
-    u"フォルダを渡すと、その下の .txt をすべて調べます。callfunc で呼ぶ関数が、一緒に調べた\n"
-    u"どのファイルにも定義されていなければ warning にします。\n"
-    u"\n"
-    u"見つけたものを、エディタや CI が読める次の形で1行ずつ標準出力に書きます:\n"
-    u"  FILE:LINE:COLUMN: error: メッセージ [TW101]\n"
-    u"  FILE:LINE:COLUMN: warning: メッセージ [TW104]\n"
-    u"行と桁は1から数え、桁は文字単位（タブも1文字）です。\n"
-    u"\n"
-    u"オプション:\n"
-    u"  --commands FILE  サーバー独自の命令を、命令表と同じ形（命令<TAB>最小<TAB>最大<TAB>引数）で加える\n"
-    u"  --lsp            Language Server Protocol のサーバーとして標準入出力で話す（エディタから使う）\n"
-    u"  -h, --help       この説明を表示する\n"
-    u"  --version        版を表示する\n"
-    u"\n"
-    u"終了コード:\n"
-    u"  0  error がなかった（warning だけなら 0）\n"
-    u"  1  error があった\n"
-    u"  2  使い方の誤り、または読めないファイルがあった\n"
-    u"\n";
-
-void print(std::FILE *stream, const QString &text)
+void print(std::FILE *stream, const QByteArray &bytes)
 {
-    const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
-QString help()
+void print(std::FILE *stream, const QString &text)
 {
-    QString text = QString::fromUtf16(kUsage) + QStringLiteral("規則（コードと意味）:\n");
-    for (const Rules::Row *row = Rules::begin(); row != Rules::end(); ++row) {
-        const bool error = row->severity == Diagnostic::Severity::Error;
-        text += QStringLiteral("  %1  %2  %3\n")
-                    .arg(QString::fromUtf16(row->code), error ? QStringLiteral("error  ") : QStringLiteral("warning"),
-                         QString::fromUtf16(row->summary));
-    }
-    text += QStringLiteral("\n例: talewick-check npc/ || exit 1\n");
-    return text;
+    print(stream, text.toUtf8());
 }
 
 int usageMistake(const QString &what)
@@ -69,61 +40,30 @@ int usageMistake(const QString &what)
     return 2;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+QString explanations(const QStringList &codes)
 {
-    QCoreApplication application(argc, argv);
-    QCommandLineParser parser;
-    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
-    const QCommandLineOption commandsOption(QStringLiteral("commands"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption versionOption(QStringLiteral("version"), QString());
-    const QCommandLineOption lspOption(QStringLiteral("lsp"), QString());
-    parser.addOption(helpOption);
-    parser.addOption(lspOption);
-    parser.addOption(versionOption);
-    parser.addOption(commandsOption);
-    parser.addPositionalArgument(QStringLiteral("FILE"), QString());
-    if (!parser.parse(application.arguments())) {
-        const QStringList unknown = parser.unknownOptionNames();
-        return usageMistake(unknown.isEmpty()
-                                ? parser.errorText()
-                                : QStringLiteral("知らないオプションです: %1")
-                                      .arg(unknown.front().size() == 1 ? u'-' + unknown.front()
-                                                                       : QStringLiteral("--") + unknown.front()));
-    }
-    if (parser.isSet(helpOption)) {
-        print(stdout, help());
-        return 0;
-    }
-    if (parser.isSet(versionOption)) {
-        print(stdout, QStringLiteral("talewick-check %1\n").arg(QStringLiteral(TALEWICK_VERSION)));
-        return 0;
-    }
-    std::shared_ptr<const Commands::Table> commands;
-    try {
-        commands = Commands::withFile(parser.value(commandsOption));
-    } catch (const Failure &failure) {
-        return usageMistake(failure.message());
-    }
-    if (parser.isSet(lspOption)) {
-        if (!parser.positionalArguments().isEmpty())
-            return usageMistake(QStringLiteral("--lsp はファイルを取りません（エディタが開いたものを調べます）。"));
-        // Without --commands, the server looks for the workspace's commands.tsv.
-        return Lsp::serveStandardStreams(
-            {parser.isSet(commandsOption) ? commands : nullptr, QStringLiteral(TALEWICK_VERSION)});
-    }
-    QStringList files;
-    for (const QString &argument : parser.positionalArguments()) {
-        if (QFileInfo(argument).isDir())
-            files += CheckReport::scriptsUnder(argument);
-        else
-            files.append(argument);
-    }
-    if (parser.positionalArguments().isEmpty())
-        return usageMistake(QStringLiteral("調べるファイルを指定してください。"));
+    QStringList pages;
+    for (const QString &code : codes)
+        pages.append(Explanations::text(Rules::find(code)->rule));
+    return pages.join(u'\n');
+}
 
-    // Files are checked side by side on every core; the report keeps their order.
+QStringList scriptsOf(const QStringList &paths)
+{
+    QStringList files;
+    for (const QString &path : paths) {
+        if (QFileInfo(path).isDir())
+            files += CheckReport::scriptsUnder(path);
+        else
+            files.append(path);
+    }
+    return files;
+}
+
+// Files are checked side by side on every core; the results keep their order.
+QVector<CheckReport::FileResult> checkAll(const QStringList &files,
+                                          const std::shared_ptr<const Commands::Table> &commands, bool keepBytes)
+{
     QVector<CheckReport::FileResult> checked(files.size());
     std::atomic<qsizetype> next{0};
     const auto work = [&] {
@@ -134,6 +74,8 @@ int main(int argc, char *argv[])
                 result.lines.clear();
                 result.text.clear();
             }
+            if (!keepBytes || result.diagnostics.isEmpty())
+                result.bytes.clear();
             checked[i] = std::move(result);
         }
     };
@@ -144,25 +86,88 @@ int main(int argc, char *argv[])
     work();
     for (std::thread &worker : workers)
         worker.join();
+    return checked;
+}
 
+// The files that could be read; what stopped the others goes to `failures`.
+QVector<CheckReport::FileResult> readable(QVector<CheckReport::FileResult> checked, QStringList &failures)
+{
     QVector<CheckReport::FileResult> results;
-    results.reserve(files.size());
-    bool unreadable = false;
+    results.reserve(checked.size());
     for (CheckReport::FileResult &result : checked) {
-        if (!result.failure.isEmpty()) {
-            print(stderr, QStringLiteral("talewick-check: %1\n").arg(result.failure));
-            unreadable = true;
-            continue;
-        }
-        results.append(std::move(result));
+        if (result.failure.isEmpty())
+            results.append(std::move(result));
+        else
+            failures.append(result.failure);
     }
+    return results;
+}
+
+QByteArray output(const CheckOptions::Options &options, const QVector<CheckReport::FileResult> &results,
+                  const QStringList &failures)
+{
+    QByteArray out;
+    if (options.fix) {
+        for (const CheckReport::FileResult &result : results)
+            out += FixDiff::diff(result.fileName, result.bytes, result.diagnostics);
+        return out;
+    }
+    switch (options.format) {
+    case CheckOptions::Format::Json:
+        return JsonFormat::report(results);
+    case CheckOptions::Format::Sarif:
+        return SarifFormat::report(results, failures, QStringLiteral(TALEWICK_VERSION));
+    case CheckOptions::Format::Gcc:
+        for (const CheckReport::FileResult &result : results)
+            out += GccFormat::report(result).toUtf8();
+        break;
+    }
+    return out;
+}
+
+int check(const CheckOptions::Options &options, const std::shared_ptr<const Commands::Table> &commands)
+{
+    QStringList failures;
+    QVector<CheckReport::FileResult> results =
+        readable(checkAll(scriptsOf(options.paths), commands, options.fix), failures);
+    for (const QString &failure : std::as_const(failures))
+        print(stderr, QStringLiteral("talewick-check: %1\n").arg(failure));
     CheckReport::checkFunctionsAcross(results);
-    bool errors = false;
-    for (const CheckReport::FileResult &result : std::as_const(results)) {
-        int found = 0;
-        print(stdout, CheckReport::report(result, &found));
-        errors = errors || found > 0;
-    }
+    FindingFilter::dropCodes(results, options.disabled);
+    const bool errors = FindingFilter::hasErrors(results);
+    FindingFilter::hideBelow(results, options.lowest);
+    print(stdout, output(options, results, failures));
     std::fflush(stdout);
-    return unreadable ? 2 : errors ? 1 : 0;
+    return !failures.isEmpty() ? 2 : errors ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    CheckOptions::Options options;
+    QString mistake;
+    if (!CheckOptions::parse(application.arguments(), options, mistake))
+        return usageMistake(mistake);
+    if (options.help || options.version) {
+        print(stdout, options.help ? CheckOptions::help()
+                                   : QStringLiteral("talewick-check %1\n").arg(QStringLiteral(TALEWICK_VERSION)));
+        return 0;
+    }
+    if (!options.explain.isEmpty()) {
+        print(stdout, explanations(options.explain));
+        return 0;
+    }
+    std::shared_ptr<const Commands::Table> commands;
+    try {
+        commands = Commands::withFile(options.commandsPath);
+    } catch (const Failure &failure) {
+        return usageMistake(failure.message());
+    }
+    // Without --commands, the language server looks for the workspace's commands.tsv.
+    if (options.lsp)
+        return Lsp::serveStandardStreams(
+            {options.commandsGiven ? commands : nullptr, QStringLiteral(TALEWICK_VERSION)});
+    return check(options, commands);
 }

@@ -1,5 +1,6 @@
 #include "checker/commands.h"
 
+#include "checker/command_source.h"
 #include "checker/spelling.h"
 
 #include "common/failure.h"
@@ -139,8 +140,11 @@ std::shared_ptr<const Table> withFile(const QString &path)
         return Table::builtIn();
     const QByteArray bytes = RegularFile::read(path, RegularFile::kDefaultMaxBytes);
     auto table = std::make_shared<Table>(*Table::builtIn());
+    QString text = QString::fromUtf8(bytes);
     QString error;
-    if (!table->addRows(QString::fromUtf8(bytes), &error))
+    if (CommandSource::looksLikeSource(text))
+        text = CommandSource::tableRows(text, &error);
+    if (!error.isEmpty() || !table->addRows(text, &error))
         throw Failure(QStringLiteral("%1: %2").arg(path, error));
     return table;
 }

@@ -51,8 +51,10 @@ private:
 };
 
 // The built-in table with the rows of `path` added, or the built-in table alone when
-// `path` is empty. Raises the reader's failure when the file cannot be read, and a
-// failure naming the row when a row cannot be read.
+// `path` is empty. `path` is a table of the format above, or the source file in
+// which a server defines its commands (see CommandSource), told apart by content.
+// Raises the reader's failure when the file cannot be read, and a failure naming
+// the row when a row cannot be read or the source defines no command.
 std::shared_ptr<const Table> withFile(const QString &path);
 
 } // namespace Commands

@@ -3,6 +3,7 @@
 // line break, and check them. Nothing may crash, hang or read out of bounds, and
 // every diagnostic must lie on a line that exists.
 #include "check_tool/check_report.h"
+#include "check_tool/gcc_format.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
         }
     }
-    (void)CheckReport::report(result);
+    (void)GccFormat::report(result);
     return 0;
 }

@@ -5,4 +5,4 @@ BUILD_PACKAGES=(g++ make cmake qt6-base-dev qt6-base-dev-tools libgl-dev libjpeg
 # Building the Debian package and checking it, the installed files with it.
 PACKAGE_PACKAGES=(dpkg-dev fakeroot lintian desktop-file-utils appstream man-db)
 TEST_PACKAGES=(xvfb xauth openbox xdotool xclip x11-utils imagemagick dbus at-spi2-core python3 python3-pyatspi clang libclang-rt-14-dev shellcheck neovim
-               "${PACKAGE_PACKAGES[@]}")
+               python3-jsonschema patch "${PACKAGE_PACKAGES[@]}")

@@ -1,6 +1,7 @@
 // What talewick-check reads and prints: line endings, undecodable bytes, columns
 // in characters, calls across files, and the sample scripts' whole reports.
 #include "check_tool/check_report.h"
+#include "check_tool/gcc_format.h"
 #include "checker/rules.h"
 #include "checker_test_support.h"
 
@@ -104,7 +105,7 @@ private slots:
         QFETCH(QString, formatted);
         Diagnostic diagnostic = Rules::make(Rule::ArgumentCount, 4, column, 1);
         diagnostic.message = QStringLiteral("x");
-        QCOMPARE(CheckReport::formatDiagnostic(QStringLiteral("t.txt"), diagnostic, lineText), formatted);
+        QCOMPARE(GccFormat::formatDiagnostic(QStringLiteral("t.txt"), diagnostic, lineText), formatted);
     }
 
     void functionsAcross_callOfAFunctionNoFileDefines_isAWarning()
@@ -150,7 +151,7 @@ private slots:
         const QByteArray bytes = script.readAll();
         QVERIFY2(bytes.contains("\r\n"), "samples are stored with CR LF");
         const QString expected = readUtf8(folder.filePath(name.chopped(4) + ".expected"));
-        QCOMPARE(CheckReport::report(checkBytes(name, bytes)), expected);
+        QCOMPARE(GccFormat::report(checkBytes(name, bytes)), expected);
     }
 };
 

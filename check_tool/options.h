@@ -1,0 +1,42 @@
+#pragma once
+
+#include "checker/diagnostic.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+// The command line of talewick-check, read and checked before anything runs.
+namespace CheckOptions {
+
+enum class Format
+{
+    Gcc,
+    Json,
+    Sarif
+};
+
+struct Options
+{
+    bool help = false;
+    bool version = false;
+    bool lsp = false;
+    bool fix = false;
+    QStringList explain; // rule codes, upper case
+    bool commandsGiven = false;
+    QString commandsPath;
+    QSet<QString> disabled; // rule codes, upper case
+    Diagnostic::Severity lowest = Diagnostic::Severity::Warning;
+    Format format = Format::Gcc;
+    QStringList paths; // files and folders to check
+};
+
+// Reads `arguments` (the program's name first). Returns false and says why in
+// `mistake` for an unknown option, an unknown code or format, or options that
+// do not go together.
+bool parse(const QStringList &arguments, Options &options, QString &mistake);
+
+// The usage, the options and the one-line list of rules.
+QString help();
+
+} // namespace CheckOptions
