@@ -1,5 +1,6 @@
 #include "checker/definition_line.h"
 
+#include "checker/language.h"
 #include "checker/rules.h"
 #include "checker/spelling.h"
 
@@ -92,14 +93,17 @@ constexpr KindWord kKinds[] = {{u"script", Kind::Script},
                                {u"monster", Kind::Monster},
                                {u"mapflag", Kind::Mapflag}};
 
-// The kind a second field names exactly (without regard to case), or None.
+// The kind a second field names exactly (without regard to case), or None. Every
+// line of a script is asked this, so the words are compared without allocating.
 Kind exactKind(QStringView word)
 {
+    if (word.size() < 4)
+        return Kind::None;
     for (const KindWord &kind : kKinds) {
-        if (word.compare(QStringView(kind.word), Qt::CaseInsensitive) == 0)
+        if (Language::equalsIgnoringCase(word, QStringView(kind.word)))
             return kind.kind;
     }
-    if (word.startsWith(u"duplicate(", Qt::CaseInsensitive) && word.endsWith(u')'))
+    if (word.size() > 10 && Language::equalsIgnoringCase(word.first(10), u"duplicate(") && word.endsWith(u')'))
         return Kind::Duplicate;
     return Kind::None;
 }
@@ -121,7 +125,7 @@ QString meantKind(QStringView word)
 // "-", "function", "map,x,y..." or, for a map flag, a bare map name.
 bool plausiblePlace(QStringView place, bool mapOnly)
 {
-    if (place == u"-" || place.compare(u"function", Qt::CaseInsensitive) == 0)
+    if (place == u"-" || Language::equalsIgnoringCase(place, u"function"))
         return true;
     const QList<QStringView> parts = place.split(u',');
     if (mapOnly)
@@ -208,7 +212,7 @@ bool Reader::mayDefine()
     while (indent_ < line_.size() && isBlank(line_.at(indent_)))
         ++indent_;
     const QStringView rest = line_.sliced(indent_);
-    if (rest.isEmpty() || rest.startsWith(u"//") || rest.startsWith(u"/*"))
+    if (rest.isEmpty() || (rest.size() >= 2 && rest.at(0) == u'/' && (rest.at(1) == u'/' || rest.at(1) == u'*')))
         return false;
     if (rest.contains(u'\t'))
         return true;
@@ -334,7 +338,7 @@ bool Reader::recognise()
     } else if (!plausiblePlace(place.text, kind == Kind::Mapflag) && place.text.contains(u'"')) {
         return false; // a statement such as `mes "a	script	b";` split by its tabs
     }
-    if (kind == Kind::Script && place.text.compare(u"function", Qt::CaseInsensitive) == 0)
+    if (kind == Kind::Script && Language::equalsIgnoringCase(place.text, u"function"))
         kind = Kind::Function;
     result_.kind = kind;
     if (!kindMissing_)

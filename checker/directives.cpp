@@ -29,7 +29,7 @@ Directive read(QStringView line)
 {
     Directive directive;
     int i = skipBlanks(line, 0);
-    if (!line.sliced(i).startsWith(u"//"))
+    if (i + 1 >= line.size() || line.at(i) != u'/' || line.at(i + 1) != u'/')
         return directive;
     i = skipBlanks(line, i + 2);
     static constexpr QStringView kWord = u"talewick-check";

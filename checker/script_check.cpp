@@ -3,6 +3,7 @@
 #include "checker/body_tokens.h"
 #include "checker/definition_line.h"
 #include "checker/directives.h"
+#include "checker/language.h"
 #include "checker/rules.h"
 #include "checker/statement_parser.h"
 #include "common/code_page_characters.h"
@@ -201,14 +202,16 @@ public:
             state_.functions = std::move(known);
         }
     }
-    void callOwnFunction(int line, const QString &name, int column, int length, const QString &nearest) override
+    void callOwnFunction(int line, const QString &name, int column, int length) override
     {
-        const LabelRules::FunctionCall call{name, column, length, false, nearest};
-        Line &on = *unit_.at(line);
-        on.functionCalls.append(call);
-        on.functionCalls.back().declaredBefore = state_.knowsFunction(call.key);
-        if (on.functionCalls.back().declaredBefore)
+        LabelRules::FunctionCall call{name, column, length, false, QString()};
+        call.declaredBefore = state_.knowsFunction(call.key);
+        // The hint is looked for only where the name may be no function at all.
+        if (call.declaredBefore)
             colour(line, Colour::Kind::Command, column, length);
+        else
+            call.nearestCommand = commands_.nearest(name);
+        unit_.at(line)->functionCalls.append(std::move(call));
     }
 
 private:
@@ -484,7 +487,7 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
         const qsizetype colon = labelColon(text, tokens.tokens, i);
         // "case" at the start of a line begins a case, whatever came before it.
         const bool caseFollows = first && !chunkIsCase_ && token.kind == Token::Kind::Name &&
-                                 here.text.compare(u"case", Qt::CaseInsensitive) == 0;
+                                 Language::equalsIgnoringCase(here.text, u"case");
         if (chunk_.isEmpty() || caseFollows || (first && !chunkHasQuestion_ && !chunkIsCase_ && colon >= 0)) {
             if (!chunk_.isEmpty())
                 closeChunk(End::None);
@@ -536,8 +539,8 @@ bool ScriptCheck::Pass::beginPiece(Line &line, const QVector<Token> &tokens, con
         return true;
     }
     const bool name = here.token.kind == Token::Kind::Name;
-    chunkIsFor_ = name && here.text.compare(u"for", Qt::CaseInsensitive) == 0;
-    chunkIsCase_ = name && here.text.compare(u"case", Qt::CaseInsensitive) == 0;
+    chunkIsFor_ = name && Language::equalsIgnoringCase(here.text, u"for");
+    chunkIsCase_ = name && Language::equalsIgnoringCase(here.text, u"case");
     return false;
 }
 

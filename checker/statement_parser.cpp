@@ -177,11 +177,11 @@ void Parser::run()
     try {
         if (end_ == End::Colon) {
             const ChunkToken &first = t_.front();
-            if (t_.size() == 1 && first.text.compare(u"default", Qt::CaseInsensitive) == 0) {
+            if (t_.size() == 1 && isWord(first.text, u"default")) {
                 colour(first, Colour::Kind::Command);
             } else if (t_.size() == 1 && BodyTokens::isLabelName(first.text)) {
                 labelDefinition(first);
-            } else if (first.text.compare(u"case", Qt::CaseInsensitive) == 0) {
+            } else if (isWord(first.text, u"case")) {
                 colour(first, Colour::Kind::Command);
                 ++pos_;
                 expression();
@@ -219,8 +219,8 @@ void Parser::run()
         for (qsizetype i = pos_; i + 1 < t_.size(); ++i) {
             const ChunkToken &word = t_.at(i);
             const ChunkToken &label = t_.at(i + 1);
-            if (word.token.kind == Kind::Name && word.text.compare(u"goto", Qt::CaseInsensitive) == 0 &&
-                label.token.kind == Kind::Name && BodyTokens::isPlainName(label.text))
+            if (word.token.kind == Kind::Name && isWord(word.text, u"goto") && label.token.kind == Kind::Name &&
+                BodyTokens::isPlainName(label.text))
                 sink_.jump(label.line, label.text.toString(), label.token.column, label.token.length);
         }
     }
@@ -303,8 +303,7 @@ void Parser::ownFunctionStatement(const ChunkToken &name)
 
 void Parser::reportOwnCall(const ChunkToken &name)
 {
-    sink_.callOwnFunction(name.line, name.text.toString(), name.token.column, name.token.length,
-                          commands_.nearest(name.text));
+    sink_.callOwnFunction(name.line, name.text.toString(), name.token.column, name.token.length);
 }
 
 // The parenthesised arguments of a call, with its name; a "," before ")" ends them.
@@ -491,7 +490,7 @@ int Parser::commandArguments(const Commands::Command &command, bool inParenthese
 
 void Parser::checkCount(const ChunkToken &word, const Commands::Command &command, int count)
 {
-    if (command.word.compare(u"menu", Qt::CaseInsensitive) == 0) {
+    if (isWord(command.word, u"menu")) {
         if (count == 0 || count % 2 == 1)
             report(Rule::MenuPairs, word);
         return;

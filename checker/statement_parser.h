@@ -46,9 +46,8 @@ public:
     virtual void callFunction(int line, const QString &name, int column, int length) = 0;
     // "function Name;" declares a function of the body, "function Name { ... }" defines it.
     virtual void declareFunction(int line, const QString &name, int column, int length, bool definition) = 0;
-    // A call of a name no command has: a function of the body, or an unknown command
-    // whose nearest command is `nearest`.
-    virtual void callOwnFunction(int line, const QString &name, int column, int length, const QString &nearest) = 0;
+    // A call of a name no command has: a function of the body, or an unknown command.
+    virtual void callOwnFunction(int line, const QString &name, int column, int length) = 0;
 };
 
 // Kept for callers outside the checker until they ask Language directly.
