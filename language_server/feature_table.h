@@ -48,12 +48,8 @@ public:
     template <typename Params, typename Result>
     void add(const QString &method, Result (*handler)(const Context &, const Params &))
     {
-        handlers_.insert(method, [handler, method](const Context &context, const QJsonValue &json) {
-            const std::optional<Params> params = Params::fromJson(json);
-            if (!params)
-                throw RequestError{ErrorCode::kInvalidParams,
-                                   QStringLiteral("the params of %1 do not read").arg(method)};
-            return toJson(handler(context, *params));
+        handlers_.insert(method, [handler](const Context &context, const QJsonValue &json) {
+            return toJson(handler(context, readParams<Params>(json)));
         });
     }
     void offer(Offer offer) { offers_.push_back(std::move(offer)); }

@@ -127,28 +127,44 @@ QJsonObject PublishedDiagnostic::toJson() const
 
 namespace {
 
-// `text` as a JSON string, quotes included, in UTF-8.
+void appendEscaped(QByteArray &out, char16_t unit)
+{
+    out += "\\u";
+    out += QByteArray::number(unit, 16).rightJustified(4, '0');
+}
+
+// `text` as a JSON string, quotes included, in UTF-8; a surrogate without its
+// pair (half an emoji being typed) is escaped, as UTF-8 cannot hold it.
 QByteArray jsonString(const QString &text)
 {
     QByteArray out = "\"";
-    for (const char byte : text.toUtf8()) {
-        const auto code = static_cast<unsigned char>(byte);
-        if (byte == '"' || byte == '\\') {
+    out.reserve(text.size() * 3 + 2);
+    qsizetype plain = 0; // where the characters that need no escape begin
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text.at(i).unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        const bool escaped = QChar::isSurrogate(unit) || unit < 0x20 || unit == u'"' || unit == u'\\';
+        if (!escaped)
+            continue;
+        out += QStringView(text).sliced(plain, i - plain).toUtf8();
+        plain = i + 1;
+        if (unit == u'"' || unit == u'\\') {
             out += '\\';
-            out += byte;
-        } else if (byte == '\n') {
+            out += char(unit);
+        } else if (unit == u'\n') {
             out += "\\n";
-        } else if (byte == '\r') {
+        } else if (unit == u'\r') {
             out += "\\r";
-        } else if (byte == '\t') {
+        } else if (unit == u'\t') {
             out += "\\t";
-        } else if (code < 0x20) {
-            out += "\\u00";
-            out += QByteArray::number(code, 16).rightJustified(2, '0');
         } else {
-            out += byte;
+            appendEscaped(out, unit);
         }
     }
+    out += QStringView(text).sliced(plain).toUtf8();
     return out + '"';
 }
 

@@ -211,6 +211,16 @@ template <typename T> QJsonValue toJson(const T &value)
     return value.toJson();
 }
 
+// Params as `Params::fromJson` reads them; a RequestError with kInvalidParams when
+// they do not read. Every request and notification reads its params here.
+template <typename Params> Params readParams(const QJsonValue &json)
+{
+    std::optional<Params> params = Params::fromJson(json);
+    if (!params)
+        throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("the params do not read")};
+    return std::move(*params);
+}
+
 // What a request names: a document, and for most a place in it.
 struct DocumentParams
 {

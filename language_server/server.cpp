@@ -25,14 +25,6 @@ QString keyOf(const QString &uri)
     return path.isEmpty() ? uri : path;
 }
 
-template <typename Params> Params read(const QJsonValue &json)
-{
-    std::optional<Params> params = Params::fromJson(json);
-    if (!params)
-        throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("the params do not read")};
-    return std::move(*params);
-}
-
 } // namespace
 
 struct Server::Document
@@ -134,7 +126,7 @@ QJsonValue Server::answer(const QString &method, const QJsonValue &params)
     if (method == QLatin1String("initialize")) {
         if (state_ != State::Starting)
             throw RequestError{ErrorCode::kInvalidRequest, QStringLiteral("already initialized")};
-        return initialize(read<InitializeParams>(params)).toJson();
+        return initialize(readParams<InitializeParams>(params)).toJson();
     }
     if (method == QLatin1String("shutdown")) {
         state_ = State::ShutDown;
@@ -187,13 +179,13 @@ void Server::notify(const Incoming &incoming)
         if (method == QLatin1String("initialized"))
             watchScripts();
         else if (method == QLatin1String("textDocument/didOpen"))
-            open(read<DidOpenParams>(params));
+            open(readParams<DidOpenParams>(params));
         else if (method == QLatin1String("textDocument/didChange"))
-            change(read<DidChangeParams>(params));
+            change(readParams<DidChangeParams>(params));
         else if (method == QLatin1String("textDocument/didClose"))
-            close(read<DocumentParams>(params).uri);
+            close(readParams<DocumentParams>(params).uri);
         else if (method == QLatin1String("workspace/didChangeWatchedFiles"))
-            filesChanged(read<DidChangeWatchedFilesParams>(params));
+            filesChanged(readParams<DidChangeWatchedFilesParams>(params));
         // Anything else (didSave, $/cancelRequest, ...) needs nothing.
     } catch (const RequestError &error) {
         log(QStringLiteral("talewick-check: %1: %2").arg(method, error.message));
