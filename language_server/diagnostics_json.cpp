@@ -25,9 +25,10 @@ Partners partnersOf(const Findings &findings)
     Partners partners;
     std::optional<Diagnostic> unclosed;
     for (const Findings::Line &line : findings.lines()) {
-        for (Diagnostic diagnostic : line.diagnostics) {
-            if (!pairs(diagnostic))
+        for (const Diagnostic &found : line.diagnostics) {
+            if (!pairs(found))
                 continue;
+            Diagnostic diagnostic = found;
             diagnostic.line = line.number;
             if (diagnostic.rule == Rule::UnclosedBody) {
                 unclosed = diagnostic;
@@ -96,23 +97,28 @@ QByteArray publishMessage(const Findings &findings, const QString &uri, int vers
 {
     const Partners partners = partnersOf(findings);
     QByteArray items;
+    const auto append = [&items](const QByteArrayList &pieces, const QByteArray &number) {
+        if (pieces.size() < 2)
+            return; // nothing on the line
+        if (!items.isEmpty())
+            items += ',';
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
+            if (i > 0)
+                items += number;
+            items += pieces.at(i);
+        }
+    };
     for (const Findings::Line &line : findings.lines()) {
         if (line.diagnostics.isEmpty() && !(defined && !line.calls.isEmpty()))
             continue;
         const QByteArray number = QByteArray::number(line.number);
-        QByteArray json;
         if (keepsItsJson(line, bool(defined))) {
             if (line.json.isEmpty())
                 line.json = writeCutAtLine(diagnosticsOf(line, uri, partners, {}));
-            json = line.json.join(number);
+            append(line.json, number);
         } else {
-            json = writeCutAtLine(diagnosticsOf(line, uri, partners, defined)).join(number);
+            append(writeCutAtLine(diagnosticsOf(line, uri, partners, defined)), number);
         }
-        if (json.isEmpty())
-            continue;
-        if (!items.isEmpty())
-            items += ',';
-        items += json;
     }
     return frame(publishDiagnosticsContent(uri, version, items));
 }

@@ -479,8 +479,15 @@ QJsonObject watchFilesRequest(const QString &glob)
 
 QByteArray publishDiagnosticsContent(const QString &uri, int version, const QByteArray &items)
 {
-    return "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/publishDiagnostics\",\"params\":{\"uri\":" +
-           jsonString(uri) + ",\"version\":" + QByteArray::number(version) + ",\"diagnostics\":[" + items + "]}}";
+    const QByteArray head =
+        "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/publishDiagnostics\",\"params\":{\"uri\":" + jsonString(uri) +
+        ",\"version\":" + QByteArray::number(version) + ",\"diagnostics\":[";
+    QByteArray content;
+    content.reserve(head.size() + items.size() + 3);
+    content += head;
+    content += items;
+    content += "]}}";
+    return content;
 }
 
 QByteArray frame(const QJsonObject &message)
@@ -490,7 +497,12 @@ QByteArray frame(const QJsonObject &message)
 
 QByteArray frame(const QByteArray &content)
 {
-    return "Content-Length: " + QByteArray::number(content.size()) + "\r\n\r\n" + content;
+    const QByteArray header = "Content-Length: " + QByteArray::number(content.size()) + "\r\n\r\n";
+    QByteArray framed;
+    framed.reserve(header.size() + content.size());
+    framed += header;
+    framed += content;
+    return framed;
 }
 
 } // namespace Lsp
