@@ -6,6 +6,10 @@
 #include <QPair>
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <deque>
+#include <vector>
 
 namespace Lsp {
 
@@ -92,35 +96,77 @@ QVector<PublishedDiagnostic> publishedDiagnostics(const Findings &findings, cons
     return published;
 }
 
+namespace {
+
+int digitsOf(int number)
+{
+    int digits = 1;
+    for (; number >= 10; number /= 10)
+        ++digits;
+    return digits;
+}
+
+// Writes bytes up to `end`, and no further.
+struct Writer
+{
+    char *at;
+    char *end;
+    void put(const char *bytes, qsizetype count)
+    {
+        count = std::min(count, qsizetype(end - at));
+        std::memcpy(at, bytes, size_t(count));
+        at += count;
+    }
+};
+
+// A line's pieces with its number, to be written between them.
+struct Numbered
+{
+    const QByteArrayList *pieces;
+    int number;
+};
+
+} // namespace
+
 QByteArray publishMessage(const Findings &findings, const QString &uri, int version,
                           const std::function<bool(const QString &)> &defined)
 {
     const Partners partners = partnersOf(findings);
-    QByteArray items;
-    const auto append = [&items](const QByteArrayList &pieces, const QByteArray &number) {
-        if (pieces.size() < 2)
-            return; // nothing on the line
-        if (!items.isEmpty())
-            items += ',';
-        for (qsizetype i = 0; i < pieces.size(); ++i) {
-            if (i > 0)
-                items += number;
-            items += pieces.at(i);
-        }
-    };
+    std::deque<QByteArrayList> judged; // the pieces of lines not kept, as long as the message is written
+    std::vector<Numbered> lines;
+    qsizetype size = 0;
     for (const Findings::Line &line : findings.lines()) {
         if (line.diagnostics.isEmpty() && !(defined && !line.calls.isEmpty()))
             continue;
-        const QByteArray number = QByteArray::number(line.number);
-        if (keepsItsJson(line, bool(defined))) {
-            if (line.json.isEmpty())
-                line.json = writeCutAtLine(diagnosticsOf(line, uri, partners, {}));
-            append(line.json, number);
-        } else {
-            append(writeCutAtLine(diagnosticsOf(line, uri, partners, defined)), number);
+        const QByteArrayList *pieces = &line.json;
+        if (!keepsItsJson(line, bool(defined))) {
+            judged.push_back(writeCutAtLine(diagnosticsOf(line, uri, partners, defined)));
+            pieces = &judged.back();
+        } else if (line.json.isEmpty()) {
+            line.json = writeCutAtLine(diagnosticsOf(line, uri, partners, {}));
         }
+        if (pieces->size() < 2)
+            continue; // nothing on the line
+        size += (lines.empty() ? 0 : 1) + (pieces->size() - 1) * digitsOf(line.number);
+        for (const QByteArray &piece : *pieces)
+            size += piece.size();
+        lines.push_back({pieces, line.number});
     }
-    return frame(publishDiagnosticsContent(uri, version, items));
+    return framedPublishDiagnostics(uri, version, size, [&lines, size](char *items) {
+        Writer out{items, items + size};
+        for (const Numbered &line : lines) {
+            if (&line != &lines.front())
+                out.put(",", 1);
+            char number[12];
+            const qsizetype digits = std::to_chars(number, number + sizeof number, line.number).ptr - number;
+            for (qsizetype i = 0; i < line.pieces->size(); ++i) {
+                if (i > 0)
+                    out.put(number, digits);
+                out.put(line.pieces->at(i).constData(), line.pieces->at(i).size());
+            }
+        }
+        return qsizetype(out.at - items);
+    });
 }
 
 } // namespace Lsp

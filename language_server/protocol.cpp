@@ -2,6 +2,7 @@
 
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Lsp {
@@ -477,17 +478,24 @@ QJsonObject watchFilesRequest(const QString &glob)
     return request;
 }
 
-QByteArray publishDiagnosticsContent(const QString &uri, int version, const QByteArray &items)
+QByteArray framedPublishDiagnostics(const QString &uri, int version, qsizetype itemsSize,
+                                    const std::function<qsizetype(char *items)> &writeItems)
 {
     const QByteArray head =
         "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/publishDiagnostics\",\"params\":{\"uri\":" + jsonString(uri) +
         ",\"version\":" + QByteArray::number(version) + ",\"diagnostics\":[";
-    QByteArray content;
-    content.reserve(head.size() + items.size() + 3);
-    content += head;
-    content += items;
-    content += "]}}";
-    return content;
+    const QByteArray tail = "]}}";
+    const QByteArray header =
+        "Content-Length: " + QByteArray::number(head.size() + itemsSize + tail.size()) + "\r\n\r\n";
+    QByteArray framed(header.size() + head.size() + itemsSize + tail.size(), Qt::Uninitialized);
+    char *at = std::copy(header.cbegin(), header.cend(), framed.data());
+    at = std::copy(head.cbegin(), head.cend(), at);
+    const qsizetype written = writeItems(at);
+    Q_ASSERT(written == itemsSize);
+    std::copy(tail.cbegin(), tail.cend(), at + written);
+    if (written != itemsSize) // a miscount must not send a wrong length
+        return frame(head + QByteArray(at, written) + tail);
+    return framed;
 }
 
 QByteArray frame(const QJsonObject &message)

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -361,9 +362,12 @@ QJsonObject messageNotification(const QString &method, int type, const QString &
 QJsonObject clearDiagnostics(const QString &uri);
 // Asks the client to say when files matching `glob` change on disk.
 QJsonObject watchFilesRequest(const QString &glob);
-// The content of a textDocument/publishDiagnostics whose diagnostics are written
-// already, as JSON items joined by commas.
-QByteArray publishDiagnosticsContent(const QString &uri, int version, const QByteArray &items);
+// A framed textDocument/publishDiagnostics whose diagnostics, JSON items joined
+// by commas, `writeItems` writes at the place it is given: at most `itemsSize`
+// bytes, returning how many. The message is written in one buffer, with no copy
+// of what may be megabytes.
+QByteArray framedPublishDiagnostics(const QString &uri, int version, qsizetype itemsSize,
+                                    const std::function<qsizetype(char *items)> &writeItems);
 
 // "Content-Length: N\r\n\r\n" and the message as compact UTF-8.
 QByteArray frame(const QJsonObject &message);
