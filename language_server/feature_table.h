@@ -44,7 +44,7 @@ public:
     using Offer = std::function<void(ServerCapabilities &, const ClientCapabilities &)>;
 
     // A handler that takes the params as `Params::fromJson` reads them; params
-    // that do not read are refused here, for every request alike.
+    // that do not read are refused by readParams, for every request alike.
     template <typename Params, typename Result>
     void add(const QString &method, Result (*handler)(const Context &, const Params &))
     {
