@@ -51,6 +51,24 @@ std::optional<Diagnostic::Fix> fixWorkedOut(const TextDocument &document, const 
 
 } // namespace
 
+QVector<CodeAction> fixesOf(const Diagnostic &diagnostic, const TextDocument &document, const QString &uri,
+                            const Commands::Table &commands)
+{
+    QVector<Diagnostic::Fix> fixes = diagnostic.fixes;
+    if (fixes.isEmpty()) {
+        if (std::optional<Diagnostic::Fix> fix = fixWorkedOut(document, diagnostic, commands))
+            fixes.append(std::move(*fix));
+    }
+    QVector<CodeAction> actions;
+    for (const Diagnostic::Fix &fix : std::as_const(fixes)) {
+        QVector<TextEdit> edits;
+        for (const Diagnostic::Edit &edit : fix.edits)
+            edits.append({Range::onLine(diagnostic.line, edit.column, edit.length), edit.text});
+        actions.append(action(fix.title, uri, diagnostic, std::move(edits)));
+    }
+    return actions;
+}
+
 QVector<CodeAction> quickFixes(const Context &context, const CodeActionParams &params)
 {
     const TextDocument &document = context.document(params.uri);
@@ -60,19 +78,8 @@ QVector<CodeAction> quickFixes(const Context &context, const CodeActionParams &p
         std::swap(start, end);
     QVector<CodeAction> actions;
     for (int line = start.line; line <= end.line; ++line) {
-        for (const Diagnostic &diagnostic : document.check().diagnostics(line)) {
-            QVector<Diagnostic::Fix> fixes = diagnostic.fixes;
-            if (fixes.isEmpty()) {
-                if (std::optional<Diagnostic::Fix> fix = fixWorkedOut(document, diagnostic, context.commands()))
-                    fixes.append(std::move(*fix));
-            }
-            for (const Diagnostic::Fix &fix : std::as_const(fixes)) {
-                QVector<TextEdit> edits;
-                for (const Diagnostic::Edit &edit : fix.edits)
-                    edits.append({Range::onLine(line, edit.column, edit.length), edit.text});
-                actions.append(action(fix.title, params.uri, diagnostic, std::move(edits)));
-            }
-        }
+        for (const Diagnostic &diagnostic : document.check().diagnostics(line))
+            actions += fixesOf(diagnostic, document, params.uri, context.commands());
     }
     return actions;
 }

@@ -10,4 +10,9 @@ namespace Lsp {
 // a ";" where a statement lost it.
 QVector<CodeAction> quickFixes(const Context &context, const CodeActionParams &params);
 
+// The fixes of one diagnostic of `document`: the checker's own, or else the one
+// worked out here.
+QVector<CodeAction> fixesOf(const Diagnostic &diagnostic, const TextDocument &document, const QString &uri,
+                            const Commands::Table &commands);
+
 } // namespace Lsp

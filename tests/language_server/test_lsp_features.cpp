@@ -954,6 +954,34 @@ private slots:
         QCOMPARE(described(edits.front().range), described(input.ranges.front()));
     }
 
+    // The checker's own fixes are turned into code actions as they are; only
+    // without them is a fix worked out here.
+    void fixesOf_givesTheCheckersOwnFixesFirst()
+    {
+        const TextDocument document(QStringLiteral("m.tsg,1,1,0\tscript\tA\t1,{\n\twrap;\n}"),
+                                    Commands::Table::builtIn());
+        const Diagnostics found = document.check().diagnostics(1);
+        QCOMPARE(found.size(), 1);
+        Diagnostic diagnostic = found.front();
+        const QVector<CodeAction> workedOut = fixesOf(diagnostic, document, kUri, *Commands::Table::builtIn());
+        QCOMPARE(workedOut.size(), 1);
+        QCOMPARE(workedOut.front().edit.changes.at(kUri).front().newText, QStringLiteral("warp"));
+
+        diagnostic.fixes = {
+            Diagnostic::Fix{QStringLiteral("a"), {{1, 4, QStringLiteral("x")}, {5, 0, QStringLiteral("y")}}},
+            Diagnostic::Fix{QStringLiteral("b"), {{1, 0, QStringLiteral("z")}}}};
+        const QVector<CodeAction> given = fixesOf(diagnostic, document, kUri, *Commands::Table::builtIn());
+        QCOMPARE(given.size(), 2);
+        QCOMPARE(given.at(0).title, QStringLiteral("a"));
+        const QVector<TextEdit> &edits = given.at(0).edit.changes.at(kUri);
+        QCOMPARE(edits.size(), 2);
+        QCOMPARE(described(edits.at(0).range), QStringLiteral("1:1-1:5"));
+        QCOMPARE(edits.at(1).newText, QStringLiteral("y"));
+        QCOMPARE(described(edits.at(1).range), QStringLiteral("1:5-1:5"));
+        QCOMPARE(given.at(1).title, QStringLiteral("b"));
+        QCOMPARE(given.at(1).diagnostics.front().code, diagnostic.code);
+    }
+
     // A request on a script that is not open is refused, whatever the feature.
     void features_onAScriptNotOpen_refuse()
     {
