@@ -5,6 +5,8 @@
 //    menu jumps to (two diagnostics come and go with it). "floor" is what the
 //    protocol costs at least: reading the didChange's JSON and writing a
 //    publishDiagnostics of the same size.
+//  - a keystroke in a script with an error on each of its 50,000 lines: the
+//    whole publication is written again.
 //  - opening that 100,000-line script (didOpen until its first publishDiagnostics)
 //    against what talewick-check does with the same file (read, decode, check,
 //    report).
@@ -186,6 +188,25 @@ int main(int argc, char *argv[])
         const double l = median(longTimes), s = median(shortTimes);
         std::printf("| %s | %.1f us | %.1f us | %.2f | %.1f us | <= 1.5 |\n", keystroke.name, l, s, l / s,
                     median(floors));
+    }
+
+    {
+        QStringList lines{QStringLiteral("harbor01.tsg,120,85,6\tscript\tErrors\t56,{")};
+        for (int i = 0; i < 50000; ++i)
+            lines.append(QStringLiteral("\tmez \"x\";"));
+        lines.append(QStringLiteral("}"));
+        Session session(lines.join(u'\n'));
+        std::vector<double> times;
+        int version = 1;
+        for (int run = 0; run < std::max(3, runs / 30); ++run) {
+            for (const bool typed : {true, false}) {
+                const QString text = typed ? QStringLiteral("a") : QString();
+                times.push_back(session.time(framed(didChange(++version, 25000, 6, typed ? 6 : 7, text))));
+            }
+        }
+        std::printf("\n| keystroke, an error on each of 50,000 lines | until its diagnostics | published |\n");
+        std::printf("|---|---|---|\n");
+        std::printf("| letter in a message | %.1f ms | %.1f MB |\n", median(times) / 1e3, session.written.size() / 1e6);
     }
 
     // Opening the long script against talewick-check's work on the same file.

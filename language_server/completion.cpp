@@ -3,21 +3,13 @@
 #include "checker/body_tokens.h"
 #include "language_server/labels.h"
 
-#include <QJsonArray>
+#include <optional>
 
 namespace Lsp {
 
 namespace {
 
 using BodyTokens::Token;
-
-// The protocol's CompletionItemKind numbers.
-enum ItemKind
-{
-    kFunction = 3,
-    kKeyword = 14,
-    kReference = 18,
-};
 
 constexpr const char16_t *kKeywords[] = {u"if",      u"else",  u"for",      u"while", u"do",     u"switch",  u"case",
                                          u"default", u"break", u"continue", u"goto",  u"return", u"function"};
@@ -72,34 +64,38 @@ void appendCode(QVector<Piece> &pieces, const QString &text, const BodyTokens::L
 // Lines a statement is read back over at most, for its command word.
 constexpr int kLongestStatement = 2000;
 
-// Reads the statement up to the cursor, from the line where it begins, to tell
-// what kind of word goes there.
-Place placeOf(const ScriptCheck &check, Position position, const Commands::Table &commands)
+// The code tokens of the cursor's line up to the cursor; none when nothing may be
+// written there: outside a body, in a comment, past the "}" that ends the body.
+std::optional<QVector<Token>> codeBeforeCursor(const ScriptCheck &check, Position position)
 {
     bool inBody = false;
     const BodyTokens::Line line = tokensOf(check, position.line, position.character, &inBody);
     const QString &text = check.text(position.line);
     if (!inBody || line.endsInComment)
-        return Place{};
-    // Code tokens only; a "//" comment runs to the cursor.
+        return std::nullopt;
     QVector<Token> tokens;
     for (const Token &token : line.tokens) {
         if (token.kind != Token::Kind::Comment)
             tokens.append(token);
         else if (QStringView(text).sliced(token.column).startsWith(u"//"))
-            return Place{};
+            return std::nullopt; // it runs to the cursor
     }
-    // Past the "}" that ends the body, nothing goes.
     int braces = check.definitionOn(position.line) ? 1 : check.braceDepthAfter(position.line - 1);
     for (const Token &token : std::as_const(tokens)) {
         if (token.kind == Token::Kind::Punct && token.length == 1 && text.at(token.column) == u'{')
             ++braces;
         else if (token.kind == Token::Kind::Punct && token.length == 1 && text.at(token.column) == u'}' &&
                  --braces <= 0)
-            return Place{};
+            return std::nullopt;
     }
+    return tokens;
+}
+
+// The statement's pieces up to the cursor: the lines it runs over (a menu's
+// choices, one a line), then the cursor's own `tokens`.
+QVector<Piece> statementPieces(const ScriptCheck &check, Position position, const QVector<Token> &tokens)
+{
     QVector<Piece> pieces;
-    // The lines a statement runs over (a menu's choices, one a line), then this one.
     int first = position.line;
     while (first > 0 && check.statementGoesOn(first - 1) && position.line - first < kLongestStatement)
         --first;
@@ -109,27 +105,27 @@ Place placeOf(const ScriptCheck &check, Position position, const Commands::Table
         if (earlierInBody)
             appendCode(pieces, check.text(number), earlier);
     }
-    for (const Token &token : std::as_const(tokens))
+    const QString &text = check.text(position.line);
+    for (const Token &token : tokens)
         pieces.append(Piece{token.kind, QStringView(text).sliced(token.column, token.length)});
-    qsizetype last = pieces.size();
-    // Inside a string: only callfunc's quotes, or callfunc("...", take a word.
-    if (!tokens.isEmpty() && tokens.back().kind == Token::Kind::OpenString) {
-        const bool call = (last >= 2 && pieces.at(last - 2).isWord(u"callfunc")) ||
-                          (last >= 3 && pieces.at(last - 2).is(u"(") && pieces.at(last - 3).isWord(u"callfunc"));
-        const QStringView typed = pieces.back().text.sliced(1);
-        if (!call || typed.contains(u'\\'))
-            return Place{};
-        return Place{Place::Kind::Function, tokens.back().column + 1};
-    }
-    // The word being typed, if the cursor stands at the end of one.
-    int wordStart = position.character;
-    if (!tokens.isEmpty() && tokens.back().kind == Token::Kind::Name &&
-        tokens.back().column + tokens.back().length == position.character) {
-        --last;
-        wordStart = tokens.back().column;
-    }
-    // The statement the cursor is in: from after the last ";", "{", "}" or label.
-    // (A ";" inside the parentheses of a "for" ends nothing.)
+    return pieces;
+}
+
+// Inside a string, only callfunc's quotes, or callfunc("..., take a word.
+Place stringPlace(const QVector<Piece> &pieces, const Token &openString)
+{
+    const qsizetype last = pieces.size();
+    const bool call = (last >= 2 && pieces.at(last - 2).isWord(u"callfunc")) ||
+                      (last >= 3 && pieces.at(last - 2).is(u"(") && pieces.at(last - 3).isWord(u"callfunc"));
+    if (!call || pieces.back().text.sliced(1).contains(u'\\'))
+        return Place{};
+    return Place{Place::Kind::Function, openString.column + 1};
+}
+
+// Where the statement the cursor is in begins: after the last ";", "{", "}" or
+// label. (A ";" inside the parentheses of a "for" ends nothing.)
+qsizetype statementStart(const QVector<Piece> &pieces, qsizetype last)
+{
     qsizetype start = 0;
     int parentheses = 0;
     for (qsizetype i = 0; i < last; ++i) {
@@ -141,34 +137,40 @@ Place placeOf(const ScriptCheck &check, Position position, const Commands::Table
         else if (parentheses == 0 && (piece.is(u";") || piece.is(u"{") || piece.is(u"}") || piece.is(u":")))
             start = i + 1;
     }
-    // An "if (...)", "for (...)", "while (...)" or "else" before the command is passed over.
+    return start;
+}
+
+// Passes over an "if (...)", "for (...)", "while (...)" or "else" before the
+// command; none while the cursor is still in a condition.
+std::optional<qsizetype> pastHeads(const QVector<Piece> &pieces, qsizetype start, qsizetype last)
+{
+    const auto heads = [](const Piece &piece) {
+        return piece.isWord(u"if") || piece.isWord(u"for") || piece.isWord(u"while");
+    };
     for (;;) {
         if (start < last && pieces.at(start).isWord(u"else")) {
             ++start;
             continue;
         }
-        const auto heads = [&](const Piece &piece) {
-            return piece.isWord(u"if") || piece.isWord(u"for") || piece.isWord(u"while");
-        };
-        if (start + 1 < last && heads(pieces.at(start)) && pieces.at(start + 1).is(u"(")) {
-            int depth = 0;
-            qsizetype i = start + 1;
-            for (; i < last; ++i) {
-                if (pieces.at(i).is(u"("))
-                    ++depth;
-                else if (pieces.at(i).is(u")") && --depth == 0)
-                    break;
-            }
-            if (i >= last)
-                return Place{Place::Kind::Code, wordStart}; // still in the condition
-            start = i + 1;
-            continue;
+        if (!(start + 1 < last && heads(pieces.at(start)) && pieces.at(start + 1).is(u"(")))
+            return start;
+        int depth = 0;
+        qsizetype i = start + 1;
+        for (; i < last; ++i) {
+            if (pieces.at(i).is(u"("))
+                ++depth;
+            else if (pieces.at(i).is(u")") && --depth == 0)
+                break;
         }
-        break;
+        if (i >= last)
+            return std::nullopt;
+        start = i + 1;
     }
-    if (start >= last || pieces.at(start).kind != Token::Kind::Name)
-        return Place{Place::Kind::Code, wordStart};
-    // Which argument of the statement's command the cursor is in.
+}
+
+// Whether the cursor stands where the statement beginning at `start` names a label.
+bool namesLabel(const QVector<Piece> &pieces, qsizetype start, qsizetype last, const Commands::Table &commands)
+{
     const Piece &word = pieces.at(start);
     int argument = 0;
     int depth = 0;
@@ -182,21 +184,37 @@ Place placeOf(const ScriptCheck &check, Position position, const Commands::Table
             ++argument;
     }
     const Commands::Command *command = commands.find(word.text);
-    const bool labelPlace =
-        depth == 0 && ((word.isWord(u"goto") && argument == 0) || (word.isWord(u"callsub") && argument == 0) ||
-                       (word.isWord(u"menu") && argument % 2 == 1) || (command && command->labelAt(argument)));
-    return Place{labelPlace ? Place::Kind::Label : Place::Kind::Code, wordStart};
+    return depth == 0 && ((word.isWord(u"goto") && argument == 0) || (word.isWord(u"callsub") && argument == 0) ||
+                          (word.isWord(u"menu") && argument % 2 == 1) || (command && command->labelAt(argument)));
 }
 
-QJsonObject item(const QString &label, int kind, const QString &detail, const QJsonObject &replace)
+// Reads the statement up to the cursor, from the line where it begins, to tell
+// what kind of word goes there.
+Place placeOf(const ScriptCheck &check, Position position, const Commands::Table &commands)
 {
-    QJsonObject object{
-        {QLatin1String("label"), label},
-        {QLatin1String("kind"), kind},
-        {QLatin1String("textEdit"), QJsonObject{{QLatin1String("range"), replace}, {QLatin1String("newText"), label}}}};
-    if (!detail.isEmpty())
-        object.insert(QLatin1String("detail"), detail);
-    return object;
+    const std::optional<QVector<Token>> tokens = codeBeforeCursor(check, position);
+    if (!tokens)
+        return Place{};
+    const QVector<Piece> pieces = statementPieces(check, position, *tokens);
+    if (!tokens->isEmpty() && tokens->back().kind == Token::Kind::OpenString)
+        return stringPlace(pieces, tokens->back());
+    // The word being typed, if the cursor stands at the end of one.
+    qsizetype last = pieces.size();
+    int wordStart = position.character;
+    if (!tokens->isEmpty() && tokens->back().kind == Token::Kind::Name &&
+        tokens->back().column + tokens->back().length == position.character) {
+        --last;
+        wordStart = tokens->back().column;
+    }
+    const std::optional<qsizetype> start = pastHeads(pieces, statementStart(pieces, last), last);
+    if (!start || *start >= last || pieces.at(*start).kind != Token::Kind::Name)
+        return Place{Place::Kind::Code, wordStart};
+    return Place{namesLabel(pieces, *start, last, commands) ? Place::Kind::Label : Place::Kind::Code, wordStart};
+}
+
+CompletionItem item(const QString &label, int kind, const QString &detail, const Range &replace)
+{
+    return CompletionItem{label, kind, detail, TextEdit{replace, label}};
 }
 
 QString argumentName(QChar letter)
@@ -233,33 +251,46 @@ QString argumentsOf(const Commands::Command &command)
                            : QStringLiteral("引数 %1（%2）").arg(count, kinds.join(QStringLiteral(", ")));
 }
 
-QJsonObject completion(const TextDocument &document, Position position, const Commands::Table &commands,
-                       const QStringList &functions)
+CompletionList completion(const TextDocument &document, Position position, const Commands::Table &commands,
+                          const QStringList &functions)
 {
     position = document.clamped(position);
     const ScriptCheck &check = document.check();
-    QJsonArray items;
+    CompletionList list;
     const Place place = check.bodyAround(position.line).first >= 0 ? placeOf(check, position, commands) : Place{};
-    const QJsonObject replace = range(position.line, place.wordStart, position.character - place.wordStart);
+    const Range replace = Range::onLine(position.line, place.wordStart, position.character - place.wordStart);
     switch (place.kind) {
     case Place::Kind::Nothing:
         break;
     case Place::Kind::Function:
         for (const QString &function : functions)
-            items.append(item(function, kFunction, QStringLiteral("関数"), replace));
+            list.items.append(item(function, CompletionItem::kFunction, QStringLiteral("関数"), replace));
         break;
     case Place::Kind::Label:
         for (const QString &label : Labels::definedAround(check, position.line))
-            items.append(item(label, kReference, QStringLiteral("ラベル"), replace));
+            list.items.append(item(label, CompletionItem::kReference, QStringLiteral("ラベル"), replace));
         break;
     case Place::Kind::Code:
         for (const Commands::Command *command : commands.all())
-            items.append(item(command->word, kFunction, argumentsOf(*command), replace));
+            list.items.append(item(command->word, CompletionItem::kFunction, argumentsOf(*command), replace));
         for (const char16_t *keyword : kKeywords)
-            items.append(item(QString::fromUtf16(keyword), kKeyword, QString(), replace));
+            list.items.append(item(QString::fromUtf16(keyword), CompletionItem::kKeyword, QString(), replace));
         break;
     }
-    return QJsonObject{{QLatin1String("isIncomplete"), false}, {QLatin1String("items"), items}};
+    return list;
+}
+
+CompletionList completion(const Context &context, const PositionParams &params)
+{
+    return completion(context.document(params.uri), params.position, context.commands(), context.functionNames());
+}
+
+void Features::register_completion(FeatureTable &table)
+{
+    table.add(QStringLiteral("textDocument/completion"), &completion);
+    table.offer([](ServerCapabilities &server, const ClientCapabilities &) {
+        server.completionTriggers = QStringList{QStringLiteral("\"")};
+    });
 }
 
 } // namespace Lsp

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "checker/commands.h"
-#include "language_server/text_document.h"
+#include "language_server/feature_table.h"
 
-#include <QJsonObject>
 #include <QStringList>
 
 namespace Lsp {
@@ -12,8 +10,9 @@ namespace Lsp {
 // names one (goto, callsub, a menu's label places, any command whose argument the
 // table marks as a label), the workspace's functions inside callfunc's quotes, and
 // command words elsewhere, each with the arguments the table gives it.
-QJsonObject completion(const TextDocument &document, Position position, const Commands::Table &commands,
-                       const QStringList &functions);
+CompletionList completion(const TextDocument &document, Position position, const Commands::Table &commands,
+                          const QStringList &functions);
+CompletionList completion(const Context &context, const PositionParams &params);
 
 // "引数 1〜3個（文字列, 式, 式）": how many arguments a command takes and what each is.
 QString argumentsOf(const Commands::Command &command);

@@ -1,96 +1,38 @@
 #include "language_server/diagnostics_json.h"
 
 #include "checker/rules.h"
-#include "language_server/protocol.h"
 
 #include <QHash>
-#include <QJsonDocument>
 #include <QPair>
 
 #include <algorithm>
-#include <optional>
+#include <charconv>
+#include <cstring>
+#include <deque>
+#include <vector>
 
 namespace Lsp {
 
 namespace {
-
-constexpr int kError = 1;
-constexpr int kWarning = 2;
-
-QJsonObject related(const QString &uri, const Diagnostic &other)
-{
-    return QJsonObject{{QLatin1String("location"), location(uri, other.line, other.column, other.length)},
-                       {QLatin1String("message"), other.message}};
-}
-
-} // namespace
-
-QJsonObject diagnosticJson(const Diagnostic &diagnostic)
-{
-    return QJsonObject{
-        {QLatin1String("range"), range(diagnostic.line, diagnostic.column, diagnostic.length)},
-        {QLatin1String("severity"), diagnostic.severity == Diagnostic::Severity::Error ? kError : kWarning},
-        {QLatin1String("code"), diagnostic.code},
-        {QLatin1String("source"), QLatin1String("talewick")},
-        {QLatin1String("message"), diagnostic.message}};
-}
-
-namespace {
-
-// Written where a diagnostic's line number goes, so that a line's JSON is made
-// once and its number put in as the line moves.
-constexpr int kLineMark = -7777777;
-const QByteArray kLineField = QByteArrayLiteral("\"line\":-7777777");
-
-QByteArray compact(const QJsonObject &object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
-// The JSON of a line's diagnostics, cut where the line number goes.
-QByteArrayList piecesOf(const Diagnostics &diagnostics)
-{
-    QByteArray joined;
-    for (Diagnostic diagnostic : diagnostics) {
-        diagnostic.line = kLineMark;
-        if (!joined.isEmpty())
-            joined += ',';
-        joined += compact(diagnosticJson(diagnostic));
-    }
-    QByteArrayList pieces;
-    qsizetype from = 0;
-    for (qsizetype at = joined.indexOf(kLineField); at >= 0; at = joined.indexOf(kLineField, from)) {
-        pieces.append(joined.mid(from, at - from) + "\"line\":");
-        from = at + kLineField.size();
-    }
-    pieces.append(joined.mid(from));
-    return pieces;
-}
-
-// `text` as a JSON string, quotes included.
-QByteArray jsonString(const QString &text)
-{
-    return compact(QJsonObject{{QLatin1String("s"), text}}).sliced(5).chopped(1); // {"s":...}
-}
 
 bool pairs(const Diagnostic &diagnostic)
 {
     return diagnostic.rule == Rule::UnclosedBody || diagnostic.rule == Rule::BodyRunsIntoDefinition;
 }
 
-} // namespace
+using Partners = QHash<QPair<int, int>, Diagnostic>; // by line and rule
 
-QByteArray publishMessage(const Findings &findings, const QString &uri, int version,
-                          const std::function<bool(const QString &)> &defined)
+// A body's "{" never closed, and the definition line its body runs into: each
+// points at the other.
+Partners partnersOf(const Findings &findings)
 {
-    // A body's "{" never closed, and the definition line its body runs into: each
-    // points at the other.
-    QHash<QPair<int, int>, Diagnostic> partners; // by line and rule
+    Partners partners;
     std::optional<Diagnostic> unclosed;
     for (const Findings::Line &line : findings.lines()) {
-        for (Diagnostic diagnostic : line.diagnostics) {
-            if (!pairs(diagnostic))
+        for (const Diagnostic &found : line.diagnostics) {
+            if (!pairs(found))
                 continue;
+            Diagnostic diagnostic = found;
             diagnostic.line = line.number;
             if (diagnostic.rule == Rule::UnclosedBody) {
                 unclosed = diagnostic;
@@ -101,46 +43,130 @@ QByteArray publishMessage(const Findings &findings, const QString &uri, int vers
             }
         }
     }
-    QByteArray items;
-    for (const Findings::Line &line : findings.lines()) {
-        const bool judged = defined && !line.calls.isEmpty();
-        const bool paired = std::any_of(line.diagnostics.cbegin(), line.diagnostics.cend(), pairs);
-        if (!judged && !paired) {
-            if (line.diagnostics.isEmpty())
-                continue;
-            if (line.json.isEmpty())
-                line.json = piecesOf(line.diagnostics);
-            if (!items.isEmpty())
-                items += ',';
-            items += line.json.join(QByteArray::number(line.number));
-            continue;
+    return partners;
+}
+
+// Whether what is published for the line names no other line and holds nothing
+// but what the checker keeps, so that its JSON may be kept while the line moves.
+bool keepsItsJson(const Findings::Line &line, bool judged)
+{
+    return !(judged && !line.calls.isEmpty()) &&
+           std::none_of(line.diagnostics.cbegin(), line.diagnostics.cend(), [](const Diagnostic &diagnostic) {
+               return pairs(diagnostic) || !diagnostic.related.isEmpty();
+           });
+}
+
+// What is published for one line: the checker's diagnostics, the calls judged,
+// the pairs pointing at each other.
+QVector<PublishedDiagnostic> diagnosticsOf(const Findings::Line &line, const QString &uri, const Partners &partners,
+                                           const std::function<bool(const QString &)> &defined)
+{
+    Diagnostics diagnostics = line.diagnostics;
+    for (Diagnostic &diagnostic : diagnostics)
+        diagnostic.line = line.number;
+    if (defined && !line.calls.isEmpty()) {
+        for (const LabelRules::LabelUse &call : line.calls) {
+            if (!defined(call.label))
+                diagnostics.append(
+                    Rules::make(Rule::UndefinedFunction, line.number, call.column, call.length, {call.label}));
         }
-        Diagnostics diagnostics = line.diagnostics;
-        for (Diagnostic &diagnostic : diagnostics)
-            diagnostic.line = line.number;
-        if (judged) {
-            for (const LabelRules::LabelUse &call : line.calls) {
-                if (!defined(call.label))
-                    diagnostics.append(
-                        Rules::make(Rule::UndefinedFunction, line.number, call.column, call.length, {call.label}));
-            }
-            std::stable_sort(diagnostics.begin(), diagnostics.end(),
-                             [](const Diagnostic &a, const Diagnostic &b) { return a.column < b.column; });
-        }
-        for (const Diagnostic &diagnostic : std::as_const(diagnostics)) {
-            QJsonObject object = diagnosticJson(diagnostic);
-            const auto partner = partners.constFind({diagnostic.line, int(diagnostic.rule)});
-            if (partner != partners.cend())
-                object.insert(QLatin1String("relatedInformation"), QJsonArray{related(uri, *partner)});
-            if (!items.isEmpty())
-                items += ',';
-            items += compact(object);
-        }
+        std::stable_sort(diagnostics.begin(), diagnostics.end(),
+                         [](const Diagnostic &a, const Diagnostic &b) { return a.column < b.column; });
     }
-    const QByteArray content =
-        "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/publishDiagnostics\",\"params\":{\"uri\":" + jsonString(uri) +
-        ",\"version\":" + QByteArray::number(version) + ",\"diagnostics\":[" + items + "]}}";
-    return frame(content);
+    QVector<PublishedDiagnostic> published;
+    for (const Diagnostic &diagnostic : std::as_const(diagnostics)) {
+        published.append(PublishedDiagnostic::of(diagnostic, uri));
+        const auto partner = partners.constFind({diagnostic.line, int(diagnostic.rule)});
+        if (partner != partners.cend() && diagnostic.related.isEmpty())
+            published.back().relatedInformation.append(
+                {Location{uri, Range::onLine(partner->line, partner->column, partner->length)}, partner->message});
+    }
+    return published;
+}
+
+} // namespace
+
+QVector<PublishedDiagnostic> publishedDiagnostics(const Findings &findings, const QString &uri,
+                                                  const std::function<bool(const QString &)> &defined)
+{
+    const Partners partners = partnersOf(findings);
+    QVector<PublishedDiagnostic> published;
+    for (const Findings::Line &line : findings.lines())
+        published += diagnosticsOf(line, uri, partners, defined);
+    return published;
+}
+
+namespace {
+
+int digitsOf(int number)
+{
+    int digits = 1;
+    for (; number >= 10; number /= 10)
+        ++digits;
+    return digits;
+}
+
+// Writes bytes up to `end`, and no further.
+struct Writer
+{
+    char *at;
+    char *end;
+    void put(const char *bytes, qsizetype count)
+    {
+        count = std::min(count, qsizetype(end - at));
+        std::memcpy(at, bytes, size_t(count));
+        at += count;
+    }
+};
+
+// A line's pieces with its number, to be written between them.
+struct Numbered
+{
+    const QByteArrayList *pieces;
+    int number;
+};
+
+} // namespace
+
+QByteArray publishMessage(const Findings &findings, const QString &uri, int version,
+                          const std::function<bool(const QString &)> &defined)
+{
+    const Partners partners = partnersOf(findings);
+    std::deque<QByteArrayList> judged; // the pieces of lines not kept, as long as the message is written
+    std::vector<Numbered> lines;
+    qsizetype size = 0;
+    for (const Findings::Line &line : findings.lines()) {
+        if (line.diagnostics.isEmpty() && !(defined && !line.calls.isEmpty()))
+            continue;
+        const QByteArrayList *pieces = &line.json;
+        if (!keepsItsJson(line, bool(defined))) {
+            judged.push_back(writeCutAtLine(diagnosticsOf(line, uri, partners, defined)));
+            pieces = &judged.back();
+        } else if (line.json.isEmpty()) {
+            line.json = writeCutAtLine(diagnosticsOf(line, uri, partners, {}));
+        }
+        if (pieces->size() < 2)
+            continue; // nothing on the line
+        size += (lines.empty() ? 0 : 1) + (pieces->size() - 1) * digitsOf(line.number);
+        for (const QByteArray &piece : *pieces)
+            size += piece.size();
+        lines.push_back({pieces, line.number});
+    }
+    return framedPublishDiagnostics(uri, version, size, [&lines, size](char *items) {
+        Writer out{items, items + size};
+        for (const Numbered &line : lines) {
+            if (&line != &lines.front())
+                out.put(",", 1);
+            char number[12];
+            const qsizetype digits = std::to_chars(number, number + sizeof number, line.number).ptr - number;
+            for (qsizetype i = 0; i < line.pieces->size(); ++i) {
+                if (i > 0)
+                    out.put(number, digits);
+                out.put(line.pieces->at(i).constData(), line.pieces->at(i).size());
+            }
+        }
+        return qsizetype(out.at - items);
+    });
 }
 
 } // namespace Lsp

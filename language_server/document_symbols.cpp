@@ -2,45 +2,30 @@
 
 #include "checker/statement_parser.h"
 
-#include <QJsonObject>
-
 namespace Lsp {
 
 namespace {
-
-// The protocol's SymbolKind numbers.
-enum SymbolKind
-{
-    kModule = 2,
-    kClass = 5,
-    kProperty = 7,
-    kFunction = 12,
-    kObject = 19,
-    kKey = 20,
-    kStruct = 23,
-    kEvent = 24,
-};
 
 int kindOf(DefinitionLine::Kind kind)
 {
     switch (kind) {
     case DefinitionLine::Kind::Function:
-        return kFunction;
+        return DocumentSymbol::kFunction;
     case DefinitionLine::Kind::Shop:
-        return kStruct;
+        return DocumentSymbol::kStruct;
     case DefinitionLine::Kind::Warp:
     case DefinitionLine::Kind::Monster:
-        return kObject;
+        return DocumentSymbol::kObject;
     case DefinitionLine::Kind::Mapflag:
-        return kProperty;
+        return DocumentSymbol::kProperty;
     case DefinitionLine::Kind::Other:
-        return kModule;
+        return DocumentSymbol::kModule;
     case DefinitionLine::Kind::Script:
     case DefinitionLine::Kind::Duplicate:
     case DefinitionLine::Kind::None:
         break;
     }
-    return kClass;
+    return DocumentSymbol::kClass;
 }
 
 // What stands before the name: the place and the kind, blanks made single.
@@ -49,36 +34,26 @@ QString detailOf(const QString &line, const DefinitionLine::Definition &definiti
     return line.left(definition.nameColumn).simplified();
 }
 
-QJsonObject symbol(const QString &name, const QString &detail, int kind, const QJsonObject &range,
-                   const QJsonObject &selection)
+// The labels defined in the body from `first` to `last`.
+QVector<DocumentSymbol> labelsOf(const ScriptCheck &check, int first, int last)
 {
-    QJsonObject object{{QLatin1String("name"), name},
-                       {QLatin1String("kind"), kind},
-                       {QLatin1String("range"), range},
-                       {QLatin1String("selectionRange"), selection}};
-    if (!detail.isEmpty())
-        object.insert(QLatin1String("detail"), detail);
-    return object;
-}
-
-QJsonObject flat(const QJsonObject &symbol, const QString &uri, const QString &container)
-{
-    QJsonObject object{
-        {QLatin1String("name"), symbol.value(QLatin1String("name"))},
-        {QLatin1String("kind"), symbol.value(QLatin1String("kind"))},
-        {QLatin1String("location"),
-         QJsonObject{{QLatin1String("uri"), uri}, {QLatin1String("range"), symbol.value(QLatin1String("range"))}}}};
-    if (!container.isEmpty())
-        object.insert(QLatin1String("containerName"), container);
-    return object;
+    QVector<DocumentSymbol> labels;
+    for (int line = first; line <= last; ++line) {
+        for (const LabelRules::LabelUse &label : check.labelDefinitions(line)) {
+            const Range place = Range::onLine(line, label.column, label.length);
+            const int kind = StatementParser::isEventLabel(label.label) ? DocumentSymbol::kEvent : DocumentSymbol::kKey;
+            labels.append(DocumentSymbol{label.label, QString(), kind, place, place, {}});
+        }
+    }
+    return labels;
 }
 
 } // namespace
 
-QJsonArray documentSymbols(const TextDocument &document, const QString &uri, bool hierarchical)
+QVector<DocumentSymbol> documentSymbols(const TextDocument &document)
 {
     const ScriptCheck &check = document.check();
-    QJsonArray symbols;
+    QVector<DocumentSymbol> symbols;
     for (int number = 0; number < check.lineCount(); ++number) {
         const DefinitionLine::Definition *definition = check.definitionOn(number);
         if (!definition)
@@ -88,29 +63,24 @@ QJsonArray documentSymbols(const TextDocument &document, const QString &uri, boo
         const QString detail = detailOf(document.line(number), *definition);
         if (name.isEmpty())
             name = detail.isEmpty() ? QStringLiteral("?") : detail;
-        QJsonObject parent =
-            symbol(name, detail, kindOf(definition->kind), range(number, 0, end, int(document.line(end).size())),
-                   range(number, definition->nameColumn, std::max(definition->nameLength, 0)));
-        QJsonArray children;
-        for (int line = number; line <= end; ++line) {
-            for (const LabelRules::LabelUse &label : check.labelDefinitions(line)) {
-                const QJsonObject place = range(line, label.column, label.length);
-                const int kind = StatementParser::isEventLabel(label.label) ? kEvent : kKey;
-                children.append(symbol(label.label, QString(), kind, place, place));
-            }
-        }
-        if (hierarchical) {
-            if (!children.isEmpty())
-                parent.insert(QLatin1String("children"), children);
-            symbols.append(parent);
-        } else {
-            symbols.append(flat(parent, uri, QString()));
-            for (const QJsonValue &child : std::as_const(children))
-                symbols.append(flat(child.toObject(), uri, name));
-        }
+        symbols.append(DocumentSymbol{
+            name, detail, kindOf(definition->kind), Range{{number, 0}, {end, int(document.line(end).size())}},
+            Range::onLine(number, definition->nameColumn, std::max(definition->nameLength, 0)),
+            labelsOf(check, number, end)});
         number = end;
     }
     return symbols;
+}
+
+Outline outline(const Context &context, const DocumentParams &params)
+{
+    return Outline{documentSymbols(context.document(params.uri)), !context.client().hierarchicalSymbols, params.uri};
+}
+
+void Features::register_document_symbols(FeatureTable &table)
+{
+    table.add(QStringLiteral("textDocument/documentSymbol"), &outline);
+    table.offer([](ServerCapabilities &server, const ClientCapabilities &) { server.documentSymbol = true; });
 }
 
 } // namespace Lsp

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "language_server/text_document.h"
-
-#include <QJsonArray>
+#include "language_server/feature_table.h"
 
 namespace Lsp {
 
 // The outline of a script: every definition line (NPCs, functions, shops, warps,
-// monsters, map flags) with the labels of its body inside it. Clients that take
-// no nesting get a flat list of the same symbols.
-QJsonArray documentSymbols(const TextDocument &document, const QString &uri, bool hierarchical);
+// monsters, map flags) with the labels of its body inside it.
+QVector<DocumentSymbol> documentSymbols(const TextDocument &document);
+// The same, flat for clients that take no nesting.
+Outline outline(const Context &context, const DocumentParams &params);
 
 } // namespace Lsp

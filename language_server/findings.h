@@ -24,7 +24,7 @@ public:
         Diagnostics diagnostics;
         QVector<LabelRules::LabelUse> calls;
         ScriptCheck::FunctionUse function; // the function the line defines; empty name if none
-        mutable QByteArrayList json;       // the diagnostics' JSON, cut where the line number goes
+        mutable QByteArrayList json;       // the diagnostics' JSON, cut where the line number goes (writeCutAtLine)
     };
 
     explicit Findings(const ScriptCheck &check);

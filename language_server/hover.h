@@ -1,18 +1,14 @@
 #pragma once
 
-#include "checker/commands.h"
-#include "language_server/text_document.h"
+#include "language_server/feature_table.h"
 
-#include <QJsonObject>
-#include <QJsonValue>
+#include <optional>
 
 namespace Lsp {
 
 // What a word means: a command word's arguments as the table gives them; for a
-// label, where it is defined and how many jumps reach it. Null elsewhere.
-QJsonValue hover(const TextDocument &document, Position position, const Commands::Table &commands);
-
-// A hover's answer: Markdown `text` shown for `place`.
-QJsonObject markdownHover(const QString &text, const QJsonObject &place);
+// label, where it is defined and how many jumps reach it; for a called function,
+// where the workspace defines it. Nothing elsewhere.
+std::optional<Hover> hover(const Context &context, const PositionParams &params);
 
 } // namespace Lsp

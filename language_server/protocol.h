@@ -1,12 +1,25 @@
 #pragma once
 
+#include "checker/diagnostic.h"
+
+#include <QByteArrayList>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
+#include <QStringList>
+#include <QVector>
 
-// The pieces of the Language Server Protocol this server speaks: error codes,
+#include <functional>
+#include <map>
+#include <optional>
+
+// The pieces of the Language Server Protocol this server speaks, as plain values:
 // positions and ranges (lines from 0, characters in UTF-16 code units, as Qt
-// strings count them), and the shape of JSON-RPC messages.
+// strings count them), what the features answer, and the params of what they
+// are asked. Every JSON key the server reads or writes is in protocol.cpp; a
+// `fromJson` gives nothing when its params do not read, and the request is
+// refused with kInvalidParams.
 namespace Lsp {
 
 namespace ErrorCode {
@@ -18,6 +31,13 @@ constexpr int kInternalError = -32603;
 constexpr int kServerNotInitialized = -32002;
 constexpr int kRequestFailed = -32803;
 } // namespace ErrorCode
+
+// Thrown by a feature that cannot answer; the client gets it as the request's error.
+struct RequestError
+{
+    int code;
+    QString message;
+};
 
 struct Position
 {
@@ -31,17 +51,284 @@ struct Position
     {
         return a.line == b.line && a.character == b.character;
     }
+    // Nothing unless both are whole numbers from 0.
+    static std::optional<Position> fromJson(const QJsonValue &value);
+    QJsonObject toJson() const;
 };
 
-// Reads {"line": L, "character": C}; false when either is missing or not a
-// whole number from 0.
-bool readPosition(const QJsonValue &value, Position *position);
-bool readRange(const QJsonValue &value, Position *start, Position *end);
+struct Range
+{
+    Position start;
+    Position end;
+    static Range onLine(int line, int column, int length) { return {{line, column}, {line, column + length}}; }
+    friend bool operator==(const Range &a, const Range &b) { return a.start == b.start && a.end == b.end; }
+    static std::optional<Range> fromJson(const QJsonValue &value);
+    QJsonObject toJson() const;
+};
 
-QJsonObject position(int line, int character);
-QJsonObject range(int line, int startCharacter, int endLine, int endCharacter);
-QJsonObject range(int line, int column, int length);
-QJsonObject location(const QString &uri, int line, int column, int length);
+struct Location
+{
+    QString uri;
+    Range range;
+    friend bool operator==(const Location &a, const Location &b) { return a.uri == b.uri && a.range == b.range; }
+    QJsonObject toJson() const;
+};
+
+struct TextEdit
+{
+    Range range;
+    QString newText;
+    QJsonObject toJson() const;
+};
+
+struct WorkspaceEdit
+{
+    std::map<QString, QVector<TextEdit>> changes; // by address
+    QJsonObject toJson() const;
+};
+
+struct RelatedInformation
+{
+    Location location;
+    QString message;
+    QJsonObject toJson() const;
+};
+
+// A checker's diagnostic as the protocol shows it.
+struct PublishedDiagnostic
+{
+    enum Severity
+    {
+        kError = 1,
+        kWarning = 2,
+    };
+    Range range;
+    int severity = kError;
+    QString code; // "TW104"
+    QString message;
+    QVector<RelatedInformation> relatedInformation;
+
+    static PublishedDiagnostic of(const Diagnostic &diagnostic, const QString &uri);
+    QJsonObject toJson() const;
+};
+
+// The compact JSON of diagnostics that all lie on one line, items joined by commas
+// and cut where that line's number goes: joined with the number, the pieces make
+// the JSON of the diagnostics on whichever line they have moved to. Written here,
+// not by Qt, so that where the numbers stand is known and not looked for.
+QByteArrayList writeCutAtLine(const QVector<PublishedDiagnostic> &diagnostics);
+
+struct CompletionItem
+{
+    enum Kind
+    {
+        kFunction = 3,
+        kKeyword = 14,
+        kReference = 18,
+    };
+    QString label;
+    int kind = kKeyword;
+    QString detail; // none when empty
+    TextEdit textEdit;
+    QJsonObject toJson() const;
+};
+
+struct CompletionList
+{
+    bool isIncomplete = false;
+    QVector<CompletionItem> items;
+    QJsonValue toJson() const;
+};
+
+struct Hover
+{
+    QString markdown;
+    Range range;
+    QJsonValue toJson() const;
+};
+
+struct DocumentSymbol
+{
+    enum Kind
+    {
+        kModule = 2,
+        kClass = 5,
+        kProperty = 7,
+        kFunction = 12,
+        kObject = 19,
+        kKey = 20,
+        kStruct = 23,
+        kEvent = 24,
+    };
+    QString name;
+    QString detail; // none when empty
+    int kind = kClass;
+    Range range;
+    Range selectionRange;
+    QVector<DocumentSymbol> children;
+    QJsonObject toJson() const;
+};
+
+// An outline, nested or, for clients that take no nesting, flat: each child
+// then follows its parent, which it names as its container.
+struct Outline
+{
+    QVector<DocumentSymbol> symbols;
+    bool flat = false;
+    QString uri; // for the flat list's locations
+    QJsonValue toJson() const;
+};
+
+struct CodeAction
+{
+    QString title;
+    QVector<PublishedDiagnostic> diagnostics;
+    WorkspaceEdit edit;
+    QJsonObject toJson() const; // a preferred quick fix
+};
+
+struct PrepareRenameResult
+{
+    Range range;
+    QString placeholder;
+    QJsonValue toJson() const;
+};
+
+// A list of things, or null when there are none; features answer with it where
+// the protocol tells "nothing here" from "an empty list".
+template <typename T> QJsonValue toJson(const std::optional<T> &value)
+{
+    return value ? QJsonValue(value->toJson()) : QJsonValue(QJsonValue::Null);
+}
+QJsonValue toJson(const QVector<Location> &locations); // null when empty
+QJsonValue toJson(const std::optional<QVector<Location>> &locations);
+QJsonValue toJson(const QVector<CodeAction> &actions);
+inline QJsonValue toJson(const WorkspaceEdit &edit)
+{
+    return edit.toJson();
+}
+template <typename T> QJsonValue toJson(const T &value)
+{
+    return value.toJson();
+}
+
+// Params as `Params::fromJson` reads them; a RequestError with kInvalidParams when
+// they do not read. Every request and notification reads its params here.
+template <typename Params> Params readParams(const QJsonValue &json)
+{
+    std::optional<Params> params = Params::fromJson(json);
+    if (!params)
+        throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("the params do not read")};
+    return std::move(*params);
+}
+
+// What a request names: a document, and for most a place in it.
+struct DocumentParams
+{
+    QString uri;
+    static std::optional<DocumentParams> fromJson(const QJsonValue &value);
+};
+
+struct PositionParams
+{
+    QString uri;
+    Position position;
+    static std::optional<PositionParams> fromJson(const QJsonValue &value);
+};
+
+struct ReferenceParams
+{
+    QString uri;
+    Position position;
+    bool includeDeclaration = true;
+    static std::optional<ReferenceParams> fromJson(const QJsonValue &value);
+};
+
+struct RenameParams
+{
+    QString uri;
+    Position position;
+    QString newName;
+    static std::optional<RenameParams> fromJson(const QJsonValue &value);
+};
+
+struct CodeActionParams
+{
+    QString uri;
+    Range range;
+    static std::optional<CodeActionParams> fromJson(const QJsonValue &value);
+};
+
+struct DidOpenParams
+{
+    QString uri;
+    int version = 0;
+    QString text;
+    static std::optional<DidOpenParams> fromJson(const QJsonValue &value);
+};
+
+struct ContentChange
+{
+    std::optional<Range> range; // none: the whole text
+    QString text;
+};
+
+struct DidChangeParams
+{
+    QString uri;
+    std::optional<int> version;
+    QVector<ContentChange> changes;
+    // Every change is read before any is made, so that a bad one leaves the script as it was.
+    static std::optional<DidChangeParams> fromJson(const QJsonValue &value);
+};
+
+struct DidChangeWatchedFilesParams
+{
+    QStringList uris;
+    static std::optional<DidChangeWatchedFilesParams> fromJson(const QJsonValue &value);
+};
+
+struct ClientCapabilities
+{
+    bool hierarchicalSymbols = false;
+    bool prepareRename = false;
+    bool watchFiles = false;
+};
+
+struct InitializeParams
+{
+    ClientCapabilities capabilities;
+    QStringList folderUris; // the workspace folders, or else the root's address
+    QString rootPath;       // when the client gave only a path
+    static std::optional<InitializeParams> fromJson(const QJsonValue &value);
+};
+
+// What the features offer; each sets its own part.
+struct ServerCapabilities
+{
+    bool definition = false;
+    bool references = false;
+    enum class Rename
+    {
+        None,
+        Plain,
+        WithPrepare,
+    };
+    Rename rename = Rename::None;
+    bool documentSymbol = false;
+    bool hover = false;
+    std::optional<QStringList> completionTriggers;
+    QStringList codeActionKinds; // none offered when empty
+    QJsonObject toJson() const;
+};
+
+struct InitializeResult
+{
+    ServerCapabilities capabilities;
+    QString name;
+    QString version;
+    QJsonValue toJson() const;
+};
 
 // A message as it came: its kind, and for requests and notifications the method.
 struct Incoming
@@ -64,6 +351,23 @@ Incoming classify(const QJsonValue &message);
 QJsonObject response(const QJsonValue &id, const QJsonValue &result);
 QJsonObject errorResponse(const QJsonValue &id, int code, const QString &message);
 QJsonObject notification(const QString &method, const QJsonValue &params);
+
+namespace MessageType {
+constexpr int kWarning = 2;
+constexpr int kLog = 4;
+} // namespace MessageType
+// window/showMessage or window/logMessage.
+QJsonObject messageNotification(const QString &method, int type, const QString &message);
+// textDocument/publishDiagnostics with no diagnostics: the script's are gone.
+QJsonObject clearDiagnostics(const QString &uri);
+// Asks the client to say when files matching `glob` change on disk.
+QJsonObject watchFilesRequest(const QString &glob);
+// A framed textDocument/publishDiagnostics whose diagnostics, JSON items joined
+// by commas, `writeItems` writes at the place it is given: at most `itemsSize`
+// bytes, returning how many. The message is written in one buffer, with no copy
+// of what may be megabytes.
+QByteArray framedPublishDiagnostics(const QString &uri, int version, qsizetype itemsSize,
+                                    const std::function<qsizetype(char *items)> &writeItems);
 
 // "Content-Length: N\r\n\r\n" and the message as compact UTF-8.
 QByteArray frame(const QJsonObject &message);

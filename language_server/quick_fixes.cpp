@@ -1,25 +1,15 @@
 #include "language_server/quick_fixes.h"
 
 #include "checker/rules.h"
-#include "language_server/diagnostics_json.h"
 #include "language_server/labels.h"
-
-#include <QJsonObject>
 
 namespace Lsp {
 
 namespace {
 
-QJsonObject fix(const QString &title, const QString &uri, const Diagnostic &diagnostic, const QJsonObject &place,
-                const QString &newText)
+CodeAction action(const QString &title, const QString &uri, const Diagnostic &diagnostic, QVector<TextEdit> edits)
 {
-    const QJsonObject edit{{QLatin1String("range"), place}, {QLatin1String("newText"), newText}};
-    return QJsonObject{
-        {QLatin1String("title"), title},
-        {QLatin1String("kind"), QLatin1String("quickfix")},
-        {QLatin1String("isPreferred"), true},
-        {QLatin1String("diagnostics"), QJsonArray{diagnosticJson(diagnostic)}},
-        {QLatin1String("edit"), QJsonObject{{QLatin1String("changes"), QJsonObject{{uri, QJsonArray{edit}}}}}}};
+    return CodeAction{title, {PublishedDiagnostic::of(diagnostic, uri)}, WorkspaceEdit{{{uri, std::move(edits)}}}};
 }
 
 // The spelling the jump's label is defined in, when only the case differs.
@@ -36,45 +26,70 @@ QString definedSpelling(const ScriptCheck &check, const Diagnostic &diagnostic)
     return spelling;
 }
 
+// What the checker could not yet say itself: the fix worked out here.
+std::optional<Diagnostic::Fix> fixWorkedOut(const TextDocument &document, const Diagnostic &diagnostic,
+                                            const Commands::Table &commands)
+{
+    const auto replacement = [&](const QString &text) -> std::optional<Diagnostic::Fix> {
+        if (text.isEmpty())
+            return std::nullopt;
+        return Diagnostic::Fix{QStringLiteral("「%1」に直す").arg(text),
+                               {{diagnostic.column, diagnostic.length, text}}};
+    };
+    switch (diagnostic.rule) {
+    case Rule::UnknownCommand:
+        return replacement(commands.nearest(document.line(diagnostic.line).mid(diagnostic.column, diagnostic.length)));
+    case Rule::UndefinedLabelOtherCase:
+        return replacement(definedSpelling(document.check(), diagnostic));
+    case Rule::MissingSemicolon:
+        return Diagnostic::Fix{QStringLiteral("「;」を加える"),
+                               {{diagnostic.column + diagnostic.length, 0, QStringLiteral(";")}}};
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
-QJsonArray quickFixes(const TextDocument &document, const QString &uri, Position start, Position end,
-                      const Commands::Table &commands)
+QVector<CodeAction> fixesOf(const Diagnostic &diagnostic, const TextDocument &document, const QString &uri,
+                            const Commands::Table &commands)
 {
-    start = document.clamped(start);
-    end = document.clamped(end);
+    QVector<Diagnostic::Fix> fixes = diagnostic.fixes;
+    if (fixes.isEmpty()) {
+        if (std::optional<Diagnostic::Fix> fix = fixWorkedOut(document, diagnostic, commands))
+            fixes.append(std::move(*fix));
+    }
+    QVector<CodeAction> actions;
+    for (const Diagnostic::Fix &fix : std::as_const(fixes)) {
+        QVector<TextEdit> edits;
+        for (const Diagnostic::Edit &edit : fix.edits)
+            edits.append({Range::onLine(diagnostic.line, edit.column, edit.length), edit.text});
+        actions.append(action(fix.title, uri, diagnostic, std::move(edits)));
+    }
+    return actions;
+}
+
+QVector<CodeAction> quickFixes(const Context &context, const CodeActionParams &params)
+{
+    const TextDocument &document = context.document(params.uri);
+    Position start = document.clamped(params.range.start);
+    Position end = document.clamped(params.range.end);
     if (end < start)
         std::swap(start, end);
-    const ScriptCheck &check = document.check();
-    QJsonArray fixes;
+    QVector<CodeAction> actions;
     for (int line = start.line; line <= end.line; ++line) {
-        for (const Diagnostic &diagnostic : check.diagnostics(line)) {
-            const QString word = document.line(line).mid(diagnostic.column, diagnostic.length);
-            switch (diagnostic.rule) {
-            case Rule::UnknownCommand: {
-                const QString nearest = commands.nearest(word);
-                if (!nearest.isEmpty())
-                    fixes.append(fix(QStringLiteral("「%1」に直す").arg(nearest), uri, diagnostic,
-                                     range(line, diagnostic.column, diagnostic.length), nearest));
-                break;
-            }
-            case Rule::UndefinedLabelOtherCase: {
-                const QString spelling = definedSpelling(check, diagnostic);
-                if (!spelling.isEmpty())
-                    fixes.append(fix(QStringLiteral("「%1」に直す").arg(spelling), uri, diagnostic,
-                                     range(line, diagnostic.column, diagnostic.length), spelling));
-                break;
-            }
-            case Rule::MissingSemicolon:
-                fixes.append(fix(QStringLiteral("「;」を加える"), uri, diagnostic,
-                                 range(line, diagnostic.column + diagnostic.length, 0), QStringLiteral(";")));
-                break;
-            default:
-                break;
-            }
-        }
+        for (const Diagnostic &diagnostic : document.check().diagnostics(line))
+            actions += fixesOf(diagnostic, document, params.uri, context.commands());
     }
-    return fixes;
+    return actions;
+}
+
+void Features::register_quick_fixes(FeatureTable &table)
+{
+    table.add(QStringLiteral("textDocument/codeAction"), &quickFixes);
+    table.offer([](ServerCapabilities &server, const ClientCapabilities &) {
+        server.codeActionKinds = QStringList{QStringLiteral("quickfix")};
+    });
 }
 
 } // namespace Lsp

@@ -1,16 +1,18 @@
 #pragma once
 
-#include "checker/commands.h"
-#include "language_server/text_document.h"
-
-#include <QJsonArray>
+#include "language_server/feature_table.h"
 
 namespace Lsp {
 
-// The fixes the checker can be sure of, for what it found on the lines from
-// `start` to `end`: an unknown command to the one it is nearest, a jump to the
-// case its label is defined in, a ";" where a statement lost it.
-QJsonArray quickFixes(const TextDocument &document, const QString &uri, Position start, Position end,
-                      const Commands::Table &commands);
+// The fixes the checker is sure of, for what it found on the lines of the range:
+// those the checker gives with a diagnostic; while it gives none, an unknown
+// command to the one it is nearest, a jump to the case its label is defined in,
+// a ";" where a statement lost it.
+QVector<CodeAction> quickFixes(const Context &context, const CodeActionParams &params);
+
+// The fixes of one diagnostic of `document`: the checker's own, or else the one
+// worked out here.
+QVector<CodeAction> fixesOf(const Diagnostic &diagnostic, const TextDocument &document, const QString &uri,
+                            const Commands::Table &commands);
 
 } // namespace Lsp

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checker/commands.h"
+#include "language_server/feature_table.h"
 #include "language_server/findings.h"
 #include "language_server/message_reader.h"
 #include "language_server/protocol.h"
@@ -23,7 +24,7 @@ namespace Lsp {
 // at once, and publishes diagnostics once the messages that came together are
 // handled. It does no input or output itself, so that tests and the fuzzer drive
 // it as the standard streams do.
-class Server
+class Server : private Context
 {
 public:
     using Output = std::function<void(const QByteArray &)>;
@@ -63,38 +64,32 @@ private:
         Exited,
     };
     struct Document;
-    struct RequestError
-    {
-        int code;
-        QString message;
-    };
 
     void handle(const QByteArray &content);
     void request(const Incoming &incoming);
     void notify(const Incoming &incoming);
-    QJsonValue answer(const QString &method, const QJsonObject &params);
-    QJsonObject initialize(const QJsonObject &params);
+    QJsonValue answer(const QString &method, const QJsonValue &params);
+    InitializeResult initialize(const InitializeParams &params);
     void watchScripts();
     void refuse(const QString &uri);
-    void open(const QJsonObject &params);
-    void change(const QJsonObject &params);
-    void close(const QJsonObject &params);
-    void filesChanged(const QJsonObject &params);
-    QJsonValue definition(const QJsonObject &params);
-    QJsonValue references(const QJsonObject &params);
-    QJsonValue prepareRename(const QJsonObject &params);
-    QJsonValue rename(const QJsonObject &params);
+    void open(const DidOpenParams &params);
+    void change(const DidChangeParams &params);
+    bool fitsAfter(const Document &document, const ContentChange &change) const;
+    void close(const QString &uri);
+    void filesChanged(const DidChangeWatchedFilesParams &params);
 
-    Document &documentOf(const QJsonObject &params);
-    Position positionOf(const QJsonObject &params) const;
+    const TextDocument &document(const QString &uri) const override;
+    QVector<Location> functionDefinitions(const QString &name) const override;
+    bool workspaceComplete() const override { return workspace_.complete(); }
+    QStringList functionNames() const override { return workspace_.names(); }
+    const Commands::Table &commands() const override { return *commands_; }
+    const ClientCapabilities &client() const override { return client_; }
+
     void send(const QJsonObject &message);
     void log(const QString &message);
     void publish(Document &document);
     void updateFunctions(Document &document);
     quint64 callsGeneration() const;
-    static std::optional<LabelRules::LabelUse> callAt(const ScriptCheck &check, Position position);
-    QJsonArray functionLocations(const QString &name) const;
-    QJsonObject functionHover(int line, const LabelRules::LabelUse &call) const;
 
     Settings settings_;
     Output output_;
@@ -102,9 +97,7 @@ private:
     State state_ = State::Starting;
     int exitCode_ = 1;
     std::shared_ptr<const Commands::Table> commands_;
-    bool hierarchicalSymbols_ = false;
-    bool prepareRename_ = false;
-    bool watchFiles_ = false;
+    ClientCapabilities client_;
     QHash<QString, std::shared_ptr<Document>> documents_;
     QSet<QString> tooLarge_; // open, but not checked
     Workspace workspace_;

@@ -1,6 +1,7 @@
 // An open script changed a range at a time, as a client edits it: the text comes
 // out as the same edits make of a plain string, line breaks of every kind
-// included, and what the findings hold for publishing equals a fresh open.
+// included, what the findings hold for publishing equals a fresh open, and the
+// published JSON, kept a line at a time, equals the fresh diagnostics written by Qt.
 #include "language_server/diagnostics_json.h"
 #include "language_server/findings.h"
 #include "language_server/text_document.h"
@@ -35,10 +36,12 @@ qsizetype offsetOf(const QString &text, Position position)
     return offset;
 }
 
+const QString kUri = QStringLiteral("file:///a.txt");
+
 // What would be published, and the calls and functions behind it.
 QString described(const Findings &findings)
 {
-    const QByteArray published = Lsp::publishMessage(findings, QStringLiteral("file:///a.txt"), 1, {});
+    const QByteArray published = Lsp::publishMessage(findings, kUri, 1, {});
     const QJsonDocument json = QJsonDocument::fromJson(published.sliced(published.indexOf("\r\n\r\n") + 4));
     QStringList lines{json.isNull() ? QStringLiteral("not JSON") : QString::fromUtf8(json.toJson())};
     for (const Findings::Line &line : findings.lines()) {
@@ -52,6 +55,21 @@ QString described(const Findings &findings)
         lines << parts.join(u' ');
     }
     return lines.join(u'\n');
+}
+
+// The diagnostics of a publishDiagnostics message, as Qt reads them.
+QJsonArray publishedItems(const QByteArray &published)
+{
+    const QJsonDocument json = QJsonDocument::fromJson(published.sliced(published.indexOf("\r\n\r\n") + 4));
+    return json.object().value(QLatin1String("params")).toObject().value(QLatin1String("diagnostics")).toArray();
+}
+
+QJsonArray written(const QVector<Lsp::PublishedDiagnostic> &diagnostics)
+{
+    QJsonArray array;
+    for (const Lsp::PublishedDiagnostic &diagnostic : diagnostics)
+        array.append(diagnostic.toJson());
+    return array;
 }
 
 const QStringList kPieces = {
@@ -171,12 +189,50 @@ private slots:
             QCOMPARE(document.characterCount(), text.size());
             QCOMPARE(document.lineCount(), TextDocument::lineCountOf(text));
             TextDocument fresh(text, Commands::Table::builtIn());
-            const QString expected = described(Findings(fresh.check()));
+            const Findings freshFindings(fresh.check());
+            const std::function<bool(const QString &)> defined = [](const QString &name) { return name == "F_Fare"; };
+            for (const auto &judge : {std::function<bool(const QString &)>(), defined}) {
+                const QJsonArray published = publishedItems(Lsp::publishMessage(findings, kUri, 1, judge));
+                QCOMPARE(published, written(Lsp::publishedDiagnostics(freshFindings, kUri, judge)));
+            }
+            const QString expected = described(freshFindings);
             const QString got = described(findings);
             if (got != expected)
                 QFAIL(qPrintable(QStringLiteral("step %1\n--- incremental\n%2\n--- fresh\n%3\n--- text\n%4")
                                      .arg(step)
                                      .arg(got, expected, text)));
+        }
+    }
+
+    // The JSON kept a line at a time is written here, not by Qt: whatever a
+    // message holds, Qt reads back what it would have written, at any line.
+    void writeCutAtLine_readsAsQtWritesIt_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::newRow("plain") << QStringLiteral("命令 mez は知られていません");
+        QTest::newRow("quote and backslash") << QStringLiteral("\"a\\b\"");
+        QTest::newRow("control characters") << QStringLiteral("a\tb\nc\rd") + QChar(1) + QChar(0x1f);
+        QTest::newRow("astral and delete") << QStringLiteral("😀") + QChar(0x7f);
+        QTest::newRow("empty") << QString();
+    }
+    void writeCutAtLine_readsAsQtWritesIt()
+    {
+        QFETCH(QString, message);
+        QVector<Lsp::PublishedDiagnostic> diagnostics(2);
+        diagnostics[0] = {Lsp::Range::onLine(0, 3, 4), Lsp::PublishedDiagnostic::kWarning, message, message, {}};
+        diagnostics[1] = {Lsp::Range::onLine(0, 9, 1),
+                          Lsp::PublishedDiagnostic::kError,
+                          QStringLiteral("TW104"),
+                          QStringLiteral("x"),
+                          {}};
+        for (const int line : {0, 7, 123456}) {
+            for (Lsp::PublishedDiagnostic &diagnostic : diagnostics)
+                diagnostic.range.start.line = diagnostic.range.end.line = line;
+            const QByteArray json = "[" + Lsp::writeCutAtLine(diagnostics).join(QByteArray::number(line)) + "]";
+            QJsonParseError error;
+            const QJsonArray read = QJsonDocument::fromJson(json, &error).array();
+            QCOMPARE(error.error, QJsonParseError::NoError);
+            QCOMPARE(read, written(diagnostics));
         }
     }
 };

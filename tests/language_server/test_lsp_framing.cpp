@@ -134,7 +134,7 @@ private slots:
         QCOMPARE(int(Lsp::classify(value).kind), kind);
     }
 
-    void readPosition_refusesWhatIsNotAPosition_data()
+    void positionFromJson_refusesWhatIsNotAPosition_data()
     {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<bool>("read");
@@ -145,12 +145,11 @@ private slots:
         QTest::newRow("string") << QByteArray(R"({"line":"1","character":2})") << false;
         QTest::newRow("missing") << QByteArray(R"({"line":1})") << false;
     }
-    void readPosition_refusesWhatIsNotAPosition()
+    void positionFromJson_refusesWhatIsNotAPosition()
     {
         QFETCH(QByteArray, json);
         QFETCH(bool, read);
-        Lsp::Position position;
-        QCOMPARE(Lsp::readPosition(QJsonDocument::fromJson(json).object(), &position), read);
+        QCOMPARE(Lsp::Position::fromJson(QJsonDocument::fromJson(json).object()).has_value(), read);
     }
 };
 

@@ -12,6 +12,12 @@
 // "${ROOT}" in a session stands for a scratch folder holding the files of
 // {"file": NAME, "text": TEXT} steps, written in code page 932, and removed by
 // {"remove": NAME} steps.
+// A session that sends no initialize of its own begins with the shared one (a
+// client that nests symbols and prepares renames, no workspace); one that has not
+// ended by itself ends with shutdown and exit, answered in turn.
+// The features themselves are tested as tables in test_lsp_features.cpp; the
+// sessions keep what needs the whole server: lifecycle, framing, the workspace
+// and the order of publications.
 #include "common/code_page.h"
 #include "language_server/message_reader.h"
 #include "language_server/server.h"
@@ -78,6 +84,31 @@ QString mismatch(const QJsonValue &expected, const QJsonValue &actual, const QSt
     return expected == actual ? QString() : path + QStringLiteral(": not as expected");
 }
 
+bool sendsInitialize(const QJsonArray &steps)
+{
+    return std::any_of(steps.begin(), steps.end(), [](const QJsonValue &step) {
+        return step.toObject().value(QLatin1String("send")).toObject().value(QLatin1String("method")) ==
+               QLatin1String("initialize");
+    });
+}
+
+const QJsonArray kSharedBeginning = QJsonDocument::fromJson(R"([
+    {"send": {"jsonrpc": "2.0", "id": 1, "method": "initialize", "params": {"capabilities": {"textDocument":
+        {"documentSymbol": {"hierarchicalDocumentSymbolSupport": true}, "rename": {"prepareSupport": true}}},
+        "rootUri": null}}},
+    {"expect": {"id": 1, "result": {"capabilities": {"textDocumentSync": {"change": 2}}}}},
+    {"send": {"jsonrpc": "2.0", "method": "initialized", "params": {}}}
+])")
+                                        .array();
+
+const QJsonArray kSharedEnd = QJsonDocument::fromJson(R"([
+    {"send": {"jsonrpc": "2.0", "id": 99, "method": "shutdown"}},
+    {"expect": {"id": 99, "result": null}},
+    {"send": {"jsonrpc": "2.0", "method": "exit"}},
+    {"exitCode": 0}
+])")
+                                  .array();
+
 } // namespace
 
 class TestLspSessions : public QObject
@@ -104,8 +135,17 @@ private slots:
         QByteArray text = file.readAll();
         text.replace("${ROOT}", QUrl::fromLocalFile(root.path()).toString(QUrl::FullyEncoded).toUtf8());
         QJsonParseError error;
-        const QJsonArray steps = QJsonDocument::fromJson(text, &error).array();
+        QJsonArray steps = QJsonDocument::fromJson(text, &error).array();
         QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+        if (!sendsInitialize(steps)) {
+            for (qsizetype i = kSharedBeginning.size() - 1; i >= 0; --i)
+                steps.prepend(kSharedBeginning.at(i));
+        }
+        if (!std::any_of(steps.begin(), steps.end(),
+                         [](const QJsonValue &step) { return step.toObject().contains(QLatin1String("exitCode")); })) {
+            for (const QJsonValue &step : kSharedEnd)
+                steps.append(step);
+        }
 
         QByteArray written;
         Lsp::Server server({nullptr, QStringLiteral("test")}, [&](const QByteArray &bytes) { written += bytes; });
