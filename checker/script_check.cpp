@@ -67,6 +67,7 @@ struct ScriptCheck::Line : LabelRules::IndexedLine
     Diagnostics found;
     QVector<Colour> colours;
     QVector<LabelRules::LabelUse> calls;
+    QVector<Colour> commandWords; // the words the parser read as commands or keywords
     // Set by later lines: the body this definition opens never ends, or never begins;
     // the comment this line opens never closes.
     bool unclosedBody = false;
@@ -170,6 +171,9 @@ public:
     }
     void colour(int line, Colour::Kind kind, int column, int length) override
     {
+        // Command words are kept even when nobody sees the colours: hover asks for them.
+        if (kind == Colour::Kind::Command)
+            unit_.at(line)->commandWords.append(Colour{column, length, kind});
         if (colours_)
             unit_.at(line)->colours.append(Colour{column, length, kind});
     }
@@ -740,6 +744,7 @@ ScriptCheck::Before ScriptCheck::forget(Line &line)
     static_cast<LabelRules::IndexedLine &>(line) = LabelRules::IndexedLine{};
     line.indexed = before.indexedAs.indexed;
     line.calls.clear();
+    line.commandWords.clear();
     line.definesFunction = false;
     return before;
 }
@@ -1023,6 +1028,17 @@ int ScriptCheck::braceDepthAfter(int number) const
         return 0;
     const State &after = lines_[size_t(number)]->after;
     return after.region == State::Region::Body ? after.depth : 0;
+}
+
+std::pair<int, int> ScriptCheck::commandWordAt(int number, int column) const
+{
+    if (number < 0 || number >= lineCount())
+        return {-1, 0};
+    for (const Colour &word : lines_[size_t(number)]->commandWords) {
+        if (column >= word.column && column <= word.column + word.length)
+            return {word.column, word.length};
+    }
+    return {-1, 0};
 }
 
 bool ScriptCheck::isCommentOrString(int number, int column) const

@@ -84,6 +84,9 @@ public:
     // Whether the character at `column` of `line` stands in a comment or a string,
     // which the server never reads as code.
     bool isCommentOrString(int line, int column) const;
+    // The word at `column` of `line` that the parser read as a command or a keyword:
+    // its column and length, or {-1, 0}.
+    std::pair<int, int> commandWordAt(int line, int column) const;
     // Whether a directive silences `code` on `line`: one above its statement, or one
     // above the first definition line, which holds for the whole file.
     bool silenced(int line, const QString &code) const;

@@ -1,5 +1,6 @@
 #include "language_server/hover.h"
 
+#include "checker/explanations.h"
 #include "language_server/completion.h"
 #include "language_server/definition.h"
 #include "language_server/labels.h"
@@ -47,29 +48,60 @@ QString functionText(const Context &context, const QString &name)
     return QStringLiteral("関数 **%1** の定義はまだ見つかっていません").arg(name);
 }
 
+// A finding with its rule's page: what it means, what the server does, and the
+// wrong and mended examples.
+QString findingText(const Diagnostic &diagnostic)
+{
+    QString text = QStringLiteral("**%1** %2").arg(diagnostic.code, diagnostic.message);
+    const Explanations::Explanation *page = Explanations::find(diagnostic.rule);
+    if (!page)
+        return text;
+    text += QStringLiteral("\n\n%1\n\n%2").arg(QString::fromUtf16(page->meaning), QString::fromUtf16(page->server));
+    text += QStringLiteral("\n\n誤りの例:\n```\n%1\n```\n直した例:\n```\n%2\n```")
+                .arg(QString::fromUtf16(page->wrong), QString::fromUtf16(page->mended));
+    return text;
+}
+
+// What the place under the cursor is: a called function, a label, or a command word.
+std::optional<Hover> placeHover(const Context &context, const TextDocument &document, Position position)
+{
+    const ScriptCheck &check = document.check();
+    if (const std::optional<LabelRules::LabelUse> call = callAt(check, position))
+        return Hover{functionText(context, call->label), Range::onLine(position.line, call->column, call->length)};
+    if (const std::optional<Labels::Site> site = Labels::at(check, position))
+        return Hover{labelText(check, *site), Range::onLine(site->line, site->column, site->length)};
+    const auto [column, length] = check.commandWordAt(position.line, position.character);
+    if (column < 0)
+        return std::nullopt;
+    const Commands::Command *command = context.commands().find(document.line(position.line).mid(column, length));
+    if (!command)
+        return std::nullopt;
+    return Hover{QStringLiteral("**%1** — %2").arg(command->word, argumentsOf(*command)),
+                 Range::onLine(position.line, column, length)};
+}
+
 } // namespace
 
 std::optional<Hover> hover(const Context &context, const PositionParams &params)
 {
     const TextDocument &document = context.document(params.uri);
     const Position position = document.clamped(params.position);
-    const ScriptCheck &check = document.check();
-    if (const std::optional<LabelRules::LabelUse> call = callAt(check, position))
-        return Hover{functionText(context, call->label), Range::onLine(position.line, call->column, call->length)};
-    if (const std::optional<Labels::Site> site = Labels::at(check, position))
-        return Hover{labelText(check, *site), Range::onLine(site->line, site->column, site->length)};
-    for (const Colour &colour : check.colours(position.line)) {
-        if (colour.kind != Colour::Kind::Command || position.character < colour.column ||
-            position.character > colour.column + colour.length)
+    std::optional<Hover> found = placeHover(context, document, position);
+    // An underlined place shows what is wrong there above what the place is.
+    QStringList findings;
+    std::optional<Range> underlined;
+    for (const Diagnostic &diagnostic : document.check().diagnostics(position.line)) {
+        if (position.character < diagnostic.column || position.character > diagnostic.column + diagnostic.length)
             continue;
-        const QString word = document.line(position.line).mid(colour.column, colour.length);
-        const Commands::Command *command = context.commands().find(word);
-        if (!command)
-            continue;
-        return Hover{QStringLiteral("**%1** — %2").arg(command->word, argumentsOf(*command)),
-                     Range::onLine(position.line, colour.column, colour.length)};
+        findings.append(findingText(diagnostic));
+        if (!underlined)
+            underlined = Range::onLine(position.line, diagnostic.column, diagnostic.length);
     }
-    return std::nullopt;
+    if (findings.isEmpty())
+        return found;
+    if (found)
+        findings.append(found->markdown);
+    return Hover{findings.join(QStringLiteral("\n\n---\n\n")), found ? found->range : *underlined};
 }
 
 void Features::register_hover(FeatureTable &table)

@@ -848,6 +848,13 @@ private slots:
                                                            "\tend;\n"
                                                            "}")
                                          << QString();
+        QTest::newRow("a command the parser read inside a condition")
+            << QStringLiteral("m.tsg,1,1,0\tscript\tA\t1,{\n\tif ([[count^item]](501) < 1) close;\n\tclose;\n}")
+            << QStringLiteral("**countitem**");
+        QTest::newRow("an underlined word shows its rule's page")
+            << QStringLiteral("m.tsg,1,1,0\tscript\tA\t1,{\n\t[[wr^ap]] \"x\",1,2;\n}") << QStringLiteral("**TW103**");
+        QTest::newRow("an underlined command shows its rule above the command")
+            << QStringLiteral("m.tsg,1,1,0\tscript\tA\t1,{\n\t[[clo^se]] 1;\n}") << QStringLiteral("**TW104**");
         QTest::newRow("a called function the workspace defines")
             << QStringLiteral("m.tsg,1,1,0\tscript\tA\t1,{\n\tcallfunc [[\"F_^Fare\"]];\n}\n"
                               "function\tscript\tF_Fare\t{\n\treturn;\n}")
@@ -868,7 +875,21 @@ private slots:
         if (answer) {
             QVERIFY2(answer->markdown.contains(shows), qPrintable(answer->markdown));
             QCOMPARE(described(answer->range), described(input.ranges.front()));
+            // A rule's page goes with its code, and a command's arguments with the command.
+            if (shows.startsWith(QStringLiteral("**TW")))
+                QVERIFY(answer->markdown.contains(QStringLiteral("直した例")));
         }
+    }
+
+    void hover_underlinedCommand_showsTheRuleThenTheCommand()
+    {
+        const Marked input = marked(QStringLiteral("m.tsg,1,1,0\tscript\tA\t1,{\n\tclo^se 1;\n}"));
+        const ScriptContext context(input.text);
+        const std::optional<Hover> answer = hover(context, PositionParams{kUri, input.cursor});
+        QVERIFY(answer);
+        const qsizetype rule = answer->markdown.indexOf(QStringLiteral("**TW104**"));
+        const qsizetype command = answer->markdown.indexOf(QStringLiteral("**close**"));
+        QVERIFY(rule >= 0 && command > rule);
     }
 
     void references_offNoLabel_isNothing()
@@ -954,23 +975,22 @@ private slots:
         QCOMPARE(described(edits.front().range), described(input.ranges.front()));
     }
 
-    // The checker's own fixes are turned into code actions as they are; only
-    // without them is a fix worked out here.
-    void fixesOf_givesTheCheckersOwnFixesFirst()
+    // The checker's own fixes are turned into code actions as they are.
+    void fixesOf_convertsTheCheckersOwnFixes()
     {
         const TextDocument document(QStringLiteral("m.tsg,1,1,0\tscript\tA\t1,{\n\twrap;\n}"),
                                     Commands::Table::builtIn());
         const Diagnostics found = document.check().diagnostics(1);
         QCOMPARE(found.size(), 1);
         Diagnostic diagnostic = found.front();
-        const QVector<CodeAction> workedOut = fixesOf(diagnostic, document, kUri, *Commands::Table::builtIn());
-        QCOMPARE(workedOut.size(), 1);
-        QCOMPARE(workedOut.front().edit.changes.at(kUri).front().newText, QStringLiteral("warp"));
+        const QVector<CodeAction> nearest = fixesOf(diagnostic, kUri);
+        QCOMPARE(nearest.size(), 1);
+        QCOMPARE(nearest.front().edit.changes.at(kUri).front().newText, QStringLiteral("warp"));
 
         diagnostic.fixes = {
             Diagnostic::Fix{QStringLiteral("a"), {{1, 4, QStringLiteral("x")}, {5, 0, QStringLiteral("y")}}},
             Diagnostic::Fix{QStringLiteral("b"), {{1, 0, QStringLiteral("z")}}}};
-        const QVector<CodeAction> given = fixesOf(diagnostic, document, kUri, *Commands::Table::builtIn());
+        const QVector<CodeAction> given = fixesOf(diagnostic, kUri);
         QCOMPARE(given.size(), 2);
         QCOMPARE(given.at(0).title, QStringLiteral("a"));
         const QVector<TextEdit> &edits = given.at(0).edit.changes.at(kUri);
