@@ -793,8 +793,9 @@ void ScriptCheck::readFileDirectives()
 
 bool ScriptCheck::hasDiagnostics(const Line &line)
 {
+    // Calls count: their warnings are judged outside, and a directive silences them too.
     return !line.codePage.isEmpty() || !line.found.isEmpty() || !line.labels.isEmpty() || line.unclosedBody ||
-           line.missingBody || line.openComment || !line.directive.diagnostics.isEmpty();
+           line.missingBody || line.openComment || !line.directive.diagnostics.isEmpty() || !line.calls.isEmpty();
 }
 
 bool ScriptCheck::silenced(int number, const QString &code) const

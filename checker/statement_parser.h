@@ -50,12 +50,6 @@ public:
     virtual void callOwnFunction(int line, const QString &name, int column, int length) = 0;
 };
 
-// Kept for callers outside the checker until they ask Language directly.
-inline bool isEventLabel(QStringView label)
-{
-    return Language::isEventLabel(label);
-}
-
 void parse(const QVector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink);
 
 } // namespace StatementParser

@@ -1,5 +1,7 @@
 #include "language_server/completion.h"
 
+#include "checker/language.h"
+
 #include "checker/body_tokens.h"
 #include "language_server/labels.h"
 
@@ -10,9 +12,6 @@ namespace Lsp {
 namespace {
 
 using BodyTokens::Token;
-
-constexpr const char16_t *kKeywords[] = {u"if",      u"else",  u"for",      u"while", u"do",     u"switch",  u"case",
-                                         u"default", u"break", u"continue", u"goto",  u"return", u"function"};
 
 struct Place
 {
@@ -233,13 +232,7 @@ QString argumentName(QChar letter)
 
 QString argumentsOf(const Commands::Command &command)
 {
-    QString count;
-    if (command.max < 0)
-        count = QStringLiteral("%1個以上").arg(command.min);
-    else if (command.min == command.max)
-        count = QStringLiteral("%1個").arg(command.min);
-    else
-        count = QStringLiteral("%1〜%2個").arg(command.min).arg(command.max);
+    const QString count = Language::argumentCount(command);
     QStringList kinds;
     for (const QChar letter : command.shape) {
         if (letter == u'…')
@@ -273,8 +266,12 @@ CompletionList completion(const TextDocument &document, Position position, const
     case Place::Kind::Code:
         for (const Commands::Command *command : commands.all())
             list.items.append(item(command->word, CompletionItem::kFunction, argumentsOf(*command), replace));
-        for (const char16_t *keyword : kKeywords)
-            list.items.append(item(QString::fromUtf16(keyword), CompletionItem::kKeyword, QString(), replace));
+        for (const Language::Keyword *keyword = Language::keywordsBegin(); keyword != Language::keywordsEnd();
+             ++keyword) {
+            if (keyword->uses & Language::Offered)
+                list.items.append(
+                    item(QString::fromUtf16(keyword->word), CompletionItem::kKeyword, QString(), replace));
+        }
         break;
     }
     return list;

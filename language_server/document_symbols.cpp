@@ -1,6 +1,6 @@
 #include "language_server/document_symbols.h"
 
-#include "checker/statement_parser.h"
+#include "checker/language.h"
 
 namespace Lsp {
 
@@ -41,7 +41,7 @@ QVector<DocumentSymbol> labelsOf(const ScriptCheck &check, int first, int last)
     for (int line = first; line <= last; ++line) {
         for (const LabelRules::LabelUse &label : check.labelDefinitions(line)) {
             const Range place = Range::onLine(line, label.column, label.length);
-            const int kind = StatementParser::isEventLabel(label.label) ? DocumentSymbol::kEvent : DocumentSymbol::kKey;
+            const int kind = Language::isEventLabel(label.label) ? DocumentSymbol::kEvent : DocumentSymbol::kKey;
             labels.append(DocumentSymbol{label.label, QString(), kind, place, place, {}});
         }
     }

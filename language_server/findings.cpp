@@ -1,5 +1,7 @@
 #include "language_server/findings.h"
 
+#include "checker/rules.h"
+
 #include <algorithm>
 
 namespace Lsp {
@@ -40,7 +42,10 @@ bool Findings::refresh(const ScriptCheck &check, int number)
     Line line;
     line.number = number;
     line.diagnostics = check.diagnostics(number);
-    line.calls = check.callsOn(number);
+    // A call whose warning a directive silences is judged no further.
+    static const QString undefinedFunction = Rules::code(Rule::UndefinedFunction);
+    if (!check.silenced(number, undefinedFunction))
+        line.calls = check.callsOn(number);
     line.function = check.functionDefinedOn(number);
     const bool holds = !line.diagnostics.isEmpty() || !line.calls.isEmpty() || !line.function.name.isEmpty();
     const auto place = std::lower_bound(lines_.begin(), lines_.end(), number, byNumber);

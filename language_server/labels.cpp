@@ -1,7 +1,7 @@
 #include "language_server/labels.h"
 
 #include "checker/body_tokens.h"
-#include "checker/statement_parser.h"
+#include "checker/language.h"
 #include "common/code_page.h"
 
 #include <QSet>
@@ -29,18 +29,6 @@ QSet<QString> definitionsOf(const QVector<Site> &sites)
             defined.insert(site.label);
     }
     return defined;
-}
-
-// Words the parser reads as statements where a label would stand.
-bool isKeyword(const QString &name)
-{
-    static const QSet<QString> kKeywords = {
-        QStringLiteral("if"),       QStringLiteral("else"),     QStringLiteral("for"),     QStringLiteral("while"),
-        QStringLiteral("do"),       QStringLiteral("switch"),   QStringLiteral("case"),    QStringLiteral("default"),
-        QStringLiteral("break"),    QStringLiteral("continue"), QStringLiteral("goto"),    QStringLiteral("return"),
-        QStringLiteral("function"), QStringLiteral("menu"),     QStringLiteral("callsub"), QStringLiteral("callfunc"),
-    };
-    return kKeywords.contains(name.toLower());
 }
 
 } // namespace
@@ -74,11 +62,7 @@ QVector<Site> inBody(const ScriptCheck &check, int line, const QString &label)
 
 QString reached(const QSet<QString> &defined, const QString &jump)
 {
-    // The server looks every name up in lower case first.
-    const QString lower = jump.toLower();
-    if (defined.contains(lower))
-        return lower;
-    return defined.contains(jump) ? jump : QString();
+    return Language::reachedLabel(jump, [&](const QString &label) { return defined.contains(label); });
 }
 
 QString target(const ScriptCheck &check, const Site &site)
@@ -114,18 +98,20 @@ QVector<Site> occurrences(const ScriptCheck &check, const Site &site)
 
 bool isValidName(const QString &name)
 {
-    return BodyTokens::isPlainName(name) && !isKeyword(name) && CodePage932::firstUnencodable(name) < 0;
+    // A word the parser reads as a statement where a label would stand is no label.
+    return BodyTokens::isPlainName(name) && !Language::isKeyword(name, Language::NoLabel) &&
+           CodePage932::firstUnencodable(name) < 0;
 }
 
 QString renameRefusal(const ScriptCheck &check, const Site &site, const QString &name)
 {
     const QString label = target(check, site);
-    if (StatementParser::isEventLabel(label.isEmpty() ? site.label : label))
+    if (Language::isEventLabel(label.isEmpty() ? site.label : label))
         return QStringLiteral("「%1」はサーバーや他のNPCが名前で呼ぶイベントラベルなので、名前を変えられません")
             .arg(site.label);
     if (!isValidName(name))
         return QStringLiteral("「%1」はラベルの名前にできません").arg(name);
-    if (StatementParser::isEventLabel(name))
+    if (Language::isEventLabel(name))
         return QStringLiteral("「On」で始まる名前はイベントラベルになります");
     const QVector<Site> all = inBody(check, site.line, QString());
     const QSet<QString> before = definitionsOf(all);

@@ -1,6 +1,6 @@
 #include "language_server/rename.h"
 
-#include "checker/statement_parser.h"
+#include "checker/language.h"
 #include "language_server/labels.h"
 
 namespace Lsp {
@@ -13,7 +13,7 @@ std::optional<PrepareRenameResult> prepareRename(const Context &context, const P
         return std::nullopt;
     // Said before the user types a name: an event label keeps its own.
     const QString label = Labels::target(document.check(), *site);
-    if (StatementParser::isEventLabel(label.isEmpty() ? site->label : label))
+    if (Language::isEventLabel(label.isEmpty() ? site->label : label))
         throw RequestError{ErrorCode::kRequestFailed, Labels::renameRefusal(document.check(), *site, site->label)};
     return PrepareRenameResult{Range::onLine(site->line, site->column, site->length), site->label};
 }

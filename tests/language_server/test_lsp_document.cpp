@@ -82,6 +82,8 @@ const QStringList kPieces = {
     QStringLiteral("\tgoto l_a;"),
     QStringLiteral("\tmes \"表😀\""),
     QStringLiteral("\tclose;"),
+    QStringLiteral("// talewick-check disable=TW212"),
+    QStringLiteral("\t// talewick-check disable=TW206,TW210,TW9"),
     QStringLiteral("/* c"),
     QStringLiteral("*/"),
     QStringLiteral("}"),
