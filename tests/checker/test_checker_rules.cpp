@@ -5,6 +5,10 @@
 #include "checker/script_check.h"
 #include "checker_test_support.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 
@@ -37,6 +41,27 @@ private slots:
             QVERIFY2(!codes.contains(code), qPrintable(code));
             codes.insert(code);
         }
+    }
+
+    // A rule whose code no rule table expects anywhere is a rule no test shows firing.
+    void everyRule_hasARowInARuleTable()
+    {
+        const QDir tests(QStringLiteral(TALEWICK_SCRIPTS "/.."));
+        QString tables;
+        QDirIterator sources(tests.path(), {QStringLiteral("*.cpp"), QStringLiteral("*.expected")}, QDir::Files,
+                             QDirIterator::Subdirectories);
+        while (sources.hasNext()) {
+            QFile file(sources.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            tables += QString::fromUtf8(file.readAll());
+        }
+        QSet<QString> expected;
+        // "2:7 TW206" in a row, "[TW206]" in a report.
+        const QRegularExpression row(QStringLiteral("(?:\\d+:\\d+ |\\[)(TW\\d{3})"));
+        for (auto match = row.globalMatch(tables); match.hasNext();)
+            expected.insert(match.next().captured(1));
+        for (const Rules::Row *rule = Rules::begin(); rule != Rules::end(); ++rule)
+            QVERIFY2(expected.contains(QString::fromUtf16(rule->code)), qPrintable(QString::fromUtf16(rule->code)));
     }
 
     void bodyMistakes_areReportedWithTheirCode_data()
