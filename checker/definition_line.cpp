@@ -75,7 +75,7 @@ int scannedInteger(QStringView text)
     return i > digits ? i : 0;
 }
 
-bool isWord(QStringView text)
+bool isNameLike(QStringView text)
 {
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
         return c == u'_' || c.unicode() >= 0x80 || (c.unicode() < 0x80 && c.isLetterOrNumber());
@@ -417,7 +417,7 @@ void Reader::readSprite(const Field &field)
 {
     const QVector<Field> all = parts(field, u',');
     const QStringView sprite = all.at(0).text.trimmed();
-    if (sprite.isEmpty() || !(isInteger(sprite) || isWord(sprite)))
+    if (sprite.isEmpty() || !(isInteger(sprite) || isNameLike(sprite)))
         report(Rule::SpriteFormat, field.column, std::max(1, int(field.text.size())), {QStringLiteral("見た目")});
     else if (isInteger(sprite))
         colour(Colour::Kind::Number, all.at(0).column, int(all.at(0).text.size()));
@@ -456,7 +456,7 @@ void Reader::readShop(const Field &field)
         if (i == all.size() - 1 && i > 1 && item.text.trimmed().isEmpty())
             break; // a "," after the last item ends the list as well
         const QList<QStringView> pair = item.text.split(u':');
-        if (pair.size() != 2 || !(isInteger(pair.at(0)) || isWord(pair.at(0).trimmed())) || !isInteger(pair.at(1)))
+        if (pair.size() != 2 || !(isInteger(pair.at(0)) || isNameLike(pair.at(0).trimmed())) || !isInteger(pair.at(1)))
             report(Rule::ShopItem, item.column, std::max(1, int(item.text.size())));
         else
             colour(Colour::Kind::Number, item.column, int(item.text.size()));
@@ -478,7 +478,7 @@ void Reader::readWarp(const Field &field)
 void Reader::readMonster(const Field &field)
 {
     const QVector<Field> all = parts(field, u',');
-    bool ok = all.size() >= 2 && all.size() <= 5 && (isInteger(all.at(0).text) || isWord(all.at(0).text.trimmed())) &&
+    bool ok = all.size() >= 2 && all.size() <= 5 && (isInteger(all.at(0).text) || isNameLike(all.at(0).text.trimmed())) &&
               isInteger(all.at(1).text);
     for (int i = 2; ok && i < std::min(4, int(all.size())); ++i)
         ok = isInteger(all.at(i).text);

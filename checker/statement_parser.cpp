@@ -56,7 +56,7 @@ int precedence(QStringView op)
     }
 }
 
-bool isWord(QStringView text, QStringView word)
+bool sameWord(QStringView text, QStringView word)
 {
     return Language::equalsIgnoringCase(text, word);
 }
@@ -177,11 +177,11 @@ void Parser::run()
     try {
         if (end_ == End::Colon) {
             const ChunkToken &first = t_.front();
-            if (t_.size() == 1 && isWord(first.text, u"default")) {
+            if (t_.size() == 1 && sameWord(first.text, u"default")) {
                 colour(first, Colour::Kind::Command);
             } else if (t_.size() == 1 && BodyTokens::isLabelName(first.text)) {
                 labelDefinition(first);
-            } else if (isWord(first.text, u"case")) {
+            } else if (sameWord(first.text, u"case")) {
                 colour(first, Colour::Kind::Command);
                 ++pos_;
                 expression();
@@ -219,7 +219,7 @@ void Parser::run()
         for (qsizetype i = pos_; i + 1 < t_.size(); ++i) {
             const ChunkToken &word = t_.at(i);
             const ChunkToken &label = t_.at(i + 1);
-            if (word.token.kind == Kind::Name && isWord(word.text, u"goto") && label.token.kind == Kind::Name &&
+            if (word.token.kind == Kind::Name && sameWord(word.text, u"goto") && label.token.kind == Kind::Name &&
                 BodyTokens::isPlainName(label.text))
                 sink_.jump(label.line, label.text.toString(), label.token.column, label.token.length);
         }
@@ -256,8 +256,8 @@ bool Parser::statement()
     if (first.token.kind != Kind::Name)
         unexpected();
     const bool plain = BodyTokens::isPlainName(first.text);
-    if (plain && Language::isKeyword(first.text, Language::StartsStatement) && !isWord(first.text, u"goto") &&
-        !isWord(first.text, u"end"))
+    if (plain && Language::isKeyword(first.text, Language::StartsStatement) && !sameWord(first.text, u"goto") &&
+        !sameWord(first.text, u"end"))
         return keywordStatement(first);
     // An assignment: "@x = 1", ".@i++", "$@list[2] += 3".
     const qsizetype after = pos_ + 1;
@@ -345,29 +345,29 @@ bool Parser::keywordStatement(const ChunkToken &first)
     const QStringView word = first.text;
     colour(first, Colour::Kind::Command);
     ++pos_;
-    if (isWord(word, u"if")) {
+    if (sameWord(word, u"if")) {
         // The condition is one whole expression: "if (a) || (b) goto L;".
         parenthesised();
         operators(2);
         return statement();
     }
-    if (isWord(word, u"while") || isWord(word, u"switch")) {
+    if (sameWord(word, u"while") || sameWord(word, u"switch")) {
         parenthesised();
         return statement();
     }
-    if (isWord(word, u"for")) {
+    if (sameWord(word, u"for")) {
         const ChunkToken &open = peek();
         expect(u"(", Rule::UnexpectedToken, first);
         for (int part = 0; part < 3; ++part)
             forPart(part, open);
         return statement();
     }
-    if (isWord(word, u"else") || isWord(word, u"do"))
+    if (sameWord(word, u"else") || sameWord(word, u"do"))
         return statement();
-    if (isWord(word, u"function"))
+    if (sameWord(word, u"function"))
         return functionOfBody();
     // A value may stand on the next line; a statement there means none was given.
-    if (isWord(word, u"return") && !atEnd() && !startsStatement(pos_))
+    if (sameWord(word, u"return") && !atEnd() && !startsStatement(pos_))
         expression();
     return false; // "break", "continue", "return"
 }
@@ -422,7 +422,7 @@ bool Parser::commandStatement(const Commands::Command &command)
     const ChunkToken &word = peek();
     colour(word, Colour::Kind::Command);
     ++pos_;
-    if (isWord(command.word, u"goto")) {
+    if (sameWord(command.word, u"goto")) {
         const bool parenthesised = nextIs(u"(") && isPunct(pos_ + 2, u")");
         pos_ += parenthesised ? 1 : 0;
         label();
@@ -454,8 +454,8 @@ bool Parser::commandStatement(const Commands::Command &command)
 // next statement after a lost ";", unless the arguments stand in parentheses.
 int Parser::commandArguments(const Commands::Command &command, bool inParentheses)
 {
-    const bool menu = isWord(command.word, u"menu");
-    const bool callfunc = isWord(command.word, u"callfunc");
+    const bool menu = sameWord(command.word, u"menu");
+    const bool callfunc = sameWord(command.word, u"callfunc");
     int count = 0;
     while (!atEnd()) {
         if (menu && count % 2 == 1)
@@ -490,7 +490,7 @@ int Parser::commandArguments(const Commands::Command &command, bool inParenthese
 
 void Parser::checkCount(const ChunkToken &word, const Commands::Command &command, int count)
 {
-    if (isWord(command.word, u"menu")) {
+    if (sameWord(command.word, u"menu")) {
         if (count == 0 || count % 2 == 1)
             report(Rule::MenuPairs, word);
         return;
@@ -661,7 +661,7 @@ void Parser::call(const ChunkToken &name)
     }
     colour(name, Colour::Kind::Command);
     // callfunc("Name", ...) names the function it runs.
-    if (isWord(command->word, u"callfunc") && pos_ + 2 < limit_ && t_.at(pos_ + 1).token.kind == Kind::String &&
+    if (sameWord(command->word, u"callfunc") && pos_ + 2 < limit_ && t_.at(pos_ + 1).token.kind == Kind::String &&
         (isPunct(pos_ + 2, u",") || isPunct(pos_ + 2, u")"))) {
         const ChunkToken &function = t_.at(pos_ + 1);
         sink_.callFunction(function.line, function.text.sliced(1, function.text.size() - 2).toString(),

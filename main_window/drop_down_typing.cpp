@@ -1,5 +1,7 @@
 #include "main_window/drop_down_typing.h"
 
+#include "main_window/line_edit_state.h"
+
 #include <QAbstractProxyModel>
 #include <QApplication>
 #include <QComboBox>
@@ -86,17 +88,9 @@ private:
         if (box_->currentIndex() == row)
             return;
         QLineEdit *edit = box_->lineEdit();
-        const QString text = edit->text();
-        const int start = edit->selectionStart();
-        const int length = edit->selectionLength();
-        const int cursor = edit->cursorPosition();
+        const LineEditState seen = LineEditState::of(*edit);
         box_->setCurrentIndex(row);
-        if (edit->text() != text)
-            edit->setText(text);
-        if (length > 0)
-            edit->setSelection(start, length);
-        else
-            edit->setCursorPosition(cursor);
+        seen.restore(*edit);
     }
 
     // Made on the first key, not at start-up, for a window with eight such boxes.

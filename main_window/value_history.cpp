@@ -1,6 +1,7 @@
 #include "main_window/value_history.h"
 
 #include "common/failure.h"
+#include "main_window/line_edit_state.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,9 +18,7 @@ void RememberEntry(QComboBox *box)
     if (box->count() >= box->maxCount())
         throw Failure(QStringLiteral("行を挿入できません"));
 
-    const int cursor = edit->cursorPosition();
-    const int selectionStart = edit->selectionStart();
-    const int selectionLength = edit->selectionLength();
+    const LineEditState seen = LineEditState::of(*edit);
     const int current = box->currentIndex();
 
     box->addItem(text);
@@ -28,13 +27,5 @@ void RememberEntry(QComboBox *box)
     // typed text; put back what the user sees.
     if (box->currentIndex() != current)
         box->setCurrentIndex(current);
-    if (edit->text() != text)
-        edit->setText(text);
-    if (selectionLength > 0) {
-        const bool caretAtStart = cursor == selectionStart;
-        edit->setSelection(caretAtStart ? selectionStart + selectionLength : selectionStart,
-                           caretAtStart ? -selectionLength : selectionLength);
-    } else {
-        edit->setCursorPosition(cursor);
-    }
+    seen.restore(*edit);
 }
