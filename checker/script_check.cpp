@@ -66,7 +66,7 @@ struct ScriptCheck::Line : LabelRules::IndexedLine
     // What the last pass over the line found.
     Diagnostics found;
     QVector<Colour> colours;
-    QVector<LabelRules::LabelUse> calls;
+    QVector<CallfuncSite> calls;
     QVector<Colour> commandWords; // the words the parser read as commands or keywords
     // Set by later lines: the body this definition opens never ends, or never begins;
     // the comment this line opens never closes.
@@ -187,7 +187,7 @@ public:
     }
     void callFunction(int line, const QString &name, int column, int length) override
     {
-        unit_.at(line)->calls.append(LabelRules::LabelUse{name, column, length});
+        unit_.at(line)->calls.append(CallfuncSite{name, column, length});
     }
     void declareFunction(int line, const QString &name, int column, int length, bool definition) override
     {
@@ -937,8 +937,8 @@ QVector<ScriptCheck::FunctionUse> ScriptCheck::functionCalls() const
 {
     QVector<FunctionUse> found;
     for (int number = 0; number < lineCount(); ++number) {
-        for (const LabelRules::LabelUse &call : lines_[size_t(number)]->calls)
-            found.append(FunctionUse{call.label, number, call.column, call.length});
+        for (const CallfuncSite &call : lines_[size_t(number)]->calls)
+            found.append(FunctionUse{call.name, number, call.column, call.length});
     }
     return found;
 }
@@ -1004,9 +1004,9 @@ const QVector<LabelRules::LabelUse> &ScriptCheck::labelJumps(int number) const
     return number >= 0 && number < lineCount() ? lines_[size_t(number)]->jumps : kNone;
 }
 
-const QVector<LabelRules::LabelUse> &ScriptCheck::callsOn(int number) const
+const QVector<CallfuncSite> &ScriptCheck::callsOn(int number) const
 {
-    static const QVector<LabelRules::LabelUse> kNone;
+    static const QVector<CallfuncSite> kNone;
     return number >= 0 && number < lineCount() ? lines_[size_t(number)]->calls : kNone;
 }
 

@@ -13,6 +13,18 @@
 #include <utility>
 #include <vector>
 
+// A "callfunc" naming the function it runs, on one line.
+struct CallfuncSite
+{
+    QString name;
+    int column = 0;
+    int length = 0;
+    friend bool operator==(const CallfuncSite &a, const CallfuncSite &b)
+    {
+        return a.name == b.name && a.column == b.column && a.length == b.length;
+    }
+};
+
 // The diagnostics of a whole script, kept up to date line by line. An edit reads
 // its own lines again and follows the script down only as far as the edit changes
 // what a line hands on to the next (the body it is in, its braces, an open comment
@@ -74,7 +86,7 @@ public:
     // The labels defined and jumped to on `line`, and its callfunc calls.
     const QVector<LabelRules::LabelUse> &labelDefinitions(int line) const;
     const QVector<LabelRules::LabelUse> &labelJumps(int line) const;
-    const QVector<LabelRules::LabelUse> &callsOn(int line) const;
+    const QVector<CallfuncSite> &callsOn(int line) const;
     // Whether a statement, or a /* comment of a body, goes on past the end of `line`.
     bool statementGoesOn(int line) const;
     bool commentGoesOn(int line) const;

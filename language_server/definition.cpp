@@ -17,14 +17,14 @@ QVector<Location> definition(const Context &context, const PositionParams &param
         }
         return locations;
     }
-    if (const std::optional<LabelRules::LabelUse> call = callAt(check, position))
-        return context.functionDefinitions(call->label);
+    if (const std::optional<CallfuncSite> call = callAt(check, position))
+        return context.functionDefinitions(call->name);
     return {};
 }
 
-std::optional<LabelRules::LabelUse> callAt(const ScriptCheck &check, Position position)
+std::optional<CallfuncSite> callAt(const ScriptCheck &check, Position position)
 {
-    for (const LabelRules::LabelUse &call : check.callsOn(position.line)) {
+    for (const CallfuncSite &call : check.callsOn(position.line)) {
         if (position.character >= call.column && position.character <= call.column + call.length)
             return call;
     }

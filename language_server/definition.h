@@ -12,6 +12,6 @@ namespace Lsp {
 QVector<Location> definition(const Context &context, const PositionParams &params);
 
 // The callfunc whose function name (quotes included) `position` stands on.
-std::optional<LabelRules::LabelUse> callAt(const ScriptCheck &check, Position position);
+std::optional<CallfuncSite> callAt(const ScriptCheck &check, Position position);
 
 } // namespace Lsp

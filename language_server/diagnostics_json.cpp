@@ -65,10 +65,10 @@ QVector<PublishedDiagnostic> diagnosticsOf(const Findings::Line &line, const QSt
     for (Diagnostic &diagnostic : diagnostics)
         diagnostic.line = line.number;
     if (defined && !line.calls.isEmpty()) {
-        for (const LabelRules::LabelUse &call : line.calls) {
-            if (!defined(call.label))
+        for (const CallfuncSite &call : line.calls) {
+            if (!defined(call.name))
                 diagnostics.append(
-                    Rules::make(Rule::UndefinedFunction, line.number, call.column, call.length, {call.label}));
+                    Rules::make(Rule::UndefinedFunction, line.number, call.column, call.length, {call.name}));
         }
         std::stable_sort(diagnostics.begin(), diagnostics.end(),
                          [](const Diagnostic &a, const Diagnostic &b) { return a.column < b.column; });

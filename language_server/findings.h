@@ -22,7 +22,7 @@ public:
     {
         int number = 0;
         Diagnostics diagnostics;
-        QVector<LabelRules::LabelUse> calls;
+        QVector<CallfuncSite> calls;
         ScriptCheck::FunctionUse function; // the function the line defines; empty name if none
         mutable QByteArrayList json;       // the diagnostics' JSON, cut where the line number goes (writeCutAtLine)
     };

@@ -66,8 +66,8 @@ QString findingText(const Diagnostic &diagnostic)
 std::optional<Hover> placeHover(const Context &context, const TextDocument &document, Position position)
 {
     const ScriptCheck &check = document.check();
-    if (const std::optional<LabelRules::LabelUse> call = callAt(check, position))
-        return Hover{functionText(context, call->label), Range::onLine(position.line, call->column, call->length)};
+    if (const std::optional<CallfuncSite> call = callAt(check, position))
+        return Hover{functionText(context, call->name), Range::onLine(position.line, call->column, call->length)};
     if (const std::optional<Labels::Site> site = Labels::at(check, position))
         return Hover{labelText(check, *site), Range::onLine(site->line, site->column, site->length)};
     const auto [column, length] = check.commandWordAt(position.line, position.character);

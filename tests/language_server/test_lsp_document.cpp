@@ -48,8 +48,8 @@ QString described(const Findings &findings)
         QStringList parts{QString::number(line.number)};
         for (const Diagnostic &d : line.diagnostics)
             parts << QStringLiteral("%1:%2+%3").arg(d.code).arg(d.column).arg(d.length);
-        for (const LabelRules::LabelUse &call : line.calls)
-            parts << QStringLiteral("call %1@%2").arg(call.label).arg(call.column);
+        for (const CallfuncSite &call : line.calls)
+            parts << QStringLiteral("call %1@%2").arg(call.name).arg(call.column);
         if (!line.function.name.isEmpty())
             parts << QStringLiteral("function %1").arg(line.function.name);
         lines << parts.join(u' ');
