@@ -83,6 +83,7 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
     // one sees the colours.
     ScriptCheck check(commands, ScriptCheck::Options{false, false});
     check.replaceLines(0, 0, result.lines);
+    check.updateFlow();
     for (const int line : undecodable) {
         const Diagnostic found = undecodableBytes(check, line);
         if (!check.silenced(line, found.code))

@@ -478,8 +478,8 @@ void Reader::readWarp(const Field &field)
 void Reader::readMonster(const Field &field)
 {
     const QVector<Field> all = parts(field, u',');
-    bool ok = all.size() >= 2 && all.size() <= 5 && (isInteger(all.at(0).text) || isNameLike(all.at(0).text.trimmed())) &&
-              isInteger(all.at(1).text);
+    bool ok = all.size() >= 2 && all.size() <= 5 &&
+              (isInteger(all.at(0).text) || isNameLike(all.at(0).text.trimmed())) && isInteger(all.at(1).text);
     for (int i = 2; ok && i < std::min(4, int(all.size())); ++i)
         ok = isInteger(all.at(i).text);
     if (!ok)

@@ -198,6 +198,47 @@ constexpr Explanation kExplanations[] = {
      u"注釈はサーバーが読まないので害はありません。文字列ならそのままプレイヤーに表示され、文字化けします。",
      NPC u"\tmes \"ようこそ〔FF〕\";\n\tclose;\n" END, NPC u"\tmes \"ようこそ\";\n\tclose;\n" END},
 
+    {Rule::PlayerStuck,
+     u"会話の窓が開いたまま（文を表示した後、next や選択肢の後）で、end; や本体の } に着く道筋があります。"
+     u"close; のない分岐を忘れたときによく起きます。",
+     u"サーバーは何も言わずにスクリプトを終えます。プレイヤーの画面にはボタンのない窓が残り、"
+     u"ログアウトするまで動けません。",
+     NPC u"\tmes \"またね。\";\n\tend;\n" END, NPC u"\tmes \"またね。\";\n\tclose;\n" END},
+
+    {Rule::EmptyWindow, u"窓が閉じてから何も表示していない道筋で close; を実行しています。",
+     u"プレイヤーには、文のない空の窓に「閉じる」ボタンだけが出ます。", NPC u"\tgetitem 501,1;\n\tclose;\n" END,
+     NPC u"\tgetitem 501,1;\n\tend;\n" END},
+
+    {Rule::CloseAfterOtherWindow,
+     u"callshop、openstorage、guildopenstorage で別の窓を開いた後に close; や next; があります。",
+     u"店や倉庫の窓が前に出たまま、会話の窓がボタン待ちになり、プレイヤーは動けなくなります。end; で終えます。",
+     NPC u"\tmes \"倉庫をどうぞ。\";\n\tclose2;\n\topenstorage;\n\tclose;\n" END,
+     NPC u"\tmes \"倉庫をどうぞ。\";\n\tclose2;\n\topenstorage;\n\tend;\n" END},
+
+    {Rule::Unreachable,
+     u"goto、close、end、return の後にあり、前にラベルもないため、どの道筋からも実行されない文です。",
+     u"サーバーは読み込みますが、決して実行しません。ラベルを書き忘れたか、消し忘れた文です。",
+     NPC u"\tmes \"やあ。\";\n\tclose;\n\tmes \"届かない\";\n\tclose;\n" END, NPC u"\tmes \"やあ。\";\n\tclose;\n" END},
+
+    {Rule::WindowWithoutPlayer,
+     u"OnInit、OnClock…、OnHour…、OnMinute…、OnDay…、OnAgit… はプレイヤーのいないイベントです。"
+     u"そこで mes、next、menu、select、input を使っています。",
+     u"話しかけているプレイヤーがいないので、窓はどこにも表示されません。",
+     u"-\tscript\t時報\t-1,{\nOnClock1200:\n\tmes \"正午です。\";\n\tend;\n}\n",
+     u"-\tscript\t時報\t-1,{\nOnClock1200:\n\tannounce \"正午です。\",0;\n\tend;\n}\n"},
+
+    {Rule::VariableNeverSet,
+     u"スコープ変数（.@名前）を読んでいますが、この本体のどこでも値を入れていません。多くは綴りの誤りです。",
+     u"サーバーは何も言わず、値は 0（文字列なら空）になります。",
+     NPC u"\tset .@count, 3;\n\tmes \"残り\" + .@cuont + \"回\";\n\tclose;\n" END,
+     NPC u"\tset .@count, 3;\n\tmes \"残り\" + .@count + \"回\";\n\tclose;\n" END},
+
+    {Rule::LiteralOfOtherType,
+     u"数の変数（名前が $ で終わらない）に文字列を、文字列の変数（$ で終わる）に数を入れています。",
+     u"サーバーは型の合わない値を入れようとして、エラーを出すか 0 や空の値にします。",
+     NPC u"\tset .@name$, 5;\n\tmes .@name$;\n\tclose;\n" END,
+     NPC u"\tset .@name$, \"5\";\n\tmes .@name$;\n\tclose;\n" END},
+
     {Rule::UnknownDirectiveCode,
      u"「// talewick-check disable=…」の指示に、規則のコードでない語があります。"
      u"コードは talewick-check --help で一覧できます。",

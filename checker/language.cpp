@@ -75,6 +75,15 @@ QString argumentCount(const Commands::Command &command)
     return QStringLiteral("%1〜%2個").arg(command.min).arg(command.max);
 }
 
+bool onlyReadsArguments(QStringView command)
+{
+    static constexpr const char16_t *kReaders[] = {u"mes",      u"select",     u"prompt",  u"menu",    u"announce",
+                                                   u"npctalk",  u"dispbottom", u"message", u"return",  u"callsub",
+                                                   u"callfunc", u"goto",       u"warp",    u"getitem", u"delitem"};
+    return std::any_of(std::begin(kReaders), std::end(kReaders),
+                       [&](const char16_t *reader) { return equalsIgnoringCase(command, QStringView(reader)); });
+}
+
 QString nearestCommandHint(const QString &nearest)
 {
     return nearest.isEmpty() ? QString() : QStringLiteral("（「%1」ですか）").arg(nearest);

@@ -54,6 +54,10 @@ template <typename IsDefined> QString reachedLabel(const QString &jump, IsDefine
 // How many arguments a command takes, as messages say it: "2個", "1〜3個", "1個以上".
 QString argumentCount(const Commands::Command &command);
 
+// Whether `command` only reads its arguments: a scope variable given to it is not
+// given a value ("mes .@name$;"). Any other command may store into a variable it is given.
+bool onlyReadsArguments(QStringView command);
+
 // The hint after an unknown command's name: "（「warp」ですか）", or empty.
 QString nearestCommandHint(const QString &nearest);
 

@@ -60,6 +60,14 @@ enum class Rule : quint8
     Unencodable,
     Undecodable,
     UndecodableInText,
+    // The conversation's flow
+    PlayerStuck,
+    EmptyWindow,
+    CloseAfterOtherWindow,
+    Unreachable,
+    WindowWithoutPlayer,
+    VariableNeverSet,
+    LiteralOfOtherType,
     // Directives in comments
     UnknownDirectiveCode,
 };

@@ -6,6 +6,8 @@
 #include "checker/language.h"
 #include "checker/rules.h"
 #include "checker/statement_parser.h"
+#include "checker/variable_rules.h"
+#include "checker/window_rules.h"
 #include "common/code_page_characters.h"
 #include "common/text_position.h"
 
@@ -68,6 +70,9 @@ struct ScriptCheck::Line : LabelRules::IndexedLine
     QVector<Colour> colours;
     QVector<CallfuncSite> calls;
     QVector<Colour> commandWords; // the words the parser read as commands or keywords
+    FlowSteps steps;              // the steps of the body's flow that begin here
+    Diagnostics flow;             // what the flow of its body found here, when last judged
+    quint64 flowBody = 0;         // the body that flow was judged in
     // Set by later lines: the body this definition opens never ends, or never begins;
     // the comment this line opens never closes.
     bool unclosedBody = false;
@@ -165,6 +170,9 @@ public:
         if (state_.quiet)
             return;
         Diagnostic found = Rules::make(rule, 0, column, length, arguments);
+        // The flow of a body is judged once what the parser refuses in it is mended.
+        if (found.severity == Diagnostic::Severity::Error)
+            unit_.at(line)->steps.append(FlowStep{FlowStep::Kind::Broken, column, length, {}, {}, 0, false});
         if (rule == Rule::MissingSemicolon)
             found.fixes.append({QStringLiteral("「;」を加える"), {{column + length, 0, QStringLiteral(";")}}});
         unit_.at(line)->found.append(std::move(found));
@@ -206,6 +214,11 @@ public:
             state_.functions = std::move(known);
         }
     }
+    void step(int line, const FlowStep &step) override
+    {
+        if (!state_.quiet)
+            unit_.at(line)->steps.append(step);
+    }
     void callOwnFunction(int line, const QString &name, int column, int length) override
     {
         LabelRules::FunctionCall call{name, column, length, false, QString()};
@@ -228,10 +241,12 @@ private:
     void awaitBody(Line &line);
     void readBody(Line &line, int from);
     bool beginPiece(Line &line, const QVector<Token> &tokens, const ChunkToken &here, qsizetype colon);
-    bool endPiece(const ChunkToken &here);
+    bool endPiece(Line &line, const ChunkToken &here);
     void addToPiece(Line &line, const ChunkToken &here);
     void closeChunk(End end);
-    void closeBrace();
+    void closeBrace(Line &line, int column);
+    void addStep(Line &line, FlowStep::Kind kind, int column);
+    void openBrace(Line &line, int column);
     void lexicalColours(Line &line, const BodyTokens::Line &tokens);
     void followComment(Line &line, const BodyTokens::Line &tokens);
     const BodyTokens::Line &tokensOf(Line &line, int from);
@@ -499,7 +514,7 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
                 i = std::max(i, colon);
                 continue;
             }
-        } else if (endPiece(here)) {
+        } else if (endPiece(line, here)) {
             continue;
         }
         addToPiece(line, here);
@@ -516,11 +531,11 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
 bool ScriptCheck::Pass::beginPiece(Line &line, const QVector<Token> &tokens, const ChunkToken &here, qsizetype colon)
 {
     if (isPunct(here, u'}')) {
-        closeBrace();
+        closeBrace(line, here.token.column);
         return true;
     }
     if (isPunct(here, u'{')) {
-        ++state_.depth;
+        openBrace(line, here.token.column);
         return true;
     }
     if (isPunct(here, u';'))
@@ -549,11 +564,11 @@ bool ScriptCheck::Pass::beginPiece(Line &line, const QVector<Token> &tokens, con
 }
 
 // Whether `here` ends the piece being read (and is taken with it).
-bool ScriptCheck::Pass::endPiece(const ChunkToken &here)
+bool ScriptCheck::Pass::endPiece(Line &line, const ChunkToken &here)
 {
     if (isPunct(here, u'}')) {
         closeChunk(End::None);
-        closeBrace();
+        closeBrace(line, here.token.column);
         return true;
     }
     if (isPunct(here, u';') && (parens_ == 0 || !chunkIsFor_)) {
@@ -562,7 +577,7 @@ bool ScriptCheck::Pass::endPiece(const ChunkToken &here)
     }
     if (isPunct(here, u'{')) {
         closeChunk(End::OpenBrace);
-        ++state_.depth;
+        openBrace(line, here.token.column);
         return true;
     }
     if (isPunct(here, u':') && chunkIsCase_ && parens_ == 0) {
@@ -587,9 +602,28 @@ void ScriptCheck::Pass::addToPiece(Line &line, const ChunkToken &here)
         chunkHasQuestion_ = true;
 }
 
-void ScriptCheck::Pass::closeBrace()
+void ScriptCheck::Pass::openBrace(Line &line, int column)
 {
-    if (--state_.depth > 0)
+    ++state_.depth;
+    addStep(line, FlowStep::Kind::BlockOpen, column);
+}
+
+void ScriptCheck::Pass::addStep(Line &line, FlowStep::Kind kind, int column)
+{
+    if (state_.quiet)
+        return;
+    FlowStep step;
+    step.kind = kind;
+    step.column = column;
+    step.length = 1;
+    line.steps.append(step);
+}
+
+void ScriptCheck::Pass::closeBrace(Line &line, int column)
+{
+    const bool body = --state_.depth == 0;
+    addStep(line, body ? FlowStep::Kind::BodyEnd : FlowStep::Kind::BlockClose, column);
+    if (!body)
         return;
     setFlag(bodyLine_, &Line::unclosedBody, false);
     setFlag(bodyLine_, &Line::missingBody, state_.missedBrace && !state_.quiet);
@@ -683,6 +717,7 @@ struct ScriptCheck::Before
     QVector<Colour> colours;
     LabelRules::IndexedLine indexedAs;
     Directives::Codes silenced;
+    FlowSteps steps;
 };
 
 void ScriptCheck::follow(int first, int end)
@@ -737,14 +772,19 @@ void ScriptCheck::follow(int first, int end)
 // Empties what a pass finds in `line`, and returns what it held.
 ScriptCheck::Before ScriptCheck::forget(Line &line)
 {
-    Before before{&line, std::move(line.found), std::move(line.colours),
-                  std::move(static_cast<LabelRules::IndexedLine &>(line)), line.silenced};
+    Before before{&line,
+                  std::move(line.found),
+                  std::move(line.colours),
+                  std::move(static_cast<LabelRules::IndexedLine &>(line)),
+                  line.silenced,
+                  std::move(line.steps)};
     line.found.clear();
     line.colours.clear();
     static_cast<LabelRules::IndexedLine &>(line) = LabelRules::IndexedLine{};
     line.indexed = before.indexedAs.indexed;
     line.calls.clear();
     line.commandWords.clear();
+    line.steps.clear();
     line.definesFunction = false;
     return before;
 }
@@ -759,6 +799,11 @@ void ScriptCheck::compareWithBefore(std::vector<Before> &visited)
         if (before.found != line.found || before.colours != line.colours ||
             !Directives::same(before.silenced, line.silenced))
             noteChange(line);
+        // The flow of a body is judged again when its steps, or its lines, change.
+        if (before.steps != line.steps || before.indexedAs.body != line.body) {
+            flowDirty_.insert(before.indexedAs.body);
+            flowDirty_.insert(line.body);
+        }
         if (!line.indexed || !line.indexesAs(before.indexedAs)) {
             labels_.remove(&line, before.indexedAs);
             labels_.add(&line);
@@ -795,13 +840,80 @@ bool ScriptCheck::hasDiagnostics(const Line &line)
 {
     // Calls count: their warnings are judged outside, and a directive silences them too.
     return !line.codePage.isEmpty() || !line.found.isEmpty() || !line.labels.isEmpty() || line.unclosedBody ||
-           line.missingBody || line.openComment || !line.directive.diagnostics.isEmpty() || !line.calls.isEmpty();
+           line.missingBody || line.openComment || !line.directive.diagnostics.isEmpty() || !line.calls.isEmpty() ||
+           !line.flow.isEmpty();
 }
 
 bool ScriptCheck::silenced(int number, const QString &code) const
 {
     return Directives::silences(fileSilence_, code) ||
            (number >= 0 && number < lineCount() && Directives::silences(lines_[size_t(number)]->silenced, code));
+}
+
+QVector<int> ScriptCheck::updateFlow()
+{
+    QVector<int> changed;
+    for (int i = 0; i < lineCount() && !flowDirty_.isEmpty();) {
+        Line &line = *lines_[size_t(i)];
+        if (line.body != 0 && line.body == line.id && flowDirty_.contains(line.body)) {
+            int last = i;
+            while (last + 1 < lineCount() && lines_[size_t(last + 1)]->body == line.body)
+                ++last;
+            judgeFlow(i, last, changed);
+            i = last + 1;
+            continue;
+        }
+        // A line that left a body judged again keeps nothing of its flow.
+        if (line.flowBody != 0 && flowDirty_.contains(line.flowBody) && !line.flow.isEmpty()) {
+            line.flow.clear();
+            changed.append(i);
+        }
+        line.flowBody = 0;
+        ++i;
+    }
+    flowDirty_.clear();
+    return changed;
+}
+
+// The flow of the body on lines `first` to `last`: the window along its paths and
+// its scope variables.
+void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
+{
+    QVector<FlowGraph::Located> steps;
+    for (int i = first; i <= last; ++i) {
+        for (const FlowStep &step : lines_[size_t(i)]->steps)
+            steps.append({i - first, &step});
+    }
+    const Line &definition = *lines_[size_t(first)];
+    // A function, or a floating NPC reached by events and by name, starts in a
+    // window its caller made.
+    const WindowRules::Start start = definition.definition.isFunction() ? WindowRules::Start::Function
+                                     : definition.text.startsWith(u'-') ? WindowRules::Start::Floating
+                                                                        : WindowRules::Start::Player;
+    const FlowGraph::Graph graph = FlowGraph::build(steps);
+    QVector<Diagnostics> found(last - first + 1);
+    const auto file = [&](const Diagnostics &diagnostics) {
+        for (const Diagnostic &diagnostic : diagnostics)
+            found[diagnostic.line].append(diagnostic);
+    };
+    file(WindowRules::check(graph, start));
+    file(VariableRules::check(steps));
+    for (int i = first; i <= last; ++i) {
+        Line &line = *lines_[size_t(i)];
+        Diagnostics &now = found[i - first];
+        for (Diagnostic &diagnostic : now) {
+            // Related places are kept as lines from the finding's own, which stay true
+            // however many lines an edit adds above them.
+            for (Diagnostic::Related &related : diagnostic.related)
+                related.line -= diagnostic.line;
+            diagnostic.line = 0;
+        }
+        line.flowBody = definition.id;
+        if (line.flow != now) {
+            line.flow = std::move(now);
+            changed.append(i);
+        }
+    }
 }
 
 // Lines that share a label with a changed line, and the changed lines themselves.
@@ -872,6 +984,11 @@ Diagnostics ScriptCheck::diagnostics(int number) const
     if (line.openComment)
         all.append(Rules::make(Rule::OpenComment, 0, line.commentColumn, 2));
     all += line.labels;
+    for (Diagnostic flow : line.flow) {
+        for (Diagnostic::Related &related : flow.related)
+            related.line += number;
+        all.append(std::move(flow));
+    }
     all += line.directive.diagnostics;
     if (fileSilence_ || line.silenced) {
         all.erase(std::remove_if(all.begin(), all.end(),
@@ -1068,9 +1185,11 @@ ScriptCheck::FunctionUse ScriptCheck::functionDefinedOn(int number) const
     return FunctionUse{line.definition.name.trimmed(), number, line.definition.nameColumn, line.definition.nameLength};
 }
 
-Diagnostics checkScript(const QString &text)
+Diagnostics checkScript(const QString &text, bool flow)
 {
     ScriptCheck check;
     check.replaceLines(0, 0, text.split(u'\n'));
+    if (flow)
+        check.updateFlow();
     return check.allDiagnostics();
 }

@@ -51,6 +51,12 @@ public:
     // other lines (numbered after the edit) whose diagnostics or colours changed with it.
     QVector<int> replaceLines(int first, int removed, const QStringList &lines);
 
+    // Judges again the flow of the bodies edits have changed since the last call
+    // (TW5xx: the conversation window, unreachable steps, scope variables), which
+    // costs a body's length: the editor and the language server call it once
+    // typing pauses. Returns the lines whose diagnostics changed with it.
+    QVector<int> updateFlow();
+
     // Sorted by column, with `line` filled in.
     Diagnostics diagnostics(int line) const;
     // Sorted by line and column.
@@ -117,6 +123,7 @@ private:
     void noteChange(Line &line);
     QVector<int> numbersOfChanged(int first, int end);
     void readFileDirectives();
+    void judgeFlow(int first, int last, QVector<int> &changed);
     static bool hasDiagnostics(const Line &line);
 
     std::shared_ptr<const Commands::Table> commands_;
@@ -127,11 +134,13 @@ private:
     std::vector<Line *> changed_;
     std::shared_ptr<const QSet<QString>> fileSilence_; // codes silenced in the whole file
     int topEnd_ = 0;                                   // the first definition line, or the line count
+    QSet<quint64> flowDirty_;                          // bodies whose flow is to be judged again
 };
 
 // Points each "{" never closed (TW201) at the definition that runs into its body
 // (TW202), and back; `all` sorted by line.
 void relateUnclosedBodies(Diagnostics &all);
 
-// Checks a whole text at once; lines are separated by "\n".
-Diagnostics checkScript(const QString &text);
+// Checks a whole text at once; lines are separated by "\n". The flow of each
+// body (TW5xx) is judged too unless `flow` is false.
+Diagnostics checkScript(const QString &text, bool flow = true);

@@ -99,6 +99,27 @@ private:
     template <size_t N> bool nextIs(const char16_t (&punct)[N]) const { return isPunct(pos_, punct); }
     bool nextIsName() const { return !atEnd() && peek().token.kind == Kind::Name; }
 
+    void addStep(FlowStep::Kind kind, const ChunkToken &at, const QString &text = QString(), QStringList labels = {})
+    {
+        const bool variable = kind == FlowStep::Kind::VariableSet || kind == FlowStep::Kind::VariableRead ||
+                              kind == FlowStep::Kind::TypeMismatch;
+        if (inForHead_ && !variable)
+            return;
+        FlowStep step;
+        step.kind = kind;
+        step.column = at.token.column;
+        step.length = at.token.length;
+        step.text = text;
+        step.labels = std::move(labels);
+        if (!variable) {
+            step.waits = std::exchange(waits_, false);
+            step.number = std::exchange(choices_, 0);
+        }
+        sink_.step(at.line, step);
+    }
+    void variables(const ChunkToken &target, qsizetype valueAt);
+    int choicesOf(qsizetype open) const;
+    bool isBareVariable(qsizetype i) const;
     void report(Rule rule, const ChunkToken &at, const QStringList &arguments = {})
     {
         sink_.diagnostic(at.line, rule, at.token.column, at.token.length, arguments);
@@ -164,6 +185,12 @@ private:
     qsizetype pos_ = 0;
     qsizetype limit_ = t_.size();
     int depth_ = 0; // expressions open inside one another
+    // What the statement being read shows: a select() or input the window waits on,
+    // and how many choices a select() offers (0: not known).
+    mutable bool waits_ = false;
+    int choices_ = 0;
+    bool inForHead_ = false; // the parts of a for's head are no steps of the flow
+    QStringList labels_;     // the label arguments of the command being read
 };
 
 // Nested deeper than this, an expression is refused rather than read on until
@@ -179,6 +206,7 @@ void Parser::run()
             const ChunkToken &first = t_.front();
             if (t_.size() == 1 && sameWord(first.text, u"default")) {
                 colour(first, Colour::Kind::Command);
+                addStep(FlowStep::Kind::Default, first);
             } else if (t_.size() == 1 && BodyTokens::isLabelName(first.text)) {
                 labelDefinition(first);
             } else if (sameWord(first.text, u"case")) {
@@ -187,6 +215,11 @@ void Parser::run()
                 expression();
                 if (!atEnd())
                     unexpected();
+                // A plain number names the choice of a select() the case stands for.
+                const bool plainNumber = t_.size() == 2 && t_.at(1).token.kind == Kind::Number;
+                waits_ = false;
+                choices_ = plainNumber ? t_.at(1).text.toInt() : -1;
+                addStep(FlowStep::Kind::Case, first);
             } else {
                 pos_ = t_.size() - 1;
                 unexpected();
@@ -215,6 +248,8 @@ void Parser::run()
                 sink_.diagnostic(last.line, Rule::MissingSemicolon, last.token.column + last.token.length - 1, 1, {});
         }
     } catch (const Abandon &) {
+        inForHead_ = false;
+        addStep(FlowStep::Kind::Broken, t_.front());
         // The jumps after a mistake still count, so that their labels do not look unused.
         for (qsizetype i = pos_; i + 1 < t_.size(); ++i) {
             const ChunkToken &word = t_.at(i);
@@ -231,6 +266,7 @@ void Parser::labelDefinition(const ChunkToken &name)
     const QString label = name.text.toString();
     colour(name, Colour::Kind::Label);
     sink_.defineLabel(name.line, label, name.token.column, name.token.length);
+    addStep(FlowStep::Kind::Label, name, label);
     if (Language::isEventLabel(label)) {
         const qsizetype bytes = CodePage932::encode(label).size();
         if (bytes > Language::kLongestEventLabelBytes)
@@ -242,8 +278,11 @@ void Parser::labelDefinition(const ChunkToken &name)
 // Returns true when the statement is the head of a block still waiting for its body.
 bool Parser::statement()
 {
-    if (atEnd())
+    if (atEnd()) {
+        if (end_ == End::Semicolon)
+            addStep(FlowStep::Kind::Empty, t_.back());
         return true;
+    }
     // "if (a) if (b) ..." and "else else ..." nest statements as expressions nest.
     if (++depth_ > kDeepestExpression)
         fail(Rule::TooDeep, peek(), {QString::number(kDeepestExpression)});
@@ -251,6 +290,7 @@ bool Parser::statement()
     const ChunkToken &first = peek();
     if (first.token.kind == Kind::Punct && (first.text == u"++" || first.text == u"--" || first.text == u"(")) {
         expression();
+        addStep(FlowStep::Kind::Other, first);
         return false;
     }
     if (first.token.kind != Kind::Name)
@@ -268,10 +308,14 @@ bool Parser::statement()
     if (command && !assigns)
         return commandStatement(*command);
     if (!plain || assigns) {
+        if (assigns)
+            variables(first, pos_ + 2);
         expression();
+        addStep(FlowStep::Kind::Other, first);
         return false;
     }
     ownFunctionStatement(first);
+    addStep(FlowStep::Kind::Call, first, first.text.toString());
     return false;
 }
 
@@ -306,6 +350,55 @@ void Parser::reportOwnCall(const ChunkToken &name)
     sink_.callOwnFunction(name.line, name.text.toString(), name.token.column, name.token.length);
 }
 
+// A scope variable given a value: "set .@n, 5", ".@n = 5", "input .@n". A literal
+// of the other type stored in it is worth a word: `valueAt` is where the value
+// begins, or -1 when no value is given here.
+void Parser::variables(const ChunkToken &target, qsizetype valueAt)
+{
+    if (!target.text.startsWith(u".@"))
+        return;
+    addStep(FlowStep::Kind::VariableSet, target, target.text.toString());
+    if (valueAt < 0 || valueAt >= limit_ || !(valueAt + 1 == limit_ || isPunct(valueAt + 1, u",")))
+        return;
+    const ChunkToken &value = t_.at(valueAt);
+    const bool stringVariable = target.text.endsWith(u'$');
+    if ((value.token.kind == Kind::Number && stringVariable) || (value.token.kind == Kind::String && !stringVariable))
+        addStep(FlowStep::Kind::TypeMismatch, value, target.text.toString());
+}
+
+// Whether a scope variable, indexed or not, is the whole argument that begins at
+// `i`: a command given it may store into it ("copyarray .@copy[0],...").
+bool Parser::isBareVariable(qsizetype i) const
+{
+    if (i >= limit_ || t_.at(i).token.kind != Kind::Name || !t_.at(i).text.startsWith(u".@"))
+        return false;
+    qsizetype after = i + 1;
+    if (isPunct(after, u"[")) {
+        const qsizetype close = closingOf(after);
+        if (close < 0)
+            return false;
+        after = close + 1;
+    }
+    return after == limit_ || isPunct(after, u",") || isPunct(after, u")");
+}
+
+// How many choices the select() whose "(" is at `open` offers: each string
+// argument's parts between ":", or 0 when an argument is not a plain string.
+int Parser::choicesOf(qsizetype open) const
+{
+    waits_ = true;
+    const qsizetype close = closingOf(open);
+    if (close < 0)
+        return 0;
+    int choices = 0;
+    for (qsizetype i = open + 1; i < close; i += 2) {
+        if (t_.at(i).token.kind != Kind::String || !(isPunct(i + 1, u",") || i + 1 == close))
+            return 0;
+        choices += int(t_.at(i).text.count(u':')) + 1;
+    }
+    return choices;
+}
+
 // The parenthesised arguments of a call, with its name; a "," before ")" ends them.
 int Parser::arguments(const ChunkToken &name)
 {
@@ -314,7 +407,11 @@ int Parser::arguments(const ChunkToken &name)
     const ChunkToken &open = peek();
     ++pos_;
     int count = 0;
+    const Commands::Command *command = commands_.find(name.text);
+    const bool mayStore = command && !Language::onlyReadsArguments(command->word);
     while (!nextIs(u")")) {
+        if (mayStore && isBareVariable(pos_))
+            variables(peek(), -1);
         expression();
         ++count;
         if (!nextIs(u","))
@@ -345,31 +442,46 @@ bool Parser::keywordStatement(const ChunkToken &first)
     const QStringView word = first.text;
     colour(first, Colour::Kind::Command);
     ++pos_;
+    using Step = FlowStep::Kind;
     if (sameWord(word, u"if")) {
         // The condition is one whole expression: "if (a) || (b) goto L;".
         parenthesised();
         operators(2);
+        addStep(Step::If, first);
         return statement();
     }
     if (sameWord(word, u"while") || sameWord(word, u"switch")) {
+        // "switch (@menu)" reads the choice of the menu before it.
+        const bool onMenu = pos_ + 2 < limit_ && t_.at(pos_ + 1).text == u"@menu" && isPunct(pos_ + 2, u")");
         parenthesised();
+        addStep(sameWord(word, u"while") ? Step::While : Step::Switch, first,
+                onMenu ? QStringLiteral("@menu") : QString());
         return statement();
     }
     if (sameWord(word, u"for")) {
         const ChunkToken &open = peek();
         expect(u"(", Rule::UnexpectedToken, first);
+        inForHead_ = true;
         for (int part = 0; part < 3; ++part)
             forPart(part, open);
+        inForHead_ = false;
+        addStep(Step::For, first);
         return statement();
     }
-    if (sameWord(word, u"else") || sameWord(word, u"do"))
+    if (sameWord(word, u"else") || sameWord(word, u"do")) {
+        addStep(sameWord(word, u"else") ? Step::Else : Step::Do, first);
         return statement();
+    }
     if (sameWord(word, u"function"))
         return functionOfBody();
     // A value may stand on the next line; a statement there means none was given.
     if (sameWord(word, u"return") && !atEnd() && !startsStatement(pos_))
         expression();
-    return false; // "break", "continue", "return"
+    addStep(sameWord(word, u"break")      ? Step::Break
+            : sameWord(word, u"continue") ? Step::Continue
+                                          : Step::Return,
+            first);
+    return false;
 }
 
 // "function Name;" declares a function of the body, "function Name {" defines it.
@@ -383,6 +495,8 @@ bool Parser::functionOfBody()
         unexpected();
     const bool definition = end_ == End::OpenBrace;
     colour(name, definition ? Colour::Kind::Label : Colour::Kind::Command);
+    addStep(definition ? FlowStep::Kind::FunctionDefinition : FlowStep::Kind::FunctionDeclaration, name,
+            name.text.toString());
     sink_.declareFunction(name.line, name.text.toString(), name.token.column, name.token.length, definition);
     return true;
 }
@@ -422,11 +536,13 @@ bool Parser::commandStatement(const Commands::Command &command)
     const ChunkToken &word = peek();
     colour(word, Colour::Kind::Command);
     ++pos_;
+    labels_.clear();
     if (sameWord(command.word, u"goto")) {
         const bool parenthesised = nextIs(u"(") && isPunct(pos_ + 2, u")");
         pos_ += parenthesised ? 1 : 0;
         label();
         pos_ += parenthesised ? 1 : 0;
+        addStep(FlowStep::Kind::Command, word, QStringLiteral("goto"), labels_);
         return false;
     }
     // "getitem(501,1);": the parentheses hold the arguments.
@@ -446,6 +562,8 @@ bool Parser::commandStatement(const Commands::Command &command)
         pos_ = closing + 1;
     }
     checkCount(word, command, count);
+    waits_ = waits_ || sameWord(command.word, u"input") || sameWord(command.word, u"menu");
+    addStep(FlowStep::Kind::Command, word, command.word.toLower(), labels_);
     return false;
 }
 
@@ -458,12 +576,15 @@ int Parser::commandArguments(const Commands::Command &command, bool inParenthese
     const bool callfunc = sameWord(command.word, u"callfunc");
     int count = 0;
     while (!atEnd()) {
-        if (menu && count % 2 == 1)
+        if (menu && count % 2 == 1) {
             menuLabel();
-        else if (command.labelAt(count))
+        } else if (command.labelAt(count)) {
             label();
-        else
+        } else {
+            if (!Language::onlyReadsArguments(command.word) && isBareVariable(pos_))
+                variables(peek(), count == 0 && sameWord(command.word, u"set") ? pos_ + 2 : -1);
             expression();
+        }
         if (callfunc && count == 0 && t_.at(pos_ - 1).token.kind == Kind::String &&
             (pos_ - 1 == 0 || t_.at(pos_ - 2).text != u"+")) {
             const ChunkToken &name = t_.at(pos_ - 1);
@@ -510,6 +631,7 @@ void Parser::label()
     sink_.colour(first.line, Colour::Kind::Label, first.token.column, length);
     const QStringView text(first.text.data(), length);
     sink_.jump(first.line, text.toString(), first.token.column, length);
+    labels_.append(text.toString());
     pos_ = end;
 }
 
@@ -537,6 +659,7 @@ void Parser::menuLabel()
 {
     if (nextIs(u"-") && (pos_ + 1 == limit_ || isPunct(pos_ + 1, u","))) {
         ++pos_;
+        labels_.append(QStringLiteral("-"));
         return;
     }
     if (labelEnd(pos_) >= 0) {
@@ -631,6 +754,8 @@ void Parser::primary()
             call(token);
         } else {
             colour(token, plain && commands_.find(token.text) ? Colour::Kind::Command : Colour::Kind::Variable);
+            if (token.text.startsWith(u".@"))
+                addStep(FlowStep::Kind::VariableRead, token, token.text.toString());
         }
         if (nextIs(u"[")) {
             const ChunkToken &open = peek();
@@ -660,6 +785,8 @@ void Parser::call(const ChunkToken &name)
         return;
     }
     colour(name, Colour::Kind::Command);
+    if (sameWord(command->word, u"select") || sameWord(command->word, u"prompt"))
+        choices_ = choicesOf(pos_);
     // callfunc("Name", ...) names the function it runs.
     if (sameWord(command->word, u"callfunc") && pos_ + 2 < limit_ && t_.at(pos_ + 1).token.kind == Kind::String &&
         (isPunct(pos_ + 2, u",") || isPunct(pos_ + 2, u")"))) {

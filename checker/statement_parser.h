@@ -3,6 +3,7 @@
 #include "checker/body_tokens.h"
 #include "checker/colour.h"
 #include "checker/commands.h"
+#include "checker/flow_step.h"
 #include "checker/language.h"
 #include "checker/rules.h"
 
@@ -48,6 +49,8 @@ public:
     virtual void declareFunction(int line, const QString &name, int column, int length, bool definition) = 0;
     // A call of a name no command has: a function of the body, or an unknown command.
     virtual void callOwnFunction(int line, const QString &name, int column, int length) = 0;
+    // A step of the body's flow, on the line it begins.
+    virtual void step(int line, const FlowStep &step) = 0;
 };
 
 void parse(const QVector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink);

@@ -432,7 +432,7 @@ private slots:
         QVERIFY(folder.isValid());
         QVERIFY(writeFile(folder.filePath(name), table));
         QVERIFY(
-            writeFile(folder.filePath("s.txt"), "m.tsg,1,2,0\tscript\tA\t1,{\r\n\tsummonpet 3;\r\n\tclose;\r\n}\r\n"));
+            writeFile(folder.filePath("s.txt"), "m.tsg,1,2,0\tscript\tA\t1,{\r\n\tsummonpet 3;\r\n\tend;\r\n}\r\n"));
         QCOMPARE(runTool({"s.txt"}, folder.path()).exitCode, 1);
         const Run run = runTool({"--commands", name, "s.txt"}, folder.path());
         QCOMPARE(run.out, QString());

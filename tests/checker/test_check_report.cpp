@@ -65,13 +65,13 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("expected");
         const QByteArray header = kHeader.toLatin1() + "\r\n";
-        QTest::newRow("lead byte without its trail byte in a string") << header + "\tmes \"\x82\";\r\n}\r\n"
+        QTest::newRow("lead byte without its trail byte in a string") << header + "\tmes \"\x82\";\r\n\tclose;\r\n}\r\n"
                                                                       << QStringList{"2:7 TW403"};
         QTest::newRow("unused byte in a string, semicolon lost") << header + "\tmes \"a\xff\"\r\n}\r\n"
                                                                  << QStringList{"2:8 TW403", "2:9 TW102"};
-        QTest::newRow("unused byte in a line comment") << header + "\tclose; // \xff\r\n}\r\n"
-                                                       << QStringList{"2:12 TW403"};
-        QTest::newRow("unused byte in a block comment") << header + "\t/* \xa0\xff\r\n */ close;\r\n}\r\n"
+        QTest::newRow("unused byte in a line comment") << header + "\tend; // \xff\r\n}\r\n"
+                                                       << QStringList{"2:10 TW403"};
+        QTest::newRow("unused byte in a block comment") << header + "\t/* \xa0\xff\r\n */ end;\r\n}\r\n"
                                                         << QStringList{"2:5 TW403"};
         QTest::newRow("unused byte in code") << header + "\t\xff"
                                                          "close;\r\n}\r\n"

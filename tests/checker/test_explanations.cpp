@@ -92,8 +92,15 @@ private slots:
         QFETCH(QString, code);
         QFETCH(QString, wrong);
         QFETCH(QString, mended);
-        const QStringList wrongCodes = codesOf(wrong);
-        const QStringList mendedCodes = codesOf(mended);
+        // The conversation rules (TW5xx) judge whole conversations, which the
+        // examples of the other rules are cut short of.
+        const auto own = [&](QStringList codes) {
+            if (!code.startsWith(u"TW5"))
+                codes.removeIf([](const QString &c) { return c.startsWith(u"TW5"); });
+            return codes;
+        };
+        const QStringList wrongCodes = own(codesOf(wrong));
+        const QStringList mendedCodes = own(codesOf(mended));
         if (!kAbbreviated.contains(code))
             QVERIFY2(wrongCodes.contains(code), qPrintable(wrongCodes.join(u' ')));
         QCOMPARE(mendedCodes, QStringList());

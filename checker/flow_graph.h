@@ -1,0 +1,44 @@
+#pragma once
+
+#include "checker/flow_step.h"
+
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+// The flow of one body: its steps as nodes, with the ways the server can go from
+// one to the next (in order, into and around blocks, loops and switches, and along
+// goto, menu choices and the labels they name). Built from the steps the parser
+// read, in one pass over them.
+namespace FlowGraph {
+
+struct Node
+{
+    const FlowStep *step = nullptr;
+    int line = 0;               // within the body
+    QVector<int> next;          // where the server may go after this step
+    bool inFunction = false;    // inside a function of the body: its return goes back to the caller
+    bool reachableHead = false; // a place the server may start from: a label, a function's block
+};
+
+struct Graph
+{
+    QVector<Node> nodes;
+    QHash<QString, int> labels;  // by name as written
+    bool readable = true;        // false when a statement was given up on: nothing is judged
+    QVector<int> functionStarts; // the first node of each function of the body
+};
+
+struct Located
+{
+    int line;
+    const FlowStep *step;
+};
+
+// The steps of one body, in order, each with its line within the body.
+Graph build(const QVector<Located> &steps);
+
+// The node a jump to `label` reaches, lower case first as the server looks it up; -1 for none.
+int labelNode(const Graph &graph, const QString &label);
+
+} // namespace FlowGraph

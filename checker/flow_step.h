@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// One step of a body as the parser read it, in the order the server runs them:
+// what the conversation's flow and the variable rules are built from. Each line
+// keeps the steps that begin on it, so a body's steps are its lines' in order.
+struct FlowStep
+{
+    enum class Kind : quint8
+    {
+        Label,   // text: the label
+        Command, // text: the command word in lower case; labels: its label arguments ("-": go on)
+        Call,    // a function of the body, or one no command has: text is its name
+        If,      // guards the statement or block that follows
+        Else,
+        While,
+        For,
+        Do,
+        Switch,
+        Case, // number: its value when it is a plain number
+        Default,
+        Break,
+        Continue,
+        Return,
+        Empty, // ";" where a head takes no statement
+        Other, // an assignment or any other expression statement
+        BlockOpen,
+        BlockClose,
+        BodyEnd,            // the "}" that ends the body
+        FunctionDefinition, // text: the name; its block follows
+        FunctionDeclaration,
+        Broken,       // a statement the parser gave up on: the flow of this body is not judged
+        VariableSet,  // text: a scope variable (.@name) given a value
+        VariableRead, // text: a scope variable read
+        TypeMismatch, // a literal of the other type stored in the variable text (number: 1 string into number)
+    };
+    Kind kind = Kind::Other;
+    int column = 0;
+    int length = 0;
+    QString text;
+    QStringList labels;
+    int number = 0;     // Case: its value; Command/Other/Switch: the choices a select() there offers, or 0
+    bool waits = false; // a select(), prompt() or input the window waits on, inside the statement
+
+    friend bool operator==(const FlowStep &a, const FlowStep &b)
+    {
+        return a.kind == b.kind && a.column == b.column && a.length == b.length && a.text == b.text &&
+               a.labels == b.labels && a.number == b.number && a.waits == b.waits;
+    }
+    friend bool operator!=(const FlowStep &a, const FlowStep &b) { return !(a == b); }
+};
+
+using FlowSteps = QVector<FlowStep>;

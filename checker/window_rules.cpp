@@ -1,0 +1,273 @@
+#include "checker/window_rules.h"
+
+#include "checker/language.h"
+#include "checker/rules.h"
+
+#include <QSet>
+
+namespace WindowRules {
+
+namespace {
+
+using Kind = FlowStep::Kind;
+
+// What the window may be on the paths that reach a step, one bit per state.
+enum State : quint8
+{
+    kClosed = 1,
+    kOpen = 2,      // text shown, no button
+    kWaiting = 4,   // a next button or choices
+    kUnknown = 8,   // after code this body cannot see into
+    kOther = 16,    // a shop or storage window in front of it
+    kNoWindow = 32, // an event no player starts
+    kDetached = 64, // the top of a floating NPC, which no player's click runs
+};
+
+// States that no command changes: the code runs without a player's window.
+constexpr quint8 kWithoutWindow = kNoWindow | kDetached;
+
+// The state an event label starts in: no player for the server's own clocks and
+// start-up, a player walking in for OnTouch, anything for the rest.
+quint8 eventStart(const QString &label)
+{
+    if (!Language::isEventLabel(label))
+        return 0;
+    static constexpr const char16_t *kNoPlayer[] = {u"OnInit", u"OnClock", u"OnHour", u"OnMinute", u"OnDay", u"OnAgit"};
+    for (const char16_t *prefix : kNoPlayer) {
+        if (label.startsWith(QStringView(prefix)))
+            return kNoWindow;
+    }
+    return label.startsWith(u"OnTouch") ? kClosed : kUnknown;
+}
+
+bool isWarp(const QString &word)
+{
+    return word == u"warp" || word == u"warpparty" || word == u"warpguild" || word == u"warpchar" ||
+           word == u"areawarp";
+}
+
+// What the window is after `step`, given what it may be before.
+quint8 after(const FlowStep &step, quint8 before)
+{
+    const quint8 without = before & kWithoutWindow;
+    const quint8 shown = before & ~kWithoutWindow;
+    const auto becomes = [&](quint8 state) { return quint8(without | (shown ? state : 0)); };
+    if (step.kind == Kind::Call)
+        return becomes(kUnknown);
+    if (step.kind != Kind::Command)
+        return step.waits ? becomes(kOpen) : before;
+    const QString &word = step.text;
+    if (word == u"mes" || word == u"menu" || word == u"input" || word == u"select" || word == u"prompt" || step.waits)
+        return becomes(kOpen);
+    if (word == u"next") {
+        // Behind a shop's window a next only adds to that mistake, reported at the next.
+        const quint8 others = shown & kOther;
+        return quint8(without | others | ((shown & ~kOther) ? kWaiting : 0));
+    }
+    if (word == u"close2")
+        return becomes(kClosed);
+    // A warp ends the conversation: the client closes the window on the map change,
+    // and what follows runs without it, which no rule judges.
+    if (isWarp(word))
+        return becomes(kUnknown);
+    if (word == u"callshop" || word == u"openstorage" || word == u"guildopenstorage")
+        return becomes(kOther);
+    if (word == u"callfunc" || word == u"callsub" || word == u"doevent")
+        return becomes(kUnknown);
+    return before;
+}
+
+class Checker
+{
+public:
+    Checker(const FlowGraph::Graph &graph, Start start)
+        : g_(graph), function_(start == Start::Function), in_(graph.nodes.size(), 0), opener_(graph.nodes.size(), -1)
+    {
+        if (!g_.nodes.isEmpty())
+            enter(0, start == Start::Player ? kClosed : start == Start::Floating ? kDetached : kUnknown);
+        for (auto label = g_.labels.cbegin(); label != g_.labels.cend(); ++label)
+            enter(label.value(), eventStart(label.key()));
+        for (const int first : g_.functionStarts)
+            enter(first, kUnknown);
+    }
+
+    Diagnostics run()
+    {
+        propagate();
+        Diagnostics found;
+        for (int node = 0; node < g_.nodes.size(); ++node)
+            judge(node, found);
+        unreachable(found);
+        return found;
+    }
+
+private:
+    void enter(int node, quint8 state)
+    {
+        in_[node] |= state;
+        if (state)
+            work_.append(node);
+    }
+    void propagate();
+    void judge(int node, Diagnostics &found) const;
+    void stuck(int node, Diagnostics &found) const;
+    void unreachable(Diagnostics &found) const;
+    QString eventAbove(int node) const;
+    Diagnostic make(int node, Rule rule, const QStringList &arguments = {}) const
+    {
+        const FlowGraph::Node &at = g_.nodes.at(node);
+        Diagnostic diagnostic = Rules::make(rule, at.line, at.step->column, at.step->length, arguments);
+        return diagnostic;
+    }
+
+    // Whether `node` ends the script: in a function it only returns to the caller.
+    bool endsScript(int node) const
+    {
+        const FlowStep &step = *g_.nodes.at(node).step;
+        const bool leaves = step.kind == Kind::BodyEnd || step.kind == Kind::Return;
+        return leaves && !function_ && !g_.nodes.at(node).inFunction;
+    }
+
+    const FlowGraph::Graph &g_;
+    const bool function_;
+    QVector<quint8> in_;
+    QVector<int> opener_; // the mes that opened the window on some path here
+    QVector<int> work_;
+};
+
+void Checker::propagate()
+{
+    // States only gain bits, so this ends after at most six rounds per node.
+    while (!work_.isEmpty()) {
+        const int node = work_.takeLast();
+        const FlowStep &step = *g_.nodes.at(node).step;
+        const quint8 out = after(step, in_.at(node));
+        const bool opens = step.kind == Kind::Command && step.text == u"mes" && (in_.at(node) & (kClosed | kUnknown));
+        const int opener = opens ? node : opener_.at(node);
+        const bool ends = endsScript(node) || (step.kind == Kind::Command && step.text == u"close");
+        if (ends)
+            continue;
+        for (const int next : g_.nodes.at(node).next) {
+            const quint8 merged = in_.at(next) | out;
+            const bool newOpener = opener >= 0 && opener_.at(next) < 0;
+            if (merged != in_.at(next) || newOpener) {
+                in_[next] = merged;
+                if (newOpener)
+                    opener_[next] = opener;
+                work_.append(next);
+            }
+        }
+    }
+}
+
+void Checker::judge(int node, Diagnostics &found) const
+{
+    const FlowStep &step = *g_.nodes.at(node).step;
+    const quint8 in = in_.at(node);
+    if (in == 0)
+        return;
+    const bool shows = step.kind == Kind::Command &&
+                       (step.text == u"mes" || step.text == u"next" || step.text == u"menu" || step.text == u"input");
+    if ((shows || step.waits) && (in & kNoWindow))
+        found.append(
+            make(node, Rule::WindowWithoutPlayer, {eventAbove(node), shows ? step.text : QStringLiteral("select")}));
+    if (endsScript(node)) {
+        stuck(node, found);
+        return;
+    }
+    if (step.kind != Kind::Command)
+        return;
+    if (step.text == u"end")
+        stuck(node, found);
+    if ((step.text == u"close" || step.text == u"close2" || step.text == u"next") && (in & kOther))
+        found.append(make(node, Rule::CloseAfterOtherWindow, {QStringLiteral("callshop / openstorage"), step.text}));
+    if (step.text == u"close" && in == kClosed)
+        found.append(make(node, Rule::EmptyWindow));
+}
+
+// An end reached while the window is open or waits: the player cannot leave it.
+void Checker::stuck(int node, Diagnostics &found) const
+{
+    if (!(in_.at(node) & (kOpen | kWaiting)))
+        return;
+    Diagnostic diagnostic = make(node, Rule::PlayerStuck);
+    diagnostic.fixes.append(
+        {QStringLiteral("前に「close;」を加える"), {{g_.nodes.at(node).step->column, 0, QStringLiteral("close; ")}}});
+    const int opener = opener_.at(node);
+    if (opener >= 0) {
+        const FlowGraph::Node &mes = g_.nodes.at(opener);
+        diagnostic.related.append({mes.line, mes.step->column, mes.step->length, QStringLiteral("ここで窓が開きます")});
+    }
+    found.append(diagnostic);
+}
+
+// The name of the event whose code `node` stands in: the last event label above it.
+QString Checker::eventAbove(int node) const
+{
+    for (int i = node; i >= 0; --i) {
+        const FlowStep &step = *g_.nodes.at(i).step;
+        if (step.kind == Kind::Label && eventStart(step.text) == kNoWindow)
+            return step.text;
+    }
+    return QStringLiteral("OnInit");
+}
+
+bool countsAsStatement(Kind kind)
+{
+    switch (kind) {
+    case Kind::BlockOpen:
+    case Kind::BlockClose:
+    case Kind::BodyEnd:
+    case Kind::Else:
+    case Kind::Empty:
+    case Kind::Break:
+    case Kind::Case:
+    case Kind::Default:
+    case Kind::FunctionDefinition:
+    case Kind::FunctionDeclaration:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// Steps no path reaches, one finding for each run of them.
+void Checker::unreachable(Diagnostics &found) const
+{
+    QVector<bool> reached(g_.nodes.size(), false);
+    QVector<int> work;
+    for (int node = 0; node < g_.nodes.size(); ++node) {
+        if (node == 0 || g_.nodes.at(node).reachableHead) {
+            reached[node] = true;
+            work.append(node);
+        }
+    }
+    while (!work.isEmpty()) {
+        for (const int next : g_.nodes.at(work.takeLast()).next) {
+            if (!reached.at(next)) {
+                reached[next] = true;
+                work.append(next);
+            }
+        }
+    }
+    bool inRun = false;
+    for (int node = 0; node < g_.nodes.size(); ++node) {
+        if (reached.at(node)) {
+            inRun = false;
+        } else if (countsAsStatement(g_.nodes.at(node).step->kind) && !inRun) {
+            found.append(make(node, Rule::Unreachable));
+            inRun = true;
+        }
+    }
+}
+
+} // namespace
+
+Diagnostics check(const FlowGraph::Graph &graph, Start start)
+{
+    if (!graph.readable)
+        return {};
+    return Checker(graph, start).run();
+}
+
+} // namespace WindowRules

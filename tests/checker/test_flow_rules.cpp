@@ -1,0 +1,130 @@
+// The conversation's flow, one small NPC per case: where a player is left stuck,
+// an empty window or a close behind a shop, a window where no player is, steps no
+// path reaches, and scope variables. The safe forms must give nothing.
+#include "checker/script_check.h"
+#include "checker_test_support.h"
+
+#include <QTest>
+
+class FlowRulesTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    static void addColumns()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("expected");
+    }
+    static void row(const char *name, const QString &script, const QStringList &expected)
+    {
+        QTest::newRow(name) << script << expected;
+    }
+    static void compare()
+    {
+        QFETCH(QString, script);
+        QFETCH(QStringList, expected);
+        QCOMPARE(described(checkScript(script)), expected);
+    }
+
+private slots:
+    void stuckPlayer_isReportedAtTheEndReached_data()
+    {
+        addColumns();
+        row("end after a message", npc("\tmes \"Bye.\";\n\tend;"), {"3:2 TW501"});
+        row("body's brace after a message", npc("\tmes \"Bye.\";"), {"3:1 TW501"});
+        row("return at the top after next", npc("\tmes \"a\";\n\tnext;\n\treturn;"), {"4:2 TW501"});
+        row("menu branch that forgets its close",
+            npc("\tmes \"a\";\n\tmenu \"x\",L_X,\"y\",L_Y;\nL_X:\n\tmes \"x\";\n\tclose;\nL_Y:\n\tmes \"y\";"),
+            {"9:1 TW501"});
+        row("one branch of an if", npc("\tif (Zeny < 5) mes \"poor\";\n\tend;"), {"3:2 TW501"});
+        row("else branch", npc("\tif (@a) {\n\t\tmes \"a\";\n\t\tclose;\n\t} else {\n\t\tmes \"b\";\n\t}\n\tend;"),
+            {"8:2 TW501"});
+        row("switch on select without every choice",
+            npc("\tmes \"a\";\n\tswitch (select(\"x:y\")) {\n\tcase 1:\n\t\tclose;\n\t}\n\tend;"), {"7:2 TW501"});
+        row("loop that shows a message", npc("\tfor (set .@i,0; .@i < 3; .@i++)\n\t\tmes \"x\";\n\tend;"),
+            {"4:2 TW501"});
+        row("callsub that returns", npc("\tmes \"a\";\n\tgoto L_End;\nL_End:\n\tend;"), {"5:2 TW501"});
+        row("touch event", "m.tsg,5,5,0\tscript\tTrap\t-1,2,2,{\nOnTouch:\n\tmes \"Ouch\";\n\tend;\n}", {"4:2 TW501"});
+    }
+    void stuckPlayer_isReportedAtTheEndReached() { compare(); }
+
+    void otherWindowRules_areReportedWithTheirCode_data()
+    {
+        addColumns();
+        row("close with nothing shown", npc("\tgetitem 501,1;\n\tclose;"), {"3:2 TW502"});
+        row("close after a storage window", npc("\tmes \"a\";\n\tclose2;\n\topenstorage;\n\tclose;"), {"5:2 TW503"});
+        row("next after a shop", npc("\tmes \"a\";\n\tcallshop \"S\",1;\n\tnext;\n\tend;"), {"4:2 TW503"});
+        row("statements after a goto", npc("\tgoto L_A;\n\tmes \"x\";\n\tmes \"y\";\nL_A:\n\tend;"), {"3:2 TW504"});
+        row("statement after close", npc("\tmes \"a\";\n\tclose;\n\tset .@x,1;"), {"4:2 TW504"});
+        row("message in OnInit", "-\tscript\tInit\t-1,{\nOnInit:\n\tmes \"hi\";\n\tend;\n}", {"3:2 TW505"});
+        row("menu in OnClock", "-\tscript\tBell\t-1,{\nOnClock1200:\n\tmenu \"a\",-;\n\tend;\n}", {"3:2 TW505"});
+        row("misspelt scope variable", npc("\tset .@count,3;\n\tmes \"n\" + .@cuont;\n\tclose;"), {"3:12 TW506"});
+        row("string into a number variable", npc("\tset .@n,\"five\";\n\tend;"), {"2:10 TW507"});
+        row("number into a string variable", npc("\t.@name$ = 5;\n\tend;"), {"2:12 TW507"});
+    }
+    void otherWindowRules_areReportedWithTheirCode() { compare(); }
+
+    void safeForms_giveNothing_data()
+    {
+        addColumns();
+        row("message and close", npc("\tmes \"a\";\n\tclose;"), {});
+        row("close2, warp, end", npc("\tmes \"a\";\n\tclose2;\n\twarp \"m\",1,1;\n\tend;"), {});
+        row("warp then end", npc("\tmes \"a\";\n\tnext;\n\twarp \"m\",1,1;\n\tend;"), {});
+        row("warp then close", npc("\tmes \"a\";\n\tnext;\n\twarp \"m\",1,1;\n\tclose;"), {});
+        row("a function that closes", npc("\tmes \"a\";\n\tcallfunc \"F_Close\";\n\tend;"), {});
+        row("a function of the body that closes",
+            npc("\tfunction F;\n\tmes \"a\";\n\tF();\n\tend;\n\tfunction F {\n\t\tclose;\n\t}"), {});
+        row("message in a timer attached to a player", "-\tscript\tT\t-1,{\nOnTimer1000:\n\tmes \"tick\";\n\tclose;\n}",
+            {});
+        row("switch on select that covers every choice",
+            npc("\tmes \"a\";\n\tswitch (select(\"x:y\")) {\n\tcase 1:\n\t\tclose;\n\tcase 2:\n\t\tclose;\n\t}"), {});
+        row("switch on @menu that covers the menu",
+            npc("\tmes \"a\";\n\tmenu \"x\",-,\"y\",-;\n\tswitch (@menu) {\n\tcase 1:\n\t\tclose;\n\tcase "
+                "2:\n\t\tclose;\n\t}"),
+            {});
+        row("nothing shown, end", npc("\tgetitem 501,1;\n\tend;"), {});
+        row("a function's return after a message", "function\tscript\tF_Show\t{\n\tmes \"a\";\n\treturn;\n}", {});
+        row("floating NPC called by name", "-\tscript\tHelper\t-1,{\n\tmes \"a\";\n\tend;\n}", {});
+        row("break after close in a switch",
+            npc("\tswitch (@a) {\n\tcase 1:\n\t\tmes \"a\";\n\t\tclose;\n\t\tbreak;\n\tdefault:\n\t\tend;\n\t}"), {});
+        row("variables set every way",
+            npc("\tinput .@a;\n\tsetarray .@b[0],1,2;\n\tcopyarray .@c[0],.@b[0],2;\n\t.@d = 1;\n\t.@e++;\n"
+                "\tfor (.@f = 0; .@f < 2; .@f++) .@g += .@f;\n\tgetmapxy(.@m$,.@x,.@y,0);\n"
+                "\tmes .@a + .@b[1] + .@c[0] + .@d + .@e + .@g + .@m$ + .@x + .@y;\n\tclose;"),
+            {});
+        row("a body with a mistake is not judged", npc("\tmes \"a\";\n\tmse \"b\";\n\tend;"), {"3:2 TW103"});
+        row("silenced by a directive", npc("\tmes \"a\";\n\t// talewick-check disable=TW501\n\tend;"), {});
+    }
+    void safeForms_giveNothing() { compare(); }
+
+    void stuckPlayer_fixAndRelatedPlace()
+    {
+        const Diagnostics found = checkScript(npc("\tmes \"Bye.\";\n\tend;"));
+        QCOMPARE(found.size(), 1);
+        const Diagnostic &stuck = found.front();
+        QCOMPARE(stuck.code, QStringLiteral("TW501"));
+        QCOMPARE(stuck.related.size(), 1);
+        QCOMPARE(stuck.related.front().line, 1);
+        QCOMPARE(stuck.fixes.size(), 1);
+        QCOMPARE(stuck.fixes.front().edits.front().text, QStringLiteral("close; "));
+        QCOMPARE(described(checkScript(npc("\tmes \"Bye.\";\n\tclose; end;"))), (QStringList{"3:9 TW504"}));
+    }
+
+    // Edits above a finding move its related place with it.
+    void stuckPlayer_relatedPlaceFollowsEdits()
+    {
+        ScriptCheck check;
+        check.replaceLines(0, 0, npc("\tmes \"Bye.\";\n\tend;").split(u'\n'));
+        check.updateFlow();
+        check.replaceLines(0, 0, {QStringLiteral("// a"), QStringLiteral("// b")});
+        check.updateFlow();
+        const Diagnostics found = check.allDiagnostics();
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.front().line, 4);
+        QCOMPARE(found.front().related.front().line, 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(FlowRulesTest)
+#include "test_flow_rules.moc"
