@@ -680,8 +680,13 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
     const qsizetype kept = std::min<qsizetype>(removed, texts.size());
     for (qsizetype i = 0; i < kept; ++i)
         lines_[size_t(first + i)]->text = texts.at(i);
-    for (int i = first + int(kept); i < first + removed; ++i)
-        labels_.remove(lines_[size_t(i)].get());
+    for (int i = first + int(kept); i < first + removed; ++i) {
+        Line &gone = *lines_[size_t(i)];
+        labels_.remove(&gone);
+        // The body it stood in loses its steps: its flow is judged again.
+        flowDirty_.insert(gone.body);
+        flowDirty_.insert(gone.flowBody);
+    }
     const auto gone = lines_.begin() + first + kept;
     lines_.erase(gone, gone + (removed - kept));
     std::vector<std::unique_ptr<Line>> fresh;
@@ -864,11 +869,12 @@ QVector<int> ScriptCheck::updateFlow()
             continue;
         }
         // A line that left a body judged again keeps nothing of its flow.
-        if (line.flowBody != 0 && flowDirty_.contains(line.flowBody) && !line.flow.isEmpty()) {
+        if (line.flowBody != 0 && flowDirty_.contains(line.flowBody)) {
+            if (!line.flow.isEmpty())
+                changed.append(i);
             line.flow.clear();
-            changed.append(i);
+            line.flowBody = 0;
         }
-        line.flowBody = 0;
         ++i;
     }
     flowDirty_.clear();

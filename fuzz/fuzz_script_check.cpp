@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             lines.clear();
 
         const QVector<Diagnostics> before = perLine(check);
-        const QVector<int> reported = check.replaceLines(first, removed, lines);
+        QVector<int> reported = check.replaceLines(first, removed, lines);
+        reported += check.updateFlow();
         text.remove(first, removed);
         for (qsizetype i = 0; i < lines.size(); ++i)
             text.insert(first + i, lines.at(i));
@@ -59,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             fail("line count differs from the text's", edit);
         ScriptCheck fresh;
         fresh.replaceLines(0, 0, text);
+        fresh.updateFlow();
         if (check.allDiagnostics() != fresh.allDiagnostics())
             fail("diagnostics differ from a fresh check", edit);
         for (int line = 0; line < text.size(); ++line) {
@@ -72,8 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 continue;
             const int old = line < first ? line : line - int(lines.size()) + removed;
             QVector<Diagnostic> was = before.value(old);
-            for (Diagnostic &d : was)
+            // Related places are numbered in the script; they move with their line.
+            for (Diagnostic &d : was) {
                 d.line = line;
+                for (Diagnostic::Related &related : d.related)
+                    related.line += line - old;
+            }
             if (was != after.at(line) && !reported.contains(line))
                 fail("a changed line was not reported", edit);
         }

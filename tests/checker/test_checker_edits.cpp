@@ -84,6 +84,18 @@ const QStringList kPool = {
     "\tset .@n, SF(2);",
     "1000:",
     "\tgoto 1000;",
+    "\tmes \"a\";",
+    "\tend;",
+    "\tnext;",
+    "\tclose2;",
+    "\tcallshop \"S\",1;",
+    "\tswitch (select(\"a:b\")) {",
+    "\tcase 1:",
+    "\tdefault:",
+    "\tbreak;",
+    "\tset .@count,1;",
+    "\tmes .@cuont;",
+    "\twhile (@a) {",
     ":",
     "\tif (@a) || (@b) goto L_A;",
     "\tm.tsg,1,2,0\tshop\tS\t1,501:50",
@@ -115,8 +127,12 @@ QVector<Snapshot> perLine(const ScriptCheck &check)
     QVector<Snapshot> lines;
     for (int i = 0; i < check.lineCount(); ++i) {
         Diagnostics found = check.diagnostics(i);
-        for (Diagnostic &d : found)
+        // Related places are numbered in the script; taken from the line, they move with it.
+        for (Diagnostic &d : found) {
             d.line = 0;
+            for (Diagnostic::Related &related : d.related)
+                related.line -= i;
+        }
         lines.append(Snapshot{found, check.colours(i)});
     }
     return lines;
@@ -191,6 +207,7 @@ private slots:
 
             const QVector<Snapshot> before = perLine(check);
             QVector<int> returned = check.replaceLines(first, removed, lines);
+            returned += check.updateFlow(); // as the editor does once typing pauses
             text.remove(first, removed);
             for (int i = 0; i < lines.size(); ++i)
                 text.insert(first + i, lines.at(i));
@@ -203,6 +220,7 @@ private slots:
             QCOMPARE(check.lineCount(), int(text.size()));
             ScriptCheck fresh;
             fresh.replaceLines(0, 0, text);
+            fresh.updateFlow();
             if (check.allDiagnostics() != fresh.allDiagnostics())
                 QFAIL(qPrintable(where + "\nincremental:\n" + detailed(check.allDiagnostics()) + "\nfull:\n" +
                                  detailed(fresh.allDiagnostics())));
