@@ -28,7 +28,7 @@ public:
             if (located.step->kind == Kind::Broken)
                 graph_.readable = false;
             if (isStatement(located.step->kind))
-                graph_.nodes.append(Node{located.step, located.line, {}, false, false});
+                graph_.nodes.append(Node{located.step, located.line, {}, {}, false, false});
         }
     }
 
@@ -43,6 +43,11 @@ public:
                 if (target >= 0)
                     graph_.nodes[node].next.append(target);
             }
+        }
+        for (const auto &[node, label] : std::as_const(calls_)) {
+            const int target = labelNode(graph_, label);
+            if (target >= 0)
+                graph_.nodes[node].calls.append(target);
         }
         return std::move(graph_);
     }
@@ -72,6 +77,7 @@ private:
     Graph graph_;
     int pos_ = 0;
     QVector<std::pair<int, QStringList>> jumps_;
+    QVector<std::pair<int, QString>> calls_;
     QVector<QVector<int>> breaks_;    // per loop or switch, innermost last
     QVector<QVector<int>> continues_; // per loop
     QVector<QVector<int>> cases_;     // per switch
@@ -143,6 +149,9 @@ Fragment Builder::statement()
         return {node, {}};
     case Kind::Command:
         return command(node);
+    case Kind::Call:
+        calls_.append({node, graph_.nodes.at(node).step->text});
+        return {node, {node}};
     default:
         return {node, {node}};
     }
@@ -162,6 +171,8 @@ Fragment Builder::command(int node)
     }
     if (step.text == u"end" || step.text == u"close")
         return {node, {}};
+    if (step.text == u"callsub" && !step.labels.isEmpty())
+        calls_.append({node, step.labels.front()});
     return {node, {node}};
 }
 

@@ -17,6 +17,7 @@ struct Node
     const FlowStep *step = nullptr;
     int line = 0;               // within the body
     QVector<int> next;          // where the server may go after this step
+    QVector<int> calls;         // what callsub or a call of a function of the body runs, to come back
     bool inFunction = false;    // inside a function of the body: its return goes back to the caller
     bool reachableHead = false; // a place the server may start from: a label, a function's block
 };

@@ -84,6 +84,14 @@ bool onlyReadsArguments(QStringView command)
                        [&](const char16_t *reader) { return equalsIgnoringCase(command, QStringView(reader)); });
 }
 
+bool storesIntoArguments(QStringView command)
+{
+    static constexpr const char16_t *kStorers[] = {u"getmapxy",     u"explode",        u"sscanf",        u"query_sql",
+                                                   u"query_logsql", u"getpartymember", u"getguildmember"};
+    return std::any_of(std::begin(kStorers), std::end(kStorers),
+                       [&](const char16_t *storer) { return equalsIgnoringCase(command, QStringView(storer)); });
+}
+
 QString nearestCommandHint(const QString &nearest)
 {
     return nearest.isEmpty() ? QString() : QStringLiteral("（「%1」ですか）").arg(nearest);

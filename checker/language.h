@@ -58,6 +58,10 @@ QString argumentCount(const Commands::Command &command);
 // given a value ("mes .@name$;"). Any other command may store into a variable it is given.
 bool onlyReadsArguments(QStringView command);
 
+// Whether `command`, called inside an expression ("getmapxy(.@map$, .@x, .@y, 0)"),
+// stores into the variables it is given; most such calls only read them.
+bool storesIntoArguments(QStringView command);
+
 // The hint after an unknown command's name: "（「warp」ですか）", or empty.
 QString nearestCommandHint(const QString &nearest);
 

@@ -408,7 +408,7 @@ int Parser::arguments(const ChunkToken &name)
     ++pos_;
     int count = 0;
     const Commands::Command *command = commands_.find(name.text);
-    const bool mayStore = command && !Language::onlyReadsArguments(command->word);
+    const bool mayStore = command && Language::storesIntoArguments(command->word);
     while (!nextIs(u")")) {
         if (mayStore && isBareVariable(pos_))
             variables(peek(), -1);

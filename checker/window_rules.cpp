@@ -47,7 +47,7 @@ bool isWarp(const QString &word)
 }
 
 // What the window is after `step`, given what it may be before.
-quint8 after(const FlowStep &step, quint8 before)
+quint8 afterOnOnePath(const FlowStep &step, quint8 before)
 {
     const quint8 without = before & kWithoutWindow;
     const quint8 shown = before & ~kWithoutWindow;
@@ -77,6 +77,26 @@ quint8 after(const FlowStep &step, quint8 before)
     return before;
 }
 
+// A path's state is one byte; paths inside a subroutine that callsub or a call of
+// a function of the body runs keep theirs in the high byte, since their return
+// goes back to the caller rather than ending the script.
+using States = quint16;
+
+quint8 mainPaths(States states)
+{
+    return quint8(states & 0xFF);
+}
+
+quint8 anyPath(States states)
+{
+    return quint8((states & 0xFF) | (states >> 8));
+}
+
+States after(const FlowStep &step, States before)
+{
+    return States(afterOnOnePath(step, mainPaths(before)) | (afterOnOnePath(step, quint8(before >> 8)) << 8));
+}
+
 class Checker
 {
 public:
@@ -104,13 +124,14 @@ public:
 private:
     void enter(int node, quint8 state)
     {
-        in_[node] |= state;
+        in_[node] |= States(state);
         if (state)
             work_.append(node);
     }
     void propagate();
+    void flowInto(int node, States states, int opener);
     void judge(int node, Diagnostics &found) const;
-    void stuck(int node, Diagnostics &found) const;
+    void stuck(int node, quint8 in, Diagnostics &found) const;
     void unreachable(Diagnostics &found) const;
     QString eventAbove(int node) const;
     Diagnostic make(int node, Rule rule, const QStringList &arguments = {}) const
@@ -130,7 +151,7 @@ private:
 
     const FlowGraph::Graph &g_;
     const bool function_;
-    QVector<quint8> in_;
+    QVector<States> in_;
     QVector<int> opener_; // the mes that opened the window on some path here
     QVector<int> work_;
 };
@@ -141,29 +162,36 @@ void Checker::propagate()
     while (!work_.isEmpty()) {
         const int node = work_.takeLast();
         const FlowStep &step = *g_.nodes.at(node).step;
-        const quint8 out = after(step, in_.at(node));
-        const bool opens = step.kind == Kind::Command && step.text == u"mes" && (in_.at(node) & (kClosed | kUnknown));
+        const States out = after(step, in_.at(node));
+        const bool opens =
+            step.kind == Kind::Command && step.text == u"mes" && (anyPath(in_.at(node)) & (kClosed | kUnknown));
+        for (const int target : g_.nodes.at(node).calls)
+            flowInto(target, States((in_.at(node) << 8) | (in_.at(node) & 0xFF00)), -1);
         const int opener = opens ? node : opener_.at(node);
         const bool ends = endsScript(node) || (step.kind == Kind::Command && step.text == u"close");
         if (ends)
             continue;
-        for (const int next : g_.nodes.at(node).next) {
-            const quint8 merged = in_.at(next) | out;
-            const bool newOpener = opener >= 0 && opener_.at(next) < 0;
-            if (merged != in_.at(next) || newOpener) {
-                in_[next] = merged;
-                if (newOpener)
-                    opener_[next] = opener;
-                work_.append(next);
-            }
-        }
+        for (const int next : g_.nodes.at(node).next)
+            flowInto(next, out, opener);
+    }
+}
+
+void Checker::flowInto(int node, States states, int opener)
+{
+    const States merged = in_.at(node) | states;
+    const bool newOpener = opener >= 0 && opener_.at(node) < 0;
+    if (merged != in_.at(node) || newOpener) {
+        in_[node] = merged;
+        if (newOpener)
+            opener_[node] = opener;
+        work_.append(node);
     }
 }
 
 void Checker::judge(int node, Diagnostics &found) const
 {
     const FlowStep &step = *g_.nodes.at(node).step;
-    const quint8 in = in_.at(node);
+    const quint8 in = anyPath(in_.at(node));
     if (in == 0)
         return;
     const bool shows = step.kind == Kind::Command &&
@@ -172,13 +200,14 @@ void Checker::judge(int node, Diagnostics &found) const
         found.append(
             make(node, Rule::WindowWithoutPlayer, {eventAbove(node), shows ? step.text : QStringLiteral("select")}));
     if (endsScript(node)) {
-        stuck(node, found);
+        // A return in a subroutine goes back to its caller; the body's end ends it all.
+        stuck(node, step.kind == Kind::Return ? mainPaths(in_.at(node)) : in, found);
         return;
     }
     if (step.kind != Kind::Command)
         return;
     if (step.text == u"end")
-        stuck(node, found);
+        stuck(node, in, found);
     if ((step.text == u"close" || step.text == u"close2" || step.text == u"next") && (in & kOther))
         found.append(make(node, Rule::CloseAfterOtherWindow, {QStringLiteral("callshop / openstorage"), step.text}));
     if (step.text == u"close" && in == kClosed)
@@ -186,9 +215,9 @@ void Checker::judge(int node, Diagnostics &found) const
 }
 
 // An end reached while the window is open or waits: the player cannot leave it.
-void Checker::stuck(int node, Diagnostics &found) const
+void Checker::stuck(int node, quint8 in, Diagnostics &found) const
 {
-    if (!(in_.at(node) & (kOpen | kWaiting)))
+    if (!(in & (kOpen | kWaiting)))
         return;
     Diagnostic diagnostic = make(node, Rule::PlayerStuck);
     diagnostic.fixes.append(

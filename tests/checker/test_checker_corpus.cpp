@@ -114,6 +114,35 @@ const QVector<QPair<QString, Mutation>> kMutations = {
          m.code = "TW201";
          return true;
      }},
+    {"drop the close that ends a conversation",
+     [](const QStringList &lines, int i, Mutant &m) {
+         static const QRegularExpression mes(QStringLiteral("^\\s*mes\\b"));
+         if (lines.at(i).trimmed() != u"close;" || i == 0 || !mes.match(lines.at(i - 1)).hasMatch() ||
+             i + 1 >= lines.size() || lines.at(i + 1) != u"}")
+             return false;
+         m.lines.removeAt(i); // the body's "}" comes up to this line, and the player is stuck there
+         m.code = "TW501";
+         return true;
+     }},
+    {"turn the close after a message into end",
+     [](const QStringList &lines, int i, Mutant &m) {
+         static const QRegularExpression mes(QStringLiteral("^\\s*mes\\b"));
+         if (lines.at(i).trimmed() != u"close;" || i == 0 || !mes.match(lines.at(i - 1)).hasMatch())
+             return false;
+         m.lines[i] = QStringLiteral("\tend;");
+         m.code = "TW501";
+         return true;
+     }},
+    {"misspell a scope variable that is read",
+     [](const QStringList &lines, int i, Mutant &m) {
+         static const QRegularExpression read(QStringLiteral("^\\s*mes\\b.*(\\.@[A-Za-z_][A-Za-z0-9_]*)"));
+         const QRegularExpressionMatch match = read.match(lines.at(i));
+         if (!match.hasMatch())
+             return false;
+         m.lines[i] = lines.at(i).left(match.capturedEnd(1)) + "_x" + lines.at(i).mid(match.capturedEnd(1));
+         m.code = "TW506";
+         return true;
+     }},
     {"drop a closing parenthesis",
      [](const QStringList &lines, int i, Mutant &m) {
          static const QRegularExpression condition(QStringLiteral("^\\s*if \\((.*)\\) (goto|close|mes|set|end)\\b"));
@@ -146,7 +175,15 @@ private slots:
         QVERIFY(lines.size() > 20);
         ScriptCheck check;
         check.replaceLines(0, 0, lines);
+        check.updateFlow();
         QCOMPARE(describedErrors(check.allDiagnostics()), QStringList());
+        // The conversation rules find nothing either: what they found was mended.
+        QStringList flow;
+        for (const Diagnostic &d : check.allDiagnostics()) {
+            if (d.code.startsWith(u"TW5"))
+                flow << described(d);
+        }
+        QCOMPARE(flow, QStringList());
     }
 
     void validScripts_areManyAndLong()
@@ -192,6 +229,7 @@ private slots:
                 ++mutants;
                 ScriptCheck check;
                 check.replaceLines(0, 0, mutant.lines);
+                check.updateFlow();
                 QStringList codes;
                 for (const Diagnostic &d : check.diagnostics(mutant.line))
                     codes << d.code;

@@ -45,6 +45,8 @@ private slots:
         row("loop that shows a message", npc("\tfor (set .@i,0; .@i < 3; .@i++)\n\t\tmes \"x\";\n\tend;"),
             {"4:2 TW501"});
         row("callsub that returns", npc("\tmes \"a\";\n\tgoto L_End;\nL_End:\n\tend;"), {"5:2 TW501"});
+        row("subroutine that ends the script",
+            npc("\tmes \"a\";\n\tcallsub L_Sub;\n\tclose;\nL_Sub:\n\tmes \"b\";\n\tend;"), {"7:2 TW501"});
         row("touch event", "m.tsg,5,5,0\tscript\tTrap\t-1,2,2,{\nOnTouch:\n\tmes \"Ouch\";\n\tend;\n}", {"4:2 TW501"});
     }
     void stuckPlayer_isReportedAtTheEndReached() { compare(); }
@@ -83,6 +85,8 @@ private slots:
             npc("\tmes \"a\";\n\tmenu \"x\",-,\"y\",-;\n\tswitch (@menu) {\n\tcase 1:\n\t\tclose;\n\tcase "
                 "2:\n\t\tclose;\n\t}"),
             {});
+        row("subroutine that returns to a close",
+            npc("\tmes \"a\";\n\tcallsub L_Sub;\n\tclose;\nL_Sub:\n\tmes \"b\";\n\treturn;"), {});
         row("nothing shown, end", npc("\tgetitem 501,1;\n\tend;"), {});
         row("a function's return after a message", "function\tscript\tF_Show\t{\n\tmes \"a\";\n\treturn;\n}", {});
         row("floating NPC called by name", "-\tscript\tHelper\t-1,{\n\tmes \"a\";\n\tend;\n}", {});
