@@ -45,6 +45,19 @@ ScriptHighlighter::ScriptHighlighter(QPlainTextEdit *editor, std::shared_ptr<con
     readWholeDocument(*document);
     setDocument(document);
     connect(document, &QTextDocument::contentsChange, this, &ScriptHighlighter::repaintOtherLines);
+    flowPause_.setSingleShot(true);
+    flowPause_.setInterval(kFlowPauseMs);
+    connect(&flowPause_, &QTimer::timeout, this, &ScriptHighlighter::judgeFlowNow);
+}
+
+void ScriptHighlighter::judgeFlowNow()
+{
+    flowPause_.stop();
+    for (const int line : check_.updateFlow()) {
+        const QTextBlock block = document()->findBlockByNumber(line);
+        if (block.isValid())
+            rehighlightBlock(block);
+    }
 }
 
 QStringList ScriptHighlighter::linesOf(int first, int count) const
@@ -65,6 +78,7 @@ void ScriptHighlighter::readWholeDocument(const QTextDocument &document)
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
         texts.append(block.text());
     check_.replaceLines(0, check_.lineCount(), texts);
+    check_.updateFlow(); // the whole text is read at once: its flow with it
     knownLines_ = lines;
 }
 
@@ -87,6 +101,7 @@ void ScriptHighlighter::takeChange(int position, int removed, int added)
     }
     toRepaint_ += check_.replaceLines(first, oldCount, linesOf(first, newCount));
     knownLines_ = lines;
+    flowPause_.start();
 }
 
 void ScriptHighlighter::repaintOtherLines()

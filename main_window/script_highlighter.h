@@ -4,6 +4,7 @@
 
 #include <QSyntaxHighlighter>
 #include <QTextCharFormat>
+#include <QTimer>
 
 class QPlainTextEdit;
 class QTextDocument;
@@ -12,7 +13,8 @@ class QTextDocument;
 // braces and comments as the checker reads them, and puts a wavy line under every
 // mistake it finds. The check follows
 // each edit of the document: an edit reads only its own lines again, and lines
-// elsewhere are repainted only when their diagnostics changed.
+// elsewhere are repainted only when their diagnostics changed. The conversation's
+// flow, which costs a whole body, is judged once typing pauses.
 class ScriptHighlighter : public QSyntaxHighlighter
 {
     Q_OBJECT
@@ -25,6 +27,11 @@ public:
     Diagnostics diagnostics(int line) const { return check_.diagnostics(line); }
     Diagnostics allDiagnostics() const { return check_.allDiagnostics(); }
 
+    // How long typing must pause before the flow of the edited bodies is judged.
+    static constexpr int kFlowPauseMs = 250;
+    // Judges the flow of the edited bodies now, without waiting for the pause.
+    void judgeFlowNow();
+
 protected:
     void highlightBlock(const QString &text) override;
 
@@ -35,6 +42,7 @@ private:
     QStringList linesOf(int first, int count) const;
 
     ScriptCheck check_;
+    QTimer flowPause_;
     int knownLines_ = 0;
     QVector<int> toRepaint_;
     bool repaintAll_ = false;

@@ -31,6 +31,7 @@ public:
     ScriptBuffer &scriptBuffer() { return buffer_; }
     // The editor's colouring, and through it what the checker finds in the script as it stands.
     const ScriptHighlighter &highlighter() const { return *highlighter_; }
+    ScriptHighlighter &highlighter() { return *highlighter_; }
 
     // The local clock that names saved scripts; replaceable so saves can be dated at will.
     void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }

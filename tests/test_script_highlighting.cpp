@@ -159,6 +159,29 @@ private slots:
         QVERIFY(wavyColumns(memo->document()->findBlockByNumber(1)).isEmpty());
     }
 
+    // The conversation's flow costs a whole body, so it is judged once typing pauses.
+    void stuckConversation_isUnderlinedOnceTypingPauses()
+    {
+        memo->setFocus();
+        for (const char *line : {"harbor01.tsg,120,85,6\tscript\tFerryman\t56,{", "\tmes \"Bye.\";", "\tend;", "}"}) {
+            typeText(memo, line);
+            QTest::keyClick(memo, Qt::Key_Return);
+        }
+        const QTextBlock end = memo->document()->findBlockByNumber(2);
+        QVERIFY(wavyColumns(end).isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(wavyColumns(end), spanColumns(1, 3), 2000);
+        QCOMPARE(form->highlighter().diagnostics(2).front().code, QStringLiteral("TW501"));
+
+        memo->moveCursor(QTextCursor::Up);
+        memo->moveCursor(QTextCursor::Up);
+        memo->moveCursor(QTextCursor::StartOfLine);
+        memo->moveCursor(QTextCursor::Right);
+        for (int letter = 0; letter < 3; ++letter)
+            memo->moveCursor(QTextCursor::Right, QTextCursor::KeepAnchor);
+        typeText(memo, "close"); // "end" becomes "close"
+        QTRY_COMPARE_WITH_TIMEOUT(wavyColumns(memo->document()->findBlockByNumber(2)), QVector<int>{}, 2000);
+    }
+
     // A label line written later clears the underline on the menu line above it.
     void labelWrittenLater_clearsTheMenusUnderline_onTheOtherLine()
     {
@@ -284,6 +307,8 @@ private slots:
             }
             if (step == 300)
                 form->N1Click(); // "新規" empties the editor
+            // The flow is judged once typing pauses; here, at once.
+            form->highlighter().judgeFlowNow();
             QCOMPARE(form->highlighter().allDiagnostics(), checkScript(memo->toPlainText()));
             // What is drawn follows too, on the edited lines and on the others.
             for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
