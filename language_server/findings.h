@@ -37,6 +37,15 @@ public:
 private:
     bool refresh(const ScriptCheck &check, int number);
 
+public:
+    // Reads the lines again whose diagnostics a flow judgement changed.
+    void refreshLines(const ScriptCheck &check, const QVector<int> &numbers)
+    {
+        for (const int number : numbers)
+            refresh(check, number);
+    }
+
+private:
     std::vector<Line> lines_;
 };
 

@@ -41,7 +41,8 @@ struct Server::Document
     TextDocument text;
     Findings findings;
     QSet<QString> functions;
-    bool dirty = true; // its diagnostics are yet to be published
+    bool dirty = true;       // its diagnostics are yet to be published
+    bool flowPending = true; // its flow is yet to be judged
 };
 
 Server::Server(Settings settings, Output output) : settings_(std::move(settings)), output_(std::move(output))
@@ -245,6 +246,7 @@ void Server::change(const DidChangeParams &params)
                                             ? document.text.replace(change.range->start, change.range->end, change.text)
                                             : document.text.replaceAll(change.text);
         functionsTouched = document.findings.update(document.text.check(), edit) || functionsTouched;
+        document.flowPending = true;
     }
     if (params.version)
         document.version = *params.version;
@@ -337,6 +339,22 @@ QVector<Location> Server::functionDefinitions(const QString &name) const
         locations.append({QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded),
                           Range::onLine(site.line, site.column, site.length)});
     return locations;
+}
+
+bool Server::judgeFlow()
+{
+    if (state_ != State::Running)
+        return false;
+    bool changed = false;
+    for (const std::shared_ptr<Document> &document : std::as_const(documents_)) {
+        if (!std::exchange(document->flowPending, false))
+            continue;
+        const QVector<int> lines = document->text.updateFlow();
+        document->findings.refreshLines(document->text.check(), lines);
+        document->dirty = document->dirty || !lines.isEmpty();
+        changed = changed || !lines.isEmpty();
+    }
+    return changed;
 }
 
 bool Server::idle()

@@ -48,6 +48,11 @@ public:
     // Publishes the diagnostics that changed since the last call, then reads a
     // slice of the workspace; true while the workspace is still being read.
     bool idle();
+    // Judges the flow of the scripts changed since the last call (once typing has
+    // paused); true when diagnostics are to be published for it.
+    bool judgeFlow();
+    // How long the input must pause before the flow is judged.
+    static constexpr int kFlowPauseMs = 250;
     // The input ended: the server ends too.
     void endOfInput();
 

@@ -49,6 +49,14 @@ int serveStandardStreams(Server::Settings settings)
     QTimer idle;
     idle.setSingleShot(true);
     idle.setInterval(0);
+    // The conversation's flow costs a whole body: it waits until the input pauses.
+    QTimer flowPause;
+    flowPause.setSingleShot(true);
+    flowPause.setInterval(Server::kFlowPauseMs);
+    QObject::connect(&flowPause, &QTimer::timeout, [&] {
+        if (server.judgeFlow())
+            idle.start();
+    });
     const auto finishIfDone = [&] {
         if (server.exited() || clientGone) {
             input.setEnabled(false);
@@ -77,6 +85,7 @@ int serveStandardStreams(Server::Settings settings)
         // Diagnostics wait until the messages that came together are all handled.
         if (!inputWaiting())
             idle.start();
+        flowPause.start();
     });
     return QCoreApplication::exec();
 }

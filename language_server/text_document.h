@@ -39,6 +39,8 @@ public:
     // How many lines `text` makes, its last included.
     static int lineCountOf(QStringView text);
     const ScriptCheck &check() const { return check_; }
+    // Judges the flow of the bodies edits changed; the lines whose diagnostics changed.
+    QVector<int> updateFlow() { return check_.updateFlow(); }
     const QString &line(int number) const { return check_.text(number); }
     QString text() const;
     Position clamped(Position position) const;

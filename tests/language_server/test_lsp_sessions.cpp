@@ -199,6 +199,41 @@ private slots:
         }
     }
 
+    // The conversation's flow is published once the input pauses, not with each change.
+    void flowFindings_arePublishedWhenTheFlowIsJudged()
+    {
+        QByteArray written;
+        Lsp::Server server({nullptr, QStringLiteral("test")}, [&](const QByteArray &bytes) { written += bytes; });
+        const auto send = [&](const QByteArray &json) { server.receive(framed(json)); };
+        send(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"capabilities":{}}})");
+        send(R"({"jsonrpc":"2.0","method":"initialized","params":{}})");
+        const QJsonObject document{{"uri", "file:///a.txt"},
+                                   {"version", 1},
+                                   {"text", "m.tsg,1,2,0\tscript\tA\t1,{\n\tmes \"Bye.\";\n\tend;\n}"}};
+        send(QJsonDocument(QJsonObject{{"jsonrpc", "2.0"},
+                                       {"method", "textDocument/didOpen"},
+                                       {"params", QJsonObject{{"textDocument", document}}}})
+                 .toJson(QJsonDocument::Compact));
+        while (server.idle()) {
+        }
+        QVERIFY2(written.contains("publishDiagnostics"), written.constData());
+        QVERIFY(!written.contains("TW501"));
+        written.clear();
+        QVERIFY(server.judgeFlow());
+        while (server.idle()) {
+        }
+        QVERIFY2(written.contains(R"("code":"TW501")"), written.constData());
+        written.clear();
+        QVERIFY(!server.judgeFlow()); // nothing changed since
+        send(R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":{"uri":"file:///a.txt",)"
+             R"("version":2},"contentChanges":[{"range":{"start":{"line":2,"character":1},"end":{"line":2,)"
+             R"("character":4}},"text":"close"}]}})");
+        QVERIFY(server.judgeFlow());
+        while (server.idle()) {
+        }
+        QVERIFY(!written.contains("TW501"));
+    }
+
     // A script past a million lines is not kept in the store: opened whole, or
     // grown so by a change, it is refused with a message, and the server goes on.
     void tooLargeScript_isRefusedWithAMessage_data()
