@@ -678,6 +678,12 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
     // A line rewritten in place keeps its identity, so that typing into a definition
     // line leaves the lines of its body as they were.
     const qsizetype kept = std::min<qsizetype>(removed, texts.size());
+    // The file's own directives stand above its first definition line: only an edit
+    // there that adds, removes or rewrites a directive or a definition changes them.
+    const bool touchesTop = first <= topEnd_;
+    bool topChanges = false;
+    for (int i = first; touchesTop && !topChanges && i < first + removed; ++i)
+        topChanges = affectsFileDirectives(*lines_[size_t(i)]);
     for (qsizetype i = 0; i < kept; ++i)
         lines_[size_t(first + i)]->text = texts.at(i);
     for (int i = first + int(kept); i < first + removed; ++i) {
@@ -707,10 +713,13 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
         line.directive = Directives::read(line.text);
         line.tokensFrom = -1;
         noteChange(line);
+        topChanges = topChanges || (touchesTop && affectsFileDirectives(line));
     }
     follow(first, end);
-    if (first <= topEnd_)
+    if (topChanges)
         readFileDirectives();
+    else if (touchesTop)
+        topEnd_ += int(texts.size()) - removed;
     return numbersOfChanged(first, end);
 }
 
@@ -839,6 +848,11 @@ void ScriptCheck::readFileDirectives()
         if (hasDiagnostics(*line))
             noteChange(*line);
     }
+}
+
+bool ScriptCheck::affectsFileDirectives(const Line &line)
+{
+    return line.directive.present || line.definition.kind != DefinitionLine::Kind::None;
 }
 
 bool ScriptCheck::hasDiagnostics(const Line &line)

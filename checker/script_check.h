@@ -125,6 +125,7 @@ private:
     void readFileDirectives();
     void judgeFlow(int first, int last, QVector<int> &changed);
     static bool hasDiagnostics(const Line &line);
+    static bool affectsFileDirectives(const Line &line);
 
     std::shared_ptr<const Commands::Table> commands_;
     Options options_;
