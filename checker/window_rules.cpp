@@ -241,9 +241,14 @@ QString Checker::eventAbove(int node) const
     return QStringLiteral("OnInit");
 }
 
-bool countsAsStatement(Kind kind)
+// Whether a step no path reaches is worth a word: the braces, labels of cases and
+// the ends a writer adds for safety ("close; end;", "close; break;") are not.
+bool countsAsStatement(const FlowStep &step)
 {
-    switch (kind) {
+    if (step.kind == Kind::Command && step.text == u"end")
+        return false;
+    switch (step.kind) {
+    case Kind::Return:
     case Kind::BlockOpen:
     case Kind::BlockClose:
     case Kind::BodyEnd:
@@ -283,7 +288,7 @@ void Checker::unreachable(Diagnostics &found) const
     for (int node = 0; node < g_.nodes.size(); ++node) {
         if (reached.at(node)) {
             inRun = false;
-        } else if (countsAsStatement(g_.nodes.at(node).step->kind) && !inRun) {
+        } else if (countsAsStatement(*g_.nodes.at(node).step) && !inRun) {
             found.append(make(node, Rule::Unreachable));
             inRun = true;
         }

@@ -112,7 +112,8 @@ private slots:
         QCOMPARE(stuck.related.front().line, 1);
         QCOMPARE(stuck.fixes.size(), 1);
         QCOMPARE(stuck.fixes.front().edits.front().text, QStringLiteral("close; "));
-        QCOMPARE(described(checkScript(npc("\tmes \"Bye.\";\n\tclose; end;"))), (QStringList{"3:9 TW504"}));
+        // The fix applied leaves nothing to report: an end after close is no unreachable code.
+        QCOMPARE(described(checkScript(npc("\tmes \"Bye.\";\n\tclose; end;"))), QStringList());
     }
 
     // Edits above a finding move its related place with it.

@@ -403,9 +403,46 @@ def scenario_long_text(desktop, program, root):
     expect("saved script", saved == expected, True)
 
 
+def scenario_stuck_conversation(desktop, program, root):
+    app = start(desktop, program, root)
+    header_fields(app, "harbor01", "120", "85", 6, "Ferryman", "56")
+    app.press("Button1")
+    app.fill("Edit5", "どこへ行く?")
+    app.press("Button2")
+    write_menu(app, [("Town", "L_Town"), ("Lake", "L_Lake")])
+    write_label(app, "L_Town")
+    write_warp(app, "harbor02", "33", "41")
+    write_label(app, "L_Lake")
+    app.fill("Edit5", "湖は今日は荒れている。")
+    app.press("Button2")
+    app.press("Button6")
+    expected = ("harbor01.tsg,120,85,6\tscript\tFerryman\t56,{\n\tmes \"どこへ行く?\";\n"
+                "\tmenu \"Town\",L_Town,\"Lake\",L_Lake;\nL_Town:\n\twarp \"harbor02\",33,41;\n"
+                "L_Lake:\n\tmes \"湖は今日は荒れている。\";\n}\n")
+    app.wait_editor(expected)
+    # The "Lake" branch ends with "end;" where "close;" belongs: once typing pauses,
+    # the end the player is stuck at is underlined.
+    app.click("Memo1")
+    desktop.key("ctrl+End", "Up")
+    desktop.type("\tend;")
+    desktop.key("Return")
+    app.wait_editor(expected.replace("\n}\n", "\n\tend;\n}\n"))
+    time.sleep(0.8)
+    desktop.screenshot_around("using-5-flow.png", app.window)
+    app.choose_menu("alt+f", 2)  # File > 保存
+    saved = wait_for("the saved script", lambda: glob.glob(os.path.join(desktop.workdir, "npc", "npc_*.txt")))
+    # The diff keeps the file's own bytes (code page 932).
+    check = subprocess.run([os.path.join(os.path.dirname(program), "talewick-check"), "--fix", saved[0]],
+                           capture_output=True, timeout=30)
+    expect("talewick-check --fix adds the close", b"+\tclose; end;" in check.stdout, True)
+    report = subprocess.run([os.path.join(os.path.dirname(program), "talewick-check"), saved[0]],
+                            capture_output=True, text=True, timeout=30)
+    expect("talewick-check reports the stuck player", (report.returncode, report.stdout.count("[TW501]")), (1, 1))
+
+
 SCENARIOS = [scenario_whole_npc, scenario_shop, scenario_completion, scenario_job_by_typing, scenario_help_panel,
              scenario_no_npc_folder, scenario_about_box, scenario_new_and_exit, scenario_checker, scenario_captions,
-             scenario_line_breaks, scenario_long_text]
+             scenario_line_breaks, scenario_long_text, scenario_stuck_conversation]
 
 
 def main(program, source_root, wanted):
