@@ -5,6 +5,7 @@
 #include "common/event_guard.h"
 #include "common/failure.h"
 #include "common/window_fonts.h"
+#include "conversation_window/conversation_window.h"
 #include "main_window/diagnostic_tooltip.h"
 #include "main_window/discard_question.h"
 #include "main_window/drop_down_typing.h"
@@ -23,6 +24,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QUrl>
 
@@ -80,6 +83,7 @@ TForm1::TForm1(QWidget *parent)
     setUpDropDowns();
     useShortHint(ui->Label6);
     showDiagnosticsOnHover(ui->Memo1, highlighter_);
+    addPreviewMenu();
     connectHandlers();
 
     move(kWindowPlace);
@@ -170,6 +174,7 @@ void TForm1::connectHandlers()
     onTrigger(ui->SaveAs1, &TForm1::SaveAs1Click);
     onTrigger(ui->Exit1, &TForm1::Exit1Click);
     onTrigger(ui->About1, &TForm1::About1Click);
+    onTrigger(Preview1, &TForm1::Preview1Click);
     // Opened once the drop is over: the question must not run inside the drag.
     connect(
         ui->Memo1, &ScriptEditor::scriptFileDropped, this,
@@ -489,4 +494,67 @@ void TForm1::About1Click()
 {
     if (AboutBox)
         AboutBox->showFromMenu();
+}
+
+// Tools > この NPC の会話をプレビュー (F5), and the same in the editor's own menu,
+// for the line clicked.
+void TForm1::addPreviewMenu()
+{
+    Preview1 = new QAction(QStringLiteral("この NPC の会話をプレビュー"), this);
+    Preview1->setObjectName(QStringLiteral("Preview1"));
+    Preview1->setShortcut(Qt::Key_F5);
+    QMenu *tools = new QMenu(QStringLiteral("&Tools"), ui->MainMenu1);
+    tools->setObjectName(QStringLiteral("Tool1"));
+    tools->addAction(Preview1);
+    ui->MainMenu1->insertMenu(ui->Ver1->menuAction(), tools);
+    ui->Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->Memo1, &QWidget::customContextMenuRequested, this, &TForm1::showEditorMenu);
+    connect(ui->Memo1->document(), &QTextDocument::contentsChanged, this, [this] {
+        const int revision = ui->Memo1->document()->revision();
+        if (conversationWindow_ && revision != previewedRevision_) {
+            previewedRevision_ = revision;
+            conversationWindow_->noteScriptChanged();
+        }
+    });
+}
+
+void TForm1::showEditorMenu(const QPoint &at)
+{
+    std::unique_ptr<QMenu> menu(ui->Memo1->createStandardContextMenu(at));
+    menu->setObjectName(QStringLiteral("editorMenu"));
+    menu->addSeparator();
+    const int line = ui->Memo1->cursorForPosition(at).blockNumber();
+    QAction *preview = menu->addAction(Preview1->text());
+    preview->setObjectName(QStringLiteral("previewHere"));
+    connect(preview, &QAction::triggered, this, [this, line] { runGuarded([this, line] { previewAt(line); }); });
+    menu->exec(ui->Memo1->viewport()->mapToGlobal(at));
+}
+
+void TForm1::Preview1Click()
+{
+    previewAt(ui->Memo1->textCursor().blockNumber());
+}
+
+void TForm1::previewAt(int line)
+{
+    if (!conversationWindow_) {
+        conversationWindow_ =
+            new ConversationWindow([this] { return ui->Memo1->document()->toPlainText().split(u'\n'); }, this);
+        connect(conversationWindow_, &ConversationWindow::lineChosen, this, &TForm1::moveCursorToLine);
+        conversationWindow_->move(frameGeometry().topRight() + QPoint(8, 0));
+    }
+    previewedRevision_ = ui->Memo1->document()->revision();
+    conversationWindow_->preview(line);
+    conversationWindow_->show();
+    conversationWindow_->raise();
+}
+
+// Moves the editor's cursor only: its text and undo history stay as they are.
+void TForm1::moveCursorToLine(int line)
+{
+    const QTextBlock block = ui->Memo1->document()->findBlockByNumber(line);
+    if (!block.isValid())
+        return;
+    ui->Memo1->setTextCursor(QTextCursor(block));
+    ui->Memo1->ensureCursorVisible();
 }
