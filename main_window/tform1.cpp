@@ -25,7 +25,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QUrl>
 
@@ -83,7 +82,7 @@ TForm1::TForm1(QWidget *parent)
     setUpDropDowns();
     useShortHint(ui->Label6);
     showDiagnosticsOnHover(ui->Memo1, highlighter_);
-    addPreviewMenu();
+    addPreview();
     connectHandlers();
 
     move(kWindowPlace);
@@ -496,17 +495,14 @@ void TForm1::About1Click()
         AboutBox->showFromMenu();
 }
 
-// Tools > この NPC の会話をプレビュー (F5), and the same in the editor's own menu,
-// for the line clicked.
-void TForm1::addPreviewMenu()
+// F5 previews the conversation of the NPC at the cursor, and the editor's own
+// menu does for the line clicked. The design's menus stay as they are.
+void TForm1::addPreview()
 {
     Preview1 = new QAction(QStringLiteral("この NPC の会話をプレビュー"), this);
     Preview1->setObjectName(QStringLiteral("Preview1"));
     Preview1->setShortcut(Qt::Key_F5);
-    QMenu *tools = new QMenu(QStringLiteral("&Tools"), ui->MainMenu1);
-    tools->setObjectName(QStringLiteral("Tool1"));
-    tools->addAction(Preview1);
-    ui->MainMenu1->insertMenu(ui->Ver1->menuAction(), tools);
+    addAction(Preview1);
     ui->Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->Memo1, &QWidget::customContextMenuRequested, this, &TForm1::showEditorMenu);
     connect(ui->Memo1->document(), &QTextDocument::contentsChanged, this, [this] {

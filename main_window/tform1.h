@@ -103,7 +103,7 @@ private:
     void loadHelp(const QString &fileName);
     void openScript(const QString &path);
     QString scriptFolder() const;
-    void addPreviewMenu();
+    void addPreview();
     void showEditorMenu(const QPoint &at);
     void previewAt(int line);
     void moveCursorToLine(int line);
