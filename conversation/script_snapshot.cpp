@@ -21,7 +21,7 @@ std::optional<DefinitionLine::Definition> bodyDefinition(const QString &text)
 
 } // namespace
 
-ScriptSnapshot::ScriptSnapshot(QStringList lines) : lines_(std::move(lines)) {}
+ScriptSnapshot::ScriptSnapshot(ScriptLines lines) : lines_(std::move(lines)), count_(lines_.count()) {}
 
 ScriptSnapshot::~ScriptSnapshot() = default;
 
@@ -32,16 +32,17 @@ int ScriptSnapshot::bodyEnd(int definitionLine, int braceColumn) const
     int depth = 0;
     bool inComment = false;
     bool opened = false;
-    for (int line = definitionLine; line < lines_.size(); ++line) {
-        if (line > definitionLine && bodyDefinition(lines_.at(line)) && depth <= (opened ? 1 : 0))
+    for (int line = definitionLine; line < count_; ++line) {
+        const QString text = lines_.at(line);
+        if (line > definitionLine && bodyDefinition(text) && depth <= (opened ? 1 : 0))
             return line - 1;
         const int from = line == definitionLine ? std::max(0, braceColumn) : 0;
-        const BodyTokens::Line read = BodyTokens::tokenize(lines_.at(line), from, inComment);
+        const BodyTokens::Line read = BodyTokens::tokenize(text, from, inComment);
         inComment = read.endsInComment;
         for (const BodyTokens::Token &token : read.tokens) {
             if (token.kind != BodyTokens::Token::Kind::Punct || token.length != 1)
                 continue;
-            const QChar c = lines_.at(line).at(token.column);
+            const QChar c = text.at(token.column);
             if (c == u'{') {
                 ++depth;
                 opened = true;
@@ -50,19 +51,22 @@ int ScriptSnapshot::bodyEnd(int definitionLine, int braceColumn) const
             }
         }
     }
-    return int(lines_.size()) - 1;
+    return int(count_) - 1;
 }
 
 std::optional<Source> ScriptSnapshot::bodyFrom(int definitionLine)
 {
     if (bodies_.contains(definitionLine))
         return bodies_.value(definitionLine);
-    const std::optional<DefinitionLine::Definition> definition = bodyDefinition(lines_.value(definitionLine));
+    const std::optional<DefinitionLine::Definition> definition = bodyDefinition(lines_.at(definitionLine));
     if (!definition)
         return std::nullopt;
     const int last = bodyEnd(definitionLine, definition->braceColumn);
+    QStringList body;
+    for (int line = definitionLine; line <= last; ++line)
+        body.append(lines_.at(line));
     auto check = std::make_unique<ScriptCheck>();
-    check->replaceLines(0, 0, lines_.mid(definitionLine, last - definitionLine + 1));
+    check->replaceLines(0, 0, body);
     const Source source{check.get(), 0, definitionLine, QString()};
     checks_.push_back(std::move(check));
     bodies_.insert(definitionLine, source);
@@ -71,7 +75,7 @@ std::optional<Source> ScriptSnapshot::bodyFrom(int definitionLine)
 
 std::optional<ScriptSnapshot::Target> ScriptSnapshot::targetAt(int line)
 {
-    if (line < 0 || line >= lines_.size())
+    if (line < 0 || line >= count_)
         return std::nullopt;
     for (int definitionLine = line; definitionLine >= 0; --definitionLine) {
         const std::optional<DefinitionLine::Definition> definition = bodyDefinition(lines_.at(definitionLine));
@@ -92,7 +96,7 @@ std::optional<ScriptSnapshot::Target> ScriptSnapshot::targetAt(int line)
 
 std::optional<ScriptSnapshot::Target> ScriptSnapshot::targetNamed(const QString &name)
 {
-    for (int line = 0; line < lines_.size(); ++line) {
+    for (int line = 0; line < count_; ++line) {
         const std::optional<DefinitionLine::Definition> definition = bodyDefinition(lines_.at(line));
         if (definition && definition->name == name)
             return targetAt(line);
@@ -104,10 +108,11 @@ std::optional<Source> ScriptSnapshot::function(const QString &name)
 {
     if (!functions_) {
         functions_.emplace();
-        for (int line = 0; line < lines_.size(); ++line) {
-            if (!lines_.at(line).startsWith(u"function", Qt::CaseInsensitive))
+        for (int line = 0; line < count_; ++line) {
+            const QString text = lines_.at(line);
+            if (!text.startsWith(u"function", Qt::CaseInsensitive))
                 continue;
-            const std::optional<DefinitionLine::Definition> definition = bodyDefinition(lines_.at(line));
+            const std::optional<DefinitionLine::Definition> definition = bodyDefinition(text);
             if (definition && definition->isFunction() && !functions_->contains(definition->name))
                 functions_->insert(definition->name, line);
         }

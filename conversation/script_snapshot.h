@@ -10,16 +10,30 @@
 
 class ScriptCheck;
 
-// A copy of a script's lines, taken when a preview starts, so that later edits
-// leave the run alone. Only the body previewed, and the functions a callfunc
-// names, are checked, so opening a preview costs about the same in a long script
-// as in a short one.
+// The lines of the script previewed: read one by one, so that nothing copies a
+// long script whole.
 namespace Conversation {
 
+struct ScriptLines
+{
+    std::function<int()> count;
+    std::function<QString(int)> at; // empty past the end
+
+    static ScriptLines of(const QStringList &lines)
+    {
+        return {[lines] { return int(lines.size()); }, [lines](int line) { return lines.value(line); }};
+    }
+};
+
+// The bodies a preview runs, copied from the script when the preview first needs
+// them, so that later edits leave the run alone: the body previewed when the run
+// starts, a function when a callfunc first reaches it. Only those bodies are
+// checked, so opening a preview costs about the same in a long script as in a
+// short one.
 class ScriptSnapshot
 {
 public:
-    explicit ScriptSnapshot(QStringList lines);
+    explicit ScriptSnapshot(ScriptLines lines);
     ~ScriptSnapshot();
     ScriptSnapshot(const ScriptSnapshot &) = delete;
     ScriptSnapshot &operator=(const ScriptSnapshot &) = delete;
@@ -39,13 +53,12 @@ public:
     // The function "function<TAB>script<TAB>name" of this script, for callfunc.
     std::optional<Source> function(const QString &name);
 
-    const QStringList &lines() const { return lines_; }
-
 private:
     std::optional<Source> bodyFrom(int definitionLine);
     int bodyEnd(int definitionLine, int braceColumn) const;
 
-    QStringList lines_;
+    ScriptLines lines_;
+    int count_ = 0;
     std::vector<std::unique_ptr<ScriptCheck>> checks_;
     QHash<int, Source> bodies_; // by definition line
     std::optional<QHash<QString, int>> functions_;

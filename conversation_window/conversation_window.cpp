@@ -49,8 +49,8 @@ QString stepText(const Step &step)
 
 } // namespace
 
-ConversationWindow::ConversationWindow(std::function<QStringList()> currentText, QWidget *parent)
-    : QWidget(parent, Qt::Window), currentText_(std::move(currentText)), box_(new ConversationBox(this)),
+ConversationWindow::ConversationWindow(ScriptLines script, QWidget *parent)
+    : QWidget(parent, Qt::Window), script_(std::move(script)), box_(new ConversationBox(this)),
       effects_(entryList(QStringLiteral("effects"), this)), path_(entryList(QStringLiteral("path"), this)),
       changed_(new QLabel(QStringLiteral("実行を始めた後にスクリプトが変わりました"), this)),
       restart_(new QPushButton(QStringLiteral("最初から"), this)),
@@ -100,7 +100,7 @@ ConversationWindow::~ConversationWindow() = default;
 bool ConversationWindow::preview(int line)
 {
     run_.reset();
-    snapshot_ = std::make_unique<ScriptSnapshot>(currentText_());
+    snapshot_ = std::make_unique<ScriptSnapshot>(script_);
     const std::optional<ScriptSnapshot::Target> target = snapshot_->targetAt(line);
     if (!target) {
         showNothingAt(line);
@@ -141,7 +141,7 @@ void ConversationWindow::start(const ScriptSnapshot::Target &target)
 std::optional<ScriptSnapshot::Target> ConversationWindow::targetAgain()
 {
     run_.reset();
-    snapshot_ = std::make_unique<ScriptSnapshot>(currentText_());
+    snapshot_ = std::make_unique<ScriptSnapshot>(script_);
     std::optional<ScriptSnapshot::Target> target = snapshot_->targetAt(line_);
     if (!target || target->name != name_ || target->source.lineOffset != line_)
         target = snapshot_->targetNamed(name_);

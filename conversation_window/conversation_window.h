@@ -22,8 +22,8 @@ class ConversationWindow : public QWidget
     Q_OBJECT
 
 public:
-    // `currentText` gives the script's lines as they stand now.
-    explicit ConversationWindow(std::function<QStringList()> currentText, QWidget *parent = nullptr);
+    // `script` reads the script's lines as they stand now.
+    explicit ConversationWindow(Conversation::ScriptLines script, QWidget *parent = nullptr);
     ~ConversationWindow() override;
 
     // Runs the NPC or function holding `line` (from 0) from the start. False,
@@ -47,7 +47,7 @@ private:
     std::optional<Conversation::ScriptSnapshot::Target> targetAgain();
     void showNothingAt(int line);
 
-    std::function<QStringList()> currentText_;
+    Conversation::ScriptLines script_;
     std::unique_ptr<Conversation::ScriptSnapshot> snapshot_;
     std::unique_ptr<Conversation::Run> run_; // uses snapshot_
     QString name_;

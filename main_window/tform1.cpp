@@ -534,8 +534,12 @@ void TForm1::Preview1Click()
 void TForm1::previewAt(int line)
 {
     if (!conversationWindow_) {
-        conversationWindow_ =
-            new ConversationWindow([this] { return ui->Memo1->document()->toPlainText().split(u'\n'); }, this);
+        // Lines are read one by one as the preview needs them: nothing copies the whole script.
+        const QTextDocument *document = ui->Memo1->document();
+        const Conversation::ScriptLines script{
+            [document] { return document->blockCount(); },
+            [document](int line) { return document->findBlockByNumber(line).text(); }};
+        conversationWindow_ = new ConversationWindow(script, this);
         connect(conversationWindow_, &ConversationWindow::lineChosen, this, &TForm1::moveCursorToLine);
         conversationWindow_->move(frameGeometry().topRight() + QPoint(8, 0));
     }
