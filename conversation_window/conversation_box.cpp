@@ -1,12 +1,13 @@
 #include "conversation_window/conversation_box.h"
 
 #include "conversation/colour_codes.h"
-#include "conversation_window/page_html.h"
+#include "conversation_window/message_view.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -25,8 +26,8 @@ QPushButton *button(const QString &text, const QString &name, QWidget *parent)
 } // namespace
 
 ConversationBox::ConversationBox(QWidget *parent)
-    : QFrame(parent), message_(new QLabel(this)), pageButton_(button(QString(), QStringLiteral("pageButton"), this)),
-      choices_(new QListWidget(this)),
+    : QFrame(parent), message_(new MessageView(this)),
+      pageButton_(button(QString(), QStringLiteral("pageButton"), this)), choices_(new QListWidget(this)),
       cancel_(button(QStringLiteral("キャンセル"), QStringLiteral("cancelChoice"), this)), question_(new QLabel(this)),
       yes_(button(QStringLiteral("はい"), QStringLiteral("yesButton"), this)),
       no_(button(QStringLiteral("いいえ"), QStringLiteral("noButton"), this)), input_(new QLineEdit(this)),
@@ -38,12 +39,6 @@ ConversationBox::ConversationBox(QWidget *parent)
     setStyleSheet(
         QStringLiteral("#conversationBox { background: white; border: 2px solid #4a5a78; border-radius: 6px; }"
                        "#message { color: black; background: white; }"));
-    message_->setObjectName(QStringLiteral("message"));
-    message_->setTextFormat(Qt::RichText);
-    message_->setWordWrap(true);
-    message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    message_->setMinimumHeight(90);
-    message_->setAccessibleName(QStringLiteral("メッセージ"));
     choices_->setObjectName(QStringLiteral("choices"));
     choices_->setAccessibleName(QStringLiteral("選択肢"));
     question_->setObjectName(QStringLiteral("question"));
@@ -79,6 +74,16 @@ ConversationBox::ConversationBox(QWidget *parent)
     connect(input_, &QLineEdit::returnPressed, this, &ConversationBox::submitTyped);
 }
 
+// The client's box: white, a dark frame with round corners.
+void ConversationBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x4a, 0x5a, 0x78), 2));
+    painter.setBrush(Qt::white);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
+}
+
 void ConversationBox::submitTyped()
 {
     emit answered(Answer::type(input_->text()));
@@ -88,7 +93,7 @@ void ConversationBox::showState(const Conversation::Transcript &transcript, cons
 {
     wait_ = wait;
     const bool hasPage = !transcript.pages.isEmpty();
-    message_->setText(hasPage ? PageHtml::of(transcript.pages.last()) : QString());
+    message_->setPage(hasPage ? transcript.pages.last() : Conversation::Page());
     const Conversation::Button shown = hasPage ? transcript.pages.last().button : Conversation::Button::None;
     pageButton_->setText(shown == Conversation::Button::Next ? QStringLiteral("次へ") : QStringLiteral("閉じる"));
     pageButton_->setVisible(shown != Conversation::Button::None);
@@ -102,7 +107,8 @@ void ConversationBox::showWait(const Wait &wait)
     const bool choosing = wait.kind == Wait::Kind::Choice;
     const bool asking = wait.kind == Wait::Kind::Question;
     const bool typing = wait.kind == Wait::Kind::Input || (asking && !wait.yesNo);
-    choices_->clear();
+    if (choices_->count() > 0)
+        choices_->clear();
     for (int i = 0; choosing && i < wait.choices.size(); ++i) {
         if (wait.choices.at(i).isEmpty())
             continue; // hidden, but keeps its number
@@ -155,7 +161,11 @@ void ConversationBox::showEnding(const Conversation::Transcript &t)
         colour = QStringLiteral("#c00000");
         break;
     }
-    ending_->setStyleSheet(QStringLiteral("color: %1;").arg(colour));
+    if (ending_->palette().color(QPalette::WindowText) != QColor(colour)) {
+        QPalette palette = ending_->palette();
+        palette.setColor(QPalette::WindowText, QColor(colour));
+        ending_->setPalette(palette);
+    }
     ending_->setText(text);
     ending_->setVisible(!text.isEmpty());
 }

@@ -8,6 +8,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class MessageView;
 
 // The message box as the game client draws it: a framed box about 300 pixels
 // wide with the page's text, wrapped and coloured, and its button; below it the
@@ -27,12 +28,15 @@ public:
 signals:
     void answered(const Conversation::Answer &answer);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void showWait(const Conversation::Wait &wait);
     void showEnding(const Conversation::Transcript &transcript);
     void submitTyped();
 
-    QLabel *message_;
+    MessageView *message_;
     QPushButton *pageButton_;
     QListWidget *choices_;
     QPushButton *cancel_;

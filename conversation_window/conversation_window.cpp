@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace Conversation;
@@ -17,17 +18,42 @@ QListWidget *entryList(const QString &name, QWidget *parent)
     auto *list = new QListWidget(parent);
     list->setObjectName(name);
     list->setAccessibleName(name == u"effects" ? QStringLiteral("効果") : QStringLiteral("たどった道"));
-    list->setWordWrap(true);
+    // One line per entry, all alike: wrapping would lay out every entry again on each step.
+    list->setUniformItemSizes(true);
     return list;
 }
 
-// "12 行目: text", or the file's name for a line elsewhere; the line goes with the entry.
+// "12 行目: text", or the file's name for a line elsewhere; the line goes with
+// the entry, for a click to find it.
 void addEntry(QListWidget *list, const QString &text, const Place &place)
 {
     const QString where = place.file.isEmpty() ? QStringLiteral("%1 行目").arg(place.line + 1)
                                                : QStringLiteral("%1 %2 行目").arg(place.file).arg(place.line + 1);
     auto *item = new QListWidgetItem(QStringLiteral("%1: %2").arg(where, text), list);
+    item->setToolTip(item->text());
     item->setData(Qt::UserRole, place.file.isEmpty() ? place.line : -1);
+}
+
+QString stepText(const Step &step);
+
+void addEntry(QListWidget *list, const Effect &effect)
+{
+    addEntry(list, effect.text, effect.place);
+}
+
+void addEntry(QListWidget *list, const Step &step)
+{
+    addEntry(list, stepText(step), step.place);
+}
+
+bool sameEntry(const Effect &a, const Effect &b)
+{
+    return a.place == b.place && a.text == b.text;
+}
+
+bool sameEntry(const Step &a, const Step &b)
+{
+    return a.kind == b.kind && a.place == b.place && a.text == b.text;
 }
 
 QString stepText(const Step &step)
@@ -120,6 +146,8 @@ void ConversationWindow::showNothingAt(int line)
     box_->showState(nothing, Wait());
     effects_->clear();
     path_->clear();
+    shownEffects_.clear();
+    shownPath_.clear();
     changed_->hide();
 }
 
@@ -185,16 +213,39 @@ void ConversationWindow::answer(const Answer &answer)
         showRun();
 }
 
+// The page first; the lists follow once the page is painted, so that a click on
+// 次へ shows the next page without waiting for them.
 void ConversationWindow::showRun()
 {
-    const Transcript &t = run_->transcript();
-    box_->showState(t, run_->wait());
-    effects_->clear();
-    for (const Effect &effect : t.effects)
-        addEntry(effects_, effect.text, effect.place);
-    path_->clear();
-    for (const Step &step : t.path)
-        addEntry(path_, stepText(step), step.place);
-    path_->scrollToBottom();
-    effects_->scrollToBottom();
+    box_->showState(run_->transcript(), run_->wait());
+    if (listsDue_)
+        return;
+    listsDue_ = true;
+    QTimer::singleShot(0, this, &ConversationWindow::showLists);
+}
+
+void ConversationWindow::showLists()
+{
+    listsDue_ = false;
+    if (!run_)
+        return;
+    showEntries(effects_, shownEffects_, run_->transcript().effects);
+    showEntries(path_, shownPath_, run_->transcript().path);
+}
+
+// Keeps the entries already shown that still stand, so that a step costs the
+// entries it adds, not the whole list.
+template <typename Entry>
+void ConversationWindow::showEntries(QListWidget *list, QVector<Entry> &shown, const QVector<Entry> &entries)
+{
+    int same = 0;
+    while (same < shown.size() && same < entries.size() && sameEntry(shown.at(same), entries.at(same)))
+        ++same;
+    while (list->count() > same)
+        delete list->takeItem(list->count() - 1);
+    for (int i = same; i < entries.size(); ++i)
+        addEntry(list, entries.at(i));
+    shown = entries;
+    if (same < entries.size())
+        list->scrollToBottom();
 }

@@ -44,6 +44,8 @@ private:
     void start(const Conversation::ScriptSnapshot::Target &target);
     void answer(const Conversation::Answer &answer);
     void showRun();
+    void showLists();
+    template <typename Entry> void showEntries(QListWidget *list, QVector<Entry> &shown, const QVector<Entry> &entries);
     std::optional<Conversation::ScriptSnapshot::Target> targetAgain();
     void showNothingAt(int line);
 
@@ -60,4 +62,7 @@ private:
     QLabel *changed_;
     QPushButton *restart_;
     QPushButton *same_;
+    QVector<Conversation::Effect> shownEffects_;
+    QVector<Conversation::Step> shownPath_;
+    bool listsDue_ = false;
 };
