@@ -115,6 +115,9 @@ void ConversationBox::showWait(const Wait &wait)
         auto *item = new QListWidgetItem(Conversation::ColourCodes::plain(wait.choices.at(i)), choices_);
         item->setData(Qt::UserRole, i + 1);
     }
+    if (choosing && choices_->count() > 0) // as tall as its choices, up to six of them
+        choices_->setFixedHeight(std::min(6, choices_->count()) * choices_->sizeHintForRow(0) +
+                                 2 * choices_->frameWidth() + 2);
     choices_->setVisible(choosing);
     cancel_->setVisible(choosing);
     question_->setVisible(asking || wait.kind == Wait::Kind::Input);

@@ -26,6 +26,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QUrl>
 
 #include <limits>
@@ -541,7 +542,11 @@ void TForm1::previewAt(int line)
             [document](int line) { return document->findBlockByNumber(line).text(); }};
         conversationWindow_ = new ConversationWindow(script, this);
         connect(conversationWindow_, &ConversationWindow::lineChosen, this, &TForm1::moveCursorToLine);
-        conversationWindow_->move(frameGeometry().topRight() + QPoint(8, 0));
+        // Beside the main window, or as far right as the screen allows.
+        const QRect screen = this->screen()->availableGeometry();
+        QPoint place = frameGeometry().topRight() + QPoint(8, 0);
+        place.setX(std::max(screen.left(), std::min(place.x(), screen.right() - conversationWindow_->width())));
+        conversationWindow_->move(place);
     }
     previewedRevision_ = ui->Memo1->document()->revision();
     conversationWindow_->preview(line);
