@@ -90,7 +90,11 @@ private:
         return int(body_.code.size()) - 1;
     }
     int here() const { return int(body_.code.size()); }
-    void patch(int at, int target) { body_.code[at].target = target; }
+    void patch(int at, int target)
+    {
+        if (at >= 0 && at < body_.code.size())
+            body_.code[at].target = target;
+    }
 
     // The first error the checker finds between token `from` and the current one.
     QString checkerError(int from) const
@@ -148,11 +152,19 @@ void Reader::statementOrStop()
 {
     const int start = pos_;
     const int firstInstruction = here();
+    const qsizetype loopDepth = loops_.size();
     const int line = lineHere();
     try {
         statement();
         return;
     } catch (const Unreadable &unreadable) {
+        // The loops it opened, and its breaks out of loops around it, are gone with it.
+        loops_.resize(loopDepth);
+        for (Loop &loop : loops_) {
+            const auto gone = [firstInstruction](int at) { return at >= firstInstruction; };
+            loop.breaks.removeIf(gone);
+            loop.continues.removeIf(gone);
+        }
         pos_ = std::max(pos_, start);
         QString message = unreadable.checkers ? unreadable.message : checkerError(start);
         if (message.isEmpty())
@@ -363,8 +375,14 @@ void Reader::doStatement()
     loops_.append(Loop());
     statementOrStop();
     const int conditionAt = here();
-    if (!isWord(u"while"))
-        fail(QStringLiteral("do の後に while がありません"));
+    if (!isWord(u"while")) { // the body was read: what follows it is the next statement
+        const Loop loop = loops_.takeLast();
+        const int stop = add(Op::Stop, lineHere());
+        body_.code[stop].message = QStringLiteral("%1 行目: do の後に while がありません").arg(lineHere() + 1);
+        for (int at : loop.breaks + loop.continues)
+            patch(at, stop);
+        return;
+    }
     const int line = lineHere();
     ++pos_;
     const int again = add(Op::JumpIf, line, {}, {expression()});

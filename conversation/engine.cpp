@@ -4,7 +4,9 @@
 #include "conversation/effects.h"
 
 #include <QLocale>
+
 #include <QScopeGuard>
+#include <algorithm>
 
 namespace Conversation {
 
@@ -20,7 +22,7 @@ const Instruction &Run::Engine::current(int *frame) const
 {
     *frame = int(s_.frames.size()) - 1;
     const Frame &f = s_.frames.at(*frame);
-    return f.body->code.at(std::min(f.pc, int(f.body->code.size()) - 1));
+    return f.body->code.at(std::clamp(f.pc, 0, int(f.body->code.size()) - 1));
 }
 
 void Run::Engine::step()
@@ -41,6 +43,8 @@ void Run::Engine::step()
     case Op::CallOwn:
         return callOwn(in.word, values(in.arguments), false, in.line);
     case Op::Jump:
+        if (in.target < 0)
+            stop(in.line, QStringLiteral("%1 行目: 跳び先の文を読めません").arg(placeOf(in.line).line + 1));
         s_.frames[frame].pc = in.target;
         return;
     case Op::JumpUnless:

@@ -141,6 +141,10 @@ void TestConversationRun::conversation_givenAnswers_givesTranscript_data()
         << "\tmes \"A\";\n\tnxet;\n\tclose;" << none << QStringList{"A"} << none << "stopped@3";
     QTest::newRow("declared never defined stops")
         << "\tfunction F;\n\tF;\n\tend;" << none << none << none << "stopped@3";
+    QTest::newRow("do without while stops, break after it still ends its loop")
+        << "\tdo {\n\t\tbreak;\n\t}\n\tmes \"x\";\n\tend;" << none << none << none << "stopped@5";
+    QTest::newRow("loop after an unreadable loop runs")
+        << "\tif (0) do { break; }\n\tfor (;;) break;\n\tend;" << none << none << none << "ended";
     QTest::newRow("division by zero stops") << "\tset .@a, 1 / .@b;\n\tend;" << none << none << none << "stopped@2";
     QTest::newRow("next on empty window still shows a page") << "\tnext;\n\tclose;" << QStringList{"press", "press"}
                                                              << QStringList{"[次へ]", "[閉じる]"} << none << "closed";
