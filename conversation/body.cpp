@@ -29,6 +29,19 @@ struct Loop
     QVector<int> continues;
 };
 
+// A string token's text: a backslash makes the next character literal, except
+// after a double-byte character, whose own second byte it is.
+QString unquoted(const QString &raw)
+{
+    QString text;
+    for (qsizetype i = 1; i + 1 < raw.size(); ++i) {
+        if (raw.at(i) == u'\\' && i + 2 < raw.size() && raw.at(i - 1).unicode() <= 0x7E)
+            ++i;
+        text.append(raw.at(i));
+    }
+    return text;
+}
+
 class Reader
 {
 public:
@@ -137,6 +150,7 @@ private:
     int expression(int minimum = 1);
     int unary();
     int operand();
+    int numberNode(const Token &token, int start);
     QString sourceOf(int fromToken) const;
 
     const ScriptCheck &check_;
@@ -614,6 +628,19 @@ int Reader::unary()
     return value;
 }
 
+int Reader::numberNode(const Token &token, int start)
+{
+    bool ok = false;
+    const bool hex = token.text.startsWith(u"0x") || token.text.startsWith(u"0X");
+    const int base = hex ? 16 : (token.text.size() > 1 && token.text.startsWith(u'0') ? 8 : 10);
+    qint64 n = QStringView(token.text).mid(hex ? 2 : 0).toLongLong(&ok, base);
+    if (!ok) // past 64 bits: the server keeps the low 32
+        n = qint64(QStringView(token.text).mid(hex ? 2 : 0).toULongLong(&ok, base) & 0xFFFFFFFFu);
+    const int at = node(Node::Kind::Number, token.text, {}, start);
+    body_.nodes[at].number = n;
+    return at;
+}
+
 int Reader::operand()
 {
     const int start = pos_;
@@ -628,28 +655,10 @@ int Reader::operand()
     const Token token = peek();
     ++pos_;
     switch (token.kind) {
-    case Kind::Number: {
-        bool ok = false;
-        const bool hex = token.text.startsWith(u"0x") || token.text.startsWith(u"0X");
-        const int base = hex ? 16 : (token.text.size() > 1 && token.text.startsWith(u'0') ? 8 : 10);
-        qint64 n = QStringView(token.text).mid(hex ? 2 : 0).toLongLong(&ok, base);
-        if (!ok)
-            n = QStringView(token.text).mid(hex ? 2 : 0).toULongLong(&ok, base) & 0xFFFFFFFFu;
-        const int at = node(Node::Kind::Number, token.text, {}, start);
-        body_.nodes[at].number = n;
-        return at;
-    }
-    case Kind::String: {
-        QString text;
-        const QString &raw = token.text;
-        for (qsizetype i = 1; i + 1 < raw.size(); ++i) {
-            // A backslash after a double-byte character is that character's own byte.
-            if (raw.at(i) == u'\\' && i + 2 < raw.size() && raw.at(i - 1).unicode() <= 0x7E)
-                ++i;
-            text.append(raw.at(i));
-        }
-        return node(Node::Kind::Text, text, {}, start);
-    }
+    case Kind::Number:
+        return numberNode(token, start);
+    case Kind::String:
+        return node(Node::Kind::Text, unquoted(token.text), {}, start);
     case Kind::Name: {
         if (is(u"(")) {
             ++pos_;

@@ -155,6 +155,8 @@ void TestConversationRun::conversation_givenAnswers_givesTranscript_data()
         << "\tsetarray .@l, 3, 4, 5;\n\t.@l[1] += 10;\n\tmes .@l[0] + \",\" + .@l[1] + \",\" "
            "+ .@l[2];\n\tclose;"
         << QStringList{"press"} << QStringList{"3,14,5[閉じる]"} << none << "closed";
+    QTest::newRow("escaped quote in a message") << "\tmes \"say \\\"hi\\\"\";\n\tclose;" << QStringList{"press"}
+                                                << QStringList{"say \"hi\"[閉じる]"} << none << "closed";
     QTest::newRow("colours in a page") << "\tmes \"^FF0000Red^000000 plain\";\n\tclose;" << QStringList{"press"}
                                        << QStringList{"{FF0000:RED} plain[閉じる]"} << none << "closed";
 }
