@@ -4,6 +4,9 @@
 #include "checker/language.h"
 #include "checker/script_check.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace Conversation {
 
 namespace {
@@ -17,6 +20,16 @@ std::optional<DefinitionLine::Definition> bodyDefinition(const QString &text)
     if (!definition.hasBody() || definition.indented)
         return std::nullopt;
     return definition;
+}
+
+bool withoutPlayer(const QString &definitionText, bool isFunction, const QString &label)
+{
+    static const char16_t *const kTimed[] = {u"OnInit", u"OnTimer", u"OnClock", u"OnMinute",
+                                             u"OnHour", u"OnDay",   u"OnAgit"};
+    if (!label.isEmpty())
+        return std::any_of(std::begin(kTimed), std::end(kTimed),
+                           [&](const char16_t *prefix) { return label.startsWith(QStringView(prefix)); });
+    return !isFunction && (definitionText.startsWith(u"-\t") || definitionText.startsWith(u"- "));
 }
 
 } // namespace
@@ -89,6 +102,7 @@ std::optional<ScriptSnapshot::Target> ScriptSnapshot::targetAt(int line)
             if (Language::isEventLabel(label.label))
                 target.label = label.label;
         }
+        target.withoutPlayer = withoutPlayer(source->check->text(0), definition->isFunction(), target.label);
         return target;
     }
     return std::nullopt;

@@ -43,6 +43,9 @@ public:
         Source source;
         QString name;  // the NPC's or function's, as written
         QString label; // the event label the run starts from, or empty
+        // Run by the server or other NPCs, with no player and so no window:
+        // OnInit, OnTimer…, OnClock…, or the body of an NPC with no place.
+        bool withoutPlayer = false;
     };
     // The NPC or function whose body holds `line` (from 0); when `line` defines
     // an event label, the run starts there. Nothing when no body holds the line.

@@ -80,7 +80,10 @@ ConversationWindow::ConversationWindow(ScriptLines script, QWidget *parent)
       effects_(entryList(QStringLiteral("effects"), this)), path_(entryList(QStringLiteral("path"), this)),
       changed_(new QLabel(QStringLiteral("実行を始めた後にスクリプトが変わりました"), this)),
       restart_(new QPushButton(QStringLiteral("最初から"), this)),
-      same_(new QPushButton(QStringLiteral("同じ選択で"), this))
+      same_(new QPushButton(QStringLiteral("同じ選択で"), this)),
+      withoutPlayer_(new QLabel(QStringLiteral("これはプレイヤーなしで動くイベントです。ウィンドウは開かず、"
+                                               "メッセージはだれにも見えません。"),
+                                this))
 {
     setObjectName(QStringLiteral("conversationWindow"));
     setWindowTitle(QStringLiteral("会話プレビュー"));
@@ -89,6 +92,10 @@ ConversationWindow::ConversationWindow(ScriptLines script, QWidget *parent)
     changed_->setObjectName(QStringLiteral("scriptChanged"));
     changed_->setStyleSheet(QStringLiteral("color: #a05000;"));
     changed_->hide();
+    withoutPlayer_->setObjectName(QStringLiteral("withoutPlayer"));
+    withoutPlayer_->setWordWrap(true);
+    withoutPlayer_->setMaximumWidth(ConversationBox::kWidth);
+    withoutPlayer_->hide();
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(restart_);
@@ -97,6 +104,7 @@ ConversationWindow::ConversationWindow(ScriptLines script, QWidget *parent)
     auto *left = new QVBoxLayout;
     left->addLayout(buttons);
     left->addWidget(changed_);
+    left->addWidget(withoutPlayer_);
     left->addWidget(box_);
     left->addStretch();
     auto *right = new QVBoxLayout;
@@ -149,6 +157,7 @@ void ConversationWindow::showNothingAt(int line)
     shownEffects_.clear();
     shownPath_.clear();
     changed_->hide();
+    withoutPlayer_->hide();
 }
 
 void ConversationWindow::start(const ScriptSnapshot::Target &target)
@@ -160,6 +169,7 @@ void ConversationWindow::start(const ScriptSnapshot::Target &target)
     ScriptSnapshot *snapshot = snapshot_.get();
     run_ = std::make_unique<Run>(target.source, target.label,
                                  [snapshot](const QString &name) { return snapshot->function(name); });
+    withoutPlayer_->setVisible(target.withoutPlayer);
     changed_->hide();
     showRun();
 }

@@ -62,6 +62,7 @@ private:
     QLabel *changed_;
     QPushButton *restart_;
     QPushButton *same_;
+    QLabel *withoutPlayer_;
     QVector<Conversation::Effect> shownEffects_;
     QVector<Conversation::Step> shownPath_;
     bool listsDue_ = false;

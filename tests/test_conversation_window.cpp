@@ -8,6 +8,7 @@
 
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QTextBlock>
@@ -186,6 +187,27 @@ private slots:
         QVERIFY(!changed->isVisible());
         QTest::mouseClick(window()->findChild<QPushButton *>("restart"), Qt::LeftButton);
         QVERIFY(message()->plainText().contains(QStringLiteral("Hello")));
+    }
+
+    void question_andInput_answeredInTheBox_runGoesOn()
+    {
+        memo->setPlainText(QStringLiteral("a.tsg,1,1,0\tscript\tAsker\t1,{\n\tif (Zeny < 500) mes \"poor\";\n"
+                                          "\tinput .@n;\n\tmes \"n=\" + .@n;\n\tend;\n}"));
+        putCursorOn(1);
+        pressF5();
+        auto *question = window()->findChild<QLabel *>("question");
+        QVERIFY(question->isVisible());
+        QCOMPARE(question->text(), QStringLiteral("この条件は成り立ちますか？ `Zeny < 500`"));
+        QTest::mouseClick(window()->findChild<QPushButton *>("yesButton"), Qt::LeftButton);
+        auto *field = window()->findChild<QLineEdit *>("inputField");
+        QVERIFY(field->isVisible());
+        QTest::keyClicks(field, QStringLiteral("42"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(message()->plainText(), QStringLiteral("poor\nn=42"));
+        auto *ending = window()->findChild<QLabel *>("ending");
+        QVERIFY(ending->isVisible());
+        QVERIFY(ending->text().contains(QStringLiteral("5 行目"))); // stuck at the end, the line named
+        QVERIFY(ending->palette().color(QPalette::WindowText).red() > 150);
     }
 
     void f5_cursorOutsideAnyBody_saysSo()

@@ -64,6 +64,32 @@ private slots:
         QTEST(target->label, "label");
     }
 
+    void targetAt_eventsWithoutPlayer_saySo_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<bool>("withoutPlayer");
+
+        const QString guard =
+            "m.tsg,1,1,4\tscript\tG\t1,{\n\tend;\nOnInit:\n\tend;\nOnTouch:\n\tend;\nOnTimer500:\n\tend;\n}";
+        QTest::newRow("talked to") << guard << 1 << false;
+        QTest::newRow("OnInit") << guard << 2 << true;
+        QTest::newRow("OnTouch has a player") << guard << 4 << false;
+        QTest::newRow("OnTimer") << guard << 6 << true;
+        QTest::newRow("NPC with no place") << "-\tscript\tHidden\t-1,{\n\tend;\n}" << 1 << true;
+        QTest::newRow("function") << "function\tscript\tF\t{\n\treturn;\n}" << 1 << false;
+    }
+
+    void targetAt_eventsWithoutPlayer_saySo()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, line);
+        ScriptSnapshot snapshot(ScriptLines::of(script.split(u'\n')));
+        const auto target = snapshot.targetAt(line);
+        QVERIFY(target);
+        QTEST(target->withoutPlayer, "withoutPlayer");
+    }
+
     void function_named_givesItsBody_readOnlyWhenFirstCalled()
     {
         int furthest = -1;
