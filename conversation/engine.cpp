@@ -325,19 +325,16 @@ void Run::Engine::setCommand(const Instruction &in)
     store(target, evaluate(in.arguments.value(1)));
 }
 
+// "setarray .@list[first], a, b, ...": element 0 is the plain name.
 void Run::Engine::setArray(const Instruction &in)
 {
     const Node &target = node(in.arguments.value(0));
-    int first = 0;
-    if (target.kind == Node::Kind::Element)
-        first = evaluate(target.operands.value(0)).toNumber();
+    const qint64 first = target.kind == Node::Kind::Element ? evaluate(target.operands.value(0)).toNumber() : 0;
     const QVector<Value> items = values(in.arguments, 1);
     for (int i = 0; i < items.size(); ++i) {
         Node element = target;
-        element.kind = Node::Kind::Element;
-        const QString name = target.text + QStringLiteral("[%1]").arg(qint64(first) + i);
         element.kind = Node::Kind::Variable;
-        element.text = (qint64(first) + i == 0) ? target.text : name;
+        element.text = first + i == 0 ? target.text : QStringLiteral("%1[%2]").arg(target.text).arg(first + i);
         store(element, items.at(i));
     }
 }
