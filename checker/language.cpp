@@ -66,6 +66,43 @@ bool isEventLabel(QStringView label)
     return label.startsWith(u"On") && label.size() > 2;
 }
 
+int binaryPrecedence(QStringView op)
+{
+    if (op.isEmpty() || op.size() > 3)
+        return 0;
+    const char16_t first = op.front().unicode();
+    const char16_t second = op.size() > 1 ? op.at(1).unicode() : 0;
+    if (op.back() == u'=' && op.size() >= 2 &&
+        !(op.size() == 2 && (first == u'=' || first == u'!' || first == u'<' || first == u'>')))
+        return 1; // += -= *= /= %= &= |= ^= <<= >>=
+    switch (first) {
+    case u'=':
+        return second == u'=' ? 5 : 1;
+    case u'?':
+        return 2;
+    case u'|':
+        return second == u'|' ? 3 : 7;
+    case u'&':
+        return second == u'&' ? 4 : 8;
+    case u'!':
+        return second == u'=' ? 5 : 0;
+    case u'<':
+    case u'>':
+        return second == first ? 8 : 5;
+    case u'^':
+        return 6;
+    case u'+':
+    case u'-':
+        return second == 0 ? 9 : 0;
+    case u'*':
+    case u'/':
+    case u'%':
+        return 10;
+    default:
+        return 0;
+    }
+}
+
 QString argumentCount(const Commands::Command &command)
 {
     if (command.max < 0)

@@ -51,6 +51,12 @@ template <typename IsDefined> QString reachedLabel(const QString &jump, IsDefine
     return isDefined(jump) ? jump : QString();
 }
 
+// Binding strength of a binary operator, loosest first as the server reads them:
+// 1 assignments, 2 "?:", 3 "||", 4 "&&", 5 comparisons, 6 "^", 7 "|",
+// 8 "&" "<<" ">>", 9 "+" "-", 10 "*" "/" "%" (its "^" binds looser than "|");
+// 0 for anything else.
+int binaryPrecedence(QStringView op);
+
 // How many arguments a command takes, as messages say it: "2個", "1〜3個", "1個以上".
 QString argumentCount(const Commands::Command &command);
 

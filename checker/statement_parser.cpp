@@ -17,45 +17,6 @@ struct Abandon
 {
 };
 
-// Binding strength of a binary operator, loosest first as the server reads them
-// (its "^" binds looser than "|"); 0 for anything else.
-int precedence(QStringView op)
-{
-    if (op.isEmpty() || op.size() > 3)
-        return 0;
-    const char16_t first = op.front().unicode();
-    const char16_t second = op.size() > 1 ? op.at(1).unicode() : 0;
-    if (op.back() == u'=' && op.size() >= 2 &&
-        !(op.size() == 2 && (first == u'=' || first == u'!' || first == u'<' || first == u'>')))
-        return 1; // += -= *= /= %= &= |= ^= <<= >>=
-    switch (first) {
-    case u'=':
-        return second == u'=' ? 5 : 1;
-    case u'?':
-        return 2;
-    case u'|':
-        return second == u'|' ? 3 : 7;
-    case u'&':
-        return second == u'&' ? 4 : 8;
-    case u'!':
-        return second == u'=' ? 5 : 0;
-    case u'<':
-    case u'>':
-        return second == first ? 8 : 5;
-    case u'^':
-        return 6;
-    case u'+':
-    case u'-':
-        return second == 0 ? 9 : 0;
-    case u'*':
-    case u'/':
-    case u'%':
-        return 10;
-    default:
-        return 0;
-    }
-}
-
 bool sameWord(QStringView text, QStringView word)
 {
     return Language::equalsIgnoringCase(text, word);
@@ -302,7 +263,7 @@ bool Parser::statement()
     // An assignment: "@x = 1", ".@i++", "$@list[2] += 3".
     const qsizetype after = pos_ + 1;
     const bool assigns = after < limit_ && t_.at(after).token.kind == Kind::Punct &&
-                         (precedence(t_.at(after).text) == 1 || t_.at(after).text == u"++" ||
+                         (Language::binaryPrecedence(t_.at(after).text) == 1 || t_.at(after).text == u"++" ||
                           t_.at(after).text == u"--" || t_.at(after).text == u"[");
     const Commands::Command *command = plain ? commands_.find(first.text) : nullptr;
     if (command && !assigns)
@@ -698,7 +659,7 @@ void Parser::operators(int minimum)
 {
     while (!atEnd() && peek().token.kind == Kind::Punct) {
         const ChunkToken &op = peek();
-        const int strength = precedence(op.text);
+        const int strength = Language::binaryPrecedence(op.text);
         if (strength == 0 || strength < minimum)
             return;
         ++pos_;

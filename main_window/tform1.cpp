@@ -5,6 +5,7 @@
 #include "common/event_guard.h"
 #include "common/failure.h"
 #include "common/window_fonts.h"
+#include "conversation_window/conversation_window.h"
 #include "main_window/diagnostic_tooltip.h"
 #include "main_window/discard_question.h"
 #include "main_window/drop_down_typing.h"
@@ -23,7 +24,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QUrl>
 
 #include <limits>
@@ -80,6 +83,7 @@ TForm1::TForm1(QWidget *parent)
     setUpDropDowns();
     useShortHint(ui->Label6);
     showDiagnosticsOnHover(ui->Memo1, highlighter_);
+    addPreview();
     connectHandlers();
 
     move(kWindowPlace);
@@ -170,6 +174,7 @@ void TForm1::connectHandlers()
     onTrigger(ui->SaveAs1, &TForm1::SaveAs1Click);
     onTrigger(ui->Exit1, &TForm1::Exit1Click);
     onTrigger(ui->About1, &TForm1::About1Click);
+    onTrigger(Preview1, &TForm1::Preview1Click);
     // Opened once the drop is over: the question must not run inside the drag.
     connect(
         ui->Memo1, &ScriptEditor::scriptFileDropped, this,
@@ -489,4 +494,72 @@ void TForm1::About1Click()
 {
     if (AboutBox)
         AboutBox->showFromMenu();
+}
+
+// F5 previews the conversation of the NPC at the cursor, and the editor's own
+// menu does for the line clicked. The design's menus stay as they are.
+void TForm1::addPreview()
+{
+    Preview1 = new QAction(QStringLiteral("この NPC の会話をプレビュー"), this);
+    Preview1->setObjectName(QStringLiteral("Preview1"));
+    Preview1->setShortcut(Qt::Key_F5);
+    addAction(Preview1);
+    ui->Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->Memo1, &QWidget::customContextMenuRequested, this, &TForm1::showEditorMenu);
+    connect(ui->Memo1->document(), &QTextDocument::contentsChanged, this, [this] {
+        const int revision = ui->Memo1->document()->revision();
+        if (conversationWindow_ && revision != previewedRevision_) {
+            previewedRevision_ = revision;
+            conversationWindow_->noteScriptChanged();
+        }
+    });
+}
+
+void TForm1::showEditorMenu(const QPoint &at)
+{
+    std::unique_ptr<QMenu> menu(ui->Memo1->createStandardContextMenu(at));
+    menu->setObjectName(QStringLiteral("editorMenu"));
+    menu->addSeparator();
+    const int line = ui->Memo1->cursorForPosition(at).blockNumber();
+    QAction *preview = menu->addAction(Preview1->text());
+    preview->setObjectName(QStringLiteral("previewHere"));
+    connect(preview, &QAction::triggered, this, [this, line] { runGuarded([this, line] { previewAt(line); }); });
+    menu->exec(ui->Memo1->viewport()->mapToGlobal(at));
+}
+
+void TForm1::Preview1Click()
+{
+    previewAt(ui->Memo1->textCursor().blockNumber());
+}
+
+void TForm1::previewAt(int line)
+{
+    if (!conversationWindow_) {
+        // Lines are read one by one as the preview needs them: nothing copies the whole script.
+        const QTextDocument *document = ui->Memo1->document();
+        const Conversation::ScriptLines script{
+            [document] { return document->blockCount(); },
+            [document](int line) { return document->findBlockByNumber(line).text(); }};
+        conversationWindow_ = new ConversationWindow(script, this);
+        connect(conversationWindow_, &ConversationWindow::lineChosen, this, &TForm1::moveCursorToLine);
+        // Beside the main window, or as far right as the screen allows.
+        const QRect screen = this->screen()->availableGeometry();
+        QPoint place = frameGeometry().topRight() + QPoint(8, 0);
+        place.setX(std::max(screen.left(), std::min(place.x(), screen.right() - conversationWindow_->width())));
+        conversationWindow_->move(place);
+    }
+    previewedRevision_ = ui->Memo1->document()->revision();
+    conversationWindow_->preview(line);
+    conversationWindow_->show();
+    conversationWindow_->raise();
+}
+
+// Moves the editor's cursor only: its text and undo history stay as they are.
+void TForm1::moveCursorToLine(int line)
+{
+    const QTextBlock block = ui->Memo1->document()->findBlockByNumber(line);
+    if (!block.isValid())
+        return;
+    ui->Memo1->setTextCursor(QTextCursor(block));
+    ui->Memo1->ensureCursorVisible();
 }

@@ -17,6 +17,7 @@ class TForm1;
 class QAbstractButton;
 class ScriptHighlighter;
 class QAction;
+class ConversationWindow;
 
 // The main window: the fields and buttons that write script lines, the script
 // editor, the help panel and the menus. Every handler runs inside the event guard.
@@ -83,6 +84,10 @@ public:
     void Label6Click();
 
     void About1Click();
+    void Preview1Click();
+
+    // The conversation preview, once F5 or the editor's menu has opened it.
+    ConversationWindow *conversationWindow() const { return conversationWindow_; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -99,6 +104,10 @@ private:
     void loadHelp(const QString &fileName);
     void openScript(const QString &path);
     QString scriptFolder() const;
+    void addPreview();
+    void showEditorMenu(const QPoint &at);
+    void previewAt(int line);
+    void moveCursorToLine(int line);
 
     std::unique_ptr<Ui::TForm1> ui;
     ScriptBuffer buffer_;
@@ -110,4 +119,7 @@ private:
     // saved under a chosen name, and that script's name until "新規" empties the editor.
     QString chosenFolder_;
     QString chosenName_;
+    QAction *Preview1 = nullptr;
+    ConversationWindow *conversationWindow_ = nullptr; // owned by the window
+    int previewedRevision_ = -1;                       // the editor's revision the preview last heard of
 };

@@ -440,9 +440,80 @@ def scenario_stuck_conversation(desktop, program, root):
     expect("talewick-check reports the stuck player", (report.returncode, report.stdout.count("[TW501]")), (1, 1))
 
 
+def preview_parts(app, preview):
+    """The message box's text, its page button's caption and the choices, as the
+    accessibility tree gives them."""
+    def named(role, name=None):
+        return app.find_accessible(lambda node: node.getRoleName() == role and (name is None or node.name == name),
+                                   root=preview)
+    message = wait_for("the message box", lambda: app.find_accessible(
+        lambda node: node.name == "メッセージ", root=preview))
+    buttons = [name for name in ("次へ", "閉じる") if named("push button", name) is not None and
+               named("push button", name).queryComponent().getExtents(0).width > 0]
+    choices = app.find_accessible(lambda node: node.name == "選択肢", root=preview)
+    items = []
+    if choices is not None and choices.queryComponent().getExtents(0).width > 0:
+        items = [child.name for child in choices if child is not None]
+    return message.description, buttons, items
+
+
+def click_accessible(desktop, node):
+    extents = node.queryComponent().getExtents(0)
+    desktop.click(extents.x + extents.width // 2, extents.y + extents.height // 2)
+
+
+def scenario_conversation_preview(desktop, program, root):
+    app = start(desktop, program, root)
+    header_fields(app, "harbor01", "120", "85", 6, "Ferryman", "56")
+    app.press("Button1")
+    app.fill("Edit5", "^0000FF川^000000を渡りますか?")
+    app.press("Button2")
+    app.press("Button3")
+    app.fill("Edit5", "どこへ行く?")
+    app.press("Button2")
+    write_menu(app, [("Town", "L_Town"), ("Stay", "L_Stay")])
+    write_label(app, "L_Town")
+    app.fill("Edit5", "町へ行こう")
+    app.press("Button2")
+    app.press("Button4")
+    write_label(app, "L_Stay")
+    app.fill("Edit5", "またね")
+    app.press("Button2")
+    app.press("Button4")
+    app.press("Button6")
+    app.wait_editor("\n".join([
+        "harbor01.tsg,120,85,6\tscript\tFerryman\t56,{", "\tmes \"^0000FF川^000000を渡りますか?\";", "\tnext;",
+        "\tmes \"どこへ行く?\";", "\tmenu \"Town\",L_Town,\"Stay\",L_Stay;", "L_Town:", "\tmes \"町へ行こう\";",
+        "\tclose;", "L_Stay:", "\tmes \"またね\";", "\tclose;", "}"]) + "\n")
+
+    app.click("Memo1", dx=40, dy=30)  # the cursor into the NPC's second line
+    desktop.key("F5")
+    window = desktop.find_window("会話プレビュー — Ferryman")
+    preview = wait_for("the preview's accessible", lambda: app.find_accessible(
+        lambda node: node.name == "会話プレビュー — Ferryman", root=app.app))
+    for choice, said in (("Town", "町へ行こう"), ("Stay", "またね")):
+        wait_for("the first page", lambda: preview_parts(app, preview) == ("川を渡りますか?", ["次へ"], []))
+        click_accessible(desktop, app.find_accessible(
+            lambda node: node.getRoleName() == "push button" and node.name == "次へ", root=preview))
+        wait_for("the menu", lambda: preview_parts(app, preview) == ("どこへ行く?", [], ["Town", "Stay"]))
+        if choice == "Town":
+            desktop.screenshot("using-5-preview.png", window)
+        click_accessible(desktop, app.find_accessible(
+            lambda node: node.getRoleName() == "list item" and node.name == choice, root=preview))
+        # After a choice the window keeps its text: the next message adds a line.
+        wait_for(f"the page after {choice}",
+                 lambda: preview_parts(app, preview) == ("どこへ行く?\n" + said, ["閉じる"], []))
+        click_accessible(desktop, app.find_accessible(
+            lambda node: node.getRoleName() == "push button" and node.name == "閉じる", root=preview))
+        wait_for("the end", lambda: app.find_accessible(
+            lambda node: node.getRoleName() == "label" and node.name.startswith("会話が終わりました"), root=preview))
+        click_accessible(desktop, app.find_accessible(
+            lambda node: node.getRoleName() == "push button" and node.name == "最初から", root=preview))
+
+
 SCENARIOS = [scenario_whole_npc, scenario_shop, scenario_completion, scenario_job_by_typing, scenario_help_panel,
              scenario_no_npc_folder, scenario_about_box, scenario_new_and_exit, scenario_checker, scenario_captions,
-             scenario_line_breaks, scenario_long_text, scenario_stuck_conversation]
+             scenario_line_breaks, scenario_long_text, scenario_stuck_conversation, scenario_conversation_preview]
 
 
 def main(program, source_root, wanted):

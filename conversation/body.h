@@ -1,0 +1,93 @@
+#pragma once
+
+#include "checker/body_tokens.h"
+#include "checker/commands.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QVector>
+
+#include <memory>
+
+class ScriptCheck;
+
+// One script body read into a form the conversation runs: expressions as trees,
+// statements as a flat list of instructions with jumps, so that goto, loops and
+// switch are plain jumps. Read with the checker's tokens and the server's operator
+// order; a statement that cannot be read, or that the checker finds an error in,
+// becomes a stop carrying the message.
+namespace Conversation {
+
+struct Node
+{
+    enum class Kind : quint8
+    {
+        Number,
+        Text,
+        Variable,  // text: the name
+        Element,   // text: the array's name; operands: the index
+        Call,      // text: the function; operands: the arguments
+        Unary,     // text: - ! ~
+        Binary,    // text: the operator
+        Assign,    // text: = += -= ...; operands: target, value
+        Ternary,   // operands: condition, then, else
+        Increment, // text: ++ or --; prefix says where it stands
+        Label,     // a label argument (menu, callsub); text "-" goes on
+    };
+    Kind kind = Kind::Number;
+    bool prefix = false;
+    qint64 number = 0;
+    QString text;
+    QVector<int> operands;
+    int line = 0;
+    QString source; // as written, for the questions the run asks
+};
+
+struct Instruction
+{
+    enum class Op : quint8
+    {
+        Command,    // word: the command in lower case; arguments
+        Expression, // arguments[0]: an assignment, "++", a call
+        CallOwn,    // word: a function of the body, in lower case
+        Jump,       // to target
+        JumpUnless, // arguments[0] false: to target
+        JumpIf,     // arguments[0] true: to target
+        Switch,     // arguments[0]; cases: value node and target; target: default or the end
+        Goto,       // word: the label as written
+        Return,     // arguments: the value, if any
+        End,        // "end"
+        BodyEnd,    // the body's "}", or the end of what could be read
+        Stop,       // message
+    };
+    Op op = Op::Command;
+    QString word;
+    QVector<int> arguments;
+    QVector<QPair<int, int>> cases;
+    int target = -1;
+    int line = 0;
+    QString message;
+};
+
+struct Body
+{
+    QString name; // the NPC's or function's
+    int definitionLine = 0;
+    std::vector<Node> nodes;
+    QVector<Instruction> code;
+    QHash<QString, int> labels;    // as written -> instruction
+    QHash<QString, int> functions; // lower case -> instruction where it begins
+    QSet<QString> declared;        // "function Name;", lower case
+
+    // Where `label` is, found as the server finds it; -1 when the body lacks it.
+    int labelIndex(const QString &label) const;
+};
+
+// Reads the body of the definition on `definitionLine` of `check`.
+std::shared_ptr<const Body> readBody(const ScriptCheck &check, int definitionLine, const Commands::Table &commands);
+
+// Nesting of expressions and blocks deeper than this stops the reading.
+constexpr int kDeepestNesting = 200;
+
+} // namespace Conversation

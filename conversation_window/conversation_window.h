@@ -1,0 +1,69 @@
+#pragma once
+
+#include "conversation/run.h"
+#include "conversation/script_snapshot.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class ConversationBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+// "会話プレビュー — <NPC name>": one NPC's conversation as a player meets it,
+// beside the effects so far and the path taken. It runs on a copy of the script
+// taken when the run starts, so edits never disturb it and it never changes the
+// script; it only says when the script has changed since.
+class ConversationWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `script` reads the script's lines as they stand now.
+    explicit ConversationWindow(Conversation::ScriptLines script, QWidget *parent = nullptr);
+    ~ConversationWindow() override;
+
+    // Runs the NPC or function holding `line` (from 0) from the start. False,
+    // with the box saying so, when no body holds it.
+    bool preview(int line);
+    // Runs again on the script as it stands now: from the start, or giving the
+    // same answers as far as they still fit.
+    void restart();
+    void rerunWithSameAnswers();
+    // The script changed since the run began.
+    void noteScriptChanged();
+
+signals:
+    // An entry naming a line of the script was clicked.
+    void lineChosen(int line);
+
+private:
+    void start(const Conversation::ScriptSnapshot::Target &target);
+    void answer(const Conversation::Answer &answer);
+    void showRun();
+    void showLists();
+    template <typename Entry> void showEntries(QListWidget *list, QVector<Entry> &shown, const QVector<Entry> &entries);
+    std::optional<Conversation::ScriptSnapshot::Target> targetAgain();
+    void showNothingAt(int line);
+
+    Conversation::ScriptLines script_;
+    std::unique_ptr<Conversation::ScriptSnapshot> snapshot_;
+    std::unique_ptr<Conversation::Run> run_; // uses snapshot_
+    QString name_;
+    QString label_;
+    int line_ = 0; // where the previewed definition was
+
+    ConversationBox *box_;
+    QListWidget *effects_;
+    QListWidget *path_;
+    QLabel *changed_;
+    QPushButton *restart_;
+    QPushButton *same_;
+    QLabel *withoutPlayer_;
+    QVector<Conversation::Effect> shownEffects_;
+    QVector<Conversation::Step> shownPath_;
+    bool listsDue_ = false;
+};
