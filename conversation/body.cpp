@@ -1,6 +1,7 @@
 #include "conversation/body.h"
 
 #include "checker/language.h"
+#include "checker/rules.h"
 #include "checker/script_check.h"
 #include "conversation/body_reader.h"
 
@@ -28,6 +29,29 @@ struct Loop
     QVector<int> breaks;
     QVector<int> continues;
 };
+
+// Errors that make the server refuse the statement. Others wait for the run: a
+// jump to a missing label breaks only when it is taken, a character the save
+// cannot hold still shows.
+bool refusedByServer(Rule rule)
+{
+    switch (rule) {
+    case Rule::OpenString:
+    case Rule::MissingSemicolon:
+    case Rule::UnknownCommand:
+    case Rule::UnexpectedToken:
+    case Rule::MissingParenthesis:
+    case Rule::MissingBracket:
+    case Rule::OpenComment:
+    case Rule::TooDeep:
+    case Rule::UndeclaredFunctionCall:
+    case Rule::MenuPairs:
+    case Rule::StrayCloseBrace:
+        return true;
+    default:
+        return false;
+    }
+}
 
 // A string token's text: a backslash makes the next character literal, except
 // after a double-byte character, whose own second byte it is.
@@ -118,7 +142,7 @@ private:
         const Token &last = t_.at(std::max(from, std::min(pos_, int(t_.size())) - 1));
         for (int line = first.line; line <= last.line; ++line) {
             for (const Diagnostic &d : check_.diagnostics(line)) {
-                if (d.severity != Diagnostic::Severity::Error)
+                if (d.severity != Diagnostic::Severity::Error || !refusedByServer(d.rule))
                     continue;
                 if ((line == first.line && d.column < first.column) ||
                     (line == last.line && d.column > last.column + last.text.size()))

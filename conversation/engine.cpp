@@ -38,7 +38,7 @@ void Run::Engine::step()
     case Op::Command:
         return command(in);
     case Op::Expression:
-        evaluate(in.arguments.value(0));
+        evaluate(in.arguments.value(0, -1));
         return;
     case Op::CallOwn:
         return callOwn(in.word, values(in.arguments), false, in.line);
@@ -49,11 +49,11 @@ void Run::Engine::step()
         return;
     case Op::JumpUnless:
     case Op::JumpIf:
-        if (condition(in.arguments.value(0)) == (in.op == Op::JumpIf))
+        if (condition(in.arguments.value(0, -1)) == (in.op == Op::JumpIf))
             s_.frames[frame].pc = in.target;
         return;
     case Op::Switch: {
-        const Value value = evaluate(in.arguments.value(0));
+        const Value value = evaluate(in.arguments.value(0, -1));
         int target = in.target;
         for (const auto &[caseNode, at] : in.cases) {
             if (binary(QStringLiteral("=="), value, evaluate(caseNode), in.line).number != 0) {
@@ -91,7 +91,7 @@ bool Run::Engine::controlCommand(const Instruction &in)
 {
     const QString &w = in.word;
     if (w == u"callsub") {
-        const QString label = node(in.arguments.value(0)).text;
+        const QString label = node(in.arguments.value(0, -1)).text;
         const QVector<Value> arguments = values(in.arguments, 1);
         Frame sub = s_.frames.last();
         sub.arguments = arguments;
@@ -102,7 +102,7 @@ bool Run::Engine::controlCommand(const Instruction &in)
         s_.frames.append(sub);
         jumpTo(label, in.line);
     } else if (w == u"callfunc") {
-        const QString name = evaluate(in.arguments.value(0)).toText();
+        const QString name = evaluate(in.arguments.value(0, -1)).toText();
         callFunction(name, values(in.arguments, 1), false, in.line);
     } else if (w == u"set") {
         setCommand(in);
@@ -142,7 +142,7 @@ void Run::Engine::conversationCommand(const Instruction &in)
         for (int i = 0; i < in.arguments.size(); i += 2)
             choices.append(evaluate(in.arguments.at(i)).toText());
         const int chosen = choose(choices, in.line);
-        const QString label = node(in.arguments.value(2 * chosen - 1, in.arguments.value(0))).text;
+        const QString label = node(in.arguments.value(2 * chosen - 1, -1)).text;
         if (label != u"-")
             jumpTo(label, in.line);
     } else if (w == u"input") {
@@ -310,7 +310,7 @@ void Run::Engine::input(int target, int line)
 // "set Name + value,0".
 void Run::Engine::setCommand(const Instruction &in)
 {
-    const Node &target = node(in.arguments.value(0));
+    const Node &target = node(in.arguments.value(0, -1));
     const bool buttonForm = in.arguments.size() == 2 && node(in.arguments.at(1)).kind == Node::Kind::Number &&
                             node(in.arguments.at(1)).number == 0;
     if (buttonForm && target.kind == Node::Kind::Assign) {
@@ -322,14 +322,14 @@ void Run::Engine::setCommand(const Instruction &in)
         store(variable, binary(target.text, read(variable), evaluate(target.operands.at(1)), in.line));
         return;
     }
-    store(target, evaluate(in.arguments.value(1)));
+    store(target, evaluate(in.arguments.value(1, -1)));
 }
 
 // "setarray .@list[first], a, b, ...": element 0 is the plain name.
 void Run::Engine::setArray(const Instruction &in)
 {
-    const Node &target = node(in.arguments.value(0));
-    const qint64 first = target.kind == Node::Kind::Element ? evaluate(target.operands.value(0)).toNumber() : 0;
+    const Node &target = node(in.arguments.value(0, -1));
+    const qint64 first = target.kind == Node::Kind::Element ? evaluate(target.operands.value(0, -1)).toNumber() : 0;
     const QVector<Value> items = values(in.arguments, 1);
     for (int i = 0; i < items.size(); ++i) {
         Node element = target;

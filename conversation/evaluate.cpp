@@ -76,24 +76,24 @@ Value Run::Engine::evaluate(int index)
     case Node::Kind::Call:
         return call(n);
     case Node::Kind::Unary: {
-        const Value v = evaluate(n.operands.value(0));
+        const Value v = evaluate(n.operands.value(0, -1));
         if (n.text == u"!")
             return Value::ofNumber(!v.isTrue());
         return Value::ofNumber(n.text == u"-" ? -qint64(v.toNumber()) : ~v.toNumber());
     }
     case Node::Kind::Binary: {
-        const Value l = evaluate(n.operands.value(0));
+        const Value l = evaluate(n.operands.value(0, -1));
         if (n.text == u"&&" || n.text == u"||") {
             if (l.isTrue() == (n.text == u"||"))
                 return Value::ofNumber(l.isTrue());
-            return Value::ofNumber(evaluate(n.operands.value(1)).isTrue());
+            return Value::ofNumber(evaluate(n.operands.value(1, -1)).isTrue());
         }
-        return binary(n.text, l, evaluate(n.operands.value(1)), n.line);
+        return binary(n.text, l, evaluate(n.operands.value(1, -1)), n.line);
     }
     case Node::Kind::Assign:
         return assign(n);
     case Node::Kind::Ternary:
-        return evaluate(n.operands.value(evaluate(n.operands.value(0)).isTrue() ? 1 : 2));
+        return evaluate(n.operands.value(evaluate(n.operands.value(0, -1)).isTrue() ? 1 : 2, -1));
     case Node::Kind::Increment:
         return increment(n);
     }
@@ -170,7 +170,7 @@ Value Run::Engine::call(const Node &n)
         return runNested(base);
     }
     if (name == u"getarg") {
-        const int index = evaluate(n.operands.value(0)).toNumber();
+        const int index = evaluate(n.operands.value(0, -1)).toNumber();
         const QVector<Value> &arguments = s_.frames.last().arguments;
         if (index >= 0 && index < arguments.size())
             return arguments.at(index);
@@ -182,7 +182,7 @@ Value Run::Engine::call(const Node &n)
     if (name == u"getargcount")
         return Value::ofNumber(s_.frames.last().arguments.size());
     if (name == u"getstrlen" || name == u"strlen")
-        return Value::ofNumber(evaluate(n.operands.value(0)).toText().size());
+        return Value::ofNumber(evaluate(n.operands.value(0, -1)).toText().size());
     if (name == u"select" || name == u"prompt") {
         QStringList choices;
         for (const Value &v : values(n.operands))
@@ -260,8 +260,8 @@ Value Run::Engine::textLimited(const QString &text, int line)
 
 Value Run::Engine::assign(const Node &n)
 {
-    const Node &target = node(n.operands.value(0));
-    Value value = evaluate(n.operands.value(1));
+    const Node &target = node(n.operands.value(0, -1));
+    Value value = evaluate(n.operands.value(1, -1));
     if (n.text != u"=")
         value = binary(n.text.chopped(1), read(target), value, n.line);
     store(target, value);
@@ -270,7 +270,7 @@ Value Run::Engine::assign(const Node &n)
 
 Value Run::Engine::increment(const Node &n)
 {
-    const Node &target = node(n.operands.value(0));
+    const Node &target = node(n.operands.value(0, -1));
     const Value before = read(target);
     store(target, Value::ofNumber(qint64(before.toNumber()) + (n.text == u"++" ? 1 : -1)));
     return n.prefix ? read(target) : before;
@@ -280,7 +280,7 @@ QString Run::Engine::variableName(const Node &target)
 {
     if (target.kind != Node::Kind::Element)
         return target.text.toLower();
-    const qint64 index = evaluate(target.operands.value(0)).toNumber();
+    const qint64 index = evaluate(target.operands.value(0, -1)).toNumber();
     return index == 0 ? target.text.toLower() : QStringLiteral("%1[%2]").arg(target.text.toLower()).arg(index);
 }
 

@@ -139,6 +139,16 @@ void TestConversationRun::conversation_givenAnswers_givesTranscript_data()
         << "stopped@4";
     QTest::newRow("unknown command stops with checker message")
         << "\tmes \"A\";\n\tnxet;\n\tclose;" << none << QStringList{"A"} << none << "stopped@3";
+    QTest::newRow("menu with one missing label still offers its choices")
+        << "\tmenu \"ok\",L_Ok,\"broken\",L_Gone;\nL_Ok:\n\tmes \"fine\";\n\tclose;" << QStringList{"1", "press"}
+        << QStringList{"fine[閉じる]"} << none << "closed";
+    QTest::newRow("missing label stops when chosen")
+        << "\tmenu \"ok\",L_Ok,\"broken\",L_Gone;\nL_Ok:\n\tclose;" << QStringList{"2"} << none << none << "stopped@2";
+    QTest::newRow("character the save refuses still shows")
+        << "\tmes \"hi 😀\";\n\tclose;" << QStringList{"press"} << QStringList{"hi 😀[閉じる]"} << none << "closed";
+    QTest::newRow("getarg without its index reads argument 0")
+        << "\tfunction G {\n\t\treturn getarg();\n\t}\n\tmes \"\" + G(7);\n\tclose;" << QStringList{"press"}
+        << QStringList{"7[閉じる]"} << none << "closed";
     QTest::newRow("declared never defined stops")
         << "\tfunction F;\n\tF;\n\tend;" << none << none << none << "stopped@3";
     QTest::newRow("do without while stops, break after it still ends its loop")
