@@ -81,6 +81,7 @@ bool Table::addRows(QStringView text, QString *error)
             return false;
         }
         const QString key = command.word.toLower();
+        command.lower = key;
         commands_[std::u16string(reinterpret_cast<const char16_t *>(key.utf16()), size_t(key.size()))] = command;
     }
     return true;

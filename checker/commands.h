@@ -17,6 +17,7 @@ namespace Commands {
 struct Command
 {
     QString word;                     // as the table spells it
+    QString lower;                    // the word in lower case, as the rules name commands
     int min = 0;                      // arguments at least
     int max = 0;                      // at most; -1: no upper limit
     QString shape;                    // one letter per argument: s string, e expression, l label; "…" repeats

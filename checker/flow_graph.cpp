@@ -6,6 +6,12 @@ namespace {
 
 using Kind = FlowStep::Kind;
 
+// Whether the step's text is `word`, compared without measuring the literal.
+template <size_t N> bool is(const FlowStep &step, const char16_t (&word)[N])
+{
+    return step.text.size() == qsizetype(N - 1) && QStringView(step.text) == QStringView(word, qsizetype(N - 1));
+}
+
 bool isStatement(Kind kind)
 {
     return kind != Kind::VariableSet && kind != Kind::VariableRead && kind != Kind::TypeMismatch;
@@ -160,18 +166,18 @@ Fragment Builder::statement()
 Fragment Builder::command(int node)
 {
     const FlowStep &step = *graph_.nodes.at(node).step;
-    if (step.text == u"goto") {
+    if (is(step, u"goto")) {
         jumps_.append({node, step.labels});
         return {node, {}};
     }
-    if (step.text == u"menu") {
+    if (is(step, u"menu")) {
         lastMenuChoices_ = int(step.labels.size());
         jumps_.append({node, step.labels});
         return {node, step.labels.contains(QStringLiteral("-")) ? QVector<int>{node} : QVector<int>{}};
     }
-    if (step.text == u"end" || step.text == u"close")
+    if (is(step, u"end") || is(step, u"close"))
         return {node, {}};
-    if (step.text == u"callsub" && !step.labels.isEmpty())
+    if (is(step, u"callsub") && !step.labels.isEmpty())
         calls_.append({node, step.labels.front()});
     return {node, {node}};
 }

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QVarLengthArray>
 #include <QVector>
 
 // The flow of one body: its steps as nodes, with the ways the server can go from
@@ -15,11 +16,12 @@ namespace FlowGraph {
 struct Node
 {
     const FlowStep *step = nullptr;
-    int line = 0;               // within the body
-    QVector<int> next;          // where the server may go after this step
-    QVector<int> calls;         // what callsub or a call of a function of the body runs, to come back
-    bool inFunction = false;    // inside a function of the body: its return goes back to the caller
-    bool reachableHead = false; // a place the server may start from: a label, a function's block
+    int line = 0; // within the body
+    // Most steps lead on to one or two others: kept without an allocation each.
+    QVarLengthArray<int, 2> next;  // where the server may go after this step
+    QVarLengthArray<int, 1> calls; // what callsub or a call of a function of the body runs, to come back
+    bool inFunction = false;       // inside a function of the body: its return goes back to the caller
+    bool reachableHead = false;    // a place the server may start from: a label, a function's block
 };
 
 struct Graph

@@ -524,7 +524,7 @@ bool Parser::commandStatement(const Commands::Command &command)
     }
     checkCount(word, command, count);
     waits_ = waits_ || sameWord(command.word, u"input") || sameWord(command.word, u"menu");
-    addStep(FlowStep::Kind::Command, word, command.word.toLower(), labels_);
+    addStep(FlowStep::Kind::Command, word, command.lower, labels_);
     return false;
 }
 

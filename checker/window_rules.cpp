@@ -40,40 +40,78 @@ quint8 eventStart(const QString &label)
     return label.startsWith(u"OnTouch") ? kClosed : kUnknown;
 }
 
-bool isWarp(const QString &word)
+// Whether the step's text is `word`, compared without measuring the literal.
+template <size_t N> bool is(const FlowStep &step, const char16_t (&word)[N])
 {
-    return word == u"warp" || word == u"warpparty" || word == u"warpguild" || word == u"warpchar" ||
-           word == u"areawarp";
+    return step.text.size() == qsizetype(N - 1) && QStringView(step.text) == QStringView(word, qsizetype(N - 1));
 }
 
-// What the window is after `step`, given what it may be before.
-quint8 afterOnOnePath(const FlowStep &step, quint8 before)
+// What a step does to the window, read once per step.
+enum class Effect : quint8
+{
+    None,
+    Opens,       // mes, a menu, select, input: text shown, or choices and their answer
+    Next,        // a next button
+    Closes,      // close2: the window closes and the script goes on
+    OtherWindow, // a shop or storage window in front
+    Unseen,      // code this body cannot see into, or a warp that ends the conversation
+};
+
+Effect effectOf(const FlowStep &step)
+{
+    if (step.kind == Kind::Call)
+        return Effect::Unseen;
+    if (step.kind != Kind::Command)
+        return step.waits ? Effect::Opens : Effect::None;
+    static const QHash<QString, Effect> kEffects = {
+        {QStringLiteral("mes"), Effect::Opens},
+        {QStringLiteral("menu"), Effect::Opens},
+        {QStringLiteral("input"), Effect::Opens},
+        {QStringLiteral("select"), Effect::Opens},
+        {QStringLiteral("prompt"), Effect::Opens},
+        {QStringLiteral("next"), Effect::Next},
+        {QStringLiteral("close2"), Effect::Closes},
+        {QStringLiteral("callshop"), Effect::OtherWindow},
+        {QStringLiteral("openstorage"), Effect::OtherWindow},
+        {QStringLiteral("guildopenstorage"), Effect::OtherWindow},
+        // A warp ends the conversation: the client closes the window on the map change,
+        // and what follows runs without it, which no rule judges.
+        {QStringLiteral("warp"), Effect::Unseen},
+        {QStringLiteral("warpparty"), Effect::Unseen},
+        {QStringLiteral("warpguild"), Effect::Unseen},
+        {QStringLiteral("warpchar"), Effect::Unseen},
+        {QStringLiteral("areawarp"), Effect::Unseen},
+        {QStringLiteral("callfunc"), Effect::Unseen},
+        {QStringLiteral("callsub"), Effect::Unseen},
+        {QStringLiteral("doevent"), Effect::Unseen},
+    };
+    const Effect effect = kEffects.value(step.text, Effect::None);
+    return effect == Effect::None && step.waits ? Effect::Opens : effect;
+}
+
+// What the window is after a step, given what it may be before.
+quint8 afterOnOnePath(Effect effect, quint8 before)
 {
     const quint8 without = before & kWithoutWindow;
     const quint8 shown = before & ~kWithoutWindow;
     const auto becomes = [&](quint8 state) { return quint8(without | (shown ? state : 0)); };
-    if (step.kind == Kind::Call)
-        return becomes(kUnknown);
-    if (step.kind != Kind::Command)
-        return step.waits ? becomes(kOpen) : before;
-    const QString &word = step.text;
-    if (word == u"mes" || word == u"menu" || word == u"input" || word == u"select" || word == u"prompt" || step.waits)
+    switch (effect) {
+    case Effect::None:
+        return before;
+    case Effect::Opens:
         return becomes(kOpen);
-    if (word == u"next") {
+    case Effect::Next: {
         // Behind a shop's window a next only adds to that mistake, reported at the next.
         const quint8 others = shown & kOther;
         return quint8(without | others | ((shown & ~kOther) ? kWaiting : 0));
     }
-    if (word == u"close2")
+    case Effect::Closes:
         return becomes(kClosed);
-    // A warp ends the conversation: the client closes the window on the map change,
-    // and what follows runs without it, which no rule judges.
-    if (isWarp(word))
-        return becomes(kUnknown);
-    if (word == u"callshop" || word == u"openstorage" || word == u"guildopenstorage")
+    case Effect::OtherWindow:
         return becomes(kOther);
-    if (word == u"callfunc" || word == u"callsub" || word == u"doevent")
+    case Effect::Unseen:
         return becomes(kUnknown);
+    }
     return before;
 }
 
@@ -92,9 +130,9 @@ quint8 anyPath(States states)
     return quint8((states & 0xFF) | (states >> 8));
 }
 
-States after(const FlowStep &step, States before)
+States after(Effect effect, States before)
 {
-    return States(afterOnOnePath(step, mainPaths(before)) | (afterOnOnePath(step, quint8(before >> 8)) << 8));
+    return States(afterOnOnePath(effect, mainPaths(before)) | (afterOnOnePath(effect, quint8(before >> 8)) << 8));
 }
 
 class Checker
@@ -103,6 +141,9 @@ public:
     Checker(const FlowGraph::Graph &graph, Start start)
         : g_(graph), function_(start == Start::Function), in_(graph.nodes.size(), 0), opener_(graph.nodes.size(), -1)
     {
+        effects_.reserve(g_.nodes.size());
+        for (const FlowGraph::Node &node : g_.nodes)
+            effects_.append(effectOf(*node.step));
         if (!g_.nodes.isEmpty())
             enter(0, start == Start::Player ? kClosed : start == Start::Floating ? kDetached : kUnknown);
         for (auto label = g_.labels.cbegin(); label != g_.labels.cend(); ++label)
@@ -152,6 +193,7 @@ private:
     const FlowGraph::Graph &g_;
     const bool function_;
     QVector<States> in_;
+    QVector<Effect> effects_;
     QVector<int> opener_; // the mes that opened the window on some path here
     QVector<int> work_;
 };
@@ -162,13 +204,13 @@ void Checker::propagate()
     while (!work_.isEmpty()) {
         const int node = work_.takeLast();
         const FlowStep &step = *g_.nodes.at(node).step;
-        const States out = after(step, in_.at(node));
+        const States out = after(effects_.at(node), in_.at(node));
         const bool opens =
-            step.kind == Kind::Command && step.text == u"mes" && (anyPath(in_.at(node)) & (kClosed | kUnknown));
+            step.kind == Kind::Command && is(step, u"mes") && (anyPath(in_.at(node)) & (kClosed | kUnknown));
         for (const int target : g_.nodes.at(node).calls)
             flowInto(target, States((in_.at(node) << 8) | (in_.at(node) & 0xFF00)), -1);
         const int opener = opens ? node : opener_.at(node);
-        const bool ends = endsScript(node) || (step.kind == Kind::Command && step.text == u"close");
+        const bool ends = endsScript(node) || (step.kind == Kind::Command && is(step, u"close"));
         if (ends)
             continue;
         for (const int next : g_.nodes.at(node).next)
@@ -195,7 +237,7 @@ void Checker::judge(int node, Diagnostics &found) const
     if (in == 0)
         return;
     const bool shows = step.kind == Kind::Command &&
-                       (step.text == u"mes" || step.text == u"next" || step.text == u"menu" || step.text == u"input");
+                       (is(step, u"mes") || is(step, u"next") || is(step, u"menu") || is(step, u"input"));
     if ((shows || step.waits) && (in & kNoWindow))
         found.append(
             make(node, Rule::WindowWithoutPlayer, {eventAbove(node), shows ? step.text : QStringLiteral("select")}));
@@ -206,11 +248,11 @@ void Checker::judge(int node, Diagnostics &found) const
     }
     if (step.kind != Kind::Command)
         return;
-    if (step.text == u"end")
+    if (is(step, u"end"))
         stuck(node, in, found);
-    if ((step.text == u"close" || step.text == u"close2" || step.text == u"next") && (in & kOther))
+    if ((is(step, u"close") || is(step, u"close2") || is(step, u"next")) && (in & kOther))
         found.append(make(node, Rule::CloseAfterOtherWindow, {QStringLiteral("callshop / openstorage"), step.text}));
-    if (step.text == u"close" && in == kClosed)
+    if (is(step, u"close") && in == kClosed)
         found.append(make(node, Rule::EmptyWindow));
 }
 
@@ -245,7 +287,7 @@ QString Checker::eventAbove(int node) const
 // the ends a writer adds for safety ("close; end;", "close; break;") are not.
 bool countsAsStatement(const FlowStep &step)
 {
-    if (step.kind == Kind::Command && step.text == u"end")
+    if (step.kind == Kind::Command && is(step, u"end"))
         return false;
     switch (step.kind) {
     case Kind::Return:
