@@ -138,6 +138,7 @@ private:
     void operators(int minimum);
     void forPart(int part, const ChunkToken &open);
     void labelDefinition(const ChunkToken &name);
+    void labelOrCase();
 
     const QVector<ChunkToken> &t_;
     const End end_;
@@ -164,27 +165,7 @@ void Parser::run()
         return;
     try {
         if (end_ == End::Colon) {
-            const ChunkToken &first = t_.front();
-            if (t_.size() == 1 && sameWord(first.text, u"default")) {
-                colour(first, Colour::Kind::Command);
-                addStep(FlowStep::Kind::Default, first);
-            } else if (t_.size() == 1 && BodyTokens::isLabelName(first.text)) {
-                labelDefinition(first);
-            } else if (sameWord(first.text, u"case")) {
-                colour(first, Colour::Kind::Command);
-                ++pos_;
-                expression();
-                if (!atEnd())
-                    unexpected();
-                // A plain number names the choice of a select() the case stands for.
-                const bool plainNumber = t_.size() == 2 && t_.at(1).token.kind == Kind::Number;
-                waits_ = false;
-                choices_ = plainNumber ? t_.at(1).text.toInt() : -1;
-                addStep(FlowStep::Kind::Case, first);
-            } else {
-                pos_ = t_.size() - 1;
-                unexpected();
-            }
+            labelOrCase();
             return;
         }
         bool head = statement();
@@ -219,6 +200,32 @@ void Parser::run()
                 BodyTokens::isPlainName(label.text))
                 sink_.jump(label.line, label.text.toString(), label.token.column, label.token.length);
         }
+    }
+}
+
+// A piece that ends at ":": "default", a label, or "case" and its value.
+void Parser::labelOrCase()
+{
+    const ChunkToken &first = t_.front();
+    if (t_.size() == 1 && sameWord(first.text, u"default")) {
+        colour(first, Colour::Kind::Command);
+        addStep(FlowStep::Kind::Default, first);
+    } else if (t_.size() == 1 && BodyTokens::isLabelName(first.text)) {
+        labelDefinition(first);
+    } else if (sameWord(first.text, u"case")) {
+        colour(first, Colour::Kind::Command);
+        ++pos_;
+        expression();
+        if (!atEnd())
+            unexpected();
+        // A plain number names the choice of a select() the case stands for.
+        const bool plainNumber = t_.size() == 2 && t_.at(1).token.kind == Kind::Number;
+        waits_ = false;
+        choices_ = plainNumber ? t_.at(1).text.toInt() : -1;
+        addStep(FlowStep::Kind::Case, first);
+    } else {
+        pos_ = t_.size() - 1;
+        unexpected();
     }
 }
 
