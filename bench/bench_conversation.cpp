@@ -2,6 +2,7 @@
 // a 100,000-line script against the same NPC alone, and one step (a click on
 // 次へ up to the painted page) against a bare label showing the same text. Each
 // figure is a ratio of medians, the cases interleaved.
+#include "bench/bench_timing.h"
 #include "conversation_window/conversation_window.h"
 #include "conversation_window/message_view.h"
 #include "main_window/tform1.h"
@@ -24,6 +25,9 @@
 
 namespace {
 
+using BenchTiming::median;
+using BenchTiming::timeOnce;
+
 // An NPC of ten lines whose conversation has `pages` pages.
 QString npc(int index, int pages)
 {
@@ -42,20 +46,6 @@ QString scriptOf(int npcs, int pages)
     for (int i = 0; i < npcs; ++i)
         text += npc(i, pages);
     return text;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double timeOnce(const std::function<void()> &action)
-{
-    QElapsedTimer timer;
-    timer.start();
-    action();
-    return double(timer.nsecsElapsed()) / 1000.0;
 }
 
 // The page as rich text, each piece in its colour: what a label needs to show it.

@@ -1,6 +1,7 @@
 // The flow of one body judged again after an edit, for a body of 10,000 statements
 // against one of 10: the time per statement must stay about the same (linear).
 // Run: build/bench/bench_flow [repetitions]
+#include "bench/bench_timing.h"
 #include "checker/script_check.h"
 
 #include <QElapsedTimer>
@@ -11,6 +12,8 @@
 #include <vector>
 
 namespace {
+
+using BenchTiming::median;
 
 // A conversation of `statements` statements: pages, menus with their branches,
 // loops and scope variables, all closed.
@@ -28,12 +31,6 @@ QStringList bodyOf(int statements)
     }
     lines << QStringLiteral("\tclose;") << QStringLiteral("}");
     return lines;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
 }
 
 // Nanoseconds to judge the body's flow again after a blank added or taken away

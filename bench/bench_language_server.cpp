@@ -12,6 +12,7 @@
 //    report).
 //
 //   bench_language_server [RUNS]
+#include "bench/bench_timing.h"
 #include "check_tool/check_report.h"
 #include "check_tool/gcc_format.h"
 #include "common/code_page.h"
@@ -30,6 +31,8 @@
 #include <vector>
 
 namespace {
+
+using BenchTiming::median;
 
 const QString kUri = QStringLiteral("file:///bench/ferry.txt");
 
@@ -87,12 +90,6 @@ QJsonObject didChange(int version, int line, int character, int endCharacter, co
                    {{QLatin1String("textDocument"),
                      QJsonObject{{QLatin1String("uri"), kUri}, {QLatin1String("version"), version}}},
                     {QLatin1String("contentChanges"), QJsonArray{change}}});
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // A server with `text` open, and what it last wrote.

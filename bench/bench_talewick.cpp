@@ -1,5 +1,6 @@
 // Side-by-side timings: each figure is a ratio of medians measured in one run,
 // with the cases interleaved so that a noisy machine slows both sides alike.
+#include "bench/bench_timing.h"
 #include "common/code_page.h"
 #include "main_window/help_file.h"
 #include "main_window/script_file.h"
@@ -26,6 +27,9 @@
 
 namespace {
 
+using BenchTiming::median;
+using BenchTiming::timeOnce;
+
 QString scriptOf(int lines)
 {
     QString text;
@@ -51,20 +55,6 @@ QString npcScriptOf(int lines)
                                "}\n")
                     .arg(npc);
     return text;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double timeOnce(const std::function<void()> &action)
-{
-    QElapsedTimer timer;
-    timer.start();
-    action();
-    return double(timer.nsecsElapsed()) / 1000.0;
 }
 
 // Puts the document back to the length it had, so every repetition starts alike.
