@@ -84,7 +84,7 @@ bool isNameLike(QStringView text)
 
 struct KindWord
 {
-    const char16_t *word;
+    QStringView word;
     Kind kind;
 };
 constexpr KindWord kKinds[] = {{u"script", Kind::Script},
@@ -100,7 +100,7 @@ Kind exactKind(QStringView word)
     if (word.size() < 4)
         return Kind::None;
     for (const KindWord &kind : kKinds) {
-        if (Language::equalsIgnoringCase(word, QStringView(kind.word)))
+        if (Language::equalsIgnoringCase(word, kind.word))
             return kind.kind;
     }
     if (word.size() > 10 && Language::equalsIgnoringCase(word.first(10), u"duplicate(") && word.endsWith(u')'))
@@ -113,8 +113,8 @@ QString meantKind(QStringView word)
 {
     const QString lower = word.toString().toLower();
     for (const KindWord &kind : kKinds) {
-        if (Spelling::distance(lower, QStringView(kind.word), 1) == 1)
-            return QString::fromUtf16(kind.word);
+        if (Spelling::distance(lower, kind.word, 1) == 1)
+            return kind.word.toString();
     }
     if (lower.endsWith(u')') && lower.contains(u'(') &&
         Spelling::distance(lower.left(lower.indexOf(u'(')), u"duplicate", 1) == 1)

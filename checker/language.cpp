@@ -57,7 +57,7 @@ bool equalsIgnoringCase(QStringView text, QStringView lowerWord)
 bool isKeyword(QStringView word, KeywordUse use)
 {
     return std::any_of(std::begin(kKeywords), std::end(kKeywords), [&](const Keyword &keyword) {
-        return (keyword.uses & use) != 0 && equalsIgnoringCase(word, QStringView(keyword.word));
+        return (keyword.uses & use) != 0 && equalsIgnoringCase(word, keyword.word);
     });
 }
 
@@ -114,19 +114,19 @@ QString argumentCount(const Commands::Command &command)
 
 bool onlyReadsArguments(QStringView command)
 {
-    static constexpr const char16_t *kReaders[] = {u"mes",      u"select",     u"prompt",  u"menu",    u"announce",
-                                                   u"npctalk",  u"dispbottom", u"message", u"return",  u"callsub",
-                                                   u"callfunc", u"goto",       u"warp",    u"getitem", u"delitem"};
+    static constexpr QStringView kReaders[] = {u"mes",      u"select",     u"prompt",  u"menu",    u"announce",
+                                               u"npctalk",  u"dispbottom", u"message", u"return",  u"callsub",
+                                               u"callfunc", u"goto",       u"warp",    u"getitem", u"delitem"};
     return std::any_of(std::begin(kReaders), std::end(kReaders),
-                       [&](const char16_t *reader) { return equalsIgnoringCase(command, QStringView(reader)); });
+                       [&](QStringView reader) { return equalsIgnoringCase(command, reader); });
 }
 
 bool storesIntoArguments(QStringView command)
 {
-    static constexpr const char16_t *kStorers[] = {u"getmapxy",     u"explode",        u"sscanf",        u"query_sql",
-                                                   u"query_logsql", u"getpartymember", u"getguildmember"};
+    static constexpr QStringView kStorers[] = {u"getmapxy",     u"explode",        u"sscanf",        u"query_sql",
+                                               u"query_logsql", u"getpartymember", u"getguildmember"};
     return std::any_of(std::begin(kStorers), std::end(kStorers),
-                       [&](const char16_t *storer) { return equalsIgnoringCase(command, QStringView(storer)); });
+                       [&](QStringView storer) { return equalsIgnoringCase(command, storer); });
 }
 
 QString nearestCommandHint(const QString &nearest)

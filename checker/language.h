@@ -21,7 +21,7 @@ enum KeywordUse : quint8
 
 struct Keyword
 {
-    const char16_t *word; // lower case
+    QStringView word; // lower case
     quint8 uses;
 };
 

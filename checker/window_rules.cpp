@@ -32,9 +32,9 @@ quint8 eventStart(const QString &label)
 {
     if (!Language::isEventLabel(label))
         return 0;
-    static constexpr const char16_t *kNoPlayer[] = {u"OnInit", u"OnClock", u"OnHour", u"OnMinute", u"OnDay", u"OnAgit"};
-    for (const char16_t *prefix : kNoPlayer) {
-        if (label.startsWith(QStringView(prefix)))
+    static constexpr QStringView kNoPlayer[] = {u"OnInit", u"OnClock", u"OnHour", u"OnMinute", u"OnDay", u"OnAgit"};
+    for (QStringView prefix : kNoPlayer) {
+        if (label.startsWith(prefix))
             return kNoWindow;
     }
     return label.startsWith(u"OnTouch") ? kClosed : kUnknown;

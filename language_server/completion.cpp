@@ -270,7 +270,7 @@ CompletionList completion(const TextDocument &document, Position position, const
              ++keyword) {
             if (keyword->uses & Language::Offered)
                 list.items.append(
-                    item(QString::fromUtf16(keyword->word), CompletionItem::kKeyword, QString(), replace));
+                    item(keyword->word.toString(), CompletionItem::kKeyword, QString(), replace));
         }
         break;
     }
