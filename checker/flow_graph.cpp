@@ -19,11 +19,24 @@ bool isStatement(Kind kind)
 
 // A piece of the flow: where it begins (-1 when it holds nothing) and the nodes
 // after which the server goes on with whatever follows it.
+// Most pieces leave by one or two nodes: kept without an allocation each.
+using Exits = QVarLengthArray<int, 4>;
+
 struct Fragment
 {
     int first = -1;
-    QVector<int> exits;
+    Exits exits;
 };
+
+void join(Exits &to, const QVector<int> &more)
+{
+    to.append(more.constData(), more.size());
+}
+
+void join(Exits &to, const Exits &more)
+{
+    to.append(more.constData(), more.size());
+}
 
 class Builder
 {
@@ -61,12 +74,15 @@ public:
 private:
     Kind kindAt(int i) const { return i < graph_.nodes.size() ? graph_.nodes.at(i).step->kind : Kind::BodyEnd; }
     bool atEnd() const { return pos_ >= graph_.nodes.size(); }
-    void link(const QVector<int> &from, int to)
+    void link(int from, int to)
     {
-        if (to < 0)
-            return;
+        if (to >= 0)
+            graph_.nodes[from].next.append(to);
+    }
+    template <typename Nodes> void link(const Nodes &from, int to)
+    {
         for (const int node : from)
-            graph_.nodes[node].next.append(to);
+            link(node, to);
     }
 
     Fragment sequence(bool untilBlockClose);
@@ -93,7 +109,7 @@ private:
 Fragment Builder::sequence(bool untilBlockClose)
 {
     Fragment whole;
-    QVector<int> open;
+    Exits open;
     bool started = false;
     while (!atEnd() && !(untilBlockClose && kindAt(pos_) == Kind::BlockClose)) {
         const Fragment piece = statement();
@@ -173,7 +189,7 @@ Fragment Builder::command(int node)
     if (is(step, u"menu")) {
         lastMenuChoices_ = int(step.labels.size());
         jumps_.append({node, step.labels});
-        return {node, step.labels.contains(QStringLiteral("-")) ? QVector<int>{node} : QVector<int>{}};
+        return {node, step.labels.contains(QStringLiteral("-")) ? Exits{node} : Exits{}};
     }
     if (is(step, u"end") || is(step, u"close"))
         return {node, {}};
@@ -187,9 +203,9 @@ Fragment Builder::block()
     const int open = pos_++;
     const Fragment inside = sequence(true);
     if (atEnd())
-        return {open, inside.first < 0 ? QVector<int>{open} : inside.exits};
+        return {open, inside.first < 0 ? Exits{open} : inside.exits};
     const int close = pos_++;
-    link({open}, inside.first < 0 ? close : inside.first);
+    link(open, inside.first < 0 ? close : inside.first);
     link(inside.exits, close);
     return {open, {close}};
 }
@@ -198,17 +214,17 @@ Fragment Builder::conditional()
 {
     const int head = pos_++;
     const Fragment then = statement();
-    link({head}, then.first);
-    Fragment result{head, then.first < 0 ? QVector<int>{head} : then.exits};
+    link(head, then.first);
+    Fragment result{head, then.first < 0 ? Exits{head} : then.exits};
     if (kindAt(pos_) != Kind::Else || atEnd()) {
         result.exits.append(head); // the condition does not hold
         return result;
     }
     const int otherwise = pos_++;
-    link({head}, otherwise);
+    link(head, otherwise);
     const Fragment alternative = statement();
-    link({otherwise}, alternative.first);
-    result.exits += alternative.first < 0 ? QVector<int>{otherwise} : alternative.exits;
+    link(otherwise, alternative.first);
+    join(result.exits, alternative.first < 0 ? Exits{otherwise} : alternative.exits);
     return result;
 }
 
@@ -218,11 +234,11 @@ Fragment Builder::loop()
     breaks_.append(QVector<int>());
     continues_.append(QVector<int>());
     const Fragment body = statement();
-    link({head}, body.first);
+    link(head, body.first);
     link(body.exits, head);
     link(continues_.takeLast(), head);
     Fragment result{head, {head}};
-    result.exits += breaks_.takeLast();
+    join(result.exits, breaks_.takeLast());
     return result;
 }
 
@@ -233,22 +249,22 @@ Fragment Builder::doLoop()
     breaks_.append(QVector<int>());
     continues_.append(QVector<int>());
     const Fragment body = statement();
-    link({head}, body.first);
+    link(head, body.first);
     Fragment result{head, body.exits};
     if (kindAt(pos_) == Kind::While && !atEnd()) {
         const int condition = pos_++;
         link(body.exits, condition);
-        link({condition}, body.first);
+        link(condition, body.first);
         result.exits = {condition};
         if (kindAt(pos_) == Kind::Empty && !atEnd()) {
             const int after = pos_++;
-            link({condition}, after);
+            link(condition, after);
             result.exits = {after};
         }
         link(continues_.last(), condition);
     }
     continues_.removeLast();
-    result.exits += breaks_.takeLast();
+    join(result.exits, breaks_.takeLast());
     return result;
 }
 
@@ -258,12 +274,13 @@ Fragment Builder::switchStatement()
     if (kindAt(pos_) != Kind::BlockOpen || atEnd())
         return {head, {head}};
     const int open = pos_++;
-    link({head}, open);
+    link(head, open);
     breaks_.append(QVector<int>());
     cases_.append(QVector<int>());
     const Fragment inside = sequence(true);
     const QVector<int> cases = cases_.takeLast();
-    QVector<int> exits = inside.exits + breaks_.takeLast();
+    Exits exits = inside.exits;
+    join(exits, breaks_.takeLast());
     int close = -1;
     if (!atEnd()) {
         close = pos_++;
@@ -271,13 +288,13 @@ Fragment Builder::switchStatement()
         exits = {close};
     }
     for (const int node : cases)
-        link({open}, node);
+        link(open, node);
     const bool hasDefault = std::any_of(cases.cbegin(), cases.cend(),
                                         [&](int node) { return graph_.nodes.at(node).step->kind == Kind::Default; });
     if (!hasDefault && !covers(*graph_.nodes.at(head).step, cases)) {
         // No case matched: on past the switch.
         if (close >= 0)
-            link({open}, close);
+            link(open, close);
         else
             exits.append(open);
     }

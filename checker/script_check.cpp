@@ -899,9 +899,13 @@ QVector<int> ScriptCheck::updateFlow()
 // its scope variables.
 void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
 {
+    qsizetype count = 0;
+    for (int i = first; i <= last; ++i)
+        count += lines_[size_t(i)]->steps.size();
     QVector<FlowGraph::Located> steps;
+    steps.reserve(count);
     for (int i = first; i <= last; ++i) {
-        for (const FlowStep &step : lines_[size_t(i)]->steps)
+        for (const FlowStep &step : std::as_const(lines_[size_t(i)]->steps))
             steps.append({i - first, &step});
     }
     const Line &definition = *lines_[size_t(first)];
@@ -912,23 +916,24 @@ void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
                                                                         : WindowRules::Start::Player;
     const FlowGraph::Graph graph = FlowGraph::build(steps);
     QVector<Diagnostics> found(last - first + 1);
-    const auto file = [&](const Diagnostics &diagnostics) {
-        for (const Diagnostic &diagnostic : diagnostics)
-            found[diagnostic.line].append(diagnostic);
+    const auto file = [&](Diagnostics diagnostics) {
+        // Kept as lines from the finding's own, related places stay true however
+        // many lines an edit adds above them. (An empty list is left alone: walking
+        // it for writing would allocate it.)
+        for (qsizetype k = 0; k < diagnostics.size(); ++k) {
+            Diagnostic &diagnostic = diagnostics[k];
+            for (Diagnostic::Related &related : diagnostic.related)
+                related.line -= diagnostic.line;
+            const int line = std::exchange(diagnostic.line, 0);
+            found[line].append(std::move(diagnostic));
+        }
     };
     file(WindowRules::check(graph, start));
     file(VariableRules::check(steps));
     for (int i = first; i <= last; ++i) {
         Line &line = *lines_[size_t(i)];
-        Diagnostics &now = found[i - first];
-        for (Diagnostic &diagnostic : now) {
-            // Related places are kept as lines from the finding's own, which stay true
-            // however many lines an edit adds above them.
-            for (Diagnostic::Related &related : diagnostic.related)
-                related.line -= diagnostic.line;
-            diagnostic.line = 0;
-        }
         line.flowBody = definition.id;
+        Diagnostics &now = found[i - first];
         if (line.flow != now) {
             line.flow = std::move(now);
             changed.append(i);
