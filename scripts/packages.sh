@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # Debian packages, sourced by run.sh, test.sh and package.sh.
 # shellcheck disable=SC2034 # the arrays are used by the scripts that source this one
-BUILD_PACKAGES=(g++ make cmake qt6-base-dev qt6-base-dev-tools libgl-dev libjpeg62-turbo-dev fonts-ipafont-gothic python3 gzip)
+BUILD_PACKAGES=(g++ make cmake qt6-base-dev qt6-base-dev-tools libgl-dev libjpeg62-turbo-dev libmimalloc-dev fonts-ipafont-gothic python3 gzip)
 # Building the Debian package and checking it, the installed files with it.
 PACKAGE_PACKAGES=(dpkg-dev fakeroot lintian desktop-file-utils appstream man-db)
 TEST_PACKAGES=(xvfb xauth openbox xdotool xclip x11-utils imagemagick dbus at-spi2-core python3 python3-pyatspi clang libclang-rt-14-dev shellcheck neovim
