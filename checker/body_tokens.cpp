@@ -77,13 +77,6 @@ int punctLength(QStringView text, int i)
 
 } // namespace
 
-bool isNameChar(QChar c)
-{
-    if (c.unicode() >= 0x80)
-        return c != u'\u3000';
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || isDigit(c) || c == u'_';
-}
-
 bool isPlainName(QStringView name)
 {
     if (name.isEmpty() || isDigit(name.front()))

@@ -36,8 +36,15 @@ struct Line
 Line tokenize(QStringView text, int from, bool inComment);
 
 // Whether `c` may stand in a name: letters, digits, "_" and every character of two
-// bytes in the code page (the full-width space excepted).
-bool isNameChar(QChar c);
+// bytes in the code page (the full-width space excepted). Inline: every character
+// of every name is asked.
+inline bool isNameChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= 0x80)
+        return u != 0x3000;
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_';
+}
 
 // Whether `name` is a plain name without prefix or suffix, as command words are.
 bool isPlainName(QStringView name);

@@ -30,6 +30,34 @@ constexpr Keyword kKeywords[] = {
     {u"callfunc", NoLabel},
 };
 
+// The first letters and the longest length of the keywords: most words a line
+// holds are let go without comparing them with any keyword.
+constexpr quint32 firstLetters()
+{
+    quint32 letters = 0;
+    for (const Keyword &keyword : kKeywords)
+        letters |= 1u << (keyword.word.front().unicode() - u'a');
+    return letters;
+}
+constexpr quint32 kFirstLetters = firstLetters();
+
+constexpr qsizetype longestKeyword()
+{
+    qsizetype longest = 0;
+    for (const Keyword &keyword : kKeywords)
+        longest = std::max(longest, keyword.word.size());
+    return longest;
+}
+constexpr qsizetype kLongestKeyword = longestKeyword();
+
+bool mayBeKeyword(QStringView word)
+{
+    if (word.isEmpty() || word.size() > kLongestKeyword)
+        return false;
+    const char16_t first = word.front().unicode() | 0x20; // lower case, for letters
+    return first >= u'a' && first <= u'z' && (kFirstLetters & (1u << (first - u'a'))) != 0;
+}
+
 } // namespace
 
 const Keyword *keywordsBegin()
@@ -56,9 +84,9 @@ bool equalsIgnoringCase(QStringView text, QStringView lowerWord)
 
 bool isKeyword(QStringView word, KeywordUse use)
 {
-    return std::any_of(std::begin(kKeywords), std::end(kKeywords), [&](const Keyword &keyword) {
-        return (keyword.uses & use) != 0 && equalsIgnoringCase(word, keyword.word);
-    });
+    return mayBeKeyword(word) && std::any_of(std::begin(kKeywords), std::end(kKeywords), [&](const Keyword &keyword) {
+               return (keyword.uses & use) != 0 && equalsIgnoringCase(word, keyword.word);
+           });
 }
 
 bool isEventLabel(QStringView label)
