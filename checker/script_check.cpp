@@ -85,6 +85,7 @@ struct ScriptCheck::Line : LabelRules::IndexedLine
     Line *bodyLine = nullptr;    // the definition line of the body after this line, while it lives
     Line *commentLine = nullptr; // the line that opened the comment open after this line
     bool changed = false;
+    bool read = false;               // by a pass, once at least
     Directives::Directive directive; // read from the text alone
     Directives::Codes silenced;      // by a directive before the statement it holds
 };
@@ -690,8 +691,8 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
         Line &gone = *lines_[size_t(i)];
         labels_.remove(&gone);
         // The body it stood in loses its steps: its flow is judged again.
-        flowDirty_.insert(gone.body);
-        flowDirty_.insert(gone.flowBody);
+        markFlowDirty(gone.body);
+        markFlowDirty(gone.flowBody);
     }
     const auto gone = lines_.begin() + first + kept;
     lines_.erase(gone, gone + (removed - kept));
@@ -723,6 +724,15 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
     return numbersOfChanged(first, end);
 }
 
+void ScriptCheck::markFlowDirty(quint64 body)
+{
+    // Neighbouring lines mostly stand in one body: it is filed once for them.
+    if (body != 0 && body != lastDirty_) {
+        flowDirty_.insert(body);
+        lastDirty_ = body;
+    }
+}
+
 // What a line held before a pass read it again.
 struct ScriptCheck::Before
 {
@@ -750,11 +760,14 @@ void ScriptCheck::follow(int first, int end)
     }
     Pass pass(*commands_, options_.colours, state, bodyLine, commentLine);
     std::vector<Before> visited;
+    visited.reserve(size_t(end - first) + 1);
     std::vector<Pass::Flag> resets;
     bool settled = false;
     for (int i = first; i < lineCount() && !settled; ++i) {
         Line &line = *lines_[size_t(i)];
-        visited.push_back(forget(line));
+        // A line never read before has nothing to forget.
+        visited.push_back(line.read ? forget(line) : Before{&line, {}, {}, {}, {}, {}});
+        line.read = true;
         pass.visit(line);
         const State after = pass.state();
         // A line that leaves no body or comment of its own open has no such mistake
@@ -815,8 +828,8 @@ void ScriptCheck::compareWithBefore(std::vector<Before> &visited)
             noteChange(line);
         // The flow of a body is judged again when its steps, or its lines, change.
         if (before.steps != line.steps || before.indexedAs.body != line.body) {
-            flowDirty_.insert(before.indexedAs.body);
-            flowDirty_.insert(line.body);
+            markFlowDirty(before.indexedAs.body);
+            markFlowDirty(line.body);
         }
         if (!line.indexed || !line.indexesAs(before.indexedAs)) {
             labels_.remove(&line, before.indexedAs);
@@ -892,6 +905,7 @@ QVector<int> ScriptCheck::updateFlow()
         ++i;
     }
     flowDirty_.clear();
+    lastDirty_ = 0;
     return changed;
 }
 

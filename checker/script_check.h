@@ -124,6 +124,7 @@ private:
     QVector<int> numbersOfChanged(int first, int end);
     void readFileDirectives();
     void judgeFlow(int first, int last, QVector<int> &changed);
+    void markFlowDirty(quint64 body);
     static bool hasDiagnostics(const Line &line);
     static bool affectsFileDirectives(const Line &line);
 
@@ -136,6 +137,7 @@ private:
     std::shared_ptr<const QSet<QString>> fileSilence_; // codes silenced in the whole file
     int topEnd_ = 0;                                   // the first definition line, or the line count
     QSet<quint64> flowDirty_;                          // bodies whose flow is to be judged again
+    quint64 lastDirty_ = 0;                            // the body last filed there
 };
 
 // Points each "{" never closed (TW201) at the definition that runs into its body
