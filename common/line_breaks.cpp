@@ -22,16 +22,26 @@ QString normalised(QStringView text)
 QStringList splitSharing(const QString &text)
 {
     QStringList lines;
+    const QStringView all(text);
+    // Most files break lines one way: a file without CR is cut at each LF, found
+    // many characters at a time.
+    const bool onlyLineFeeds = !all.contains(u'\r');
     qsizetype start = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && text.at(i) != u'\n' && text.at(i) != u'\r')
-            continue;
+    for (;;) {
+        qsizetype i = onlyLineFeeds ? all.indexOf(u'\n', start) : start;
+        if (!onlyLineFeeds) {
+            while (i < all.size() && all.at(i) != u'\n' && all.at(i) != u'\r')
+                ++i;
+        }
+        if (i < 0 || i >= all.size()) {
+            lines.append(QString::fromRawData(text.constData() + start, all.size() - start));
+            return lines;
+        }
         lines.append(QString::fromRawData(text.constData() + start, i - start));
-        if (i + 1 < text.size() && text.at(i) == u'\r' && text.at(i + 1) == u'\n')
+        if (i + 1 < all.size() && all.at(i) == u'\r' && all.at(i + 1) == u'\n')
             ++i;
         start = i + 1;
     }
-    return lines;
 }
 
 } // namespace LineBreaks
