@@ -1,5 +1,7 @@
 #include "checker/flow_graph.h"
 
+#include "checker/language.h"
+
 namespace FlowGraph {
 
 namespace {
@@ -344,7 +346,7 @@ Graph build(const QVector<Located> &steps)
 
 int labelNode(const Graph &graph, const QString &label)
 {
-    const auto lower = graph.labels.constFind(label.toLower());
+    const auto lower = graph.labels.constFind(Language::lowered(label));
     if (lower != graph.labels.cend())
         return lower.value();
     return graph.labels.value(label, -1);

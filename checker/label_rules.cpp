@@ -78,7 +78,7 @@ void tally(Index::Group &group, const IndexedLine &line, const QString &key, int
     for (const LabelUse &use : line.jumps) {
         if (use.key == key) {
             count(group.jumpCount, use.label, by);
-            count(group.lowerJumpCount, use.label.toLower(), by);
+            count(group.lowerJumpCount, Language::lowered(use.label), by);
         }
     }
     for (const LabelUse &use : line.functions)
@@ -184,7 +184,7 @@ void Index::judgeDefinition(const IndexedLine &line, const LabelUse &definition,
     // A jump is looked up in lower case first: any spelling reaches a label written
     // all in lower case, and a label spelt otherwise only a jump spelt as it is,
     // when no lower-case label takes that jump first.
-    const QString lower = definition.label.toLower();
+    const QString lower = Language::lowered(definition.label);
     const bool used = definition.label == lower
                           ? group.lowerJumpCount.contains(lower)
                           : group.jumpCount.contains(definition.label) && !group.definedCount.contains(lower);

@@ -89,6 +89,27 @@ bool isKeyword(QStringView word, KeywordUse use)
            });
 }
 
+QString lowered(const QString &text)
+{
+    qsizetype upper = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c >= 0x80)
+            return text.toLower();
+        if (upper < 0 && c >= u'A' && c <= u'Z')
+            upper = i;
+    }
+    if (upper < 0)
+        return text;
+    QString lower = text;
+    for (qsizetype i = upper; i < lower.size(); ++i) {
+        const char16_t c = lower.at(i).unicode();
+        if (c >= u'A' && c <= u'Z')
+            lower[i] = QChar(char16_t(c + 32));
+    }
+    return lower;
+}
+
 bool isEventLabel(QStringView label)
 {
     return label.startsWith(u"On") && label.size() > 2;

@@ -35,6 +35,10 @@ bool isKeyword(QStringView word, KeywordUse use);
 // Whether `text` is `lowerWord` (lower-case ASCII) in any case, without allocating.
 bool equalsIgnoringCase(QStringView text, QStringView lowerWord);
 
+// `text` in lower case as the server folds names. Names are mostly ASCII, often
+// lower case already: then nothing is allocated, and no Unicode table is asked.
+QString lowered(const QString &text);
+
 // Labels whose name begins with "On" are events, called by the server or other NPCs.
 bool isEventLabel(QStringView label);
 
@@ -45,7 +49,7 @@ constexpr int kLongestEventLabelBytes = 24;
 // defined: the server looks every name up in lower case first. Empty when none.
 template <typename IsDefined> QString reachedLabel(const QString &jump, IsDefined isDefined)
 {
-    const QString lower = jump.toLower();
+    const QString lower = lowered(jump);
     if (isDefined(lower))
         return lower;
     return isDefined(jump) ? jump : QString();

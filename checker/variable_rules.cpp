@@ -1,5 +1,6 @@
 #include "checker/variable_rules.h"
 
+#include "checker/language.h"
 #include "checker/rules.h"
 #include "checker/spelling.h"
 
@@ -14,7 +15,7 @@ using Kind = FlowStep::Kind;
 // The server files variables without regard to case.
 QString keyOf(const QString &name)
 {
-    return name.toLower();
+    return Language::lowered(name);
 }
 
 // The variable given a value whose name is nearest to `name`, as a hint; empty when none is close.

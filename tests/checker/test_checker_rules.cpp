@@ -1,6 +1,7 @@
 // Each rule of the checker on small scripts: where it fires, with which code, and
 // that the constructs of the language around it do not make it fire.
 #include "checker/commands.h"
+#include "checker/language.h"
 #include "checker/rules.h"
 #include "checker/script_check.h"
 #include "checker_test_support.h"
@@ -373,6 +374,25 @@ private slots:
         check.replaceLines(0, 0, npc("\tsummonpet 1;\n\tsummonpet 1,2,3;").split(u'\n'));
         QCOMPARE(described(check.allDiagnostics()), QStringList{"3:2 TW104"});
         QVERIFY(!table->addRows(u"broken\tx\t1\n"));
+    }
+
+    void lowered_anyName_foldsAsTheServerDoes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("lower");
+        QTest::newRow("lower already") << u"l_start"_qs << u"l_start"_qs;
+        QTest::newRow("ASCII capitals") << u"L_Start2"_qs << u"l_start2"_qs;
+        QTest::newRow("capital last") << u"menU"_qs << u"menu"_qs;
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("full-width capitals") << u"Ｌ_Ａ"_qs << u"ｌ_ａ"_qs;
+        QTest::newRow("Japanese and ASCII") << u"L_受付"_qs << u"l_受付"_qs;
+    }
+    void lowered_anyName_foldsAsTheServerDoes()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, lower);
+        QCOMPARE(Language::lowered(name), lower);
+        QCOMPARE(Language::lowered(name), name.toLower());
     }
 };
 
