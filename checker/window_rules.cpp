@@ -63,29 +63,41 @@ Effect effectOf(const FlowStep &step)
         return Effect::Unseen;
     if (step.kind != Kind::Command)
         return step.waits ? Effect::Opens : Effect::None;
-    static const QHash<QString, Effect> kEffects = {
-        {QStringLiteral("mes"), Effect::Opens},
-        {QStringLiteral("menu"), Effect::Opens},
-        {QStringLiteral("input"), Effect::Opens},
-        {QStringLiteral("select"), Effect::Opens},
-        {QStringLiteral("prompt"), Effect::Opens},
-        {QStringLiteral("next"), Effect::Next},
-        {QStringLiteral("close2"), Effect::Closes},
-        {QStringLiteral("callshop"), Effect::OtherWindow},
-        {QStringLiteral("openstorage"), Effect::OtherWindow},
-        {QStringLiteral("guildopenstorage"), Effect::OtherWindow},
+    // Compared in place rather than looked up by hash: most words differ in length.
+    struct WordEffect
+    {
+        QStringView word;
+        Effect effect;
+    };
+    static constexpr WordEffect kEffects[] = {
+        {u"mes", Effect::Opens},
+        {u"menu", Effect::Opens},
+        {u"input", Effect::Opens},
+        {u"select", Effect::Opens},
+        {u"prompt", Effect::Opens},
+        {u"next", Effect::Next},
+        {u"close2", Effect::Closes},
+        {u"callshop", Effect::OtherWindow},
+        {u"openstorage", Effect::OtherWindow},
+        {u"guildopenstorage", Effect::OtherWindow},
         // A warp ends the conversation: the client closes the window on the map change,
         // and what follows runs without it, which no rule judges.
-        {QStringLiteral("warp"), Effect::Unseen},
-        {QStringLiteral("warpparty"), Effect::Unseen},
-        {QStringLiteral("warpguild"), Effect::Unseen},
-        {QStringLiteral("warpchar"), Effect::Unseen},
-        {QStringLiteral("areawarp"), Effect::Unseen},
-        {QStringLiteral("callfunc"), Effect::Unseen},
-        {QStringLiteral("callsub"), Effect::Unseen},
-        {QStringLiteral("doevent"), Effect::Unseen},
+        {u"warp", Effect::Unseen},
+        {u"warpparty", Effect::Unseen},
+        {u"warpguild", Effect::Unseen},
+        {u"warpchar", Effect::Unseen},
+        {u"areawarp", Effect::Unseen},
+        {u"callfunc", Effect::Unseen},
+        {u"callsub", Effect::Unseen},
+        {u"doevent", Effect::Unseen},
     };
-    const Effect effect = kEffects.value(step.text, Effect::None);
+    Effect effect = Effect::None;
+    for (const WordEffect &known : kEffects) {
+        if (known.word.size() == step.text.size() && known.word == step.text) {
+            effect = known.effect;
+            break;
+        }
+    }
     return effect == Effect::None && step.waits ? Effect::Opens : effect;
 }
 
