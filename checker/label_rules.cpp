@@ -57,28 +57,48 @@ QString keyOf(const QString &label)
     return label.toCaseFolded();
 }
 
-namespace {
-
-void count(QHash<QString, int> &counts, const QString &key, int by)
+const std::pair<QString, int> *SpellingCounts::find(const QString &spelling) const
 {
-    const int now = counts.value(key) + by;
-    if (now > 0)
-        counts.insert(key, now);
-    else
-        counts.remove(key);
+    const auto at =
+        std::lower_bound(counts_.cbegin(), counts_.cend(), spelling,
+                         [](const std::pair<QString, int> &entry, const QString &s) { return entry.first < s; });
+    return at != counts_.cend() && at->first == spelling ? &*at : nullptr;
 }
+
+int SpellingCounts::value(const QString &spelling) const
+{
+    const std::pair<QString, int> *entry = find(spelling);
+    return entry ? entry->second : 0;
+}
+
+void SpellingCounts::add(const QString &spelling, int by)
+{
+    const auto at =
+        std::lower_bound(counts_.begin(), counts_.end(), spelling,
+                         [](const std::pair<QString, int> &entry, const QString &s) { return entry.first < s; });
+    if (at == counts_.end() || at->first != spelling) {
+        if (by > 0)
+            counts_.insert(at, {spelling, by});
+        return;
+    }
+    at->second += by;
+    if (at->second <= 0)
+        counts_.erase(at);
+}
+
+namespace {
 
 // Adds (by 1) or takes away (by -1) what `line` holds under `key` from `group`.
 void tally(Index::Group &group, const IndexedLine &line, const QString &key, int by)
 {
     for (const LabelUse &use : line.defines) {
         if (use.key == key)
-            count(group.definedCount, use.label, by);
+            group.definedCount.add(use.label, by);
     }
     for (const LabelUse &use : line.jumps) {
         if (use.key == key) {
-            count(group.jumpCount, use.label, by);
-            count(group.lowerJumpCount, Language::lowered(use.label), by);
+            group.jumpCount.add(use.label, by);
+            group.lowerJumpCount.add(Language::lowered(use.label), by);
         }
     }
     for (const LabelUse &use : line.functions)
@@ -199,15 +219,11 @@ void Index::judgeJump(const IndexedLine &line, const LabelUse &jump, Diagnostics
              return group.definedCount.contains(label);
          }).isEmpty())
         return;
-    QString otherCase;
-    for (auto spelling = group.definedCount.cbegin(); spelling != group.definedCount.cend(); ++spelling) {
-        if (otherCase.isEmpty() || spelling.key() < otherCase)
-            otherCase = spelling.key(); // the same hint whatever order the lines were indexed in
-    }
-    if (otherCase.isEmpty()) {
+    if (group.definedCount.isEmpty()) {
         found.append(Rules::make(Rule::UndefinedLabel, 0, jump.column, jump.length, {jump.label}));
         return;
     }
+    const QString &otherCase = group.definedCount.first();
     Diagnostic diagnostic =
         Rules::make(Rule::UndefinedLabelOtherCase, 0, jump.column, jump.length, {jump.label, otherCase});
     diagnostic.fixes.append({QStringLiteral("「%1」に直す").arg(otherCase), {{jump.column, jump.length, otherCase}}});

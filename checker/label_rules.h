@@ -72,6 +72,24 @@ struct IndexedLine
     }
 };
 
+// How often each spelling of one label is counted, in the order of the spellings.
+// A label is mostly written one way or two, so it is found without hashing, and
+// the first spelling is the one a hint names whatever order lines came in.
+class SpellingCounts
+{
+public:
+    int value(const QString &spelling) const;
+    bool contains(const QString &spelling) const { return value(spelling) > 0; }
+    // Adds `by` (negative to take away); a spelling counted 0 times is dropped.
+    void add(const QString &spelling, int by);
+    bool isEmpty() const { return counts_.isEmpty(); }
+    const QString &first() const { return counts_.front().first; }
+
+private:
+    const std::pair<QString, int> *find(const QString &spelling) const;
+    QVector<std::pair<QString, int>> counts_;
+};
+
 class Index
 {
 public:
@@ -95,9 +113,9 @@ public:
         QVector<IndexedLine *> jumps;
         // How often each spelling is defined and jumped to, so that a label
         // defined or reached many times is judged without counting anew.
-        QHash<QString, int> definedCount;
-        QHash<QString, int> jumpCount;      // by the jump's own spelling
-        QHash<QString, int> lowerJumpCount; // by the jump in lower case
+        SpellingCounts definedCount;
+        SpellingCounts jumpCount;      // by the jump's own spelling
+        SpellingCounts lowerJumpCount; // by the jump in lower case
         // Functions of the body under this name, in any case.
         QVector<IndexedLine *> functionUses; // declarations and calls
         int functionCount = 0;
