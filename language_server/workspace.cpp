@@ -12,10 +12,26 @@
 
 namespace Lsp {
 
+namespace {
+
+// Whether `bytes` may name a player variable: an "@" that no "." or "$" stands
+// before. A trail byte of a double-byte character may pass for one; that only
+// costs a read.
+bool mayNamePlayerVariable(const QByteArray &bytes)
+{
+    for (qsizetype at = bytes.indexOf('@'); at >= 0; at = bytes.indexOf('@', at + 1)) {
+        if (at == 0 || (bytes.at(at - 1) != '.' && bytes.at(at - 1) != '$'))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 Offered offeredBy(const QByteArray &bytes)
 {
-    // Scripts that name neither a function nor a variable of this kind are not read whole.
-    if (!bytes.contains('@') && !bytes.contains("unction") && !bytes.toLower().contains("function"))
+    // Scripts that name neither a function nor a player variable are not read whole.
+    if (!mayNamePlayerVariable(bytes) && !bytes.contains("unction") && !bytes.toLower().contains("function"))
         return {};
     const QString text = CodePage932::decode(bytes);
     ScriptCheck check(Commands::Table::builtIn(), ScriptCheck::Options{false, false});
