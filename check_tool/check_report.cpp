@@ -1,7 +1,9 @@
 #include "check_tool/check_report.h"
 
+#include "checker/language.h"
 #include "checker/rules.h"
 #include "checker/script_check.h"
+#include "checker/variable_rules.h"
 #include "common/code_page.h"
 #include "common/line_breaks.h"
 #include "common/regular_file.h"
@@ -65,6 +67,24 @@ void sortByPlace(Diagnostics &diagnostics)
     });
 }
 
+// The player variables the script sets, and the reads no set of its own answers.
+// A read whose warning a directive silences is judged no further.
+void gatherPlayerVariables(const ScriptCheck &check, FileResult &result)
+{
+    ScriptCheck::PlayerVariables variables = check.playerVariables();
+    for (const ScriptCheck::VariableUse &set : std::as_const(variables.sets)) {
+        const QString key = VariableRules::keyOf(set.name);
+        if (!result.playerVariablesSet.contains(key))
+            result.playerVariablesSet.insert(key, set.name);
+    }
+    const QString neverSet = Rules::code(Rule::VariableNeverSet);
+    for (ScriptCheck::VariableUse &read : variables.reads) {
+        if (!result.playerVariablesSet.contains(VariableRules::keyOf(read.name)) &&
+            !check.silenced(read.line, neverSet))
+            result.playerVariableReads.append(std::move(read));
+    }
+}
+
 } // namespace
 
 FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
@@ -98,6 +118,7 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
         if (!check.silenced(call.line, undefinedFunction))
             result.functionCalls.append(call);
     }
+    gatherPlayerVariables(check, result);
     return result;
 }
 
@@ -136,6 +157,35 @@ void checkFunctionsAcross(QVector<FileResult> &files)
                 continue;
             file.diagnostics.append(
                 Rules::make(Rule::UndefinedFunction, call.line, call.column, call.length, {call.name}));
+            added = true;
+        }
+        if (added)
+            sortByPlace(file.diagnostics);
+    }
+}
+
+void checkPlayerVariablesAcross(QVector<FileResult> &files)
+{
+    QHash<QString, QString> set; // by key, the spelling first met in the files' order
+    for (const QString &name : Language::variablesTheServerSets())
+        set.insert(name, name);
+    for (const FileResult &file : std::as_const(files)) {
+        for (auto entry = file.playerVariablesSet.cbegin(); entry != file.playerVariablesSet.cend(); ++entry) {
+            if (!set.contains(entry.key()))
+                set.insert(entry.key(), entry.value());
+        }
+    }
+    QHash<QString, QString> nearest; // the hint for each name read and never set, looked for once
+    for (FileResult &file : files) {
+        bool added = false;
+        for (const ScriptCheck::VariableUse &read : std::as_const(file.playerVariableReads)) {
+            const QString key = VariableRules::keyOf(read.name);
+            if (set.contains(key))
+                continue;
+            auto hint = nearest.find(key);
+            if (hint == nearest.end())
+                hint = nearest.insert(key, VariableRules::nearestSet(read.name, set));
+            file.diagnostics.append(VariableRules::neverSet(read.line, read.column, read.length, read.name, *hint));
             added = true;
         }
         if (added)

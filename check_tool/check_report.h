@@ -5,6 +5,7 @@
 #include "checker/script_check.h"
 
 #include <QByteArrayView>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +28,9 @@ struct FileResult
     Diagnostics diagnostics; // sorted by line and column
     QVector<ScriptCheck::FunctionUse> functionDefinitions;
     QVector<ScriptCheck::FunctionUse> functionCalls;
+    QHash<QString, QString> playerVariablesSet; // by key in lower case, the spelling first met
+    // Player variables read that the file itself does not set, for the check across files.
+    QVector<ScriptCheck::VariableUse> playerVariableReads;
     QString failure; // set when the file could not be read; nothing was checked
 };
 
@@ -40,6 +44,10 @@ FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::
 
 // Warns at every callfunc of a function that none of `files` defines.
 void checkFunctionsAcross(QVector<FileResult> &files);
+
+// Warns at every read of a player variable (@name) that none of `files` sets and
+// the server does not set itself, naming the nearest one set as a hint.
+void checkPlayerVariablesAcross(QVector<FileResult> &files);
 
 // The .txt files under `folder`, in a stable order.
 QStringList scriptsUnder(const QString &folder);

@@ -70,7 +70,8 @@ QVector<CheckReport::FileResult> checkAll(const QStringList &files,
         for (qsizetype i = next++; i < files.size(); i = next++) {
             CheckReport::FileResult result = CheckReport::checkFile(files.at(i), commands);
             // The lines are kept only for the columns of what was found.
-            if (result.diagnostics.isEmpty() && result.functionCalls.isEmpty()) {
+            if (result.diagnostics.isEmpty() && result.functionCalls.isEmpty() &&
+                result.playerVariableReads.isEmpty()) {
                 result.lines.clear();
                 result.text.clear();
             }
@@ -133,6 +134,7 @@ int check(const CheckOptions::Options &options, const std::shared_ptr<const Comm
     for (const QString &failure : std::as_const(failures))
         print(stderr, QStringLiteral("talewick-check: %1\n").arg(failure));
     CheckReport::checkFunctionsAcross(results);
+    CheckReport::checkPlayerVariablesAcross(results);
     FindingFilter::dropCodes(results, options.disabled);
     const bool errors = FindingFilter::hasErrors(results);
     FindingFilter::hideBelow(results, options.lowest);

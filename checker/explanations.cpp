@@ -228,7 +228,9 @@ constexpr Explanation kExplanations[] = {
      u"-\tscript\t時報\t-1,{\nOnClock1200:\n\tannounce \"正午です。\",0;\n\tend;\n}\n"},
 
     {Rule::VariableNeverSet,
-     u"スコープ変数（.@名前）を読んでいますが、この本体のどこでも値を入れていません。多くは綴りの誤りです。",
+     u"スコープ変数（.@名前）を読んでいますが、この本体のどこでも値を入れていません。多くは綴りの誤りです。"
+     u"プレイヤー変数（@名前）は、いっしょに調べたファイルのどれでも値を入れていないときに知らせます"
+     u"（@menu は menu と select が入れます）。永続変数・アカウント変数・グローバル変数は調べません。",
      u"サーバーは何も言わず、値は 0（文字列なら空）になります。",
      NPC u"\tset .@count, 3;\n\tmes \"残り\" + .@cuont + \"回\";\n\tclose;\n" END,
      NPC u"\tset .@count, 3;\n\tmes \"残り\" + .@count + \"回\";\n\tclose;\n" END},

@@ -33,8 +33,8 @@ struct FlowStep
         FunctionDefinition, // text: the name; its block follows
         FunctionDeclaration,
         Broken,       // a statement the parser gave up on: the flow of this body is not judged
-        VariableSet,  // text: a scope variable (.@name) given a value
-        VariableRead, // text: a scope variable read
+        VariableSet,  // text: a scope (.@name) or player (@name) variable given a value
+        VariableRead, // text: a scope or player variable read
         TypeMismatch, // a literal of the other type stored in the variable text (number: 1 string into number)
     };
     Kind kind = Kind::Other;

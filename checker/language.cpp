@@ -178,6 +178,17 @@ bool storesIntoArguments(QStringView command)
                        [&](QStringView storer) { return equalsIgnoringCase(command, storer); });
 }
 
+bool isPlayerVariable(QStringView name)
+{
+    return name.size() > 1 && name.front() == u'@' && (name.at(1).isLetterOrNumber() || name.at(1) == u'_');
+}
+
+const QStringList &variablesTheServerSets()
+{
+    static const QStringList kSet{QStringLiteral("@menu")};
+    return kSet;
+}
+
 QString nearestCommandHint(const QString &nearest)
 {
     return nearest.isEmpty() ? QString() : QStringLiteral("（「%1」ですか）").arg(nearest);

@@ -3,6 +3,7 @@
 #include "checker/commands.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // What the script language is, beyond the command table: its keywords and what
@@ -71,6 +72,15 @@ bool onlyReadsArguments(QStringView command);
 // Whether `command`, called inside an expression ("getmapxy(.@map$, .@x, .@y, 0)"),
 // stores into the variables it is given; most such calls only read them.
 bool storesIntoArguments(QStringView command);
+
+// Whether `name` is a player variable ("@count", "@name$"): kept for the player
+// while they stay logged in, so it may be set in one file and read in another.
+// "$@" (global), ".@" (scope) and "@@" are other kinds.
+bool isPlayerVariable(QStringView name);
+
+// The player variables the server itself sets, in lower case: a read of one needs
+// no script to set it. "@menu" holds the choice of the last menu or select().
+const QStringList &variablesTheServerSets();
 
 // The hint after an unknown command's name: "（「warp」ですか）", or empty.
 QString nearestCommandHint(const QString &nearest);

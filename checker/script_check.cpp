@@ -1099,6 +1099,34 @@ QVector<ScriptCheck::FunctionUse> ScriptCheck::functionCalls() const
     return found;
 }
 
+ScriptCheck::PlayerVariables ScriptCheck::playerVariablesOn(int number) const
+{
+    PlayerVariables found;
+    if (number < 0 || number >= lineCount())
+        return found;
+    for (const FlowStep &step : lines_[size_t(number)]->steps) {
+        const bool set = step.kind == FlowStep::Kind::VariableSet;
+        if (!(set || step.kind == FlowStep::Kind::VariableRead) || !Language::isPlayerVariable(step.text))
+            continue;
+        // The variable a statement sets is read there too ("set @n,1"): that is no read.
+        const bool target = !set && !found.sets.isEmpty() && found.sets.back().column == step.column;
+        if (!target)
+            (set ? found.sets : found.reads).append(VariableUse{step.text, number, step.column, step.length});
+    }
+    return found;
+}
+
+ScriptCheck::PlayerVariables ScriptCheck::playerVariables() const
+{
+    PlayerVariables found;
+    for (int number = 0; number < lineCount(); ++number) {
+        PlayerVariables line = playerVariablesOn(number);
+        found.sets += std::move(line.sets);
+        found.reads += std::move(line.reads);
+    }
+    return found;
+}
+
 const QString &ScriptCheck::text(int number) const
 {
     static const QString kNone;

@@ -77,6 +77,19 @@ public:
     QVector<FunctionUse> functionDefinitions() const;
     QVector<FunctionUse> functionCalls() const;
 
+    // Player variables (@name) given a value and read, in bodies and functions, for
+    // checks across files: the server keeps them for the player, so one file may set
+    // what another reads.
+    using VariableUse = FunctionUse;
+    struct PlayerVariables
+    {
+        QVector<VariableUse> sets;
+        QVector<VariableUse> reads;
+    };
+    // Those of one line, which cost the line alone, and those of the whole script.
+    PlayerVariables playerVariablesOn(int line) const;
+    PlayerVariables playerVariables() const;
+
     // What one line holds, for tools that navigate a script. Each costs the line
     // alone, or the body it stands in.
     const QString &text(int line) const;

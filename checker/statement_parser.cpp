@@ -22,6 +22,13 @@ bool sameWord(QStringView text, QStringView word)
     return Language::equalsIgnoringCase(text, word);
 }
 
+// Variables whose sets and reads are steps: scope variables, judged per body, and
+// player variables, judged across the files checked together.
+bool isJudgedVariable(QStringView name)
+{
+    return name.startsWith(u".@") || Language::isPlayerVariable(name);
+}
+
 class Parser
 {
 public:
@@ -318,12 +325,12 @@ void Parser::reportOwnCall(const ChunkToken &name)
     sink_.callOwnFunction(name.line, name.text.toString(), name.token.column, name.token.length);
 }
 
-// A scope variable given a value: "set .@n, 5", ".@n = 5", "input .@n". A literal
+// A scope or player variable given a value: "set .@n, 5", "@n = 5", "input .@n". A literal
 // of the other type stored in it is worth a word: `valueAt` is where the value
 // begins, or -1 when no value is given here.
 void Parser::variables(const ChunkToken &target, qsizetype valueAt)
 {
-    if (!target.text.startsWith(u".@"))
+    if (!isJudgedVariable(target.text))
         return;
     addStep(FlowStep::Kind::VariableSet, target, target.text.toString());
     if (valueAt < 0 || valueAt >= limit_ || !(valueAt + 1 == limit_ || isPunct(valueAt + 1, u",")))
@@ -334,11 +341,11 @@ void Parser::variables(const ChunkToken &target, qsizetype valueAt)
         addStep(FlowStep::Kind::TypeMismatch, value, target.text.toString());
 }
 
-// Whether a scope variable, indexed or not, is the whole argument that begins at
+// Whether a scope or player variable, indexed or not, is the whole argument that begins at
 // `i`: a command given it may store into it ("copyarray .@copy[0],...").
 bool Parser::isBareVariable(qsizetype i) const
 {
-    if (i >= limit_ || t_.at(i).token.kind != Kind::Name || !t_.at(i).text.startsWith(u".@"))
+    if (i >= limit_ || t_.at(i).token.kind != Kind::Name || !isJudgedVariable(t_.at(i).text))
         return false;
     qsizetype after = i + 1;
     if (isPunct(after, u"[")) {
@@ -722,7 +729,7 @@ void Parser::primary()
             call(token);
         } else {
             colour(token, plain && commands_.find(token.text) ? Colour::Kind::Command : Colour::Kind::Variable);
-            if (token.text.startsWith(u".@"))
+            if (isJudgedVariable(token.text))
                 addStep(FlowStep::Kind::VariableRead, token, token.text.toString());
         }
         if (nextIs(u"[")) {

@@ -1,6 +1,7 @@
 #include "language_server/diagnostics_json.h"
 
 #include "checker/rules.h"
+#include "checker/variable_rules.h"
 
 #include <QHash>
 #include <QPair>
@@ -46,33 +47,57 @@ Partners partnersOf(const Findings &findings)
     return partners;
 }
 
+// What is judged across files: calls, reads of player variables.
+struct Judges
+{
+    const std::function<bool(const QString &)> &defined;
+    const VariableJudge &variables;
+    bool judgesCalls(const Findings::Line &line) const { return defined && !line.calls.isEmpty(); }
+    bool judgesReads(const Findings::Line &line) const { return variables && !line.variables.reads.isEmpty(); }
+};
+
 // Whether what is published for the line names no other line and holds nothing
 // but what the checker keeps, so that its JSON may be kept while the line moves.
-bool keepsItsJson(const Findings::Line &line, bool judged)
+bool keepsItsJson(const Findings::Line &line, const Judges &judges)
 {
-    return !(judged && !line.calls.isEmpty()) &&
+    return !judges.judgesCalls(line) && !judges.judgesReads(line) &&
            std::none_of(line.diagnostics.cbegin(), line.diagnostics.cend(), [](const Diagnostic &diagnostic) {
                return pairs(diagnostic) || !diagnostic.related.isEmpty();
            });
 }
 
-// What is published for one line: the checker's diagnostics, the calls judged,
-// the pairs pointing at each other.
+// The warnings across files on one line: calls of functions defined nowhere, reads
+// of player variables set nowhere.
+void judgeAcross(const Findings::Line &line, const Judges &judges, Diagnostics &diagnostics)
+{
+    if (judges.judgesCalls(line)) {
+        for (const CallfuncSite &call : line.calls) {
+            if (!judges.defined(call.name))
+                diagnostics.append(
+                    Rules::make(Rule::UndefinedFunction, line.number, call.column, call.length, {call.name}));
+        }
+    }
+    if (judges.judgesReads(line)) {
+        for (const ScriptCheck::VariableUse &read : line.variables.reads) {
+            if (!judges.variables.isSet(VariableRules::keyOf(read.name)))
+                diagnostics.append(VariableRules::neverSet(line.number, read.column, read.length, read.name,
+                                                           judges.variables.nearest(read.name)));
+        }
+    }
+    std::stable_sort(diagnostics.begin(), diagnostics.end(),
+                     [](const Diagnostic &a, const Diagnostic &b) { return a.column < b.column; });
+}
+
+// What is published for one line: the checker's diagnostics, the calls and reads
+// judged, the pairs pointing at each other.
 QVector<PublishedDiagnostic> diagnosticsOf(const Findings::Line &line, const QString &uri, const Partners &partners,
-                                           const std::function<bool(const QString &)> &defined)
+                                           const Judges &judges)
 {
     Diagnostics diagnostics = line.diagnostics;
     for (Diagnostic &diagnostic : diagnostics)
         diagnostic.line = line.number;
-    if (defined && !line.calls.isEmpty()) {
-        for (const CallfuncSite &call : line.calls) {
-            if (!defined(call.name))
-                diagnostics.append(
-                    Rules::make(Rule::UndefinedFunction, line.number, call.column, call.length, {call.name}));
-        }
-        std::stable_sort(diagnostics.begin(), diagnostics.end(),
-                         [](const Diagnostic &a, const Diagnostic &b) { return a.column < b.column; });
-    }
+    if (judges.judgesCalls(line) || judges.judgesReads(line))
+        judgeAcross(line, judges, diagnostics);
     QVector<PublishedDiagnostic> published;
     for (const Diagnostic &diagnostic : std::as_const(diagnostics)) {
         published.append(PublishedDiagnostic::of(diagnostic, uri));
@@ -87,12 +112,14 @@ QVector<PublishedDiagnostic> diagnosticsOf(const Findings::Line &line, const QSt
 } // namespace
 
 QVector<PublishedDiagnostic> publishedDiagnostics(const Findings &findings, const QString &uri,
-                                                  const std::function<bool(const QString &)> &defined)
+                                                  const std::function<bool(const QString &)> &defined,
+                                                  const VariableJudge &variables)
 {
     const Partners partners = partnersOf(findings);
+    const Judges judges{defined, variables};
     QVector<PublishedDiagnostic> published;
     for (const Findings::Line &line : findings.lines())
-        published += diagnosticsOf(line, uri, partners, defined);
+        published += diagnosticsOf(line, uri, partners, judges);
     return published;
 }
 
@@ -129,21 +156,25 @@ struct Numbered
 } // namespace
 
 QByteArray publishMessage(const Findings &findings, const QString &uri, int version,
-                          const std::function<bool(const QString &)> &defined)
+                          const std::function<bool(const QString &)> &defined, const VariableJudge &variables)
 {
     const Partners partners = partnersOf(findings);
+    const Judges judges{defined, variables};
+    const std::function<bool(const QString &)> noFunctions;
+    const VariableJudge noVariables;
+    const Judges none{noFunctions, noVariables};
     std::deque<QByteArrayList> judged; // the pieces of lines not kept, as long as the message is written
     std::vector<Numbered> lines;
     qsizetype size = 0;
     for (const Findings::Line &line : findings.lines()) {
-        if (line.diagnostics.isEmpty() && !(defined && !line.calls.isEmpty()))
+        if (line.diagnostics.isEmpty() && !judges.judgesCalls(line) && !judges.judgesReads(line))
             continue;
         const QByteArrayList *pieces = &line.json;
-        if (!keepsItsJson(line, bool(defined))) {
-            judged.push_back(writeCutAtLine(diagnosticsOf(line, uri, partners, defined)));
+        if (!keepsItsJson(line, judges)) {
+            judged.push_back(writeCutAtLine(diagnosticsOf(line, uri, partners, judges)));
             pieces = &judged.back();
         } else if (line.json.isEmpty()) {
-            line.json = writeCutAtLine(diagnosticsOf(line, uri, partners, {}));
+            line.json = writeCutAtLine(diagnosticsOf(line, uri, partners, none));
         }
         if (pieces->size() < 2)
             continue; // nothing on the line

@@ -1,6 +1,7 @@
 #include "language_server/findings.h"
 
 #include "checker/rules.h"
+#include "checker/variable_rules.h"
 
 #include <algorithm>
 
@@ -9,6 +10,12 @@ namespace Lsp {
 namespace {
 
 auto byNumber = [](const Findings::Line &line, int number) { return line.number < number; };
+
+// Whether the line offers other files a name: a function, or a player variable set.
+bool offersNames(const Findings::Line &line)
+{
+    return !line.function.name.isEmpty() || !line.variables.sets.isEmpty();
+}
 
 } // namespace
 
@@ -22,7 +29,7 @@ bool Findings::update(const ScriptCheck &check, const TextDocument::Edit &edit)
 {
     const auto from = std::lower_bound(lines_.begin(), lines_.end(), edit.first, byNumber);
     const auto to = std::lower_bound(from, lines_.end(), edit.first + edit.removed, byNumber);
-    bool functions = std::any_of(from, to, [](const Line &line) { return !line.function.name.isEmpty(); });
+    bool offers = std::any_of(from, to, [](const Line &line) { return offersNames(line); });
     const auto after = lines_.erase(from, to);
     const int shift = edit.added - edit.removed;
     if (shift != 0) {
@@ -30,34 +37,40 @@ bool Findings::update(const ScriptCheck &check, const TextDocument::Edit &edit)
             line->number += shift;
     }
     for (int number = edit.first; number < edit.first + edit.added; ++number)
-        functions = refresh(check, number) || functions;
+        offers = refresh(check, number) || offers;
     for (int number : edit.alsoChanged)
-        functions = refresh(check, number) || functions;
-    return functions;
+        offers = refresh(check, number) || offers;
+    return offers;
 }
 
-// Reads line `number` from the check again; true when it defines a function, or did.
+// Reads line `number` from the check again; true when it offers other files a
+// name, or did.
 bool Findings::refresh(const ScriptCheck &check, int number)
 {
     Line line;
     line.number = number;
     line.diagnostics = check.diagnostics(number);
-    // A call whose warning a directive silences is judged no further.
+    // A call or a read whose warning a directive silences is judged no further.
     static const QString undefinedFunction = Rules::code(Rule::UndefinedFunction);
+    static const QString neverSet = Rules::code(Rule::VariableNeverSet);
     if (!check.silenced(number, undefinedFunction))
         line.calls = check.callsOn(number);
     line.function = check.functionDefinedOn(number);
-    const bool holds = !line.diagnostics.isEmpty() || !line.calls.isEmpty() || !line.function.name.isEmpty();
+    line.variables = check.playerVariablesOn(number);
+    if (!line.variables.reads.isEmpty() && check.silenced(number, neverSet))
+        line.variables.reads.clear();
+    const bool holds =
+        !line.diagnostics.isEmpty() || !line.calls.isEmpty() || offersNames(line) || !line.variables.reads.isEmpty();
     const auto place = std::lower_bound(lines_.begin(), lines_.end(), number, byNumber);
     const bool present = place != lines_.end() && place->number == number;
-    const bool function = !line.function.name.isEmpty() || (present && !place->function.name.isEmpty());
+    const bool offers = offersNames(line) || (present && offersNames(*place));
     if (holds && present)
         *place = std::move(line);
     else if (holds)
         lines_.insert(place, std::move(line));
     else if (present)
         lines_.erase(place);
-    return function;
+    return offers;
 }
 
 QSet<QString> Findings::functionNames() const
@@ -68,6 +81,19 @@ QSet<QString> Findings::functionNames() const
             names.insert(line.function.name);
     }
     return names;
+}
+
+QHash<QString, QString> Findings::playerVariablesSet() const
+{
+    QHash<QString, QString> set;
+    for (const Line &line : lines_) {
+        for (const ScriptCheck::VariableUse &variable : line.variables.sets) {
+            const QString key = VariableRules::keyOf(variable.name);
+            if (!set.contains(key))
+                set.insert(key, variable.name);
+        }
+    }
+    return set;
 }
 
 } // namespace Lsp

@@ -4,6 +4,7 @@
 #include "language_server/text_document.h"
 
 #include <QByteArrayList>
+#include <QHash>
 #include <QSet>
 #include <QString>
 
@@ -11,8 +12,8 @@
 
 namespace Lsp {
 
-// The lines of an open script on which the checker found something, or which call
-// or define a function, in line order. Each edit updates only the lines it
+// The lines of an open script on which the checker found something, which call or
+// define a function, or which set or read a player variable, in line order. Each edit updates only the lines it
 // touched and the numbers after them, so that publishing costs what was found, not
 // the length of the script.
 class Findings
@@ -24,15 +25,20 @@ public:
         Diagnostics diagnostics;
         QVector<CallfuncSite> calls;
         ScriptCheck::FunctionUse function; // the function the line defines; empty name if none
-        mutable QByteArrayList json;       // the diagnostics' JSON, cut where the line number goes (writeCutAtLine)
+        // Player variables set on the line, and those read whose warning no directive silences.
+        ScriptCheck::PlayerVariables variables;
+        mutable QByteArrayList json; // the diagnostics' JSON, cut where the line number goes (writeCutAtLine)
     };
 
     explicit Findings(const ScriptCheck &check);
-    // Returns whether a line that defines a function, or did, was among those touched.
+    // Returns whether a line that defines a function or sets a player variable, or
+    // did, was among those touched.
     bool update(const ScriptCheck &check, const TextDocument::Edit &edit);
 
     const std::vector<Line> &lines() const { return lines_; }
     QSet<QString> functionNames() const;
+    // The player variables the script sets: spellings by key in lower case.
+    QHash<QString, QString> playerVariablesSet() const;
 
 private:
     bool refresh(const ScriptCheck &check, int number);

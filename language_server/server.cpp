@@ -40,7 +40,7 @@ struct Server::Document
     int version = 0;
     TextDocument text;
     Findings findings;
-    QSet<QString> functions;
+    Workspace::Names names;  // what it offers the other scripts
     bool dirty = true;       // its diagnostics are yet to be published
     bool flowPending = true; // its flow is yet to be judged
 };
@@ -220,8 +220,8 @@ void Server::open(const DidOpenParams &params)
     }
     auto document = std::make_shared<Document>(params.uri, key, params.version, params.text, commands_);
     documents_.insert(params.uri, document);
-    updateFunctions(*document);
-    workspace_.setOpen(document->key, document->functions);
+    updateNames(*document);
+    workspace_.setOpen(document->key, document->names);
 }
 
 void Server::change(const DidChangeParams &params)
@@ -232,7 +232,7 @@ void Server::change(const DidChangeParams &params)
     if (found == documents_.end())
         throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("the document is not open")};
     Document &document = **found;
-    bool functionsTouched = false;
+    bool namesTouched = false;
     for (const ContentChange &change : params.changes) {
         // A change that would make the script too large to keep is not made: the script is let go.
         if (!fitsAfter(document, change)) {
@@ -245,15 +245,15 @@ void Server::change(const DidChangeParams &params)
         const TextDocument::Edit edit = change.range
                                             ? document.text.replace(change.range->start, change.range->end, change.text)
                                             : document.text.replaceAll(change.text);
-        functionsTouched = document.findings.update(document.text.check(), edit) || functionsTouched;
+        namesTouched = document.findings.update(document.text.check(), edit) || namesTouched;
         document.flowPending = true;
     }
     if (params.version)
         document.version = *params.version;
     document.dirty = true;
-    // The set of functions is gathered again only when a line that defines one was touched.
-    if (functionsTouched)
-        updateFunctions(document);
+    // The names offered are gathered again only when a line that offers one was touched.
+    if (namesTouched)
+        updateNames(document);
 }
 
 // Whether the script stays within the sizes kept after `change`.
@@ -306,12 +306,12 @@ void Server::filesChanged(const DidChangeWatchedFilesParams &params)
     }
 }
 
-void Server::updateFunctions(Document &document)
+void Server::updateNames(Document &document)
 {
-    QSet<QString> names = document.findings.functionNames();
-    if (names != document.functions) {
-        document.functions = std::move(names);
-        workspace_.setOpen(document.key, document.functions);
+    Workspace::Names names{document.findings.functionNames(), document.findings.playerVariablesSet()};
+    if (names != document.names) {
+        document.names = std::move(names);
+        workspace_.setOpen(document.key, document.names);
     }
 }
 
@@ -369,12 +369,13 @@ bool Server::idle()
             publish(*document);
     }
     const bool more = workspace_.scanSome(20);
-    // A slice that finished the workspace, or found functions, changes how calls are judged.
+    // A slice that finished the workspace, or found functions or variables set,
+    // changes how calls and reads are judged.
     return more || callsGeneration() != publishedGeneration_;
 }
 
-// Changes whenever calls may be judged otherwise: functions defined or gone, the
-// workspace read to its end.
+// Changes whenever calls or reads may be judged otherwise: functions defined or
+// gone, player variables set or no longer, the workspace read to its end.
 quint64 Server::callsGeneration() const
 {
     return workspace_.generation() * 2 + (workspace_.complete() ? 1 : 0);
@@ -383,9 +384,13 @@ quint64 Server::callsGeneration() const
 void Server::publish(Document &document)
 {
     std::function<bool(const QString &)> defined;
-    if (workspace_.complete())
+    VariableJudge variables;
+    if (workspace_.complete()) {
         defined = [this](const QString &name) { return workspace_.defines(name); };
-    output_(publishMessage(document.findings, document.uri, document.version, defined));
+        variables.isSet = [this](const QString &key) { return workspace_.setsVariable(key); };
+        variables.nearest = [this](const QString &name) { return workspace_.nearestVariable(name); };
+    }
+    output_(publishMessage(document.findings, document.uri, document.version, defined, variables));
     document.dirty = false;
 }
 

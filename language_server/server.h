@@ -93,7 +93,7 @@ private:
     void send(const QJsonObject &message);
     void log(const QString &message);
     void publish(Document &document);
-    void updateFunctions(Document &document);
+    void updateNames(Document &document);
     quint64 callsGeneration() const;
 
     Settings settings_;

@@ -1,5 +1,7 @@
 #include "language_server/workspace.h"
 
+#include "checker/language.h"
+#include "checker/variable_rules.h"
 #include "common/code_page.h"
 #include "common/line_breaks.h"
 #include "common/regular_file.h"
@@ -10,15 +12,38 @@
 
 namespace Lsp {
 
-QVector<ScriptCheck::FunctionUse> functionsDefinedIn(const QByteArray &bytes)
+namespace {
+
+// Whether `bytes` may name a player variable: an "@" that no "." or "$" stands
+// before. A trail byte of a double-byte character may pass for one; that only
+// costs a read.
+bool mayNamePlayerVariable(const QByteArray &bytes)
 {
-    // Most scripts define none: only those that name the kind are read whole.
-    if (!bytes.contains("unction") && !bytes.toLower().contains("function"))
+    for (qsizetype at = bytes.indexOf('@'); at >= 0; at = bytes.indexOf('@', at + 1)) {
+        if (at == 0 || (bytes.at(at - 1) != '.' && bytes.at(at - 1) != '$'))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Offered offeredBy(const QByteArray &bytes)
+{
+    // Scripts that name neither a function nor a player variable are not read whole.
+    if (!mayNamePlayerVariable(bytes) && !bytes.contains("unction") && !bytes.toLower().contains("function"))
         return {};
     const QString text = CodePage932::decode(bytes);
     ScriptCheck check(Commands::Table::builtIn(), ScriptCheck::Options{false, false});
     check.replaceLines(0, 0, LineBreaks::splitSharing(text));
-    return check.functionDefinitions();
+    Offered offered;
+    offered.functions = check.functionDefinitions();
+    for (const ScriptCheck::VariableUse &set : check.playerVariables().sets) {
+        const QString key = VariableRules::keyOf(set.name);
+        if (!offered.variables.contains(key))
+            offered.variables.insert(key, set.name);
+    }
+    return offered;
 }
 
 void Workspace::addFolder(const QString &path)
@@ -55,24 +80,27 @@ void Workspace::readFile(const QString &path)
 {
     const RegularFile::Result read = RegularFile::tryRead(path, RegularFile::kDefaultMaxBytes);
     File file;
-    if (read.status == RegularFile::Result::Status::Read)
-        file.sites = functionsDefinedIn(read.bytes);
+    if (read.status == RegularFile::Result::Status::Read) {
+        Offered offered = offeredBy(read.bytes);
+        file.sites = std::move(offered.functions);
+        file.names.variables = std::move(offered.variables);
+    }
     for (const ScriptCheck::FunctionUse &site : std::as_const(file.sites))
-        file.names.insert(site.name);
+        file.names.functions.insert(site.name);
     setFile(path, std::move(file));
 }
 
 void Workspace::setFile(const QString &path, File file)
 {
     changing(path, [&] {
-        if (file.sites.isEmpty())
+        if (file.sites.isEmpty() && file.names.variables.isEmpty())
             disk_.remove(path);
         else
             disk_.insert(path, std::move(file));
     });
 }
 
-void Workspace::setOpen(const QString &key, const QSet<QString> &names)
+void Workspace::setOpen(const QString &key, const Names &names)
 {
     // An open script stands for its file even when it defines nothing.
     changing(key, [&] { open_.insert(key, names); });
@@ -100,32 +128,47 @@ void Workspace::fileChanged(const QString &path)
 // Makes `change` to what `key` stands for, and files its names anew.
 void Workspace::changing(const QString &key, const std::function<void()> &change)
 {
-    const QSet<QString> before = effective(key);
+    const Names before = effective(key);
     change();
-    const QSet<QString> after = effective(key);
+    const Names after = effective(key);
     if (before == after)
         return;
-    for (const QString &name : before) {
-        if (after.contains(name))
+    refile(key, before, after);
+    ++generation_;
+}
+
+void Workspace::refile(const QString &key, const Names &before, const Names &after)
+{
+    for (const QString &name : before.functions) {
+        if (after.functions.contains(name))
             continue;
         const auto keys = keysByName_.find(name);
         keys->remove(key);
         if (keys->isEmpty())
             keysByName_.erase(keys);
     }
-    for (const QString &name : after)
+    for (const QString &name : after.functions)
         keysByName_[name].insert(key);
-    ++generation_;
+    for (auto variable = before.variables.cbegin(); variable != before.variables.cend(); ++variable) {
+        if (after.variables.contains(variable.key()))
+            continue;
+        const auto keys = keysByVariable_.find(variable.key());
+        keys->remove(key);
+        if (keys->isEmpty())
+            keysByVariable_.erase(keys);
+    }
+    for (auto variable = after.variables.cbegin(); variable != after.variables.cend(); ++variable)
+        keysByVariable_[variable.key()].insert(key, variable.value());
 }
 
-// The names a file stands for now: its open script's, or else what its file on disk defines.
-QSet<QString> Workspace::effective(const QString &key) const
+// The names a file stands for now: its open script's, or else what its file on disk offers.
+Workspace::Names Workspace::effective(const QString &key) const
 {
     const auto open = open_.constFind(key);
     if (open != open_.cend())
         return *open;
     const auto disk = disk_.constFind(key);
-    return disk != disk_.cend() ? disk->names : QSet<QString>{};
+    return disk != disk_.cend() ? disk->names : Names{};
 }
 
 QStringList Workspace::names() const
@@ -133,6 +176,30 @@ QStringList Workspace::names() const
     QStringList all = keysByName_.keys();
     std::sort(all.begin(), all.end());
     return all;
+}
+
+bool Workspace::setsVariable(const QString &key) const
+{
+    return keysByVariable_.contains(key) || Language::variablesTheServerSets().contains(key);
+}
+
+QString Workspace::nearestVariable(const QString &name) const
+{
+    // Each publication asks again for the same names: the hints stand until the names set change.
+    if (hintsGeneration_ != generation_) {
+        hints_.clear();
+        hintsGeneration_ = generation_;
+    }
+    const QString key = VariableRules::keyOf(name);
+    auto hint = hints_.find(key);
+    if (hint != hints_.end())
+        return *hint;
+    QHash<QString, QString> set;
+    for (const QString &server : Language::variablesTheServerSets())
+        set.insert(server, server);
+    for (auto variable = keysByVariable_.cbegin(); variable != keysByVariable_.cend(); ++variable)
+        set.insert(variable.key(), variable->cbegin().value());
+    return *hints_.insert(key, VariableRules::nearestSet(name, set));
 }
 
 QVector<std::pair<QString, ScriptCheck::FunctionUse>> Workspace::definitionsOnDisk(const QString &name) const

@@ -14,9 +14,10 @@
 
 namespace Lsp {
 
-// The functions defined anywhere in the workspace, for callfunc: the script files
-// on disk (code page 932, read a slice at a time between messages) and the open
-// scripts, whose text stands in for their file's.
+// The functions defined anywhere in the workspace, for callfunc, and the player
+// variables (@name) given a value anywhere: the script files on disk (code page
+// 932, read a slice at a time between messages) and the open scripts, whose text
+// stands in for their file's.
 class Workspace
 {
 public:
@@ -30,28 +31,45 @@ public:
     bool hasFolders() const { return !folders_.isEmpty(); }
     bool complete() const { return !folders_.isEmpty() && !iterator_ && queued_.isEmpty(); }
 
+    // What a script offers the others: its functions' names, and the player
+    // variables it sets, spellings by key in lower case.
+    struct Names
+    {
+        QSet<QString> functions;
+        QHash<QString, QString> variables;
+        friend bool operator==(const Names &a, const Names &b)
+        {
+            return a.functions == b.functions && a.variables == b.variables;
+        }
+        friend bool operator!=(const Names &a, const Names &b) { return !(a == b); }
+    };
     // `key` is a file's path, or the address of a script that has none.
-    void setOpen(const QString &key, const QSet<QString> &names);
+    void setOpen(const QString &key, const Names &names);
     void close(const QString &key); // its file is read again
     void fileChanged(const QString &path);
 
     bool defines(const QString &name) const { return keysByName_.contains(name); }
     QStringList names() const;
+    // Whether a script, or the server itself, sets the player variable of `key`.
+    bool setsVariable(const QString &key) const;
+    // The player variable set anywhere whose name is nearest to `name`, or empty.
+    QString nearestVariable(const QString &name) const;
     // Where the files on disk that no open script stands for define `name`: the
     // file's path and the place on its line.
     QVector<std::pair<QString, ScriptCheck::FunctionUse>> definitionsOnDisk(const QString &name) const;
-    // Changes whenever the set of defined names does.
+    // Changes whenever the set of defined functions or of set variables does.
     quint64 generation() const { return generation_; }
 
 private:
     void readFile(const QString &path);
     struct File
     {
-        QSet<QString> names;
+        Names names;
         QVector<ScriptCheck::FunctionUse> sites;
     };
     void setFile(const QString &path, File file);
-    QSet<QString> effective(const QString &key) const;
+    Names effective(const QString &key) const;
+    void refile(const QString &key, const Names &before, const Names &after);
     void changing(const QString &key, const std::function<void()> &change);
 
     QStringList folders_;
@@ -59,12 +77,21 @@ private:
     std::unique_ptr<QDirIterator> iterator_;
     int filesRead_ = 0;
     QHash<QString, File> disk_;
-    QHash<QString, QSet<QString>> open_;
+    QHash<QString, Names> open_;
     QHash<QString, QSet<QString>> keysByName_; // the files or scripts that define each name
+    // The files or scripts that set each player variable, with the spelling each uses.
+    QHash<QString, QHash<QString, QString>> keysByVariable_;
     quint64 generation_ = 0;
+    mutable QHash<QString, QString> hints_; // nearest set variable by key read, for generation hintsGeneration_
+    mutable quint64 hintsGeneration_ = 0;
 };
 
-// The functions a script in code page 932 defines.
-QVector<ScriptCheck::FunctionUse> functionsDefinedIn(const QByteArray &bytes);
+// The functions a script in code page 932 defines, and the player variables it sets.
+struct Offered
+{
+    QVector<ScriptCheck::FunctionUse> functions;
+    QHash<QString, QString> variables; // spellings by key in lower case
+};
+Offered offeredBy(const QByteArray &bytes);
 
 } // namespace Lsp

@@ -410,6 +410,35 @@ private slots:
         QCOMPARE(run.exitCode, 1);
     }
 
+    // Player variables are judged across the files checked together, as functions
+    // are; --disable and the formats treat the finding as any other.
+    void playerVariables_areJudgedAcrossTheFilesChecked()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QVERIFY(writeFile(folder.filePath("quest/start.txt"),
+                          "m.tsg,1,2,0\tscript\tS\t1,{\r\n\tset @quest_step,1;\r\n\tend;\r\n}\r\n"));
+        QVERIFY(writeFile(folder.filePath("quest/talk.txt"),
+                          "m.tsg,1,2,0\tscript\tT\t1,{\r\n\tmes \"\x8e\x63\x82\xe8\" + @quest_step + @quest_stpe;\r\n"
+                          "\tclose;\r\n}\r\n"));
+        const Run both = runTool({"quest"}, folder.path());
+        QVERIFY2(both.out.startsWith("quest/talk.txt:2:27: warning: "), qPrintable(both.out));
+        QVERIFY2(both.out.contains(QStringLiteral("「@quest_step」")), qPrintable(both.out)); // the hint
+        QCOMPARE(codesOf(both.out), QStringList{"TW506"});
+        QCOMPARE(both.exitCode, 0);
+        // Checked alone, nothing sets either name.
+        QCOMPARE(codesOf(runTool({"quest/talk.txt"}, folder.path()).out), (QStringList{"TW506", "TW506"}));
+        const Run disabled = runTool({"--disable", "TW506", "quest"}, folder.path());
+        QCOMPARE(disabled.out, QString());
+        QCOMPARE(runTool({"--severity", "error", "quest"}, folder.path()).out, QString());
+        const QJsonArray json =
+            QJsonDocument::fromJson(runTool({"--format", "json", "quest"}, folder.path()).out.toUtf8()).array();
+        QCOMPARE(json.size(), 1);
+        QCOMPARE(json.at(0).toObject().value("code").toString(), QStringLiteral("TW506"));
+        QCOMPARE(json.at(0).toObject().value("line").toInt(), 2);
+        QCOMPARE(json.at(0).toObject().value("column").toInt(), 27);
+    }
+
     // A server's own commands, in the table's format or in the source that defines
     // them, are commands like the others.
     void commandsOption_addsTheServersOwnCommands_data()

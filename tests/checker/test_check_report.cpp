@@ -132,6 +132,69 @@ private slots:
         QCOMPARE(described(files.at(0).diagnostics), QStringList{"4:11 TW212"});
     }
 
+    // One file gives player variables their values; the other reads them, and what
+    // nothing sets is reported where it is read.
+    void playerVariablesAcross_readOfANameNoFileSets_isAWarning_data()
+    {
+        QTest::addColumn<QByteArray>("reader");
+        QTest::addColumn<QStringList>("expected");
+        const QByteArray header = kHeader.toLatin1() + "\r\n";
+        const QByteArray end = "\tclose;\r\n}\r\n";
+        QTest::newRow("set in the other file") << header + "\tmes \"\" + @quest_step;\r\n" + end << QStringList();
+        QTest::newRow("set there in another case")
+            << header + "\tif (@Quest_Step > 1) mes \"a\";\r\n" + end << QStringList();
+        QTest::newRow("misspelt") << header + "\tmes \"\" + @quest_stpe;\r\n" + end << QStringList{"2:11 TW506"};
+        QTest::newRow("set in the other file's function") << header + "\tmes @reward$;\r\n" + end << QStringList();
+        QTest::newRow("the menu's choice after a menu")
+            << header + "\tmenu \"a\",-,\"b\",-;\r\n\tif (@menu == 2) mes \"b\";\r\n" + end << QStringList();
+        QTest::newRow("silenced by a directive")
+            << header + "\t// talewick-check disable=TW506\r\n\tmes \"\" + @quest_stpe;\r\n" + end << QStringList();
+        QTest::newRow("global, account and permanent never judged")
+            << header + "\tmes \"\" + $@global + #account + ##world + quest + $server;\r\n" + end << QStringList();
+        QTest::newRow("set and read in the reader itself")
+            << header + "\tset @mine,1;\r\n\tmes \"\" + @mine;\r\n" + end << QStringList();
+        QTest::newRow("read in a function nothing sets")
+            << QByteArray("function\tscript\tF_Read\t{\r\n\treturn @never;\r\n}\r\n") << QStringList{"2:9 TW506"};
+        QTest::newRow("a string variable is no number variable")
+            << header + "\tmes \"\" + @quest_step$;\r\n" + end << QStringList{"2:11 TW506"};
+    }
+    void playerVariablesAcross_readOfANameNoFileSets_isAWarning()
+    {
+        QFETCH(QByteArray, reader);
+        QFETCH(QStringList, expected);
+        QVector<CheckReport::FileResult> files{
+            checkBytes(QStringLiteral("a.txt"),
+                       kHeader.toLatin1() +
+                           "\r\n\tset @quest_step,1;\r\n\tend;\r\n}\r\n"
+                           "function\tscript\tF_Reward\t{\r\n\tset @reward$,\"x\";\r\n\treturn;\r\n}\r\n"),
+            checkBytes(QStringLiteral("b.txt"), reader),
+        };
+        CheckReport::checkPlayerVariablesAcross(files);
+        QCOMPARE(described(files.at(0).diagnostics), QStringList());
+        QStringList found;
+        for (const Diagnostic &d : std::as_const(files.at(1).diagnostics)) {
+            if (d.code.startsWith(u"TW506"))
+                found << described(d);
+        }
+        QCOMPARE(found, expected);
+    }
+
+    // The hint names the nearest variable set in any file, of the same kind.
+    void playerVariablesAcross_hintNamesTheNearestSetInAnyFile()
+    {
+        QVector<CheckReport::FileResult> files{
+            checkBytes(QStringLiteral("a.txt"), kHeader.toLatin1() + "\r\n\tset @quest_step,1;\r\n\tend;\r\n}\r\n"),
+            checkBytes(QStringLiteral("b.txt"),
+                       kHeader.toLatin1() + "\r\n\tmes \"\" + @quest_stpe + @mneu + @far_away;\r\n\tclose;\r\n}\r\n"),
+        };
+        CheckReport::checkPlayerVariablesAcross(files);
+        const Diagnostics &found = files.at(1).diagnostics;
+        QCOMPARE(described(found), (QStringList{"2:11 TW506", "2:25 TW506", "2:33 TW506"}));
+        QVERIFY(found.at(0).message.contains(QStringLiteral("「@quest_step」")));
+        QVERIFY(found.at(1).message.contains(QStringLiteral("「@menu」")));
+        QCOMPARE(found.at(2).message.count(u'「'), 1); // the name read, and no hint
+    }
+
     // Each NAME.txt with NAME.expected: the report for the file named "NAME.txt".
     void samples_giveTheirExpectedReport_data()
     {

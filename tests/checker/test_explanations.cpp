@@ -36,7 +36,8 @@ QByteArray bytesOf(const QString &example, bool *ok)
 }
 
 // The codes a script gives, read as the editor reads it and as talewick-check
-// reads the file from disk (which alone sees stray bytes and callfunc across files).
+// reads the file from disk (which alone sees stray bytes, and callfunc and player
+// variables across files).
 QStringList codesOf(const QString &example)
 {
     QStringList codes;
@@ -50,6 +51,7 @@ QStringList codesOf(const QString &example)
         QVector<CheckReport::FileResult> files{
             CheckReport::checkBytes(QStringLiteral("example.txt"), bytes, Commands::Table::builtIn())};
         CheckReport::checkFunctionsAcross(files);
+        CheckReport::checkPlayerVariablesAcross(files);
         for (const Diagnostic &d : std::as_const(files.front().diagnostics))
             codes << d.code;
     }

@@ -64,6 +64,7 @@ private slots:
         row("misspelt scope variable", npc("\tset .@count,3;\n\tmes \"n\" + .@cuont;\n\tclose;"), {"3:12 TW506"});
         row("string into a number variable", npc("\tset .@n,\"five\";\n\tend;"), {"2:10 TW507"});
         row("number into a string variable", npc("\t.@name$ = 5;\n\tend;"), {"2:12 TW507"});
+        row("number into a player's string variable", npc("\t@name$ = 5;\n\tend;"), {"2:11 TW507"});
     }
     void otherWindowRules_areReportedWithTheirCode() { compare(); }
 
@@ -97,10 +98,64 @@ private slots:
                 "\tfor (.@f = 0; .@f < 2; .@f++) .@g += .@f;\n\tgetmapxy(.@m$,.@x,.@y,0);\n"
                 "\tmes .@a + .@b[1] + .@c[0] + .@d + .@e + .@g + .@m$ + .@x + .@y;\n\tclose;"),
             {});
+        row("player variables are judged across files, not per body",
+            npc("\tmes \"\" + @never + $@global;\n\t@cuont = @count + 1;\n\tclose;"), {});
         row("a body with a mistake is not judged", npc("\tmes \"a\";\n\tmse \"b\";\n\tend;"), {"3:2 TW103"});
         row("silenced by a directive", npc("\tmes \"a\";\n\t// talewick-check disable=TW501\n\tend;"), {});
     }
     void safeForms_giveNothing() { compare(); }
+
+    // The player variables a script sets and reads, "LINE:COLUMN NAME", for the
+    // check across files; no other kind of variable is among them.
+    void playerVariables_areGatheredWhereSetAndRead_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("sets");
+        QTest::addColumn<QStringList>("reads");
+        QTest::newRow("set every way")
+            << npc("\tset @a,1;\n\t@b = 2;\n\t@c++;\n\tinput @d$;\n\tsetarray @e[0],1;\n\tgetmapxy(@m$,@x,@y,0);\n"
+                   "\tfor (@f = 0; @f < 2; @f++) mes \"x\";\n\tclose;")
+            << QStringList{"2:6 @a",   "3:2 @b",  "4:2 @c",  "5:8 @d$", "6:11 @e",
+                           "7:11 @m$", "7:15 @x", "7:18 @y", "8:7 @f",  "8:23 @f"}
+            << QStringList{"8:15 @f"};
+        QTest::newRow("read by commands that only read")
+            << npc("\tmes @a$;\n\tgetitem @id,1;\n\tif (@menu == 1) close;\n\tclose;") << QStringList()
+            << QStringList{"2:6 @a$", "3:10 @id", "4:6 @menu"};
+        QTest::newRow("other kinds of variable")
+            << npc("\tset .@s,1;\n\tset $@g,1;\n\tset #acc,1;\n\tset perm,1;\n\tmes \"\" + .@s + $@g + #acc + perm;\n"
+                   "\tclose;")
+            << QStringList() << QStringList();
+        QTest::newRow("a function definition")
+            << QStringLiteral("function\tscript\tF\t{\n\tset @out,@in * 2;\n\treturn;\n}") << QStringList{"2:6 @out"}
+            << QStringList{"2:11 @in"};
+        QTest::newRow("outside any body")
+            << QStringLiteral("// set @a,1;\nm.tsg,1,2\twarp\tW\t1,1,n.tsg,2,2") << QStringList() << QStringList();
+    }
+    void playerVariables_areGatheredWhereSetAndRead()
+    {
+        QFETCH(QString, script);
+        QFETCH(QStringList, sets);
+        QFETCH(QStringList, reads);
+        ScriptCheck check;
+        check.replaceLines(0, 0, script.split(u'\n'));
+        const auto describe = [](const QVector<ScriptCheck::VariableUse> &uses) {
+            QStringList found;
+            for (const ScriptCheck::VariableUse &use : uses)
+                found << QStringLiteral("%1:%2 %3").arg(use.line + 1).arg(use.column + 1).arg(use.name);
+            return found;
+        };
+        const ScriptCheck::PlayerVariables variables = check.playerVariables();
+        QCOMPARE(describe(variables.sets), sets);
+        QCOMPARE(describe(variables.reads), reads);
+        // Line by line, the same.
+        ScriptCheck::PlayerVariables byLine;
+        for (int line = 0; line < check.lineCount(); ++line) {
+            byLine.sets += check.playerVariablesOn(line).sets;
+            byLine.reads += check.playerVariablesOn(line).reads;
+        }
+        QCOMPARE(describe(byLine.sets), sets);
+        QCOMPARE(describe(byLine.reads), reads);
+    }
 
     void stuckPlayer_fixAndRelatedPlace()
     {

@@ -52,6 +52,10 @@ QString described(const Findings &findings)
             parts << QStringLiteral("call %1@%2").arg(call.name).arg(call.column);
         if (!line.function.name.isEmpty())
             parts << QStringLiteral("function %1").arg(line.function.name);
+        for (const ScriptCheck::VariableUse &set : line.variables.sets)
+            parts << QStringLiteral("set %1@%2").arg(set.name).arg(set.column);
+        for (const ScriptCheck::VariableUse &read : line.variables.reads)
+            parts << QStringLiteral("read %1@%2").arg(read.name).arg(read.column);
         lines << parts.join(u' ');
     }
     return lines.join(u'\n');
@@ -83,6 +87,9 @@ const QStringList kPieces = {
     QStringLiteral("\tmes \"表😀\""),
     QStringLiteral("\tclose;"),
     QStringLiteral("// talewick-check disable=TW212"),
+    QStringLiteral("\tset @Quest,1;"),
+    QStringLiteral("\tmes \"\" + @quset + @quest;"),
+    QStringLiteral("// talewick-check disable=TW506"),
     QStringLiteral("\t// talewick-check disable=TW206,TW210,TW9"),
     QStringLiteral("/* c"),
     QStringLiteral("*/"),
@@ -193,9 +200,14 @@ private slots:
             TextDocument fresh(text, Commands::Table::builtIn());
             const Findings freshFindings(fresh.check());
             const std::function<bool(const QString &)> defined = [](const QString &name) { return name == "F_Fare"; };
+            const QHash<QString, QString> set = freshFindings.playerVariablesSet();
+            const Lsp::VariableJudge variables{[&set](const QString &key) { return set.contains(key); },
+                                               [](const QString &) { return QStringLiteral("@quest"); }};
             for (const auto &judge : {std::function<bool(const QString &)>(), defined}) {
-                const QJsonArray published = publishedItems(Lsp::publishMessage(findings, kUri, 1, judge));
-                QCOMPARE(published, written(Lsp::publishedDiagnostics(freshFindings, kUri, judge)));
+                for (const Lsp::VariableJudge &reads : {Lsp::VariableJudge{}, variables}) {
+                    const QJsonArray published = publishedItems(Lsp::publishMessage(findings, kUri, 1, judge, reads));
+                    QCOMPARE(published, written(Lsp::publishedDiagnostics(freshFindings, kUri, judge, reads)));
+                }
             }
             const QString expected = described(freshFindings);
             const QString got = described(findings);

@@ -9,6 +9,7 @@
 #include "language_server/quick_fixes.h"
 #include "language_server/references.h"
 #include "language_server/rename.h"
+#include "language_server/workspace.h"
 
 #include <QTest>
 
@@ -1000,6 +1001,39 @@ private slots:
         QCOMPARE(described(edits.at(1).range), QStringLiteral("1:5-1:5"));
         QCOMPARE(given.at(1).title, QStringLiteral("b"));
         QCOMPARE(given.at(1).diagnostics.front().code, diagnostic.code);
+    }
+
+    // The player variables the open scripts set, as the workspace judges a read of
+    // one: set somewhere (or by the server), and the nearest name set as a hint.
+    void workspace_judgesPlayerVariablesTheScriptsSet_data()
+    {
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<bool>("set");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("set by one script") << "@quest_step" << true << "";
+        QTest::newRow("misspelt") << "@quest_stpe" << false << "@Quest_Step";
+        QTest::newRow("set by the server") << "@menu" << true << "";
+        QTest::newRow("near the server's") << "@mneu" << false << "@menu";
+        QTest::newRow("a number is no string") << "@gold" << false << "";
+        QTest::newRow("far from every name") << "@weather" << false << "";
+    }
+    void workspace_judgesPlayerVariablesTheScriptsSet()
+    {
+        QFETCH(QString, read);
+        QFETCH(bool, set);
+        QFETCH(QString, hint);
+        Workspace workspace;
+        workspace.setOpen(QStringLiteral("a"), {{}, {{QStringLiteral("@quest_step"), QStringLiteral("@Quest_Step")}}});
+        workspace.setOpen(QStringLiteral("b"), {{}, {{QStringLiteral("@gold$"), QStringLiteral("@gold$")}}});
+        QCOMPARE(workspace.setsVariable(read.toLower()), set);
+        if (!set)
+            QCOMPARE(workspace.nearestVariable(read), hint);
+        // A script that no longer sets a name takes it away, and the judgement changes with it.
+        const quint64 before = workspace.generation();
+        workspace.close(QStringLiteral("a"));
+        QVERIFY(workspace.generation() != before);
+        QVERIFY(!workspace.setsVariable(QStringLiteral("@quest_step")));
+        QVERIFY(workspace.nearestVariable(QStringLiteral("@quest_stpe")).isEmpty());
     }
 
     // A request on a script that is not open is refused, whatever the feature.
