@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace CodePage932 {
 
 namespace {
@@ -58,13 +60,18 @@ QString textForConverter(QStringView text)
 
 QByteArray withControlBytesForConverter(QByteArrayView bytes)
 {
-    QByteArray result;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
+    // The three bytes are rare: the text is searched for them many bytes at a time,
+    // and copied only when one is there.
+    const auto isRotated = [](char byte) { return byte == '\x1A' || byte == '\x1C' || byte == '\x7F'; };
+    const char *first = std::find_if(bytes.begin(), bytes.end(), isRotated);
+    if (first == bytes.end())
+        return {};
+    QByteArray result = bytes.toByteArray();
+    for (qsizetype i = first - bytes.begin(); i < result.size(); ++i) {
         for (const auto &control : kByteForConverter) {
-            if (bytes.at(i) == control[0]) {
-                if (result.isNull())
-                    result = bytes.toByteArray();
+            if (result.at(i) == control[0]) {
                 result[i] = control[1];
+                break;
             }
         }
     }
