@@ -92,8 +92,11 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
 {
     FileResult result;
     result.fileName = fileName;
-    const qsizetype breaks = std::count_if(bytes.begin(), bytes.end(), [](char c) { return c == '\n' || c == '\r'; });
-    if (breaks >= kMaxLines) {
+    // A file of fewer bytes than the limit of lines cannot hold too many.
+    const bool mayHaveTooManyLines = bytes.size() >= kMaxLines && std::count_if(bytes.begin(), bytes.end(), [](char c) {
+                                                                      return c == '\n' || c == '\r';
+                                                                  }) >= kMaxLines;
+    if (mayHaveTooManyLines) {
         result.failure = QStringLiteral("%1: 行が多すぎます（%2 行まで）").arg(fileName).arg(kMaxLines);
         return result;
     }

@@ -3,6 +3,8 @@
 #include "common/code_page_characters.h"
 #include "common/text_position.h"
 
+#include <vector>
+
 namespace BodyTokens {
 
 namespace {
@@ -81,12 +83,12 @@ bool isPlainName(QStringView name)
 {
     if (name.isEmpty() || isDigit(name.front()))
         return false;
-    return std::all_of(name.begin(), name.end(), isNameChar);
+    return std::all_of(name.begin(), name.end(), [](QChar c) { return isNameChar(c); });
 }
 
 bool isLabelName(QStringView name)
 {
-    return !name.isEmpty() && std::all_of(name.begin(), name.end(), isNameChar);
+    return !name.isEmpty() && std::all_of(name.begin(), name.end(), [](QChar c) { return isNameChar(c); });
 }
 
 namespace {
@@ -177,9 +179,12 @@ Line tokenize(QStringView text, int from, bool inComment)
 {
     Line line;
     const int size = int(text.size());
-    line.tokens.reserve(std::max(4, (size - from) / 4));
+    // Gathered in a buffer kept from line to line, then stored in one allocation of
+    // the right size (none for a line without tokens).
+    thread_local std::vector<Token> found;
+    found.clear();
     int i = from;
-    const auto add = [&](Token::Kind kind, int column, int length) { line.tokens.append(Token{kind, column, length}); };
+    const auto add = [&](Token::Kind kind, int column, int length) { found.push_back(Token{kind, column, length}); };
     // A /* comment: up to its */, or open past the line.
     const auto comment = [&](int start, int after) {
         const qsizetype close = text.indexOf(u"*/", after);
@@ -210,9 +215,11 @@ Line tokenize(QStringView text, int from, bool inComment)
             continue;
         }
         const Token token = tokenAt(text, i);
-        line.tokens.append(token);
+        found.push_back(token);
         i += token.length;
     }
+    if (!found.empty())
+        line.tokens = QVector<Token>(found.cbegin(), found.cend());
     return line;
 }
 
