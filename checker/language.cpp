@@ -70,18 +70,6 @@ const Keyword *keywordsEnd()
     return std::end(kKeywords);
 }
 
-bool equalsIgnoringCase(QStringView text, QStringView lowerWord)
-{
-    if (text.size() != lowerWord.size())
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if ((c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) != lowerWord.at(i).unicode())
-            return false;
-    }
-    return true;
-}
-
 bool isKeyword(QStringView word, KeywordUse use)
 {
     return mayBeKeyword(word) && std::any_of(std::begin(kKeywords), std::end(kKeywords), [&](const Keyword &keyword) {

@@ -34,7 +34,18 @@ const Keyword *keywordsEnd();
 bool isKeyword(QStringView word, KeywordUse use);
 
 // Whether `text` is `lowerWord` (lower-case ASCII) in any case, without allocating.
-bool equalsIgnoringCase(QStringView text, QStringView lowerWord);
+// Inline: the parser asks it of most words, and most differ in length.
+inline bool equalsIgnoringCase(QStringView text, QStringView lowerWord)
+{
+    if (text.size() != lowerWord.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if ((c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) != lowerWord.at(i).unicode())
+            return false;
+    }
+    return true;
+}
 
 // `text` in lower case as the server folds names. Names are mostly ASCII, often
 // lower case already: then nothing is allocated, and no Unicode table is asked.
