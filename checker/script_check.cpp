@@ -1093,7 +1093,7 @@ QVector<ScriptCheck::FunctionUse> ScriptCheck::functionCalls() const
 {
     QVector<FunctionUse> found;
     for (int number = 0; number < lineCount(); ++number) {
-        for (const CallfuncSite &call : lines_[size_t(number)]->calls)
+        for (const CallfuncSite &call : std::as_const(lines_[size_t(number)]->calls))
             found.append(FunctionUse{call.name, number, call.column, call.length});
     }
     return found;
@@ -1104,7 +1104,7 @@ ScriptCheck::PlayerVariables ScriptCheck::playerVariablesOn(int number) const
     PlayerVariables found;
     if (number < 0 || number >= lineCount())
         return found;
-    for (const FlowStep &step : lines_[size_t(number)]->steps) {
+    for (const FlowStep &step : std::as_const(lines_[size_t(number)]->steps)) {
         const bool set = step.kind == FlowStep::Kind::VariableSet;
         if (!(set || step.kind == FlowStep::Kind::VariableRead) || !Language::isPlayerVariable(step.text))
             continue;
@@ -1219,7 +1219,7 @@ std::pair<int, int> ScriptCheck::commandWordAt(int number, int column) const
 {
     if (number < 0 || number >= lineCount())
         return {-1, 0};
-    for (const Colour &word : lines_[size_t(number)]->commandWords) {
+    for (const Colour &word : std::as_const(lines_[size_t(number)]->commandWords)) {
         if (column >= word.column && column <= word.column + word.length)
             return {word.column, word.length};
     }
