@@ -144,8 +144,9 @@ bool isPunct(const ChunkToken &token, char16_t c)
 class ScriptCheck::Pass : public StatementParser::Sink
 {
 public:
-    Pass(const Commands::Table &commands, bool colours, const State &state, Line *bodyLine, Line *commentLine)
-        : commands_(commands), colours_(colours), state_(state), bodyLine_(bodyLine), commentLine_(commentLine)
+    Pass(const Commands::Table &commands, Options options, const State &state, Line *bodyLine, Line *commentLine)
+        : commands_(commands), colours_(options.colours), commandWords_(options.commandWords), state_(state),
+          bodyLine_(bodyLine), commentLine_(commentLine)
     {
     }
 
@@ -181,7 +182,7 @@ public:
     void colour(int line, Colour::Kind kind, int column, int length) override
     {
         // Command words are kept even when nobody sees the colours: hover asks for them.
-        if (kind == Colour::Kind::Command)
+        if (kind == Colour::Kind::Command && commandWords_)
             unit_.at(line)->commandWords.append(Colour{column, length, kind});
         if (colours_)
             unit_.at(line)->colours.append(Colour{column, length, kind});
@@ -254,6 +255,7 @@ private:
 
     const Commands::Table &commands_;
     const bool colours_;
+    const bool commandWords_;
     State state_;
     Line *bodyLine_;
     Line *commentLine_;
@@ -758,7 +760,7 @@ void ScriptCheck::follow(int first, int end)
         bodyLine = before.bodyLine;
         commentLine = before.commentLine;
     }
-    Pass pass(*commands_, options_.colours, state, bodyLine, commentLine);
+    Pass pass(*commands_, options_, state, bodyLine, commentLine);
     std::vector<Before> visited;
     visited.reserve(size_t(end - first) + 1);
     std::vector<Pass::Flag> resets;

@@ -38,6 +38,7 @@ public:
     {
         bool colours = true;  // the pieces the editor colours
         bool encoding = true; // characters the code page cannot hold (text decoded from it has none)
+        bool commandWords = true; // where commands stand, for commandWordAt
     };
     explicit ScriptCheck(std::shared_ptr<const Commands::Table> commands = Commands::Table::builtIn());
     ScriptCheck(std::shared_ptr<const Commands::Table> commands, Options options);
@@ -116,7 +117,7 @@ public:
     // which the server never reads as code.
     bool isCommentOrString(int line, int column) const;
     // The word at `column` of `line` that the parser read as a command or a keyword:
-    // its column and length, or {-1, 0}.
+    // its column and length, or {-1, 0} (always, when the options leave command words out).
     std::pair<int, int> commandWordAt(int line, int column) const;
     // Whether a directive silences `code` on `line`: one above its statement, or one
     // above the first definition line, which holds for the whole file.

@@ -34,7 +34,7 @@ Offered offeredBy(const QByteArray &bytes)
     if (!mayNamePlayerVariable(bytes) && !bytes.contains("unction") && !bytes.toLower().contains("function"))
         return {};
     const QString text = CodePage932::decode(bytes);
-    ScriptCheck check(Commands::Table::builtIn(), ScriptCheck::Options{false, false});
+    ScriptCheck check(Commands::Table::builtIn(), ScriptCheck::Options{false, false, false});
     check.replaceLines(0, 0, LineBreaks::splitSharing(text));
     Offered offered;
     offered.functions = check.functionDefinitions();
