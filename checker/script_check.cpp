@@ -216,10 +216,15 @@ public:
             state_.functions = std::move(known);
         }
     }
-    void step(int line, const FlowStep &step) override
+    void step(int line, FlowStep &&step) override
     {
-        if (!state_.quiet)
-            unit_.at(line)->steps.append(step);
+        if (state_.quiet)
+            return;
+        FlowSteps &steps = unit_.at(line)->steps;
+        // A line holds a step or two, seldom more: room for two at once.
+        if (steps.isEmpty())
+            steps.reserve(2);
+        steps.append(std::move(step));
     }
     void callOwnFunction(int line, const QString &name, int column, int length) override
     {

@@ -83,7 +83,7 @@ private:
             step.waits = std::exchange(waits_, false);
             step.number = std::exchange(choices_, 0);
         }
-        sink_.step(at.line, step);
+        sink_.step(at.line, std::move(step));
     }
     void variables(const ChunkToken &target, qsizetype valueAt);
     int choicesOf(qsizetype open) const;

@@ -50,7 +50,7 @@ public:
     // A call of a name no command has: a function of the body, or an unknown command.
     virtual void callOwnFunction(int line, const QString &name, int column, int length) = 0;
     // A step of the body's flow, on the line it begins.
-    virtual void step(int line, const FlowStep &step) = 0;
+    virtual void step(int line, FlowStep &&step) = 0;
 };
 
 void parse(const QVector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink);
