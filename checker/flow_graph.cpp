@@ -7,12 +7,7 @@ namespace FlowGraph {
 namespace {
 
 using Kind = FlowStep::Kind;
-
-// Whether the step's text is `word`, compared without measuring the literal.
-template <size_t N> bool is(const FlowStep &step, const char16_t (&word)[N])
-{
-    return step.text.size() == qsizetype(N - 1) && QStringView(step.text) == QStringView(word, qsizetype(N - 1));
-}
+using Word = FlowStep::Word;
 
 bool isStatement(Kind kind)
 {
@@ -184,18 +179,18 @@ Fragment Builder::statement()
 Fragment Builder::command(int node)
 {
     const FlowStep &step = *graph_.nodes.at(node).step;
-    if (is(step, u"goto")) {
+    if (step.word == Word::Goto) {
         jumps_.append({node, step.labels});
         return {node, {}};
     }
-    if (is(step, u"menu")) {
+    if (step.word == Word::Menu) {
         lastMenuChoices_ = int(step.labels.size());
         jumps_.append({node, step.labels});
         return {node, step.labels.contains(QStringLiteral("-")) ? Exits{node} : Exits{}};
     }
-    if (is(step, u"end") || is(step, u"close"))
+    if (step.word == Word::End || step.word == Word::Close)
         return {node, {}};
-    if (is(step, u"callsub") && !step.labels.isEmpty())
+    if (step.word == Word::Callsub && !step.labels.isEmpty())
         calls_.append({node, step.labels.front()});
     return {node, {node}};
 }

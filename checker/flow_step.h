@@ -37,7 +37,35 @@ struct FlowStep
         VariableRead, // text: a scope or player variable read
         TypeMismatch, // a literal of the other type stored in the variable text (number: 1 string into number)
     };
+    // The commands whose effect on the flow or on the window is known, named once
+    // when the step is read; Other for any other command and every other step.
+    enum class Word : quint8
+    {
+        Other,
+        Goto,
+        Menu,
+        End,
+        Close,
+        Close2,
+        Callsub,
+        Mes,
+        Next,
+        Input,
+        Select,
+        Prompt,
+        Callshop,
+        OpenStorage,
+        GuildOpenStorage,
+        Warp,
+        WarpParty,
+        WarpGuild,
+        WarpChar,
+        AreaWarp,
+        Callfunc,
+        DoEvent,
+    };
     Kind kind = Kind::Other;
+    Word word = Word::Other;
     int column = 0;
     int length = 0;
     QString text;
@@ -47,8 +75,8 @@ struct FlowStep
 
     friend bool operator==(const FlowStep &a, const FlowStep &b)
     {
-        return a.kind == b.kind && a.column == b.column && a.length == b.length && a.text == b.text &&
-               a.labels == b.labels && a.number == b.number && a.waits == b.waits;
+        return a.kind == b.kind && a.word == b.word && a.column == b.column && a.length == b.length &&
+               a.text == b.text && a.labels == b.labels && a.number == b.number && a.waits == b.waits;
     }
     friend bool operator!=(const FlowStep &a, const FlowStep &b) { return !(a == b); }
 };

@@ -98,6 +98,44 @@ QString lowered(const QString &text)
     return lower;
 }
 
+FlowStep::Word flowWord(QStringView lowerCommand)
+{
+    using Word = FlowStep::Word;
+    struct Known
+    {
+        QStringView word;
+        Word flow;
+    };
+    static constexpr Known kWords[] = {
+        {u"goto", Word::Goto},
+        {u"menu", Word::Menu},
+        {u"end", Word::End},
+        {u"close", Word::Close},
+        {u"close2", Word::Close2},
+        {u"callsub", Word::Callsub},
+        {u"mes", Word::Mes},
+        {u"next", Word::Next},
+        {u"input", Word::Input},
+        {u"select", Word::Select},
+        {u"prompt", Word::Prompt},
+        {u"callshop", Word::Callshop},
+        {u"openstorage", Word::OpenStorage},
+        {u"guildopenstorage", Word::GuildOpenStorage},
+        {u"warp", Word::Warp},
+        {u"warpparty", Word::WarpParty},
+        {u"warpguild", Word::WarpGuild},
+        {u"warpchar", Word::WarpChar},
+        {u"areawarp", Word::AreaWarp},
+        {u"callfunc", Word::Callfunc},
+        {u"doevent", Word::DoEvent},
+    };
+    for (const Known &known : kWords) {
+        if (known.word.size() == lowerCommand.size() && known.word == lowerCommand)
+            return known.flow;
+    }
+    return Word::Other;
+}
+
 bool isEventLabel(QStringView label)
 {
     return label.startsWith(u"On") && label.size() > 2;

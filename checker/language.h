@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checker/commands.h"
+#include "checker/flow_step.h"
 
 #include <QString>
 #include <QStringList>
@@ -50,6 +51,9 @@ inline bool equalsIgnoringCase(QStringView text, QStringView lowerWord)
 // `text` in lower case as the server folds names. Names are mostly ASCII, often
 // lower case already: then nothing is allocated, and no Unicode table is asked.
 QString lowered(const QString &text);
+
+// What the flow knows of a command, by its word in lower case.
+FlowStep::Word flowWord(QStringView lowerCommand);
 
 // Labels whose name begins with "On" are events, called by the server or other NPCs.
 bool isEventLabel(QStringView label);

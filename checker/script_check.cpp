@@ -174,7 +174,8 @@ public:
         Diagnostic found = Rules::make(rule, 0, column, length, arguments);
         // The flow of a body is judged once what the parser refuses in it is mended.
         if (found.severity == Diagnostic::Severity::Error)
-            unit_.at(line)->steps.append(FlowStep{FlowStep::Kind::Broken, column, length, {}, {}, 0, false});
+            unit_.at(line)->steps.append(
+                FlowStep{FlowStep::Kind::Broken, FlowStep::Word::Other, column, length, {}, {}, 0, false});
         if (rule == Rule::MissingSemicolon)
             found.fixes.append({QStringLiteral("「;」を加える"), {{column + length, 0, QStringLiteral(";")}}});
         unit_.at(line)->found.append(std::move(found));
@@ -624,7 +625,7 @@ void ScriptCheck::Pass::addStep(Line &line, FlowStep::Kind kind, int column)
     step.kind = kind;
     step.column = column;
     step.length = 1;
-    line.steps.append(step);
+    line.steps.append(std::move(step));
 }
 
 void ScriptCheck::Pass::closeBrace(Line &line, int column)

@@ -36,8 +36,8 @@ public:
     // What a check may leave out when nobody looks at it.
     struct Options
     {
-        bool colours = true;  // the pieces the editor colours
-        bool encoding = true; // characters the code page cannot hold (text decoded from it has none)
+        bool colours = true;      // the pieces the editor colours
+        bool encoding = true;     // characters the code page cannot hold (text decoded from it has none)
         bool commandWords = true; // where commands stand, for commandWordAt
     };
     explicit ScriptCheck(std::shared_ptr<const Commands::Table> commands = Commands::Table::builtIn());

@@ -79,6 +79,8 @@ private:
         step.length = at.token.length;
         step.text = text;
         step.labels = std::move(labels);
+        if (kind == FlowStep::Kind::Command)
+            step.word = Language::flowWord(text);
         if (!variable) {
             step.waits = std::exchange(waits_, false);
             step.number = std::exchange(choices_, 0);

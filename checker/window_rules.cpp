@@ -10,6 +10,7 @@ namespace WindowRules {
 namespace {
 
 using Kind = FlowStep::Kind;
+using Word = FlowStep::Word;
 
 // What the window may be on the paths that reach a step, one bit per state.
 enum State : quint8
@@ -40,12 +41,6 @@ quint8 eventStart(const QString &label)
     return label.startsWith(u"OnTouch") ? kClosed : kUnknown;
 }
 
-// Whether the step's text is `word`, compared without measuring the literal.
-template <size_t N> bool is(const FlowStep &step, const char16_t (&word)[N])
-{
-    return step.text.size() == qsizetype(N - 1) && QStringView(step.text) == QStringView(word, qsizetype(N - 1));
-}
-
 // What a step does to the window, read once per step.
 enum class Effect : quint8
 {
@@ -63,40 +58,40 @@ Effect effectOf(const FlowStep &step)
         return Effect::Unseen;
     if (step.kind != Kind::Command)
         return step.waits ? Effect::Opens : Effect::None;
-    // Compared in place rather than looked up by hash: most words differ in length.
-    struct WordEffect
-    {
-        QStringView word;
-        Effect effect;
-    };
-    static constexpr WordEffect kEffects[] = {
-        {u"mes", Effect::Opens},
-        {u"menu", Effect::Opens},
-        {u"input", Effect::Opens},
-        {u"select", Effect::Opens},
-        {u"prompt", Effect::Opens},
-        {u"next", Effect::Next},
-        {u"close2", Effect::Closes},
-        {u"callshop", Effect::OtherWindow},
-        {u"openstorage", Effect::OtherWindow},
-        {u"guildopenstorage", Effect::OtherWindow},
-        // A warp ends the conversation: the client closes the window on the map change,
-        // and what follows runs without it, which no rule judges.
-        {u"warp", Effect::Unseen},
-        {u"warpparty", Effect::Unseen},
-        {u"warpguild", Effect::Unseen},
-        {u"warpchar", Effect::Unseen},
-        {u"areawarp", Effect::Unseen},
-        {u"callfunc", Effect::Unseen},
-        {u"callsub", Effect::Unseen},
-        {u"doevent", Effect::Unseen},
-    };
     Effect effect = Effect::None;
-    for (const WordEffect &known : kEffects) {
-        if (known.word.size() == step.text.size() && known.word == step.text) {
-            effect = known.effect;
-            break;
-        }
+    switch (step.word) {
+    case Word::Mes:
+    case Word::Menu:
+    case Word::Input:
+    case Word::Select:
+    case Word::Prompt:
+        effect = Effect::Opens;
+        break;
+    case Word::Next:
+        effect = Effect::Next;
+        break;
+    case Word::Close2:
+        effect = Effect::Closes;
+        break;
+    case Word::Callshop:
+    case Word::OpenStorage:
+    case Word::GuildOpenStorage:
+        effect = Effect::OtherWindow;
+        break;
+    // A warp ends the conversation: the client closes the window on the map change,
+    // and what follows runs without it, which no rule judges.
+    case Word::Warp:
+    case Word::WarpParty:
+    case Word::WarpGuild:
+    case Word::WarpChar:
+    case Word::AreaWarp:
+    case Word::Callfunc:
+    case Word::Callsub:
+    case Word::DoEvent:
+        effect = Effect::Unseen;
+        break;
+    default:
+        break;
     }
     return effect == Effect::None && step.waits ? Effect::Opens : effect;
 }
@@ -218,11 +213,11 @@ void Checker::propagate()
         const FlowStep &step = *g_.nodes.at(node).step;
         const States out = after(effects_.at(node), in_.at(node));
         const bool opens =
-            step.kind == Kind::Command && is(step, u"mes") && (anyPath(in_.at(node)) & (kClosed | kUnknown));
+            step.kind == Kind::Command && step.word == Word::Mes && (anyPath(in_.at(node)) & (kClosed | kUnknown));
         for (const int target : g_.nodes.at(node).calls)
             flowInto(target, States((in_.at(node) << 8) | (in_.at(node) & 0xFF00)), -1);
         const int opener = opens ? node : opener_.at(node);
-        const bool ends = endsScript(node) || (step.kind == Kind::Command && is(step, u"close"));
+        const bool ends = endsScript(node) || (step.kind == Kind::Command && step.word == Word::Close);
         if (ends)
             continue;
         for (const int next : g_.nodes.at(node).next)
@@ -248,8 +243,8 @@ void Checker::judge(int node, Diagnostics &found) const
     const quint8 in = anyPath(in_.at(node));
     if (in == 0)
         return;
-    const bool shows = step.kind == Kind::Command &&
-                       (is(step, u"mes") || is(step, u"next") || is(step, u"menu") || is(step, u"input"));
+    const bool shows = step.kind == Kind::Command && (step.word == Word::Mes || step.word == Word::Next ||
+                                                      step.word == Word::Menu || step.word == Word::Input);
     if ((shows || step.waits) && (in & kNoWindow))
         found.append(
             make(node, Rule::WindowWithoutPlayer, {eventAbove(node), shows ? step.text : QStringLiteral("select")}));
@@ -260,11 +255,11 @@ void Checker::judge(int node, Diagnostics &found) const
     }
     if (step.kind != Kind::Command)
         return;
-    if (is(step, u"end"))
+    if (step.word == Word::End)
         stuck(node, in, found);
-    if ((is(step, u"close") || is(step, u"close2") || is(step, u"next")) && (in & kOther))
+    if ((step.word == Word::Close || step.word == Word::Close2 || step.word == Word::Next) && (in & kOther))
         found.append(make(node, Rule::CloseAfterOtherWindow, {QStringLiteral("callshop / openstorage"), step.text}));
-    if (is(step, u"close") && in == kClosed)
+    if (step.word == Word::Close && in == kClosed)
         found.append(make(node, Rule::EmptyWindow));
 }
 
@@ -299,7 +294,7 @@ QString Checker::eventAbove(int node) const
 // the ends a writer adds for safety ("close; end;", "close; break;") are not.
 bool countsAsStatement(const FlowStep &step)
 {
-    if (step.kind == Kind::Command && is(step, u"end"))
+    if (step.kind == Kind::Command && step.word == Word::End)
         return false;
     switch (step.kind) {
     case Kind::Return:
