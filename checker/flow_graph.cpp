@@ -40,6 +40,7 @@ class Builder
 public:
     explicit Builder(const QVector<Located> &steps)
     {
+        graph_.nodes.reserve(steps.size());
         for (const Located &located : steps) {
             if (located.step->kind == Kind::Broken)
                 graph_.readable = false;
