@@ -46,6 +46,12 @@ inline bool isNameChar(QChar c)
     return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_';
 }
 
+// Whether a number token is written in hexadecimal ("0x1F").
+inline bool isHexNumber(QStringView number)
+{
+    return number.size() > 1 && (number.at(1) == u'x' || number.at(1) == u'X');
+}
+
 // Whether `name` is a plain name without prefix or suffix, as command words are.
 bool isPlainName(QStringView name);
 

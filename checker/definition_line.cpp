@@ -214,7 +214,7 @@ bool Reader::mayDefine()
     const QStringView rest = line_.sliced(indent_);
     if (rest.isEmpty() || (rest.size() >= 2 && rest.at(0) == u'/' && (rest.at(1) == u'/' || rest.at(1) == u'*')))
         return false;
-    if (rest.contains(u'\t'))
+    if (std::find(rest.begin(), rest.end(), QChar(u'\t')) != rest.end())
         return true;
     // Split by blanks, a line defines something only when its second word is a kind
     // the loader knows.

@@ -114,7 +114,7 @@ qsizetype labelColon(QStringView text, const QVector<Token> &tokens, qsizetype i
     qsizetype j = i + 1;
     if (token.kind == Token::Kind::Number) {
         if (!text.sliced(token.column, token.length).front().isDigit() ||
-            text.sliced(token.column, token.length).contains(u'x', Qt::CaseInsensitive))
+            BodyTokens::isHexNumber(text.sliced(token.column, token.length)))
             return -1;
         if (j < tokens.size() && tokens.at(j).kind == Token::Kind::Name &&
             tokens.at(j).column == token.column + token.length &&
