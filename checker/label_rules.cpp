@@ -152,9 +152,9 @@ void Index::remove(IndexedLine *line, const IndexedLine &indexedAs)
     });
 }
 
-QVector<IndexedLine *> Index::takeTouched()
+QVector<IndexedLine *> Index::takeTouched(const QVector<IndexedLine *> &also)
 {
-    QSet<IndexedLine *> lines;
+    QSet<IndexedLine *> lines(also.cbegin(), also.cend());
     for (const Key &key : std::as_const(touched_)) {
         const auto group = groups_.constFind(key);
         if (group == groups_.cend())

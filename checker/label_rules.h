@@ -64,6 +64,14 @@ struct IndexedLine
     quint64 body = 0; // the body it is indexed under; 0 for none
     bool indexed = false;
 
+    // Whether it holds any label, jump or function: only then can the label rules
+    // find anything in it.
+    bool holdsUses() const
+    {
+        return !defines.isEmpty() || !jumps.isEmpty() || !functions.isEmpty() || !declarations.isEmpty() ||
+               !functionCalls.isEmpty();
+    }
+
     // Whether it holds what `other` holds, so that its place in the index stands.
     bool indexesAs(const IndexedLine &other) const
     {
@@ -100,8 +108,9 @@ public:
     // Forgets `line` under what it holds now.
     void remove(IndexedLine *line) { remove(line, *line); }
 
-    // The lines that share a label with a line added or removed since the last call.
-    QVector<IndexedLine *> takeTouched();
+    // The lines that share a label with a line added or removed since the last
+    // call, and `also`, each once.
+    QVector<IndexedLine *> takeTouched(const QVector<IndexedLine *> &also = {});
 
     // What the label rules find in `line`, which must be indexed; line number 0.
     Diagnostics diagnostics(const IndexedLine &line) const;

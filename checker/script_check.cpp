@@ -842,7 +842,9 @@ void ScriptCheck::compareWithBefore(std::vector<Before> &visited)
         if (!line.indexed || !line.indexesAs(before.indexedAs)) {
             labels_.remove(&line, before.indexedAs);
             labels_.add(&line);
-            touched.append(&line);
+            // A line that holds no label has nothing to be judged, unless findings are left to clear.
+            if (line.holdsUses() || !line.labels.isEmpty())
+                touched.append(&line);
         }
     }
     recheckLabels(touched);
@@ -966,9 +968,8 @@ void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
 // Lines that share a label with a changed line, and the changed lines themselves.
 void ScriptCheck::recheckLabels(const QVector<Line *> &changed)
 {
-    QVector<LabelRules::IndexedLine *> lines = labels_.takeTouched();
-    for (Line *line : changed)
-        lines.append(line);
+    const QVector<LabelRules::IndexedLine *> lines =
+        labels_.takeTouched(QVector<LabelRules::IndexedLine *>(changed.cbegin(), changed.cend()));
     for (LabelRules::IndexedLine *indexed : std::as_const(lines)) {
         Line &line = *static_cast<Line *>(indexed);
         Diagnostics found = labels_.diagnostics(line);
