@@ -114,7 +114,7 @@ void Index::add(IndexedLine *line)
     if (line->indexed)
         remove(line);
     line->indexed = true;
-    if (line->body == 0)
+    if (line->body == 0 || !line->holdsUses())
         return;
     forEachKey(*line, [&](const QString &label) {
         const Key key{line->body, label};
@@ -135,7 +135,7 @@ void Index::remove(IndexedLine *line, const IndexedLine &indexedAs)
     if (!line->indexed)
         return;
     line->indexed = false;
-    if (indexedAs.body == 0)
+    if (indexedAs.body == 0 || !indexedAs.holdsUses())
         return;
     forEachKey(indexedAs, [&](const QString &label) {
         const Key key{indexedAs.body, label};
