@@ -5,6 +5,8 @@
 #include "checker/spelling.h"
 
 #include <QStringList>
+#include <QStringTokenizer>
+#include <QVarLengthArray>
 
 namespace DefinitionLine {
 
@@ -17,6 +19,9 @@ struct Field
     int end() const { return column + int(text.size()); }
 };
 
+// A line's fields, or a field's parts: most lines have a handful, kept without allocating.
+using Fields = QVarLengthArray<Field, 8>;
+
 bool isTab(QChar c)
 {
     return c == u'\t';
@@ -28,9 +33,9 @@ bool isBlank(QChar c)
 }
 
 // Splits [0, end) into at most four fields at runs of the separator; the fourth takes the rest.
-QVector<Field> splitFields(QStringView line, int end, bool (*separator)(QChar), int from = 0)
+Fields splitFields(QStringView line, int end, bool (*separator)(QChar), int from = 0)
 {
-    QVector<Field> fields;
+    Fields fields;
     int i = from;
     while (i < end && fields.size() < 4) {
         while (i < end && separator(line.at(i)))
@@ -127,10 +132,15 @@ bool plausiblePlace(QStringView place, bool mapOnly)
 {
     if (place == u"-" || Language::equalsIgnoringCase(place, u"function"))
         return true;
-    const QList<QStringView> parts = place.split(u',');
+    QVarLengthArray<QStringView, 4> parts;
+    for (const QStringView part : QStringTokenizer{place, u','}) {
+        parts.append(part);
+        if (parts.size() == 3)
+            break; // no more is looked at
+    }
     if (mapOnly)
-        return parts.size() == 1 && !place.contains(u'"') && !place.contains(u';');
-    const QStringView map = parts.at(0);
+        return !place.contains(u',') && !place.contains(u'"') && !place.contains(u';');
+    const QStringView map = parts.isEmpty() ? QStringView() : parts.at(0);
     const bool mapLike = !map.isEmpty() && std::none_of(map.begin(), map.end(), [](QChar c) {
         return isBlank(c) || c == u'"' || c == u';' || c == u'(';
     });
@@ -162,7 +172,7 @@ private:
     bool mendBlankForTab();
     Kind meantKindOf(const Field &place, const Field &kindField);
     void checkPlace(const Field &place, int minParts, int maxParts, bool facing, const char16_t *form);
-    int readIntegers(const QVector<Field> &all, int from, int count);
+    int readIntegers(const Fields &all, int from, int count);
     void cutFourthAtTab();
     void ignored(int from, int to);
     void readScript(const Field &field);
@@ -170,14 +180,14 @@ private:
     void readWarp(const Field &field);
     void readMonster(const Field &field);
     void readSprite(const Field &field);
-    QVector<Field> parts(const Field &field, QChar separator) const;
+    Fields parts(const Field &field, QChar separator) const;
     int kindEnd() const { return fields_.at(1).end(); }
 
     QStringView line_;
     int indent_ = 0; // blanks before the first field
     bool kindMissing_ = false;
     bool blanksForTabs_ = false;
-    QVector<Field> fields_;
+    Fields fields_;
     Definition result_;
 };
 
@@ -193,9 +203,9 @@ void Reader::cutFourthAtTab()
     ignored(fourth.column + int(tab), end);
 }
 
-QVector<Field> Reader::parts(const Field &field, QChar separator) const
+Fields Reader::parts(const Field &field, QChar separator) const
 {
-    QVector<Field> found;
+    Fields found;
     int start = field.column;
     for (int i = field.column; i <= field.end(); ++i) {
         if (i == field.end() || line_.at(i) == separator) {
@@ -251,7 +261,7 @@ bool Reader::split(int size)
             blanksForTabs_ = mendBlankForTab();
         return true;
     }
-    QVector<Field> byBlanks = splitFields(line_, size, isBlank, indent_);
+    Fields byBlanks = splitFields(line_, size, isBlank, indent_);
     if (byBlanks.size() < 3 || exactKind(byBlanks.at(1).text) == Kind::None ||
         !plausiblePlace(byBlanks.at(0).text, exactKind(byBlanks.at(1).text) == Kind::Mapflag))
         return false;
@@ -273,8 +283,8 @@ bool Reader::mendBlankForTab()
 {
     for (int f = 0; f < 2; ++f) {
         const Field &field = fields_.at(f);
-        const QVector<Field> words = splitFields(line_.sliced(0, field.end()), field.end(), isBlank, indent_);
-        QVector<Field> inField;
+        const Fields words = splitFields(line_.sliced(0, field.end()), field.end(), isBlank, indent_);
+        Fields inField;
         for (const Field &word : words) {
             if (word.column >= field.column)
                 inField.append(word);
@@ -288,11 +298,12 @@ bool Reader::mendBlankForTab()
             continue;
         const int gap = inField.at(0).end();
         report(Rule::SpaceForTabUnreadable, gap, inField.at(1).column - gap);
-        QVector<Field> mended = fields_;
+        Fields mended = fields_;
         mended.remove(f);
         mended.insert(f, inField.at(1));
         mended.insert(f, inField.at(0));
-        fields_ = mended.mid(0, 4);
+        mended.resize(std::min<qsizetype>(mended.size(), 4));
+        fields_ = mended;
         return true;
     }
     return false;
@@ -354,7 +365,7 @@ bool Reader::recognise()
 // parts from `from` on it reads in full (at most `count`); a part whose number is
 // followed by other text is read as its number and ends the reading, and text that
 // follows what was read is reported as ignored.
-int Reader::readIntegers(const QVector<Field> &all, int from, int count)
+int Reader::readIntegers(const Fields &all, int from, int count)
 {
     const int end = std::min(from + count, int(all.size()));
     for (int i = from; i < end; ++i) {
@@ -395,7 +406,7 @@ void Reader::checkPlace(const Field &place, int minParts, int maxParts, bool fac
 {
     if (place.text == u"-")
         return;
-    const QVector<Field> all = parts(place, u',');
+    const Fields all = parts(place, u',');
     const int numbers = std::min(int(all.size()), maxParts) - 1;
     const int before = int(result_.diagnostics.size());
     const bool ok = all.size() >= minParts && !all.at(0).text.trimmed().isEmpty() &&
@@ -415,7 +426,7 @@ void Reader::checkPlace(const Field &place, int minParts, int maxParts, bool fac
 
 void Reader::readSprite(const Field &field)
 {
-    const QVector<Field> all = parts(field, u',');
+    const Fields all = parts(field, u',');
     const QStringView sprite = all.at(0).text.trimmed();
     if (sprite.isEmpty() || !(isInteger(sprite) || isNameLike(sprite)))
         report(Rule::SpriteFormat, field.column, std::max(1, int(field.text.size())), {QStringLiteral("見た目")});
@@ -447,7 +458,7 @@ void Reader::readScript(const Field &field)
 
 void Reader::readShop(const Field &field)
 {
-    const QVector<Field> all = parts(field, u',');
+    const Fields all = parts(field, u',');
     readSprite(all.at(0));
     if (all.size() < 2)
         report(Rule::ShopItem, field.column, int(field.text.size()));
@@ -465,7 +476,7 @@ void Reader::readShop(const Field &field)
 
 void Reader::readWarp(const Field &field)
 {
-    const QVector<Field> all = parts(field, u',');
+    const Fields all = parts(field, u',');
     const int before = int(result_.diagnostics.size());
     const bool ok = all.size() >= 5 && isInteger(all.at(0).text) && isInteger(all.at(1).text) &&
                     !all.at(2).text.trimmed().isEmpty() && readIntegers(all, 3, 2) == 2;
@@ -477,7 +488,7 @@ void Reader::readWarp(const Field &field)
 
 void Reader::readMonster(const Field &field)
 {
-    const QVector<Field> all = parts(field, u',');
+    const Fields all = parts(field, u',');
     bool ok = all.size() >= 2 && all.size() <= 5 &&
               (isInteger(all.at(0).text) || isNameLike(all.at(0).text.trimmed())) && isInteger(all.at(1).text);
     for (int i = 2; ok && i < std::min(4, int(all.size())); ++i)
