@@ -9,9 +9,13 @@ namespace BodyTokens {
 
 namespace {
 
+// A space, a tab, a line break, a vertical tab or form feed, or the full-width space.
 bool isBlank(QChar c)
 {
-    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f' || c == u'\v' || c == u'\u3000';
+    const char16_t u = c.unicode();
+    if (u > u' ')
+        return u == u'\u3000';
+    return u == u' ' || (u >= u'\t' && u <= u'\r');
 }
 
 bool isDigit(QChar c)
