@@ -126,7 +126,7 @@ void Index::add(IndexedLine *line)
         if (usesFunctions(*line, label))
             group.functionUses.append(line);
         tally(group, *line, label, 1);
-        touched_.insert(key);
+        touched_.push_back(key);
     });
 }
 
@@ -139,31 +139,35 @@ void Index::remove(IndexedLine *line, const IndexedLine &indexedAs)
         return;
     forEachKey(indexedAs, [&](const QString &label) {
         const Key key{indexedAs.body, label};
-        const auto group = groups_.find(key);
-        if (group == groups_.end())
+        const auto entry = groups_.find(key);
+        if (entry == groups_.end())
             return;
-        group->definitions.removeOne(line);
-        group->jumps.removeOne(line);
-        group->functionUses.removeOne(line);
-        tally(*group, indexedAs, label, -1);
-        if (group->definitions.isEmpty() && group->jumps.isEmpty() && group->functionUses.isEmpty())
-            groups_.erase(group);
-        touched_.insert(key);
+        Group &group = entry->second;
+        group.definitions.removeOne(line);
+        group.jumps.removeOne(line);
+        group.functionUses.removeOne(line);
+        tally(group, indexedAs, label, -1);
+        if (group.definitions.isEmpty() && group.jumps.isEmpty() && group.functionUses.isEmpty())
+            groups_.erase(entry);
+        touched_.push_back(key);
     });
 }
 
 QVector<IndexedLine *> Index::takeTouched(const QVector<IndexedLine *> &also)
 {
     QSet<IndexedLine *> lines(also.cbegin(), also.cend());
-    for (const Key &key : std::as_const(touched_)) {
-        const auto group = groups_.constFind(key);
-        if (group == groups_.cend())
+    std::sort(touched_.begin(), touched_.end());
+    touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
+    for (const Key &key : touched_) {
+        const auto entry = groups_.find(key);
+        if (entry == groups_.cend())
             continue;
-        for (IndexedLine *line : group->definitions)
+        const Group &group = entry->second;
+        for (IndexedLine *line : group.definitions)
             lines.insert(line);
-        for (IndexedLine *line : group->jumps)
+        for (IndexedLine *line : group.jumps)
             lines.insert(line);
-        for (IndexedLine *line : group->functionUses)
+        for (IndexedLine *line : group.functionUses)
             lines.insert(line);
     }
     touched_.clear();
@@ -172,14 +176,14 @@ QVector<IndexedLine *> Index::takeTouched(const QVector<IndexedLine *> &also)
 
 const Index::Group *Index::group(quint64 body, const QString &label) const
 {
-    const auto found = groups_.constFind(Key{body, keyOf(label)});
-    return found == groups_.cend() ? nullptr : &found.value();
+    const auto found = groups_.find(Key{body, keyOf(label)});
+    return found == groups_.cend() ? nullptr : &found->second;
 }
 
 const Index::Group &Index::groupOf(quint64 body, const QString &key) const
 {
-    const auto entry = groups_.constFind(Key{body, key});
-    return entry == groups_.cend() ? kNoGroup : entry.value();
+    const auto entry = groups_.find(Key{body, key});
+    return entry == groups_.cend() ? kNoGroup : entry->second;
 }
 
 void Index::judgeDefinition(const IndexedLine &line, const LabelUse &definition, Diagnostics &found) const

@@ -8,6 +8,9 @@
 #include <QString>
 #include <QVector>
 
+#include <map>
+#include <vector>
+
 // The rules about labels: a jump must reach a label of its own body, a label is
 // defined once, and something jumps to it. The index knows, per body, which lines
 // define or jump to each label, so an edit re-checks only the lines that share a
@@ -143,8 +146,9 @@ private:
     // point at "L_Yes".
     using Key = QPair<quint64, QString>;
 
-    QHash<Key, Group> groups_;
-    QSet<Key> touched_;
+    // Ordered rather than hashed: hashing names costs more than comparing them.
+    std::map<Key, Group> groups_;
+    std::vector<Key> touched_; // since the last takeTouched, with repeats
 };
 
 // An unknown command, with the nearest command as its hint and its sure fix.
