@@ -156,7 +156,7 @@ void Index::remove(IndexedLine *line, const IndexedLine &indexedAs)
 QVector<IndexedLine *> Index::takeTouched(const QVector<IndexedLine *> &also)
 {
     QSet<IndexedLine *> lines(also.cbegin(), also.cend());
-    std::sort(touched_.begin(), touched_.end());
+    std::sort(touched_.begin(), touched_.end(), KeyOrder());
     touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
     for (const Key &key : touched_) {
         const auto entry = groups_.find(key);

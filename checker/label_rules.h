@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVector>
 
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -145,9 +146,22 @@ private:
     // Labels differing only in case share a group, so that a jump to "l_yes" can
     // point at "L_Yes".
     using Key = QPair<quint64, QString>;
+    // Any strict order serves: by body, then by the key's length and its bytes,
+    // which tells most keys apart without looking at a character.
+    struct KeyOrder
+    {
+        bool operator()(const Key &a, const Key &b) const
+        {
+            if (a.first != b.first)
+                return a.first < b.first;
+            if (a.second.size() != b.second.size())
+                return a.second.size() < b.second.size();
+            return std::memcmp(a.second.constData(), b.second.constData(), size_t(a.second.size()) * sizeof(QChar)) < 0;
+        }
+    };
 
     // Ordered rather than hashed: hashing names costs more than comparing them.
-    std::map<Key, Group> groups_;
+    std::map<Key, Group, KeyOrder> groups_;
     std::vector<Key> touched_; // since the last takeTouched, with repeats
 };
 
