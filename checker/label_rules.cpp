@@ -46,22 +46,24 @@ bool usesFunctions(const IndexedLine &line, const QString &key)
 QString keyOf(const QString &label)
 {
     // Labels are mostly ASCII, which folds without the Unicode tables.
-    if (std::all_of(label.cbegin(), label.cend(), [](QChar c) { return c.unicode() < 0x80; })) {
-        QString key = label;
-        for (QChar &c : key) {
-            if (c >= u'A' && c <= u'Z')
-                c = QChar(c.unicode() + 32);
-        }
-        return key;
-    }
-    return label.toCaseFolded();
+    const bool ascii = std::all_of(label.cbegin(), label.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    return ascii ? Language::lowered(label) : label.toCaseFolded();
 }
+
+namespace {
+
+// Where `spelling` stands, or would stand, among counts kept in spelling order.
+template <typename Iterator> Iterator placeOf(Iterator begin, Iterator end, const QString &spelling)
+{
+    return std::lower_bound(begin, end, spelling,
+                            [](const std::pair<QString, int> &entry, const QString &s) { return entry.first < s; });
+}
+
+} // namespace
 
 const std::pair<QString, int> *SpellingCounts::find(const QString &spelling) const
 {
-    const auto at =
-        std::lower_bound(counts_.cbegin(), counts_.cend(), spelling,
-                         [](const std::pair<QString, int> &entry, const QString &s) { return entry.first < s; });
+    const auto at = placeOf(counts_.cbegin(), counts_.cend(), spelling);
     return at != counts_.cend() && at->first == spelling ? &*at : nullptr;
 }
 
@@ -73,9 +75,7 @@ int SpellingCounts::value(const QString &spelling) const
 
 void SpellingCounts::add(const QString &spelling, int by)
 {
-    const auto at =
-        std::lower_bound(counts_.begin(), counts_.end(), spelling,
-                         [](const std::pair<QString, int> &entry, const QString &s) { return entry.first < s; });
+    const auto at = placeOf(counts_.begin(), counts_.end(), spelling);
     if (at == counts_.end() || at->first != spelling) {
         if (by > 0)
             counts_.insert(at, {spelling, by});

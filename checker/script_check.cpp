@@ -182,7 +182,8 @@ public:
     }
     void colour(int line, Colour::Kind kind, int column, int length) override
     {
-        // Command words are kept even when nobody sees the colours: hover asks for them.
+        // Command words are kept even when nobody sees the colours, for hover, unless the
+        // options leave them out.
         if (kind == Colour::Kind::Command && commandWords_)
             unit_.at(line)->commandWords.append(Colour{column, length, kind});
         if (colours_)

@@ -92,14 +92,10 @@ bool Run::Engine::controlCommand(const Instruction &in)
     const QString &w = in.word;
     if (w == u"callsub") {
         const QString label = node(in.arguments.value(0, -1)).text;
+        // The arguments first: working them out may run functions, which change the frames.
         const QVector<Value> arguments = values(in.arguments, 1);
-        Frame sub = s_.frames.last();
-        sub.arguments = arguments;
-        sub.locals.clear();
-        sub.ownScope = false;
-        sub.calledFunction = false;
-        sub.inExpression = false;
-        s_.frames.append(sub);
+        // A subroutine runs in its caller's body and scope; its return comes back here.
+        enter(s_.frames.last(), arguments, false, false, false);
         jumpTo(label, in.line);
     } else if (w == u"callfunc") {
         const QString name = evaluate(in.arguments.value(0, -1)).toText();
@@ -201,10 +197,7 @@ void Run::Engine::callFunction(const QString &name, const QVector<Value> &argume
     frame.body = body;
     frame.lineOffset = source->lineOffset;
     frame.file = source->file;
-    frame.arguments = arguments;
-    frame.calledFunction = true;
-    frame.inExpression = inExpression;
-    s_.frames.append(frame);
+    enter(std::move(frame), arguments, true, true, inExpression);
 }
 
 void Run::Engine::callOwn(const QString &lowerName, const QVector<Value> &arguments, bool inExpression, int line)
@@ -216,12 +209,19 @@ void Run::Engine::callOwn(const QString &lowerName, const QVector<Value> &argume
                        .arg(placeOf(line).line + 1)
                        .arg(lowerName));
     frame.pc = at;
+    enter(std::move(frame), arguments, true, true, inExpression);
+}
+
+// Runs on in `frame`, given `arguments` and no variables of its own yet.
+void Run::Engine::enter(Frame frame, const QVector<Value> &arguments, bool ownScope, bool calledFunction,
+                        bool inExpression)
+{
     frame.arguments = arguments;
     frame.locals.clear();
-    frame.ownScope = true;
-    frame.calledFunction = true;
+    frame.ownScope = ownScope;
+    frame.calledFunction = calledFunction;
     frame.inExpression = inExpression;
-    s_.frames.append(frame);
+    s_.frames.append(std::move(frame));
 }
 
 // Runs the function just called from an expression until it returns, and gives its value.

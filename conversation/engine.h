@@ -75,6 +75,7 @@ private:
     void jumpTo(const QString &label, int line);
     void callFunction(const QString &name, const QVector<Value> &arguments, bool inExpression, int line);
     void callOwn(const QString &lowerName, const QVector<Value> &arguments, bool inExpression, int line);
+    void enter(Frame frame, const QVector<Value> &arguments, bool ownScope, bool calledFunction, bool inExpression);
     Value runNested(int base);
     void message(const QString &text, int line);
     void button(Button button, int line);
