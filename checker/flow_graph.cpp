@@ -125,6 +125,9 @@ Fragment Builder::sequence(bool untilBlockClose)
 
 Fragment Builder::statement()
 {
+    // A loop or condition whose head is the body's last step has no statement.
+    if (atEnd())
+        return {};
     const int node = pos_;
     switch (kindAt(node)) {
     case Kind::BlockOpen:

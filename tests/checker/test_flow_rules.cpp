@@ -102,6 +102,9 @@ private slots:
             npc("\tmes \"\" + @never + $@global;\n\t@cuont = @count + 1;\n\tclose;"), {});
         row("a body with a mistake is not judged", npc("\tmes \"a\";\n\tmse \"b\";\n\tend;"), {"3:2 TW103"});
         row("silenced by a directive", npc("\tmes \"a\";\n\t// talewick-check disable=TW501\n\tend;"), {});
+        row("a loop head the file ends on",
+            QStringLiteral("map.tsg,5,5,4\tscript\tGuard\t56,{\n\tfor (sett .@i, 0; .@i < 3; .@i++) \n"),
+            {"1:31 TW201", "2:7 TW103"});
     }
     void safeForms_giveNothing() { compare(); }
 
