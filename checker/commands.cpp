@@ -1,6 +1,7 @@
 #include "checker/commands.h"
 
 #include "checker/command_source.h"
+#include "checker/language.h"
 #include "checker/spelling.h"
 
 #include "common/failure.h"
@@ -20,6 +21,15 @@ constexpr const char16_t *kButtonRows = u"emote\t1\t1\te\n"
                                         u"option\t1\t2\tee\n"
                                         u"jobchage\t1\t1\te\n"
                                         u"additem\t2\t2\tee\n";
+
+constexpr quint32 kHashBasis = 2166136261u;
+constexpr quint32 kHashPrime = 16777619u;
+
+// FNV-1a over the code units a command word holds, folded to lower case.
+quint32 hashStep(quint32 hash, char16_t c)
+{
+    return (hash ^ (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c)) * kHashPrime;
+}
 
 QString tableText()
 {
@@ -52,6 +62,18 @@ std::shared_ptr<const Table> Table::builtIn()
     return table;
 }
 
+Table::Table(const Table &other) : commands_(other.commands_)
+{
+    index();
+}
+
+Table &Table::operator=(const Table &other)
+{
+    commands_ = other.commands_;
+    index();
+    return *this;
+}
+
 bool Table::addRows(QStringView text, QString *error)
 {
     int number = 0;
@@ -78,13 +100,33 @@ bool Table::addRows(QStringView text, QString *error)
         if (!wordOk || !minOk || !maxOk || command.min < 0 || (command.max >= 0 && command.max < command.min)) {
             if (error)
                 *error = QStringLiteral("%1行目は「命令<TAB>最小<TAB>最大<TAB>引数」の形ではありません").arg(number);
+            index();
             return false;
         }
         const QString key = command.word.toLower();
         command.lower = key;
         commands_[std::u16string(reinterpret_cast<const char16_t *>(key.utf16()), size_t(key.size()))] = command;
     }
+    index();
     return true;
+}
+
+void Table::index()
+{
+    size_t size = 16;
+    while (size < commands_.size() * 2)
+        size *= 2;
+    slots_.assign(size, Slot{});
+    const size_t mask = size - 1;
+    for (const auto &[key, command] : commands_) {
+        quint32 hash = kHashBasis;
+        for (const char16_t c : key)
+            hash = hashStep(hash, c);
+        size_t i = hash & mask;
+        while (slots_[i].command)
+            i = (i + 1) & mask;
+        slots_[i] = Slot{hash, &command};
+    }
 }
 
 QVector<const Command *> Table::all() const
@@ -100,16 +142,21 @@ QVector<const Command *> Table::all() const
 
 const Command *Table::find(QStringView word) const
 {
-    // Looked up for every statement and call: the key is lowered into a buffer
-    // that is kept, not allocated anew.
-    thread_local std::u16string key;
-    key.resize(size_t(word.size()));
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        const char16_t c = word.at(i).unicode();
-        key[size_t(i)] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    if (slots_.empty())
+        return nullptr;
+    // Command words are ASCII: a word with any other character is none of them.
+    quint32 hash = kHashBasis;
+    for (const QChar c : word) {
+        if (c.unicode() >= 0x80)
+            return nullptr;
+        hash = hashStep(hash, c.unicode());
     }
-    const auto found = commands_.find(key);
-    return found == commands_.cend() ? nullptr : &found->second;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask; slots_[i].command; i = (i + 1) & mask) {
+        if (slots_[i].hash == hash && Language::equalsIgnoringCase(word, slots_[i].command->lower))
+            return slots_[i].command;
+    }
+    return nullptr;
 }
 
 QString Table::nearest(QStringView word) const

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 // The commands a script body may use, as the server's command table gives them:
 // the word, how many arguments it takes and what each argument is. The built-in
@@ -27,6 +28,13 @@ struct Command
 class Table
 {
 public:
+    Table() = default;
+    // A copy indexes its own commands.
+    Table(const Table &other);
+    Table &operator=(const Table &other);
+    Table(Table &&) = default;
+    Table &operator=(Table &&) = default;
+
     // The commands every server of the family knows, and the forms the buttons write.
     static std::shared_ptr<const Table> builtIn();
 
@@ -48,7 +56,17 @@ public:
     QVector<const Command *> all() const;
 
 private:
+    // Words are looked up for nearly every statement and name in an expression: an
+    // open-addressing index over the commands, by a hash of the word in lower case.
+    struct Slot
+    {
+        quint32 hash = 0;
+        const Command *command = nullptr;
+    };
+    void index();
+
     std::unordered_map<std::u16string, Command> commands_; // by the word in lower case
+    std::vector<Slot> slots_;                              // a power of two, at most half full
 };
 
 // The built-in table with the rows of `path` added, or the built-in table alone when

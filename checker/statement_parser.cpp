@@ -245,7 +245,9 @@ void Parser::labelDefinition(const ChunkToken &name)
     sink_.defineLabel(name.line, label, name.token.column, name.token.length);
     addStep(FlowStep::Kind::Label, name, label);
     if (Language::isEventLabel(label)) {
-        const qsizetype bytes = CodePage932::encode(label).size();
+        // Labels are mostly ASCII, one byte a character; only others ask the converter.
+        const bool ascii = std::all_of(label.cbegin(), label.cend(), [](QChar c) { return c.unicode() < 0x80; });
+        const qsizetype bytes = ascii ? label.size() : CodePage932::encode(label).size();
         if (bytes > Language::kLongestEventLabelBytes)
             report(Rule::EventLabelTooLong, name,
                    {label, QString::number(bytes), QString::number(Language::kLongestEventLabelBytes)});

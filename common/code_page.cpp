@@ -6,6 +6,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <optional>
 
 namespace CodePage932 {
 
@@ -113,7 +114,12 @@ QByteArray encode(QStringView text, bool *ok)
 
 QString decode(QByteArrayView bytes, bool *ok)
 {
-    QStringDecoder decoder(kName, QStringConverter::Flag::Stateless);
+    // Opening the converter costs as much as decoding a short script: each thread keeps
+    // one. Resetting it does not clear an error it met, so it is replaced after one.
+    thread_local std::optional<QStringDecoder> kept;
+    if (!kept || kept->hasError())
+        kept.emplace(kName, QStringConverter::Flag::Stateless);
+    QStringDecoder &decoder = *kept;
     if (!decoder.isValid()) {
         if (ok)
             *ok = false;

@@ -117,6 +117,8 @@ private slots:
             << npc("\tgoto L_A;\nL_A:\nL_A:\n\tclose;") << QStringList{"3:1 TW208", "4:1 TW208"};
         QTest::newRow("event label over 24 bytes")
             << npc("OnTimerForTheGreatHarborX:\n\tend;") << QStringList{"2:1 TW209"};
+        QTest::newRow("event label of 17 characters, 27 bytes")
+            << npc("OnTimer受付受付受付受付受付:\n\tend;") << QStringList{"2:1 TW209"};
         QTest::newRow("label nobody jumps to") << npc("L_Old:\n\tclose;") << QStringList{"2:1 TW210"};
         QTest::newRow("a jump goes to the lower-case label first")
             << npc("\tgoto L_A;\nL_A:\nl_a:\n\tclose;") << QStringList{"3:1 TW210"};
@@ -374,6 +376,31 @@ private slots:
         check.replaceLines(0, 0, npc("\tsummonpet 1;\n\tsummonpet 1,2,3;").split(u'\n'));
         QCOMPARE(described(check.allDiagnostics()), QStringList{"3:2 TW104"});
         QVERIFY(!table->addRows(u"broken\tx\t1\n"));
+    }
+
+    void commandsTable_find_matchesEveryWordInAnyCaseAndNothingElse()
+    {
+        const auto table = Commands::Table::builtIn();
+        for (const Commands::Command *command : table->all()) {
+            QCOMPARE(table->find(command->word), command);
+            QCOMPARE(table->find(command->word.toUpper()), command);
+        }
+        for (const char16_t *absent : {u"", u"me", u"mess", u"ｍｅｓ", u"mesé", u"m\u0130s", u"mes "})
+            QVERIFY2(!table->find(absent), qPrintable(QString::fromUtf16(absent)));
+    }
+
+    void commandsTable_copy_findsItsOwnRowsAndKeepsThoseBeforeAFailure()
+    {
+        auto copy = std::make_shared<Commands::Table>(*Commands::Table::builtIn());
+        QVERIFY(!copy->addRows(u"mes\t0\t0\nsummonpet\t1\t1\te\nbroken\n"));
+        QCOMPARE(copy->find(u"MES")->max, 0);
+        QCOMPARE(copy->find(u"SummonPet")->min, 1);
+        QVERIFY(!Commands::Table::builtIn()->find(u"summonpet"));
+        QCOMPARE(Commands::Table::builtIn()->find(u"mes")->max, 1);
+        Commands::Table assigned;
+        assigned = *copy;
+        copy.reset();
+        QCOMPARE(assigned.find(u"summonpet")->min, 1);
     }
 
     void lowered_anyName_foldsAsTheServerDoes_data()
