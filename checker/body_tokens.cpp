@@ -218,9 +218,10 @@ Line tokenize(QStringView text, int from, bool inComment)
             i = comment(i, i + 2);
             continue;
         }
-        const Token token = tokenAt(text, i);
-        found.push_back(token);
-        i += token.length;
+        // Placed, not copied in: a copy of the three fields would be stored and read
+        // back at once, which the processor cannot forward.
+        found.emplace_back(tokenAt(text, i));
+        i += found.back().length;
     }
     if (!found.empty())
         line.tokens = QVector<Token>(found.cbegin(), found.cend());

@@ -227,15 +227,21 @@ bool Reader::mayDefine()
     if (std::find(rest.begin(), rest.end(), QChar(u'\t')) != rest.end())
         return true;
     // Split by blanks, a line defines something only when its second word is a kind
-    // the loader knows.
+    // the loader knows. Past seven letters only "duplicate(...)" can be one, so the
+    // rest of a long word (a message, often) is not read.
     qsizetype start = indent_;
     while (start < line_.size() && !isBlank(line_.at(start)))
         ++start;
     while (start < line_.size() && isBlank(line_.at(start)))
         ++start;
+    const bool duplicate =
+        line_.size() - start > 10 && Language::equalsIgnoringCase(line_.sliced(start, 10), u"duplicate(");
+    const qsizetype longest = duplicate ? line_.size() : std::min(line_.size(), start + 8);
     qsizetype end = start;
-    while (end < line_.size() && !isBlank(line_.at(end)))
+    while (end < longest && !isBlank(line_.at(end)))
         ++end;
+    if (!duplicate && end - start > 7)
+        return false;
     return exactKind(line_.sliced(start, end - start)) != Kind::None;
 }
 

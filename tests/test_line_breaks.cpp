@@ -22,6 +22,8 @@ private slots:
         QTest::newRow("mixed") << QStringLiteral("a\r\nb\nc\rd\n\re")
                                << QStringList{u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs, QString(), u"e"_qs};
         QTest::newRow("LF CR is two breaks") << QStringLiteral("a\n\rb") << QStringList{u"a"_qs, QString(), u"b"_qs};
+        QTest::newRow("CR at the end") << QStringLiteral("a\r") << QStringList{u"a"_qs, QString()};
+        QTest::newRow("CR CR LF") << QStringLiteral("a\r\r\nb") << QStringList{u"a"_qs, QString(), u"b"_qs};
         QTest::newRow("breaks only") << QStringLiteral("\r\n\n") << QStringList{QString(), QString(), QString()};
     }
     void splitSharing_anyLineBreaks_givesTheLinesBetweenThem()

@@ -135,6 +135,8 @@ private slots:
         QTest::newRow("shop without its items") << "m.tsg,1,2,0\tshop\tS" << QStringList{"1:18 TW301"};
         QTest::newRow("blanks for tabs, still read")
             << "m.tsg,1,2,0 script A 1,{\n\tclose;\n}" << QStringList{"1:12 TW302"};
+        QTest::newRow("blanks for the tabs of a duplicate")
+            << "m.tsg,1,2,0 duplicate(Guide) Guide2 56" << QStringList{"1:12 TW302"};
         QTest::newRow("blanks for one tab, dropped") << "m.tsg,1,2,0  shop\tS\t1,501:50" << QStringList{"1:12 TW303"};
         QTest::newRow("misspelt kind") << "m.tsg,1,2,0\tscirpt\tA\t1,{\n\tclose;\n}" << QStringList{"1:13 TW304"};
         QTest::newRow("place without numbers") << "m.tsg,x,2,0\tshop\tS\t1,501:50" << QStringList{"1:1 TW305"};
