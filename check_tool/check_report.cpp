@@ -196,14 +196,11 @@ void checkPlayerVariablesAcross(QVector<FileResult> &files)
     }
 }
 
-QStringList scriptsUnder(const QString &folder)
+void forEachScriptUnder(const QString &folder, const std::function<void(const QString &)> &found)
 {
-    QStringList found;
     QDirIterator files(folder, {QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (files.hasNext())
-        found.append(files.next());
-    std::sort(found.begin(), found.end());
-    return found;
+        found(files.next());
 }
 
 } // namespace CheckReport

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 // What talewick-check finds in script files; the formats in this folder print it.
@@ -49,7 +50,7 @@ void checkFunctionsAcross(QVector<FileResult> &files);
 // the server does not set itself, naming the nearest one set as a hint.
 void checkPlayerVariablesAcross(QVector<FileResult> &files);
 
-// The .txt files under `folder`, in a stable order.
-QStringList scriptsUnder(const QString &folder);
+// Each .txt file under `folder`, as the walk meets it.
+void forEachScriptUnder(const QString &folder, const std::function<void(const QString &)> &found);
 
 } // namespace CheckReport

@@ -1,3 +1,4 @@
+#include "check_tool/check_all.h"
 #include "check_tool/check_report.h"
 #include "check_tool/finding_filter.h"
 #include "check_tool/fix_diff.h"
@@ -12,15 +13,9 @@
 #include "language_server/standard_streams.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QStringList>
-#include <QThread>
 
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <thread>
-#include <vector>
 
 namespace {
 
@@ -46,48 +41,6 @@ QString explanations(const QStringList &codes)
     for (const QString &code : codes)
         pages.append(Explanations::text(Rules::find(code)->rule));
     return pages.join(u'\n');
-}
-
-QStringList scriptsOf(const QStringList &paths)
-{
-    QStringList files;
-    for (const QString &path : paths) {
-        if (QFileInfo(path).isDir())
-            files += CheckReport::scriptsUnder(path);
-        else
-            files.append(path);
-    }
-    return files;
-}
-
-// Files are checked side by side on every core; the results keep their order.
-QVector<CheckReport::FileResult> checkAll(const QStringList &files,
-                                          const std::shared_ptr<const Commands::Table> &commands, bool keepBytes)
-{
-    QVector<CheckReport::FileResult> checked(files.size());
-    std::atomic<qsizetype> next{0};
-    const auto work = [&] {
-        for (qsizetype i = next++; i < files.size(); i = next++) {
-            CheckReport::FileResult result = CheckReport::checkFile(files.at(i), commands);
-            // The lines are kept only for the columns of what was found.
-            if (result.diagnostics.isEmpty() && result.functionCalls.isEmpty() &&
-                result.playerVariableReads.isEmpty()) {
-                result.lines.clear();
-                result.text.clear();
-            }
-            if (!keepBytes || result.diagnostics.isEmpty())
-                result.bytes.clear();
-            checked[i] = std::move(result);
-        }
-    };
-    std::vector<std::thread> workers;
-    const int threads = std::clamp(QThread::idealThreadCount(), 1, 16);
-    for (int i = 1; i < threads && i < files.size(); ++i)
-        workers.emplace_back(work);
-    work();
-    for (std::thread &worker : workers)
-        worker.join();
-    return checked;
 }
 
 // The files that could be read; what stopped the others goes to `failures`.
@@ -130,7 +83,7 @@ int check(const CheckOptions::Options &options, const std::shared_ptr<const Comm
 {
     QStringList failures;
     QVector<CheckReport::FileResult> results =
-        readable(checkAll(scriptsOf(options.paths), commands, options.fix), failures);
+        readable(CheckAll::check(options.paths, commands, options.fix), failures);
     for (const QString &failure : std::as_const(failures))
         print(stderr, QStringLiteral("talewick-check: %1\n").arg(failure));
     CheckReport::checkFunctionsAcross(results);

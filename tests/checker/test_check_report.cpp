@@ -1,10 +1,12 @@
 // What talewick-check reads and prints: line endings, undecodable bytes, columns
 // in characters, calls across files, and the sample scripts' whole reports.
+#include "check_tool/check_all.h"
 #include "check_tool/check_report.h"
 #include "check_tool/gcc_format.h"
 #include "checker/rules.h"
 #include "checker_test_support.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -193,6 +195,34 @@ private slots:
         QVERIFY(found.at(0).message.contains(QStringLiteral("「@quest_step」")));
         QVERIFY(found.at(1).message.contains(QStringLiteral("「@menu」")));
         QCOMPARE(found.at(2).message.count(u'「'), 1); // the name read, and no hint
+    }
+
+    void checkAll_foldersAndFiles_comeInTheOrderGivenEachFolderSorted()
+    {
+        QTemporaryDir tree;
+        const QByteArray script = kHeader.toLatin1() + "\n\tmes \"a\";\n\tclose;\n}\n";
+        const QByteArray broken = kHeader.toLatin1() + "\n\tmes \"a\";\n\tclose\n}\n";
+        const QStringList names{"town/b.txt", "town/a.txt", "town/inner/c.txt", "town/.hidden.txt", "town/d.TXT",
+                                "town/notes.md", "z.txt"};
+        QDir(tree.path()).mkpath(QStringLiteral("town/inner"));
+        for (const QString &name : names) {
+            QFile file(tree.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(name == u"town/a.txt" ? broken : script);
+        }
+        const QStringList paths{tree.filePath("z.txt"), tree.filePath("town"), tree.filePath("gone.txt")};
+        for (const bool keepBytes : {false, true}) {
+            const QVector<CheckReport::FileResult> results = CheckAll::check(paths, Commands::Table::builtIn(), keepBytes);
+            QStringList order;
+            for (const CheckReport::FileResult &result : results)
+                order.append(QDir(tree.path()).relativeFilePath(result.fileName));
+            QCOMPARE(order, (QStringList{"z.txt", "town/.hidden.txt", "town/a.txt", "town/b.txt", "town/d.TXT",
+                                         "town/inner/c.txt", "gone.txt"}));
+            QCOMPARE(described(results.at(2).diagnostics), QStringList{"3:6 TW102"});
+            QCOMPARE(results.at(2).bytes.isEmpty(), !keepBytes);
+            QVERIFY(results.at(3).bytes.isEmpty() && results.at(3).lines.isEmpty());
+            QVERIFY(!results.back().failure.isEmpty());
+        }
     }
 
     // Each NAME.txt with NAME.expected: the report for the file named "NAME.txt".

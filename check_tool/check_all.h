@@ -1,0 +1,19 @@
+#pragma once
+
+#include "check_tool/check_report.h"
+
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+namespace CheckAll {
+
+// Checks the files and the .txt files under the folders of `paths` side by side on
+// every core, starting while the folders are still being walked. The results come
+// in the order of `paths`, each folder's files sorted by name. `keepBytes` keeps
+// the bytes of files with findings, for the diff of fixes.
+QVector<CheckReport::FileResult> check(const QStringList &paths,
+                                       const std::shared_ptr<const Commands::Table> &commands, bool keepBytes);
+
+} // namespace CheckAll
