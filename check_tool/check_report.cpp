@@ -9,9 +9,9 @@
 #include "common/regular_file.h"
 
 #include <QDirIterator>
-#include <QSet>
 
 #include <algorithm>
+#include <set>
 
 namespace CheckReport {
 
@@ -72,14 +72,11 @@ void sortByPlace(Diagnostics &diagnostics)
 void gatherPlayerVariables(const ScriptCheck &check, FileResult &result)
 {
     ScriptCheck::PlayerVariables variables = check.playerVariables();
-    for (const ScriptCheck::VariableUse &set : std::as_const(variables.sets)) {
-        const QString key = VariableRules::keyOf(set.name);
-        if (!result.playerVariablesSet.contains(key))
-            result.playerVariablesSet.insert(key, set.name);
-    }
+    for (const ScriptCheck::VariableUse &set : std::as_const(variables.sets))
+        result.playerVariablesSet.try_emplace(VariableRules::keyOf(set.name), set.name);
     const QString neverSet = Rules::code(Rule::VariableNeverSet);
     for (ScriptCheck::VariableUse &read : variables.reads) {
-        if (!result.playerVariablesSet.contains(VariableRules::keyOf(read.name)) &&
+        if (result.playerVariablesSet.count(VariableRules::keyOf(read.name)) == 0 &&
             !check.silenced(read.line, neverSet))
             result.playerVariableReads.append(std::move(read));
     }
@@ -148,7 +145,7 @@ FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::
 
 void checkFunctionsAcross(QVector<FileResult> &files)
 {
-    QSet<QString> defined;
+    std::set<QString> defined;
     for (const FileResult &file : std::as_const(files)) {
         for (const ScriptCheck::FunctionUse &function : file.functionDefinitions)
             defined.insert(function.name);
@@ -156,7 +153,7 @@ void checkFunctionsAcross(QVector<FileResult> &files)
     for (FileResult &file : files) {
         bool added = false;
         for (const ScriptCheck::FunctionUse &call : std::as_const(file.functionCalls)) {
-            if (defined.contains(call.name))
+            if (defined.count(call.name) != 0)
                 continue;
             file.diagnostics.append(
                 Rules::make(Rule::UndefinedFunction, call.line, call.column, call.length, {call.name}));
@@ -169,26 +166,26 @@ void checkFunctionsAcross(QVector<FileResult> &files)
 
 void checkPlayerVariablesAcross(QVector<FileResult> &files)
 {
-    QHash<QString, QString> set; // by key, the spelling first met in the files' order
+    // Compared, not hashed: a tree of scripts sets a few hundred names, read many times.
+    std::map<QString, QString> set; // by key, the spelling first met in the files' order
     for (const QString &name : Language::variablesTheServerSets())
-        set.insert(name, name);
+        set.try_emplace(name, name);
     for (const FileResult &file : std::as_const(files)) {
-        for (auto entry = file.playerVariablesSet.cbegin(); entry != file.playerVariablesSet.cend(); ++entry) {
-            if (!set.contains(entry.key()))
-                set.insert(entry.key(), entry.value());
-        }
+        for (const auto &[key, spelling] : file.playerVariablesSet)
+            set.try_emplace(key, spelling);
     }
-    QHash<QString, QString> nearest; // the hint for each name read and never set, looked for once
+    std::map<QString, QString> nearest; // the hint for each name read and never set, looked for once
     for (FileResult &file : files) {
         bool added = false;
         for (const ScriptCheck::VariableUse &read : std::as_const(file.playerVariableReads)) {
             const QString key = VariableRules::keyOf(read.name);
-            if (set.contains(key))
+            if (set.count(key) != 0)
                 continue;
             auto hint = nearest.find(key);
             if (hint == nearest.end())
-                hint = nearest.insert(key, VariableRules::nearestSet(read.name, set));
-            file.diagnostics.append(VariableRules::neverSet(read.line, read.column, read.length, read.name, *hint));
+                hint = nearest.try_emplace(key, VariableRules::nearestSet(read.name, set)).first;
+            file.diagnostics.append(
+                VariableRules::neverSet(read.line, read.column, read.length, read.name, hint->second));
             added = true;
         }
         if (added)

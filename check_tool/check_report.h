@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 // What talewick-check finds in script files; the formats in this folder print it.
@@ -29,7 +30,7 @@ struct FileResult
     Diagnostics diagnostics; // sorted by line and column
     QVector<ScriptCheck::FunctionUse> functionDefinitions;
     QVector<ScriptCheck::FunctionUse> functionCalls;
-    QHash<QString, QString> playerVariablesSet; // by key in lower case, the spelling first met
+    std::map<QString, QString> playerVariablesSet; // by key in lower case, the spelling first met
     // Player variables read that the file itself does not set, for the check across files.
     QVector<ScriptCheck::VariableUse> playerVariableReads;
     QString failure; // set when the file could not be read; nothing was checked

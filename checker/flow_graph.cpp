@@ -149,7 +149,7 @@ Fragment Builder::statement()
     ++pos_;
     switch (kindAt(node)) {
     case Kind::Label:
-        graph_.labels.insert(graph_.nodes.at(node).step->text, node);
+        graph_.labels.insert_or_assign(graph_.nodes.at(node).step->text, node);
         graph_.nodes[node].reachableHead = true;
         return {node, {node}};
     case Kind::Case:
@@ -332,7 +332,7 @@ Fragment Builder::functionDefinition()
     graph_.nodes[first].reachableHead = true;
     graph_.functionStarts.append(first);
     // Its name is a label of the body too: goto and callsub reach it.
-    graph_.labels.insert(graph_.nodes.at(definition).step->text, first);
+    graph_.labels.insert_or_assign(graph_.nodes.at(definition).step->text, first);
     return {definition, {definition}};
 }
 
@@ -345,10 +345,11 @@ Graph build(const QVector<Located> &steps)
 
 int labelNode(const Graph &graph, const QString &label)
 {
-    const auto lower = graph.labels.constFind(Language::lowered(label));
+    const auto lower = graph.labels.find(Language::lowered(label));
     if (lower != graph.labels.cend())
-        return lower.value();
-    return graph.labels.value(label, -1);
+        return lower->second;
+    const auto written = graph.labels.find(label);
+    return written != graph.labels.cend() ? written->second : -1;
 }
 
 } // namespace FlowGraph

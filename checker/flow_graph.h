@@ -2,10 +2,11 @@
 
 #include "checker/flow_step.h"
 
-#include <QHash>
 #include <QString>
 #include <QVarLengthArray>
 #include <QVector>
+
+#include <map>
 
 // The flow of one body: its steps as nodes, with the ways the server can go from
 // one to the next (in order, into and around blocks, loops and switches, and along
@@ -27,7 +28,7 @@ struct Node
 struct Graph
 {
     QVector<Node> nodes;
-    QHash<QString, int> labels;  // by name as written
+    std::map<QString, int> labels; // by name as written (compared, not hashed: bodies hold few)
     bool readable = true;        // false when a statement was given up on: nothing is judged
     QVector<int> functionStarts; // the first node of each function of the body
 };

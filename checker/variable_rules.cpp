@@ -83,6 +83,11 @@ QString nearestSet(const QString &name, const QHash<QString, QString> &set)
     return nearestAmong(name, entries);
 }
 
+QString nearestSet(const QString &name, const std::map<QString, QString> &set)
+{
+    return nearestAmong(name, QVector<std::pair<QString, QString>>(set.cbegin(), set.cend()));
+}
+
 Diagnostic neverSet(int line, int column, int length, const QString &name, const QString &nearest)
 {
     // The nearest name is a hint, not a sure fix: the writer may mean another.

@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QString>
 
+#include <map>
+
 namespace VariableRules {
 
 // The server files variables without regard to case: a variable's key.
@@ -18,6 +20,7 @@ QString keyOf(const QString &name);
 // The variable of `set` (spellings by key) nearest to `name` and of its kind,
 // string or number, as a hint; empty when none is close.
 QString nearestSet(const QString &name, const QHash<QString, QString> &set);
+QString nearestSet(const QString &name, const std::map<QString, QString> &set);
 
 // TW506 at a read of `name` that nothing sets, naming `nearest` when there is one.
 Diagnostic neverSet(int line, int column, int length, const QString &name, const QString &nearest);

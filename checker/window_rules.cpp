@@ -153,8 +153,8 @@ public:
             effects_.append(effectOf(*node.step));
         if (!g_.nodes.isEmpty())
             enter(0, start == Start::Player ? kClosed : start == Start::Floating ? kDetached : kUnknown);
-        for (auto label = g_.labels.cbegin(); label != g_.labels.cend(); ++label)
-            enter(label.value(), eventStart(label.key()));
+        for (const auto &[name, node] : g_.labels)
+            enter(node, eventStart(name));
         for (const int first : g_.functionStarts)
             enter(first, kUnknown);
     }
