@@ -159,22 +159,31 @@ int nameEnd(QStringView text, int i)
     return end;
 }
 
-// The token that begins at `i`, which is no blank and begins no comment.
-Token tokenAt(QStringView text, int i)
+// Reads the token that begins at `i`, which is no blank and begins no comment, into
+// `token`: written in place, field by field, since a token copied whole is stored
+// and read back at once in a way the processor cannot forward.
+void readTokenAt(QStringView text, int i, Token &token)
 {
+    token.column = i;
     const QChar c = text.at(i);
     if (c == u'"') {
         bool closed = false;
         const int end = stringEnd(text, i, &closed);
-        return Token{closed ? Token::Kind::String : Token::Kind::OpenString, i, end - i};
+        token.kind = closed ? Token::Kind::String : Token::Kind::OpenString;
+        token.length = end - i;
+    } else if (isDigit(c)) {
+        token.kind = Token::Kind::Number;
+        token.length = numberEnd(text, i) - i;
+    } else if (const int end = nameEnd(text, i); end > i) {
+        token.kind = Token::Kind::Name;
+        token.length = end - i;
+    } else if (const int length = punctLength(text, i)) {
+        token.kind = Token::Kind::Punct;
+        token.length = length;
+    } else {
+        token.kind = Token::Kind::Unknown;
+        token.length = TextPosition::characterLength(text, i);
     }
-    if (isDigit(c))
-        return Token{Token::Kind::Number, i, numberEnd(text, i) - i};
-    if (const int end = nameEnd(text, i); end > i)
-        return Token{Token::Kind::Name, i, end - i};
-    if (const int length = punctLength(text, i))
-        return Token{Token::Kind::Punct, i, length};
-    return Token{Token::Kind::Unknown, i, TextPosition::characterLength(text, i)};
 }
 
 } // namespace
@@ -218,10 +227,9 @@ Line tokenize(QStringView text, int from, bool inComment)
             i = comment(i, i + 2);
             continue;
         }
-        // Placed, not copied in: a copy of the three fields would be stored and read
-        // back at once, which the processor cannot forward.
-        found.emplace_back(tokenAt(text, i));
-        i += found.back().length;
+        Token &token = found.emplace_back();
+        readTokenAt(text, i, token);
+        i += token.length;
     }
     if (!found.empty())
         line.tokens = QVector<Token>(found.cbegin(), found.cend());

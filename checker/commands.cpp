@@ -117,15 +117,24 @@ void Table::index()
     while (size < commands_.size() * 2)
         size *= 2;
     slots_.assign(size, Slot{});
+    entries_.clear();
+    entries_.reserve(commands_.size());
     const size_t mask = size - 1;
     for (const auto &[key, command] : commands_) {
+        Entry entry;
+        entry.length = int(key.size());
         quint32 hash = kHashBasis;
-        for (const char16_t c : key)
-            hash = hashStep(hash, c);
+        for (size_t k = 0; k < key.size(); ++k) {
+            hash = hashStep(hash, key[k]);
+            if (k < size_t(Entry::kKept))
+                entry.lower[k] = char(key[k]);
+        }
+        entry.command = &command;
         size_t i = hash & mask;
-        while (slots_[i].command)
+        while (slots_[i].entry >= 0)
             i = (i + 1) & mask;
-        slots_[i] = Slot{hash, &command};
+        slots_[i] = Slot{hash, qint32(entries_.size())};
+        entries_.push_back(entry);
     }
 }
 
@@ -140,6 +149,20 @@ QVector<const Command *> Table::all() const
     return commands;
 }
 
+bool Table::matches(QStringView word, const Entry &entry) const
+{
+    if (word.size() != entry.length)
+        return false;
+    if (word.size() > Entry::kKept)
+        return Language::equalsIgnoringCase(word, entry.command->lower);
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char16_t c = word.at(i).unicode();
+        if ((c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) != char16_t(entry.lower[i]))
+            return false;
+    }
+    return true;
+}
+
 const Command *Table::find(QStringView word) const
 {
     if (slots_.empty())
@@ -152,9 +175,12 @@ const Command *Table::find(QStringView word) const
         hash = hashStep(hash, c.unicode());
     }
     const size_t mask = slots_.size() - 1;
-    for (size_t i = hash & mask; slots_[i].command; i = (i + 1) & mask) {
-        if (slots_[i].hash == hash && Language::equalsIgnoringCase(word, slots_[i].command->lower))
-            return slots_[i].command;
+    for (size_t i = hash & mask; slots_[i].entry >= 0; i = (i + 1) & mask) {
+        if (slots_[i].hash != hash)
+            continue;
+        const Entry &entry = entries_[size_t(slots_[i].entry)];
+        if (matches(word, entry))
+            return entry.command;
     }
     return nullptr;
 }

@@ -58,15 +58,26 @@ public:
 private:
     // Words are looked up for nearly every statement and name in an expression: an
     // open-addressing index over the commands, by a hash of the word in lower case.
+    // The words themselves are copied beside it, so that a lookup reads two small
+    // arrays rather than the commands spread over the heap.
     struct Slot
     {
         quint32 hash = 0;
+        qint32 entry = -1; // in entries_, or -1 for an empty slot
+    };
+    struct Entry
+    {
+        static constexpr int kKept = 20; // longer words are compared through their command
+        int length = 0;
+        char lower[kKept] = {};
         const Command *command = nullptr;
     };
     void index();
+    bool matches(QStringView word, const Entry &entry) const;
 
     std::unordered_map<std::u16string, Command> commands_; // by the word in lower case
     std::vector<Slot> slots_;                              // a power of two, at most half full
+    std::vector<Entry> entries_;
 };
 
 // The built-in table with the rows of `path` added, or the built-in table alone when

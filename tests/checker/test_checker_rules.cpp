@@ -394,8 +394,10 @@ private slots:
     void commandsTable_copy_findsItsOwnRowsAndKeepsThoseBeforeAFailure()
     {
         auto copy = std::make_shared<Commands::Table>(*Commands::Table::builtIn());
-        QVERIFY(!copy->addRows(u"mes\t0\t0\nsummonpet\t1\t1\te\nbroken\n"));
+        QVERIFY(!copy->addRows(u"mes\t0\t0\nsummonpet\t1\t1\te\nsummon_the_pet_of_the_guild\t0\t0\nbroken\n"));
         QCOMPARE(copy->find(u"MES")->max, 0);
+        QCOMPARE(copy->find(u"Summon_The_Pet_Of_The_Guild")->word, u"summon_the_pet_of_the_guild");
+        QVERIFY(!copy->find(u"summon_the_pet_of_the_guilt"));
         QCOMPARE(copy->find(u"SummonPet")->min, 1);
         QVERIFY(!Commands::Table::builtIn()->find(u"summonpet"));
         QCOMPARE(Commands::Table::builtIn()->find(u"mes")->max, 1);
