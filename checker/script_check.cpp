@@ -781,11 +781,14 @@ void ScriptCheck::follow(int first, int end)
         const State after = pass.state();
         // A line that leaves no body or comment of its own open has no such mistake
         // to carry, unless a later line in this pass says otherwise.
+        // (A flag already down needs no reset: whatever the pass sets comes after.)
         if (after.body != line.id) {
-            resets.push_back({&line, &Line::unclosedBody, false});
-            resets.push_back({&line, &Line::missingBody, false});
+            if (line.unclosedBody)
+                resets.push_back({&line, &Line::unclosedBody, false});
+            if (line.missingBody)
+                resets.push_back({&line, &Line::missingBody, false});
         }
-        if (after.comment != line.id || after.region != State::Region::Body)
+        if ((after.comment != line.id || after.region != State::Region::Body) && line.openComment)
             resets.push_back({&line, &Line::openComment, false});
         const bool same = line.after == after;
         line.after = after;
