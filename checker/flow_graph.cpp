@@ -343,6 +343,14 @@ Graph build(const QVector<Located> &steps)
     return Builder(steps).run();
 }
 
+size_t LabelHash::operator()(const QString &label) const noexcept
+{
+    quint32 hash = 2166136261u;
+    for (const QChar c : label)
+        hash = (hash ^ c.unicode()) * 16777619u;
+    return hash;
+}
+
 int labelNode(const Graph &graph, const QString &label)
 {
     const auto lower = graph.labels.find(Language::lowered(label));

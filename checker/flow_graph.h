@@ -6,7 +6,7 @@
 #include <QVarLengthArray>
 #include <QVector>
 
-#include <map>
+#include <unordered_map>
 
 // The flow of one body: its steps as nodes, with the ways the server can go from
 // one to the next (in order, into and around blocks, loops and switches, and along
@@ -25,10 +25,17 @@ struct Node
     bool reachableHead = false;    // a place the server may start from: a label, a function's block
 };
 
+// FNV-1a over a label's code units: Qt's own string hash, with its vector
+// instructions, costs more here than the few lookups a body makes.
+struct LabelHash
+{
+    size_t operator()(const QString &label) const noexcept;
+};
+
 struct Graph
 {
     QVector<Node> nodes;
-    std::map<QString, int> labels; // by name as written (compared, not hashed: bodies hold few)
+    std::unordered_map<QString, int, LabelHash> labels; // by name as written
     bool readable = true;        // false when a statement was given up on: nothing is judged
     QVector<int> functionStarts; // the first node of each function of the body
 };

@@ -4,6 +4,9 @@
 #include "checker/rules.h"
 
 #include <QSet>
+#include <QVarLengthArray>
+
+#include <algorithm>
 
 namespace WindowRules {
 
@@ -153,8 +156,7 @@ public:
             effects_.append(effectOf(*node.step));
         if (!g_.nodes.isEmpty())
             enter(0, start == Start::Player ? kClosed : start == Start::Floating ? kDetached : kUnknown);
-        for (const auto &[name, node] : g_.labels)
-            enter(node, eventStart(name));
+        enterEvents();
         for (const int first : g_.functionStarts)
             enter(first, kUnknown);
     }
@@ -176,6 +178,7 @@ private:
         if (state)
             work_.append(node);
     }
+    void enterEvents();
     void propagate();
     void flowInto(int node, States states, int opener);
     void judge(int node, Diagnostics &found) const;
@@ -204,6 +207,20 @@ private:
     QVector<int> opener_; // the mes that opened the window on some path here
     QVector<int> work_;
 };
+
+// Each event label starts paths in its own state, entered in the order of the body
+// so that the window's opener named on a path never depends on the label table.
+void Checker::enterEvents()
+{
+    QVarLengthArray<std::pair<int, quint8>, 16> events;
+    for (const auto &[name, node] : g_.labels) {
+        if (const quint8 state = eventStart(name))
+            events.append({node, state});
+    }
+    std::sort(events.begin(), events.end());
+    for (const auto &[node, state] : events)
+        enter(node, state);
+}
 
 void Checker::propagate()
 {
