@@ -110,8 +110,8 @@ QVector<CheckReport::FileResult> inOrder(std::vector<std::vector<Checked>> &byWo
 
 } // namespace
 
-QVector<CheckReport::FileResult> check(const QStringList &paths,
-                                       const std::shared_ptr<const Commands::Table> &commands, bool keepBytes)
+QVector<CheckReport::FileResult> check(const QStringList &paths, const std::shared_ptr<const Commands::Table> &commands,
+                                       bool keepBytes)
 {
     Queue queue;
     const int threads = std::clamp(QThread::idealThreadCount(), 1, 16);

@@ -13,7 +13,7 @@ namespace CheckAll {
 // every core, starting while the folders are still being walked. The results come
 // in the order of `paths`, each folder's files sorted by name. `keepBytes` keeps
 // the bytes of files with findings, for the diff of fixes.
-QVector<CheckReport::FileResult> check(const QStringList &paths,
-                                       const std::shared_ptr<const Commands::Table> &commands, bool keepBytes);
+QVector<CheckReport::FileResult> check(const QStringList &paths, const std::shared_ptr<const Commands::Table> &commands,
+                                       bool keepBytes);
 
 } // namespace CheckAll

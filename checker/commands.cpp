@@ -5,6 +5,7 @@
 #include "checker/spelling.h"
 
 #include "common/failure.h"
+#include "common/fnv_hash.h"
 #include "common/regular_file.h"
 
 #include <QFile>
@@ -22,13 +23,10 @@ constexpr const char16_t *kButtonRows = u"emote\t1\t1\te\n"
                                         u"jobchage\t1\t1\te\n"
                                         u"additem\t2\t2\tee\n";
 
-constexpr quint32 kHashBasis = 2166136261u;
-constexpr quint32 kHashPrime = 16777619u;
-
-// FNV-1a over the code units a command word holds, folded to lower case.
+// The hash of a command word is that of its lower case.
 quint32 hashStep(quint32 hash, char16_t c)
 {
-    return (hash ^ (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c)) * kHashPrime;
+    return FnvHash::step(hash, c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
 }
 
 QString tableText()
@@ -123,7 +121,7 @@ void Table::index()
     for (const auto &[key, command] : commands_) {
         Entry entry;
         entry.length = int(key.size());
-        quint32 hash = kHashBasis;
+        quint32 hash = FnvHash::kBasis;
         for (size_t k = 0; k < key.size(); ++k) {
             hash = hashStep(hash, key[k]);
             if (k < size_t(Entry::kKept))
@@ -168,7 +166,7 @@ const Command *Table::find(QStringView word) const
     if (slots_.empty())
         return nullptr;
     // Command words are ASCII: a word with any other character is none of them.
-    quint32 hash = kHashBasis;
+    quint32 hash = FnvHash::kBasis;
     for (const QChar c : word) {
         if (c.unicode() >= 0x80)
             return nullptr;

@@ -1,6 +1,7 @@
 #include "checker/flow_graph.h"
 
 #include "checker/language.h"
+#include "common/fnv_hash.h"
 
 namespace FlowGraph {
 
@@ -345,9 +346,9 @@ Graph build(const QVector<Located> &steps)
 
 size_t LabelHash::operator()(const QString &label) const noexcept
 {
-    quint32 hash = 2166136261u;
+    quint32 hash = FnvHash::kBasis;
     for (const QChar c : label)
-        hash = (hash ^ c.unicode()) * 16777619u;
+        hash = FnvHash::step(hash, c.unicode());
     return hash;
 }
 

@@ -25,8 +25,7 @@ struct Node
     bool reachableHead = false;    // a place the server may start from: a label, a function's block
 };
 
-// FNV-1a over a label's code units: Qt's own string hash, with its vector
-// instructions, costs more here than the few lookups a body makes.
+// A body's labels are hashed with FNV-1a (common/fnv_hash.h), not Qt's string hash.
 struct LabelHash
 {
     size_t operator()(const QString &label) const noexcept;
@@ -36,8 +35,8 @@ struct Graph
 {
     QVector<Node> nodes;
     std::unordered_map<QString, int, LabelHash> labels; // by name as written
-    bool readable = true;        // false when a statement was given up on: nothing is judged
-    QVector<int> functionStarts; // the first node of each function of the body
+    bool readable = true;                               // false when a statement was given up on: nothing is judged
+    QVector<int> functionStarts;                        // the first node of each function of the body
 };
 
 struct Located
