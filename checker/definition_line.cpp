@@ -147,10 +147,41 @@ bool plausiblePlace(QStringView place, bool mapOnly)
     return parts.size() >= 3 && mapLike && isInteger(parts.at(1)) && scannedInteger(parts.at(2)) > 0;
 }
 
+// Whether `line` may define something at all, and the blanks it begins with. Most
+// lines are let go here, before anything is set up to read them.
+bool mayDefine(QStringView line, int &indent)
+{
+    while (indent < line.size() && isBlank(line.at(indent)))
+        ++indent;
+    const QStringView rest = line.sliced(indent);
+    if (rest.isEmpty() || (rest.size() >= 2 && rest.at(0) == u'/' && (rest.at(1) == u'/' || rest.at(1) == u'*')))
+        return false;
+    if (std::find(rest.begin(), rest.end(), QChar(u'\t')) != rest.end())
+        return true;
+    // Split by blanks, a line defines something only when its second word is a kind
+    // the loader knows. Past seven letters only "duplicate(...)" can be one, so the
+    // rest of a long word (a message, often) is not read.
+    qsizetype start = indent;
+    while (start < line.size() && !isBlank(line.at(start)))
+        ++start;
+    while (start < line.size() && isBlank(line.at(start)))
+        ++start;
+    const bool duplicate =
+        line.size() - start > 10 && Language::equalsIgnoringCase(line.sliced(start, 10), u"duplicate(");
+    const qsizetype longest = duplicate ? line.size() : std::min(line.size(), start + 8);
+    qsizetype end = start;
+    while (end < longest && !isBlank(line.at(end)))
+        ++end;
+    if (!duplicate && end - start > 7)
+        return false;
+    return exactKind(line.sliced(start, end - start)) != Kind::None;
+}
+
 class Reader
 {
 public:
-    explicit Reader(QStringView line) : line_(line) {}
+    // `indent`: the blanks the line begins with.
+    Reader(QStringView line, int indent) : line_(line), indent_(indent) {}
 
     Definition read();
 
@@ -166,7 +197,6 @@ private:
     }
     bool recognise();
     void readPlaceAndFourth(Kind kind, bool readable);
-    bool mayDefine();
     int fieldsEnd();
     bool split(int size);
     bool mendBlankForTab();
@@ -214,35 +244,6 @@ Fields Reader::parts(const Field &field, QChar separator) const
         }
     }
     return found;
-}
-
-// Whether the line may define something at all; most lines are let go here.
-bool Reader::mayDefine()
-{
-    while (indent_ < line_.size() && isBlank(line_.at(indent_)))
-        ++indent_;
-    const QStringView rest = line_.sliced(indent_);
-    if (rest.isEmpty() || (rest.size() >= 2 && rest.at(0) == u'/' && (rest.at(1) == u'/' || rest.at(1) == u'*')))
-        return false;
-    if (std::find(rest.begin(), rest.end(), QChar(u'\t')) != rest.end())
-        return true;
-    // Split by blanks, a line defines something only when its second word is a kind
-    // the loader knows. Past seven letters only "duplicate(...)" can be one, so the
-    // rest of a long word (a message, often) is not read.
-    qsizetype start = indent_;
-    while (start < line_.size() && !isBlank(line_.at(start)))
-        ++start;
-    while (start < line_.size() && isBlank(line_.at(start)))
-        ++start;
-    const bool duplicate =
-        line_.size() - start > 10 && Language::equalsIgnoringCase(line_.sliced(start, 10), u"duplicate(");
-    const qsizetype longest = duplicate ? line_.size() : std::min(line_.size(), start + 8);
-    qsizetype end = start;
-    while (end < longest && !isBlank(line_.at(end)))
-        ++end;
-    if (!duplicate && end - start > 7)
-        return false;
-    return exactKind(line_.sliced(start, end - start)) != Kind::None;
 }
 
 // Where the fields end: a "//" comment may follow a definition without a body;
@@ -341,7 +342,7 @@ Kind Reader::meantKindOf(const Field &place, const Field &kindField)
 
 bool Reader::recognise()
 {
-    if (!mayDefine() || !split(fieldsEnd()))
+    if (!split(fieldsEnd()))
         return false;
     const Field place = fields_.at(0);
     const Field kindField = fields_.at(1);
@@ -587,7 +588,10 @@ Definition Reader::read()
 
 Definition read(QStringView line)
 {
-    return Reader(line).read();
+    int indent = 0;
+    if (!mayDefine(line, indent))
+        return Definition{};
+    return Reader(line, indent).read();
 }
 
 } // namespace DefinitionLine
