@@ -601,9 +601,7 @@ void ScriptCheck::Pass::addToPiece(Line &line, const ChunkToken &here)
 {
     if (unit_.isEmpty() || unit_.back() != &line)
         unit_.append(&line);
-    ChunkToken added = here;
-    added.line = int(unit_.size()) - 1;
-    chunk_.append(added);
+    chunk_.emplace_back(here).line = int(unit_.size()) - 1;
     if (isPunct(here, u'(') || isPunct(here, u'['))
         ++parens_;
     else if ((isPunct(here, u')') || isPunct(here, u']')) && parens_ > 0)
@@ -707,7 +705,9 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
     lines_.erase(gone, gone + (removed - kept));
     std::vector<std::unique_ptr<Line>> fresh;
     for (qsizetype i = kept; i < texts.size(); ++i) {
-        auto line = std::make_unique<Line>();
+        // Every member has its initialiser: default-initialised, the line is not first
+        // cleared byte by byte, as make_unique's value-initialisation would do.
+        std::unique_ptr<Line> line(new Line);
         line->id = ++lastId_;
         line->text = texts.at(i);
         fresh.push_back(std::move(line));
