@@ -1,11 +1,14 @@
 #include "check_tool/check_all.h"
 
+#include "check_tool/script_files.h"
+
 #include <QFileInfo>
 #include <QThread>
 
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -18,11 +21,12 @@ struct Found
 {
     QString path;
     int argument = 0;
+    int sequence = 0; // the order the walk found it in
 };
 
 struct Checked
 {
-    int argument = 0;
+    int sequence = 0;
     CheckReport::FileResult result;
 };
 
@@ -34,6 +38,7 @@ public:
     {
         {
             const std::lock_guard<std::mutex> lock(mutex_);
+            found.sequence = int(found_.size());
             found_.push_back(std::move(found));
         }
         ready_.notify_one();
@@ -58,6 +63,9 @@ public:
         found = std::move(found_[next_++]);
         return true;
     }
+
+    // Once the workers are done: what was found, in the order found.
+    const std::vector<Found> &found() const { return found_; }
 
 private:
     std::mutex mutex_;
@@ -86,25 +94,35 @@ void walk(const QStringList &paths, Queue &queue)
     for (int argument = 0; argument < paths.size(); ++argument) {
         const QString &path = paths.at(argument);
         if (QFileInfo(path).isDir())
-            CheckReport::forEachScriptUnder(path, [&](const QString &file) { queue.push({file, argument}); });
+            ScriptFiles::forEachUnder(path, [&](const QString &file) { queue.push({file, argument}); });
         else
             queue.push({path, argument});
     }
     queue.close();
 }
 
-QVector<CheckReport::FileResult> inOrder(std::vector<std::vector<Checked>> &byWorker)
+// The results sorted by the path given and then by file name. The walk lists each
+// folder sorted, so they mostly come in that order already; only their places are
+// sorted otherwise, never the results themselves.
+QVector<CheckReport::FileResult> inOrder(const std::vector<Found> &found, std::vector<std::vector<Checked>> &byWorker)
 {
-    std::vector<Checked> all;
-    for (std::vector<Checked> &checked : byWorker)
-        std::move(checked.begin(), checked.end(), std::back_inserter(all));
-    std::stable_sort(all.begin(), all.end(), [](const Checked &a, const Checked &b) {
-        return a.argument != b.argument ? a.argument < b.argument : a.result.fileName < b.result.fileName;
-    });
+    std::vector<CheckReport::FileResult> bySequence(found.size());
+    for (std::vector<Checked> &checked : byWorker) {
+        for (Checked &one : checked)
+            bySequence[size_t(one.sequence)] = std::move(one.result);
+    }
+    const auto before = [&](size_t a, size_t b) {
+        return found[a].argument != found[b].argument ? found[a].argument < found[b].argument
+                                                      : bySequence[a].fileName < bySequence[b].fileName;
+    };
+    std::vector<size_t> order(found.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    if (!std::is_sorted(order.begin(), order.end(), before))
+        std::stable_sort(order.begin(), order.end(), before);
     QVector<CheckReport::FileResult> results;
-    results.reserve(qsizetype(all.size()));
-    for (Checked &checked : all)
-        results.append(std::move(checked.result));
+    results.reserve(qsizetype(order.size()));
+    for (const size_t sequence : order)
+        results.append(std::move(bySequence[sequence]));
     return results;
 }
 
@@ -120,13 +138,13 @@ QVector<CheckReport::FileResult> check(const QStringList &paths, const std::shar
     for (int i = 0; i < threads; ++i) {
         workers.emplace_back([&, i] {
             for (Found found; queue.take(found);)
-                byWorker[size_t(i)].push_back({found.argument, checkOne(found.path, commands, keepBytes)});
+                byWorker[size_t(i)].push_back({found.sequence, checkOne(found.path, commands, keepBytes)});
         });
     }
     walk(paths, queue);
     for (std::thread &worker : workers)
         worker.join();
-    return inOrder(byWorker);
+    return inOrder(queue.found(), byWorker);
 }
 
 } // namespace CheckAll

@@ -8,7 +8,8 @@
 #include "common/line_breaks.h"
 #include "common/regular_file.h"
 
-#include <QDirIterator>
+#include <QFileInfo>
+
 
 #include <algorithm>
 #include <set>
@@ -191,13 +192,6 @@ void checkPlayerVariablesAcross(QVector<FileResult> &files)
         if (added)
             sortByPlace(file.diagnostics);
     }
-}
-
-void forEachScriptUnder(const QString &folder, const std::function<void(const QString &)> &found)
-{
-    QDirIterator files(folder, {QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (files.hasNext())
-        found(files.next());
 }
 
 } // namespace CheckReport

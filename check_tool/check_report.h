@@ -9,7 +9,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <map>
 #include <memory>
 
@@ -50,8 +49,5 @@ void checkFunctionsAcross(QVector<FileResult> &files);
 // Warns at every read of a player variable (@name) that none of `files` sets and
 // the server does not set itself, naming the nearest one set as a hint.
 void checkPlayerVariablesAcross(QVector<FileResult> &files);
-
-// Each .txt file under `folder`, as the walk meets it.
-void forEachScriptUnder(const QString &folder, const std::function<void(const QString &)> &found);
 
 } // namespace CheckReport

@@ -3,11 +3,14 @@
 #include "check_tool/check_all.h"
 #include "check_tool/check_report.h"
 #include "check_tool/gcc_format.h"
+#include "check_tool/script_files.h"
 #include "checker/rules.h"
 #include "checker_test_support.h"
 
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -202,7 +205,7 @@ private slots:
         QTemporaryDir tree;
         const QByteArray script = kHeader.toLatin1() + "\n\tmes \"a\";\n\tclose;\n}\n";
         const QByteArray broken = kHeader.toLatin1() + "\n\tmes \"a\";\n\tclose\n}\n";
-        const QStringList names{"town/b.txt", "town/a.txt", "town/inner/c.txt", "town/.hidden.txt", "town/d.TXT",
+        const QStringList names{"town/b.txt",    "town/a.txt", "town/inner/c.txt", "town/.hidden.txt", "town/d.TXT",
                                 "town/notes.md", "z.txt"};
         QDir(tree.path()).mkpath(QStringLiteral("town/inner"));
         for (const QString &name : names) {
@@ -212,7 +215,8 @@ private slots:
         }
         const QStringList paths{tree.filePath("z.txt"), tree.filePath("town"), tree.filePath("gone.txt")};
         for (const bool keepBytes : {false, true}) {
-            const QVector<CheckReport::FileResult> results = CheckAll::check(paths, Commands::Table::builtIn(), keepBytes);
+            const QVector<CheckReport::FileResult> results =
+                CheckAll::check(paths, Commands::Table::builtIn(), keepBytes);
             QStringList order;
             for (const CheckReport::FileResult &result : results)
                 order.append(QDir(tree.path()).relativeFilePath(result.fileName));
@@ -222,6 +226,30 @@ private slots:
             QCOMPARE(results.at(2).bytes.isEmpty(), !keepBytes);
             QVERIFY(results.at(3).bytes.isEmpty() && results.at(3).lines.isEmpty());
             QVERIFY(!results.back().failure.isEmpty());
+        }
+    }
+
+    // What the walk lists beside plain scripts: only files a script can be read from,
+    // and no folder twice.
+    void scriptFiles_linksAndSpecialFiles_onlyReadableScriptsListed()
+    {
+        QTemporaryDir tree;
+        const QDir root(tree.path());
+        QVERIFY(root.mkpath(QStringLiteral("town/inner")));
+        for (const QString &name : {QStringLiteral("town/a.txt"), QStringLiteral("town/inner/b.txt")}) {
+            QFile file(root.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::link(root.filePath("town/a.txt"), root.filePath("town/link.txt")));
+        QVERIFY(QFile::link(root.filePath("town/inner"), root.filePath("town/folder.txt")));
+        QVERIFY(QFile::link(root.filePath("town/inner"), root.filePath("town/again")));
+        QVERIFY(QFile::link(root.filePath("town/gone"), root.filePath("town/broken.txt")));
+        QCOMPARE(mkfifo(QFile::encodeName(root.filePath("town/pipe.txt")).constData(), 0600), 0);
+        for (const QString &folder : {root.filePath("town"), root.filePath("town") + u'/'}) {
+            QStringList listed;
+            ScriptFiles::forEachUnder(folder, [&](const QString &path) { listed.append(path); });
+            QCOMPARE(listed, (QStringList{root.filePath("town/a.txt"), root.filePath("town/inner/b.txt"),
+                                          root.filePath("town/link.txt")}));
         }
     }
 
