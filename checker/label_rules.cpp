@@ -31,6 +31,14 @@ template <typename Visit> void forEachKey(const IndexedLine &line, Visit visit)
         once(call);
 }
 
+// `use`'s label in lower case, as jumps are looked up: the key already is, for a
+// label written in ASCII.
+QString loweredLabel(const LabelUse &use)
+{
+    const bool ascii = std::all_of(use.label.cbegin(), use.label.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    return ascii ? use.key : Language::lowered(use.label);
+}
+
 template <typename Use> bool holdsKey(const QVector<Use> &uses, const QString &key)
 {
     return std::any_of(uses.cbegin(), uses.cend(), [&](const LabelUse &use) { return use.key == key; });
@@ -98,13 +106,20 @@ void tally(Index::Group &group, const IndexedLine &line, const QString &key, int
     for (const LabelUse &use : line.jumps) {
         if (use.key == key) {
             group.jumpCount.add(use.label, by);
-            group.lowerJumpCount.add(Language::lowered(use.label), by);
+            group.lowerJumpCount.add(loweredLabel(use), by);
         }
     }
     for (const LabelUse &use : line.functions)
         group.functionCount += use.key == key ? by : 0;
     for (const LabelUse &use : line.declarations)
         group.declarationCount += use.key == key ? by : 0;
+}
+
+void removeFrom(Index::Lines &lines, const IndexedLine *line)
+{
+    const auto at = std::find(lines.begin(), lines.end(), line);
+    if (at != lines.end())
+        lines.erase(at);
 }
 
 } // namespace
@@ -143,9 +158,9 @@ void Index::remove(IndexedLine *line, const IndexedLine &indexedAs)
         if (entry == groups_.end())
             return;
         Group &group = entry->second;
-        group.definitions.removeOne(line);
-        group.jumps.removeOne(line);
-        group.functionUses.removeOne(line);
+        removeFrom(group.definitions, line);
+        removeFrom(group.jumps, line);
+        removeFrom(group.functionUses, line);
         tally(group, indexedAs, label, -1);
         if (group.definitions.isEmpty() && group.jumps.isEmpty() && group.functionUses.isEmpty())
             groups_.erase(entry);
@@ -155,7 +170,7 @@ void Index::remove(IndexedLine *line, const IndexedLine &indexedAs)
 
 QVector<IndexedLine *> Index::takeTouched(const QVector<IndexedLine *> &also)
 {
-    QSet<IndexedLine *> lines(also.cbegin(), also.cend());
+    QVector<IndexedLine *> lines(also);
     std::sort(touched_.begin(), touched_.end(), KeyOrder());
     touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
     for (const Key &key : touched_) {
@@ -163,15 +178,14 @@ QVector<IndexedLine *> Index::takeTouched(const QVector<IndexedLine *> &also)
         if (entry == groups_.cend())
             continue;
         const Group &group = entry->second;
-        for (IndexedLine *line : group.definitions)
-            lines.insert(line);
-        for (IndexedLine *line : group.jumps)
-            lines.insert(line);
-        for (IndexedLine *line : group.functionUses)
-            lines.insert(line);
+        for (const Lines *uses : {&group.definitions, &group.jumps, &group.functionUses})
+            std::copy(uses->cbegin(), uses->cend(), std::back_inserter(lines));
     }
     touched_.clear();
-    return QVector<IndexedLine *>(lines.cbegin(), lines.cend());
+    // Each once; sorted by address, which no caller depends on.
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    return lines;
 }
 
 const Index::Group *Index::group(quint64 body, const QString &label) const
@@ -208,7 +222,7 @@ void Index::judgeDefinition(const IndexedLine &line, const LabelUse &definition,
     // A jump is looked up in lower case first: any spelling reaches a label written
     // all in lower case, and a label spelt otherwise only a jump spelt as it is,
     // when no lower-case label takes that jump first.
-    const QString lower = Language::lowered(definition.label);
+    const QString lower = loweredLabel(definition);
     const bool used = definition.label == lower
                           ? group.lowerJumpCount.contains(lower)
                           : group.jumpCount.contains(definition.label) && !group.definedCount.contains(lower);

@@ -4,8 +4,8 @@
 
 #include <QHash>
 #include <QPair>
-#include <QSet>
 #include <QString>
+#include <QVarLengthArray>
 #include <QVector>
 
 #include <cstring>
@@ -99,7 +99,8 @@ public:
 
 private:
     const std::pair<QString, int> *find(const QString &spelling) const;
-    QVector<std::pair<QString, int>> counts_;
+    // Most labels are spelt one way: kept in place, without an allocation.
+    QVarLengthArray<std::pair<QString, int>, 1> counts_;
 };
 
 class Index
@@ -120,17 +121,20 @@ public:
     Diagnostics diagnostics(const IndexedLine &line) const;
 
     // The labels `line` defines and the jumps to each, for tools that navigate.
+    // A label is mostly defined once and jumped to once or twice: its lines are kept
+    // in place, without an allocation each.
+    using Lines = QVarLengthArray<IndexedLine *, 2>;
     struct Group
     {
-        QVector<IndexedLine *> definitions;
-        QVector<IndexedLine *> jumps;
+        Lines definitions;
+        Lines jumps;
         // How often each spelling is defined and jumped to, so that a label
         // defined or reached many times is judged without counting anew.
         SpellingCounts definedCount;
         SpellingCounts jumpCount;      // by the jump's own spelling
         SpellingCounts lowerJumpCount; // by the jump in lower case
         // Functions of the body under this name, in any case.
-        QVector<IndexedLine *> functionUses; // declarations and calls
+        Lines functionUses; // declarations and calls
         int functionCount = 0;
         int declarationCount = 0;
     };
