@@ -768,14 +768,17 @@ void ScriptCheck::follow(int first, int end)
         commentLine = before.commentLine;
     }
     Pass pass(*commands_, options_, state, bodyLine, commentLine);
-    std::vector<Before> visited;
-    visited.reserve(size_t(end - first) + 1);
+    std::vector<Before> visited; // lines read before, with what they held
+    std::vector<Line *> fresh;   // lines read for the first time, which held nothing
     std::vector<Pass::Flag> resets;
     bool settled = false;
     for (int i = first; i < lineCount() && !settled; ++i) {
         Line &line = *lines_[size_t(i)];
         // A line never read before has nothing to forget.
-        visited.push_back(line.read ? forget(line) : Before{&line, {}, {}, {}, {}, {}});
+        if (line.read)
+            visited.push_back(forget(line));
+        else
+            fresh.push_back(&line);
         line.read = true;
         pass.visit(line);
         const State after = pass.state();
@@ -805,7 +808,7 @@ void ScriptCheck::follow(int first, int end)
             noteChange(*flag.line);
         }
     }
-    compareWithBefore(visited);
+    compareWithBefore(visited, fresh);
 }
 
 // Empties what a pass finds in `line`, and returns what it held.
@@ -829,10 +832,19 @@ ScriptCheck::Before ScriptCheck::forget(Line &line)
 }
 
 // Notes the lines a pass changed, and files anew in the label index those whose
-// labels, jumps or functions changed.
-void ScriptCheck::compareWithBefore(std::vector<Before> &visited)
+// labels, jumps or functions changed. A line read for the first time changed in
+// whatever it holds.
+void ScriptCheck::compareWithBefore(std::vector<Before> &visited, const std::vector<Line *> &fresh)
 {
     QVector<Line *> touched;
+    for (Line *line : fresh) {
+        if (!line->found.isEmpty() || !line->colours.isEmpty() || !Directives::same(nullptr, line->silenced))
+            noteChange(*line);
+        markFlowDirty(line->body);
+        labels_.add(line);
+        if (line->holdsUses())
+            touched.append(line);
+    }
     for (Before &before : visited) {
         Line &line = *before.line;
         if (before.found != line.found || before.colours != line.colours ||

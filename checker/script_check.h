@@ -132,7 +132,7 @@ private:
     struct Before;
     void follow(int first, int end);
     static Before forget(Line &line);
-    void compareWithBefore(std::vector<Before> &visited);
+    void compareWithBefore(std::vector<Before> &visited, const std::vector<Line *> &fresh);
     void recheckLabels(const QVector<Line *> &lines);
     void noteChange(Line &line);
     QVector<int> numbersOfChanged(int first, int end);
