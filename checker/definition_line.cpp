@@ -250,7 +250,13 @@ Fields Reader::parts(const Field &field, QChar separator) const
 // after a "{" it is the body's.
 int Reader::fieldsEnd()
 {
-    const qsizetype comment = line_.indexOf(u"//");
+    // Found a character at a time: Qt's search for a string sets up more than the
+    // short line it searches.
+    qsizetype comment = -1;
+    for (qsizetype i = 0; comment < 0 && i + 1 < line_.size(); ++i) {
+        if (line_.at(i) == u'/' && line_.at(i + 1) == u'/')
+            comment = i;
+    }
     const qsizetype brace = line_.indexOf(u'{');
     if (comment < 0 || (brace >= 0 && brace < comment))
         return int(line_.size());

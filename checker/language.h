@@ -92,6 +92,12 @@ bool storesIntoArguments(QStringView command);
 // while they stay logged in, so it may be set in one file and read in another.
 // "$@" (global), ".@" (scope) and "@@" are other kinds.
 bool isPlayerVariable(QStringView name);
+// Whether `name` is a scope variable (.@name), which lives as long as its script
+// runs. Inline: every variable the parser reads is asked.
+inline bool isScopeVariable(QStringView name)
+{
+    return name.size() >= 2 && name.front() == u'.' && name.at(1) == u'@';
+}
 
 // The player variables the server itself sets, in lower case: a read of one needs
 // no script to set it. "@menu" holds the choice of the last menu or select().

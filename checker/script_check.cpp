@@ -267,7 +267,7 @@ private:
     Line *bodyLine_;
     Line *commentLine_;
     // The statement being read and the lines it stands on.
-    QVector<ChunkToken> chunk_;
+    std::vector<ChunkToken> chunk_; // a vector: appended to for every token read
     QVector<Line *> unit_;
     int parens_ = 0;
     bool chunkIsFor_ = false;
@@ -393,7 +393,7 @@ void ScriptCheck::Pass::visitLine(Line &line)
 // A body still open where the next definition begins: its "}" is missing.
 void ScriptCheck::Pass::cutOpenBody(Line &line)
 {
-    if (!chunk_.isEmpty())
+    if (!chunk_.empty())
         closeChunk(End::None);
     const bool judged = !state_.quiet;
     setFlag(bodyLine_, &Line::unclosedBody, judged && state_.region == State::Region::Body);
@@ -517,8 +517,8 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
         // "case" at the start of a line begins a case, whatever came before it.
         const bool caseFollows = first && !chunkIsCase_ && token.kind == Token::Kind::Name &&
                                  Language::equalsIgnoringCase(here.text, u"case");
-        if (chunk_.isEmpty() || caseFollows || (first && !chunkHasQuestion_ && !chunkIsCase_ && colon >= 0)) {
-            if (!chunk_.isEmpty())
+        if (chunk_.empty() || caseFollows || (first && !chunkHasQuestion_ && !chunkIsCase_ && colon >= 0)) {
+            if (!chunk_.empty())
                 closeChunk(End::None);
             if (beginPiece(line, tokens.tokens, here, colon)) {
                 i = std::max(i, colon);
@@ -531,9 +531,9 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
         if (token.kind == Token::Kind::OpenString)
             break; // the rest of the statement is lost with the string
     }
-    if (!chunk_.isEmpty() && chunk_.back().token.kind == Token::Kind::OpenString)
+    if (!chunk_.empty() && chunk_.back().token.kind == Token::Kind::OpenString)
         closeChunk(End::None);
-    state_.chunkOpen = !chunk_.isEmpty();
+    state_.chunkOpen = !chunk_.empty();
 }
 
 // Where a piece may begin: braces, empty statements and labels are taken here;
@@ -563,7 +563,7 @@ bool ScriptCheck::Pass::beginPiece(Line &line, const QVector<Token> &tokens, con
         name.token.length = last.column + last.length - here.token.column;
         name.text = QStringView(line.text).sliced(here.token.column, name.token.length);
         unit_.append(&line);
-        chunk_.append(name);
+        chunk_.push_back(name);
         closeChunk(End::Colon);
         return true;
     }
@@ -601,7 +601,8 @@ void ScriptCheck::Pass::addToPiece(Line &line, const ChunkToken &here)
 {
     if (unit_.isEmpty() || unit_.back() != &line)
         unit_.append(&line);
-    chunk_.emplace_back(here).line = int(unit_.size()) - 1;
+    chunk_.push_back(here);
+    chunk_.back().line = int(unit_.size()) - 1;
     if (isPunct(here, u'(') || isPunct(here, u'['))
         ++parens_;
     else if ((isPunct(here, u')') || isPunct(here, u']')) && parens_ > 0)
@@ -657,7 +658,7 @@ void ScriptCheck::Pass::closeChunk(End end)
 // The end of the script ends whatever is still open.
 void ScriptCheck::Pass::finish()
 {
-    if (!chunk_.isEmpty())
+    if (!chunk_.empty())
         closeChunk(End::None);
     if (state_.region == State::Region::Top)
         return; // the loader knows no comment outside a body

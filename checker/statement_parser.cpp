@@ -26,13 +26,13 @@ bool sameWord(QStringView text, QStringView word)
 // player variables, judged across the files checked together.
 bool isJudgedVariable(QStringView name)
 {
-    return name.startsWith(u".@") || Language::isPlayerVariable(name);
+    return Language::isScopeVariable(name) || Language::isPlayerVariable(name);
 }
 
 class Parser
 {
 public:
-    Parser(const QVector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink)
+    Parser(const std::vector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink)
         : t_(tokens), end_(end), commands_(commands), sink_(sink)
     {
     }
@@ -41,6 +41,7 @@ public:
 
 private:
     bool atEnd() const { return pos_ >= limit_; }
+    qsizetype count() const { return qsizetype(t_.size()); }
     const ChunkToken &peek() const { return t_.at(pos_); }
     // Whether the token at `i` begins a line with what can only begin a statement.
     bool startsStatement(qsizetype i) const
@@ -149,12 +150,12 @@ private:
     void labelDefinition(const ChunkToken &name);
     void labelOrCase();
 
-    const QVector<ChunkToken> &t_;
+    const std::vector<ChunkToken> &t_;
     const End end_;
     const Commands::Table &commands_;
     Sink &sink_;
     qsizetype pos_ = 0;
-    qsizetype limit_ = t_.size();
+    qsizetype limit_ = qsizetype(t_.size());
     int depth_ = 0; // expressions open inside one another
     // What the statement being read shows: a select() or input the window waits on,
     // and how many choices a select() offers (0: not known).
@@ -170,7 +171,7 @@ constexpr int kDeepestExpression = 256;
 
 void Parser::run()
 {
-    if (t_.isEmpty())
+    if (t_.empty())
         return;
     try {
         if (end_ == End::Colon) {
@@ -202,7 +203,7 @@ void Parser::run()
         inForHead_ = false;
         addStep(FlowStep::Kind::Broken, t_.front());
         // The jumps after a mistake still count, so that their labels do not look unused.
-        for (qsizetype i = pos_; i + 1 < t_.size(); ++i) {
+        for (qsizetype i = pos_; i + 1 < count(); ++i) {
             const ChunkToken &word = t_.at(i);
             const ChunkToken &label = t_.at(i + 1);
             if (word.token.kind == Kind::Name && sameWord(word.text, u"goto") && label.token.kind == Kind::Name &&
@@ -216,10 +217,10 @@ void Parser::run()
 void Parser::labelOrCase()
 {
     const ChunkToken &first = t_.front();
-    if (t_.size() == 1 && sameWord(first.text, u"default")) {
+    if (count() == 1 && sameWord(first.text, u"default")) {
         colour(first, Colour::Kind::Command);
         addStep(FlowStep::Kind::Default, first);
-    } else if (t_.size() == 1 && BodyTokens::isLabelName(first.text)) {
+    } else if (count() == 1 && BodyTokens::isLabelName(first.text)) {
         labelDefinition(first);
     } else if (sameWord(first.text, u"case")) {
         colour(first, Colour::Kind::Command);
@@ -228,12 +229,12 @@ void Parser::labelOrCase()
         if (!atEnd())
             unexpected();
         // A plain number names the choice of a select() the case stands for.
-        const bool plainNumber = t_.size() == 2 && t_.at(1).token.kind == Kind::Number;
+        const bool plainNumber = count() == 2 && t_.at(1).token.kind == Kind::Number;
         waits_ = false;
         choices_ = plainNumber ? t_.at(1).text.toInt() : -1;
         addStep(FlowStep::Kind::Case, first);
     } else {
-        pos_ = t_.size() - 1;
+        pos_ = count() - 1;
         unexpected();
     }
 }
@@ -778,7 +779,7 @@ void Parser::call(const ChunkToken &name)
 
 } // namespace
 
-void parse(const QVector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink)
+void parse(const std::vector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink)
 {
     Parser(tokens, end, commands, sink).run();
 }

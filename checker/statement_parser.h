@@ -12,6 +12,8 @@
 #include <QStringView>
 #include <QVector>
 
+#include <vector>
+
 // Reads one piece of a body that the chunk splitter cut off: a label, a statement
 // up to its ";", the head of a block up to its "{", or a "case ...:". Statements
 // and expressions are read with the server's grammar and operator precedence; what
@@ -53,6 +55,6 @@ public:
     virtual void step(int line, FlowStep &&step) = 0;
 };
 
-void parse(const QVector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink);
+void parse(const std::vector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink);
 
 } // namespace StatementParser

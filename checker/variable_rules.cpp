@@ -17,7 +17,7 @@ using Kind = FlowStep::Kind;
 // Player variables (@name) live on past the body: they are judged across files.
 bool isScopeVariable(const FlowStep &step)
 {
-    return step.text.startsWith(u".@");
+    return Language::isScopeVariable(step.text);
 }
 
 } // namespace
