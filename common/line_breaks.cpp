@@ -30,7 +30,10 @@ QStringList splitSharing(const QString &text)
     for (;;) {
         qsizetype i = onlyLineFeeds ? all.indexOf(u'\n', start) : start;
         if (!onlyLineFeeds) {
-            while (i < all.size() && all.at(i) != u'\n' && all.at(i) != u'\r')
+            // Most characters lie above CR: one comparison lets each of them pass.
+            const char16_t *const characters = all.utf16();
+            const qsizetype size = all.size();
+            while (i < size && (characters[i] > u'\r' || (characters[i] != u'\n' && characters[i] != u'\r')))
                 ++i;
         }
         if (i < 0 || i >= all.size()) {
