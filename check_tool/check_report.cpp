@@ -10,7 +10,6 @@
 
 #include <QFileInfo>
 
-
 #include <algorithm>
 #include <set>
 
@@ -102,7 +101,7 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
     result.lines = linesOf(bytes, result.text, undecodable);
     // Text decoded from the code page holds only characters it can hold again; no
     // one sees the colours.
-    ScriptCheck check(commands, ScriptCheck::Options{false, false, false});
+    ScriptCheck check(commands, ScriptCheck::Options{false, false, false, false});
     check.replaceLines(0, 0, result.lines);
     check.updateFlow();
     for (const int line : undecodable) {

@@ -188,13 +188,13 @@ void readTokenAt(QStringView text, int i, Token &token)
 
 } // namespace
 
-Line tokenize(QStringView text, int from, bool inComment)
+namespace {
+
+// The tokens of `text` into `found`; whether a /* comment is left open.
+bool read(QStringView text, int from, bool inComment, std::vector<Token> &found)
 {
     Line line;
     const int size = int(text.size());
-    // Gathered in a buffer kept from line to line, then stored in one allocation of
-    // the right size (none for a line without tokens).
-    thread_local std::vector<Token> found;
     found.clear();
     int i = from;
     const auto add = [&](Token::Kind kind, int column, int length) { found.push_back(Token{kind, column, length}); };
@@ -231,9 +231,29 @@ Line tokenize(QStringView text, int from, bool inComment)
         readTokenAt(text, i, token);
         i += token.length;
     }
-    if (!found.empty())
-        line.tokens = QVector<Token>(found.cbegin(), found.cend());
+    return line.endsInComment;
+}
+
+// Tokens are gathered in a buffer kept from line to line.
+thread_local std::vector<Token> tFound;
+
+} // namespace
+
+Line tokenize(QStringView text, int from, bool inComment)
+{
+    Line line;
+    line.endsInComment = read(text, from, inComment, tFound);
+    // Stored in one allocation of the right size (none for a line without tokens).
+    if (!tFound.empty())
+        line.tokens = QVector<Token>(tFound.cbegin(), tFound.cend());
     return line;
+}
+
+void tokenizeInto(QStringView text, int from, bool inComment, Line &line)
+{
+    line.endsInComment = read(text, from, inComment, tFound);
+    line.tokens.resize(qsizetype(tFound.size()));
+    std::copy(tFound.cbegin(), tFound.cend(), line.tokens.begin());
 }
 
 } // namespace BodyTokens

@@ -34,6 +34,9 @@ struct Line
 // The tokens of `text` from column `from` on; `inComment` says whether a /* comment
 // was open before it.
 Line tokenize(QStringView text, int from, bool inComment);
+// The same into `line`, whose room for tokens is used again: for a reader that
+// keeps no line's tokens once it has read them.
+void tokenizeInto(QStringView text, int from, bool inComment, Line &line);
 
 // Whether `c` may stand in a name: letters, digits, "_" and every character of two
 // bytes in the code page (the full-width space excepted). Inline: every character

@@ -145,8 +145,8 @@ class ScriptCheck::Pass : public StatementParser::Sink
 {
 public:
     Pass(const Commands::Table &commands, Options options, const State &state, Line *bodyLine, Line *commentLine)
-        : commands_(commands), colours_(options.colours), commandWords_(options.commandWords), state_(state),
-          bodyLine_(bodyLine), commentLine_(commentLine)
+        : commands_(commands), colours_(options.colours), commandWords_(options.commandWords),
+          keepTokens_(options.tokens), state_(state), bodyLine_(bodyLine), commentLine_(commentLine)
     {
     }
 
@@ -263,6 +263,9 @@ private:
     const Commands::Table &commands_;
     const bool colours_;
     const bool commandWords_;
+    const bool keepTokens_;
+    BodyTokens::Line read_;                        // the tokens of the line being read, when lines keep none
+    const BodyTokens::Line *lineTokens_ = nullptr; // those of the line being visited
     State state_;
     Line *bodyLine_;
     Line *commentLine_;
@@ -277,12 +280,18 @@ private:
 
 const BodyTokens::Line &ScriptCheck::Pass::tokensOf(Line &line, int from)
 {
-    if (line.tokensFrom != from || line.tokensInComment != state_.inComment) {
+    if (!keepTokens_) {
+        BodyTokens::tokenizeInto(line.text, from, state_.inComment, read_);
+        lineTokens_ = &read_;
+    } else if (line.tokensFrom != from || line.tokensInComment != state_.inComment) {
         line.tokens = BodyTokens::tokenize(line.text, from, state_.inComment);
-        line.tokensFrom = from;
-        line.tokensInComment = state_.inComment;
+        lineTokens_ = &line.tokens;
+    } else {
+        lineTokens_ = &line.tokens;
     }
-    return line.tokens;
+    line.tokensFrom = from;
+    line.tokensInComment = state_.inComment;
+    return *lineTokens_;
 }
 
 void ScriptCheck::Pass::lexicalColours(Line &line, const BodyTokens::Line &tokens)
@@ -341,6 +350,7 @@ void ScriptCheck::Pass::followComment(Line &line, const BodyTokens::Line &tokens
 void ScriptCheck::Pass::visit(Line &line)
 {
     const Directives::Codes pending = state_.silence;
+    lineTokens_ = nullptr;
     visitLine(line);
     if (line.directive.present) {
         line.silenced.reset();
@@ -349,8 +359,8 @@ void ScriptCheck::Pass::visit(Line &line)
     }
     const bool holdsCode =
         line.definition.kind != DefinitionLine::Kind::None ||
-        (line.tokensFrom >= 0 && std::any_of(line.tokens.tokens.cbegin(), line.tokens.tokens.cend(),
-                                             [](const Token &token) { return token.kind != Token::Kind::Comment; }));
+        (lineTokens_ && std::any_of(lineTokens_->tokens.cbegin(), lineTokens_->tokens.cend(),
+                                    [](const Token &token) { return token.kind != Token::Kind::Comment; }));
     line.silenced = holdsCode ? pending : nullptr;
     state_.silence = !holdsCode || state_.chunkOpen ? pending : nullptr;
 }
@@ -1258,7 +1268,9 @@ bool ScriptCheck::isCommentOrString(int number, int column) const
         return false;
     const Line &line = *lines_[size_t(number)];
     if (line.tokensFrom >= 0 && column >= line.tokensFrom) {
-        for (const Token &token : line.tokens.tokens) {
+        const BodyTokens::Line tokens =
+            options_.tokens ? line.tokens : BodyTokens::tokenize(line.text, line.tokensFrom, line.tokensInComment);
+        for (const Token &token : tokens.tokens) {
             if (column >= token.column && column < token.column + token.length)
                 return token.kind == Token::Kind::Comment || token.kind == Token::Kind::String ||
                        token.kind == Token::Kind::OpenString;

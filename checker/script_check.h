@@ -39,6 +39,9 @@ public:
         bool colours = true;      // the pieces the editor colours
         bool encoding = true;     // characters the code page cannot hold (text decoded from it has none)
         bool commandWords = true; // where commands stand, for commandWordAt
+        // Each line's tokens, kept for the next edit that reads it again; without
+        // them, isCommentOrString reads its line again.
+        bool tokens = true;
     };
     explicit ScriptCheck(std::shared_ptr<const Commands::Table> commands = Commands::Table::builtIn());
     ScriptCheck(std::shared_ptr<const Commands::Table> commands, Options options);
