@@ -43,10 +43,7 @@ bool Command::labelAt(int argument) const
 {
     if (argument < 0)
         return false;
-    const qsizetype repeat = shape.indexOf(u'…');
-    if (argument < (repeat < 0 ? shape.size() : repeat))
-        return shape.at(argument) == u'l';
-    return false;
+    return argument < shapedArguments && shape.at(argument) == u'l';
 }
 
 std::shared_ptr<const Table> Table::builtIn()
@@ -103,6 +100,10 @@ bool Table::addRows(QStringView text, QString *error)
         }
         const QString key = command.word.toLower();
         command.lower = key;
+        const qsizetype repeat = command.shape.indexOf(u'…');
+        command.shapedArguments = int(repeat < 0 ? command.shape.size() : repeat);
+        command.onlyReadsArguments = Language::onlyReadsArguments(key);
+        command.storesIntoArguments = Language::storesIntoArguments(key);
         commands_[std::u16string(reinterpret_cast<const char16_t *>(key.utf16()), size_t(key.size()))] = command;
     }
     index();

@@ -23,6 +23,11 @@ struct Command
     int max = 0;                      // at most; -1: no upper limit
     QString shape;                    // one letter per argument: s string, e expression, l label; "…" repeats
     bool labelAt(int argument) const; // whether argument `argument` (from 0) is a label
+    // Read from the word and the shape when the row is added: the parser asks for
+    // nearly every command it reads.
+    int shapedArguments = 0;          // the letters of the shape before "…"
+    bool onlyReadsArguments = false;  // Language::onlyReadsArguments
+    bool storesIntoArguments = false; // Language::storesIntoArguments
 };
 
 class Table

@@ -74,9 +74,22 @@ const Keyword *keywordsEnd()
 
 bool isKeyword(QStringView word, KeywordUse use)
 {
-    return mayBeKeyword(word) && std::any_of(std::begin(kKeywords), std::end(kKeywords), [&](const Keyword &keyword) {
-               return (keyword.uses & use) != 0 && equalsIgnoringCase(word, keyword.word);
-           });
+    if (!mayBeKeyword(word))
+        return false;
+    // Compared only with the keywords of its first letter: the parser asks of every
+    // statement's first word.
+    static const auto kByFirstLetter = [] {
+        std::array<std::vector<const Keyword *>, 26> byLetter{};
+        for (const Keyword &keyword : kKeywords)
+            byLetter[size_t(keyword.word.front().unicode() - u'a')].push_back(&keyword);
+        return byLetter;
+    }();
+    const char16_t first = word.front().unicode() | 0x20;
+    for (const Keyword *keyword : kByFirstLetter[size_t(first - u'a')]) {
+        if ((keyword->uses & use) != 0 && equalsIgnoringCase(word, keyword->word))
+            return true;
+    }
+    return false;
 }
 
 QString lowered(const QString &text)

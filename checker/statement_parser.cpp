@@ -388,7 +388,7 @@ int Parser::arguments(const ChunkToken &name)
     ++pos_;
     int count = 0;
     const Commands::Command *command = commands_.find(name.text);
-    const bool mayStore = command && Language::storesIntoArguments(command->word);
+    const bool mayStore = command && command->storesIntoArguments;
     while (!nextIs(u")")) {
         if (mayStore && isBareVariable(pos_))
             variables(peek(), -1);
@@ -561,7 +561,7 @@ int Parser::commandArguments(const Commands::Command &command, bool inParenthese
         } else if (command.labelAt(count)) {
             label();
         } else {
-            if (!Language::onlyReadsArguments(command.word) && isBareVariable(pos_))
+            if (!command.onlyReadsArguments && isBareVariable(pos_))
                 variables(peek(), count == 0 && sameWord(command.word, u"set") ? pos_ + 2 : -1);
             expression();
         }
