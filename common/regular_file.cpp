@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,21 +13,56 @@
 
 namespace RegularFile {
 
+namespace {
+
+// Closes the descriptor it is given when it goes.
+struct Descriptor
+{
+    int value;
+    ~Descriptor()
+    {
+        if (value >= 0)
+            ::close(value);
+    }
+};
+
+// Appends what is left of `descriptor` to `bytes`, one byte past `maxBytes` at
+// most. False on an error.
+bool readRest(int descriptor, QByteArray &bytes, qint64 maxBytes)
+{
+    while (bytes.size() <= maxBytes) {
+        // Read straight into the array, in room made ahead: a script mostly comes
+        // whole in the first read, and the second says it has ended.
+        const qsizetype room = qsizetype(
+            std::min<qint64>(std::max<qsizetype>(bytes.capacity() - bytes.size(), 4096), maxBytes + 1 - bytes.size()));
+        const qsizetype before = bytes.size();
+        bytes.resize(before + room);
+        const ssize_t got = ::read(descriptor, bytes.data() + before, size_t(room));
+        if (got < 0 && errno == EINTR) {
+            bytes.resize(before);
+            continue;
+        }
+        bytes.resize(before + std::max<qsizetype>(got, 0));
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+    }
+    return true;
+}
+
+} // namespace
+
 Result tryRead(const QString &path, qint64 maxBytes)
 {
     Result result;
-    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
+    const Descriptor descriptor{::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (descriptor.value < 0)
         return result;
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return result;
-    }
     // The descriptor is checked, not the name, so the file cannot be swapped for a
     // pipe between the check and the read.
     struct stat status = {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
+    if (::fstat(descriptor.value, &status) != 0 || !S_ISREG(status.st_mode))
         return result;
     if (status.st_size > maxBytes) {
         result.status = Result::Status::TooLarge;
@@ -36,15 +72,8 @@ Result tryRead(const QString &path, qint64 maxBytes)
     // meanwhile, and some file systems report no size at all.
     QByteArray bytes;
     bytes.reserve(qsizetype(std::min<qint64>(status.st_size, maxBytes) + 1));
-    char chunk[16384];
-    while (bytes.size() <= maxBytes) {
-        const qint64 got = file.read(chunk, sizeof chunk);
-        if (got < 0)
-            return result;
-        if (got == 0)
-            break;
-        bytes.append(chunk, qsizetype(got));
-    }
+    if (!readRest(descriptor.value, bytes, maxBytes))
+        return result;
     if (bytes.size() > maxBytes) {
         result.status = Result::Status::TooLarge;
         return result;
