@@ -245,15 +245,14 @@ Line tokenize(QStringView text, int from, bool inComment)
     line.endsInComment = read(text, from, inComment, tFound);
     // Stored in one allocation of the right size (none for a line without tokens).
     if (!tFound.empty())
-        line.tokens = QVector<Token>(tFound.cbegin(), tFound.cend());
+        line.tokens.assign(tFound.cbegin(), tFound.cend());
     return line;
 }
 
 void tokenizeInto(QStringView text, int from, bool inComment, Line &line)
 {
-    line.endsInComment = read(text, from, inComment, tFound);
-    line.tokens.resize(qsizetype(tFound.size()));
-    std::copy(tFound.cbegin(), tFound.cend(), line.tokens.begin());
+    // Cleared, the array keeps its room.
+    line.endsInComment = read(text, from, inComment, line.tokens);
 }
 
 } // namespace BodyTokens

@@ -3,6 +3,8 @@
 #include <QStringView>
 #include <QVector>
 
+#include <vector>
+
 // Cuts the text of a script body into tokens, one line at a time. Line breaks are
 // blanks like any other, so the only thing a line hands on to the next is whether
 // a /* comment is still open.
@@ -27,7 +29,7 @@ struct Token
 
 struct Line
 {
-    QVector<Token> tokens;
+    std::vector<Token> tokens;
     bool endsInComment = false; // a /* is still open at the end of the line
 };
 

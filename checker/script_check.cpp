@@ -108,23 +108,24 @@ Diagnostics codePageDiagnostics(QStringView text)
 // Where the ":" of a label that begins at token `i` stands, or -1: a plain name, or
 // a number and the name characters written right after it, then ":" (comments
 // between them allowed).
-qsizetype labelColon(QStringView text, const QVector<Token> &tokens, qsizetype i)
+qsizetype labelColon(QStringView text, const std::vector<Token> &tokens, qsizetype i)
 {
-    const Token &token = tokens.at(i);
+    const qsizetype count = qsizetype(tokens.size());
+    const auto at = [&](qsizetype k) -> const Token & { return tokens[size_t(k)]; };
+    const Token &token = at(i);
     qsizetype j = i + 1;
     if (token.kind == Token::Kind::Number) {
         if (!text.sliced(token.column, token.length).front().isDigit() ||
             BodyTokens::isHexNumber(text.sliced(token.column, token.length)))
             return -1;
-        if (j < tokens.size() && tokens.at(j).kind == Token::Kind::Name &&
-            tokens.at(j).column == token.column + token.length &&
-            BodyTokens::isPlainName(text.sliced(tokens.at(j).column, tokens.at(j).length)))
+        if (j < count && at(j).kind == Token::Kind::Name && at(j).column == token.column + token.length &&
+            BodyTokens::isPlainName(text.sliced(at(j).column, at(j).length)))
             ++j;
     } else if (token.kind != Token::Kind::Name || !BodyTokens::isPlainName(text.sliced(token.column, token.length))) {
         return -1;
     }
-    for (; j < tokens.size(); ++j) {
-        const Token &next = tokens.at(j);
+    for (; j < count; ++j) {
+        const Token &next = at(j);
         if (next.kind != Token::Kind::Comment)
             return next.kind == Token::Kind::Punct && text.sliced(next.column, next.length) == u":" ? j : -1;
     }
@@ -249,7 +250,7 @@ private:
     void readTop(Line &line, const BodyTokens::Line &tokens);
     void awaitBody(Line &line);
     void readBody(Line &line, int from);
-    bool beginPiece(Line &line, const QVector<Token> &tokens, const ChunkToken &here, qsizetype colon);
+    bool beginPiece(Line &line, const std::vector<Token> &tokens, const ChunkToken &here, qsizetype colon);
     bool endPiece(Line &line, const ChunkToken &here);
     void addToPiece(Line &line, const ChunkToken &here);
     void closeChunk(End end);
@@ -298,7 +299,7 @@ void ScriptCheck::Pass::lexicalColours(Line &line, const BodyTokens::Line &token
 {
     if (!colours_)
         return;
-    line.colours.reserve(line.colours.size() + tokens.tokens.size());
+    line.colours.reserve(line.colours.size() + qsizetype(tokens.tokens.size()));
     for (const Token &token : tokens.tokens) {
         switch (token.kind) {
         case Token::Kind::String:
@@ -506,9 +507,9 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
     followComment(line, tokens);
     const QStringView text(line.text);
     bool firstOnLine = true;
-    const qsizetype count = tokens.tokens.size();
+    const qsizetype count = qsizetype(tokens.tokens.size());
     for (qsizetype i = 0; i < count; ++i) {
-        const Token &token = tokens.tokens.at(i);
+        const Token &token = tokens.tokens[size_t(i)];
         if (token.kind == Token::Kind::Comment)
             continue;
         const bool first = std::exchange(firstOnLine, false);
@@ -548,7 +549,8 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
 
 // Where a piece may begin: braces, empty statements and labels are taken here;
 // true when `here` was, false when it begins a statement.
-bool ScriptCheck::Pass::beginPiece(Line &line, const QVector<Token> &tokens, const ChunkToken &here, qsizetype colon)
+bool ScriptCheck::Pass::beginPiece(Line &line, const std::vector<Token> &tokens, const ChunkToken &here,
+                                   qsizetype colon)
 {
     if (isPunct(here, u'}')) {
         closeBrace(line, here.token.column);
@@ -567,7 +569,7 @@ bool ScriptCheck::Pass::beginPiece(Line &line, const QVector<Token> &tokens, con
     }
     if (colon >= 0) {
         // "1000:" is a label too: a number and the name characters right after it.
-        const Token &last = tokens.at(colon - 1);
+        const Token &last = tokens[size_t(colon - 1)];
         ChunkToken name = here;
         name.token.kind = Token::Kind::Name;
         name.token.length = last.column + last.length - here.token.column;
@@ -1268,8 +1270,10 @@ bool ScriptCheck::isCommentOrString(int number, int column) const
         return false;
     const Line &line = *lines_[size_t(number)];
     if (line.tokensFrom >= 0 && column >= line.tokensFrom) {
-        const BodyTokens::Line tokens =
-            options_.tokens ? line.tokens : BodyTokens::tokenize(line.text, line.tokensFrom, line.tokensInComment);
+        BodyTokens::Line readAgain;
+        if (!options_.tokens)
+            readAgain = BodyTokens::tokenize(line.text, line.tokensFrom, line.tokensInComment);
+        const BodyTokens::Line &tokens = options_.tokens ? line.tokens : readAgain;
         for (const Token &token : tokens.tokens) {
             if (column >= token.column && column < token.column + token.length)
                 return token.kind == Token::Kind::Comment || token.kind == Token::Kind::String ||
