@@ -7,6 +7,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <vector>
 
 namespace WindowRules {
 
@@ -145,15 +146,32 @@ States after(Effect effect, States before)
     return States(afterOnOnePath(effect, mainPaths(before)) | (afterOnOnePath(effect, quint8(before >> 8)) << 8));
 }
 
+// What a check keeps per node, in arrays kept from body to body: a body is judged
+// after nearly every edit, and most bodies are short.
+struct Scratch
+{
+    std::vector<States> in;
+    std::vector<Effect> effects;
+    std::vector<int> opener; // the mes that opened the window on some path here
+    std::vector<int> work;
+    std::vector<bool> reached;
+};
+thread_local Scratch tScratch;
+
 class Checker
 {
 public:
     Checker(const FlowGraph::Graph &graph, Start start)
-        : g_(graph), function_(start == Start::Function), in_(graph.nodes.size(), 0), opener_(graph.nodes.size(), -1)
+        : g_(graph), function_(start == Start::Function), in_(tScratch.in), effects_(tScratch.effects),
+          opener_(tScratch.opener), work_(tScratch.work)
     {
-        effects_.reserve(g_.nodes.size());
+        const size_t size = size_t(g_.nodes.size());
+        in_.assign(size, 0);
+        opener_.assign(size, -1);
+        work_.clear();
+        effects_.clear();
         for (const FlowGraph::Node &node : g_.nodes)
-            effects_.append(effectOf(*node.step));
+            effects_.push_back(effectOf(*node.step));
         if (!g_.nodes.isEmpty())
             enter(0, start == Start::Player ? kClosed : start == Start::Floating ? kDetached : kUnknown);
         enterEvents();
@@ -174,9 +192,9 @@ public:
 private:
     void enter(int node, quint8 state)
     {
-        in_[node] |= States(state);
+        in_[size_t(node)] |= States(state);
         if (state)
-            work_.append(node);
+            work_.push_back(node);
     }
     void enterEvents();
     void propagate();
@@ -202,10 +220,10 @@ private:
 
     const FlowGraph::Graph &g_;
     const bool function_;
-    QVector<States> in_;
-    QVector<Effect> effects_;
-    QVector<int> opener_; // the mes that opened the window on some path here
-    QVector<int> work_;
+    std::vector<States> &in_;
+    std::vector<Effect> &effects_;
+    std::vector<int> &opener_;
+    std::vector<int> &work_;
 };
 
 // Each event label starts paths in its own state, entered in the order of the body
@@ -225,15 +243,16 @@ void Checker::enterEvents()
 void Checker::propagate()
 {
     // States only gain bits, so this ends after at most six rounds per node.
-    while (!work_.isEmpty()) {
-        const int node = work_.takeLast();
+    while (!work_.empty()) {
+        const int node = work_.back();
+        work_.pop_back();
         const FlowStep &step = *g_.nodes.at(node).step;
-        const States out = after(effects_.at(node), in_.at(node));
+        const States out = after(effects_[size_t(node)], in_[size_t(node)]);
         const bool opens =
-            step.kind == Kind::Command && step.word == Word::Mes && (anyPath(in_.at(node)) & (kClosed | kUnknown));
+            step.kind == Kind::Command && step.word == Word::Mes && (anyPath(in_[size_t(node)]) & (kClosed | kUnknown));
         for (const int target : g_.nodes.at(node).calls)
-            flowInto(target, States((in_.at(node) << 8) | (in_.at(node) & 0xFF00)), -1);
-        const int opener = opens ? node : opener_.at(node);
+            flowInto(target, States((in_[size_t(node)] << 8) | (in_[size_t(node)] & 0xFF00)), -1);
+        const int opener = opens ? node : opener_[size_t(node)];
         const bool ends = endsScript(node) || (step.kind == Kind::Command && step.word == Word::Close);
         if (ends)
             continue;
@@ -244,20 +263,20 @@ void Checker::propagate()
 
 void Checker::flowInto(int node, States states, int opener)
 {
-    const States merged = in_.at(node) | states;
-    const bool newOpener = opener >= 0 && opener_.at(node) < 0;
-    if (merged != in_.at(node) || newOpener) {
-        in_[node] = merged;
+    const States merged = in_[size_t(node)] | states;
+    const bool newOpener = opener >= 0 && opener_[size_t(node)] < 0;
+    if (merged != in_[size_t(node)] || newOpener) {
+        in_[size_t(node)] = merged;
         if (newOpener)
-            opener_[node] = opener;
-        work_.append(node);
+            opener_[size_t(node)] = opener;
+        work_.push_back(node);
     }
 }
 
 void Checker::judge(int node, Diagnostics &found) const
 {
     const FlowStep &step = *g_.nodes.at(node).step;
-    const quint8 in = anyPath(in_.at(node));
+    const quint8 in = anyPath(in_[size_t(node)]);
     if (in == 0)
         return;
     const bool shows = step.kind == Kind::Command && (step.word == Word::Mes || step.word == Word::Next ||
@@ -267,7 +286,7 @@ void Checker::judge(int node, Diagnostics &found) const
             make(node, Rule::WindowWithoutPlayer, {eventAbove(node), shows ? step.text : QStringLiteral("select")}));
     if (endsScript(node)) {
         // A return in a subroutine goes back to its caller; the body's end ends it all.
-        stuck(node, step.kind == Kind::Return ? mainPaths(in_.at(node)) : in, found);
+        stuck(node, step.kind == Kind::Return ? mainPaths(in_[size_t(node)]) : in, found);
         return;
     }
     if (step.kind != Kind::Command)
@@ -288,7 +307,7 @@ void Checker::stuck(int node, quint8 in, Diagnostics &found) const
     Diagnostic diagnostic = make(node, Rule::PlayerStuck);
     diagnostic.fixes.append(
         {QStringLiteral("前に「close;」を加える"), {{g_.nodes.at(node).step->column, 0, QStringLiteral("close; ")}}});
-    const int opener = opener_.at(node);
+    const int opener = opener_[size_t(node)];
     if (opener >= 0) {
         const FlowGraph::Node &mes = g_.nodes.at(opener);
         diagnostic.related.append({mes.line, mes.step->column, mes.step->length, QStringLiteral("ここで窓が開きます")});
@@ -334,25 +353,29 @@ bool countsAsStatement(const FlowStep &step)
 // Steps no path reaches, one finding for each run of them.
 void Checker::unreachable(Diagnostics &found) const
 {
-    QVector<bool> reached(g_.nodes.size(), false);
-    QVector<int> work;
+    std::vector<bool> &reached = tScratch.reached;
+    reached.assign(size_t(g_.nodes.size()), false);
+    std::vector<int> &work = work_;
+    work.clear();
     for (int node = 0; node < g_.nodes.size(); ++node) {
         if (node == 0 || g_.nodes.at(node).reachableHead) {
-            reached[node] = true;
-            work.append(node);
+            reached[size_t(node)] = true;
+            work.push_back(node);
         }
     }
-    while (!work.isEmpty()) {
-        for (const int next : g_.nodes.at(work.takeLast()).next) {
-            if (!reached.at(next)) {
-                reached[next] = true;
-                work.append(next);
+    while (!work.empty()) {
+        const int from = work.back();
+        work.pop_back();
+        for (const int next : g_.nodes.at(from).next) {
+            if (!reached[size_t(next)]) {
+                reached[size_t(next)] = true;
+                work.push_back(next);
             }
         }
     }
     bool inRun = false;
     for (int node = 0; node < g_.nodes.size(); ++node) {
-        if (reached.at(node)) {
+        if (reached[size_t(node)]) {
             inRun = false;
         } else if (countsAsStatement(*g_.nodes.at(node).step) && !inRun) {
             found.append(make(node, Rule::Unreachable));
