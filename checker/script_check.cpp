@@ -968,25 +968,28 @@ void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
                                      : definition.text.startsWith(u'-') ? WindowRules::Start::Floating
                                                                         : WindowRules::Start::Player;
     const FlowGraph::Graph graph = FlowGraph::build(steps);
-    QVector<Diagnostics> found(last - first + 1);
-    const auto file = [&](Diagnostics diagnostics) {
-        // Kept as lines from the finding's own, related places stay true however
-        // many lines an edit adds above them. (An empty list is left alone: walking
-        // it for writing would allocate it.)
-        for (qsizetype k = 0; k < diagnostics.size(); ++k) {
-            Diagnostic &diagnostic = diagnostics[k];
-            for (Diagnostic::Related &related : diagnostic.related)
-                related.line -= diagnostic.line;
-            const int line = std::exchange(diagnostic.line, 0);
-            found[line].append(std::move(diagnostic));
-        }
-    };
-    file(WindowRules::check(graph, start));
-    file(VariableRules::check(steps));
+    // Most bodies give nothing: the findings are gathered in one list and handed to
+    // their lines in order, rather than into a list for every line.
+    Diagnostics found = WindowRules::check(graph, start);
+    found += VariableRules::check(steps);
+    if (!found.isEmpty()) {
+        std::stable_sort(found.begin(), found.end(),
+                         [](const Diagnostic &a, const Diagnostic &b) { return a.line < b.line; });
+    }
+    qsizetype next = 0;
     for (int i = first; i <= last; ++i) {
         Line &line = *lines_[size_t(i)];
         line.flowBody = definition.id;
-        Diagnostics &now = found[i - first];
+        Diagnostics now;
+        for (; next < found.size() && found.at(next).line == i - first; ++next) {
+            // Kept as lines from the finding's own, related places stay true however
+            // many lines an edit adds above them.
+            Diagnostic diagnostic = std::move(found[next]);
+            for (Diagnostic::Related &related : diagnostic.related)
+                related.line -= diagnostic.line;
+            diagnostic.line = 0;
+            now.append(std::move(diagnostic));
+        }
         if (line.flow != now) {
             line.flow = std::move(now);
             changed.append(i);
