@@ -7,6 +7,9 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <algorithm>
+#include <cstddef>
+
 // What the script language is, beyond the command table: its keywords and what
 // each may be, which labels are events, how a jump finds its label, and the texts
 // that describe a command's arguments. The parser, the rules, the highlighter and
@@ -46,6 +49,19 @@ inline bool equalsIgnoringCase(QStringView text, QStringView lowerWord)
             return false;
     }
     return true;
+}
+
+// The same for a word written in the code: its length is known as it is compiled,
+// where a view of it would count its letters each time it is asked.
+template <size_t N> inline bool equalsIgnoringCase(QStringView text, const char16_t (&lowerWord)[N])
+{
+    return equalsIgnoringCase(text, QStringView(lowerWord, qsizetype(N - 1)));
+}
+
+// Whether `text` is exactly `word`, a word written in the code.
+template <size_t N> inline bool is(QStringView text, const char16_t (&word)[N])
+{
+    return text.size() == qsizetype(N - 1) && std::equal(text.utf16(), text.utf16() + text.size(), word);
 }
 
 // `text` in lower case as the server folds names. Names are mostly ASCII, often

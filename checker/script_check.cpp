@@ -127,7 +127,8 @@ qsizetype labelColon(QStringView text, const std::vector<Token> &tokens, qsizety
     for (; j < count; ++j) {
         const Token &next = at(j);
         if (next.kind != Token::Kind::Comment)
-            return next.kind == Token::Kind::Punct && text.sliced(next.column, next.length) == u":" ? j : -1;
+            return next.kind == Token::Kind::Punct && Language::is(text.sliced(next.column, next.length), u":") ? j
+                                                                                                                : -1;
     }
     return -1;
 }
@@ -489,11 +490,11 @@ void ScriptCheck::Pass::readTop(Line &line, const BodyTokens::Line &tokens)
     const QStringView text(line.text);
     const Token &first = *code.front();
     const QStringView firstText = text.sliced(first.column, first.length);
-    if (first.kind == Token::Kind::Punct && firstText == u"}") {
+    if (first.kind == Token::Kind::Punct && Language::is(firstText, u"}")) {
         line.found.append(Rules::make(Rule::StrayCloseBrace, 0, first.column, 1));
         return;
     }
-    const bool label = code.size() >= 2 && text.sliced(code.at(1)->column, code.at(1)->length) == u":";
+    const bool label = code.size() >= 2 && Language::is(text.sliced(code.at(1)->column, code.at(1)->length), u":");
     if (first.kind == Token::Kind::Name && BodyTokens::isPlainName(firstText) && (label || commands_.find(firstText))) {
         const Token &last = *code.back();
         line.found.append(Rules::make(Rule::OutsideBody, 0, first.column, last.column + last.length - first.column));
@@ -515,7 +516,8 @@ void ScriptCheck::Pass::readBody(Line &line, int from)
         const bool first = std::exchange(firstOnLine, false);
         if (state_.region != State::Region::Body) {
             // Text after the "}" that ends the body.
-            if (token.kind == Token::Kind::Punct && text.sliced(token.column, token.length) == u"}" && !state_.quiet)
+            if (token.kind == Token::Kind::Punct && Language::is(text.sliced(token.column, token.length), u"}") &&
+                !state_.quiet)
                 line.found.append(Rules::make(Rule::StrayCloseBrace, 0, token.column, 1));
             continue;
         }

@@ -17,7 +17,7 @@ struct Abandon
 {
 };
 
-bool sameWord(QStringView text, QStringView word)
+template <size_t N> bool sameWord(QStringView text, const char16_t (&word)[N])
 {
     return Language::equalsIgnoringCase(text, word);
 }
@@ -268,7 +268,8 @@ bool Parser::statement()
         fail(Rule::TooDeep, peek(), {QString::number(kDeepestExpression)});
     const auto leave = qScopeGuard([this] { --depth_; });
     const ChunkToken &first = peek();
-    if (first.token.kind == Kind::Punct && (first.text == u"++" || first.text == u"--" || first.text == u"(")) {
+    if (first.token.kind == Kind::Punct &&
+        (Language::is(first.text, u"++") || Language::is(first.text, u"--") || Language::is(first.text, u"("))) {
         expression();
         addStep(FlowStep::Kind::Other, first);
         return false;
@@ -281,9 +282,10 @@ bool Parser::statement()
         return keywordStatement(first);
     // An assignment: "@x = 1", ".@i++", "$@list[2] += 3".
     const qsizetype after = pos_ + 1;
-    const bool assigns = after < limit_ && t_.at(after).token.kind == Kind::Punct &&
-                         (Language::binaryPrecedence(t_.at(after).text) == 1 || t_.at(after).text == u"++" ||
-                          t_.at(after).text == u"--" || t_.at(after).text == u"[");
+    const bool assigns =
+        after < limit_ && t_.at(after).token.kind == Kind::Punct &&
+        (Language::binaryPrecedence(t_.at(after).text) == 1 || Language::is(t_.at(after).text, u"++") ||
+         Language::is(t_.at(after).text, u"--") || Language::is(t_.at(after).text, u"["));
     const Commands::Command *command = plain ? commands_.find(first.text) : nullptr;
     if (command && !assigns)
         return commandStatement(*command);
@@ -432,7 +434,8 @@ bool Parser::keywordStatement(const ChunkToken &first)
     }
     if (sameWord(word, u"while") || sameWord(word, u"switch")) {
         // "switch (@menu)" reads the choice of the menu before it.
-        const bool onMenu = pos_ + 2 < limit_ && t_.at(pos_ + 1).text == u"@menu" && isPunct(pos_ + 2, u")");
+        const bool onMenu =
+            pos_ + 2 < limit_ && Language::is(t_.at(pos_ + 1).text, u"@menu") && isPunct(pos_ + 2, u")");
         parenthesised();
         addStep(sameWord(word, u"while") ? Step::While : Step::Switch, first,
                 onMenu ? QStringLiteral("@menu") : QString());
@@ -566,7 +569,7 @@ int Parser::commandArguments(const Commands::Command &command, bool inParenthese
             expression();
         }
         if (callfunc && count == 0 && t_.at(pos_ - 1).token.kind == Kind::String &&
-            (pos_ - 1 == 0 || t_.at(pos_ - 2).text != u"+")) {
+            (pos_ - 1 == 0 || !Language::is(t_.at(pos_ - 2).text, u"+"))) {
             const ChunkToken &name = t_.at(pos_ - 1);
             sink_.callFunction(name.line, name.text.sliced(1, name.text.size() - 2).toString(), name.token.column,
                                name.token.length);
@@ -708,7 +711,8 @@ void Parser::unary()
     // Prefix operators in a row are read in a loop, not by recursion.
     while (!atEnd() && peek().token.kind == Kind::Punct) {
         const QStringView op = peek().text;
-        if (!(op == u"-" || op == u"!" || op == u"~" || op == u"+" || op == u"++" || op == u"--"))
+        if (!(Language::is(op, u"-") || Language::is(op, u"!") || Language::is(op, u"~") || Language::is(op, u"+") ||
+              Language::is(op, u"++") || Language::is(op, u"--")))
             break;
         ++pos_;
     }
@@ -746,7 +750,7 @@ void Parser::primary()
         return;
     }
     case Kind::Punct:
-        if (token.text == u"(") {
+        if (Language::is(token.text, u"(")) {
             parenthesised();
             return;
         }
