@@ -719,6 +719,7 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
     const auto gone = lines_.begin() + first + kept;
     lines_.erase(gone, gone + (removed - kept));
     std::vector<std::unique_ptr<Line>> fresh;
+    fresh.reserve(size_t(texts.size() - kept));
     for (qsizetype i = kept; i < texts.size(); ++i) {
         // Every member has its initialiser: default-initialised, the line is not first
         // cleared byte by byte, as make_unique's value-initialisation would do.
@@ -785,6 +786,7 @@ void ScriptCheck::follow(int first, int end)
     Pass pass(*commands_, options_, state, bodyLine, commentLine);
     std::vector<Before> visited; // lines read before, with what they held
     std::vector<Line *> fresh;   // lines read for the first time, which held nothing
+    fresh.reserve(size_t(std::max(end - first, 0)) + 1);
     std::vector<Pass::Flag> resets;
     bool settled = false;
     for (int i = first; i < lineCount() && !settled; ++i) {
