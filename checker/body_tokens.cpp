@@ -135,6 +135,17 @@ int numberEnd(QStringView text, int i)
     return end;
 }
 
+// Where the name characters from `end` on end, with a "$" suffix.
+int nameRestEnd(QStringView text, int end)
+{
+    const int size = int(text.size());
+    while (end < size && isNameChar(text.at(end)))
+        ++end;
+    if (end < size && text.at(end) == u'$')
+        ++end;
+    return end;
+}
+
 // Where a name that begins at `i` ends, with its prefix ($ $@ @ . .@ # ## ') and
 // "$" suffix; `i` when no name begins there.
 int nameEnd(QStringView text, int i)
@@ -151,12 +162,7 @@ int nameEnd(QStringView text, int i)
         body = i + 1;
     if (body >= size || !isNameChar(text.at(body)) || (body == i && isDigit(text.at(body))))
         return i;
-    int end = body;
-    while (end < size && isNameChar(text.at(end)))
-        ++end;
-    if (end < size && text.at(end) == u'$')
-        ++end;
-    return end;
+    return nameRestEnd(text, body);
 }
 
 // Reads the token that begins at `i`, which is no blank and begins no comment, into
@@ -166,6 +172,12 @@ void readTokenAt(QStringView text, int i, Token &token)
 {
     token.column = i;
     const QChar c = text.at(i);
+    if (isNameChar(c) && !isDigit(c)) {
+        // Most tokens are plain names: no prefix to look for.
+        token.kind = Token::Kind::Name;
+        token.length = nameRestEnd(text, i + 1) - i;
+        return;
+    }
     if (c == u'"') {
         bool closed = false;
         const int end = stringEnd(text, i, &closed);

@@ -43,12 +43,27 @@ void tokenizeInto(QStringView text, int from, bool inComment, Line &line);
 // Whether `c` may stand in a name: letters, digits, "_" and every character of two
 // bytes in the code page (the full-width space excepted). Inline: every character
 // of every name is asked.
+namespace Detail {
+// The ASCII characters a name may hold, looked up rather than compared range by range.
+struct AsciiNameChars
+{
+    bool of[128] = {};
+    constexpr AsciiNameChars()
+    {
+        for (char16_t c = u'a'; c <= u'z'; ++c)
+            of[c] = of[c - u'a' + u'A'] = true;
+        for (char16_t c = u'0'; c <= u'9'; ++c)
+            of[c] = true;
+        of[u'_'] = true;
+    }
+};
+inline constexpr AsciiNameChars kAsciiNameChars;
+} // namespace Detail
+
 inline bool isNameChar(QChar c)
 {
     const char16_t u = c.unicode();
-    if (u >= 0x80)
-        return u != 0x3000;
-    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_';
+    return u < 0x80 ? Detail::kAsciiNameChars.of[u] : u != 0x3000;
 }
 
 // Whether a number token is written in hexadecimal ("0x1F").
