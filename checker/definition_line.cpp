@@ -151,24 +151,30 @@ bool plausiblePlace(QStringView place, bool mapOnly)
 // lines are let go here, before anything is set up to read them.
 bool mayDefine(QStringView line, int &indent)
 {
-    while (indent < line.size() && isBlank(line.at(indent)))
-        ++indent;
-    const QStringView rest = line.sliced(indent);
-    if (rest.isEmpty() || (rest.size() >= 2 && rest.at(0) == u'/' && (rest.at(1) == u'/' || rest.at(1) == u'*')))
+    const qsizetype size = line.size();
+    qsizetype i = indent;
+    while (i < size && isBlank(line.at(i)))
+        ++i;
+    indent = int(i);
+    if (i == size || (i + 1 < size && line.at(i) == u'/' && (line.at(i + 1) == u'/' || line.at(i + 1) == u'*')))
         return false;
-    if (std::find(rest.begin(), rest.end(), QChar(u'\t')) != rest.end())
-        return true;
     // Split by blanks, a line defines something only when its second word is a kind
-    // the loader knows. Past seven letters only "duplicate(...)" can be one, so the
-    // rest of a long word (a message, often) is not read.
-    qsizetype start = indent;
-    while (start < line.size() && !isBlank(line.at(start)))
+    // the loader knows; split by tabs, the loader reads it as fields whatever its words.
+    qsizetype start = i;
+    while (start < size && !isBlank(line.at(start)))
         ++start;
-    while (start < line.size() && isBlank(line.at(start)))
+    if (std::find(line.begin() + start, line.end(), QChar(u'\t')) != line.end())
+        return true;
+    while (start < size && isBlank(line.at(start)))
         ++start;
-    const bool duplicate =
-        line.size() - start > 10 && Language::equalsIgnoringCase(line.sliced(start, 10), u"duplicate(");
-    const qsizetype longest = duplicate ? line.size() : std::min(line.size(), start + 8);
+    // Every kind begins with one of these letters.
+    const char16_t first = start < size ? char16_t(line.at(start).unicode() | 0x20) : u'\0';
+    if (first != u's' && first != u'w' && first != u'm' && first != u'd')
+        return false;
+    // Past seven letters only "duplicate(...)" can be one, so the rest of a long word
+    // (a message, often) is not read.
+    const bool duplicate = size - start > 10 && Language::equalsIgnoringCase(line.sliced(start, 10), u"duplicate(");
+    const qsizetype longest = duplicate ? size : std::min(size, start + 8);
     qsizetype end = start;
     while (end < longest && !isBlank(line.at(end)))
         ++end;
