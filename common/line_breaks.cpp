@@ -23,6 +23,8 @@ QStringList splitSharing(const QString &text)
 {
     QStringList lines;
     const QStringView all(text);
+    // Room for lines of some thirty characters, grown seldom after.
+    lines.reserve(all.size() / 32 + 1);
     // Most files break lines one way: a file without CR is cut at each LF, found
     // many characters at a time.
     const bool onlyLineFeeds = !all.contains(u'\r');
