@@ -104,6 +104,7 @@ bool Table::addRows(QStringView text, QString *error)
         command.shapedArguments = int(repeat < 0 ? command.shape.size() : repeat);
         command.onlyReadsArguments = Language::onlyReadsArguments(key);
         command.storesIntoArguments = Language::storesIntoArguments(key);
+        command.flow = Language::flowWord(key);
         commands_[std::u16string(reinterpret_cast<const char16_t *>(key.utf16()), size_t(key.size()))] = command;
     }
     index();

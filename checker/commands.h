@@ -1,5 +1,7 @@
 #pragma once
 
+#include "checker/flow_step.h"
+
 #include <QString>
 #include <QStringView>
 #include <QVector>
@@ -25,9 +27,10 @@ struct Command
     bool labelAt(int argument) const; // whether argument `argument` (from 0) is a label
     // Read from the word and the shape when the row is added: the parser asks for
     // nearly every command it reads.
-    int shapedArguments = 0;          // the letters of the shape before "…"
-    bool onlyReadsArguments = false;  // Language::onlyReadsArguments
-    bool storesIntoArguments = false; // Language::storesIntoArguments
+    int shapedArguments = 0;                     // the letters of the shape before "…"
+    bool onlyReadsArguments = false;             // Language::onlyReadsArguments
+    bool storesIntoArguments = false;            // Language::storesIntoArguments
+    FlowStep::Word flow = FlowStep::Word::Other; // Language::flowWord
 };
 
 class Table

@@ -68,7 +68,9 @@ private:
     template <size_t N> bool nextIs(const char16_t (&punct)[N]) const { return isPunct(pos_, punct); }
     bool nextIsName() const { return !atEnd() && peek().token.kind == Kind::Name; }
 
-    void addStep(FlowStep::Kind kind, const ChunkToken &at, const QString &text = QString(), QStringList labels = {})
+    // `word`: what a command step's command does to the flow.
+    void addStep(FlowStep::Kind kind, const ChunkToken &at, const QString &text = QString(), QStringList labels = {},
+                 FlowStep::Word word = FlowStep::Word::Other)
     {
         const bool variable = kind == FlowStep::Kind::VariableSet || kind == FlowStep::Kind::VariableRead ||
                               kind == FlowStep::Kind::TypeMismatch;
@@ -80,8 +82,7 @@ private:
         step.length = at.token.length;
         step.text = text;
         step.labels = std::move(labels);
-        if (kind == FlowStep::Kind::Command)
-            step.word = Language::flowWord(text);
+        step.word = word;
         if (!variable) {
             step.waits = std::exchange(waits_, false);
             step.number = std::exchange(choices_, 0);
@@ -525,7 +526,7 @@ bool Parser::commandStatement(const Commands::Command &command)
         pos_ += parenthesised ? 1 : 0;
         label();
         pos_ += parenthesised ? 1 : 0;
-        addStep(FlowStep::Kind::Command, word, QStringLiteral("goto"), labels_);
+        addStep(FlowStep::Kind::Command, word, QStringLiteral("goto"), labels_, FlowStep::Word::Goto);
         return false;
     }
     // "getitem(501,1);": the parentheses hold the arguments.
@@ -546,7 +547,7 @@ bool Parser::commandStatement(const Commands::Command &command)
     }
     checkCount(word, command, count);
     waits_ = waits_ || sameWord(command.word, u"input") || sameWord(command.word, u"menu");
-    addStep(FlowStep::Kind::Command, word, command.lower, labels_);
+    addStep(FlowStep::Kind::Command, word, command.lower, labels_, command.flow);
     return false;
 }
 
