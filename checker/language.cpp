@@ -144,16 +144,7 @@ FlowStep::Word flowWord(QStringView lowerCommand)
         {u"callfunc", Word::Callfunc},
         {u"doevent", Word::DoEvent},
     };
-    // Looked for among the words of its length only: every command statement asks.
-    static const auto kByLength = [] {
-        std::array<std::vector<Known>, 17> byLength{}; // the longest word has 16 letters
-        for (const Known &known : kWords)
-            byLength[size_t(known.word.size())].push_back(known);
-        return byLength;
-    }();
-    if (lowerCommand.size() >= qsizetype(kByLength.size()))
-        return Word::Other;
-    for (const Known &known : kByLength[size_t(lowerCommand.size())]) {
+    for (const Known &known : kWords) {
         if (known.word == lowerCommand)
             return known.flow;
     }
