@@ -65,4 +65,10 @@ struct Diagnostic
     friend bool operator!=(const Diagnostic &a, const Diagnostic &b) { return !(a == b); }
 };
 
+// Their members move as their bytes do: lists of them grow by moving memory.
+Q_DECLARE_TYPEINFO(Diagnostic::Edit, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(Diagnostic::Fix, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(Diagnostic::Related, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(Diagnostic, Q_RELOCATABLE_TYPE);
+
 using Diagnostics = QVector<Diagnostic>;

@@ -81,4 +81,7 @@ struct FlowStep
     friend bool operator!=(const FlowStep &a, const FlowStep &b) { return !(a == b); }
 };
 
+// Its members move as their bytes do: a list of steps grows by moving memory.
+Q_DECLARE_TYPEINFO(FlowStep, Q_RELOCATABLE_TYPE);
+
 using FlowSteps = QVector<FlowStep>;

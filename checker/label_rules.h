@@ -58,6 +58,14 @@ struct FunctionCall : LabelUse
     friend bool operator!=(const FunctionCall &a, const FunctionCall &b) { return !(a == b); }
 };
 
+} // namespace LabelRules
+
+// They move as their bytes do: lists of them grow by moving memory.
+Q_DECLARE_TYPEINFO(LabelRules::LabelUse, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(LabelRules::FunctionCall, Q_RELOCATABLE_TYPE);
+
+namespace LabelRules {
+
 struct IndexedLine
 {
     QVector<LabelUse> defines; // labels, and the functions the body defines (their names are labels too)
