@@ -443,6 +443,8 @@ bool Parser::keywordStatement(const ChunkToken &first)
         return statement();
     }
     if (sameWord(word, u"for")) {
+        if (atEnd())
+            unexpected(); // "for" alone: its "(" is missing
         const ChunkToken &open = peek();
         expect(u"(", Rule::UnexpectedToken, first);
         inForHead_ = true;
