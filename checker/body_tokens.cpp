@@ -205,7 +205,7 @@ namespace {
 // The tokens of `text` into `found`; whether a /* comment is left open.
 bool read(QStringView text, int from, bool inComment, std::vector<Token> &found)
 {
-    Line line;
+    bool endsInComment = false;
     const int size = int(text.size());
     found.clear();
     int i = from;
@@ -216,7 +216,7 @@ bool read(QStringView text, int from, bool inComment, std::vector<Token> &found)
         if (close < 0) {
             if (size > start)
                 add(Token::Kind::Comment, start, size - start);
-            line.endsInComment = true;
+            endsInComment = true;
             return size;
         }
         add(Token::Kind::Comment, start, int(close) + 2 - start);
@@ -224,7 +224,7 @@ bool read(QStringView text, int from, bool inComment, std::vector<Token> &found)
     };
     if (inComment)
         i = comment(i, i);
-    while (i < size && !line.endsInComment) {
+    while (i < size && !endsInComment) {
         const QChar c = text.at(i);
         if (isBlank(c)) {
             ++i;
@@ -243,7 +243,7 @@ bool read(QStringView text, int from, bool inComment, std::vector<Token> &found)
         readTokenAt(text, i, token);
         i += token.length;
     }
-    return line.endsInComment;
+    return endsInComment;
 }
 
 // Tokens are gathered in a buffer kept from line to line.
