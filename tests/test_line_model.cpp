@@ -1,6 +1,7 @@
 // The script's line model on a bare document, without any window.
 #include "main_window/line_model.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextDocument>
 
@@ -66,9 +67,13 @@ private slots:
         QFETCH(QString, after);
         QTextDocument document;
         setText(document, before);
+        // The highlighter and the checker re-read a line per change they hear of.
+        document.documentLayout(); // the document reports changes once it is laid out
+        QSignalSpy changes(&document, &QTextDocument::contentsChange);
         QTextCursor cursor;
         for (const QString &line : lines)
             cursor = LineModel::appendLine(document, line);
+        QCOMPARE(changes.count(), lines.size());
         QCOMPARE(document.toPlainText(), after);
         QCOMPARE(cursor.position(), document.characterCount() - 1);
         QVERIFY(!cursor.hasSelection());
