@@ -4,6 +4,7 @@
 #include "checker/commands.h"
 #include "checker/definition_line.h"
 #include "checker/diagnostic.h"
+#include "checker/flow_step.h"
 #include "checker/label_rules.h"
 
 #include <QSet>
@@ -12,6 +13,11 @@
 #include <memory>
 #include <utility>
 #include <vector>
+
+namespace ScriptLines {
+struct Line;
+struct State;
+} // namespace ScriptLines
 
 // A "callfunc" naming the function it runs, on one line.
 struct CallfuncSite
@@ -110,6 +116,9 @@ public:
     const QVector<LabelRules::LabelUse> &labelDefinitions(int line) const;
     const QVector<LabelRules::LabelUse> &labelJumps(int line) const;
     const QVector<CallfuncSite> &callsOn(int line) const;
+    // The statements that begin on `line`, with their expression trees, as the parser
+    // read them: what the flow rules and the conversation preview are built from.
+    const FlowSteps &stepsOn(int line) const;
     // Whether a statement, or a /* comment of a body, goes on past the end of `line`.
     bool statementGoesOn(int line) const;
     bool commentGoesOn(int line) const;
@@ -129,10 +138,10 @@ public:
     FunctionUse functionDefinedOn(int line) const;
 
 private:
-    struct Line;
-    struct State;
-    class Pass;
+    using Line = ScriptLines::Line;   // script_line.h
+    using State = ScriptLines::State; // what a line hands on to the next
     struct Before;
+    // Following an edit (script_check.cpp).
     void follow(int first, int end);
     static Before forget(Line &line);
     void compareWithBefore(std::vector<Before> &visited, const std::vector<Line *> &fresh);
@@ -140,10 +149,12 @@ private:
     void noteChange(Line &line);
     QVector<int> numbersOfChanged(int first, int end);
     void readFileDirectives();
+    static bool affectsFileDirectives(const Line &line);
+    // Scheduling the flow rules (script_check_flow.cpp).
     void judgeFlow(int first, int last, QVector<int> &changed);
     void markFlowDirty(quint64 body);
+    // The queries (script_check_queries.cpp).
     static bool hasDiagnostics(const Line &line);
-    static bool affectsFileDirectives(const Line &line);
 
     std::shared_ptr<const Commands::Table> commands_;
     Options options_;
@@ -153,8 +164,9 @@ private:
     std::vector<Line *> changed_;
     std::shared_ptr<const QSet<QString>> fileSilence_; // codes silenced in the whole file
     int topEnd_ = 0;                                   // the first definition line, or the line count
-    QSet<quint64> flowDirty_;                          // bodies whose flow is to be judged again
-    quint64 lastDirty_ = 0;                            // the body last filed there
+    // What is kept by body, keyed by the id of its definition line.
+    QSet<quint64> flowDirty_; // bodies whose flow is to be judged again
+    quint64 lastDirty_ = 0;   // the body last filed there
 };
 
 // Points each "{" never closed (TW201) at the definition that runs into its body

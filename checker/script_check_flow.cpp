@@ -1,0 +1,96 @@
+#include "checker/script_check.h"
+
+#include "checker/flow_graph.h"
+#include "checker/script_line.h"
+#include "checker/variable_rules.h"
+#include "checker/window_rules.h"
+
+#include <algorithm>
+
+// Scheduling the flow rules: edits mark the bodies whose steps or lines changed,
+// and updateFlow judges those again when typing pauses.
+
+void ScriptCheck::markFlowDirty(quint64 body)
+{
+    // Neighbouring lines mostly stand in one body: it is filed once for them.
+    if (body != 0 && body != lastDirty_) {
+        flowDirty_.insert(body);
+        lastDirty_ = body;
+    }
+}
+
+QVector<int> ScriptCheck::updateFlow()
+{
+    QVector<int> changed;
+    for (int i = 0; i < lineCount() && !flowDirty_.isEmpty();) {
+        Line &line = *lines_[size_t(i)];
+        if (line.body != 0 && line.body == line.id && flowDirty_.contains(line.body)) {
+            int last = i;
+            while (last + 1 < lineCount() && lines_[size_t(last + 1)]->body == line.body)
+                ++last;
+            judgeFlow(i, last, changed);
+            i = last + 1;
+            continue;
+        }
+        // A line that left a body judged again keeps nothing of its flow.
+        if (line.flowBody != 0 && flowDirty_.contains(line.flowBody)) {
+            if (!line.flow.isEmpty())
+                changed.append(i);
+            line.flow.clear();
+            line.flowBody = 0;
+        }
+        ++i;
+    }
+    flowDirty_.clear();
+    lastDirty_ = 0;
+    return changed;
+}
+
+// The flow of the body on lines `first` to `last`: the window along its paths and
+// its scope variables.
+void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
+{
+    qsizetype count = 0;
+    for (int i = first; i <= last; ++i)
+        count += lines_[size_t(i)]->steps.size();
+    QVector<FlowGraph::Located> steps;
+    steps.reserve(count);
+    for (int i = first; i <= last; ++i) {
+        for (const FlowStep &step : std::as_const(lines_[size_t(i)]->steps))
+            steps.append({i - first, &step});
+    }
+    const Line &definition = *lines_[size_t(first)];
+    // A function, or a floating NPC reached by events and by name, starts in a
+    // window its caller made.
+    const WindowRules::Start start = definition.definition.isFunction() ? WindowRules::Start::Function
+                                     : definition.text.startsWith(u'-') ? WindowRules::Start::Floating
+                                                                        : WindowRules::Start::Player;
+    const FlowGraph::Graph graph = FlowGraph::build(steps);
+    // Most bodies give nothing: the findings are gathered in one list and handed to
+    // their lines in order, rather than into a list for every line.
+    Diagnostics found = WindowRules::check(graph, start);
+    found += VariableRules::check(steps);
+    if (!found.isEmpty()) {
+        std::stable_sort(found.begin(), found.end(),
+                         [](const Diagnostic &a, const Diagnostic &b) { return a.line < b.line; });
+    }
+    qsizetype next = 0;
+    for (int i = first; i <= last; ++i) {
+        Line &line = *lines_[size_t(i)];
+        line.flowBody = definition.id;
+        Diagnostics now;
+        for (; next < found.size() && found.at(next).line == i - first; ++next) {
+            // Kept as lines from the finding's own, related places stay true however
+            // many lines an edit adds above them.
+            Diagnostic diagnostic = std::move(found[next]);
+            for (Diagnostic::Related &related : diagnostic.related)
+                related.line -= diagnostic.line;
+            diagnostic.line = 0;
+            now.append(std::move(diagnostic));
+        }
+        if (line.flow != now) {
+            line.flow = std::move(now);
+            changed.append(i);
+        }
+    }
+}
