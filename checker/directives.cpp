@@ -1,5 +1,7 @@
 #include "checker/directives.h"
 
+#include "checker/rule_examples.h"
+#include "checker/rule_tables.h"
 #include "checker/rules.h"
 
 namespace Directives {
@@ -84,3 +86,26 @@ bool same(const Codes &a, const Codes &b)
 }
 
 } // namespace Directives
+
+namespace {
+
+using Severity = Diagnostic::Severity;
+
+constexpr RuleDeclaration kDirectiveRules[] = {
+    {Rule::UnknownDirectiveCode, u"TW901", Severity::Warning, u"指示の「%1」は規則のコードではありません",
+     u"talewick-check の指示に知らないコード",
+     u"「// talewick-check disable=…」の指示に、規則のコードでない語があります。"
+     u"コードは talewick-check --help で一覧できます。",
+     u"サーバーにとってはただの注釈です。talewick-check はその語では何も黙らせません。",
+     EXAMPLE_NPC u"\tclose;\n// talewick-check disable=TW21O\nL_Old:\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tclose;\n// talewick-check disable=TW210\nL_Old:\n\tclose;\n" EXAMPLE_END},
+};
+
+static_assert(RuleDeclarations::areSound(kDirectiveRules), "each rule declared once, with a code and a whole page");
+
+} // namespace
+
+RuleTable RuleTables::directives()
+{
+    return tableOf(kDirectiveRules);
+}

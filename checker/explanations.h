@@ -9,16 +9,10 @@
 // `talewick-check --explain TWnnn` prints it; hover shows it under the message.
 namespace Explanations {
 
-struct Explanation
-{
-    Rule rule;
-    const char16_t *meaning; // what is wrong
-    const char16_t *server;  // what the server does with it
-    const char16_t *wrong;   // a short script that breaks the rule
-    const char16_t *mended;  // the same script without the mistake
-};
+// A rule's page is part of its declaration, beside the code that checks it.
+using Explanation = RuleDeclaration;
 
-// The explanation of `rule`, or nullptr when it has none.
+// The explanation of `rule`, or nullptr for a value that is no rule.
 const Explanation *find(Rule rule);
 
 // Every explanation, in the order of the rules.

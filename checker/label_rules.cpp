@@ -1,6 +1,8 @@
 #include "checker/label_rules.h"
 
 #include "checker/language.h"
+#include "checker/rule_examples.h"
+#include "checker/rule_tables.h"
 #include "checker/rules.h"
 
 #include <QVarLengthArray>
@@ -289,3 +291,81 @@ Diagnostic unknownCommand(const QString &word, int column, int length, const QSt
 }
 
 } // namespace LabelRules
+
+namespace {
+
+using Severity = Diagnostic::Severity;
+
+constexpr RuleDeclaration kLabelRules[] = {
+    {Rule::UnknownCommand, u"TW103", Severity::Error, u"「%1」は命令ではありません%2",
+     u"命令表にない命令（近い命令があれば示す）",
+     u"命令表にない語が命令として書かれています。綴りの近い命令があれば、メッセージに示します。"
+     u"サーバー独自の命令なら --commands で命令表に加えます。",
+     u"サーバーは読み込むときにこの語を知らない命令として報告し、NPCを読み込みません。",
+     EXAMPLE_NPC u"\twrap \"harbor02.tsg\",120,85;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\twarp \"harbor02.tsg\",120,85;\n" EXAMPLE_END},
+    {Rule::UndeclaredFunctionCall, u"TW112", Severity::Error,
+     u"関数「%1」は呼び出しより前に宣言されていません（前に「function %1;」を書きます）",
+     u"本体の関数を宣言より前に呼んでいる",
+     u"本体の中の関数（function 名前 { … }）を、その宣言や定義より前で呼んでいます。"
+     u"本体は上から一度だけ読まれるため、呼ぶ前に「function 名前;」で宣言しておきます。",
+     u"サーバーは本体を読むときに「calling undeclared function」と出して解析をやめ、このNPCを読み込みません。",
+     EXAMPLE_NPC u"\tSF_Greet;\n\tclose;\nfunction SF_Greet {\n\tmes \"ようこそ\";\n\treturn;\n}\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tfunction SF_Greet;\n\tSF_Greet;\n\tclose;\nfunction SF_Greet {\n\tmes "
+                 u"\"ようこそ\";\n\treturn;\n}\n" EXAMPLE_END},
+    {Rule::DuplicateLabel, u"TW208", Severity::Error, u"ラベル「%1」がこのNPCの中で2回以上定義されています",
+     u"同じラベルが2回以上定義されている", u"同じ名前のラベルが、1つの本体に2回以上あります。",
+     u"サーバーは本体を読むときにラベルの重複として拒み、このNPCを読み込みません。",
+     EXAMPLE_NPC u"\tgoto L_End;\nL_End:\n\tmes \"さようなら\";\nL_End:\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tgoto L_End;\nL_End:\n\tmes \"さようなら\";\n\tclose;\n" EXAMPLE_END},
+    {Rule::UndefinedLabel, u"TW206", Severity::Error, u"ラベル「%1」がこのNPCの中にありません",
+     u"飛び先のラベルが同じNPCにない", u"goto、menu、callsub などの飛び先のラベルが、同じNPCの本体にありません。",
+     u"サーバーはラベルを飛ぶときに初めて探すため、読み込みは通ります。プレイヤーがそこへ来たときにラベルが見つからず、"
+     u"スクリプトが止まります（会話の窓が開いたまま残ることもあります）。",
+     EXAMPLE_NPC u"\tgoto L_Shop;\n" EXAMPLE_END, EXAMPLE_NPC u"\tgoto L_Shop;\nL_Shop:\n\tclose;\n" EXAMPLE_END},
+    {Rule::UndefinedLabelOtherCase, u"TW207", Severity::Error,
+     u"ラベル「%1」がこのNPCの中にありません（大文字・小文字の違う「%2」ならあります）",
+     u"飛び先のラベルが大文字・小文字だけ違う",
+     u"飛び先のラベルが、大文字・小文字だけ違う形でしかありません。ラベルは大文字・小文字を区別して比べます"
+     u"（全部小文字のラベルだけは、どの書き方でも見つかります）。",
+     u"サーバーは読み込みますが、プレイヤーがそこへ来たときにラベルが見つからず、スクリプトが止まります。",
+     EXAMPLE_NPC u"\tmenu \"はい\",L_yes;\nL_Yes:\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tmenu \"はい\",L_Yes;\nL_Yes:\n\tclose;\n" EXAMPLE_END},
+    {Rule::UnusedLabel, u"TW210", Severity::Warning, u"ラベル「%1」へ飛ぶ命令（menu、goto、callsub）がありません",
+     u"どこからも飛ばないラベル", u"このラベルへ飛ぶ命令（goto、menu、callsub、if … goto）が本体のどこにもありません。",
+     u"サーバーは問題なく読み込み、実行にも影響しません。飛び先の綴りの誤りや、消し忘れの印であることが多いです。",
+     EXAMPLE_NPC u"\tclose;\nL_Old:\n\tmes \"昔の話\";\n\tclose;\n" EXAMPLE_END, EXAMPLE_NPC u"\tclose;\n" EXAMPLE_END},
+    {Rule::FunctionNeverDefined, u"TW213", Severity::Error,
+     u"関数「%1」は宣言されていますが、定義（function %1 { … }）がありません", u"本体の関数が宣言だけで定義がない",
+     u"本体の中の関数が「function 名前;」で宣言されていますが、中身の定義がありません。",
+     u"サーバーは読み込みますが、その関数を呼んだときに中身がなく、スクリプトが止まります。",
+     EXAMPLE_NPC u"\tfunction SF_Greet;\n\tSF_Greet;\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tfunction SF_Greet;\n\tSF_Greet;\n\tclose;\nfunction SF_Greet {\n\tmes "
+                 u"\"ようこそ\";\n\treturn;\n}\n" EXAMPLE_END},
+    {Rule::FunctionDefinedTwice, u"TW214", Severity::Error, u"関数「%1」がこの本体の中で2回以上定義されています",
+     u"本体の関数が2回以上定義されている", u"本体の中の同じ名前の関数が、2回以上定義されています。",
+     u"サーバーは本体を読むときに2つ目の定義を拒み、このNPCを読み込みません。",
+     EXAMPLE_NPC u"\tfunction SF_Greet;\n\tSF_Greet;\n\tclose;\nfunction SF_Greet {\n\tmes "
+                 u"\"ようこそ\";\n\treturn;\n}\n"
+                 u"function SF_Greet {\n\tmes \"いらっしゃい\";\n\treturn;\n}\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tfunction SF_Greet;\n\tSF_Greet;\n\tclose;\nfunction SF_Greet {\n\tmes "
+                 u"\"ようこそ\";\n\treturn;\n}\n" EXAMPLE_END},
+    {Rule::UndefinedFunction, u"TW212", Severity::Warning, u"関数「%1」はどのファイルにも定義されていません",
+     u"callfunc の関数が調べたファイルのどれにもない",
+     u"callfunc で呼ぶ関数が、一緒に調べたファイルのどれにも定義されていません。"
+     u"サーバーが別のファイルで読み込む関数なら、そのファイルも一緒に調べます。",
+     u"サーバーは読み込みますが、呼んだときに関数が見つからず、スクリプトが止まります。",
+     EXAMPLE_NPC u"\tcallfunc \"F_Greet\";\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tcallfunc "
+                 u"\"F_Greet\";\n\tclose;"
+                 u"\n" EXAMPLE_END u"function\tscript\tF_Greet\t{\n\tmes \"ようこそ\";\n\treturn;\n" EXAMPLE_END},
+};
+
+static_assert(RuleDeclarations::areSound(kLabelRules), "each rule declared once, with a code and a whole page");
+
+} // namespace
+
+RuleTable RuleTables::labels()
+{
+    return tableOf(kLabelRules);
+}

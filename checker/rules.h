@@ -1,14 +1,16 @@
 #pragma once
 
 #include "checker/diagnostic.h"
+#include "checker/rule_declaration.h"
 
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
 // Every kind of mistake the checker reports. Each has a stable code ("TW104") that
-// users can look up and search for; a new rule is one enumerator here and one row
-// in the table of rules.cpp. Codes are never reused for another meaning.
+// users can look up and search for; a new rule is one enumerator here and one
+// declaration beside the code that checks it (see rule_tables.h). Enumerators keep
+// the order of the codes. Codes are never reused for another meaning.
 enum class Rule : quint8
 {
     // Inside a body: tokens, statements, expressions
@@ -72,16 +74,13 @@ enum class Rule : quint8
     UnknownDirectiveCode,
 };
 
+// One more than the last enumerator.
+inline constexpr std::size_t kRuleCount = std::size_t(Rule::UnknownDirectiveCode) + 1;
+
 namespace Rules {
 
-struct Row
-{
-    Rule rule;
-    const char16_t *code;
-    Diagnostic::Severity severity;
-    const char16_t *message; // %1, %2 ... are filled in
-    const char16_t *summary; // what the rule is about, for the help text
-};
+// A rule's row is its whole declaration.
+using Row = RuleDeclaration;
 
 // The rule with `code` ("TW104", any case), or nullptr.
 const Row *find(QStringView code);
@@ -98,5 +97,27 @@ Diagnostic::Severity severity(Rule rule);
 QString message(Rule rule, const QStringList &arguments = {});
 
 Diagnostic make(Rule rule, int line, int column, int length, const QStringList &arguments = {});
+
+// What is wrong with a set of tables, as the registry checks them when first
+// built: the first code declared twice, rule declared twice or never, or code out
+// of the order of the enumerators.
+struct TableProblem
+{
+    enum class Kind : quint8
+    {
+        None,
+        IncompleteDeclaration,
+        CodeTwice,
+        RuleTwice,
+        RuleNeverDeclared,
+        CodeOutOfOrder,
+        RuleOutOfRange,
+    };
+    Kind kind = Kind::None;
+    std::size_t rule = 0; // the enumerator's number
+    QString code;         // empty for a rule never declared
+};
+
+TableProblem problemIn(const RuleTable *tables, std::size_t tableCount, std::size_t ruleCount);
 
 } // namespace Rules

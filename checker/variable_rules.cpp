@@ -1,6 +1,8 @@
 #include "checker/variable_rules.h"
 
 #include "checker/language.h"
+#include "checker/rule_examples.h"
+#include "checker/rule_tables.h"
 #include "checker/rules.h"
 #include "checker/spelling.h"
 
@@ -114,3 +116,34 @@ Diagnostics check(const QVector<FlowGraph::Located> &steps)
 }
 
 } // namespace VariableRules
+
+namespace {
+
+using Severity = Diagnostic::Severity;
+
+constexpr RuleDeclaration kVariableRules[] = {
+    {Rule::VariableNeverSet, u"TW506", Severity::Warning,
+     u"変数「%1」はどこでも値を入れられていません（常に0か空です）%2",
+     u"値を入れていないスコープ変数・プレイヤー変数を読んでいる",
+     u"スコープ変数（.@名前）を読んでいますが、この本体のどこでも値を入れていません。多くは綴りの誤りです。"
+     u"プレイヤー変数（@名前）は、いっしょに調べたファイルのどれでも値を入れていないときに知らせます"
+     u"（@menu は menu と select が入れます）。永続変数・アカウント変数・グローバル変数は調べません。",
+     u"サーバーは何も言わず、値は 0（文字列なら空）になります。",
+     EXAMPLE_NPC u"\tset .@count, 3;\n\tmes \"残り\" + .@cuont + \"回\";\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tset .@count, 3;\n\tmes \"残り\" + .@count + \"回\";\n\tclose;\n" EXAMPLE_END},
+    {Rule::LiteralOfOtherType, u"TW507", Severity::Warning, u"%1 の変数「%2」に%3を入れています",
+     u"数の変数に文字列、文字列の変数に数",
+     u"数の変数（名前が $ で終わらない）に文字列を、文字列の変数（$ で終わる）に数を入れています。",
+     u"サーバーは型の合わない値を入れようとして、エラーを出すか 0 や空の値にします。",
+     EXAMPLE_NPC u"\tset .@name$, 5;\n\tmes .@name$;\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tset .@name$, \"5\";\n\tmes .@name$;\n\tclose;\n" EXAMPLE_END},
+};
+
+static_assert(RuleDeclarations::areSound(kVariableRules), "each rule declared once, with a code and a whole page");
+
+} // namespace
+
+RuleTable RuleTables::variables()
+{
+    return tableOf(kVariableRules);
+}

@@ -1,7 +1,10 @@
 #include "checker/window_rules.h"
 
 #include "checker/language.h"
+#include "checker/rule_examples.h"
+#include "checker/rule_tables.h"
 #include "checker/rules.h"
+#include "checker/unreachable_rule.h"
 
 #include <QSet>
 #include <QVarLengthArray>
@@ -154,7 +157,6 @@ struct Scratch
     std::vector<Effect> effects;
     std::vector<int> opener; // the mes that opened the window on some path here
     std::vector<int> work;
-    std::vector<bool> reached;
 };
 thread_local Scratch tScratch;
 
@@ -185,7 +187,6 @@ public:
         Diagnostics found;
         for (int node = 0; node < g_.nodes.size(); ++node)
             judge(node, found);
-        unreachable(found);
         return found;
     }
 
@@ -201,7 +202,6 @@ private:
     void flowInto(int node, States states, int opener);
     void judge(int node, Diagnostics &found) const;
     void stuck(int node, quint8 in, Diagnostics &found) const;
-    void unreachable(Diagnostics &found) const;
     QString eventAbove(int node) const;
     Diagnostic make(int node, Rule rule, const QStringList &arguments = {}) const
     {
@@ -326,71 +326,60 @@ QString Checker::eventAbove(int node) const
     return QStringLiteral("OnInit");
 }
 
-// Whether a step no path reaches is worth a word: the braces, labels of cases and
-// the ends a writer adds for safety ("close; end;", "close; break;") are not.
-bool countsAsStatement(const FlowStep &step)
-{
-    if (step.kind == Kind::Command && step.word == Word::End)
-        return false;
-    switch (step.kind) {
-    case Kind::Return:
-    case Kind::BlockOpen:
-    case Kind::BlockClose:
-    case Kind::BodyEnd:
-    case Kind::Else:
-    case Kind::Empty:
-    case Kind::Break:
-    case Kind::Case:
-    case Kind::Default:
-    case Kind::FunctionDefinition:
-    case Kind::FunctionDeclaration:
-        return false;
-    default:
-        return true;
-    }
-}
-
-// Steps no path reaches, one finding for each run of them.
-void Checker::unreachable(Diagnostics &found) const
-{
-    std::vector<bool> &reached = tScratch.reached;
-    reached.assign(size_t(g_.nodes.size()), false);
-    std::vector<int> &work = work_;
-    work.clear();
-    for (int node = 0; node < g_.nodes.size(); ++node) {
-        if (node == 0 || g_.nodes.at(node).reachableHead) {
-            reached[size_t(node)] = true;
-            work.push_back(node);
-        }
-    }
-    while (!work.empty()) {
-        const int from = work.back();
-        work.pop_back();
-        for (const int next : g_.nodes.at(from).next) {
-            if (!reached[size_t(next)]) {
-                reached[size_t(next)] = true;
-                work.push_back(next);
-            }
-        }
-    }
-    bool inRun = false;
-    for (int node = 0; node < g_.nodes.size(); ++node) {
-        if (reached[size_t(node)]) {
-            inRun = false;
-        } else if (countsAsStatement(*g_.nodes.at(node).step) && !inRun) {
-            found.append(make(node, Rule::Unreachable));
-            inRun = true;
-        }
-    }
-}
-
 } // namespace
 
 Diagnostics check(const FlowGraph::Graph &graph, Start start)
 {
     if (!graph.readable)
         return {};
-    return Checker(graph, start).run();
+    Diagnostics found = Checker(graph, start).run();
+    found += UnreachableRule::check(graph);
+    return found;
 }
 
 } // namespace WindowRules
+
+namespace {
+
+using Severity = Diagnostic::Severity;
+
+constexpr RuleDeclaration kWindowRules[] = {
+    {Rule::PlayerStuck, u"TW501", Severity::Error,
+     u"会話の窓が開いたまま終わります。プレイヤーはボタンのない窓の前で動けなくなります（前に「close;」が要ります）",
+     u"窓が開いたまま会話が終わる",
+     u"会話の窓が開いたまま（文を表示した後、next や選択肢の後）で、end; や本体の } に着く道筋があります。"
+     u"close; のない分岐を忘れたときによく起きます。",
+     u"サーバーは何も言わずにスクリプトを終えます。プレイヤーの画面にはボタンのない窓が残り、"
+     u"ログアウトするまで動けません。",
+     EXAMPLE_NPC u"\tmes \"またね。\";\n\tend;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tmes \"またね。\";\n\tclose;\n" EXAMPLE_END},
+    {Rule::EmptyWindow, u"TW502", Severity::Warning,
+     u"何も表示していないのに close があります（空の窓に閉じるボタンだけが出ます）", u"何も表示せずに close",
+     u"窓が閉じてから何も表示していない道筋で close; を実行しています。",
+     u"プレイヤーには、文のない空の窓に「閉じる」ボタンだけが出ます。",
+     EXAMPLE_NPC u"\tgetitem 501,1;\n\tclose;\n" EXAMPLE_END, EXAMPLE_NPC u"\tgetitem 501,1;\n\tend;\n" EXAMPLE_END},
+    {Rule::CloseAfterOtherWindow, u"TW503", Severity::Warning,
+     u"「%1」の後の %2 です。プレイヤーは別の窓の後ろで動けなくなります（「end;」のはずです）",
+     u"店や倉庫の窓の後の close や next",
+     u"callshop、openstorage、guildopenstorage で別の窓を開いた後に close; や next; があります。",
+     u"店や倉庫の窓が前に出たまま、会話の窓がボタン待ちになり、プレイヤーは動けなくなります。end; で終えます。",
+     EXAMPLE_NPC u"\tmes \"倉庫をどうぞ。\";\n\tclose2;\n\topenstorage;\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tmes \"倉庫をどうぞ。\";\n\tclose2;\n\topenstorage;\n\tend;\n" EXAMPLE_END},
+    {Rule::WindowWithoutPlayer, u"TW505", Severity::Warning,
+     u"プレイヤーのいないイベント「%1」の中の %2 です。窓はどこにも表示されません",
+     u"プレイヤーのいないイベントの中の会話",
+     u"OnInit、OnClock…、OnHour…、OnMinute…、OnDay…、OnAgit… はプレイヤーのいないイベントです。"
+     u"そこで mes、next、menu、select、input を使っています。",
+     u"話しかけているプレイヤーがいないので、窓はどこにも表示されません。",
+     u"-\tscript\t時報\t-1,{\nOnClock1200:\n\tmes \"正午です。\";\n\tend;\n}\n",
+     u"-\tscript\t時報\t-1,{\nOnClock1200:\n\tannounce \"正午です。\",0;\n\tend;\n}\n"},
+};
+
+static_assert(RuleDeclarations::areSound(kWindowRules), "each rule declared once, with a code and a whole page");
+
+} // namespace
+
+RuleTable RuleTables::windows()
+{
+    return tableOf(kWindowRules);
+}

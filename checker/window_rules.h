@@ -4,8 +4,9 @@
 #include "checker/flow_graph.h"
 
 // The conversation window along every path of a body: a player left stuck, an
-// empty window, a close behind another window, a window where no player is, and
-// steps no path reaches. Diagnostics carry the line within the body.
+// empty window, a close behind another window, a window where no player is; and,
+// from unreachable_rule, steps no path reaches. Diagnostics carry the line within
+// the body.
 namespace WindowRules {
 
 // How the body's top is entered.

@@ -1,0 +1,79 @@
+// The rules the statement parser reports: a statement or an expression that does
+// not read. Declared here rather than in the parser, which is long enough as it is.
+#include "checker/rule_examples.h"
+#include "checker/rule_tables.h"
+#include "checker/rules.h"
+
+namespace {
+
+using Severity = Diagnostic::Severity;
+
+constexpr RuleDeclaration kStatementRules[] = {
+    {Rule::MissingSemicolon, u"TW102", Severity::Error, u"命令の終わりに「;」がありません", u"命令の終わりの ; がない",
+     u"命令は「;」で終わります。命令の後に「;」がないまま、次の命令か「}」が来ています。",
+     u"次の行の命令がこの命令の続き（余分な引数）として読まれることがあり、そのときは2つ目の命令が実行されません。"
+     u"続きとして読めなければ、サーバーは解析をやめてNPCを読み込みません。",
+     EXAMPLE_NPC u"\tmes \"こんにちは\"\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tmes \"こんにちは\";\n\tclose;\n" EXAMPLE_END},
+    {Rule::ArgumentCount, u"TW104", Severity::Warning, u"「%1」の引数は%2のはずが、%3個あります",
+     u"引数の数が命令表と合わない", u"命令に渡す引数の数が、命令表の最小と最大の範囲に入っていません。",
+     u"サーバーは読み込むときに警告を出すだけでNPCを読み込みます。実行すると、足りない引数や余分な引数のせいで"
+     u"命令が思った通りに動きません。",
+     EXAMPLE_NPC u"\twarp \"harbor02.tsg\",120;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\twarp \"harbor02.tsg\",120,85;\n" EXAMPLE_END},
+    {Rule::MissingComma, u"TW105", Severity::Warning, u"引数の間に「,」がありません", u"引数の間の , がない",
+     u"引数と引数の間に「,」がありません。",
+     u"サーバーは警告を出して読み込み、2つを別の引数として扱います。多くは「,」か、前の行の「;」の書き忘れです。",
+     EXAMPLE_NPC u"\theal 100 50;\n\tclose;\n" EXAMPLE_END, EXAMPLE_NPC u"\theal 100,50;\n\tclose;\n" EXAMPLE_END},
+    {Rule::UnexpectedToken, u"TW106", Severity::Error, u"ここに「%1」は書けません", u"文や式として読めない",
+     u"文や式の途中に、そこでは読めない記号や語があります。",
+     u"サーバーは本体を読む途中で構文の誤りとして解析をやめ、このNPCを読み込みません。",
+     EXAMPLE_NPC u"\tset @count,@count + * 2;\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tset @count,@count * 2;\n\tclose;\n" EXAMPLE_END},
+    {Rule::MissingParenthesis, u"TW107", Severity::Error, u"「(」を閉じる「)」がありません", u"( を閉じる ) がない",
+     u"「(」を閉じる「)」がありません。",
+     u"サーバーは本体を読む途中で構文の誤りとして解析をやめ、このNPCを読み込みません。",
+     EXAMPLE_NPC u"\tif (Zeny < 500 goto L_Poor;\n\tclose;\nL_Poor:\n\tmes "
+                 u"\"お金が足りません\";\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tif (Zeny < 500) goto L_Poor;\n\tclose;\nL_Poor:\n\tmes "
+                 u"\"お金が足りません\";\n\tclose;\n" EXAMPLE_END},
+    {Rule::MissingBracket, u"TW108", Severity::Error, u"「[」を閉じる「]」がありません", u"[ を閉じる ] がない",
+     u"配列の要素を指す「[」を閉じる「]」がありません。",
+     u"サーバーは本体を読む途中で構文の誤りとして解析をやめ、このNPCを読み込みません。",
+     EXAMPLE_NPC u"\tset @item,@list[1;\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tset @item,@list[1];\n\tclose;\n" EXAMPLE_END},
+    {Rule::EmptyValue, u"TW110", Severity::Warning, u"「%1」の値が空です", u"set の値が空",
+     u"set の値が空です。エディタのボタンで値の欄を空のまま書いたときにできる形です。",
+     u"サーバーは空の値を0として読み込むため、変数は思った値になりません。",
+     EXAMPLE_NPC u"\tset Zeny = ,0;\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tset Zeny = 1000,0;\n\tclose;\n" EXAMPLE_END},
+    {Rule::TooDeep, u"TW111", Severity::Error, u"式の入れ子が深すぎます（%1段まで）",
+     u"式の括弧や呼び出しの入れ子が深すぎる",
+     u"式の括弧や呼び出し、if の中の if などの入れ子が深すぎます（256段まで）。",
+     u"サーバーの解析はこれほど深い入れ子を想定しておらず、読み込みが止まるおそれがあります。"
+     u"式を変数に分けて浅くします。",
+     EXAMPLE_NPC u"\tset @a,((((…(1)…))));  // 「(」が300個\n" EXAMPLE_END, EXAMPLE_NPC u"\tset @a,1;\n" EXAMPLE_END},
+    {Rule::MenuPairs, u"TW205", Severity::Error, u"menu は「選択肢,ラベル」の組で書きます",
+     u"menu の選択肢とラベルが組にならない",
+     u"menu は「選択肢,ラベル」の組を並べます。数が奇数か、ラベルの所に文字列があります。"
+     u"ラベルを「-」にすると、次の命令へ進みます。",
+     u"サーバーは読み込みますが、プレイヤーがその選択肢を選んだときに飛び先が読めず、スクリプトが止まります。",
+     EXAMPLE_NPC u"\tmenu \"はい\",L_Yes,\"いいえ\";\nL_Yes:\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tmenu \"はい\",L_Yes,\"いいえ\",-;\n\tclose;\nL_Yes:\n\tclose;\n" EXAMPLE_END},
+    {Rule::EventLabelTooLong, u"TW209", Severity::Error, u"イベントラベル「%1」が長すぎます（%2バイト、%3バイトまで）",
+     u"イベントラベル（On...）が24バイトを超える",
+     u"On で始まるイベントラベルが24バイトを超えています（全角文字は1文字2バイト）。"
+     u"イベントは24バイトの名前で登録されます。",
+     u"サーバーは読み込みの途中でこのイベントを登録できず、止まります。",
+     EXAMPLE_NPC u"OnTimerForTheGreatHarborX:\n\tend;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"OnTimerHarbor:\n\tend;\n" EXAMPLE_END},
+};
+
+static_assert(RuleDeclarations::areSound(kStatementRules), "each rule declared once, with a code and a whole page");
+
+} // namespace
+
+RuleTable RuleTables::statements()
+{
+    return tableOf(kStatementRules);
+}
