@@ -29,16 +29,17 @@ qsizetype labelColon(QStringView text, const std::vector<Token> &tokens, qsizety
         if (j < count && at(j).kind == Token::Kind::Name && at(j).column == token.column + token.length &&
             BodyTokens::isPlainName(text.sliced(at(j).column, at(j).length)))
             ++j;
-    } else if (token.kind != Token::Kind::Name || !BodyTokens::isPlainName(text.sliced(token.column, token.length))) {
+    } else if (token.kind != Token::Kind::Name) {
         return -1;
     }
-    for (; j < count; ++j) {
-        const Token &next = at(j);
-        if (next.kind != Token::Kind::Comment)
-            return next.kind == Token::Kind::Punct && Language::is(text.sliced(next.column, next.length), u":") ? j
-                                                                                                                : -1;
-    }
-    return -1;
+    while (j < count && at(j).kind == Token::Kind::Comment)
+        ++j;
+    if (j == count || at(j).kind != Token::Kind::Punct || !Language::is(text.sliced(at(j).column, at(j).length), u":"))
+        return -1;
+    // Most names are followed by no ":": the name itself is looked at only when one is.
+    if (token.kind == Token::Kind::Name && !BodyTokens::isPlainName(text.sliced(token.column, token.length)))
+        return -1;
+    return j;
 }
 
 bool isPunct(const ChunkToken &token, char16_t c)
@@ -385,8 +386,8 @@ void ChunkSplitter::readBody(Line &line, int from)
         if (token.kind == Token::Kind::OpenString && !state_.quiet)
             line.found.append(Rules::make(Rule::OpenString, 0, token.column, token.length));
         // A label: a name and ":" where a statement may begin, or at the start of a
-        // line after a statement that lost its ";".
-        const qsizetype colon = labelColon(text, tokens.tokens, i);
+        // line after a statement that lost its ";". Nothing asks in the middle of a line's statement.
+        const qsizetype colon = chunk_.empty() || first ? labelColon(text, tokens.tokens, i) : -1;
         // "case" at the start of a line begins a case, whatever came before it.
         const bool caseFollows = first && !chunkIsCase_ && token.kind == Token::Kind::Name &&
                                  Language::equalsIgnoringCase(here.text, u"case");

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "checker/command_window.h"
+#include "checker/expression.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
+
+#include <vector>
 
 // One step of a body as the parser read it, in the order the server runs them:
 // what the conversation's flow and the variable rules are built from. Each line
@@ -37,32 +42,22 @@ struct FlowStep
         VariableRead, // text: a scope or player variable read
         TypeMismatch, // a literal of the other type stored in the variable text (number: 1 string into number)
     };
-    // The commands whose effect on the flow or on the window is known, named once
-    // when the step is read; Other for any other command and every other step.
+    // The commands the parser and the run read as syntax, named once when the step
+    // is read; Other for any other command and every other step. What a command does
+    // to the window is its window, from the command table.
     enum class Word : quint8
     {
         Other,
         Goto,
         Menu,
         End,
-        Close,
-        Close2,
         Callsub,
-        Mes,
-        Next,
+        Callfunc,
         Input,
         Select,
         Prompt,
-        Callshop,
-        OpenStorage,
-        GuildOpenStorage,
-        Warp,
-        WarpParty,
-        WarpGuild,
-        WarpChar,
-        AreaWarp,
-        Callfunc,
-        DoEvent,
+        Set,
+        SetArray,
     };
     Kind kind = Kind::Other;
     Word word = Word::Other;
@@ -72,11 +67,18 @@ struct FlowStep
     QStringList labels;
     int number = 0;     // Case: its value; Command/Other/Switch: the choices a select() there offers, or 0
     bool waits = false; // a select(), prompt() or input the window waits on, inside the statement
+    // The statement's expressions: a condition, a value, a command's or a call's
+    // arguments in order (labels too), a for's three parts. `root` is the first,
+    // the others follow through Expression::next.
+    std::vector<Expression> expressions;
+    int root = -1;
+    Commands::Window window = Commands::Window::None; // Command: what its command does to the window
 
     friend bool operator==(const FlowStep &a, const FlowStep &b)
     {
         return a.kind == b.kind && a.word == b.word && a.column == b.column && a.length == b.length &&
-               a.text == b.text && a.labels == b.labels && a.number == b.number && a.waits == b.waits;
+               a.text == b.text && a.labels == b.labels && a.number == b.number && a.waits == b.waits &&
+               a.window == b.window && a.root == b.root && a.expressions == b.expressions;
     }
     friend bool operator!=(const FlowStep &a, const FlowStep &b) { return !(a == b); }
 };

@@ -68,9 +68,9 @@ private:
     template <size_t N> bool nextIs(const char16_t (&punct)[N]) const { return isPunct(pos_, punct); }
     bool nextIsName() const { return !atEnd() && peek().token.kind == Kind::Name; }
 
-    // `word`: what a command step's command does to the flow.
+    // `word`: the syntax word a command step's command is; `window`: what it does to the window.
     void addStep(FlowStep::Kind kind, const ChunkToken &at, const QString &text = QString(), QStringList labels = {},
-                 FlowStep::Word word = FlowStep::Word::Other)
+                 FlowStep::Word word = FlowStep::Word::Other, Commands::Window window = Commands::Window::None)
     {
         const bool variable = kind == FlowStep::Kind::VariableSet || kind == FlowStep::Kind::VariableRead ||
                               kind == FlowStep::Kind::TypeMismatch;
@@ -83,11 +83,27 @@ private:
         step.text = text;
         step.labels = std::move(labels);
         step.word = word;
+        step.window = window;
         if (!variable) {
             step.waits = std::exchange(waits_, false);
             step.number = std::exchange(choices_, 0);
+            takeExpressions(step, at.line);
         }
         sink_.step(at.line, std::move(step));
+    }
+    void takeExpressions(FlowStep &step, int line);
+    int node(Expression::Kind kind, const ChunkToken &token, qsizetype from, std::initializer_list<int> operands = {});
+    template <typename Operands> void linkOperands(int parent, const Operands &operands)
+    {
+        int *link = &nodes_[size_t(parent)].first;
+        for (const int operand : operands) {
+            *link = operand;
+            link = &nodes_[size_t(operand)].next;
+        }
+    }
+    Expression::Place placeOf(const ChunkToken &token, bool after = false) const
+    {
+        return {token.line, token.token.column + (after ? token.token.length : 0)};
     }
     void variables(const ChunkToken &target, qsizetype valueAt);
     int choicesOf(qsizetype open) const;
@@ -132,21 +148,22 @@ private:
     bool commandStatement(const Commands::Command &command);
     bool keywordStatement(const ChunkToken &first);
     int commandArguments(const Commands::Command &command, bool inParentheses);
+    void forCommand(size_t firstRoot, const ChunkToken &word);
     bool functionOfBody();
     void checkCount(const ChunkToken &word, const Commands::Command &command, int count);
     void label();
     qsizetype labelEnd(qsizetype i) const;
     void menuLabel();
-    void parenthesised();
-    void expression(int minimum = 1);
-    void unary();
-    void primary();
-    void call(const ChunkToken &name);
+    int parenthesised();
+    int expression(int minimum = 1);
+    int unary();
+    int primary();
+    int call(const ChunkToken &name);
     void ownFunctionStatement(const ChunkToken &name);
     void reportOwnCall(const ChunkToken &name);
-    int arguments(const ChunkToken &name);
+    int arguments(const ChunkToken &name, std::vector<int> &values);
     qsizetype closingOf(qsizetype open) const;
-    void operators(int minimum);
+    int operators(int left, qsizetype start, int minimum);
     void forPart(int part, const ChunkToken &open);
     void labelDefinition(const ChunkToken &name);
     void labelOrCase();
@@ -164,6 +181,11 @@ private:
     int choices_ = 0;
     bool inForHead_ = false; // the parts of a for's head are no steps of the flow
     QStringList labels_;     // the label arguments of the command being read
+    // The expression trees of the statement being read, and its top-level ones in
+    // order; the next step that is a statement takes them.
+    std::vector<Expression> nodes_;
+    std::vector<int> roots_;
+    const ChunkToken *forCommand_ = nullptr; // a command read as a part of a for's head
 };
 
 // Nested deeper than this, an expression is refused rather than read on until
@@ -202,6 +224,8 @@ void Parser::run()
         }
     } catch (const Abandon &) {
         inForHead_ = false;
+        nodes_.clear();
+        roots_.clear();
         addStep(FlowStep::Kind::Broken, t_.front());
         // The jumps after a mistake still count, so that their labels do not look unused.
         for (qsizetype i = pos_; i + 1 < count(); ++i) {
@@ -226,7 +250,7 @@ void Parser::labelOrCase()
     } else if (sameWord(first.text, u"case")) {
         colour(first, Colour::Kind::Command);
         ++pos_;
-        expression();
+        roots_.push_back(expression());
         if (!atEnd())
             unexpected();
         // A plain number names the choice of a select() the case stands for.
@@ -271,7 +295,7 @@ bool Parser::statement()
     const ChunkToken &first = peek();
     if (first.token.kind == Kind::Punct &&
         (Language::is(first.text, u"++") || Language::is(first.text, u"--") || Language::is(first.text, u"("))) {
-        expression();
+        roots_.push_back(expression());
         addStep(FlowStep::Kind::Other, first);
         return false;
     }
@@ -293,7 +317,7 @@ bool Parser::statement()
     if (!plain || assigns) {
         if (assigns)
             variables(first, pos_ + 2);
-        expression();
+        roots_.push_back(expression());
         addStep(FlowStep::Kind::Other, first);
         return false;
     }
@@ -309,7 +333,7 @@ void Parser::ownFunctionStatement(const ChunkToken &name)
     if (nextIs(u"(")) {
         qsizetype closing = closingOf(pos_);
         if (closing == limit_ - 1) {
-            arguments(name);
+            arguments(name, roots_);
             return;
         }
     }
@@ -320,7 +344,7 @@ void Parser::ownFunctionStatement(const ChunkToken &name)
     while (!atEnd()) {
         if (peek().firstOnLine && startsStatement(pos_))
             return; // a lost ";": the caller reads on from here
-        expression();
+        roots_.push_back(expression());
         if (nextIs(u","))
             ++pos_;
         else if (!atEnd() && !peek().firstOnLine)
@@ -383,7 +407,8 @@ int Parser::choicesOf(qsizetype open) const
 }
 
 // The parenthesised arguments of a call, with its name; a "," before ")" ends them.
-int Parser::arguments(const ChunkToken &name)
+// Their trees go to `values`.
+int Parser::arguments(const ChunkToken &name, std::vector<int> &values)
 {
     if (!commands_.find(name.text))
         reportOwnCall(name);
@@ -391,11 +416,10 @@ int Parser::arguments(const ChunkToken &name)
     ++pos_;
     int count = 0;
     const Commands::Command *command = commands_.find(name.text);
-    const bool mayStore = command && command->storesIntoArguments;
     while (!nextIs(u")")) {
-        if (mayStore && isBareVariable(pos_))
+        if (command && command->storesInto(count, true) && isBareVariable(pos_))
             variables(peek(), -1);
-        expression();
+        values.push_back(expression());
         ++count;
         if (!nextIs(u","))
             break;
@@ -428,8 +452,8 @@ bool Parser::keywordStatement(const ChunkToken &first)
     using Step = FlowStep::Kind;
     if (sameWord(word, u"if")) {
         // The condition is one whole expression: "if (a) || (b) goto L;".
-        parenthesised();
-        operators(2);
+        const qsizetype start = pos_;
+        roots_.push_back(operators(parenthesised(), start, 2));
         addStep(Step::If, first);
         return statement();
     }
@@ -437,7 +461,7 @@ bool Parser::keywordStatement(const ChunkToken &first)
         // "switch (@menu)" reads the choice of the menu before it.
         const bool onMenu =
             pos_ + 2 < limit_ && Language::is(t_.at(pos_ + 1).text, u"@menu") && isPunct(pos_ + 2, u")");
-        parenthesised();
+        roots_.push_back(parenthesised());
         addStep(sameWord(word, u"while") ? Step::While : Step::Switch, first,
                 onMenu ? QStringLiteral("@menu") : QString());
         return statement();
@@ -462,7 +486,7 @@ bool Parser::keywordStatement(const ChunkToken &first)
         return functionOfBody();
     // A value may stand on the next line; a statement there means none was given.
     if (sameWord(word, u"return") && !atEnd() && !startsStatement(pos_))
-        expression();
+        roots_.push_back(expression());
     addStep(sameWord(word, u"break")      ? Step::Break
             : sameWord(word, u"continue") ? Step::Continue
                                           : Step::Return,
@@ -503,16 +527,24 @@ void Parser::forPart(int part, const ChunkToken &open)
     }
     if (stop == limit_)
         fail(Rule::MissingParenthesis, open);
+    const size_t firstRoot = roots_.size();
     if (stop > pos_) {
         const qsizetype outer = limit_;
         limit_ = stop;
+        forCommand_ = nullptr;
         if (part == 1)
-            expression();
+            roots_.push_back(expression());
         else
             statement();
         if (!atEnd())
             unexpected();
         limit_ = outer;
+        if (forCommand_)
+            forCommand(firstRoot, *forCommand_);
+    }
+    if (roots_.size() != firstRoot + 1) { // a part left out, or one with no value
+        roots_.resize(firstRoot);
+        roots_.push_back(node(Expression::Kind::None, open, pos_ - 1));
     }
     pos_ = stop + 1;
 }
@@ -523,6 +555,8 @@ bool Parser::commandStatement(const Commands::Command &command)
     colour(word, Colour::Kind::Command);
     ++pos_;
     labels_.clear();
+    if (inForHead_)
+        forCommand_ = &word;
     if (sameWord(command.word, u"goto")) {
         const bool parenthesised = nextIs(u"(") && isPunct(pos_ + 2, u")");
         pos_ += parenthesised ? 1 : 0;
@@ -549,7 +583,7 @@ bool Parser::commandStatement(const Commands::Command &command)
     }
     checkCount(word, command, count);
     waits_ = waits_ || sameWord(command.word, u"input") || sameWord(command.word, u"menu");
-    addStep(FlowStep::Kind::Command, word, command.lower, labels_, command.flow);
+    addStep(FlowStep::Kind::Command, word, command.lower, labels_, Language::flowWord(command.lower), command.window);
     return false;
 }
 
@@ -567,9 +601,9 @@ int Parser::commandArguments(const Commands::Command &command, bool inParenthese
         } else if (command.labelAt(count)) {
             label();
         } else {
-            if (!command.onlyReadsArguments && isBareVariable(pos_))
+            if (command.storesInto(count, false) && isBareVariable(pos_))
                 variables(peek(), count == 0 && sameWord(command.word, u"set") ? pos_ + 2 : -1);
-            expression();
+            roots_.push_back(expression());
         }
         if (callfunc && count == 0 && t_.at(pos_ - 1).token.kind == Kind::String &&
             (pos_ - 1 == 0 || !Language::is(t_.at(pos_ - 2).text, u"+"))) {
@@ -618,7 +652,11 @@ void Parser::label()
     const QStringView text(first.text.data(), length);
     sink_.jump(first.line, text.toString(), first.token.column, length);
     labels_.append(text.toString());
+    const qsizetype from = pos_;
     pos_ = end;
+    const int label = node(Expression::Kind::Label, first, from);
+    nodes_[label].length = length;
+    roots_.push_back(label);
 }
 
 // Where a label's name that begins at token `i` ends: a plain name, or a number
@@ -646,6 +684,7 @@ void Parser::menuLabel()
     if (nextIs(u"-") && (pos_ + 1 == limit_ || isPunct(pos_ + 1, u","))) {
         ++pos_;
         labels_.append(QStringLiteral("-"));
+        roots_.push_back(node(Expression::Kind::Label, t_.at(pos_ - 1), pos_ - 1));
         return;
     }
     if (labelEnd(pos_) >= 0) {
@@ -657,17 +696,18 @@ void Parser::menuLabel()
     fail(Rule::MenuPairs, peek());
 }
 
-void Parser::parenthesised()
+int Parser::parenthesised()
 {
     if (!nextIs(u"("))
         unexpected();
     const ChunkToken &open = peek();
     ++pos_;
-    expression();
+    const int inner = expression();
     expect(u")", Rule::MissingParenthesis, open);
+    return inner;
 }
 
-void Parser::expression(int minimum)
+int Parser::expression(int minimum)
 {
     if (++depth_ > kDeepestExpression) {
         if (!atEnd())
@@ -675,43 +715,50 @@ void Parser::expression(int minimum)
         unexpected();
     }
     const auto leave = qScopeGuard([this] { --depth_; });
-    unary();
-    operators(minimum);
+    const qsizetype start = pos_;
+    return operators(unary(), start, minimum);
 }
 
-// The binary operators after an operand, as far as they bind at least `minimum`.
-void Parser::operators(int minimum)
+// The binary operators after the operand `left`, which began at token `start`, as
+// far as they bind at least `minimum`.
+int Parser::operators(int left, qsizetype start, int minimum)
 {
+    using Node = Expression::Kind;
     while (!atEnd() && peek().token.kind == Kind::Punct) {
         const ChunkToken &op = peek();
         const int strength = Language::binaryPrecedence(op.text);
         if (strength == 0 || strength < minimum)
-            return;
+            return left;
         ++pos_;
         // "set Zeny + ,0;" is what a button writes for an empty field.
         if (nextIs(u",") || (strength == 1 && (atEnd() || nextIs(u")")))) {
             report(Rule::EmptyValue, op, {t_.at(pos_ - 2).text.toString()});
-            return;
+            return left;
         }
         if (strength == 1) {
-            expression(1); // assignments group to the right
+            const int value = expression(1); // assignments group to the right
+            left = node(Node::Assign, op, start, {left, value});
             continue;
         }
         if (strength == 2) {
-            expression(1);
+            const int then = expression(1);
             if (!nextIs(u":"))
                 unexpected();
             ++pos_;
-            expression(2);
+            const int otherwise = expression(2);
+            left = node(Node::Ternary, op, start, {left, then, otherwise});
             continue;
         }
-        expression(strength + 1);
+        const int right = expression(strength + 1);
+        left = node(Node::Binary, op, start, {left, right});
     }
+    return left;
 }
 
-void Parser::unary()
+int Parser::unary()
 {
     // Prefix operators in a row are read in a loop, not by recursion.
+    const qsizetype start = pos_;
     while (!atEnd() && peek().token.kind == Kind::Punct) {
         const QStringView op = peek().text;
         if (!(Language::is(op, u"-") || Language::is(op, u"!") || Language::is(op, u"~") || Language::is(op, u"+") ||
@@ -719,44 +766,58 @@ void Parser::unary()
             break;
         ++pos_;
     }
-    primary();
-    while (nextIs(u"++") || nextIs(u"--"))
+    const qsizetype operandAt = pos_;
+    int value = primary();
+    while (nextIs(u"++") || nextIs(u"--")) {
         ++pos_;
+        value = node(Expression::Kind::Increment, t_.at(pos_ - 1), operandAt, {value});
+    }
+    // The prefixes apply from the innermost outwards.
+    for (qsizetype at = operandAt - 1; at >= start; --at) {
+        const ChunkToken &op = t_.at(at);
+        const bool increment = op.text.size() == 2;
+        value = node(increment ? Expression::Kind::Increment : Expression::Kind::Unary, op, at, {value});
+        nodes_[value].prefix = increment;
+    }
+    return value;
 }
 
-void Parser::primary()
+int Parser::primary()
 {
     if (atEnd())
         unexpected();
     const ChunkToken &token = peek();
+    const qsizetype start = pos_;
     switch (token.token.kind) {
     case Kind::Number:
     case Kind::String:
         ++pos_;
-        return;
+        return node(token.token.kind == Kind::Number ? Expression::Kind::Number : Expression::Kind::Text, token, start);
     case Kind::Name: {
         ++pos_;
         const bool plain = BodyTokens::isPlainName(token.text);
+        int value = -1;
         if (nextIs(u"(") && plain) {
-            call(token);
+            value = call(token);
         } else {
             colour(token, plain && commands_.find(token.text) ? Colour::Kind::Command : Colour::Kind::Variable);
             if (isJudgedVariable(token.text))
                 addStep(FlowStep::Kind::VariableRead, token, token.text.toString());
+            value = node(Expression::Kind::Variable, token, start);
         }
         if (nextIs(u"[")) {
             const ChunkToken &open = peek();
             ++pos_;
-            expression();
+            const int index = expression();
             expect(u"]", Rule::MissingBracket, open);
+            if (nodes_[value].kind == Expression::Kind::Variable)
+                value = node(Expression::Kind::Element, token, start, {index});
         }
-        return;
+        return value;
     }
     case Kind::Punct:
-        if (Language::is(token.text, u"(")) {
-            parenthesised();
-            return;
-        }
+        if (Language::is(token.text, u"("))
+            return parenthesised();
         break;
     default:
         break;
@@ -764,24 +825,75 @@ void Parser::primary()
     unexpected();
 }
 
-void Parser::call(const ChunkToken &name)
+int Parser::call(const ChunkToken &name)
 {
+    const qsizetype start = pos_ - 1;
+    std::vector<int> values;
     const Commands::Command *command = commands_.find(name.text);
     if (!command) {
-        arguments(name);
+        arguments(name, values);
+    } else {
+        colour(name, Colour::Kind::Command);
+        if (sameWord(command->word, u"select") || sameWord(command->word, u"prompt"))
+            choices_ = choicesOf(pos_);
+        // callfunc("Name", ...) names the function it runs.
+        if (sameWord(command->word, u"callfunc") && pos_ + 2 < limit_ &&
+            t_.at(pos_ + 1).token.kind == Kind::String && (isPunct(pos_ + 2, u",") || isPunct(pos_ + 2, u")"))) {
+            const ChunkToken &function = t_.at(pos_ + 1);
+            sink_.callFunction(function.line, function.text.sliced(1, function.text.size() - 2).toString(),
+                               function.token.column, function.token.length);
+        }
+        checkCount(name, *command, arguments(name, values));
+    }
+    const int called = node(Expression::Kind::Call, name, start);
+    linkOperands(called, values);
+    return called;
+}
+
+// A node whose own token is `token`, spanning from token `from` to the last one read.
+int Parser::node(Expression::Kind kind, const ChunkToken &token, qsizetype from, std::initializer_list<int> operands)
+{
+    Expression expression;
+    expression.kind = kind;
+    expression.token = placeOf(token);
+    expression.length = token.token.length;
+    expression.start = placeOf(t_.at(from));
+    expression.end = placeOf(t_.at(std::max(from, pos_ - 1)), true);
+    nodes_.push_back(expression);
+    const int at = int(nodes_.size()) - 1;
+    linkOperands(at, operands);
+    return at;
+}
+
+// "for (set .@i,0; ...)": the command becomes one node whose operands are its arguments.
+void Parser::forCommand(size_t firstRoot, const ChunkToken &word)
+{
+    const std::vector<int> arguments(roots_.begin() + qsizetype(firstRoot), roots_.end());
+    roots_.resize(firstRoot);
+    const qsizetype at = &word - t_.data();
+    const int command = node(Expression::Kind::Command, word, at);
+    linkOperands(command, arguments);
+    roots_.push_back(command);
+}
+
+// The statement's trees go to its step, their places counted from the step's line.
+void Parser::takeExpressions(FlowStep &step, int line)
+{
+    if (roots_.empty()) {
+        nodes_.clear();
         return;
     }
-    colour(name, Colour::Kind::Command);
-    if (sameWord(command->word, u"select") || sameWord(command->word, u"prompt"))
-        choices_ = choicesOf(pos_);
-    // callfunc("Name", ...) names the function it runs.
-    if (sameWord(command->word, u"callfunc") && pos_ + 2 < limit_ && t_.at(pos_ + 1).token.kind == Kind::String &&
-        (isPunct(pos_ + 2, u",") || isPunct(pos_ + 2, u")"))) {
-        const ChunkToken &function = t_.at(pos_ + 1);
-        sink_.callFunction(function.line, function.text.sliced(1, function.text.size() - 2).toString(),
-                           function.token.column, function.token.length);
+    for (Expression &expression : nodes_) {
+        expression.token.line -= line;
+        expression.start.line -= line;
+        expression.end.line -= line;
     }
-    checkCount(name, *command, arguments(name));
+    for (size_t i = 0; i + 1 < roots_.size(); ++i)
+        nodes_[size_t(roots_[i])].next = roots_[i + 1];
+    step.root = roots_.front();
+    step.expressions = std::move(nodes_);
+    nodes_.clear();
+    roots_.clear();
 }
 
 } // namespace

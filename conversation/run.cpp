@@ -13,7 +13,7 @@ Run::Run(const Source &start, const QString &label, FunctionFinder findFunction,
     frame.lineOffset = start.lineOffset;
     frame.file = start.file;
     if (start.check) {
-        frame.body = readBody(*start.check, start.definitionLine, *commands_);
+        frame.body = BodyForm::read(*start.check, start.definitionLine);
         bodies_.insert(qMakePair(start.check, start.definitionLine), frame.body);
     } else {
         frame.body = std::make_shared<Body>();

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "conversation/body.h"
+#include "checker/body_form.h"
+#include "checker/commands.h"
 #include "conversation/transcript.h"
 #include "conversation/value.h"
 
@@ -17,6 +18,11 @@ class ScriptCheck;
 // on the player or the world, and waits there for an answer. Nothing is carried
 // out: effects are listed, the script is never changed.
 namespace Conversation {
+
+// The run carries out the body as the checker lowered it.
+using BodyForm::Body;
+using BodyForm::Instruction;
+using BodyForm::Node;
 
 // Where a body is: the definition line in a check, and how its lines are numbered
 // in the file they come from.

@@ -34,38 +34,13 @@ bool withoutPlayer(const QString &definitionText, bool isFunction, const QString
 
 } // namespace
 
-ScriptSnapshot::ScriptSnapshot(ScriptLines lines) : lines_(std::move(lines)), count_(lines_.count()) {}
+ScriptSnapshot::ScriptSnapshot(ScriptLines lines, std::shared_ptr<const Commands::Table> commands)
+    : lines_(std::move(lines)), count_(lines_.count()),
+      commands_(commands ? std::move(commands) : Commands::Table::builtIn())
+{
+}
 
 ScriptSnapshot::~ScriptSnapshot() = default;
-
-// The line of the "}" that closes the body, counting braces outside strings and
-// comments; without one, the line before the next definition, or the last line.
-int ScriptSnapshot::bodyEnd(int definitionLine, int braceColumn) const
-{
-    int depth = 0;
-    bool inComment = false;
-    bool opened = false;
-    for (int line = definitionLine; line < count_; ++line) {
-        const QString text = lines_.at(line);
-        if (line > definitionLine && bodyDefinition(text) && depth <= (opened ? 1 : 0))
-            return line - 1;
-        const int from = line == definitionLine ? std::max(0, braceColumn) : 0;
-        const BodyTokens::Line read = BodyTokens::tokenize(text, from, inComment);
-        inComment = read.endsInComment;
-        for (const BodyTokens::Token &token : read.tokens) {
-            if (token.kind != BodyTokens::Token::Kind::Punct || token.length != 1)
-                continue;
-            const QChar c = text.at(token.column);
-            if (c == u'{') {
-                ++depth;
-                opened = true;
-            } else if (c == u'}' && opened && --depth == 0) {
-                return line;
-            }
-        }
-    }
-    return int(count_) - 1;
-}
 
 std::optional<Source> ScriptSnapshot::bodyFrom(int definitionLine)
 {
@@ -74,12 +49,22 @@ std::optional<Source> ScriptSnapshot::bodyFrom(int definitionLine)
     const std::optional<DefinitionLine::Definition> definition = bodyDefinition(lines_.at(definitionLine));
     if (!definition)
         return std::nullopt;
-    const int last = bodyEnd(definitionLine, definition->braceColumn);
-    QStringList body;
-    for (int line = definitionLine; line <= last; ++line)
-        body.append(lines_.at(line));
-    auto check = std::make_unique<ScriptCheck>();
-    check->replaceLines(0, 0, body);
+    // The checker says where the body ends: lines go in one by one until its
+    // braces close, so that a short body of a long script costs a short read.
+    auto check = std::make_unique<ScriptCheck>(commands_);
+    bool opened = false;
+    for (int next = definitionLine; next < count_; ++next) {
+        check->replaceLines(check->lineCount(), 0, {lines_.at(next)});
+        const int last = check->bodyEnd(0);
+        if (last < check->lineCount() - 1) { // the next definition began with the body still open
+            check->replaceLines(last + 1, check->lineCount() - last - 1, {});
+            break;
+        }
+        const int depth = check->braceDepthAfter(check->lineCount() - 1);
+        opened = opened || depth > 0;
+        if (opened && depth == 0)
+            break;
+    }
     const Source source{check.get(), 0, definitionLine, QString()};
     checks_.push_back(std::move(check));
     bodies_.insert(definitionLine, source);

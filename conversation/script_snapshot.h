@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checker/commands.h"
 #include "conversation/run.h"
 
 #include <QStringList>
@@ -33,7 +34,8 @@ struct ScriptLines
 class ScriptSnapshot
 {
 public:
-    explicit ScriptSnapshot(ScriptLines lines);
+    // The bodies are read with `commands`, the built-in table when null.
+    explicit ScriptSnapshot(ScriptLines lines, std::shared_ptr<const Commands::Table> commands = nullptr);
     ~ScriptSnapshot();
     ScriptSnapshot(const ScriptSnapshot &) = delete;
     ScriptSnapshot &operator=(const ScriptSnapshot &) = delete;
@@ -58,10 +60,10 @@ public:
 
 private:
     std::optional<Source> bodyFrom(int definitionLine);
-    int bodyEnd(int definitionLine, int braceColumn) const;
 
     ScriptLines lines_;
     int count_ = 0;
+    std::shared_ptr<const Commands::Table> commands_;
     std::vector<std::unique_ptr<ScriptCheck>> checks_;
     QHash<int, Source> bodies_; // by definition line
     std::optional<QHash<QString, int>> functions_;

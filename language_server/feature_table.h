@@ -43,8 +43,8 @@ public:
     using Handler = std::function<QJsonValue(const Context &, const QJsonValue &params)>;
     using Offer = std::function<void(ServerCapabilities &, const ClientCapabilities &)>;
 
-    // A handler that takes the params as `Params::fromJson` reads them; params
-    // that do not read are refused by readParams, for every request alike.
+    // A handler that takes the params as `Params::read` reads them; params that
+    // do not read are refused by readParams, naming the field, for every request alike.
     template <typename Params, typename Result>
     void add(const QString &method, Result (*handler)(const Context &, const Params &))
     {

@@ -3,7 +3,6 @@
 #include <QJsonDocument>
 
 #include <algorithm>
-#include <cmath>
 
 namespace Lsp {
 
@@ -24,20 +23,27 @@ QJsonValue at(const QJsonValue &object, const char *outer, const char *inner)
     return at(at(object, outer), inner);
 }
 
-std::optional<int> count(const QJsonValue &value)
+QString documentUri(const JsonReader &params)
 {
-    if (!value.isDouble())
-        return std::nullopt;
-    const double number = value.toDouble();
-    // Clients may send the largest unsigned 32-bit number for "the end of the line".
-    if (!(number >= 0) || number != std::floor(number))
-        return std::nullopt;
-    return number > 2147483647.0 ? 2147483647 : int(number);
+    return params.field("textDocument").field("uri").string();
 }
 
-QString documentUri(const QJsonValue &params)
+// The member `name` unless it is absent or null, as the protocol allows for what it makes optional.
+std::optional<JsonReader> optionalField(const JsonReader &object, const char *name)
 {
-    return at(params, "textDocument", "uri").toString();
+    if (!object.has(name) || object.field(name).isNull())
+        return std::nullopt;
+    return object.field(name);
+}
+
+// What `read` makes of `value` alone, or nothing when it does not read.
+template <typename T> std::optional<T> readAlone(const QJsonValue &value, const QString &path)
+{
+    const JsonReader reader(value, path);
+    T read = T::read(reader);
+    if (reader.failed())
+        return std::nullopt;
+    return read;
 }
 
 template <typename Items> QJsonArray arrayOf(const Items &items)
@@ -50,13 +56,15 @@ template <typename Items> QJsonArray arrayOf(const Items &items)
 
 } // namespace
 
+Position Position::read(const JsonReader &json)
+{
+    const int line = json.field("line").count();
+    return Position{line, json.field("character").count()};
+}
+
 std::optional<Position> Position::fromJson(const QJsonValue &value)
 {
-    const std::optional<int> line = count(at(value, "line"));
-    const std::optional<int> character = count(at(value, "character"));
-    if (!line || !character)
-        return std::nullopt;
-    return Position{*line, *character};
+    return readAlone<Position>(value, QStringLiteral("position"));
 }
 
 QJsonObject Position::toJson() const
@@ -64,13 +72,15 @@ QJsonObject Position::toJson() const
     return QJsonObject{{key("line"), line}, {key("character"), character}};
 }
 
+Range Range::read(const JsonReader &json)
+{
+    const Position start = Position::read(json.field("start"));
+    return Range{start, Position::read(json.field("end"))};
+}
+
 std::optional<Range> Range::fromJson(const QJsonValue &value)
 {
-    const std::optional<Position> start = Position::fromJson(at(value, "start"));
-    const std::optional<Position> end = Position::fromJson(at(value, "end"));
-    if (!start || !end)
-        return std::nullopt;
-    return Range{*start, *end};
+    return readAlone<Range>(value, QStringLiteral("range"));
 }
 
 QJsonObject Range::toJson() const
@@ -281,100 +291,122 @@ QJsonValue toJson(const QVector<CodeAction> &actions)
     return arrayOf(actions);
 }
 
-std::optional<DocumentParams> DocumentParams::fromJson(const QJsonValue &value)
+DocumentParams DocumentParams::read(const JsonReader &json)
 {
-    return DocumentParams{documentUri(value)};
+    return DocumentParams{documentUri(json)};
 }
 
-std::optional<PositionParams> PositionParams::fromJson(const QJsonValue &value)
+PositionParams PositionParams::read(const JsonReader &json)
 {
-    const std::optional<Position> position = Position::fromJson(at(value, "position"));
-    if (!position)
-        return std::nullopt;
-    return PositionParams{documentUri(value), *position};
+    const QString uri = documentUri(json);
+    return PositionParams{uri, Position::read(json.field("position"))};
 }
 
-std::optional<ReferenceParams> ReferenceParams::fromJson(const QJsonValue &value)
+ReferenceParams ReferenceParams::read(const JsonReader &json)
 {
-    const std::optional<PositionParams> place = PositionParams::fromJson(value);
-    if (!place)
-        return std::nullopt;
-    return ReferenceParams{place->uri, place->position, at(value, "context", "includeDeclaration").toBool(true)};
-}
-
-std::optional<RenameParams> RenameParams::fromJson(const QJsonValue &value)
-{
-    const std::optional<PositionParams> place = PositionParams::fromJson(value);
-    if (!place)
-        return std::nullopt;
-    return RenameParams{place->uri, place->position, at(value, "newName").toString()};
-}
-
-std::optional<CodeActionParams> CodeActionParams::fromJson(const QJsonValue &value)
-{
-    const std::optional<Range> range = Range::fromJson(at(value, "range"));
-    if (!range)
-        return std::nullopt;
-    return CodeActionParams{documentUri(value), *range};
-}
-
-std::optional<DidOpenParams> DidOpenParams::fromJson(const QJsonValue &value)
-{
-    const QJsonValue item = at(value, "textDocument");
-    const QString uri = at(item, "uri").toString();
-    if (uri.isEmpty() || !at(item, "text").isString())
-        return std::nullopt;
-    return DidOpenParams{uri, at(item, "version").toInt(), at(item, "text").toString()};
-}
-
-std::optional<DidChangeParams> DidChangeParams::fromJson(const QJsonValue &value)
-{
-    DidChangeParams params;
-    params.uri = documentUri(value);
-    const QJsonValue version = at(value, "textDocument", "version");
-    if (version.isDouble())
-        params.version = version.toInt();
-    if (!at(value, "contentChanges").isArray())
-        return std::nullopt;
-    for (const QJsonValue &item : at(value, "contentChanges").toArray()) {
-        ContentChange change;
-        if (!at(item, "text").isString())
-            return std::nullopt;
-        change.text = at(item, "text").toString();
-        if (item.toObject().contains(key("range"))) {
-            change.range = Range::fromJson(at(item, "range"));
-            if (!change.range)
-                return std::nullopt;
-        }
-        params.changes.append(std::move(change));
+    const PositionParams place = PositionParams::read(json);
+    ReferenceParams params{place.uri, place.position};
+    if (const std::optional<JsonReader> context = optionalField(json, "context")) {
+        if (const std::optional<JsonReader> include = optionalField(*context, "includeDeclaration"))
+            params.includeDeclaration = include->boolean();
     }
     return params;
 }
 
-std::optional<DidChangeWatchedFilesParams> DidChangeWatchedFilesParams::fromJson(const QJsonValue &value)
+RenameParams RenameParams::read(const JsonReader &json)
 {
-    DidChangeWatchedFilesParams params;
-    for (const QJsonValue &change : at(value, "changes").toArray())
-        params.uris.append(at(change, "uri").toString());
+    const PositionParams place = PositionParams::read(json);
+    return RenameParams{place.uri, place.position, json.field("newName").string()};
+}
+
+CodeActionParams CodeActionParams::read(const JsonReader &json)
+{
+    const QString uri = documentUri(json);
+    return CodeActionParams{uri, Range::read(json.field("range"))};
+}
+
+DidOpenParams DidOpenParams::read(const JsonReader &json)
+{
+    const JsonReader item = json.field("textDocument");
+    DidOpenParams params;
+    const JsonReader uri = item.field("uri");
+    params.uri = uri.string();
+    if (params.uri.isEmpty())
+        uri.refuse(QStringLiteral("an address"));
+    if (const std::optional<JsonReader> version = optionalField(item, "version"))
+        params.version = version->integer();
+    params.text = item.field("text").string();
     return params;
 }
 
-std::optional<InitializeParams> InitializeParams::fromJson(const QJsonValue &value)
+namespace {
+
+ContentChange readChange(const JsonReader &item)
+{
+    ContentChange change;
+    // A range that is there but null is refused, not taken for "the whole text".
+    if (item.has("range"))
+        change.range = Range::read(item.field("range"));
+    change.text = item.field("text").string();
+    return change;
+}
+
+} // namespace
+
+DidChangeParams DidChangeParams::read(const JsonReader &json)
+{
+    DidChangeParams params;
+    params.uri = documentUri(json);
+    if (const std::optional<JsonReader> version = optionalField(json.field("textDocument"), "version"))
+        params.version = version->integer();
+    const JsonReader changes = json.field("contentChanges");
+    const qsizetype size = changes.size();
+    for (qsizetype i = 0; i < size && !json.failed(); ++i)
+        params.changes.append(readChange(changes.item(i)));
+    return params;
+}
+
+DidChangeWatchedFilesParams DidChangeWatchedFilesParams::read(const JsonReader &json)
+{
+    DidChangeWatchedFilesParams params;
+    const JsonReader changes = json.field("changes");
+    const qsizetype size = changes.size();
+    for (qsizetype i = 0; i < size && !json.failed(); ++i)
+        params.uris.append(changes.item(i).field("uri").string());
+    return params;
+}
+
+namespace {
+
+// What the client can take, read leniently: a capability it states in a shape
+// not understood is one it does not have.
+ClientCapabilities readCapabilities(const QJsonValue &capabilities)
+{
+    ClientCapabilities client;
+    const QJsonValue textDocument = at(capabilities, "textDocument");
+    client.hierarchicalSymbols = at(at(textDocument, "documentSymbol"), "hierarchicalDocumentSymbolSupport").toBool();
+    client.prepareRename = at(textDocument, "rename", "prepareSupport").toBool();
+    client.watchFiles = at(at(capabilities, "workspace", "didChangeWatchedFiles"), "dynamicRegistration").toBool();
+    return client;
+}
+
+} // namespace
+
+InitializeParams InitializeParams::read(const JsonReader &json)
 {
     InitializeParams params;
-    const QJsonValue capabilities = at(value, "capabilities");
-    const QJsonValue textDocument = at(capabilities, "textDocument");
-    params.capabilities.hierarchicalSymbols =
-        at(at(textDocument, "documentSymbol"), "hierarchicalDocumentSymbolSupport").toBool();
-    params.capabilities.prepareRename = at(textDocument, "rename", "prepareSupport").toBool();
-    params.capabilities.watchFiles =
-        at(at(capabilities, "workspace", "didChangeWatchedFiles"), "dynamicRegistration").toBool();
-    for (const QJsonValue &folder : at(value, "workspaceFolders").toArray())
-        params.folderUris.append(at(folder, "uri").toString());
-    if (params.folderUris.isEmpty())
-        params.folderUris.append(at(value, "rootUri").toString());
-    if (at(value, "rootPath").isString())
-        params.rootPath = at(value, "rootPath").toString();
+    params.capabilities = readCapabilities(at(json.value(), "capabilities"));
+    if (const std::optional<JsonReader> folders = optionalField(json, "workspaceFolders")) {
+        const qsizetype size = folders->size();
+        for (qsizetype i = 0; i < size && !json.failed(); ++i)
+            params.folderUris.append(folders->item(i).field("uri").string());
+    }
+    if (params.folderUris.isEmpty()) {
+        const std::optional<JsonReader> root = optionalField(json, "rootUri");
+        params.folderUris.append(root ? root->string() : QString());
+    }
+    if (const std::optional<JsonReader> path = optionalField(json, "rootPath"))
+        params.rootPath = path->string();
     return params;
 }
 

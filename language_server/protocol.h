@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checker/diagnostic.h"
+#include "language_server/json_reader.h"
 
 #include <QByteArrayList>
 #include <QJsonArray>
@@ -17,9 +18,9 @@
 // The pieces of the Language Server Protocol this server speaks, as plain values:
 // positions and ranges (lines from 0, characters in UTF-16 code units, as Qt
 // strings count them), what the features answer, and the params of what they
-// are asked. Every JSON key the server reads or writes is in protocol.cpp; a
-// `fromJson` gives nothing when its params do not read, and the request is
-// refused with kInvalidParams.
+// are asked. Every JSON key the server reads or writes is in protocol.cpp; params
+// are read by a `read` from a JsonReader, which names the first field that does
+// not read, and the request is refused with kInvalidParams and that field's path.
 namespace Lsp {
 
 namespace ErrorCode {
@@ -51,7 +52,8 @@ struct Position
     {
         return a.line == b.line && a.character == b.character;
     }
-    // Nothing unless both are whole numbers from 0.
+    // Both must be whole numbers from 0.
+    static Position read(const JsonReader &json);
     static std::optional<Position> fromJson(const QJsonValue &value);
     QJsonObject toJson() const;
 };
@@ -62,6 +64,7 @@ struct Range
     Position end;
     static Range onLine(int line, int column, int length) { return {{line, column}, {line, column + length}}; }
     friend bool operator==(const Range &a, const Range &b) { return a.start == b.start && a.end == b.end; }
+    static Range read(const JsonReader &json);
     static std::optional<Range> fromJson(const QJsonValue &value);
     QJsonObject toJson() const;
 };
@@ -212,28 +215,30 @@ template <typename T> QJsonValue toJson(const T &value)
     return value.toJson();
 }
 
-// Params as `Params::fromJson` reads them; a RequestError with kInvalidParams when
-// they do not read. Every request and notification reads its params here.
+// Params as `Params::read` reads them; when they do not read, a RequestError with
+// kInvalidParams naming the field ("params.position.line: expected a number").
+// Every request and notification reads its params here.
 template <typename Params> Params readParams(const QJsonValue &json)
 {
-    std::optional<Params> params = Params::fromJson(json);
-    if (!params)
-        throw RequestError{ErrorCode::kInvalidParams, QStringLiteral("the params do not read")};
-    return std::move(*params);
+    const JsonReader reader(json, QStringLiteral("params"));
+    Params params = Params::read(reader);
+    if (reader.failed())
+        throw RequestError{ErrorCode::kInvalidParams, reader.failure()};
+    return params;
 }
 
 // What a request names: a document, and for most a place in it.
 struct DocumentParams
 {
     QString uri;
-    static std::optional<DocumentParams> fromJson(const QJsonValue &value);
+    static DocumentParams read(const JsonReader &json);
 };
 
 struct PositionParams
 {
     QString uri;
     Position position;
-    static std::optional<PositionParams> fromJson(const QJsonValue &value);
+    static PositionParams read(const JsonReader &json);
 };
 
 struct ReferenceParams
@@ -241,7 +246,7 @@ struct ReferenceParams
     QString uri;
     Position position;
     bool includeDeclaration = true;
-    static std::optional<ReferenceParams> fromJson(const QJsonValue &value);
+    static ReferenceParams read(const JsonReader &json);
 };
 
 struct RenameParams
@@ -249,14 +254,14 @@ struct RenameParams
     QString uri;
     Position position;
     QString newName;
-    static std::optional<RenameParams> fromJson(const QJsonValue &value);
+    static RenameParams read(const JsonReader &json);
 };
 
 struct CodeActionParams
 {
     QString uri;
     Range range;
-    static std::optional<CodeActionParams> fromJson(const QJsonValue &value);
+    static CodeActionParams read(const JsonReader &json);
 };
 
 struct DidOpenParams
@@ -264,7 +269,7 @@ struct DidOpenParams
     QString uri;
     int version = 0;
     QString text;
-    static std::optional<DidOpenParams> fromJson(const QJsonValue &value);
+    static DidOpenParams read(const JsonReader &json);
 };
 
 struct ContentChange
@@ -279,13 +284,13 @@ struct DidChangeParams
     std::optional<int> version;
     QVector<ContentChange> changes;
     // Every change is read before any is made, so that a bad one leaves the script as it was.
-    static std::optional<DidChangeParams> fromJson(const QJsonValue &value);
+    static DidChangeParams read(const JsonReader &json);
 };
 
 struct DidChangeWatchedFilesParams
 {
     QStringList uris;
-    static std::optional<DidChangeWatchedFilesParams> fromJson(const QJsonValue &value);
+    static DidChangeWatchedFilesParams read(const JsonReader &json);
 };
 
 struct ClientCapabilities
@@ -300,7 +305,7 @@ struct InitializeParams
     ClientCapabilities capabilities;
     QStringList folderUris; // the workspace folders, or else the root's address
     QString rootPath;       // when the client gave only a path
-    static std::optional<InitializeParams> fromJson(const QJsonValue &value);
+    static InitializeParams read(const JsonReader &json);
 };
 
 // What the features offer; each sets its own part.

@@ -109,7 +109,7 @@ void Server::request(const Incoming &incoming)
         return;
     }
     if (!incoming.params.isUndefined() && !incoming.params.isObject() && !incoming.params.isNull()) {
-        send(errorResponse(incoming.id, ErrorCode::kInvalidParams, QStringLiteral("params must be an object")));
+        send(errorResponse(incoming.id, ErrorCode::kInvalidParams, QStringLiteral("params: expected an object")));
         return;
     }
     try {

@@ -109,6 +109,46 @@ const QJsonArray kSharedEnd = QJsonDocument::fromJson(R"([
 ])")
                                   .array();
 
+// The messages the server wrote, read back out of their frames.
+QJsonArray messagesIn(const QByteArray &written)
+{
+    Lsp::MessageReader reader;
+    reader.feed(written);
+    QJsonArray messages;
+    while (std::optional<Lsp::MessageReader::Item> item = reader.next())
+        messages.append(QJsonDocument::fromJson(item->content).object());
+    return messages;
+}
+
+// A message with `params` as its params member (none when empty), its id when it has one.
+QByteArray message(const QString &method, const QByteArray &params, const QByteArray &id)
+{
+    QJsonObject object{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")}, {QStringLiteral("method"), method}};
+    if (!id.isEmpty())
+        object.insert(QStringLiteral("id"), id.toInt());
+    QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    if (!params.isEmpty())
+        text.insert(text.size() - 1, ",\"params\":" + params); // as it is, even when it is no object
+    return text;
+}
+
+// JSON written with ' for ", which reads more easily in a table.
+QByteArray json(const char *text)
+{
+    return QByteArray(text).replace('\'', '"');
+}
+
+// The rows of a table of bad params: the method, its params as sent (none when
+// empty), and the path the server must name.
+void addBadParamsColumns()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QByteArray>("params");
+    QTest::addColumn<QString>("path");
+}
+
+const QByteArray kPlace = json("'textDocument':{'uri':'file:///a.txt'},'position':{'line':0,'character':0}");
+
 } // namespace
 
 class TestLspSessions : public QObject
@@ -197,6 +237,128 @@ private slots:
                 QFAIL(qPrintable(where + QStringLiteral(": unknown step")));
             }
         }
+    }
+
+    // Params that do not read are refused with the path of the first field that
+    // does not and -32602, whichever request it is.
+    void badParams_requestIsRefusedNamingTheField_data()
+    {
+        addBadParamsColumns();
+        const QString definition = QStringLiteral("textDocument/definition");
+        const QString references = QStringLiteral("textDocument/references");
+        const QString initialize = QStringLiteral("initialize");
+        QTest::newRow("line a string")
+            << definition << json("{'textDocument':{'uri':'file:///a.txt'},'position':{'line':'1','character':0}}")
+            << QStringLiteral("params.position.line");
+        QTest::newRow("line and character bad: the first")
+            << definition << json("{'textDocument':{'uri':'file:///a.txt'},'position':{'line':-1,'character':'x'}}")
+            << QStringLiteral("params.position.line");
+        QTest::newRow("no position") << definition << json("{'textDocument':{'uri':'file:///a.txt'}}")
+                                     << QStringLiteral("params.position");
+        QTest::newRow("uri a number") << QStringLiteral("textDocument/hover")
+                                      << json("{'textDocument':{'uri':5},'position':{'line':0,'character':0}}")
+                                      << QStringLiteral("params.textDocument.uri");
+        QTest::newRow("no document") << references << json("{'position':{'line':0,'character':0}}")
+                                     << QStringLiteral("params.textDocument");
+        QTest::newRow("includeDeclaration a string")
+            << references << "{" + kPlace + json(",'context':{'includeDeclaration':'yes'}}")
+            << QStringLiteral("params.context.includeDeclaration");
+        QTest::newRow("no new name") << QStringLiteral("textDocument/rename") << "{" + kPlace + "}"
+                                     << QStringLiteral("params.newName");
+        QTest::newRow("character a fraction")
+            << QStringLiteral("textDocument/prepareRename")
+            << json("{'textDocument':{'uri':'file:///a.txt'},'position':{'line':0,'character':1.5}}")
+            << QStringLiteral("params.position.character");
+        QTest::newRow("range end negative")
+            << QStringLiteral("textDocument/codeAction")
+            << json("{'textDocument':{'uri':'file:///a.txt'},"
+                    "'range':{'start':{'line':0,'character':0},'end':{'line':0,'character':-2}},"
+                    "'context':{'diagnostics':[]}}")
+            << QStringLiteral("params.range.end.character");
+        QTest::newRow("document an array") << QStringLiteral("textDocument/documentSymbol")
+                                           << json("{'textDocument':[]}") << QStringLiteral("params.textDocument");
+        QTest::newRow("no params") << QStringLiteral("textDocument/completion") << QByteArray()
+                                   << QStringLiteral("params");
+        QTest::newRow("params an array") << definition << QByteArray("[1,2]") << QStringLiteral("params");
+        QTest::newRow("folder uri a number")
+            << initialize << json("{'capabilities':{},'workspaceFolders':[{'uri':'file:///w'},{'uri':5}]}")
+            << QStringLiteral("params.workspaceFolders[1].uri");
+        QTest::newRow("folders an object") << initialize << json("{'capabilities':{},'workspaceFolders':{}}")
+                                           << QStringLiteral("params.workspaceFolders");
+        QTest::newRow("root uri a number")
+            << initialize << json("{'capabilities':{},'rootUri':7}") << QStringLiteral("params.rootUri");
+    }
+    void badParams_requestIsRefusedNamingTheField()
+    {
+        QFETCH(QString, method);
+        QFETCH(QByteArray, params);
+        QFETCH(QString, path);
+        QByteArray written;
+        Lsp::Server server({nullptr, QStringLiteral("test")}, [&](const QByteArray &bytes) { written += bytes; });
+        if (method != QLatin1String("initialize"))
+            server.receive(framed(message(QStringLiteral("initialize"), json("{'capabilities':{}}"), "1")));
+        written.clear();
+        server.receive(framed(message(method, params, "7")));
+        const QJsonArray said = messagesIn(written);
+        QCOMPARE(said.size(), 1);
+        QCOMPARE(said.at(0)[QLatin1String("id")].toInt(), 7);
+        const QJsonValue error = said.at(0)[QLatin1String("error")];
+        QCOMPARE(error[QLatin1String("code")].toInt(), Lsp::ErrorCode::kInvalidParams);
+        const QString text = error[QLatin1String("message")].toString();
+        QVERIFY2(text.startsWith(path + QStringLiteral(": ")), qPrintable(text));
+    }
+
+    // A notification has no answer: what does not read is logged with its path, and nothing else is said.
+    void badParams_notificationIsLoggedNamingTheField_data()
+    {
+        addBadParamsColumns();
+        const QString change = QStringLiteral("textDocument/didChange");
+        const QString open = QStringLiteral("textDocument/didOpen");
+        const QByteArray document = json("'textDocument':{'uri':'file:///a.txt','version':2}");
+        const QByteArray range = json("'range':{'start':{'line':0,'character':0},'end':{'line':0,'character':0}}");
+        QTest::newRow("third change's start")
+            << change
+            << "{" + document + json(",'contentChanges':[{") + range +
+                   json(",'text':'a'},{'text':'b'},"
+                        "{'range':{'start':{'line':0,'character':'x'},'end':{'line':0,'character':0}},'text':'c'}]}")
+            << QStringLiteral("params.contentChanges[2].range.start.character");
+        QTest::newRow("changes not a list")
+            << change << "{" + document + json(",'contentChanges':{}}") << QStringLiteral("params.contentChanges");
+        QTest::newRow("range null") << change << "{" + document + json(",'contentChanges':[{'range':null,'text':'a'}]}")
+                                    << QStringLiteral("params.contentChanges[0].range");
+        QTest::newRow("change without text") << change << "{" + document + json(",'contentChanges':[{") + range + "}]}"
+                                             << QStringLiteral("params.contentChanges[0].text");
+        QTest::newRow("version a string")
+            << change << json("{'textDocument':{'uri':'file:///a.txt','version':'2'},'contentChanges':[]}")
+            << QStringLiteral("params.textDocument.version");
+        QTest::newRow("open without text") << open << json("{'textDocument':{'uri':'file:///a.txt','version':1}}")
+                                           << QStringLiteral("params.textDocument.text");
+        QTest::newRow("open with an empty uri") << open << json("{'textDocument':{'uri':'','version':1,'text':''}}")
+                                                << QStringLiteral("params.textDocument.uri");
+        QTest::newRow("close with a number")
+            << QStringLiteral("textDocument/didClose") << json("{'textDocument':{'uri':3}}")
+            << QStringLiteral("params.textDocument.uri");
+        QTest::newRow("watched file without uri")
+            << QStringLiteral("workspace/didChangeWatchedFiles") << json("{'changes':[{'type':2}]}")
+            << QStringLiteral("params.changes[0].uri");
+    }
+    void badParams_notificationIsLoggedNamingTheField()
+    {
+        QFETCH(QString, method);
+        QFETCH(QByteArray, params);
+        QFETCH(QString, path);
+        QByteArray written;
+        Lsp::Server server({nullptr, QStringLiteral("test")}, [&](const QByteArray &bytes) { written += bytes; });
+        server.receive(framed(message(QStringLiteral("initialize"), json("{'capabilities':{}}"), "1")));
+        server.receive(framed(message(QStringLiteral("textDocument/didOpen"),
+                                      json("{'textDocument':{'uri':'file:///a.txt','version':1,'text':'x'}}"), "")));
+        written.clear();
+        server.receive(framed(message(method, params, "")));
+        const QJsonArray said = messagesIn(written);
+        QCOMPARE(said.size(), 1);
+        QCOMPARE(said.at(0)[QLatin1String("method")].toString(), QStringLiteral("window/logMessage"));
+        const QString text = said.at(0)[QLatin1String("params")][QLatin1String("message")].toString();
+        QVERIFY2(text.contains(u' ' + path + QStringLiteral(": ")), qPrintable(text));
     }
 
     // The conversation's flow is published once the input pauses, not with each change.

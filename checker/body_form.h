@@ -1,23 +1,21 @@
 #pragma once
 
-#include "checker/body_tokens.h"
-#include "checker/commands.h"
-
 #include <QHash>
 #include <QSet>
 #include <QString>
 #include <QVector>
 
 #include <memory>
+#include <vector>
 
 class ScriptCheck;
 
-// One script body read into a form the conversation runs: expressions as trees,
-// statements as a flat list of instructions with jumps, so that goto, loops and
-// switch are plain jumps. Read with the checker's tokens and the server's operator
-// order; a statement that cannot be read, or that the checker finds an error in,
-// becomes a stop carrying the message.
-namespace Conversation {
+// One body as a flat list of instructions, lowered from the statements and the
+// expression trees the checker's parser keeps on each line: blocks, loops and
+// switches become jumps, texts are read from the lines. This is the form the
+// conversation preview runs. A statement the server would refuse (an error of the
+// checker's there) becomes a stop carrying the checker's message.
+namespace BodyForm {
 
 struct Node
 {
@@ -28,7 +26,7 @@ struct Node
         Variable,  // text: the name
         Element,   // text: the array's name; operands: the index
         Call,      // text: the function; operands: the arguments
-        Unary,     // text: - ! ~
+        Unary,     // text: - + ! ~
         Binary,    // text: the operator
         Assign,    // text: = += -= ...; operands: target, value
         Ternary,   // operands: condition, then, else
@@ -84,10 +82,10 @@ struct Body
     int labelIndex(const QString &label) const;
 };
 
-// Reads the body of the definition on `definitionLine` of `check`.
-std::shared_ptr<const Body> readBody(const ScriptCheck &check, int definitionLine, const Commands::Table &commands);
+// The body of the definition on `definitionLine` of `check`, lowered.
+std::shared_ptr<const Body> read(const ScriptCheck &check, int definitionLine);
 
-// Nesting of expressions and blocks deeper than this stops the reading.
+// Nesting of blocks deeper than this stops the lowering with a stop.
 constexpr int kDeepestNesting = 200;
 
-} // namespace Conversation
+} // namespace BodyForm

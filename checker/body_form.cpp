@@ -1,0 +1,585 @@
+#include "checker/body_form.h"
+
+#include "checker/language.h"
+#include "checker/rules.h"
+#include "checker/script_check.h"
+
+#include <QScopeGuard>
+
+namespace BodyForm {
+
+namespace {
+
+using Kind = FlowStep::Kind;
+using Op = Instruction::Op;
+
+struct Statement
+{
+    int line = 0;
+    const FlowStep *step = nullptr;
+};
+
+// Where break and continue of the innermost loop or switch go.
+struct Loop
+{
+    bool isSwitch = false;
+    QVector<int> breaks;
+    QVector<int> continues;
+};
+
+bool isStatement(Kind kind)
+{
+    return kind != Kind::VariableSet && kind != Kind::VariableRead && kind != Kind::TypeMismatch;
+}
+
+// Errors that make the server refuse the statement. Others wait for the run: a
+// jump to a missing label breaks only when it is taken, a character the save
+// cannot hold still shows.
+bool refusedByServer(Rule rule)
+{
+    switch (rule) {
+    case Rule::OpenString:
+    case Rule::MissingSemicolon:
+    case Rule::UnknownCommand:
+    case Rule::UnexpectedToken:
+    case Rule::MissingParenthesis:
+    case Rule::MissingBracket:
+    case Rule::OpenComment:
+    case Rule::TooDeep:
+    case Rule::UndeclaredFunctionCall:
+    case Rule::MenuPairs:
+    case Rule::StrayCloseBrace:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A string token's text: a backslash makes the next character literal, except
+// after a double-byte character, whose own second byte it is.
+QString unquoted(QStringView raw)
+{
+    QString text;
+    text.reserve(raw.size());
+    for (qsizetype i = 1; i + 1 < raw.size(); ++i) {
+        if (raw.at(i) == u'\\' && i + 2 < raw.size() && raw.at(i - 1).unicode() <= 0x7E)
+            ++i;
+        text.append(raw.at(i));
+    }
+    return text;
+}
+
+// A number as the server reads it: decimal, 0x hexadecimal or 0 octal; past 64
+// bits it keeps the low 32.
+qint64 numberOf(QStringView text)
+{
+    const bool hex = text.startsWith(u"0x") || text.startsWith(u"0X");
+    const int base = hex ? 16 : (text.size() > 1 && text.startsWith(u'0') ? 8 : 10);
+    const QStringView digits = text.mid(hex ? 2 : 0);
+    bool ok = false;
+    const qint64 n = digits.toLongLong(&ok, base);
+    return ok ? n : qint64(digits.toULongLong(&ok, base) & 0xFFFFFFFFu);
+}
+
+Node::Kind nodeKind(Expression::Kind kind)
+{
+    switch (kind) {
+    case Expression::Kind::Number:
+        return Node::Kind::Number;
+    case Expression::Kind::Text:
+        return Node::Kind::Text;
+    case Expression::Kind::Element:
+        return Node::Kind::Element;
+    case Expression::Kind::Call:
+    case Expression::Kind::Command:
+        return Node::Kind::Call;
+    case Expression::Kind::Unary:
+        return Node::Kind::Unary;
+    case Expression::Kind::Binary:
+        return Node::Kind::Binary;
+    case Expression::Kind::Assign:
+        return Node::Kind::Assign;
+    case Expression::Kind::Ternary:
+        return Node::Kind::Ternary;
+    case Expression::Kind::Increment:
+        return Node::Kind::Increment;
+    case Expression::Kind::Label:
+        return Node::Kind::Label;
+    case Expression::Kind::None:
+    case Expression::Kind::Variable:
+        break;
+    }
+    return Node::Kind::Variable;
+}
+
+class Lowering
+{
+public:
+    Lowering(const ScriptCheck &check, Body &body, std::vector<Statement> statements)
+        : check_(check), body_(body), s_(std::move(statements))
+    {
+    }
+
+    // Lowers every statement; the body ends at `lastLine` when its "}" is missing.
+    void run(int lastLine)
+    {
+        while (!atEnd() && !ended_)
+            statement();
+        if (!ended_)
+            add(Op::BodyEnd, lastLine);
+    }
+
+private:
+    bool atEnd() const { return pos_ >= s_.size(); }
+    Kind kindAt(size_t at) const { return at < s_.size() ? s_[at].step->kind : Kind::BodyEnd; }
+    int lineHere() const { return atEnd() ? (s_.empty() ? body_.definitionLine : s_.back().line) : s_[pos_].line; }
+    int here() const { return int(body_.code.size()); }
+    int add(Op op, int line, const QString &word = {}, const QVector<int> &arguments = {})
+    {
+        Instruction instruction;
+        instruction.op = op;
+        instruction.line = line;
+        instruction.word = word;
+        instruction.arguments = arguments;
+        body_.code.append(instruction);
+        return here() - 1;
+    }
+    void patch(int at, int target)
+    {
+        if (at >= 0 && at < body_.code.size())
+            body_.code[at].target = target;
+    }
+    void stop(int line, const QString &message)
+    {
+        // A statement the parser gave up on may carry its mistake twice.
+        if (!body_.code.isEmpty() && body_.code.last().op == Op::Stop && body_.code.last().message == message)
+            return;
+        body_.code[add(Op::Stop, line)].message = message;
+    }
+
+    void statement();
+    void simple(const Statement &s);
+    bool stopped(const Statement &s);
+    QString refusal(const Statement &s) const;
+    void block();
+    void conditional();
+    void whileLoop();
+    void forLoop();
+    void forPart(const Statement &s, int root);
+    void doLoop();
+    void switchStatement();
+    void loopExit(bool isBreak);
+    void functionDefinition();
+
+    QVector<int> roots(const Statement &s);
+    int root(const Statement &s, int index);
+    int convert(const Statement &s, int local);
+    QString tokenText(const Statement &s, const Expression &e) const;
+    QString sourceOf(const Statement &s, const Expression &e) const;
+
+    const ScriptCheck &check_;
+    Body &body_;
+    std::vector<Statement> s_;
+    size_t pos_ = 0;
+    int depth_ = 0;
+    bool ended_ = false;
+    QVector<Loop> loops_;
+};
+
+void Lowering::statement()
+{
+    if (++depth_ > kDeepestNesting) {
+        stop(lineHere(), QStringLiteral("%1 行目: 入れ子が深すぎます").arg(lineHere() + 1));
+        pos_ = s_.size();
+        return;
+    }
+    const auto leave = qScopeGuard([this] { --depth_; });
+    switch (kindAt(pos_)) {
+    case Kind::BlockOpen:
+        return block();
+    case Kind::If:
+        return conditional();
+    case Kind::While:
+        return whileLoop();
+    case Kind::For:
+        return forLoop();
+    case Kind::Do:
+        return doLoop();
+    case Kind::Switch:
+        return switchStatement();
+    case Kind::FunctionDefinition:
+        return functionDefinition();
+    default:
+        break;
+    }
+    const Statement &s = s_[pos_++];
+    simple(s);
+}
+
+// A statement that neither guards nor holds others.
+void Lowering::simple(const Statement &s)
+{
+    const FlowStep &step = *s.step;
+    if (step.kind == Kind::Broken) {
+        stopped(s);
+        return;
+    }
+    if (stopped(s))
+        return;
+    switch (step.kind) {
+    case Kind::Label:
+        if (!body_.labels.contains(step.text))
+            body_.labels.insert(step.text, here());
+        return;
+    case Kind::Command:
+        if (step.word == FlowStep::Word::Goto)
+            add(Op::Goto, s.line, step.labels.value(0));
+        else if (step.word == FlowStep::Word::End)
+            add(Op::End, s.line);
+        else
+            add(Op::Command, s.line, step.text, roots(s));
+        return;
+    case Kind::Call:
+        add(Op::CallOwn, s.line, step.text.toLower(), roots(s));
+        return;
+    case Kind::Other:
+        add(Op::Expression, s.line, {}, roots(s));
+        return;
+    case Kind::Return:
+        add(Op::Return, s.line, {}, roots(s));
+        return;
+    case Kind::Break:
+    case Kind::Continue:
+        return loopExit(step.kind == Kind::Break);
+    case Kind::FunctionDeclaration:
+        body_.declared.insert(step.text.toLower());
+        return;
+    case Kind::BodyEnd:
+        add(Op::BodyEnd, s.line);
+        ended_ = true;
+        return;
+    case Kind::Else:
+        // An else with no if before it: what it guards runs as it stands.
+        if (!atEnd())
+            statement();
+        return;
+    default: // ";", a stray "}", a case outside a switch
+        return;
+    }
+}
+
+// Makes the statement a stop when the server refuses it; says whether it did.
+bool Lowering::stopped(const Statement &s)
+{
+    const QString message = refusal(s);
+    if (message.isEmpty())
+        return false;
+    stop(s.line, message);
+    return true;
+}
+
+// The checker's first error that the server refuses, from where the statement
+// begins to where its last expression ends.
+QString Lowering::refusal(const Statement &s) const
+{
+    const FlowStep &step = *s.step;
+    Expression::Place end{0, step.column + std::max(step.length, 1)};
+    for (const Expression &e : step.expressions) {
+        if (e.end.line > end.line || (e.end.line == end.line && e.end.column > end.column))
+            end = e.end;
+    }
+    for (int line = s.line; line <= s.line + end.line; ++line) {
+        for (const Diagnostic &d : check_.diagnostics(line)) {
+            if (d.severity != Diagnostic::Severity::Error || !refusedByServer(d.rule))
+                continue;
+            if ((line == s.line && d.column < step.column) || (line == s.line + end.line && d.column >= end.column))
+                continue;
+            return QStringLiteral("%1 行目: %2").arg(line + 1).arg(d.message);
+        }
+    }
+    return {};
+}
+
+void Lowering::block()
+{
+    ++pos_;
+    while (!atEnd() && !ended_ && kindAt(pos_) != Kind::BlockClose)
+        statement();
+    if (!atEnd() && kindAt(pos_) == Kind::BlockClose)
+        ++pos_;
+}
+
+void Lowering::conditional()
+{
+    const Statement &s = s_[pos_++];
+    if (stopped(s))
+        return;
+    const int skip = add(Op::JumpUnless, s.line, {}, {root(s, 0)});
+    if (!atEnd())
+        statement();
+    if (kindAt(pos_) != Kind::Else || atEnd()) {
+        patch(skip, here());
+        return;
+    }
+    const int over = add(Op::Jump, s_[pos_].line);
+    ++pos_;
+    patch(skip, here());
+    if (!atEnd())
+        statement();
+    patch(over, here());
+}
+
+void Lowering::whileLoop()
+{
+    const Statement &s = s_[pos_++];
+    if (stopped(s))
+        return;
+    const int top = here();
+    const int exit = add(Op::JumpUnless, s.line, {}, {root(s, 0)});
+    loops_.append(Loop());
+    if (!atEnd())
+        statement();
+    patch(add(Op::Jump, s.line), top);
+    const Loop loop = loops_.takeLast();
+    for (const int at : loop.continues)
+        patch(at, top);
+    for (const int at : loop.breaks + QVector<int>{exit})
+        patch(at, here());
+}
+
+void Lowering::forLoop()
+{
+    const Statement &s = s_[pos_++];
+    if (stopped(s))
+        return;
+    forPart(s, 0);
+    const int top = here();
+    const int condition = root(s, 1);
+    const int exit = condition >= 0 ? add(Op::JumpUnless, s.line, {}, {condition}) : -1;
+    loops_.append(Loop());
+    if (!atEnd())
+        statement();
+    const int stepAt = here();
+    forPart(s, 2);
+    patch(add(Op::Jump, s.line), top);
+    const Loop loop = loops_.takeLast();
+    for (const int at : loop.continues)
+        patch(at, stepAt);
+    for (const int at : loop.breaks)
+        patch(at, here());
+    patch(exit, here());
+}
+
+// The first or last part of a for's head: a command, an expression, or nothing.
+void Lowering::forPart(const Statement &s, int index)
+{
+    int local = s.step->root;
+    for (int i = 0; i < index && local >= 0; ++i)
+        local = s.step->expressions[size_t(local)].next;
+    if (local < 0)
+        return;
+    const Expression &e = s.step->expressions[size_t(local)];
+    if (e.kind == Expression::Kind::None)
+        return;
+    if (e.kind != Expression::Kind::Command) {
+        add(Op::Expression, s.line, {}, {convert(s, local)});
+        return;
+    }
+    QVector<int> arguments;
+    for (int operand = e.first; operand >= 0; operand = s.step->expressions[size_t(operand)].next)
+        arguments.append(convert(s, operand));
+    add(Op::Command, s.line + e.token.line, tokenText(s, e).toLower(), arguments);
+}
+
+// "do statement while (condition);"
+void Lowering::doLoop()
+{
+    ++pos_;
+    const int top = here();
+    loops_.append(Loop());
+    if (!atEnd())
+        statement();
+    const int conditionAt = here();
+    if (kindAt(pos_) != Kind::While || atEnd()) {
+        const Loop loop = loops_.takeLast();
+        stop(lineHere(), QStringLiteral("%1 行目: do の後に while がありません").arg(lineHere() + 1));
+        for (const int at : loop.breaks + loop.continues)
+            patch(at, here() - 1);
+        return;
+    }
+    const Statement &s = s_[pos_++];
+    if (kindAt(pos_) == Kind::Empty && !atEnd())
+        ++pos_;
+    if (!stopped(s))
+        patch(add(Op::JumpIf, s.line, {}, {root(s, 0)}), top);
+    const Loop loop = loops_.takeLast();
+    for (const int at : loop.continues)
+        patch(at, conditionAt);
+    for (const int at : loop.breaks)
+        patch(at, here());
+}
+
+void Lowering::switchStatement()
+{
+    const Statement &s = s_[pos_++];
+    if (stopped(s))
+        return;
+    if (kindAt(pos_) != Kind::BlockOpen || atEnd()) {
+        stop(s.line, QStringLiteral("%1 行目: switch の後に「{」がありません").arg(s.line + 1));
+        return;
+    }
+    ++pos_;
+    const int at = add(Op::Switch, s.line, {}, {root(s, 0)});
+    loops_.append(Loop{true, {}, {}});
+    int fallback = -1;
+    while (!atEnd() && !ended_ && kindAt(pos_) != Kind::BlockClose) {
+        const Statement &inside = s_[pos_];
+        if (inside.step->kind == Kind::Case) {
+            ++pos_;
+            if (!stopped(inside))
+                body_.code[at].cases.append({root(inside, 0), here()});
+        } else if (inside.step->kind == Kind::Default) {
+            ++pos_;
+            fallback = here();
+        } else {
+            statement();
+        }
+    }
+    if (!atEnd() && kindAt(pos_) == Kind::BlockClose)
+        ++pos_;
+    patch(at, fallback >= 0 ? fallback : here());
+    const Loop loop = loops_.takeLast();
+    for (const int exit : loop.breaks)
+        patch(exit, here());
+    if (loop.continues.isEmpty())
+        return;
+    // A continue in a switch belongs to the loop around it.
+    for (qsizetype i = loops_.size() - 1; i >= 0; --i) {
+        if (!loops_.at(i).isSwitch) {
+            loops_[i].continues += loop.continues;
+            return;
+        }
+    }
+}
+
+void Lowering::loopExit(bool isBreak)
+{
+    const int line = s_[pos_ - 1].line;
+    for (qsizetype i = loops_.size() - 1; i >= 0; --i) {
+        if (!isBreak && loops_.at(i).isSwitch)
+            continue;
+        (isBreak ? loops_[i].breaks : loops_[i].continues).append(add(Op::Jump, line));
+        return;
+    }
+    stop(line, QStringLiteral("%1 行目: %2 が繰り返しの外にあります")
+                   .arg(line + 1)
+                   .arg(isBreak ? QStringLiteral("break") : QStringLiteral("continue")));
+}
+
+// "function Name { ... }": running through the body steps over it.
+void Lowering::functionDefinition()
+{
+    const Statement &s = s_[pos_++];
+    if (stopped(s))
+        return;
+    const QString lower = s.step->text.toLower();
+    const int over = add(Op::Jump, s.line);
+    if (!body_.functions.contains(lower))
+        body_.functions.insert(lower, here());
+    if (!body_.labels.contains(s.step->text))
+        body_.labels.insert(s.step->text, here());
+    if (kindAt(pos_) == Kind::BlockOpen && !atEnd())
+        block();
+    add(Op::Return, pos_ > 0 ? s_[pos_ - 1].line : s.line);
+    patch(over, here());
+}
+
+// The statement's top-level expressions, in order, as nodes of the body.
+QVector<int> Lowering::roots(const Statement &s)
+{
+    QVector<int> result;
+    for (int local = s.step->root; local >= 0; local = s.step->expressions[size_t(local)].next)
+        result.append(convert(s, local));
+    return result;
+}
+
+// The statement's expression number `index`, as a node of the body; -1 when it has
+// none or the part is left out.
+int Lowering::root(const Statement &s, int index)
+{
+    int local = s.step->root;
+    for (int i = 0; i < index && local >= 0; ++i)
+        local = s.step->expressions[size_t(local)].next;
+    if (local < 0 || s.step->expressions[size_t(local)].kind == Expression::Kind::None)
+        return -1;
+    return convert(s, local);
+}
+
+int Lowering::convert(const Statement &s, int local)
+{
+    const Expression &e = s.step->expressions[size_t(local)];
+    Node node;
+    node.kind = nodeKind(e.kind);
+    node.prefix = e.prefix;
+    node.line = s.line + e.start.line;
+    node.source = sourceOf(s, e);
+    const QString token = tokenText(s, e);
+    if (e.kind == Expression::Kind::Number)
+        node.number = numberOf(token);
+    node.text = e.kind == Expression::Kind::Text ? unquoted(token) : token;
+    for (int operand = e.first; operand >= 0; operand = s.step->expressions[size_t(operand)].next)
+        node.operands.append(convert(s, operand));
+    body_.nodes.push_back(std::move(node));
+    return int(body_.nodes.size()) - 1;
+}
+
+QString Lowering::tokenText(const Statement &s, const Expression &e) const
+{
+    return check_.text(s.line + e.token.line).mid(e.token.column, e.length);
+}
+
+// The expression as written; over several lines, its pieces joined by a blank.
+QString Lowering::sourceOf(const Statement &s, const Expression &e) const
+{
+    const int first = s.line + e.start.line;
+    const int last = s.line + e.end.line;
+    if (first == last)
+        return check_.text(first).mid(e.start.column, e.end.column - e.start.column);
+    QStringList pieces{check_.text(first).mid(e.start.column).trimmed()};
+    for (int line = first + 1; line < last; ++line)
+        pieces.append(check_.text(line).trimmed());
+    pieces.append(check_.text(last).left(e.end.column).trimmed());
+    pieces.removeAll(QString());
+    return pieces.join(u' ');
+}
+
+} // namespace
+
+int Body::labelIndex(const QString &label) const
+{
+    const QString found = Language::reachedLabel(label, [this](const QString &s) { return labels.contains(s); });
+    return found.isEmpty() ? -1 : labels.value(found);
+}
+
+std::shared_ptr<const Body> read(const ScriptCheck &check, int definitionLine)
+{
+    auto body = std::make_shared<Body>();
+    body->definitionLine = definitionLine;
+    const DefinitionLine::Definition *definition = check.definitionOn(definitionLine);
+    if (definition)
+        body->name = definition->name;
+    const auto [first, last] = check.bodyAround(definitionLine);
+    std::vector<Statement> statements;
+    if (first == definitionLine && definition) {
+        for (int line = first; line <= last; ++line) {
+            for (const FlowStep &step : check.stepsOn(line)) {
+                if (isStatement(step.kind))
+                    statements.push_back({line, &step});
+            }
+        }
+    }
+    Lowering(check, *body, std::move(statements)).run(last < 0 ? definitionLine : last);
+    return body;
+}
+
+} // namespace BodyForm
