@@ -19,7 +19,9 @@ namespace CommandSource {
 bool looksLikeSource(QStringView text);
 
 // The table rows ("word<TAB>min<TAB>max<TAB>arguments") of every command defined
-// in `text`; empty, with `error` set, when it defines none.
+// in `text`; empty, with `error` set, when it defines none. The source says nothing
+// of the later columns: a row keeps what the table said of its word, and a new
+// word takes their defaults.
 QString tableRows(QStringView text, QString *error = nullptr);
 
 } // namespace CommandSource

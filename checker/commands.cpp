@@ -1,7 +1,6 @@
 #include "checker/commands.h"
 
 #include "checker/command_source.h"
-#include "checker/language.h"
 #include "checker/spelling.h"
 
 #include "common/failure.h"
@@ -18,15 +17,115 @@ namespace Commands {
 namespace {
 
 // Forms the buttons write that the servers' own table spells otherwise or lacks.
-constexpr const char16_t *kButtonRows = u"emote\t1\t1\te\n"
+constexpr const char16_t *kButtonRows = u"emote\t1\t1\te\t-\t-\t-\tエモーション {1}\n"
                                         u"option\t1\t2\tee\n"
-                                        u"jobchage\t1\t1\te\n"
-                                        u"additem\t2\t2\tee\n";
+                                        u"jobchage\t1\t1\te\t-\t-\t-\t職業を {1} に変える\n"
+                                        u"additem\t2\t2\tee\t-\t-\t-\tアイテム {1} を {2} 個もらう\n";
+
+// The columns after the arguments, in order.
+enum Column
+{
+    kWindowColumn = 4,
+    kStoresColumn,
+    kResultColumn,
+    kEffectColumn,
+    kColumns,
+};
+
+char16_t lowerAscii(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+}
 
 // The hash of a command word is that of its lower case.
 quint32 hashStep(quint32 hash, char16_t c)
 {
-    return FnvHash::step(hash, c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+    return FnvHash::step(hash, lowerAscii(c));
+}
+
+bool readWindow(QStringView text, Window *window)
+{
+    static constexpr std::pair<QStringView, Window> kWindows[] = {
+        {u"-", Window::None},        {u"shows", Window::Shows},        {u"waits", Window::Waits},
+        {u"closes", Window::Closes}, {u"closes_on", Window::ClosesOn}, {u"ends", Window::Ends},
+        {u"moves", Window::Moves},   {u"opens", Window::Opens},        {u"runs", Window::Runs},
+    };
+    for (const auto &[name, value] : kWindows) {
+        if (text == name) {
+            *window = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+// "-", "*", "?" or argument numbers from 1 joined by ",".
+bool readStores(QStringView text, Command *command)
+{
+    command->storedArguments = 0;
+    if (text == u"-" || text == u"*" || text == u"?") {
+        command->stores = text == u"-" ? Stores::None : text == u"*" ? Stores::Any : Stores::Unsaid;
+        return true;
+    }
+    for (QStringView number : text.split(u',')) {
+        bool ok = false;
+        const int argument = number.trimmed().toInt(&ok);
+        if (!ok || argument < 1 || argument > 32)
+            return false;
+        command->storedArguments |= 1u << (argument - 1);
+    }
+    command->stores = Stores::Listed;
+    return true;
+}
+
+// "0", "-1", "n", "n-1", "choices", "choices+1".
+bool readBound(QStringView text, Bound *bound)
+{
+    bound->base = Bound::Base::Number;
+    for (const auto &[name, base] : {std::pair{QStringView(u"n"), Bound::Base::FirstArgument},
+                                     std::pair{QStringView(u"choices"), Bound::Base::Choices}}) {
+        if (text.startsWith(name)) {
+            bound->base = base;
+            text = text.sliced(name.size());
+        }
+    }
+    if (text.isEmpty() && bound->base != Bound::Base::Number) {
+        bound->offset = 0;
+        return true;
+    }
+    if (bound->base != Bound::Base::Number && !text.startsWith(u'+') && !text.startsWith(u'-'))
+        return false;
+    bool ok = false;
+    bound->offset = text.toInt(&ok);
+    return ok;
+}
+
+// "-" or "low..high".
+bool readResult(QStringView text, Result *result)
+{
+    *result = Result();
+    if (text == u"-")
+        return true;
+    const qsizetype dots = text.indexOf(u"..");
+    result->known =
+        dots > 0 && readBound(text.first(dots), &result->low) && readBound(text.sliced(dots + 2), &result->high);
+    return result->known;
+}
+
+// Reads the columns after the arguments that the row gives; the others keep what
+// `command` holds. Returns the number (from 1) of the first column it cannot read, or 0.
+int readColumns(const QList<QStringView> &fields, Command *command)
+{
+    const auto field = [&](int column) { return fields.value(column).trimmed(); };
+    if (fields.size() > kWindowColumn && !readWindow(field(kWindowColumn), &command->window))
+        return kWindowColumn + 1;
+    if (fields.size() > kStoresColumn && !readStores(field(kStoresColumn), command))
+        return kStoresColumn + 1;
+    if (fields.size() > kResultColumn && !readResult(field(kResultColumn), &command->result))
+        return kResultColumn + 1;
+    if (fields.size() > kEffectColumn)
+        command->effect = field(kEffectColumn) == u"-" ? QString() : field(kEffectColumn).toString();
+    return fields.size() > kColumns ? kColumns + 1 : 0;
 }
 
 QString tableText()
@@ -78,36 +177,58 @@ bool Table::addRows(QStringView text, QString *error)
             line.chop(1);
         if (line.trimmed().isEmpty() || line.trimmed().startsWith(u'#'))
             continue;
-        const QList<QStringView> fields = line.split(u'\t');
-        Command command;
-        bool minOk = false;
-        bool maxOk = fields.size() >= 3 && fields.at(2).trimmed() == u"-";
-        if (fields.size() >= 3) {
-            command.word = fields.at(0).trimmed().toString();
-            command.min = fields.at(1).trimmed().toInt(&minOk);
-            command.max = maxOk ? -1 : fields.at(2).trimmed().toInt(&maxOk);
-            command.shape = fields.size() >= 4 ? fields.at(3).trimmed().toString() : QString();
-        }
-        const bool wordOk =
-            !command.word.isEmpty() && std::all_of(command.word.cbegin(), command.word.cend(), [](QChar c) {
-                return c == u'_' || (c.unicode() < 0x80 && c.isLetterOrNumber());
-            });
-        if (!wordOk || !minOk || !maxOk || command.min < 0 || (command.max >= 0 && command.max < command.min)) {
-            if (error)
-                *error = QStringLiteral("%1行目は「命令<TAB>最小<TAB>最大<TAB>引数」の形ではありません").arg(number);
+        if (!addRow(line, number, error)) {
             index();
             return false;
         }
-        const QString key = command.word.toLower();
-        command.lower = key;
-        const qsizetype repeat = command.shape.indexOf(u'…');
-        command.shapedArguments = int(repeat < 0 ? command.shape.size() : repeat);
-        command.onlyReadsArguments = Language::onlyReadsArguments(key);
-        command.storesIntoArguments = Language::storesIntoArguments(key);
-        command.flow = Language::flowWord(key);
-        commands_[std::u16string(reinterpret_cast<const char16_t *>(key.utf16()), size_t(key.size()))] = command;
     }
     index();
+    return true;
+}
+
+// Reads one row into the table; false, with `error` set, when it cannot.
+bool Table::addRow(QStringView line, int number, QString *error)
+{
+    const QList<QStringView> fields = line.split(u'\t');
+    Command command;
+    bool minOk = false;
+    bool maxOk = fields.size() >= 3 && fields.at(2).trimmed() == u"-";
+    if (fields.size() >= 3) {
+        command.word = fields.at(0).trimmed().toString();
+        command.min = fields.at(1).trimmed().toInt(&minOk);
+        command.max = maxOk ? -1 : fields.at(2).trimmed().toInt(&maxOk);
+        command.shape = fields.size() >= 4 ? fields.at(3).trimmed().toString() : QString();
+    }
+    const bool wordOk = !command.word.isEmpty() && std::all_of(command.word.cbegin(), command.word.cend(), [](QChar c) {
+        return c == u'_' || (c.unicode() < 0x80 && c.isLetterOrNumber());
+    });
+    if (!wordOk || !minOk || !maxOk || command.min < 0 || (command.max >= 0 && command.max < command.min)) {
+        if (error)
+            *error = QStringLiteral("%1行目は「命令<TAB>最小<TAB>最大<TAB>引数」の形ではありません").arg(number);
+        return false;
+    }
+    const QString key = command.word.toLower();
+    const std::u16string slot(reinterpret_cast<const char16_t *>(key.utf16()), size_t(key.size()));
+    // A row that leaves the later columns out keeps what the table said of the word.
+    if (const auto known = commands_.find(slot); known != commands_.end()) {
+        command.window = known->second.window;
+        command.stores = known->second.stores;
+        command.storedArguments = known->second.storedArguments;
+        command.result = known->second.result;
+        command.effect = known->second.effect;
+    }
+    if (const int bad = readColumns(fields, &command)) {
+        if (error)
+            *error = QStringLiteral("%1行目の%2列目「%3」は読めません")
+                         .arg(number)
+                         .arg(bad)
+                         .arg(fields.value(bad - 1).trimmed().toString());
+        return false;
+    }
+    command.lower = key;
+    const qsizetype repeat = command.shape.indexOf(u'…');
+    command.shapedArguments = int(repeat < 0 ? command.shape.size() : repeat);
+    commands_[slot] = command;
     return true;
 }
 
@@ -153,11 +274,10 @@ bool Table::matches(QStringView word, const Entry &entry) const
 {
     if (word.size() != entry.length)
         return false;
-    if (word.size() > Entry::kKept)
-        return Language::equalsIgnoringCase(word, entry.command->lower);
+    const bool kept = word.size() <= Entry::kKept;
     for (qsizetype i = 0; i < word.size(); ++i) {
-        const char16_t c = word.at(i).unicode();
-        if ((c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) != char16_t(entry.lower[i]))
+        const char16_t lower = kept ? char16_t(entry.lower[i]) : entry.command->lower.at(i).unicode();
+        if (lowerAscii(word.at(i).unicode()) != lower)
             return false;
     }
     return true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "checker/flow_step.h"
+#include "checker/command_window.h"
 
 #include <QString>
 #include <QStringView>
@@ -12,10 +12,44 @@
 #include <vector>
 
 // The commands a script body may use, as the server's command table gives them:
-// the word, how many arguments it takes and what each argument is. The built-in
-// table is script-commands.tsv beside this file; a server with commands of its own
-// adds them from a file of the same format.
+// the word, how many arguments it takes and what each argument is, and what it
+// does: to the conversation window, to the variables it is given, and the range
+// of its result. The built-in table is script-commands.tsv beside this file; a
+// server with commands of its own adds them from a file of the same format.
 namespace Commands {
+
+// Which arguments a command stores into, as the stores column says.
+enum class Stores : quint8
+{
+    Unsaid, // the table says nothing: a statement may store into any bare variable it is given,
+            // a call inside an expression only reads them
+    None,   // "-": it only reads its arguments
+    Any,    // "*": it may store into any bare variable it is given
+    Listed, // "1,3": into those arguments, numbered from 1
+};
+
+// One end of a result's range: a number, added to the value of the first argument
+// or to the number of choices offered where the bound says so.
+struct Bound
+{
+    enum class Base : quint8
+    {
+        Number,        // "0"
+        FirstArgument, // "n", "n-1"
+        Choices,       // "choices"
+    };
+    Base base = Base::Number;
+    int offset = 0;
+    friend bool operator==(const Bound &a, const Bound &b) { return a.base == b.base && a.offset == b.offset; }
+};
+
+// The range of a command's result where the server fixes it ("0..n-1").
+struct Result
+{
+    bool known = false;
+    Bound low;
+    Bound high;
+};
 
 struct Command
 {
@@ -25,12 +59,31 @@ struct Command
     int max = 0;                      // at most; -1: no upper limit
     QString shape;                    // one letter per argument: s string, e expression, l label; "…" repeats
     bool labelAt(int argument) const; // whether argument `argument` (from 0) is a label
-    // Read from the word and the shape when the row is added: the parser asks for
-    // nearly every command it reads.
-    int shapedArguments = 0;                     // the letters of the shape before "…"
-    bool onlyReadsArguments = false;             // Language::onlyReadsArguments
-    bool storesIntoArguments = false;            // Language::storesIntoArguments
-    FlowStep::Word flow = FlowStep::Word::Other; // Language::flowWord
+    Window window = Window::None;
+    Stores stores = Stores::Unsaid;
+    quint32 storedArguments = 0; // Listed: bit k for argument k (from 0)
+    Result result;
+    QString effect; // how the preview says what it does: "アイテム {1} を {2} 個もらう"; empty: no phrase
+    // Read from the shape when the row is added: the parser asks for nearly every
+    // command it reads.
+    int shapedArguments = 0; // the letters of the shape before "…"
+
+    // Whether argument `argument` (from 0), a bare variable, is given a value: in a
+    // statement ("getmapxy .@m$, .@x, .@y;") or a call inside an expression.
+    bool storesInto(int argument, bool inExpression) const
+    {
+        switch (stores) {
+        case Stores::Unsaid:
+            return !inExpression;
+        case Stores::None:
+            return false;
+        case Stores::Any:
+            return true;
+        case Stores::Listed:
+            return argument >= 0 && argument < 32 && ((storedArguments >> argument) & 1u) != 0;
+        }
+        return false;
+    }
 };
 
 class Table
@@ -47,8 +100,11 @@ public:
     static std::shared_ptr<const Table> builtIn();
 
     // Adds the rows of a table in the tab-separated format (command, min, max,
-    // arguments; "#" starts a comment line). A row for a known word replaces it.
-    // Returns false and says why for the first row it cannot read; rows before it are kept.
+    // arguments, window, stores, result, effect; "#" starts a comment line; the
+    // header of script-commands.tsv says what each column holds). A row for a known
+    // word replaces it; columns a row leaves out keep what the row it replaces said,
+    // or take their defaults ("-", stores unsaid). Returns false and says why for
+    // the first row it cannot read; rows before it are kept.
     bool addRows(QStringView text, QString *error = nullptr);
 
     // Words are matched without regard to case.
@@ -80,6 +136,7 @@ private:
         char lower[kKept] = {};
         const Command *command = nullptr;
     };
+    bool addRow(QStringView line, int number, QString *error);
     void index();
     bool matches(QStringView word, const Entry &entry) const;
 

@@ -193,7 +193,7 @@ Fragment Builder::command(int node)
         jumps_.append({node, step.labels});
         return {node, step.labels.contains(QStringLiteral("-")) ? Exits{node} : Exits{}};
     }
-    if (step.word == Word::End || step.word == Word::Close)
+    if (step.word == Word::End || step.window == Commands::Window::Closes || step.window == Commands::Window::Ends)
         return {node, {}};
     if (step.word == Word::Callsub && !step.labels.isEmpty())
         calls_.append({node, step.labels.front()});

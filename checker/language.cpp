@@ -122,33 +122,38 @@ FlowStep::Word flowWord(QStringView lowerCommand)
         Word flow;
     };
     static constexpr Known kWords[] = {
-        {u"goto", Word::Goto},
-        {u"menu", Word::Menu},
-        {u"end", Word::End},
-        {u"close", Word::Close},
-        {u"close2", Word::Close2},
-        {u"callsub", Word::Callsub},
-        {u"mes", Word::Mes},
-        {u"next", Word::Next},
-        {u"input", Word::Input},
-        {u"select", Word::Select},
-        {u"prompt", Word::Prompt},
-        {u"callshop", Word::Callshop},
-        {u"openstorage", Word::OpenStorage},
-        {u"guildopenstorage", Word::GuildOpenStorage},
-        {u"warp", Word::Warp},
-        {u"warpparty", Word::WarpParty},
-        {u"warpguild", Word::WarpGuild},
-        {u"warpchar", Word::WarpChar},
-        {u"areawarp", Word::AreaWarp},
-        {u"callfunc", Word::Callfunc},
-        {u"doevent", Word::DoEvent},
+        {u"goto", Word::Goto},         {u"menu", Word::Menu},         {u"end", Word::End},
+        {u"callsub", Word::Callsub},   {u"callfunc", Word::Callfunc}, {u"input", Word::Input},
+        {u"select", Word::Select},     {u"prompt", Word::Prompt},     {u"set", Word::Set},
+        {u"setarray", Word::SetArray},
     };
+    // Asked of every command the parser reads: a longer word is none of these.
+    if (lowerCommand.size() > 8)
+        return Word::Other;
     for (const Known &known : kWords) {
         if (known.word == lowerCommand)
             return known.flow;
     }
     return Word::Other;
+}
+
+Function functionOf(QStringView lowerName)
+{
+    if (lowerName == u"getarg")
+        return Function::GetArg;
+    if (lowerName == u"getargcount")
+        return Function::GetArgCount;
+    if (lowerName == u"getstrlen" || lowerName == u"strlen")
+        return Function::TextLength;
+    return Function::Other;
+}
+
+bool givesText(QStringView name)
+{
+    static constexpr QStringView kTextFunctions[] = {u"strcharinfo",  u"strnpcinfo",   u"getitemname",
+                                                     u"getpartyname", u"getguildname", u"getcharname"};
+    return std::any_of(std::begin(kTextFunctions), std::end(kTextFunctions),
+                       [&](QStringView function) { return equalsIgnoringCase(name, function); });
 }
 
 bool isEventLabel(QStringView label)
@@ -200,23 +205,6 @@ QString argumentCount(const Commands::Command &command)
     if (command.max == command.min)
         return QStringLiteral("%1個").arg(command.min);
     return QStringLiteral("%1〜%2個").arg(command.min).arg(command.max);
-}
-
-bool onlyReadsArguments(QStringView command)
-{
-    static constexpr QStringView kReaders[] = {u"mes",      u"select",     u"prompt",  u"menu",    u"announce",
-                                               u"npctalk",  u"dispbottom", u"message", u"return",  u"callsub",
-                                               u"callfunc", u"goto",       u"warp",    u"getitem", u"delitem"};
-    return std::any_of(std::begin(kReaders), std::end(kReaders),
-                       [&](QStringView reader) { return equalsIgnoringCase(command, reader); });
-}
-
-bool storesIntoArguments(QStringView command)
-{
-    static constexpr QStringView kStorers[] = {u"getmapxy",     u"explode",        u"sscanf",        u"query_sql",
-                                               u"query_logsql", u"getpartymember", u"getguildmember"};
-    return std::any_of(std::begin(kStorers), std::end(kStorers),
-                       [&](QStringView storer) { return equalsIgnoringCase(command, storer); });
 }
 
 bool isPlayerVariable(QStringView name)

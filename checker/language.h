@@ -68,8 +68,23 @@ template <size_t N> inline bool is(QStringView text, const char16_t (&word)[N])
 // lower case already: then nothing is allocated, and no Unicode table is asked.
 QString lowered(const QString &text);
 
-// What the flow knows of a command, by its word in lower case.
+// The syntax word a command is, by its word in lower case: Other for a command
+// whose meaning is all in its row of the command table.
 FlowStep::Word flowWord(QStringView lowerCommand);
+
+// The functions the conversation preview works out itself rather than asking
+// their value, by their name in lower case.
+enum class Function : quint8
+{
+    Other,
+    GetArg,      // getarg(n [, default]): the argument given to the function or subroutine
+    GetArgCount, // how many were given
+    TextLength,  // getstrlen, strlen: the length of a text
+};
+Function functionOf(QStringView lowerName);
+
+// Whether the function `name` (in any case) gives a text: strcharinfo, getitemname, ...
+bool givesText(QStringView name);
 
 // Labels whose name begins with "On" are events, called by the server or other NPCs.
 bool isEventLabel(QStringView label);
@@ -95,14 +110,6 @@ int binaryPrecedence(QStringView op);
 
 // How many arguments a command takes, as messages say it: "2個", "1〜3個", "1個以上".
 QString argumentCount(const Commands::Command &command);
-
-// Whether `command` only reads its arguments: a scope variable given to it is not
-// given a value ("mes .@name$;"). Any other command may store into a variable it is given.
-bool onlyReadsArguments(QStringView command);
-
-// Whether `command`, called inside an expression ("getmapxy(.@map$, .@x, .@y, 0)"),
-// stores into the variables it is given; most such calls only read them.
-bool storesIntoArguments(QStringView command);
 
 // Whether `name` is a player variable ("@count", "@name$"): kept for the player
 // while they stay logged in, so it may be set in one file and read in another.

@@ -17,7 +17,7 @@ namespace WindowRules {
 namespace {
 
 using Kind = FlowStep::Kind;
-using Word = FlowStep::Word;
+using Window = Commands::Window;
 
 // What the window may be on the paths that reach a step, one bit per state.
 enum State : quint8
@@ -66,38 +66,28 @@ Effect effectOf(const FlowStep &step)
     if (step.kind != Kind::Command)
         return step.waits ? Effect::Opens : Effect::None;
     Effect effect = Effect::None;
-    switch (step.word) {
-    case Word::Mes:
-    case Word::Menu:
-    case Word::Input:
-    case Word::Select:
-    case Word::Prompt:
+    switch (step.window) {
+    case Window::Shows:
         effect = Effect::Opens;
         break;
-    case Word::Next:
+    case Window::Waits:
         effect = Effect::Next;
         break;
-    case Word::Close2:
+    case Window::ClosesOn:
         effect = Effect::Closes;
         break;
-    case Word::Callshop:
-    case Word::OpenStorage:
-    case Word::GuildOpenStorage:
+    case Window::Opens:
         effect = Effect::OtherWindow;
         break;
-    // A warp ends the conversation: the client closes the window on the map change,
+    // A move ends the conversation: the client closes the window on the map change,
     // and what follows runs without it, which no rule judges.
-    case Word::Warp:
-    case Word::WarpParty:
-    case Word::WarpGuild:
-    case Word::WarpChar:
-    case Word::AreaWarp:
-    case Word::Callfunc:
-    case Word::Callsub:
-    case Word::DoEvent:
+    case Window::Moves:
+    case Window::Runs:
         effect = Effect::Unseen;
         break;
-    default:
+    case Window::None:
+    case Window::Closes: // ends the path: nothing comes after it
+    case Window::Ends:
         break;
     }
     return effect == Effect::None && step.waits ? Effect::Opens : effect;
@@ -248,12 +238,12 @@ void Checker::propagate()
         work_.pop_back();
         const FlowStep &step = *g_.nodes.at(node).step;
         const States out = after(effects_[size_t(node)], in_[size_t(node)]);
-        const bool opens =
-            step.kind == Kind::Command && step.word == Word::Mes && (anyPath(in_[size_t(node)]) & (kClosed | kUnknown));
+        const bool opens = step.kind == Kind::Command && step.window == Window::Shows &&
+                           (anyPath(in_[size_t(node)]) & (kClosed | kUnknown));
         for (const int target : g_.nodes.at(node).calls)
             flowInto(target, States((in_[size_t(node)] << 8) | (in_[size_t(node)] & 0xFF00)), -1);
         const int opener = opens ? node : opener_[size_t(node)];
-        const bool ends = endsScript(node) || (step.kind == Kind::Command && step.word == Word::Close);
+        const bool ends = endsScript(node) || (step.kind == Kind::Command && step.window == Window::Closes);
         if (ends)
             continue;
         for (const int next : g_.nodes.at(node).next)
@@ -279,8 +269,7 @@ void Checker::judge(int node, Diagnostics &found) const
     const quint8 in = anyPath(in_[size_t(node)]);
     if (in == 0)
         return;
-    const bool shows = step.kind == Kind::Command && (step.word == Word::Mes || step.word == Word::Next ||
-                                                      step.word == Word::Menu || step.word == Word::Input);
+    const bool shows = step.kind == Kind::Command && (step.window == Window::Shows || step.window == Window::Waits);
     if ((shows || step.waits) && (in & kNoWindow))
         found.append(
             make(node, Rule::WindowWithoutPlayer, {eventAbove(node), shows ? step.text : QStringLiteral("select")}));
@@ -291,11 +280,12 @@ void Checker::judge(int node, Diagnostics &found) const
     }
     if (step.kind != Kind::Command)
         return;
-    if (step.word == Word::End)
+    if (step.window == Window::Ends)
         stuck(node, in, found);
-    if ((step.word == Word::Close || step.word == Word::Close2 || step.word == Word::Next) && (in & kOther))
+    if ((step.window == Window::Closes || step.window == Window::ClosesOn || step.window == Window::Waits) &&
+        (in & kOther))
         found.append(make(node, Rule::CloseAfterOtherWindow, {QStringLiteral("callshop / openstorage"), step.text}));
-    if (step.word == Word::Close && in == kClosed)
+    if (step.window == Window::Closes && in == kClosed)
         found.append(make(node, Rule::EmptyWindow));
 }
 

@@ -2,34 +2,40 @@
 
 namespace Conversation::Effects {
 
-bool isWarp(const QString &lowerCommand)
+namespace {
+
+// `text` with each "{k}" replaced by argument k (from 1); "?" for one not given.
+QString filledIn(const QString &text, const QStringList &arguments)
 {
-    return lowerCommand == u"warp" || lowerCommand == u"warpparty" || lowerCommand == u"warpguild" ||
-           lowerCommand == u"warpchar" || lowerCommand == u"areawarp";
+    QString filled;
+    filled.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype close = text.at(i) == u'{' ? text.indexOf(u'}', i + 1) : -1;
+        bool number = false;
+        const int argument = close > i ? QStringView(text).sliced(i + 1, close - i - 1).toInt(&number) : 0;
+        if (!number || argument < 1) {
+            filled += text.at(i);
+            continue;
+        }
+        filled += arguments.value(argument - 1, QStringLiteral("?"));
+        i = close;
+    }
+    return filled;
 }
 
-QString describe(const QString &c, const QStringList &a)
+} // namespace
+
+QString describe(const Commands::Command *command, const QString &lowerWord, const QStringList &arguments)
 {
-    const auto at = [&a](int i) { return a.value(i, QStringLiteral("?")); };
-    if (c == u"warp" && a.size() >= 3)
-        return QStringLiteral("%1 %2,%3 へワープ").arg(at(0), at(1), at(2));
-    if (c == u"getitem" || c == u"additem")
-        return QStringLiteral("アイテム %1 を %2 個もらう").arg(at(0), at(1));
-    if (c == u"delitem")
-        return QStringLiteral("アイテム %1 を %2 個渡す").arg(at(0), at(1));
-    if (c == u"heal")
-        return QStringLiteral("HP %1・SP %2 を回復").arg(at(0), at(1));
-    if (c == u"jobchange" || c == u"jobchage")
-        return QStringLiteral("職業を %1 に変える").arg(at(0));
-    if (c == u"emotion" || c == u"emote")
-        return QStringLiteral("エモーション %1").arg(at(0));
-    if (c == u"save" || c == u"savepoint")
-        return QStringLiteral("セーブ地点を %1 %2,%3 にする").arg(at(0), at(1), at(2));
-    if (c == u"callshop" || c == u"openstorage" || c == u"guildopenstorage")
-        return QStringLiteral("別のウィンドウを開く（%1 %2）").arg(c, a.join(QStringLiteral(", "))).trimmed();
-    if (isWarp(c))
-        return QStringLiteral("%1 %2 でワープ").arg(c, a.join(QStringLiteral(", ")));
-    return a.isEmpty() ? c : QStringLiteral("%1 %2").arg(c, a.join(QStringLiteral(", ")));
+    const QString listed = arguments.join(QStringLiteral(", "));
+    if (command && !command->effect.isEmpty())
+        return filledIn(command->effect, arguments);
+    const Commands::Window window = command ? command->window : Commands::Window::None;
+    if (window == Commands::Window::Opens)
+        return QStringLiteral("別のウィンドウを開く（%1 %2）").arg(lowerWord, listed).trimmed();
+    if (window == Commands::Window::Moves)
+        return QStringLiteral("%1 %2 でワープ").arg(lowerWord, listed);
+    return arguments.isEmpty() ? lowerWord : QStringLiteral("%1 %2").arg(lowerWord, listed);
 }
 
 } // namespace Conversation::Effects

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "checker/commands.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,11 +9,10 @@
 // which it does not carry out.
 namespace Conversation::Effects {
 
-// Commands that move the player: the client closes the window.
-bool isWarp(const QString &lowerCommand);
-
-// "harbor02.tsg 50,50 へワープ", "アイテム 501 を 3 個もらう", or the command and
-// its arguments as a fallback.
-QString describe(const QString &lowerCommand, const QStringList &arguments);
+// The command's effect text from the table with its arguments put in
+// ("アイテム 501 を 3 個もらう"), a phrase for what its window column says
+// ("別のウィンドウを開く（callshop Shop）"), or the command and its arguments.
+// `command` may be null: a word no table row has.
+QString describe(const Commands::Command *command, const QString &lowerWord, const QStringList &arguments);
 
 } // namespace Conversation::Effects

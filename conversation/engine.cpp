@@ -1,5 +1,6 @@
 #include "conversation/engine.h"
 
+#include "checker/language.h"
 #include "conversation/colour_codes.h"
 #include "conversation/effects.h"
 
@@ -13,6 +14,8 @@ namespace Conversation {
 namespace {
 
 using Op = Instruction::Op;
+using Word = FlowStep::Word;
+using Window = Commands::Window;
 
 constexpr int kDeepestCall = 64; // functions called from expressions, one inside the other
 
@@ -89,22 +92,22 @@ void Run::Engine::command(const Instruction &in)
 // Commands that change where the run goes or what it holds.
 bool Run::Engine::controlCommand(const Instruction &in)
 {
-    const QString &w = in.word;
-    if (w == u"callsub") {
+    const Word word = Language::flowWord(in.word);
+    if (word == Word::Callsub) {
         const QString label = node(in.arguments.value(0, -1)).text;
         // The arguments first: working them out may run functions, which change the frames.
         const QVector<Value> arguments = values(in.arguments, 1);
         // A subroutine runs in its caller's body and scope; its return comes back here.
         enter(s_.frames.last(), arguments, false, false, false);
         jumpTo(label, in.line);
-    } else if (w == u"callfunc") {
+    } else if (word == Word::Callfunc) {
         const QString name = evaluate(in.arguments.value(0, -1)).toText();
         callFunction(name, values(in.arguments, 1), false, in.line);
-    } else if (w == u"set") {
+    } else if (word == Word::Set) {
         setCommand(in);
-    } else if (w == u"setarray") {
+    } else if (word == Word::SetArray) {
         setArray(in);
-    } else if (w == u"select" || w == u"prompt") {
+    } else if (word == Word::Select || word == Word::Prompt) {
         QStringList choices;
         for (const Value &v : values(in.arguments))
             choices += v.toText().split(u':');
@@ -115,25 +118,13 @@ bool Run::Engine::controlCommand(const Instruction &in)
     return true;
 }
 
-// The commands of the conversation window, and effects.
+// The commands of the conversation window, as their window column says, and effects.
 void Run::Engine::conversationCommand(const Instruction &in)
 {
-    const QString &w = in.word;
-    if (w == u"mes") {
-        for (const Value &v : values(in.arguments))
-            message(v.toText(), in.line);
-    } else if (w == u"next") {
-        button(Button::Next, in.line);
-        s_.pageDone = true;
-    } else if (w == u"close") {
-        button(Button::Close, in.line);
-        s_.windowOpen = false;
-        finish(Ending::Closed, in.line);
-    } else if (w == u"close2") {
-        button(Button::Close, in.line);
-        s_.windowOpen = false;
-        s_.pageDone = true;
-    } else if (w == u"menu") {
+    const Word word = Language::flowWord(in.word);
+    const Commands::Command *command = run_.commands_->find(in.word);
+    const Window window = command ? command->window : Window::None;
+    if (word == Word::Menu) {
         QStringList choices;
         for (int i = 0; i < in.arguments.size(); i += 2)
             choices.append(evaluate(in.arguments.at(i)).toText());
@@ -141,8 +132,24 @@ void Run::Engine::conversationCommand(const Instruction &in)
         const QString label = node(in.arguments.value(2 * chosen - 1, -1)).text;
         if (label != u"-")
             jumpTo(label, in.line);
-    } else if (w == u"input") {
+    } else if (word == Word::Input) {
         input(in.arguments.value(0, -1), in.line);
+    } else if (window == Window::Shows) {
+        for (const Value &v : values(in.arguments))
+            message(v.toText(), in.line);
+    } else if (window == Window::Waits) {
+        button(Button::Next, in.line);
+        s_.pageDone = true;
+    } else if (window == Window::Closes) {
+        button(Button::Close, in.line);
+        s_.windowOpen = false;
+        finish(Ending::Closed, in.line);
+    } else if (window == Window::ClosesOn) {
+        button(Button::Close, in.line);
+        s_.windowOpen = false;
+        s_.pageDone = true;
+    } else if (window == Window::Ends) {
+        finish(Ending::Ended, in.line);
     } else {
         effect(in);
     }
@@ -153,8 +160,10 @@ void Run::Engine::effect(const Instruction &in)
     QStringList arguments;
     for (int argument : in.arguments)
         arguments.append(describe(argument));
-    t_.effects.append({in.word, Effects::describe(in.word, arguments), placeOf(in.line)});
-    if (Effects::isWarp(in.word)) {
+    const Commands::Command *command = run_.commands_->find(in.word);
+    t_.effects.append({in.word, Effects::describe(command, in.word, arguments), placeOf(in.line)});
+    // Moved away, the player's client closes the window: the conversation is over.
+    if (command && command->window == Window::Moves) {
         s_.windowOpen = false;
         finish(Ending::Warped, in.line);
     }

@@ -1,5 +1,7 @@
 #include "conversation/engine.h"
 
+#include "checker/language.h"
+
 #include <QScopeGuard>
 
 #include <limits>
@@ -29,14 +31,9 @@ Scope scopeOfName(QStringView name)
 // Functions whose value is a text, so that the question asks for one.
 bool givesText(const Node &n)
 {
-    static const char16_t *const kTextFunctions[] = {u"strcharinfo",  u"strnpcinfo",   u"getitemname",
-                                                     u"getpartyname", u"getguildname", u"getcharname"};
     if (n.text.endsWith(u'$'))
         return true;
-    if (n.kind != Node::Kind::Call)
-        return false;
-    return std::any_of(std::begin(kTextFunctions), std::end(kTextFunctions),
-                       [&](const char16_t *f) { return n.text.compare(QStringView(f), Qt::CaseInsensitive) == 0; });
+    return n.kind == Node::Kind::Call && Language::givesText(n.text);
 }
 
 bool isComparison(QStringView op)
@@ -161,7 +158,9 @@ Value Run::Engine::call(const Node &n)
         callOwn(name, arguments, true, n.line);
         return runNested(base);
     }
-    if (name == u"callfunc") {
+    const FlowStep::Word word = Language::flowWord(name);
+    const Language::Function function = Language::functionOf(name);
+    if (word == FlowStep::Word::Callfunc) {
         const QVector<Value> arguments = values(n.operands);
         const int base = int(s_.frames.size()) + 1;
         callFunction(arguments.value(0).toText(), arguments.mid(1), true, n.line);
@@ -169,7 +168,7 @@ Value Run::Engine::call(const Node &n)
             return ask(n);
         return runNested(base);
     }
-    if (name == u"getarg") {
+    if (function == Language::Function::GetArg) {
         const int index = evaluate(n.operands.value(0, -1)).toNumber();
         const QVector<Value> &arguments = s_.frames.last().arguments;
         if (index >= 0 && index < arguments.size())
@@ -179,11 +178,11 @@ Value Run::Engine::call(const Node &n)
         stop(n.line,
              QStringLiteral("%1 行目: getarg(%2) の引数は渡されていません").arg(placeOf(n.line).line + 1).arg(index));
     }
-    if (name == u"getargcount")
+    if (function == Language::Function::GetArgCount)
         return Value::ofNumber(s_.frames.last().arguments.size());
-    if (name == u"getstrlen" || name == u"strlen")
+    if (function == Language::Function::TextLength)
         return Value::ofNumber(evaluate(n.operands.value(0, -1)).toText().size());
-    if (name == u"select" || name == u"prompt") {
+    if (word == FlowStep::Word::Select || word == FlowStep::Word::Prompt) {
         QStringList choices;
         for (const Value &v : values(n.operands))
             choices += v.toText().split(u':');
