@@ -187,7 +187,7 @@ class Reader
 {
 public:
     // `indent`: the blanks the line begins with.
-    Reader(QStringView line, int indent) : line_(line), indent_(indent) {}
+    Reader(QStringView line, int indent, bool colours) : line_(line), indent_(indent), colours_(colours) {}
 
     Definition read();
 
@@ -198,7 +198,7 @@ private:
     }
     void colour(Colour::Kind kind, int column, int length)
     {
-        if (length > 0)
+        if (colours_ && length > 0)
             result_.colours.append(Colour{column, length, kind});
     }
     bool recognise();
@@ -221,6 +221,7 @@ private:
 
     QStringView line_;
     int indent_ = 0; // blanks before the first field
+    bool colours_ = true;
     bool kindMissing_ = false;
     bool blanksForTabs_ = false;
     Fields fields_;
@@ -598,12 +599,12 @@ Definition Reader::read()
 
 } // namespace
 
-Definition read(QStringView line)
+Definition read(QStringView line, bool colours)
 {
     int indent = 0;
     if (!mayDefine(line, indent))
         return Definition{};
-    return Reader(line, indent).read();
+    return Reader(line, indent, colours).read();
 }
 
 } // namespace DefinitionLine

@@ -43,6 +43,7 @@ struct Definition
     bool isFunction() const { return kind == Kind::Function; }
 };
 
-Definition read(QStringView line);
+// Without `colours`, the definition's colours are left out (nobody sees them).
+Definition read(QStringView line, bool colours = true);
 
 } // namespace DefinitionLine

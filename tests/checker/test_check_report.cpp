@@ -93,6 +93,25 @@ private slots:
         QCOMPARE(described(checkBytes(QStringLiteral("t.txt"), bytes).diagnostics), expected);
     }
 
+    // The tool reads definition lines without their colours: what it finds there
+    // must be what the editor, which colours them, finds.
+    void checkBytes_withoutColours_findsWhatTheEditorFinds_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("kind misspelt") << QStringLiteral("m.tsg,1,2,0\tscrpt\tA\t1,{\n\tend;\n}");
+        QTest::newRow("place without its facing") << QStringLiteral("m.tsg,1,2\tscript\tA\t1,{\n\tend;\n}");
+        QTest::newRow("warp short of fields") << QStringLiteral("m.tsg,1,2\twarp\tW\t1,1,n.tsg");
+        QTest::newRow("indented definition") << QStringLiteral(" m.tsg,1,2,0\tscript\tA\t1,{\n\tend;\n}");
+        QTest::newRow("body never closed") << QStringLiteral("m.tsg,1,2,0\tscript\tA\t1,{\n\tmes \"a\";");
+    }
+    void checkBytes_withoutColours_findsWhatTheEditorFinds()
+    {
+        QFETCH(QString, text);
+        const QStringList found = described(checkBytes(QStringLiteral("t.txt"), text.toLatin1()).diagnostics);
+        QVERIFY(!found.isEmpty());
+        QCOMPARE(found, described(checkScript(text)));
+    }
+
     void formatDiagnostic_countsCharactersAndEndsWithTheCode_data()
     {
         QTest::addColumn<QString>("lineText");
