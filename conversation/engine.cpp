@@ -1,6 +1,7 @@
 #include "conversation/engine.h"
 
 #include "checker/language.h"
+#include "checker/rules.h"
 #include "conversation/colour_codes.h"
 #include "conversation/effects.h"
 
@@ -125,11 +126,18 @@ void Run::Engine::conversationCommand(const Instruction &in)
     const Commands::Command *command = run_.commands_->find(in.word);
     const Window window = command ? command->window : Window::None;
     if (word == Word::Menu) {
+        // A choice's text may hold several choices split at ":", all going to its
+        // label; @menu counts them all.
         QStringList choices;
-        for (int i = 0; i < in.arguments.size(); i += 2)
-            choices.append(evaluate(in.arguments.at(i)).toText());
+        QVector<int> labelArgument;
+        for (int i = 0; i < in.arguments.size(); i += 2) {
+            for (const QString &part : evaluate(in.arguments.at(i)).toText().split(u':')) {
+                choices.append(part);
+                labelArgument.append(i + 1);
+            }
+        }
         const int chosen = choose(choices, in.line);
-        const QString label = node(in.arguments.value(2 * chosen - 1, -1)).text;
+        const QString label = node(in.arguments.value(labelArgument.value(chosen - 1, -1), -1)).text;
         if (label != u"-")
             jumpTo(label, in.line);
     } else if (word == Word::Input) {
@@ -201,7 +209,7 @@ void Run::Engine::callFunction(const QString &name, const QVector<Value> &argume
     const auto key = qMakePair(source->check, source->definitionLine);
     std::shared_ptr<const Body> &body = run_.bodies_[key];
     if (!body)
-        body = readBody(*source->check, source->definitionLine, *run_.commands_);
+        body = BodyForm::read(*source->check, source->definitionLine);
     Frame frame;
     frame.body = body;
     frame.lineOffset = source->lineOffset;
@@ -364,7 +372,7 @@ void Run::Engine::finish(Ending ending, int line, const QString &message)
     static const char16_t *const kEnds[] = {u"", u"閉じる", u"終わり", u"ワープ", u"キャンセル", u"停止"};
     QString text = QString::fromUtf16(kEnds[int(ending)]);
     if (t_.stuck)
-        text = QStringLiteral("ウィンドウが開いたまま終わり（プレイヤーは動けなくなります）");
+        text = Rules::message(Rule::PlayerStuck); // the window rule's own words
     addStep(Step::Kind::End, text, line);
     throw Finished{};
 }

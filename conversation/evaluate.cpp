@@ -76,6 +76,8 @@ Value Run::Engine::evaluate(int index)
         const Value v = evaluate(n.operands.value(0, -1));
         if (n.text == u"!")
             return Value::ofNumber(!v.isTrue());
+        if (n.text == u"+")
+            return Value::ofNumber(v.toNumber());
         return Value::ofNumber(n.text == u"-" ? -qint64(v.toNumber()) : ~v.toNumber());
     }
     case Node::Kind::Binary: {

@@ -1,5 +1,6 @@
 #include "conversation_window/conversation_box.h"
 
+#include "checker/rules.h"
 #include "conversation/colour_codes.h"
 #include "conversation_window/message_view.h"
 
@@ -146,9 +147,7 @@ void ConversationBox::showEnding(const Conversation::Transcript &t)
         text = QStringLiteral("会話が終わりました（閉じる）");
         break;
     case Ending::Ended:
-        text = t.stuck ? QStringLiteral("%1 行目で終わりますが、ウィンドウが開いたままです。"
-                                        "押せるボタンがなく、プレイヤーは動けなくなります。")
-                             .arg(t.endPlace.line + 1)
+        text = t.stuck ? QStringLiteral("%1 行目: %2").arg(t.endPlace.line + 1).arg(Rules::message(Rule::PlayerStuck))
                        : QStringLiteral("会話が終わりました（%1 行目）").arg(t.endPlace.line + 1);
         if (t.stuck)
             colour = QStringLiteral("#c00000");

@@ -134,7 +134,7 @@ ConversationWindow::~ConversationWindow() = default;
 bool ConversationWindow::preview(int line)
 {
     run_.reset();
-    snapshot_ = std::make_unique<ScriptSnapshot>(script_);
+    snapshot_ = std::make_unique<ScriptSnapshot>(script_, commands_);
     const std::optional<ScriptSnapshot::Target> target = snapshot_->targetAt(line);
     if (!target) {
         showNothingAt(line);
@@ -167,8 +167,15 @@ void ConversationWindow::start(const ScriptSnapshot::Target &target)
     line_ = target.source.lineOffset;
     setWindowTitle(QStringLiteral("会話プレビュー — %1").arg(target.name));
     ScriptSnapshot *snapshot = snapshot_.get();
-    run_ = std::make_unique<Run>(target.source, target.label,
-                                 [snapshot](const QString &name) { return snapshot->function(name); });
+    neighbours_ = std::make_unique<FolderFunctions>(folder_ ? folder_() : QString(), commands_);
+    FolderFunctions *neighbours = neighbours_.get();
+    run_ = std::make_unique<Run>(
+        target.source, target.label,
+        [snapshot, neighbours](const QString &name) {
+            std::optional<Source> found = snapshot->function(name);
+            return found ? found : neighbours->find(name);
+        },
+        commands_);
     withoutPlayer_->setVisible(target.withoutPlayer);
     changed_->hide();
     showRun();
@@ -179,7 +186,7 @@ void ConversationWindow::start(const ScriptSnapshot::Target &target)
 std::optional<ScriptSnapshot::Target> ConversationWindow::targetAgain()
 {
     run_.reset();
-    snapshot_ = std::make_unique<ScriptSnapshot>(script_);
+    snapshot_ = std::make_unique<ScriptSnapshot>(script_, commands_);
     std::optional<ScriptSnapshot::Target> target = snapshot_->targetAt(line_);
     if (!target || target->name != name_ || target->source.lineOffset != line_)
         target = snapshot_->targetNamed(name_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversation/folder_functions.h"
 #include "conversation/run.h"
 #include "conversation/script_snapshot.h"
 
@@ -35,6 +36,10 @@ public:
     void rerunWithSameAnswers();
     // The script changed since the run began.
     void noteScriptChanged();
+    // Where the script's neighbours are, asked at each run: a callfunc of a function
+    // the script lacks runs the one they define. And the commands scripts are read with.
+    void setScriptFolder(std::function<QString()> folder) { folder_ = std::move(folder); }
+    void setCommands(std::shared_ptr<const Commands::Table> commands) { commands_ = std::move(commands); }
 
 signals:
     // An entry naming a line of the script was clicked.
@@ -50,8 +55,11 @@ private:
     void showNothingAt(int line);
 
     Conversation::ScriptLines script_;
+    std::function<QString()> folder_;
+    std::shared_ptr<const Commands::Table> commands_ = Commands::Table::builtIn();
     std::unique_ptr<Conversation::ScriptSnapshot> snapshot_;
-    std::unique_ptr<Conversation::Run> run_; // uses snapshot_
+    std::unique_ptr<Conversation::FolderFunctions> neighbours_;
+    std::unique_ptr<Conversation::Run> run_; // uses snapshot_ and neighbours_
     QString name_;
     QString label_;
     int line_ = 0; // where the previewed definition was

@@ -76,7 +76,7 @@ Ui::TForm1 *laidOut(QMainWindow *window)
 
 TForm1::TForm1(QWidget *parent)
     : QMainWindow(parent), ui(laidOut(this)), buffer_(ui->Memo1),
-      highlighter_(new ScriptHighlighter(ui->Memo1, editorCommands()))
+      commands_(editorCommands()), highlighter_(new ScriptHighlighter(ui->Memo1, commands_))
 {
     setObjectName(QStringLiteral("Form1"));
     applyFonts();
@@ -541,6 +541,8 @@ void TForm1::previewAt(int line)
             [document] { return document->blockCount(); },
             [document](int line) { return document->findBlockByNumber(line).text(); }};
         conversationWindow_ = new ConversationWindow(script, this);
+        conversationWindow_->setScriptFolder([this] { return scriptFolder(); });
+        conversationWindow_->setCommands(commands_);
         connect(conversationWindow_, &ConversationWindow::lineChosen, this, &TForm1::moveCursorToLine);
         // Beside the main window, or as far right as the screen allows.
         const QRect screen = this->screen()->availableGeometry();

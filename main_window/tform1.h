@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checker/commands.h"
 #include "main_window/script_buffer.h"
 
 #include <QDateTime>
@@ -111,7 +112,8 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     ScriptBuffer buffer_;
-    ScriptHighlighter *highlighter_; // owned by the editor
+    std::shared_ptr<const Commands::Table> commands_; // what the editor's check and the preview read with
+    ScriptHighlighter *highlighter_;                  // owned by the editor
     std::function<QDateTime()> clock_ = &QDateTime::currentDateTime;
     // The seven groups whose help file follows the pointer, with their handlers.
     std::vector<std::pair<QWidget *, Handler>> helpGroups_;

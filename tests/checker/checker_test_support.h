@@ -2,6 +2,7 @@
 
 #include "checker/diagnostic.h"
 #include "checker/script_check.h"
+#include "common/code_page.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,6 +40,15 @@ inline QStringList describedErrors(const Diagnostics &found)
             lines << described(d);
     }
     return lines;
+}
+
+// The lines of a script in code page 932 with CR LF line ends.
+inline QStringList linesOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return CodePage932::decode(file.readAll()).split(QStringLiteral("\r\n"));
 }
 
 // The hand-written scripts that the server loads and runs without a word.

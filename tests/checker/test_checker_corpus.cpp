@@ -11,14 +11,6 @@
 
 namespace {
 
-QStringList linesOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return CodePage932::decode(file.readAll()).split(QStringLiteral("\r\n"));
-}
-
 struct Mutant
 {
     QStringList lines;

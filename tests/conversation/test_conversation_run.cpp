@@ -1,3 +1,4 @@
+#include "checker/rules.h"
 #include "conversation/colour_codes.h"
 #include "conversation/run.h"
 #include "conversation_test_support.h"
@@ -43,6 +44,7 @@ private slots:
     void answer_notFittingWait_refusedAndNothingChanges();
     void replay_afterEdit_givesSameAnswersWhileTheyFit();
     void eventLabel_start_runsFromLabel();
+    void stuckEnd_wordedAsTheWindowRule();
 };
 
 void TestConversationRun::conversation_givenAnswers_givesTranscript_data()
@@ -167,6 +169,20 @@ void TestConversationRun::conversation_givenAnswers_givesTranscript_data()
         << QStringList{"press"} << QStringList{"3,14,5[閉じる]"} << none << "closed";
     QTest::newRow("escaped quote in a message") << "\tmes \"say \\\"hi\\\"\";\n\tclose;" << QStringList{"press"}
                                                 << QStringList{"say \"hi\"[閉じる]"} << none << "closed";
+    QTest::newRow("leading plus reads the number") << "\t.@a = +1;\n\tmes \"\" + .@a;\n\tclose;" << QStringList{"press"}
+                                                   << QStringList{"1[閉じる]"} << none << "closed";
+    QTest::newRow("menu choice split at colon goes to its label")
+        << "\tmenu \"a:b\",L_X,\"c\",L_Y;\nL_X:\n\tmes \"x\" + @menu;\n\tclose;\nL_Y:\n\tmes \"y\" + @menu;\n\tclose;"
+        << QStringList{"2", "press"} << QStringList{"x2[閉じる]"} << none << "closed";
+    QTest::newRow("menu choice after a split one counts on")
+        << "\tmenu \"a:b\",L_X,\"c\",L_Y;\nL_X:\n\tclose;\nL_Y:\n\tmes \"y\" + @menu;\n\tclose;"
+        << QStringList{"3", "press"} << QStringList{"y3[閉じる]"} << none << "closed";
+    QTest::newRow("for with commands in its head")
+        << "\tfor (set .@i, 0; .@i < 3; set .@i, .@i + 1)\n\t\tset .@s$, .@s$ + .@i;\n\tmes .@s$;\n\tclose;"
+        << QStringList{"press"} << QStringList{"012[閉じる]"} << none << "closed";
+    QTest::newRow("for with no parts leaves by break")
+        << "\tfor (;;) {\n\t\t.@n++;\n\t\tif (.@n == 4) break;\n\t}\n\tmes \"\" + .@n;\n\tclose;"
+        << QStringList{"press"} << QStringList{"4[閉じる]"} << none << "closed";
     QTest::newRow("colours in a page") << "\tmes \"^FF0000Red^000000 plain\";\n\tclose;" << QStringList{"press"}
                                        << QStringList{"{FF0000:RED} plain[閉じる]"} << none << "closed";
 }
@@ -240,6 +256,8 @@ void TestConversationRun::expression_serverOperatorOrder_givesServerValue_data()
                              << "5";
     QTest::newRow("text comparison") << "\"abc\" == \"abc\""
                                      << "1";
+    QTest::newRow("unary plus") << "+2 * 3"
+                                << "6";
     QTest::newRow("not") << "!0 + ~0"
                          << "0";
 }
@@ -367,6 +385,14 @@ void TestConversationRun::eventLabel_start_runsFromLabel()
     QCOMPARE(pagesOf(run.transcript()), QStringList{"touched[閉じる]"});
     Run missing(Source{&check, 0, 0, {}}, QStringLiteral("OnNothing"));
     QCOMPARE(missing.transcript().ending, Ending::Stopped);
+}
+
+void TestConversationRun::stuckEnd_wordedAsTheWindowRule()
+{
+    ScriptCheck check;
+    const auto run = runWith(check, npc(QStringLiteral("\tmes \"Bye.\";\n\tend;")), {});
+    QVERIFY(run->transcript().stuck);
+    QCOMPARE(run->transcript().path.last().text, Rules::message(Rule::PlayerStuck));
 }
 
 QTEST_GUILESS_MAIN(TestConversationRun)
