@@ -1,5 +1,6 @@
 // The store kept up to date edit by edit: after every edit it holds what a check
-// from scratch finds, and it names every other line whose diagnostics or colours changed.
+// from scratch finds (diagnostics, colours, statements with their expression trees),
+// and it names every other line whose diagnostics or colours changed.
 #include "checker/script_check.h"
 #include "checker_test_support.h"
 
@@ -101,6 +102,10 @@ const QStringList kPool = {
     "\tm.tsg,1,2,0\tshop\tS\t1,501:50",
     "m.tsg,5,5,4\tGuard\t56,{",
     "m.tsg,1,2\twarp\tW\t1,1,n.tsg,2,2\t/* hall */ x",
+    "\tfor (set .@i,0; .@i < 3; .@i++) mes \"\" + -.@i;",
+    "\t.@a = +(1 + 2) *",
+    "\t\t.@b[.@i] ? 3 : 4;",
+    "\tmenu \"a:b\",L_A,\"c\",-;",
 };
 
 QStringList randomLines(QRandomGenerator &random, int count)
@@ -227,6 +232,9 @@ private slots:
             for (int line = 0; line < text.size(); ++line) {
                 if (check.colours(line) != fresh.colours(line))
                     QFAIL(qPrintable(where + QStringLiteral("\ncolours differ on line %1").arg(line)));
+                // The form of the body: its statements and their expression trees.
+                if (check.stepsOn(line) != fresh.stepsOn(line))
+                    QFAIL(qPrintable(where + QStringLiteral("\nstatements differ on line %1").arg(line)));
             }
 
             const QVector<Snapshot> after = perLine(check);
