@@ -66,6 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (int line = 0; line < text.size(); ++line) {
             if (check.colours(line) != fresh.colours(line))
                 fail("colours differ from a fresh check", edit);
+            if (check.stepsOn(line) != fresh.stepsOn(line))
+                fail("statements differ from a fresh check", edit);
         }
         const QVector<Diagnostics> after = perLine(check);
         const int end = first + int(lines.size());
