@@ -13,12 +13,6 @@ namespace {
 using Kind = FlowStep::Kind;
 using Op = Instruction::Op;
 
-struct Statement
-{
-    int line = 0;
-    const FlowStep *step = nullptr;
-};
-
 // Where break and continue of the innermost loop or switch go.
 struct Loop
 {
@@ -112,11 +106,24 @@ Node::Kind nodeKind(Expression::Kind kind)
     return Node::Kind::Variable;
 }
 
+// The statement's top-level expression number `index`, or nullptr.
+const Expression *part(const FlowStep &step, int index)
+{
+    int local = step.root;
+    for (int i = 0; i < index && local >= 0; ++i)
+        local = step.expressions[size_t(local)].next;
+    return local >= 0 ? &step.expressions[size_t(local)] : nullptr;
+}
+
+// Lowers a body's statements, each to one instruction of its own, with the jumps
+// that blocks, loops and switches need between them. Given the check the
+// statements came from, it also turns their expressions into nodes and each
+// statement the server refuses into a stop; without it, it gives the structure alone.
 class Lowering
 {
 public:
-    Lowering(const ScriptCheck &check, Body &body, std::vector<Statement> statements)
-        : check_(check), body_(body), s_(std::move(statements))
+    Lowering(const ScriptCheck *check, Body &body, const std::vector<Statement> &statements)
+        : check_(check), body_(body), s_(statements)
     {
     }
 
@@ -144,31 +151,40 @@ private:
         body_.code.append(instruction);
         return here() - 1;
     }
+    // The instruction statement number `index` stands for.
+    int own(size_t index, Op op, const QString &word = {}, const QVector<int> &arguments = {})
+    {
+        const int at = add(op, s_[index].line, word, arguments);
+        body_.code[at].statement = int(index);
+        return at;
+    }
     void patch(int at, int target)
     {
         if (at >= 0 && at < body_.code.size())
             body_.code[at].target = target;
     }
-    void stop(int line, const QString &message)
+    void stop(size_t index, const QString &message)
     {
         // A statement the parser gave up on may carry its mistake twice.
-        if (!body_.code.isEmpty() && body_.code.last().op == Op::Stop && body_.code.last().message == message)
+        if (!body_.code.isEmpty() && body_.code.last().op == Op::Stop && body_.code.last().message == message) {
+            own(index, Op::Nop);
             return;
-        body_.code[add(Op::Stop, line)].message = message;
+        }
+        body_.code[own(index, Op::Stop)].message = message;
     }
 
     void statement();
-    void simple(const Statement &s);
-    bool stopped(const Statement &s);
+    void simple(size_t index);
+    bool stopped(size_t index);
     QString refusal(const Statement &s) const;
     void block();
     void conditional();
     void whileLoop();
     void forLoop();
-    void forPart(const Statement &s, int root);
+    void forPart(const Statement &s, int index);
     void doLoop();
     void switchStatement();
-    void loopExit(bool isBreak);
+    void loopExit(size_t index, bool isBreak);
     void functionDefinition();
 
     QVector<int> roots(const Statement &s);
@@ -177,9 +193,9 @@ private:
     QString tokenText(const Statement &s, const Expression &e) const;
     QString sourceOf(const Statement &s, const Expression &e) const;
 
-    const ScriptCheck &check_;
+    const ScriptCheck *check_;
     Body &body_;
-    std::vector<Statement> s_;
+    const std::vector<Statement> &s_;
     size_t pos_ = 0;
     int depth_ = 0;
     bool ended_ = false;
@@ -188,9 +204,11 @@ private:
 
 void Lowering::statement()
 {
-    if (++depth_ > kDeepestNesting) {
-        stop(lineHere(), QStringLiteral("%1 行目: 入れ子が深すぎます").arg(lineHere() + 1));
+    if (++depth_ > kDeepestNesting) { // the rest is left unlowered: no statement runs past the stop
+        body_.code[add(Op::Stop, lineHere())].message =
+            QStringLiteral("%1 行目: 入れ子が深すぎます").arg(lineHere() + 1);
         pos_ = s_.size();
+        ended_ = true;
         return;
     }
     const auto leave = qScopeGuard([this] { --depth_; });
@@ -212,69 +230,68 @@ void Lowering::statement()
     default:
         break;
     }
-    const Statement &s = s_[pos_++];
-    simple(s);
+    simple(pos_++);
 }
 
 // A statement that neither guards nor holds others.
-void Lowering::simple(const Statement &s)
+void Lowering::simple(size_t index)
 {
+    const Statement &s = s_[index];
     const FlowStep &step = *s.step;
     if (step.kind == Kind::Broken) {
-        stopped(s);
+        if (!stopped(index))
+            own(index, Op::Nop);
         return;
     }
-    if (stopped(s))
+    if (stopped(index))
         return;
     switch (step.kind) {
     case Kind::Label:
         if (!body_.labels.contains(step.text))
             body_.labels.insert(step.text, here());
+        own(index, Op::Nop);
         return;
     case Kind::Command:
         if (step.word == FlowStep::Word::Goto)
-            add(Op::Goto, s.line, step.labels.value(0));
+            own(index, Op::Goto, step.labels.value(0));
         else if (step.word == FlowStep::Word::End)
-            add(Op::End, s.line);
+            own(index, Op::End);
         else
-            add(Op::Command, s.line, step.text, roots(s));
+            own(index, Op::Command, step.text, roots(s));
         return;
     case Kind::Call:
-        add(Op::CallOwn, s.line, step.text.toLower(), roots(s));
+        own(index, Op::CallOwn, step.text.toLower(), roots(s));
         return;
     case Kind::Other:
-        add(Op::Expression, s.line, {}, roots(s));
+        own(index, Op::Expression, {}, roots(s));
         return;
     case Kind::Return:
-        add(Op::Return, s.line, {}, roots(s));
+        own(index, Op::Return, {}, roots(s));
         return;
     case Kind::Break:
     case Kind::Continue:
-        return loopExit(step.kind == Kind::Break);
+        return loopExit(index, step.kind == Kind::Break);
     case Kind::FunctionDeclaration:
         body_.declared.insert(step.text.toLower());
+        own(index, Op::Nop);
         return;
     case Kind::BodyEnd:
-        add(Op::BodyEnd, s.line);
+        own(index, Op::BodyEnd);
         ended_ = true;
         return;
-    case Kind::Else:
-        // An else with no if before it: what it guards runs as it stands.
-        if (!atEnd())
-            statement();
-        return;
-    default: // ";", a stray "}", a case outside a switch
+    default: // ";", a stray "}" or else, a case outside a switch: what follows runs as it stands
+        own(index, Op::Nop);
         return;
     }
 }
 
 // Makes the statement a stop when the server refuses it; says whether it did.
-bool Lowering::stopped(const Statement &s)
+bool Lowering::stopped(size_t index)
 {
-    const QString message = refusal(s);
+    const QString message = check_ ? refusal(s_[index]) : QString();
     if (message.isEmpty())
         return false;
-    stop(s.line, message);
+    stop(index, message);
     return true;
 }
 
@@ -289,7 +306,7 @@ QString Lowering::refusal(const Statement &s) const
             end = e.end;
     }
     for (int line = s.line; line <= s.line + end.line; ++line) {
-        for (const Diagnostic &d : check_.diagnostics(line)) {
+        for (const Diagnostic &d : check_->diagnostics(line)) {
             if (d.severity != Diagnostic::Severity::Error || !refusedByServer(d.rule))
                 continue;
             if ((line == s.line && d.column < step.column) || (line == s.line + end.line && d.column >= end.column))
@@ -302,19 +319,19 @@ QString Lowering::refusal(const Statement &s) const
 
 void Lowering::block()
 {
-    ++pos_;
+    own(pos_++, Op::Nop);
     while (!atEnd() && !ended_ && kindAt(pos_) != Kind::BlockClose)
         statement();
     if (!atEnd() && kindAt(pos_) == Kind::BlockClose)
-        ++pos_;
+        own(pos_++, Op::Nop);
 }
 
 void Lowering::conditional()
 {
-    const Statement &s = s_[pos_++];
-    if (stopped(s))
+    const size_t index = pos_++;
+    if (stopped(index))
         return;
-    const int skip = add(Op::JumpUnless, s.line, {}, {root(s, 0)});
+    const int skip = own(index, Op::JumpUnless, {}, {root(s_[index], 0)});
     if (!atEnd())
         statement();
     if (kindAt(pos_) != Kind::Else || atEnd()) {
@@ -322,8 +339,8 @@ void Lowering::conditional()
         return;
     }
     const int over = add(Op::Jump, s_[pos_].line);
-    ++pos_;
     patch(skip, here());
+    own(pos_++, Op::Nop);
     if (!atEnd())
         statement();
     patch(over, here());
@@ -331,31 +348,33 @@ void Lowering::conditional()
 
 void Lowering::whileLoop()
 {
-    const Statement &s = s_[pos_++];
-    if (stopped(s))
+    const size_t index = pos_++;
+    if (stopped(index))
         return;
-    const int top = here();
-    const int exit = add(Op::JumpUnless, s.line, {}, {root(s, 0)});
+    const int top = own(index, Op::JumpUnless, {}, {root(s_[index], 0)});
     loops_.append(Loop());
     if (!atEnd())
         statement();
-    patch(add(Op::Jump, s.line), top);
+    patch(add(Op::Jump, s_[index].line), top);
     const Loop loop = loops_.takeLast();
     for (const int at : loop.continues)
         patch(at, top);
-    for (const int at : loop.breaks + QVector<int>{exit})
+    for (const int at : loop.breaks + QVector<int>{top})
         patch(at, here());
 }
 
+// "for (init; condition; step)": the condition is the loop's own instruction; a
+// loop without one leaves only by break.
 void Lowering::forLoop()
 {
-    const Statement &s = s_[pos_++];
-    if (stopped(s))
+    const size_t index = pos_++;
+    const Statement &s = s_[index];
+    if (stopped(index))
         return;
     forPart(s, 0);
-    const int top = here();
-    const int condition = root(s, 1);
-    const int exit = condition >= 0 ? add(Op::JumpUnless, s.line, {}, {condition}) : -1;
+    const Expression *given = part(*s.step, 1);
+    const bool tested = given && given->kind != Expression::Kind::None;
+    const int top = tested ? own(index, Op::JumpUnless, {}, {root(s, 1)}) : own(index, Op::Nop);
     loops_.append(Loop());
     if (!atEnd())
         statement();
@@ -367,20 +386,18 @@ void Lowering::forLoop()
         patch(at, stepAt);
     for (const int at : loop.breaks)
         patch(at, here());
-    patch(exit, here());
+    if (tested)
+        patch(top, here());
 }
 
 // The first or last part of a for's head: a command, an expression, or nothing.
 void Lowering::forPart(const Statement &s, int index)
 {
-    int local = s.step->root;
-    for (int i = 0; i < index && local >= 0; ++i)
-        local = s.step->expressions[size_t(local)].next;
-    if (local < 0)
+    const Expression *given = part(*s.step, index);
+    if (!check_ || !given || given->kind == Expression::Kind::None)
         return;
-    const Expression &e = s.step->expressions[size_t(local)];
-    if (e.kind == Expression::Kind::None)
-        return;
+    const Expression &e = *given;
+    const int local = int(given - s.step->expressions.data());
     if (e.kind != Expression::Kind::Command) {
         add(Op::Expression, s.line, {}, {convert(s, local)});
         return;
@@ -394,7 +411,7 @@ void Lowering::forPart(const Statement &s, int index)
 // "do statement while (condition);"
 void Lowering::doLoop()
 {
-    ++pos_;
+    own(pos_++, Op::Nop);
     const int top = here();
     loops_.append(Loop());
     if (!atEnd())
@@ -402,16 +419,19 @@ void Lowering::doLoop()
     const int conditionAt = here();
     if (kindAt(pos_) != Kind::While || atEnd()) {
         const Loop loop = loops_.takeLast();
-        stop(lineHere(), QStringLiteral("%1 行目: do の後に while がありません").arg(lineHere() + 1));
+        if (check_) {
+            body_.code[add(Op::Stop, lineHere())].message =
+                QStringLiteral("%1 行目: do の後に while がありません").arg(lineHere() + 1);
+        }
         for (const int at : loop.breaks + loop.continues)
-            patch(at, here() - 1);
+            patch(at, check_ ? here() - 1 : here());
         return;
     }
-    const Statement &s = s_[pos_++];
+    const size_t index = pos_++;
+    if (!stopped(index))
+        patch(own(index, Op::JumpIf, {}, {root(s_[index], 0)}), top);
     if (kindAt(pos_) == Kind::Empty && !atEnd())
-        ++pos_;
-    if (!stopped(s))
-        patch(add(Op::JumpIf, s.line, {}, {root(s, 0)}), top);
+        own(pos_++, Op::Nop);
     const Loop loop = loops_.takeLast();
     for (const int at : loop.continues)
         patch(at, conditionAt);
@@ -419,38 +439,45 @@ void Lowering::doLoop()
         patch(at, here());
 }
 
+// "switch (value) { case ...: ... }": the head is a statement of its own, and the
+// "{" chooses the case.
 void Lowering::switchStatement()
 {
-    const Statement &s = s_[pos_++];
-    if (stopped(s))
+    const size_t head = pos_++;
+    if (stopped(head))
         return;
+    own(head, Op::Nop);
     if (kindAt(pos_) != Kind::BlockOpen || atEnd()) {
-        stop(s.line, QStringLiteral("%1 行目: switch の後に「{」がありません").arg(s.line + 1));
+        if (check_)
+            body_.code[add(Op::Stop, s_[head].line)].message =
+                QStringLiteral("%1 行目: switch の後に「{」がありません").arg(s_[head].line + 1);
         return;
     }
-    ++pos_;
-    const int at = add(Op::Switch, s.line, {}, {root(s, 0)});
+    const int choose = own(pos_++, Op::Switch, {}, {root(s_[head], 0)});
     loops_.append(Loop{true, {}, {}});
     int fallback = -1;
     while (!atEnd() && !ended_ && kindAt(pos_) != Kind::BlockClose) {
-        const Statement &inside = s_[pos_];
-        if (inside.step->kind == Kind::Case) {
+        const size_t index = pos_;
+        if (kindAt(index) == Kind::Case) {
             ++pos_;
-            if (!stopped(inside))
-                body_.code[at].cases.append({root(inside, 0), here()});
-        } else if (inside.step->kind == Kind::Default) {
+            if (!stopped(index)) {
+                body_.code[choose].cases.append({root(s_[index], 0), here()});
+                own(index, Op::Nop);
+            }
+        } else if (kindAt(index) == Kind::Default) {
             ++pos_;
-            fallback = here();
+            fallback = own(index, Op::Nop);
         } else {
             statement();
         }
     }
+    const int end = here();
     if (!atEnd() && kindAt(pos_) == Kind::BlockClose)
-        ++pos_;
-    patch(at, fallback >= 0 ? fallback : here());
+        own(pos_++, Op::Nop);
+    patch(choose, fallback >= 0 ? fallback : end);
     const Loop loop = loops_.takeLast();
     for (const int exit : loop.breaks)
-        patch(exit, here());
+        patch(exit, end);
     if (loop.continues.isEmpty())
         return;
     // A continue in a switch belongs to the loop around it.
@@ -462,34 +489,42 @@ void Lowering::switchStatement()
     }
 }
 
-void Lowering::loopExit(bool isBreak)
+void Lowering::loopExit(size_t index, bool isBreak)
 {
-    const int line = s_[pos_ - 1].line;
     for (qsizetype i = loops_.size() - 1; i >= 0; --i) {
         if (!isBreak && loops_.at(i).isSwitch)
             continue;
-        (isBreak ? loops_[i].breaks : loops_[i].continues).append(add(Op::Jump, line));
+        (isBreak ? loops_[i].breaks : loops_[i].continues).append(own(index, Op::Jump));
         return;
     }
-    stop(line, QStringLiteral("%1 行目: %2 が繰り返しの外にあります")
-                   .arg(line + 1)
-                   .arg(isBreak ? QStringLiteral("break") : QStringLiteral("continue")));
+    if (!check_) {
+        own(index, Op::Nop);
+        return;
+    }
+    const int line = s_[index].line;
+    stop(index, QStringLiteral("%1 行目: %2 が繰り返しの外にあります")
+                    .arg(line + 1)
+                    .arg(isBreak ? QStringLiteral("break") : QStringLiteral("continue")));
 }
 
 // "function Name { ... }": running through the body steps over it.
 void Lowering::functionDefinition()
 {
-    const Statement &s = s_[pos_++];
-    if (stopped(s))
+    const size_t index = pos_++;
+    const Statement &s = s_[index];
+    if (stopped(index))
         return;
     const QString lower = s.step->text.toLower();
-    const int over = add(Op::Jump, s.line);
+    const int over = own(index, Op::Jump);
     if (!body_.functions.contains(lower))
         body_.functions.insert(lower, here());
     if (!body_.labels.contains(s.step->text))
         body_.labels.insert(s.step->text, here());
-    if (kindAt(pos_) == Kind::BlockOpen && !atEnd())
+    if (kindAt(pos_) == Kind::BlockOpen && !atEnd()) {
+        const size_t first = pos_;
         block();
+        body_.functionStatements.append({int(first), int(pos_) - 1});
+    }
     add(Op::Return, pos_ > 0 ? s_[pos_ - 1].line : s.line);
     patch(over, here());
 }
@@ -498,6 +533,8 @@ void Lowering::functionDefinition()
 QVector<int> Lowering::roots(const Statement &s)
 {
     QVector<int> result;
+    if (!check_)
+        return result;
     for (int local = s.step->root; local >= 0; local = s.step->expressions[size_t(local)].next)
         result.append(convert(s, local));
     return result;
@@ -507,12 +544,10 @@ QVector<int> Lowering::roots(const Statement &s)
 // none or the part is left out.
 int Lowering::root(const Statement &s, int index)
 {
-    int local = s.step->root;
-    for (int i = 0; i < index && local >= 0; ++i)
-        local = s.step->expressions[size_t(local)].next;
-    if (local < 0 || s.step->expressions[size_t(local)].kind == Expression::Kind::None)
+    const Expression *given = part(*s.step, index);
+    if (!check_ || !given || given->kind == Expression::Kind::None)
         return -1;
-    return convert(s, local);
+    return convert(s, int(given - s.step->expressions.data()));
 }
 
 int Lowering::convert(const Statement &s, int local)
@@ -535,7 +570,7 @@ int Lowering::convert(const Statement &s, int local)
 
 QString Lowering::tokenText(const Statement &s, const Expression &e) const
 {
-    return check_.text(s.line + e.token.line).mid(e.token.column, e.length);
+    return check_->text(s.line + e.token.line).mid(e.token.column, e.length);
 }
 
 // The expression as written; over several lines, its pieces joined by a blank.
@@ -544,11 +579,11 @@ QString Lowering::sourceOf(const Statement &s, const Expression &e) const
     const int first = s.line + e.start.line;
     const int last = s.line + e.end.line;
     if (first == last)
-        return check_.text(first).mid(e.start.column, e.end.column - e.start.column);
-    QStringList pieces{check_.text(first).mid(e.start.column).trimmed()};
+        return check_->text(first).mid(e.start.column, e.end.column - e.start.column);
+    QStringList pieces{check_->text(first).mid(e.start.column).trimmed()};
     for (int line = first + 1; line < last; ++line)
-        pieces.append(check_.text(line).trimmed());
-    pieces.append(check_.text(last).left(e.end.column).trimmed());
+        pieces.append(check_->text(line).trimmed());
+    pieces.append(check_->text(last).left(e.end.column).trimmed());
     pieces.removeAll(QString());
     return pieces.join(u' ');
 }
@@ -578,7 +613,15 @@ std::shared_ptr<const Body> read(const ScriptCheck &check, int definitionLine)
             }
         }
     }
-    Lowering(check, *body, std::move(statements)).run(last < 0 ? definitionLine : last);
+    Lowering(&check, *body, statements).run(last < 0 ? definitionLine : last);
+    return body;
+}
+
+Body lowered(const std::vector<Statement> &statements)
+{
+    Body body;
+    body.code.reserve(qsizetype(statements.size()) + 8);
+    Lowering(nullptr, body, statements).run(statements.empty() ? 0 : statements.back().line);
     return body;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 class ScriptCheck;
+struct FlowStep;
 
 // One body as a flat list of instructions, lowered from the statements and the
 // expression trees the checker's parser keeps on each line: blocks, loops and
@@ -58,6 +59,7 @@ struct Instruction
         End,        // "end"
         BodyEnd,    // the body's "}", or the end of what could be read
         Stop,       // message
+        Nop,        // a statement that does nothing when run: a label, a brace, a case
     };
     Op op = Op::Command;
     QString word;
@@ -66,6 +68,10 @@ struct Instruction
     int target = -1;
     int line = 0;
     QString message;
+    // The statement it stands for, counted among the body's statements (the flow
+    // graph's nodes); -1 for the jumps that blocks and loops are lowered to. Each
+    // statement stands for exactly one instruction.
+    int statement = -1;
 };
 
 struct Body
@@ -77,13 +83,25 @@ struct Body
     QHash<QString, int> labels;    // as written -> instruction
     QHash<QString, int> functions; // lower case -> instruction where it begins
     QSet<QString> declared;        // "function Name;", lower case
+    // The first and last statement of each function of the body ("{" to "}").
+    QVector<QPair<int, int>> functionStatements;
 
     // Where `label` is, found as the server finds it; -1 when the body lacks it.
     int labelIndex(const QString &label) const;
 };
 
-// The body of the definition on `definitionLine` of `check`, lowered.
+// The body of the definition on `definitionLine` of `check`, lowered, with its
+// expressions as nodes and a stop for each statement the server refuses.
 std::shared_ptr<const Body> read(const ScriptCheck &check, int definitionLine);
+
+// The statements of one body in order (each with its line within the body), lowered
+// to instructions and jumps without their expressions: how the flow rules see it.
+struct Statement
+{
+    int line = 0;
+    const FlowStep *step = nullptr;
+};
+Body lowered(const std::vector<Statement> &statements);
 
 // Nesting of blocks deeper than this stops the lowering with a stop.
 constexpr int kDeepestNesting = 200;

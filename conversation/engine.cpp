@@ -33,6 +33,10 @@ void Run::Engine::step()
 {
     int frame = 0;
     const Instruction &in = current(&frame);
+    if (in.op == Op::Nop) { // every loop holds a jump, which counts
+        ++s_.frames[frame].pc;
+        return;
+    }
     if (++s_.steps > kStepLimit)
         stop(in.line, QStringLiteral("%1 ステップを超えたので止めました（%2 行目）。繰り返しが終わらないようです")
                           .arg(QLocale(QLocale::English).toString(kStepLimit))
@@ -80,6 +84,8 @@ void Run::Engine::step()
         finish(Ending::Ended, in.line);
     case Op::Stop:
         stop(in.line, in.message);
+    case Op::Nop:
+        return;
     }
 }
 
