@@ -155,6 +155,7 @@ private:
     void markFlowDirty(quint64 body);
     // The queries (script_check_queries.cpp).
     static bool hasDiagnostics(const Line &line);
+    static void addPlayerVariables(const Line &line, int number, PlayerVariables &found);
 
     std::shared_ptr<const Commands::Table> commands_;
     Options options_;

@@ -118,29 +118,32 @@ QVector<ScriptCheck::FunctionUse> ScriptCheck::functionCalls() const
 ScriptCheck::PlayerVariables ScriptCheck::playerVariablesOn(int number) const
 {
     PlayerVariables found;
-    if (number < 0 || number >= lineCount())
-        return found;
-    for (const FlowStep &step : std::as_const(lines_[size_t(number)]->steps)) {
-        const bool set = step.kind == FlowStep::Kind::VariableSet;
-        if (!(set || step.kind == FlowStep::Kind::VariableRead) || !Language::isPlayerVariable(step.text))
-            continue;
-        // The variable a statement sets is read there too ("set @n,1"): that is no read.
-        const bool target = !set && !found.sets.isEmpty() && found.sets.back().column == step.column;
-        if (!target)
-            (set ? found.sets : found.reads).append(VariableUse{step.text, number, step.column, step.length});
-    }
+    if (number >= 0 && number < lineCount())
+        addPlayerVariables(*lines_[size_t(number)], number, found);
     return found;
 }
 
 ScriptCheck::PlayerVariables ScriptCheck::playerVariables() const
 {
+    // Gathered straight into one list: most lines hold none.
     PlayerVariables found;
-    for (int number = 0; number < lineCount(); ++number) {
-        PlayerVariables line = playerVariablesOn(number);
-        found.sets += std::move(line.sets);
-        found.reads += std::move(line.reads);
-    }
+    for (int number = 0; number < lineCount(); ++number)
+        addPlayerVariables(*lines_[size_t(number)], number, found);
     return found;
+}
+
+void ScriptCheck::addPlayerVariables(const Line &line, int number, PlayerVariables &found)
+{
+    const qsizetype setsBefore = found.sets.size();
+    for (const FlowStep &step : line.steps) {
+        const bool set = step.kind == FlowStep::Kind::VariableSet;
+        if (!(set || step.kind == FlowStep::Kind::VariableRead) || !Language::isPlayerVariable(step.text))
+            continue;
+        // The variable a statement sets is read there too ("set @n,1"): that is no read.
+        const bool target = !set && found.sets.size() > setsBefore && found.sets.back().column == step.column;
+        if (!target)
+            (set ? found.sets : found.reads).append(VariableUse{step.text, number, step.column, step.length});
+    }
 }
 
 const QString &ScriptCheck::text(int number) const

@@ -133,6 +133,8 @@ private slots:
             << QStringList{"2:11 @in"};
         QTest::newRow("outside any body")
             << QStringLiteral("// set @a,1;\nm.tsg,1,2\twarp\tW\t1,1,n.tsg,2,2") << QStringList() << QStringList();
+        QTest::newRow("read below a set, in its column")
+            << npc("\tset @a,1;\n\tmes @b;\n\tclose;") << QStringList{"2:6 @a"} << QStringList{"3:6 @b"};
     }
     void playerVariables_areGatheredWhereSetAndRead()
     {
