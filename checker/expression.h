@@ -35,12 +35,12 @@ struct Expression
 
     Kind kind = Kind::None;
     bool prefix = false;
-    Place token;     // where the node's own token begins
-    int length = 0;  // of its token
-    Place start;     // where the whole expression begins
-    Place end;       // just after it ends
-    int first = -1;  // its first operand
-    int next = -1;   // the next operand of its parent, or the statement's next root
+    Place token;    // where the node's own token begins
+    int length = 0; // of its token
+    Place start;    // where the whole expression begins
+    Place end;      // just after it ends
+    int first = -1; // its first operand
+    int next = -1;  // the next operand of its parent, or the statement's next root
 
     friend bool operator==(const Expression &a, const Expression &b)
     {

@@ -1,5 +1,6 @@
 #include "checker/flow_graph.h"
 
+#include "checker/body_form.h"
 #include "checker/language.h"
 #include "common/fnv_hash.h"
 
@@ -9,339 +10,229 @@ namespace {
 
 using Kind = FlowStep::Kind;
 using Word = FlowStep::Word;
+using Op = BodyForm::Instruction::Op;
 
 bool isStatement(Kind kind)
 {
     return kind != Kind::VariableSet && kind != Kind::VariableRead && kind != Kind::TypeMismatch;
 }
 
-// A piece of the flow: where it begins (-1 when it holds nothing) and the nodes
-// after which the server goes on with whatever follows it.
-// Most pieces leave by one or two nodes: kept without an allocation each.
-using Exits = QVarLengthArray<int, 4>;
-
-struct Fragment
-{
-    int first = -1;
-    Exits exits;
-};
-
-void join(Exits &to, const QVector<int> &more)
-{
-    to.append(more.constData(), more.size());
-}
-
-void join(Exits &to, const Exits &more)
-{
-    to.append(more.constData(), more.size());
-}
-
-class Builder
+// The graph's ways on are read off the body's lowered form: from each statement's
+// own instruction, through the jumps that blocks and loops became, to the next
+// statements' own instructions.
+class Linker
 {
 public:
-    explicit Builder(const QVector<Located> &steps)
+    Linker(Graph &graph, const BodyForm::Body &form) : graph_(graph), form_(form)
     {
-        graph_.nodes.reserve(steps.size());
-        for (const Located &located : steps) {
-            if (located.step->kind == Kind::Broken)
-                graph_.readable = false;
-            if (isStatement(located.step->kind))
-                graph_.nodes.append(Node{located.step, located.line, {}, {}, false, false});
+        own_.assign(size_t(graph.nodes.size()), -1);
+        for (int at = 0; at < form.code.size(); ++at) {
+            const int statement = form.code.at(at).statement;
+            if (statement >= 0 && statement < graph.nodes.size())
+                own_[size_t(statement)] = at;
         }
     }
 
-    Graph run()
+    void run()
     {
-        if (!graph_.readable)
-            return std::move(graph_);
-        sequence(false);
+        markFunctions();
+        nameLabels();
+        for (int node = 0; node < graph_.nodes.size(); ++node)
+            link(node);
         for (const auto &[node, labels] : std::as_const(jumps_)) {
-            for (const QString &label : labels) {
-                const int target = labelNode(graph_, label);
-                if (target >= 0)
-                    graph_.nodes[node].next.append(target);
-            }
+            for (const QString &label : labels)
+                addNext(node, labelNode(graph_, label));
         }
         for (const auto &[node, label] : std::as_const(calls_)) {
             const int target = labelNode(graph_, label);
             if (target >= 0)
                 graph_.nodes[node].calls.append(target);
         }
-        return std::move(graph_);
     }
 
 private:
-    Kind kindAt(int i) const { return i < graph_.nodes.size() ? graph_.nodes.at(i).step->kind : Kind::BodyEnd; }
-    bool atEnd() const { return pos_ >= graph_.nodes.size(); }
-    void link(int from, int to)
+    const FlowStep &stepOf(int node) const { return *graph_.nodes.at(node).step; }
+    void addNext(int from, int to)
     {
         if (to >= 0)
             graph_.nodes[from].next.append(to);
     }
-    template <typename Nodes> void link(const Nodes &from, int to)
+    void markFunctions();
+    void nameLabels();
+    void link(int node);
+    void linkInstruction(int node, int at);
+    void follow(int node, int at);
+    bool covers(int head, const BodyForm::Instruction &choose) const;
+    bool hasDefault(const BodyForm::Instruction &choose) const
     {
-        for (const int node : from)
-            link(node, to);
+        const int at = choose.target;
+        const int statement = at >= 0 && at < form_.code.size() ? form_.code.at(at).statement : -1;
+        return statement >= 0 && stepOf(statement).kind == Kind::Default;
     }
 
-    Fragment sequence(bool untilBlockClose);
-    Fragment statement();
-    Fragment command(int node);
-    Fragment block();
-    Fragment conditional();
-    Fragment loop();
-    Fragment doLoop();
-    Fragment switchStatement();
-    Fragment functionDefinition();
-    bool covers(const FlowStep &head, const QVector<int> &cases) const;
-
-    Graph graph_;
-    int pos_ = 0;
+    Graph &graph_;
+    const BodyForm::Body &form_;
+    std::vector<int> own_;               // each node's own instruction
+    std::vector<int> menuChoicesBefore_; // per node: the choices of the last menu before it
     QVector<std::pair<int, QStringList>> jumps_;
     QVector<std::pair<int, QString>> calls_;
-    QVector<QVector<int>> breaks_;    // per loop or switch, innermost last
-    QVector<QVector<int>> continues_; // per loop
-    QVector<QVector<int>> cases_;     // per switch
-    int lastMenuChoices_ = 0;
+    QVarLengthArray<int, 16> visiting_; // jumps followed from one instruction
 };
 
-Fragment Builder::sequence(bool untilBlockClose)
+// A function's nodes keep their own window states: its return goes back to the caller.
+void Linker::markFunctions()
 {
-    Fragment whole;
-    Exits open;
-    bool started = false;
-    while (!atEnd() && !(untilBlockClose && kindAt(pos_) == Kind::BlockClose)) {
-        const Fragment piece = statement();
-        if (piece.first < 0)
-            continue;
-        if (!started)
-            whole.first = piece.first;
-        link(open, piece.first);
-        open = piece.exits;
-        started = true;
-    }
-    whole.exits = open;
-    return whole;
-}
-
-Fragment Builder::statement()
-{
-    // A loop or condition whose head is the body's last step has no statement.
-    if (atEnd())
-        return {};
-    const int node = pos_;
-    switch (kindAt(node)) {
-    case Kind::BlockOpen:
-        return block();
-    case Kind::If:
-        return conditional();
-    case Kind::While:
-    case Kind::For:
-        return loop();
-    case Kind::Do:
-        return doLoop();
-    case Kind::Switch:
-        return switchStatement();
-    case Kind::FunctionDefinition:
-        return functionDefinition();
-    default:
-        break;
-    }
-    ++pos_;
-    switch (kindAt(node)) {
-    case Kind::Label:
-        graph_.labels.insert_or_assign(graph_.nodes.at(node).step->text, node);
-        graph_.nodes[node].reachableHead = true;
-        return {node, {node}};
-    case Kind::Case:
-    case Kind::Default:
-        if (!cases_.isEmpty())
-            cases_.last().append(node);
-        return {node, {node}};
-    case Kind::Break:
-        if (breaks_.isEmpty())
-            return {node, {node}};
-        breaks_.last().append(node);
-        return {node, {}};
-    case Kind::Continue:
-        if (continues_.isEmpty())
-            return {node, {node}};
-        continues_.last().append(node);
-        return {node, {}};
-    case Kind::Return:
-    case Kind::BodyEnd:
-        return {node, {}};
-    case Kind::Command:
-        return command(node);
-    case Kind::Call:
-        calls_.append({node, graph_.nodes.at(node).step->text});
-        return {node, {node}};
-    default:
-        return {node, {node}};
+    for (const auto &[first, last] : form_.functionStatements) {
+        for (int node = first; node <= last && node < graph_.nodes.size(); ++node)
+            graph_.nodes[node].inFunction = true;
+        graph_.nodes[first].reachableHead = true;
+        graph_.functionStarts.append(first);
     }
 }
 
-Fragment Builder::command(int node)
+// Labels and function names in the order the server reads them; a later
+// definition of a name wins, as the server's label table keeps the last.
+void Linker::nameLabels()
 {
-    const FlowStep &step = *graph_.nodes.at(node).step;
-    if (step.word == Word::Goto) {
-        jumps_.append({node, step.labels});
-        return {node, {}};
-    }
-    if (step.word == Word::Menu) {
-        lastMenuChoices_ = int(step.labels.size());
-        jumps_.append({node, step.labels});
-        return {node, step.labels.contains(QStringLiteral("-")) ? Exits{node} : Exits{}};
-    }
-    if (step.word == Word::End || step.window == Commands::Window::Closes || step.window == Commands::Window::Ends)
-        return {node, {}};
-    if (step.word == Word::Callsub && !step.labels.isEmpty())
-        calls_.append({node, step.labels.front()});
-    return {node, {node}};
-}
-
-Fragment Builder::block()
-{
-    const int open = pos_++;
-    const Fragment inside = sequence(true);
-    if (atEnd())
-        return {open, inside.first < 0 ? Exits{open} : inside.exits};
-    const int close = pos_++;
-    link(open, inside.first < 0 ? close : inside.first);
-    link(inside.exits, close);
-    return {open, {close}};
-}
-
-Fragment Builder::conditional()
-{
-    const int head = pos_++;
-    const Fragment then = statement();
-    link(head, then.first);
-    Fragment result{head, then.first < 0 ? Exits{head} : then.exits};
-    if (kindAt(pos_) != Kind::Else || atEnd()) {
-        result.exits.append(head); // the condition does not hold
-        return result;
-    }
-    const int otherwise = pos_++;
-    link(head, otherwise);
-    const Fragment alternative = statement();
-    link(otherwise, alternative.first);
-    join(result.exits, alternative.first < 0 ? Exits{otherwise} : alternative.exits);
-    return result;
-}
-
-Fragment Builder::loop()
-{
-    const int head = pos_++;
-    breaks_.append(QVector<int>());
-    continues_.append(QVector<int>());
-    const Fragment body = statement();
-    link(head, body.first);
-    link(body.exits, head);
-    link(continues_.takeLast(), head);
-    Fragment result{head, {head}};
-    join(result.exits, breaks_.takeLast());
-    return result;
-}
-
-// "do statement while (condition);"
-Fragment Builder::doLoop()
-{
-    const int head = pos_++;
-    breaks_.append(QVector<int>());
-    continues_.append(QVector<int>());
-    const Fragment body = statement();
-    link(head, body.first);
-    Fragment result{head, body.exits};
-    if (kindAt(pos_) == Kind::While && !atEnd()) {
-        const int condition = pos_++;
-        link(body.exits, condition);
-        link(condition, body.first);
-        result.exits = {condition};
-        if (kindAt(pos_) == Kind::Empty && !atEnd()) {
-            const int after = pos_++;
-            link(condition, after);
-            result.exits = {after};
+    menuChoicesBefore_.assign(size_t(graph_.nodes.size()), 0);
+    int choices = 0;
+    QVarLengthArray<std::pair<int, int>, 4> functionEnds; // last node, first node
+    for (const auto &[first, last] : form_.functionStatements)
+        functionEnds.append({last, first});
+    for (int node = 0; node < graph_.nodes.size(); ++node) {
+        menuChoicesBefore_[size_t(node)] = choices;
+        const FlowStep &step = stepOf(node);
+        if (step.kind == Kind::Label) {
+            graph_.labels.insert_or_assign(step.text, node);
+            graph_.nodes[node].reachableHead = true;
+        } else if (step.kind == Kind::Command && step.word == Word::Menu) {
+            choices = int(step.labels.size());
         }
-        link(continues_.last(), condition);
+        for (const auto &[last, first] : functionEnds) {
+            if (last == node && first > 0)
+                graph_.labels.insert_or_assign(stepOf(first - 1).text, first);
+        }
     }
-    continues_.removeLast();
-    join(result.exits, breaks_.takeLast());
-    return result;
 }
 
-Fragment Builder::switchStatement()
+void Linker::link(int node)
 {
-    const int head = pos_++;
-    if (kindAt(pos_) != Kind::BlockOpen || atEnd())
-        return {head, {head}};
-    const int open = pos_++;
-    link(head, open);
-    breaks_.append(QVector<int>());
-    cases_.append(QVector<int>());
-    const Fragment inside = sequence(true);
-    const QVector<int> cases = cases_.takeLast();
-    Exits exits = inside.exits;
-    join(exits, breaks_.takeLast());
-    int close = -1;
-    if (!atEnd()) {
-        close = pos_++;
-        link(exits, close);
-        exits = {close};
+    const int at = own_[size_t(node)];
+    if (at < 0)
+        return; // past a nesting too deep to lower
+    const FlowStep &step = stepOf(node);
+    if (step.kind == Kind::Command) {
+        if (step.word == Word::Goto) {
+            jumps_.append({node, step.labels});
+            return;
+        }
+        if (step.word == Word::Menu) {
+            jumps_.append({node, step.labels});
+            if (step.labels.contains(QStringLiteral("-")))
+                follow(node, at + 1);
+            return;
+        }
+        if (step.word == Word::End || step.window == Commands::Window::Closes || step.window == Commands::Window::Ends)
+            return;
+        if (step.word == Word::Callsub && !step.labels.isEmpty())
+            calls_.append({node, step.labels.front()});
+    } else if (step.kind == Kind::Call) {
+        calls_.append({node, step.text});
     }
-    for (const int node : cases)
-        link(open, node);
-    const bool hasDefault = std::any_of(cases.cbegin(), cases.cend(),
-                                        [&](int node) { return graph_.nodes.at(node).step->kind == Kind::Default; });
-    if (!hasDefault && !covers(*graph_.nodes.at(head).step, cases)) {
-        // No case matched: on past the switch.
-        if (close >= 0)
-            link(open, close);
-        else
-            exits.append(open);
+    linkInstruction(node, at);
+}
+
+// The ways on from instruction `at`, which stands for `node` or for a jump on its way.
+void Linker::linkInstruction(int node, int at)
+{
+    const BodyForm::Instruction &in = form_.code.at(at);
+    switch (in.op) {
+    case Op::Goto:
+    case Op::End:
+    case Op::Return:
+    case Op::BodyEnd:
+    case Op::Stop:
+        return;
+    case Op::Jump:
+        follow(node, in.target);
+        return;
+    case Op::JumpUnless:
+    case Op::JumpIf:
+        follow(node, at + 1);
+        follow(node, in.target);
+        return;
+    case Op::Switch:
+        for (const auto &[value, target] : in.cases)
+            follow(node, target);
+        if (!hasDefault(in) && covers(node - 1, in))
+            return;
+        follow(node, in.target);
+        return;
+    default:
+        follow(node, at + 1);
+        return;
     }
-    return {head, exits};
+}
+
+// To the statement whose own instruction `at` is, or on through a jump.
+void Linker::follow(int node, int at)
+{
+    if (at < 0 || at >= form_.code.size())
+        return;
+    const int statement = form_.code.at(at).statement;
+    if (statement >= 0) {
+        addNext(node, statement);
+        return;
+    }
+    if (std::find(visiting_.cbegin(), visiting_.cend(), at) != visiting_.cend())
+        return; // a loop of jumps alone leads nowhere
+    visiting_.append(at);
+    linkInstruction(node, at);
+    visiting_.removeLast();
 }
 
 // Whether the cases cover every choice of the select() the switch reads, or of the
 // menu just before a switch on @menu: then no path goes past them.
-bool Builder::covers(const FlowStep &head, const QVector<int> &cases) const
+bool Linker::covers(int head, const BodyForm::Instruction &choose) const
 {
-    const int choices = head.text == u"@menu" ? lastMenuChoices_ : head.number;
+    if (head < 0)
+        return false;
+    const FlowStep &step = stepOf(head);
+    const int choices = step.text == u"@menu" ? menuChoicesBefore_[size_t(head)] : step.number;
     if (choices <= 0)
         return false;
     for (int choice = 1; choice <= choices; ++choice) {
-        const bool found = std::any_of(cases.cbegin(), cases.cend(),
-                                       [&](int node) { return graph_.nodes.at(node).step->number == choice; });
+        const bool found = std::any_of(choose.cases.cbegin(), choose.cases.cend(), [&](const auto &c) {
+            const int statement = form_.code.at(c.second).statement;
+            return statement >= 0 && stepOf(statement).number == choice;
+        });
         if (!found)
             return false;
     }
     return true;
 }
 
-// "function Name { ... }": running through the body steps over it; it is reached
-// by its calls, which are not followed here.
-Fragment Builder::functionDefinition()
-{
-    const int definition = pos_++;
-    if (kindAt(pos_) != Kind::BlockOpen || atEnd())
-        return {definition, {definition}};
-    const int first = pos_;
-    block();
-    for (int node = first; node < pos_; ++node)
-        graph_.nodes[node].inFunction = true;
-    graph_.nodes[first].reachableHead = true;
-    graph_.functionStarts.append(first);
-    // Its name is a label of the body too: goto and callsub reach it.
-    graph_.labels.insert_or_assign(graph_.nodes.at(definition).step->text, first);
-    return {definition, {definition}};
-}
-
 } // namespace
 
 Graph build(const QVector<Located> &steps)
 {
-    return Builder(steps).run();
+    Graph graph;
+    graph.nodes.reserve(steps.size());
+    std::vector<BodyForm::Statement> statements;
+    statements.reserve(size_t(steps.size()));
+    for (const Located &located : steps) {
+        if (located.step->kind == Kind::Broken)
+            graph.readable = false;
+        if (isStatement(located.step->kind)) {
+            graph.nodes.append(Node{located.step, located.line, {}, {}, false, false});
+            statements.push_back({located.line, located.step});
+        }
+    }
+    if (!graph.readable)
+        return graph;
+    const BodyForm::Body form = BodyForm::lowered(statements);
+    Linker(graph, form).run();
+    return graph;
 }
 
 size_t LabelHash::operator()(const QString &label) const noexcept

@@ -8,10 +8,10 @@
 
 #include <unordered_map>
 
-// The flow of one body: its steps as nodes, with the ways the server can go from
-// one to the next (in order, into and around blocks, loops and switches, and along
-// goto, menu choices and the labels they name). Built from the steps the parser
-// read, in one pass over them.
+// The flow of one body: its statements as nodes, with the ways the server can go
+// from one to the next (in order, into and around blocks, loops and switches, and
+// along goto, menu choices and the labels they name). Read off the body's lowered
+// form (body_form.h), the one the conversation preview runs.
 namespace FlowGraph {
 
 struct Node

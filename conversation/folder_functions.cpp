@@ -53,7 +53,8 @@ void FolderFunctions::readFolder()
         const QString text = CodePage932::decode(read.bytes, &ok);
         if (!ok)
             continue;
-        auto snapshot = std::make_unique<ScriptSnapshot>(ScriptLines::of(LineBreaks::normalised(text).split(u'\n')), commands_);
+        auto snapshot =
+            std::make_unique<ScriptSnapshot>(ScriptLines::of(LineBreaks::normalised(text).split(u'\n')), commands_);
         files_.push_back({path, std::move(snapshot)});
     }
 }

@@ -53,9 +53,12 @@ private slots:
     void find_unreadableOrForeignFiles_passedOverFirstPathWins()
     {
         QTemporaryDir folder;
-        write(folder.filePath(QStringLiteral("a.txt")), QByteArray("function\tscript\tF\t{\r\n\tmes \"\xFF\xFF\";\r\n}"));
-        write(folder.filePath(QStringLiteral("b.txt")), script(QStringLiteral("function\tscript\tF\t{\n\treturn 2;\n}")));
-        write(folder.filePath(QStringLiteral("c.txt")), script(QStringLiteral("function\tscript\tF\t{\n\treturn 3;\n}")));
+        write(folder.filePath(QStringLiteral("a.txt")),
+              QByteArray("function\tscript\tF\t{\r\n\tmes \"\xFF\xFF\";\r\n}"));
+        write(folder.filePath(QStringLiteral("b.txt")),
+              script(QStringLiteral("function\tscript\tF\t{\n\treturn 2;\n}")));
+        write(folder.filePath(QStringLiteral("c.txt")),
+              script(QStringLiteral("function\tscript\tF\t{\n\treturn 3;\n}")));
         write(folder.filePath(QStringLiteral("d.dat")), script(QStringLiteral("function\tscript\tG\t{\n}")));
         FolderFunctions neighbours(folder.path(), Commands::Table::builtIn());
         const std::optional<Source> found = neighbours.find(QStringLiteral("F"));
