@@ -112,20 +112,25 @@ bool readResult(QStringView text, Result *result)
     return result->known;
 }
 
-// Reads the columns after the arguments that the row gives; the others keep what
-// `command` holds. Returns the number (from 1) of the first column it cannot read, or 0.
+// Reads the columns after the arguments that the row gives; the others, and those
+// left empty, keep what `command` holds. Returns the number (from 1) of the first
+// column it cannot read, or 0.
 int readColumns(const QList<QStringView> &fields, Command *command)
 {
-    const auto field = [&](int column) { return fields.value(column).trimmed(); };
-    if (fields.size() > kWindowColumn && !readWindow(field(kWindowColumn), &command->window))
+    const auto given = [&](int column) { return fields.value(column).trimmed(); };
+    if (!given(kWindowColumn).isEmpty() && !readWindow(given(kWindowColumn), &command->window))
         return kWindowColumn + 1;
-    if (fields.size() > kStoresColumn && !readStores(field(kStoresColumn), command))
+    if (!given(kStoresColumn).isEmpty() && !readStores(given(kStoresColumn), command))
         return kStoresColumn + 1;
-    if (fields.size() > kResultColumn && !readResult(field(kResultColumn), &command->result))
+    if (!given(kResultColumn).isEmpty() && !readResult(given(kResultColumn), &command->result))
         return kResultColumn + 1;
-    if (fields.size() > kEffectColumn)
-        command->effect = field(kEffectColumn) == u"-" ? QString() : field(kEffectColumn).toString();
-    return fields.size() > kColumns ? kColumns + 1 : 0;
+    if (!given(kEffectColumn).isEmpty())
+        command->effect = given(kEffectColumn) == u"-" ? QString() : given(kEffectColumn).toString();
+    for (int column = kColumns; column < fields.size(); ++column) {
+        if (!given(column).isEmpty())
+            return column + 1;
+    }
+    return 0;
 }
 
 QString tableText()
@@ -274,10 +279,10 @@ bool Table::matches(QStringView word, const Entry &entry) const
 {
     if (word.size() != entry.length)
         return false;
-    const bool kept = word.size() <= Entry::kKept;
+    if (word.size() > Entry::kKept)
+        return QStringView(entry.command->lower).compare(word, Qt::CaseInsensitive) == 0;
     for (qsizetype i = 0; i < word.size(); ++i) {
-        const char16_t lower = kept ? char16_t(entry.lower[i]) : entry.command->lower.at(i).unicode();
-        if (lowerAscii(word.at(i).unicode()) != lower)
+        if (lowerAscii(word.at(i).unicode()) != char16_t(entry.lower[i]))
             return false;
     }
     return true;

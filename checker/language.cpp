@@ -115,26 +115,26 @@ QString lowered(const QString &text)
 
 FlowStep::Word flowWord(QStringView lowerCommand)
 {
+    // Asked of every command the parser reads: its length picks the one or two
+    // words it may be.
     using Word = FlowStep::Word;
-    struct Known
-    {
-        QStringView word;
-        Word flow;
-    };
-    static constexpr Known kWords[] = {
-        {u"goto", Word::Goto},         {u"menu", Word::Menu},         {u"end", Word::End},
-        {u"callsub", Word::Callsub},   {u"callfunc", Word::Callfunc}, {u"input", Word::Input},
-        {u"select", Word::Select},     {u"prompt", Word::Prompt},     {u"set", Word::Set},
-        {u"setarray", Word::SetArray},
-    };
-    // Asked of every command the parser reads: a longer word is none of these.
-    if (lowerCommand.size() > 8)
+    const QStringView c = lowerCommand;
+    switch (c.size()) {
+    case 3:
+        return is(c, u"end") ? Word::End : is(c, u"set") ? Word::Set : Word::Other;
+    case 4:
+        return is(c, u"goto") ? Word::Goto : is(c, u"menu") ? Word::Menu : Word::Other;
+    case 5:
+        return is(c, u"input") ? Word::Input : Word::Other;
+    case 6:
+        return is(c, u"select") ? Word::Select : is(c, u"prompt") ? Word::Prompt : Word::Other;
+    case 7:
+        return is(c, u"callsub") ? Word::Callsub : Word::Other;
+    case 8:
+        return is(c, u"callfunc") ? Word::Callfunc : is(c, u"setarray") ? Word::SetArray : Word::Other;
+    default:
         return Word::Other;
-    for (const Known &known : kWords) {
-        if (known.word == lowerCommand)
-            return known.flow;
     }
-    return Word::Other;
 }
 
 Function functionOf(QStringView lowerName)

@@ -192,10 +192,10 @@ private slots:
     void fourColumns_loadWithDefaults()
     {
         Commands::Table table(*Commands::Table::builtIn());
-        QVERIFY(table.addRows(u"# command\tmin\tmax\targuments\nclose\t0\t0\t\nsummonpet\t1\t2\tee\n"));
+        QVERIFY(table.addRows(u"# command\tmin\tmax\targuments\nclose\t0\t0\t\t\nsummonpet\t1\t2\tee\n"));
         const Commands::Command *close = table.find(u"close");
         QVERIFY(close);
-        QCOMPARE(close->window, Window::Closes); // what the table said of it stays
+        QCOMPARE(close->window, Window::Closes); // what the table said of it stays, an empty column too
         const Commands::Command *added = table.find(u"summonpet");
         QVERIFY(added);
         QCOMPARE(added->window, Window::None);
