@@ -247,7 +247,7 @@ void Lowering::simple(size_t index)
         return;
     switch (step.kind) {
     case Kind::Label:
-        if (!body_.labels.contains(step.text))
+        if (check_ && !body_.labels.contains(step.text))
             body_.labels.insert(step.text, here());
         own(index, Op::Nop);
         return;
@@ -272,7 +272,8 @@ void Lowering::simple(size_t index)
     case Kind::Continue:
         return loopExit(index, step.kind == Kind::Break);
     case Kind::FunctionDeclaration:
-        body_.declared.insert(step.text.toLower());
+        if (check_)
+            body_.declared.insert(step.text.toLower());
         own(index, Op::Nop);
         return;
     case Kind::BodyEnd:
@@ -514,12 +515,15 @@ void Lowering::functionDefinition()
     const Statement &s = s_[index];
     if (stopped(index))
         return;
-    const QString lower = s.step->text.toLower();
     const int over = own(index, Op::Jump);
-    if (!body_.functions.contains(lower))
-        body_.functions.insert(lower, here());
-    if (!body_.labels.contains(s.step->text))
-        body_.labels.insert(s.step->text, here());
+    // The flow graph names its own labels; the run looks functions up here.
+    if (check_) {
+        const QString lower = s.step->text.toLower();
+        if (!body_.functions.contains(lower))
+            body_.functions.insert(lower, here());
+        if (!body_.labels.contains(s.step->text))
+            body_.labels.insert(s.step->text, here());
+    }
     if (kindAt(pos_) == Kind::BlockOpen && !atEnd()) {
         const size_t first = pos_;
         block();

@@ -95,7 +95,8 @@ struct Body
 std::shared_ptr<const Body> read(const ScriptCheck &check, int definitionLine);
 
 // The statements of one body in order (each with its line within the body), lowered
-// to instructions and jumps without their expressions: how the flow rules see it.
+// to instructions and jumps without their expressions, labels or functions: how the
+// flow rules see it.
 struct Statement
 {
     int line = 0;
