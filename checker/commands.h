@@ -40,7 +40,6 @@ struct Bound
     };
     Base base = Base::Number;
     int offset = 0;
-    friend bool operator==(const Bound &a, const Bound &b) { return a.base == b.base && a.offset == b.offset; }
 };
 
 // The range of a command's result where the server fixes it ("0..n-1").
@@ -59,7 +58,7 @@ struct Command
     int max = 0;                      // at most; -1: no upper limit
     QString shape;                    // one letter per argument: s string, e expression, l label; "…" repeats
     bool labelAt(int argument) const; // whether argument `argument` (from 0) is a label
-    Window window = Window::None;
+    Window window = Window::None;     // what it does to the conversation window
     Stores stores = Stores::Unsaid;
     quint32 storedArguments = 0; // Listed: bit k for argument k (from 0)
     Result result;
