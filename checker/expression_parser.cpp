@@ -1,0 +1,260 @@
+#include "checker/parser.h"
+
+// The expressions of a piece, read with the server's operator order into trees
+// that the piece's steps keep.
+namespace StatementParser::Internal {
+
+int Parser::choicesOf(qsizetype open) const
+{
+    waits_ = true;
+    const qsizetype close = closingOf(open);
+    if (close < 0)
+        return 0;
+    int choices = 0;
+    for (qsizetype i = open + 1; i < close; i += 2) {
+        if (t_.at(i).token.kind != Kind::String || !(isPunct(i + 1, u",") || i + 1 == close))
+            return 0;
+        choices += int(t_.at(i).text.count(u':')) + 1;
+    }
+    return choices;
+}
+
+// The parenthesised arguments of a call, with its name; a "," before ")" ends them.
+// Their trees go to `values`.
+int Parser::arguments(const ChunkToken &name, std::vector<int> &values)
+{
+    if (!commands_.find(name.text))
+        reportOwnCall(name);
+    const ChunkToken &open = peek();
+    ++pos_;
+    int count = 0;
+    const Commands::Command *command = commands_.find(name.text);
+    while (!nextIs(u")")) {
+        if (command && command->storesInto(count, true) && isBareVariable(pos_))
+            variables(peek(), -1);
+        values.push_back(expression());
+        ++count;
+        if (!nextIs(u","))
+            break;
+        ++pos_;
+    }
+    expect(u")", Rule::MissingParenthesis, open);
+    return count;
+}
+
+// The ")" or "]" that closes the bracket at `open`, or -1.
+qsizetype Parser::closingOf(qsizetype open) const
+{
+    int depth = 0;
+    for (qsizetype i = open; i < limit_; ++i) {
+        if (isPunct(i, u"(") || isPunct(i, u"["))
+            ++depth;
+        else if ((isPunct(i, u")") || isPunct(i, u"]")) && --depth == 0)
+            return i;
+    }
+    return -1;
+}
+
+// A statement that a keyword begins: blocks, loops, a function of the body, and
+// the words that end or leave one. Returns true for the head of a block.
+int Parser::parenthesised()
+{
+    if (!nextIs(u"("))
+        unexpected();
+    const ChunkToken &open = peek();
+    ++pos_;
+    const int inner = expression();
+    expect(u")", Rule::MissingParenthesis, open);
+    return inner;
+}
+
+int Parser::expression(int minimum)
+{
+    if (++depth_ > kDeepestExpression) {
+        if (!atEnd())
+            fail(Rule::TooDeep, peek(), {QString::number(kDeepestExpression)});
+        unexpected();
+    }
+    const auto leave = qScopeGuard([this] { --depth_; });
+    const qsizetype start = pos_;
+    return operators(unary(), start, minimum);
+}
+
+// The binary operators after the operand `left`, which began at token `start`, as
+// far as they bind at least `minimum`.
+int Parser::operators(int left, qsizetype start, int minimum)
+{
+    using Node = Expression::Kind;
+    while (!atEnd() && peek().token.kind == Kind::Punct) {
+        const ChunkToken &op = peek();
+        const int strength = Language::binaryPrecedence(op.text);
+        if (strength == 0 || strength < minimum)
+            return left;
+        ++pos_;
+        // "set Zeny + ,0;" is what a button writes for an empty field.
+        if (nextIs(u",") || (strength == 1 && (atEnd() || nextIs(u")")))) {
+            report(Rule::EmptyValue, op, {t_.at(pos_ - 2).text.toString()});
+            return left;
+        }
+        if (strength == 1) {
+            const int value = expression(1); // assignments group to the right
+            left = node(Node::Assign, op, start, {left, value});
+            continue;
+        }
+        if (strength == 2) {
+            const int then = expression(1);
+            if (!nextIs(u":"))
+                unexpected();
+            ++pos_;
+            const int otherwise = expression(2);
+            left = node(Node::Ternary, op, start, {left, then, otherwise});
+            continue;
+        }
+        const int right = expression(strength + 1);
+        left = node(Node::Binary, op, start, {left, right});
+    }
+    return left;
+}
+
+int Parser::unary()
+{
+    // Prefix operators in a row are read in a loop, not by recursion.
+    const qsizetype start = pos_;
+    while (!atEnd() && peek().token.kind == Kind::Punct) {
+        const QStringView op = peek().text;
+        if (!(Language::is(op, u"-") || Language::is(op, u"!") || Language::is(op, u"~") || Language::is(op, u"+") ||
+              Language::is(op, u"++") || Language::is(op, u"--")))
+            break;
+        ++pos_;
+    }
+    const qsizetype operandAt = pos_;
+    int value = primary();
+    while (nextIs(u"++") || nextIs(u"--")) {
+        ++pos_;
+        value = node(Expression::Kind::Increment, t_.at(pos_ - 1), operandAt, {value});
+    }
+    // The prefixes apply from the innermost outwards.
+    for (qsizetype at = operandAt - 1; at >= start; --at) {
+        const ChunkToken &op = t_.at(at);
+        const bool increment = op.text.size() == 2;
+        value = node(increment ? Expression::Kind::Increment : Expression::Kind::Unary, op, at, {value});
+        nodes_[value].prefix = increment;
+    }
+    return value;
+}
+
+int Parser::primary()
+{
+    if (atEnd())
+        unexpected();
+    const ChunkToken &token = peek();
+    const qsizetype start = pos_;
+    switch (token.token.kind) {
+    case Kind::Number:
+    case Kind::String:
+        ++pos_;
+        return node(token.token.kind == Kind::Number ? Expression::Kind::Number : Expression::Kind::Text, token, start);
+    case Kind::Name: {
+        ++pos_;
+        const bool plain = BodyTokens::isPlainName(token.text);
+        int value = -1;
+        if (nextIs(u"(") && plain) {
+            value = call(token);
+        } else {
+            colour(token, plain && commands_.find(token.text) ? Colour::Kind::Command : Colour::Kind::Variable);
+            if (isJudgedVariable(token.text))
+                addStep(FlowStep::Kind::VariableRead, token, token.text.toString());
+            value = node(Expression::Kind::Variable, token, start);
+        }
+        if (nextIs(u"[")) {
+            const ChunkToken &open = peek();
+            ++pos_;
+            const int index = expression();
+            expect(u"]", Rule::MissingBracket, open);
+            if (nodes_[value].kind == Expression::Kind::Variable)
+                value = node(Expression::Kind::Element, token, start, {index});
+        }
+        return value;
+    }
+    case Kind::Punct:
+        if (Language::is(token.text, u"("))
+            return parenthesised();
+        break;
+    default:
+        break;
+    }
+    unexpected();
+}
+
+int Parser::call(const ChunkToken &name)
+{
+    const qsizetype start = pos_ - 1;
+    std::vector<int> values;
+    const Commands::Command *command = commands_.find(name.text);
+    if (!command) {
+        arguments(name, values);
+    } else {
+        colour(name, Colour::Kind::Command);
+        if (sameWord(command->word, u"select") || sameWord(command->word, u"prompt"))
+            choices_ = choicesOf(pos_);
+        // callfunc("Name", ...) names the function it runs.
+        if (sameWord(command->word, u"callfunc") && pos_ + 2 < limit_ && t_.at(pos_ + 1).token.kind == Kind::String &&
+            (isPunct(pos_ + 2, u",") || isPunct(pos_ + 2, u")"))) {
+            const ChunkToken &function = t_.at(pos_ + 1);
+            sink_.callFunction(function.line, function.text.sliced(1, function.text.size() - 2).toString(),
+                               function.token.column, function.token.length);
+        }
+        checkCount(name, *command, arguments(name, values));
+    }
+    const int called = node(Expression::Kind::Call, name, start);
+    linkOperands(called, values);
+    return called;
+}
+
+// A node whose own token is `token`, spanning from token `from` to the last one read.
+int Parser::node(Expression::Kind kind, const ChunkToken &token, qsizetype from, std::initializer_list<int> operands)
+{
+    Expression expression;
+    expression.kind = kind;
+    expression.token = placeOf(token);
+    expression.length = token.token.length;
+    expression.start = placeOf(t_.at(from));
+    expression.end = placeOf(t_.at(std::max(from, pos_ - 1)), true);
+    nodes_.push_back(expression);
+    const int at = int(nodes_.size()) - 1;
+    linkOperands(at, operands);
+    return at;
+}
+
+// "for (set .@i,0; ...)": the command becomes one node whose operands are its arguments.
+void Parser::forCommand(size_t firstRoot, const ChunkToken &word)
+{
+    const std::vector<int> arguments(roots_.begin() + qsizetype(firstRoot), roots_.end());
+    roots_.resize(firstRoot);
+    const qsizetype at = &word - t_.data();
+    const int command = node(Expression::Kind::Command, word, at);
+    linkOperands(command, arguments);
+    roots_.push_back(command);
+}
+
+// The statement's trees go to its step, their places counted from the step's line.
+void Parser::takeExpressions(FlowStep &step, int line)
+{
+    if (roots_.empty()) {
+        nodes_.clear();
+        return;
+    }
+    for (Expression &expression : nodes_) {
+        expression.token.line -= line;
+        expression.start.line -= line;
+        expression.end.line -= line;
+    }
+    for (size_t i = 0; i + 1 < roots_.size(); ++i)
+        nodes_[size_t(roots_[i])].next = roots_[i + 1];
+    step.root = roots_.front();
+    step.expressions = std::move(nodes_);
+    nodes_.clear();
+    roots_.clear();
+}
+
+} // namespace StatementParser::Internal
