@@ -1,6 +1,8 @@
 #pragma once
 
+#include "checker/body_form.h"
 #include "checker/diagnostic.h"
+#include "checker/rules.h"
 #include "checker/script_check.h"
 #include "common/code_page.h"
 
@@ -59,4 +61,32 @@ inline QStringList validScripts()
     for (const QString &name : folder.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name))
         paths << folder.filePath(name);
     return paths;
+}
+
+// Whether a row's expected findings ("2:7 TW206") hold an error.
+inline bool expectsAnError(const QStringList &expected)
+{
+    for (const QString &finding : expected) {
+        const Rules::Row *rule = Rules::find(finding.section(u' ', -1));
+        if (rule && rule->severity == Diagnostic::Severity::Error)
+            return true;
+    }
+    return false;
+}
+
+// The first statement of `script` that the conversation preview cannot run, as the
+// stop it would show; empty when the preview reads every body whole.
+inline QString firstPreviewStop(const QString &script)
+{
+    ScriptCheck check;
+    check.replaceLines(0, 0, script.split(u'\n'));
+    for (int line = 0; line < check.lineCount(); ++line) {
+        if (check.bodyAround(line).first != line || !check.definitionOn(line))
+            continue;
+        for (const BodyForm::Instruction &in : BodyForm::read(check, line)->code) {
+            if (in.op == BodyForm::Instruction::Op::Stop)
+                return in.message;
+        }
+    }
+    return {};
 }

@@ -25,6 +25,9 @@ private:
         QFETCH(QString, script);
         QFETCH(QStringList, expected);
         QCOMPARE(described(checkScript(script)), expected);
+        // What the server reads without an error, the preview reads whole.
+        if (!expectsAnError(expected))
+            QCOMPARE(firstPreviewStop(script), QString());
     }
 
 private slots:
