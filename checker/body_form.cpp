@@ -143,12 +143,13 @@ private:
     int here() const { return int(body_.code.size()); }
     int add(Op op, int line, const QString &word = {}, const QVector<int> &arguments = {})
     {
-        Instruction instruction;
+        Instruction &instruction = body_.code.emplaceBack();
         instruction.op = op;
         instruction.line = line;
-        instruction.word = word;
-        instruction.arguments = arguments;
-        body_.code.append(instruction);
+        if (check_) { // the structure alone names no command and holds no argument
+            instruction.word = word;
+            instruction.arguments = arguments;
+        }
         return here() - 1;
     }
     // The instruction statement number `index` stands for.
@@ -621,12 +622,12 @@ std::shared_ptr<const Body> read(const ScriptCheck &check, int definitionLine)
     return body;
 }
 
-Body lowered(const std::vector<Statement> &statements)
+void lower(const std::vector<Statement> &statements, Body &into)
 {
-    Body body;
-    body.code.reserve(qsizetype(statements.size()) + 8);
-    Lowering(nullptr, body, statements).run(statements.empty() ? 0 : statements.back().line);
-    return body;
+    into.code.clear();
+    into.functionStatements.clear();
+    into.code.reserve(qsizetype(statements.size()) * 3 / 2 + 8);
+    Lowering(nullptr, into, statements).run(statements.empty() ? 0 : statements.back().line);
 }
 
 } // namespace BodyForm

@@ -102,7 +102,9 @@ struct Statement
     int line = 0;
     const FlowStep *step = nullptr;
 };
-Body lowered(const std::vector<Statement> &statements);
+// `into` is cleared first and keeps its room, so that judging body after body
+// allocates little.
+void lower(const std::vector<Statement> &statements, Body &into);
 
 // Nesting of blocks deeper than this stops the lowering with a stop.
 constexpr int kDeepestNesting = 200;

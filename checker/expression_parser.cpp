@@ -4,6 +4,8 @@
 // that the piece's steps keep.
 namespace StatementParser::Internal {
 
+thread_local Parser::Scratch Parser::tScratch;
+
 int Parser::choicesOf(qsizetype open) const
 {
     waits_ = true;
@@ -252,7 +254,7 @@ void Parser::takeExpressions(FlowStep &step, int line)
     for (size_t i = 0; i + 1 < roots_.size(); ++i)
         nodes_[size_t(roots_[i])].next = roots_[i + 1];
     step.root = roots_.front();
-    step.expressions = std::move(nodes_);
+    step.expressions.assign(nodes_.cbegin(), nodes_.cend());
     nodes_.clear();
     roots_.clear();
 }

@@ -23,8 +23,12 @@ bool isStatement(Kind kind)
 class Linker
 {
 public:
-    Linker(Graph &graph, const BodyForm::Body &form) : graph_(graph), form_(form)
+    Linker(Graph &graph, const BodyForm::Body &form)
+        : graph_(graph), form_(form), own_(tScratch.own), menuChoicesBefore_(tScratch.menuChoicesBefore),
+          jumps_(tScratch.jumps), calls_(tScratch.calls)
     {
+        jumps_.clear();
+        calls_.clear();
         own_.assign(size_t(graph.nodes.size()), -1);
         for (int at = 0; at < form.code.size(); ++at) {
             const int statement = form.code.at(at).statement;
@@ -39,12 +43,13 @@ public:
         nameLabels();
         for (int node = 0; node < graph_.nodes.size(); ++node)
             link(node);
-        for (const auto &[node, labels] : std::as_const(jumps_)) {
-            for (const QString &label : labels)
+        for (const int node : jumps_) {
+            for (const QString &label : stepOf(node).labels)
                 addNext(node, labelNode(graph_, label));
         }
-        for (const auto &[node, label] : std::as_const(calls_)) {
-            const int target = labelNode(graph_, label);
+        for (const int node : calls_) {
+            const FlowStep &step = stepOf(node);
+            const int target = labelNode(graph_, step.kind == Kind::Call ? step.text : step.labels.front());
             if (target >= 0)
                 graph_.nodes[node].calls.append(target);
         }
@@ -72,12 +77,20 @@ private:
 
     Graph &graph_;
     const BodyForm::Body &form_;
-    std::vector<int> own_;               // each node's own instruction
-    std::vector<int> menuChoicesBefore_; // per node: the choices of the last menu before it
-    QVector<std::pair<int, QStringList>> jumps_;
-    QVector<std::pair<int, QString>> calls_;
-    QVarLengthArray<int, 16> visiting_; // jumps followed from one instruction
+    // Bodies are linked one after another on each thread: the arrays keep their room.
+    struct Scratch
+    {
+        std::vector<int> own, menuChoicesBefore, jumps, calls;
+    };
+    static thread_local Scratch tScratch;
+    std::vector<int> &own_;               // each node's own instruction
+    std::vector<int> &menuChoicesBefore_; // per node: the choices of the last menu before it
+    std::vector<int> &jumps_;             // nodes that jump to their labels: goto, menu
+    std::vector<int> &calls_;             // nodes that run a label and come back: callsub, a function
+    QVarLengthArray<int, 16> visiting_;   // jumps followed from one instruction
 };
+
+thread_local Linker::Scratch Linker::tScratch;
 
 // A function's nodes keep their own window states: its return goes back to the caller.
 void Linker::markFunctions()
@@ -123,11 +136,11 @@ void Linker::link(int node)
     const FlowStep &step = stepOf(node);
     if (step.kind == Kind::Command) {
         if (step.word == Word::Goto) {
-            jumps_.append({node, step.labels});
+            jumps_.push_back(node);
             return;
         }
         if (step.word == Word::Menu) {
-            jumps_.append({node, step.labels});
+            jumps_.push_back(node);
             if (step.labels.contains(QStringLiteral("-")))
                 follow(node, at + 1);
             return;
@@ -135,9 +148,9 @@ void Linker::link(int node)
         if (step.word == Word::End || step.window == Commands::Window::Closes || step.window == Commands::Window::Ends)
             return;
         if (step.word == Word::Callsub && !step.labels.isEmpty())
-            calls_.append({node, step.labels.front()});
+            calls_.push_back(node);
     } else if (step.kind == Kind::Call) {
-        calls_.append({node, step.text});
+        calls_.push_back(node);
     }
     linkInstruction(node, at);
 }
@@ -218,8 +231,8 @@ Graph build(const QVector<Located> &steps)
 {
     Graph graph;
     graph.nodes.reserve(steps.size());
-    std::vector<BodyForm::Statement> statements;
-    statements.reserve(size_t(steps.size()));
+    thread_local std::vector<BodyForm::Statement> statements;
+    statements.clear();
     for (const Located &located : steps) {
         if (located.step->kind == Kind::Broken)
             graph.readable = false;
@@ -230,7 +243,9 @@ Graph build(const QVector<Located> &steps)
     }
     if (!graph.readable)
         return graph;
-    const BodyForm::Body form = BodyForm::lowered(statements);
+    // Bodies are judged one after another on each thread: the form keeps its room.
+    thread_local BodyForm::Body form;
+    BodyForm::lower(statements, form);
     Linker(graph, form).run();
     return graph;
 }

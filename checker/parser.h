@@ -34,8 +34,10 @@ class Parser
 {
 public:
     Parser(const std::vector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink)
-        : t_(tokens), end_(end), commands_(commands), sink_(sink)
+        : t_(tokens), end_(end), commands_(commands), sink_(sink), nodes_(tScratch.nodes), roots_(tScratch.roots)
     {
+        nodes_.clear();
+        roots_.clear();
     }
 
     void run();
@@ -184,8 +186,16 @@ private:
     QStringList labels_;     // the label arguments of the command being read
     // The expression trees of the statement being read, and its top-level ones in
     // order; the next step that is a statement takes them.
-    std::vector<Expression> nodes_;
-    std::vector<int> roots_;
+    // A piece is read at a time on each thread: its arrays keep their room from
+    // piece to piece, and each statement's step takes a copy of its exact size.
+    struct Scratch
+    {
+        std::vector<Expression> nodes;
+        std::vector<int> roots;
+    };
+    static thread_local Scratch tScratch;
+    std::vector<Expression> &nodes_;
+    std::vector<int> &roots_;
     const ChunkToken *forCommand_ = nullptr; // a command read as a part of a for's head
 };
 

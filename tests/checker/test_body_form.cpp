@@ -48,7 +48,9 @@ private slots:
             if (first != line)
                 continue;
             const std::vector<BodyForm::Statement> statements = statementsOf(check, first, last);
-            for (const BodyForm::Body &body : {BodyForm::lowered(statements), *BodyForm::read(check, first)}) {
+            BodyForm::Body structure;
+            BodyForm::lower(statements, structure);
+            for (const BodyForm::Body &body : {structure, *BodyForm::read(check, first)}) {
                 std::vector<int> own(statements.size(), 0);
                 for (const BodyForm::Instruction &in : body.code) {
                     if (in.statement >= 0)
