@@ -18,8 +18,8 @@
 class ChunkSplitter : public StatementParser::Sink
 {
 public:
-    using Line = ScriptLines::Line;
-    using State = ScriptLines::State;
+    using Line = LineStore::Line;
+    using State = LineStore::State;
 
     // What the lines keep beyond their diagnostics.
     struct Keep

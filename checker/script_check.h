@@ -14,10 +14,10 @@
 #include <utility>
 #include <vector>
 
-namespace ScriptLines {
+namespace LineStore {
 struct Line;
 struct State;
-} // namespace ScriptLines
+} // namespace LineStore
 
 // A "callfunc" naming the function it runs, on one line.
 struct CallfuncSite
@@ -138,8 +138,8 @@ public:
     FunctionUse functionDefinedOn(int line) const;
 
 private:
-    using Line = ScriptLines::Line;   // script_line.h
-    using State = ScriptLines::State; // what a line hands on to the next
+    using Line = LineStore::Line;   // script_line.h
+    using State = LineStore::State; // what a line hands on to the next
     struct Before;
     // Following an edit (script_check.cpp).
     void follow(int first, int end);

@@ -4,7 +4,7 @@
 #include "common/code_page_characters.h"
 #include "common/text_position.h"
 
-namespace ScriptLines {
+namespace LineStore {
 
 namespace {
 
@@ -32,4 +32,4 @@ void readText(Line &line, bool colours, bool encoding)
     line.tokensFrom = -1;
 }
 
-} // namespace ScriptLines
+} // namespace LineStore

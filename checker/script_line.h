@@ -18,7 +18,7 @@
 
 #include <memory>
 
-namespace ScriptLines {
+namespace LineStore {
 
 // What a line hands on to the next.
 struct State
@@ -95,4 +95,4 @@ struct Line : LabelRules::IndexedLine
 // (when `encoding`).
 void readText(Line &line, bool colours, bool encoding);
 
-} // namespace ScriptLines
+} // namespace LineStore

@@ -54,7 +54,7 @@ private slots:
     {
         QFETCH(int, line);
         QFETCH(QString, name);
-        ScriptSnapshot snapshot(Conversation::ScriptLines::of(kScript));
+        ScriptSnapshot snapshot(ScriptLines::of(kScript));
         const auto target = snapshot.targetAt(line);
         QCOMPARE(bool(target), !name.isEmpty());
         if (!target)
@@ -84,7 +84,7 @@ private slots:
     {
         QFETCH(QString, script);
         QFETCH(int, line);
-        ScriptSnapshot snapshot(Conversation::ScriptLines::of(script.split(u'\n')));
+        ScriptSnapshot snapshot(ScriptLines::of(script.split(u'\n')));
         const auto target = snapshot.targetAt(line);
         QVERIFY(target);
         QTEST(target->withoutPlayer, "withoutPlayer");
@@ -110,7 +110,7 @@ private slots:
     void run_fromSnapshot_callfuncReachesFunctionOfTheScript()
     {
         ScriptSnapshot snapshot(
-            Conversation::ScriptLines::of(QString("a.tsg,1,1,0\tscript\tA\t1,{\n\tmes \"\" + callfunc(\"Help\");\n"
+            ScriptLines::of(QString("a.tsg,1,1,0\tscript\tA\t1,{\n\tmes \"\" + callfunc(\"Help\");\n"
                                     "\tclose;\n}\nfunction\tscript\tHelp\t{\n\treturn 7;\n}")
                                 .split(u'\n')));
         const auto target = snapshot.targetAt(1);
