@@ -141,28 +141,42 @@ private:
     Kind kindAt(size_t at) const { return at < s_.size() ? s_[at].step->kind : Kind::BodyEnd; }
     int lineHere() const { return atEnd() ? (s_.empty() ? body_.definitionLine : s_.back().line) : s_[pos_].line; }
     int here() const { return int(body_.code.size()); }
-    int add(Op op, int line, const QString &word = {}, const QVector<int> &arguments = {})
+    int add(Op op, int line)
     {
         Instruction &instruction = body_.code.emplaceBack();
         instruction.op = op;
         instruction.line = line;
-        if (check_) { // the structure alone names no command and holds no argument
-            instruction.word = word;
-            instruction.arguments = arguments;
-        }
         return here() - 1;
     }
-    // The instruction statement number `index` stands for.
-    int own(size_t index, Op op, const QString &word = {}, const QVector<int> &arguments = {})
+    int add(Op op, int line, QString word, QVector<int> arguments)
     {
-        const int at = add(op, s_[index].line, word, arguments);
-        body_.code[at].statement = int(index);
+        const int at = add(op, line);
+        if (check_) { // the structure alone names no command and holds no argument
+            Instruction &instruction = body_.code.data()[at];
+            instruction.word = std::move(word);
+            instruction.arguments = std::move(arguments);
+        }
+        return at;
+    }
+    // One argument, where arguments are kept.
+    QVector<int> one(int node) const { return check_ ? QVector<int>{node} : QVector<int>(); }
+    // The instruction statement number `index` stands for.
+    int own(size_t index, Op op)
+    {
+        const int at = add(op, s_[index].line);
+        body_.code.data()[at].statement = int(index);
+        return at;
+    }
+    int own(size_t index, Op op, QString word, QVector<int> arguments)
+    {
+        const int at = add(op, s_[index].line, std::move(word), std::move(arguments));
+        body_.code.data()[at].statement = int(index);
         return at;
     }
     void patch(int at, int target)
     {
         if (at >= 0 && at < body_.code.size())
-            body_.code[at].target = target;
+            body_.code.data()[at].target = target;
     }
     void stop(size_t index, const QString &message)
     {
@@ -254,14 +268,14 @@ void Lowering::simple(size_t index)
         return;
     case Kind::Command:
         if (step.word == FlowStep::Word::Goto)
-            own(index, Op::Goto, step.labels.value(0));
+            own(index, Op::Goto, step.labels.value(0), {});
         else if (step.word == FlowStep::Word::End)
             own(index, Op::End);
         else
             own(index, Op::Command, step.text, roots(s));
         return;
     case Kind::Call:
-        own(index, Op::CallOwn, step.text.toLower(), roots(s));
+        own(index, Op::CallOwn, check_ ? step.text.toLower() : QString(), roots(s));
         return;
     case Kind::Other:
         own(index, Op::Expression, {}, roots(s));
@@ -333,7 +347,7 @@ void Lowering::conditional()
     const size_t index = pos_++;
     if (stopped(index))
         return;
-    const int skip = own(index, Op::JumpUnless, {}, {root(s_[index], 0)});
+    const int skip = own(index, Op::JumpUnless, {}, one(root(s_[index], 0)));
     if (!atEnd())
         statement();
     if (kindAt(pos_) != Kind::Else || atEnd()) {
@@ -353,7 +367,7 @@ void Lowering::whileLoop()
     const size_t index = pos_++;
     if (stopped(index))
         return;
-    const int top = own(index, Op::JumpUnless, {}, {root(s_[index], 0)});
+    const int top = own(index, Op::JumpUnless, {}, one(root(s_[index], 0)));
     loops_.append(Loop());
     if (!atEnd())
         statement();
@@ -376,7 +390,7 @@ void Lowering::forLoop()
     forPart(s, 0);
     const Expression *given = part(*s.step, 1);
     const bool tested = given && given->kind != Expression::Kind::None;
-    const int top = tested ? own(index, Op::JumpUnless, {}, {root(s, 1)}) : own(index, Op::Nop);
+    const int top = tested ? own(index, Op::JumpUnless, {}, one(root(s, 1))) : own(index, Op::Nop);
     loops_.append(Loop());
     if (!atEnd())
         statement();
@@ -401,7 +415,7 @@ void Lowering::forPart(const Statement &s, int index)
     const Expression &e = *given;
     const int local = int(given - s.step->expressions.data());
     if (e.kind != Expression::Kind::Command) {
-        add(Op::Expression, s.line, {}, {convert(s, local)});
+        add(Op::Expression, s.line, {}, one(convert(s, local)));
         return;
     }
     QVector<int> arguments;
@@ -431,7 +445,7 @@ void Lowering::doLoop()
     }
     const size_t index = pos_++;
     if (!stopped(index))
-        patch(own(index, Op::JumpIf, {}, {root(s_[index], 0)}), top);
+        patch(own(index, Op::JumpIf, {}, one(root(s_[index], 0))), top);
     if (kindAt(pos_) == Kind::Empty && !atEnd())
         own(pos_++, Op::Nop);
     const Loop loop = loops_.takeLast();
@@ -455,7 +469,7 @@ void Lowering::switchStatement()
                 QStringLiteral("%1 行目: switch の後に「{」がありません").arg(s_[head].line + 1);
         return;
     }
-    const int choose = own(pos_++, Op::Switch, {}, {root(s_[head], 0)});
+    const int choose = own(pos_++, Op::Switch, {}, one(root(s_[head], 0)));
     loops_.append(Loop{true, {}, {}});
     int fallback = -1;
     while (!atEnd() && !ended_ && kindAt(pos_) != Kind::BlockClose) {
@@ -463,7 +477,7 @@ void Lowering::switchStatement()
         if (kindAt(index) == Kind::Case) {
             ++pos_;
             if (!stopped(index)) {
-                body_.code[choose].cases.append({root(s_[index], 0), here()});
+                body_.code.data()[choose].cases.append({root(s_[index], 0), here()});
                 own(index, Op::Nop);
             }
         } else if (kindAt(index) == Kind::Default) {

@@ -90,6 +90,14 @@ struct Body
     int labelIndex(const QString &label) const;
 };
 
+} // namespace BodyForm
+
+// Their members move as their bytes do: a body's lists grow by moving memory.
+Q_DECLARE_TYPEINFO(BodyForm::Node, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(BodyForm::Instruction, Q_RELOCATABLE_TYPE);
+
+namespace BodyForm {
+
 // The body of the definition on `definitionLine` of `check`, lowered, with its
 // expressions as nodes and a stop for each statement the server refuses.
 std::shared_ptr<const Body> read(const ScriptCheck &check, int definitionLine);

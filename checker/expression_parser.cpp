@@ -191,10 +191,11 @@ int Parser::primary()
 int Parser::call(const ChunkToken &name)
 {
     const qsizetype start = pos_ - 1;
-    std::vector<int> values;
+    // The arguments' trees wait at the end of the roots until the call takes them.
+    const size_t firstArgument = roots_.size();
     const Commands::Command *command = commands_.find(name.text);
     if (!command) {
-        arguments(name, values);
+        arguments(name, roots_);
     } else {
         colour(name, Colour::Kind::Command);
         if (sameWord(command->word, u"select") || sameWord(command->word, u"prompt"))
@@ -206,10 +207,15 @@ int Parser::call(const ChunkToken &name)
             sink_.callFunction(function.line, function.text.sliced(1, function.text.size() - 2).toString(),
                                function.token.column, function.token.length);
         }
-        checkCount(name, *command, arguments(name, values));
+        checkCount(name, *command, arguments(name, roots_));
     }
     const int called = node(Expression::Kind::Call, name, start);
-    linkOperands(called, values);
+    int *link = &nodes_[size_t(called)].first;
+    for (size_t i = firstArgument; i < roots_.size(); ++i) {
+        *link = roots_[i];
+        link = &nodes_[size_t(roots_[i])].next;
+    }
+    roots_.resize(firstArgument);
     return called;
 }
 
