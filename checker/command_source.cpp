@@ -49,7 +49,17 @@ QString withoutComments(QStringView text)
     return kept;
 }
 
-// One row of the table from the server's argument letters.
+// The checker's shape letter for one of the server's argument letters: `s` a
+// string and `l` a label; a variable (`r`), a value of any type (`v`, `?`) and
+// every other letter, an expression.
+QChar shapeLetter(QChar letter)
+{
+    return letter == u's' || letter == u'l' ? letter : QChar(u'e');
+}
+
+// One row of the table from the server's argument letters. Each `?` is one
+// optional argument of any type; the letters after the first `?` are optional
+// too, and a `*` lets any number of further arguments follow.
 QString row(const QString &word, QStringView letters)
 {
     int count = 0;
@@ -61,15 +71,12 @@ QString row(const QString &word, QStringView letters)
             unlimited = true;
             break;
         }
-        if (letter == u'?') {
-            if (optionalFrom < 0)
-                optionalFrom = count;
-            continue;
-        }
         if (letter.isSpace())
             continue;
+        if (letter == u'?' && optionalFrom < 0)
+            optionalFrom = count;
         ++count;
-        shape += letter == u's' || letter == u'l' ? letter : QChar(u'e');
+        shape += shapeLetter(letter);
     }
     if (unlimited)
         shape += u'…';

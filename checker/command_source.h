@@ -9,9 +9,11 @@
 // preprocessor is not followed: a command inside `#ifdef` counts, since some build
 // has it; one inside a comment does not.
 //
-// The argument letters give the counts: each letter is one argument, `?` makes
-// the arguments after it optional, and `*` lets any number follow. `s` is read as
-// a string, `l` as a label, every other letter as an expression.
+// The argument letters give the counts: each letter is one argument, `?` among
+// them, which is one optional argument of any type; the letters after the first
+// `?` are optional too, and `*` lets any number of further arguments follow.
+// `s` is read as a string, `l` as a label, every other letter (`r` a variable,
+// `v` any value) as an expression.
 namespace CommandSource {
 
 // Whether `text` defines commands in one of the forms above, rather than being a

@@ -53,9 +53,9 @@ private slots:
         QTest::newRow("any number") << "\tBUILDIN_DEF(menu,\"*\"),\n\tBUILDIN_DEF(callsub,\"l*\"),"
                                     << QStringList{"menu 0 - …", "callsub 1 - l…"};
         QTest::newRow("optional arguments") << "\tBUILDIN_DEF(getitem,\"vi?.v\"),\n\tBUILDIN_DEF(end,\"?\"),"
-                                            << QStringList{"getitem 2 4 eeee", "end 0 0 "};
+                                            << QStringList{"getitem 2 5 eeeee", "end 0 1 e"};
         QTest::newRow("optional then any number")
-            << "\tBUILDIN_DEF(announce,\"s?i*\")," << QStringList{"announce 1 - se…"};
+            << "\tBUILDIN_DEF(announce,\"s?i*\")," << QStringList{"announce 1 - see…"};
         QTest::newRow("no arguments") << "\t{buildin_close,\"close\",\"\"}," << QStringList{"close 0 0 "};
         QTest::newRow("inside #ifdef blocks")
             << "#ifdef WITH_DATABASE\n\tBUILDIN_DEF(query_sql,\"s*\"),\n#else\n\tBUILDIN_DEF(nodb,\"\"),\n#endif"
@@ -71,6 +71,45 @@ private slots:
                "#define BUILDIN_DEF2(x,x2,args) { buildin_ ## x , x2 , args }\n\tBUILDIN_DEF(mes,\"s\"),"
             << QStringList{"mes 1 1 s"};
     }
+    // Each `?` is one optional argument of any type, the letters after the first
+    // `?` are optional too, and `*` lets any number follow.
+    void letters_giveTheirCounts_data()
+    {
+        QTest::addColumn<QString>("letters");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("?") << "?"
+                           << "0 1 e";
+        QTest::newRow("??") << "??"
+                            << "0 2 ee";
+        QTest::newRow("i?") << "i?"
+                            << "1 2 ee";
+        QTest::newRow("ii?") << "ii?"
+                             << "2 3 eee";
+        QTest::newRow("s??") << "s??"
+                             << "1 3 see";
+        QTest::newRow("*") << "*"
+                           << "0 - …";
+        QTest::newRow("s*") << "s*"
+                            << "1 - s…";
+        QTest::newRow("?*") << "?*"
+                            << "0 - e…";
+        QTest::newRow("a letter after ? is optional") << "i?i"
+                                                      << "1 3 eee";
+        QTest::newRow("a label after ?") << "s?l"
+                                         << "1 3 sel";
+        QTest::newRow("a variable") << "r"
+                                    << "1 1 e";
+        QTest::newRow("a variable among others") << "sir?"
+                                                 << "3 4 seee";
+    }
+    void letters_giveTheirCounts()
+    {
+        QFETCH(QString, letters);
+        QFETCH(QString, row);
+        const QString source = QStringLiteral("\tBUILDIN_DEF(cmd,\"%1\"),").arg(letters);
+        QCOMPARE(describedRows(CommandSource::tableRows(source)), QStringList{"cmd " + row});
+    }
+
     void definitions_giveTheirRows()
     {
         QFETCH(QString, source);
@@ -100,13 +139,15 @@ private slots:
         QTemporaryDir folder;
         const QString path = writeTemporary(folder, "#ifdef WITH_DATABASE\n"
                                                     "\tBUILDIN_DEF(query_sql,\"s*\"),\n#endif\n"
-                                                    "\tBUILDIN_DEF2(summon_pet,\"summonpet\",\"i?i\"),\n");
+                                                    "\tBUILDIN_DEF2(summon_pet,\"summonpet\",\"i??\"),\n"
+                                                    "\tBUILDIN_DEF(mes,\"?\"),\n");
         const std::shared_ptr<const Commands::Table> table = Commands::withFile(path);
-        QVERIFY(table->find(u"mes")); // the built-in table stays
+        QVERIFY(table->find(u"warp")); // the built-in table stays
         ScriptCheck check(table);
-        check.replaceLines(
-            0, 0, npc("\tquery_sql \"SELECT 1\",@n;\n\tsummonpet 1;\n\tsummonpet 1,2,3;\n\tclose;").split(u'\n'));
-        QCOMPARE(described(check.allDiagnostics()), QStringList{"4:2 TW104"});
+        const QString body = "\tquery_sql \"SELECT 1\",@n;\n\tsummonpet 1;\n\tsummonpet 1,2,3,4;\n"
+                             "\tmes;\n\tmes \"a\";\n\tmes \"a\",\"b\";\n\tclose;";
+        check.replaceLines(0, 0, npc(body).split(u'\n'));
+        QCOMPARE(described(check.allDiagnostics()), (QStringList{"4:2 TW104", "7:2 TW104"}));
     }
 
     void withFile_sourceThatDefinesNothing_fails()
