@@ -104,6 +104,7 @@ private:
     QString variableName(const Node &target);
     QHash<QString, Value> &scopeOf(const QString &name);
     Value ask(const Node &n);
+    bool resultRange(const Node &n, qint64 *low, qint64 *high);
     Value textLimited(const QString &text, int line);
 
     Run &run_;

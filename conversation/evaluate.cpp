@@ -147,7 +147,39 @@ Value Run::Engine::ask(const Node &n)
     wait.question = QStringLiteral("この値は？ `%1`").arg(n.source);
     wait.wantsText = givesText(n);
     wait.place = placeOf(n.line);
+    if (resultRange(n, &wait.low, &wait.high)) {
+        if (wait.low == wait.high) // nothing to ask: "rand(1)" is 0
+            return Value::ofNumber(wait.low);
+        wait.ranged = true;
+        wait.question += QStringLiteral("（%1〜%2）").arg(wait.low).arg(wait.high);
+    }
     throw Waiting{wait, key};
+}
+
+// The range the server keeps the value of the call `n` in, from its command's
+// result column; false when the column says none or an end depends on the world.
+bool Run::Engine::resultRange(const Node &n, qint64 *low, qint64 *high)
+{
+    const Commands::Command *command = n.kind == Node::Kind::Call ? run_.commands_->find(n.text) : nullptr;
+    if (!command || !command->result.known)
+        return false;
+    const auto end = [&](const Commands::Bound &bound, qint64 *value) {
+        if (bound.base == Commands::Bound::Base::Choices)
+            return false; // a choice is waited on, never asked
+        qint64 base = 0;
+        if (bound.base == Commands::Bound::Base::FirstArgument) {
+            if (n.operands.isEmpty())
+                return false;
+            try {
+                base = evaluate(n.operands.first()).toNumber();
+            } catch (const NeedWorld &) {
+                return false;
+            }
+        }
+        *value = base + bound.offset;
+        return true;
+    };
+    return end(command->result.low, low) && end(command->result.high, high) && *low <= *high;
 }
 
 Value Run::Engine::call(const Node &n)

@@ -80,8 +80,13 @@ bool fits(const Wait &wait, const Answer &answer)
                 !wait.choices.at(answer.choice - 1).isEmpty());
     case Wait::Kind::Input:
         return answer.kind == K::Type;
-    case Wait::Kind::Question:
-        return wait.yesNo ? (answer.kind == K::Yes || answer.kind == K::No) : answer.kind == K::Type;
+    case Wait::Kind::Question: {
+        if (wait.yesNo)
+            return answer.kind == K::Yes || answer.kind == K::No;
+        bool number = false;
+        const qint64 value = answer.text.trimmed().toLongLong(&number);
+        return answer.kind == K::Type && (!wait.ranged || (number && value >= wait.low && value <= wait.high));
+    }
     case Wait::Kind::Ended:
         return false;
     }

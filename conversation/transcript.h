@@ -109,6 +109,11 @@ struct Wait
     QString question;       // "この条件は成り立ちますか？ `Zeny < 500`"
     bool yesNo = false;     // a question answered with はい/いいえ, else by a value
     bool wantsText = false; // an input or value that is a text, not a number
+    // A number the server keeps within a range (its command's result column):
+    // only a whole number from `low` to `high` answers it.
+    bool ranged = false;
+    qint64 low = 0;
+    qint64 high = 0;
     Place place;
 };
 

@@ -45,6 +45,7 @@ private slots:
     void replay_afterEdit_givesSameAnswersWhileTheyFit();
     void eventLabel_start_runsFromLabel();
     void stuckEnd_wordedAsTheWindowRule();
+    void worldValue_resultRangeInTheTable_onlyAnswersInsideItAndNoneForOneValue();
 };
 
 void TestConversationRun::conversation_givenAnswers_givesTranscript_data()
@@ -393,6 +394,21 @@ void TestConversationRun::stuckEnd_wordedAsTheWindowRule()
     const auto run = runWith(check, npc(QStringLiteral("\tmes \"Bye.\";\n\tend;")), {});
     QVERIFY(run->transcript().stuck);
     QCOMPARE(run->transcript().path.last().text, Rules::message(Rule::PlayerStuck));
+}
+
+void TestConversationRun::worldValue_resultRangeInTheTable_onlyAnswersInsideItAndNoneForOneValue()
+{
+    ScriptCheck check;
+    const auto run = runWith(
+        check, npc("\tset .@one, rand(1);\n\tset .@r, rand(.@one + 3);\n\tmes .@one + \",\" + .@r;\n\tclose;"), {});
+    QCOMPARE(run->wait().kind, Wait::Kind::Question);
+    QVERIFY(run->wait().ranged);
+    QCOMPARE(run->wait().low, 0);
+    QCOMPARE(run->wait().high, 2);
+    QVERIFY(!run->answer(Answer::type("3")));
+    QVERIFY(!run->answer(Answer::type("x")));
+    QVERIFY(run->answer(Answer::type("2")));
+    QCOMPARE(pagesOf(run->transcript()), QStringList{"0,2[閉じる]"});
 }
 
 QTEST_GUILESS_MAIN(TestConversationRun)
