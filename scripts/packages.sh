@@ -4,5 +4,9 @@
 BUILD_PACKAGES=(g++ make cmake qt6-base-dev qt6-base-dev-tools libgl-dev libjpeg62-turbo-dev libmimalloc-dev fonts-ipafont-gothic python3 gzip)
 # Building the Debian package and checking it, the installed files with it.
 PACKAGE_PACKAGES=(dpkg-dev fakeroot lintian desktop-file-utils appstream man-db)
+# The VS Code test: Chromium to drive, ripgrep in place of the one code-server
+# would download, and the headers its native modules build against.
+VSCODE_TEST_PACKAGES=(chromium ripgrep libkrb5-dev libx11-dev libxkbfile-dev libsecret-1-dev pkg-config)
+command -v node >/dev/null 2>&1 || VSCODE_TEST_PACKAGES+=(nodejs npm)
 TEST_PACKAGES=(xvfb xauth openbox xdotool xclip x11-utils imagemagick dbus at-spi2-core python3 python3-pyatspi clang libclang-rt-14-dev shellcheck neovim
-               python3-jsonschema patch "${PACKAGE_PACKAGES[@]}")
+               python3-jsonschema patch "${PACKAGE_PACKAGES[@]}" "${VSCODE_TEST_PACKAGES[@]}")
