@@ -2,6 +2,7 @@
 
 #include "checker/directives.h"
 #include "checker/language.h"
+#include "language_server/token_lines.h"
 
 #include <QJsonArray>
 #include <QMutex>
@@ -91,38 +92,44 @@ bool isDirectiveLine(const QString &text, const QVector<Colour> &pieces)
     return hasComment && Directives::read(text).present;
 }
 
-// What a client was last sent for each script, so that a delta can be worked out
-// against it. Shared by every server of the process; each answer has its own number.
+// What a client was last sent for each script, line by line, so that a delta can
+// be worked out against it. Shared by every server of the process; each answer
+// has its own number, so a number another server gave is never taken for this one's.
 class SentTokens
 {
 public:
-    QString remember(const QString &uri, std::vector<quint32> data)
+    // Keeps `lines` as what was sent for `uri`; the answer's number.
+    QString remember(const QString &uri, TokenLines lines)
     {
         const QMutexLocker lock(&mutex_);
         if (sent_.size() >= kScripts && !sent_.count(uri))
             sent_.erase(sent_.begin());
         const QString resultId = QString::number(++lastId_);
-        sent_[uri] = Sent{resultId, std::move(data)};
+        sent_[uri] = Sent{resultId, std::move(lines)};
         return resultId;
     }
-    // What was sent as `resultId`, or nothing when something newer or nothing was.
-    std::optional<std::vector<quint32>> find(const QString &uri, const QString &resultId) const
+    // Brings what was sent as `resultId` up to `check`; the edit and the new number,
+    // or nothing when something newer or nothing was sent.
+    std::optional<std::pair<std::optional<TokensEdit>, QString>> update(const QString &uri, const QString &resultId,
+                                                                        const TextDocument &document)
     {
         const QMutexLocker lock(&mutex_);
         const auto found = sent_.find(uri);
         if (found == sent_.end() || found->second.resultId != resultId)
             return std::nullopt;
-        return found->second.data;
+        std::optional<TokensEdit> edit = found->second.lines.update(document);
+        found->second.resultId = QString::number(++lastId_);
+        return std::make_pair(std::move(edit), found->second.resultId);
     }
 
 private:
-    static constexpr size_t kScripts = 256;
+    static constexpr size_t kScripts = 64;
     struct Sent
     {
         QString resultId;
-        std::vector<quint32> data;
+        TokenLines lines;
     };
-    mutable QMutex mutex_;
+    QMutex mutex_;
     std::map<QString, Sent> sent_;
     quint64 lastId_ = 0;
 };
@@ -180,24 +187,24 @@ struct TokensAnswer
 
 TokensAnswer fullTokens(const Context &context, const DocumentParams &params)
 {
-    std::vector<quint32> data = encodeTokens(semanticTokens(context.document(params.uri).check()));
+    TokenLines lines;
     TokensAnswer answer;
-    answer.data = data;
-    answer.resultId = sentTokens().remember(params.uri, std::move(data));
+    answer.data = lines.readAll(context.document(params.uri));
+    answer.resultId = sentTokens().remember(params.uri, std::move(lines));
     return answer;
 }
 
 // Against what was sent last; the whole list when that is not what the client holds.
 TokensAnswer deltaTokens(const Context &context, const DeltaParams &params)
 {
-    const std::optional<std::vector<quint32>> before = sentTokens().find(params.uri, params.previousResultId);
-    if (!before)
+    const TextDocument &document = context.document(params.uri);
+    auto updated = sentTokens().update(params.uri, params.previousResultId, document);
+    if (!updated)
         return fullTokens(context, DocumentParams{params.uri});
-    std::vector<quint32> after = encodeTokens(semanticTokens(context.document(params.uri).check()));
     TokensAnswer answer;
     answer.delta = true;
-    answer.edit = tokensEdit(*before, after);
-    answer.resultId = sentTokens().remember(params.uri, std::move(after));
+    answer.edit = std::move(updated->first);
+    answer.resultId = updated->second;
     return answer;
 }
 
@@ -218,20 +225,24 @@ int variableModifiers(QStringView name)
     return TokenModifier::kPlayer;
 }
 
+QVector<SemanticToken> lineTokens(const QString &text, const QVector<Colour> &pieces, int line)
+{
+    QVector<SemanticToken> tokens;
+    if (pieces.isEmpty())
+        return tokens;
+    const bool directive = isDirectiveLine(text, pieces);
+    for (const Colour &piece : visiblePieces(pieces, int(text.size()))) {
+        if (piece.length > 0)
+            tokens.append(tokenOf(text, line, piece, directive));
+    }
+    return tokens;
+}
+
 QVector<SemanticToken> semanticTokens(const ScriptCheck &check)
 {
     QVector<SemanticToken> tokens;
-    for (int line = 0; line < check.lineCount(); ++line) {
-        const QVector<Colour> pieces = check.colours(line);
-        if (pieces.isEmpty())
-            continue;
-        const QString &text = check.text(line);
-        const bool directive = isDirectiveLine(text, pieces);
-        for (const Colour &piece : visiblePieces(pieces, int(text.size()))) {
-            if (piece.length > 0)
-                tokens.append(tokenOf(text, line, piece, directive));
-        }
-    }
+    for (int line = 0; line < check.lineCount(); ++line)
+        tokens += lineTokens(check.text(line), check.colours(line), line);
     return tokens;
 }
 
@@ -250,21 +261,6 @@ std::vector<quint32> encodeTokens(const QVector<SemanticToken> &tokens)
         column = token.column;
     }
     return data;
-}
-
-std::optional<TokensEdit> tokensEdit(const std::vector<quint32> &before, const std::vector<quint32> &after)
-{
-    const size_t shorter = std::min(before.size(), after.size());
-    size_t prefix = 0;
-    while (prefix < shorter && before[prefix] == after[prefix])
-        ++prefix;
-    if (prefix == before.size() && prefix == after.size())
-        return std::nullopt;
-    size_t suffix = 0;
-    while (suffix < shorter - prefix && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
-        ++suffix;
-    return TokensEdit{int(prefix), int(before.size() - prefix - suffix),
-                      std::vector<quint32>(after.begin() + qsizetype(prefix), after.end() - qsizetype(suffix))};
 }
 
 QJsonObject semanticTokensProvider()

@@ -55,20 +55,21 @@ struct SemanticToken
 // The tokens of a script, in order, none overlapping; where the checker's pieces
 // overlap, the later one wins, as it does in the editor.
 QVector<SemanticToken> semanticTokens(const ScriptCheck &check);
+// The tokens of one line, its text and the pieces the checker coloured, placed at `line`.
+QVector<SemanticToken> lineTokens(const QString &text, const QVector<Colour> &pieces, int line);
 // The modifiers of a variable by how its name begins.
 int variableModifiers(QStringView name);
 
 // The protocol's encoding: five numbers a token, each placed relative to the one before.
 std::vector<quint32> encodeTokens(const QVector<SemanticToken> &tokens);
 
-// One edit that turns `before` into `after`: what they share at both ends stays.
+// One edit of an encoded list: `deleteCount` numbers from `start` make way for `data`.
 struct TokensEdit
 {
     int start = 0;
     int deleteCount = 0;
     std::vector<quint32> data;
 };
-std::optional<TokensEdit> tokensEdit(const std::vector<quint32> &before, const std::vector<quint32> &after);
 
 // The legend and what the server offers: full and delta, no range.
 QJsonObject semanticTokensProvider();
