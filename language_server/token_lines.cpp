@@ -2,6 +2,8 @@
 
 #include "language_server/semantic_tokens.h"
 
+#include <numeric>
+
 namespace Lsp {
 
 TokenLines::Line TokenLines::read(const ScriptCheck &check, int number)
@@ -46,8 +48,11 @@ std::vector<quint32> TokenLines::readAll(const TextDocument &document)
     const ScriptCheck &check = document.check();
     lines_.clear();
     lines_.reserve(size_t(check.lineCount()));
-    for (int number = 0; number < check.lineCount(); ++number)
+    sizes_.clear();
+    for (int number = 0; number < check.lineCount(); ++number) {
         lines_.push_back(read(check, number));
+        sizes_.push_back(quint32(lines_.back().data.size()));
+    }
     editCount_ = document.editCount();
     std::vector<quint32> data;
     append(data, lines_, 0, 0);
@@ -124,9 +129,7 @@ std::optional<TokensEdit> TokenLines::readAgain(const ScriptCheck &check, Span s
     std::vector<Line> read;
     for (size_t number = prefix; number < newCount - suffix; ++number)
         read.push_back(TokenLines::read(check, int(number)));
-    size_t start = 0;
-    for (size_t number = 0; number < prefix; ++number)
-        start += lines_[number].data.size();
+    const size_t start = std::accumulate(sizes_.begin(), sizes_.begin() + qsizetype(prefix), size_t(0));
     const size_t replaced = oldCount - suffix - prefix;
     size_t removed = 0;
     for (size_t number = prefix; number < prefix + replaced; ++number)
@@ -134,13 +137,20 @@ std::optional<TokensEdit> TokenLines::readAgain(const ScriptCheck &check, Span s
     TokensEdit edit{int(start), int(removed), {}};
     append(edit.data, read, int(prefix), lineOfTokenBefore(prefix));
 
+    std::vector<quint32> readSizes;
+    for (const Line &line : read)
+        readSizes.push_back(quint32(line.data.size()));
     if (replaced == read.size()) { // a keystroke: the lines after stay where they are
         std::move(read.begin(), read.end(), lines_.begin() + qsizetype(prefix));
+        std::copy(readSizes.begin(), readSizes.end(), sizes_.begin() + qsizetype(prefix));
     } else {
         const auto first = lines_.begin() + qsizetype(prefix);
         lines_.erase(first, first + qsizetype(replaced));
         lines_.insert(lines_.begin() + qsizetype(prefix), std::make_move_iterator(read.begin()),
                       std::make_move_iterator(read.end()));
+        const auto firstSize = sizes_.begin() + qsizetype(prefix);
+        sizes_.erase(firstSize, firstSize + qsizetype(replaced));
+        sizes_.insert(sizes_.begin() + qsizetype(prefix), readSizes.begin(), readSizes.end());
     }
     if (edit.deleteCount == 0 && edit.data.empty())
         return std::nullopt;
