@@ -5,6 +5,7 @@
 # drive.js work through it in Debian's Chromium. Afterwards the file on disk must
 # still be code page 932 with CR LF, with the quick fix and the rename in it.
 # Usage: run.sh TALEWICK_CHECK BUILD_DIR VERSION [SCREENSHOT]
+# TALEWICK_KEEP_SCRATCH=1 keeps the scratch folder (code-server's logs) afterwards.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 if [ $# -lt 3 ]; then
