@@ -2,6 +2,7 @@
 
 #include "app/application_title.h"
 #include "app/error_dialog.h"
+#include "app/qt_translations.h"
 #include "common/event_guard.h"
 
 #include <QStyle>
@@ -12,6 +13,7 @@ GuardedApplication::GuardedApplication(int &argc, char **argv) : QApplication(ar
     setApplicationName(applicationTitle());
     setFailureReporter(showErrorDialog);
     setApplicationVersion(QStringLiteral(TALEWICK_VERSION));
+    QtTranslations::installJapanese(*this);
     // The windows are laid out in classic desktop metrics: captions on the group
     // frames, 20-pixel fields. The user's own style choice still wins.
     if (qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE")) {

@@ -1,5 +1,6 @@
 #include "about_box/taboutbox.h"
 #include "app/guarded_application.h"
+#include "app/start_arguments.h"
 #include "main_window/tform1.h"
 
 #include <csignal>
@@ -23,12 +24,19 @@ int main(int argc, char *argv[])
     // A file-size limit must fail the write, which the save reports, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     GuardedApplication application(argc, argv);
+    const std::optional<StartArguments> arguments = StartArguments::read(application.arguments().mid(1));
+    if (!arguments) {
+        std::fputs("usage: talewick [--preview LINE FILE]\n", stderr);
+        return 2;
+    }
 
     TForm1 form; // runs FormCreate before the About box exists
     TAboutBox aboutBox;
     AboutBox = &aboutBox;
 
     form.show();
+    if (!arguments->previewFile.isEmpty())
+        form.previewScript(arguments->previewFile, arguments->previewLine - 1);
     application.exec();
     AboutBox = nullptr;
     return 0;

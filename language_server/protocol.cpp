@@ -434,6 +434,8 @@ QJsonObject ServerCapabilities::toJson() const
     if (!codeActionKinds.isEmpty())
         object.insert(key("codeActionProvider"),
                       QJsonObject{{key("codeActionKinds"), QJsonArray::fromStringList(codeActionKinds)}});
+    if (!semanticTokens.isEmpty())
+        object.insert(key("semanticTokensProvider"), semanticTokens);
     return object;
 }
 

@@ -324,6 +324,7 @@ struct ServerCapabilities
     bool hover = false;
     std::optional<QStringList> completionTriggers;
     QStringList codeActionKinds; // none offered when empty
+    QJsonObject semanticTokens;  // the legend and what is offered; none when empty
     QJsonObject toJson() const;
 };
 

@@ -140,7 +140,18 @@ TextDocument::Edit TextDocument::replaceLines(int first, int last, const QString
     const auto tail = breaks_.begin() + first + kept;
     breaks_.erase(tail, tail + (size_t(edit.removed) - kept));
     breaks_.insert(breaks_.begin() + first + kept, breaks.begin() + kept, breaks.end());
+    ++editCount_;
+    recentEdits_.push_back(edit);
+    if (recentEdits_.size() > kKeptEdits)
+        recentEdits_.pop_front();
     return edit;
+}
+
+std::optional<std::vector<TextDocument::Edit>> TextDocument::editsSince(quint64 count) const
+{
+    if (count > editCount_ || editCount_ - count > recentEdits_.size())
+        return std::nullopt;
+    return std::vector<Edit>(recentEdits_.end() - qsizetype(editCount_ - count), recentEdits_.end());
 }
 
 } // namespace Lsp

@@ -6,7 +6,9 @@
 #include <QString>
 #include <QVector>
 
+#include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Lsp {
@@ -46,6 +48,10 @@ public:
     Position clamped(Position position) const;
     // How many characters lie between two positions, line breaks included.
     qsizetype charactersBetween(Position start, Position end) const;
+    // How many edits the text has had, and those after the first `count`, for views
+    // that follow it line by line; nothing when they are no longer kept.
+    quint64 editCount() const { return editCount_; }
+    std::optional<std::vector<Edit>> editsSince(quint64 count) const;
 
 private:
     enum class Break : quint8
@@ -61,6 +67,9 @@ private:
     ScriptCheck check_;
     std::vector<Break> breaks_; // one per line
     qsizetype characters_ = 0;
+    static constexpr size_t kKeptEdits = 32;
+    std::deque<Edit> recentEdits_; // the last kKeptEdits
+    quint64 editCount_ = 0;
 };
 
 } // namespace Lsp

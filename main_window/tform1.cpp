@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 
 #include <limits>
@@ -532,8 +533,26 @@ void TForm1::Preview1Click()
     previewAt(ui->Memo1->textCursor().blockNumber());
 }
 
+void TForm1::previewScript(const QString &path, int line)
+{
+    // A script that cannot be read is reported, and nothing is previewed. The run
+    // starts after the highlighter's queued repaint of the opened text, which bumps
+    // the document's revision and would be taken for an edit made after it.
+    if (!runGuarded([&] { openScript(path); }))
+        return;
+    QTimer::singleShot(0, this, [this, line] {
+        runGuarded([this, line] {
+            moveCursorToLine(line);
+            previewAt(line);
+        });
+    });
+}
+
 void TForm1::previewAt(int line)
 {
+    // The flow's pending repaint bumps the document's revision: done before the
+    // run starts, it is not taken for an edit of the script made after.
+    highlighter_->judgeFlowNow();
     if (!conversationWindow_) {
         // Lines are read one by one as the preview needs them: nothing copies the whole script.
         const QTextDocument *document = ui->Memo1->document();

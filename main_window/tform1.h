@@ -86,6 +86,8 @@ public:
 
     void About1Click();
     void Preview1Click();
+    // Opens the script at `path` and previews its conversation at `line` (from 0).
+    void previewScript(const QString &path, int line);
 
     // The conversation preview, once F5 or the editor's menu has opened it.
     ConversationWindow *conversationWindow() const { return conversationWindow_; }

@@ -10,7 +10,8 @@ source "$root/scripts/packages.sh"
 "$root/scripts/ensure-packages.sh" "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 echo "== shellcheck"
-shellcheck -x "$root"/scripts/*.sh "$root"/.ci/run "$root"/tests/*.sh "$root"/tests/lsp/*.sh "$root"/tests/packaging/*.sh "$root"/packaging/talewick-desktop
+shellcheck -x "$root"/scripts/*.sh "$root"/.ci/run "$root"/tests/*.sh "$root"/tests/lsp/*.sh "$root"/tests/vscode/*.sh "$root"/tests/packaging/*.sh \
+    "$root"/editors/vscode/pack.sh "$root"/packaging/talewick-desktop
 
 "$root/scripts/build.sh"
 (cd "${TALEWICK_BUILD_DIR:-$root/build}" && ctest --output-on-failure --no-tests=error --timeout 600 "$@")

@@ -12,6 +12,8 @@ cpack -G DEB -B "$scratch/out" --config "$build/CPackConfig.cmake" >/dev/null
 package="$(echo "$scratch"/out/talewick_*_amd64.deb)"
 [ -f "$package" ] || { echo "FAIL: no talewick_<version>_amd64.deb" >&2; exit 1; }
 dpkg-deb --field "$package" Depends | grep -q 'qt6-qpa-plugins' || { echo "FAIL: no dependencies" >&2; exit 1; }
+dpkg-deb --field "$package" Depends | grep -q 'qt6-translations-l10n' ||
+    { echo "FAIL: Qt's Japanese translations are not a dependency" >&2; exit 1; }
 lintian --fail-on error "$package"
 
 root="$scratch/root"

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "checker/script_check.h"
+#include "language_server/text_document.h"
+
+#include <QString>
+#include <QVector>
+
+#include <optional>
+#include <vector>
+
+namespace Lsp {
+
+struct TokensEdit;
+
+// The semantic tokens a client holds for one script, kept line by line so that
+// after an edit only the lines the checker read again are classified again: a
+// delta after a keystroke costs about what the keystroke's check does, not the
+// script's length. The document's own record of its edits tells which lines
+// changed; when it no longer reaches back far enough, a line is known unchanged
+// when the checker still holds the very text and pieces it held before (kept
+// here, they cannot be reused for others).
+class TokenLines
+{
+public:
+    // Reads every line of `document`; the whole list, encoded as the protocol sends it.
+    std::vector<quint32> readAll(const TextDocument &document);
+    // Reads the lines that changed since the last read; the one edit that turns the
+    // list of then into the list of now, or nothing when they are the same.
+    std::optional<TokensEdit> update(const TextDocument &document);
+
+private:
+    struct Line
+    {
+        QString text;
+        QVector<Colour> pieces;
+        std::vector<quint32> data; // its tokens, the first placed at line 0
+    };
+    // The lines the recorded edits changed, [first, end) as numbered now; nothing
+    // when the record does not reach back, none when nothing changed.
+    struct Span
+    {
+        size_t first = 0;
+        size_t end = 0;
+    };
+    std::optional<std::optional<Span>> editedSpan(const TextDocument &document) const;
+    Span scannedSpan(const ScriptCheck &check) const;
+    std::optional<TokensEdit> readAgain(const ScriptCheck &check, Span span);
+    static Line read(const ScriptCheck &check, int number);
+    bool unchanged(size_t old, const ScriptCheck &check, int number) const;
+    // The line of the last token before line `number`, or 0.
+    int lineOfTokenBefore(size_t number) const;
+    // The lines' data joined, the first token of each placed after the token before.
+    static void append(std::vector<quint32> &out, const std::vector<Line> &lines, int firstNumber, int lineBefore);
+
+    std::vector<Line> lines_;
+    // How many numbers each line's tokens take, apart: summed to find where a line's
+    // tokens start, they are read many times faster than the lines themselves.
+    std::vector<quint32> sizes_;
+    quint64 editCount_ = 0; // the document's, when last read
+};
+
+} // namespace Lsp
