@@ -152,13 +152,10 @@ struct DeltaParams
 {
     QString uri;
     QString previousResultId;
-    static std::optional<DeltaParams> fromJson(const QJsonValue &value)
+    static DeltaParams read(const JsonReader &json)
     {
-        const std::optional<DocumentParams> document = DocumentParams::fromJson(value);
-        const QJsonValue previous = value.toObject().value(QLatin1String("previousResultId"));
-        if (!document || !previous.isString())
-            return std::nullopt;
-        return DeltaParams{document->uri, previous.toString()};
+        const DocumentParams document = DocumentParams::read(json);
+        return DeltaParams{document.uri, json.field("previousResultId").string()};
     }
 };
 

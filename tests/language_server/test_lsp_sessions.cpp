@@ -287,6 +287,9 @@ private slots:
                                            << QStringLiteral("params.workspaceFolders");
         QTest::newRow("root uri a number")
             << initialize << json("{'capabilities':{},'rootUri':7}") << QStringLiteral("params.rootUri");
+        QTest::newRow("token delta without the previous result")
+            << QStringLiteral("textDocument/semanticTokens/full/delta")
+            << json("{'textDocument':{'uri':'file:///a.txt'}}") << QStringLiteral("params.previousResultId");
     }
     void badParams_requestIsRefusedNamingTheField()
     {
