@@ -76,9 +76,9 @@ private:
 };
 
 CheckReport::FileResult checkOne(const QString &path, const std::shared_ptr<const Commands::Table> &commands,
-                                 bool keepBytes)
+                                 bool keepBytes, const ScriptEncoding &encoding)
 {
-    CheckReport::FileResult result = CheckReport::checkFile(path, commands);
+    CheckReport::FileResult result = CheckReport::checkFile(path, commands, encoding);
     // The lines are kept only for the columns of what was found.
     if (result.diagnostics.isEmpty() && result.functionCalls.isEmpty() && result.playerVariableReads.isEmpty()) {
         result.lines.clear();
@@ -129,7 +129,7 @@ QVector<CheckReport::FileResult> inOrder(const std::vector<Found> &found, std::v
 } // namespace
 
 QVector<CheckReport::FileResult> check(const QStringList &paths, const std::shared_ptr<const Commands::Table> &commands,
-                                       bool keepBytes)
+                                       bool keepBytes, const ScriptEncoding &encoding)
 {
     Queue queue;
     const int threads = std::clamp(QThread::idealThreadCount(), 1, 16);
@@ -138,7 +138,7 @@ QVector<CheckReport::FileResult> check(const QStringList &paths, const std::shar
     for (int i = 0; i < threads; ++i) {
         workers.emplace_back([&, i] {
             for (Found found; queue.take(found);)
-                byWorker[size_t(i)].push_back({found.sequence, checkOne(found.path, commands, keepBytes)});
+                byWorker[size_t(i)].push_back({found.sequence, checkOne(found.path, commands, keepBytes, encoding)});
         });
     }
     walk(paths, queue);

@@ -12,8 +12,8 @@ namespace CheckAll {
 // Checks the files and the .txt files under the folders of `paths` side by side on
 // every core, starting while the folders are still being walked. The results come
 // in the order of `paths`, each folder's files sorted by name. `keepBytes` keeps
-// the bytes of files with findings, for the diff of fixes.
+// the bytes of files with findings, for the diff of fixes. Files are read in `encoding`.
 QVector<CheckReport::FileResult> check(const QStringList &paths, const std::shared_ptr<const Commands::Table> &commands,
-                                       bool keepBytes);
+                                       bool keepBytes, const ScriptEncoding &encoding = {});
 
 } // namespace CheckAll

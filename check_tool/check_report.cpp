@@ -4,59 +4,61 @@
 #include "checker/rules.h"
 #include "checker/script_check.h"
 #include "checker/variable_rules.h"
-#include "common/code_page.h"
-#include "common/line_breaks.h"
 #include "common/regular_file.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 namespace CheckReport {
 
 namespace {
 
-// The lines of `bytes`, and the numbers of those with bytes the code page cannot read.
-// LF and CR never occur inside a double-byte character of the code page, so the
-// bytes can be split before they are decoded.
-QStringList linesOf(QByteArrayView bytes, QString &whole, QVector<int> &undecodable)
-{
-    bool ok = true;
-    whole = CodePage932::decode(bytes, &ok);
-    if (ok)
-        return LineBreaks::splitSharing(whole);
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= bytes.size(); ++i) {
-        if (i < bytes.size() && bytes.at(i) != '\n' && bytes.at(i) != '\r')
-            continue;
-        lines.append(CodePage932::decode(bytes.sliced(start, i - start), &ok));
-        if (!ok)
-            undecodable.append(int(lines.size()) - 1);
-        if (i + 1 < bytes.size() && bytes.at(i) == '\r' && bytes.at(i + 1) == '\n')
-            ++i;
-        start = i + 1;
-    }
-    return lines;
-}
-
-// Bytes the code page cannot read, which decode to U+001A: where the server reads
-// code they break the script, in a comment or a string they are only garbled text.
-Diagnostic undecodableBytes(const ScriptCheck &check, int line)
+// Bytes the encoding cannot read, which decode to a substitute: where the server
+// reads code they break the script, in a comment or a string they are only
+// garbled text. The second argument of an in-text finding is left for the count.
+Diagnostic undecodableBytes(const ScriptCheck &check, int line, const QString &encoding)
 {
     const QString &text = check.text(line);
     int first = -1;
     for (int column = 0; column < text.size(); ++column) {
-        if (text.at(column) != QChar(0x1A))
+        if (!ScriptEncoding::isSubstitute(text.at(column)))
             continue;
         if (!check.isCommentOrString(line, column))
-            return Rules::make(Rule::Undecodable, line, column, 1);
+            return Rules::make(Rule::Undecodable, line, column, 1, {encoding});
         if (first < 0)
             first = column;
     }
-    return first < 0 ? Rules::make(Rule::Undecodable, line, 0, 1)
-                     : Rules::make(Rule::UndecodableInText, line, first, 1);
+    return first < 0 ? Rules::make(Rule::Undecodable, line, 0, 1, {encoding})
+                     : Rules::make(Rule::UndecodableInText, line, first, 1, {encoding});
+}
+
+// The findings on the lines with unreadable bytes: each one in code, and of those
+// only in comments and strings one for the whole file, on the first such line,
+// naming how many lines have them; a tree of scripts saved in another encoding
+// would otherwise bury every other finding.
+Diagnostics undecodableFindings(const ScriptCheck &check, const QList<int> &lines, const QString &encoding)
+{
+    Diagnostics found;
+    std::optional<Diagnostic> firstInText;
+    int linesInText = 0;
+    for (const int line : lines) {
+        const Diagnostic finding = undecodableBytes(check, line, encoding);
+        if (check.silenced(line, finding.code))
+            continue;
+        if (finding.rule != Rule::UndecodableInText) {
+            found.append(finding);
+        } else if (++linesInText == 1) {
+            firstInText = finding;
+        }
+    }
+    if (firstInText) {
+        firstInText->message = Rules::message(Rule::UndecodableInText, {encoding, QString::number(linesInText)});
+        found.append(*firstInText);
+    }
+    return found;
 }
 
 void sortByPlace(Diagnostics &diagnostics)
@@ -85,7 +87,7 @@ void gatherPlayerVariables(const ScriptCheck &check, FileResult &result)
 } // namespace
 
 FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
-                      const std::shared_ptr<const Commands::Table> &commands)
+                      const std::shared_ptr<const Commands::Table> &commands, const ScriptEncoding &encoding)
 {
     FileResult result;
     result.fileName = fileName;
@@ -97,18 +99,14 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
         result.failure = QStringLiteral("%1: 行が多すぎます（%2 行まで）").arg(fileName).arg(kMaxLines);
         return result;
     }
-    QVector<int> undecodable;
-    result.lines = linesOf(bytes, result.text, undecodable);
+    QList<int> undecodable;
+    result.lines = encoding.lines(bytes, result.text, undecodable);
     // Text decoded from the code page holds only characters it can hold again; no
     // one sees the colours.
     ScriptCheck check(commands, ScriptCheck::Options{false, false, false, false});
     check.replaceLines(0, 0, result.lines);
     check.updateFlow();
-    for (const int line : undecodable) {
-        const Diagnostic found = undecodableBytes(check, line);
-        if (!check.silenced(line, found.code))
-            result.diagnostics.append(found);
-    }
+    result.diagnostics = undecodableFindings(check, undecodable, encoding.displayName());
     result.diagnostics += check.allDiagnostics();
     sortByPlace(result.diagnostics);
     result.functionDefinitions = check.functionDefinitions();
@@ -122,14 +120,15 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
     return result;
 }
 
-FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::Table> &commands)
+FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::Table> &commands,
+                     const ScriptEncoding &encoding)
 {
     RegularFile::Result file = RegularFile::tryRead(path, kMaxBytes);
     FileResult result;
     result.fileName = path;
     switch (file.status) {
     case RegularFile::Result::Status::Read:
-        result = checkBytes(path, file.bytes, commands);
+        result = checkBytes(path, file.bytes, commands, encoding);
         result.bytes = std::move(file.bytes);
         return result;
     case RegularFile::Result::Status::CannotOpen:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "check_tool/script_encoding.h"
 #include "checker/commands.h"
 #include "checker/diagnostic.h"
 #include "checker/script_check.h"
@@ -35,13 +36,16 @@ struct FileResult
     QString failure; // set when the file could not be read; nothing was checked
 };
 
-// Checks the code-page-932 bytes of a script named `fileName`; a script of too
-// many lines gives a failure.
+// Checks the bytes of a script named `fileName`, read in `encoding`; a script of
+// too many lines gives a failure. Bytes the encoding cannot read are an error
+// where the server reads code, and one warning for the whole file where they are
+// only in comments and strings.
 FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
-                      const std::shared_ptr<const Commands::Table> &commands);
+                      const std::shared_ptr<const Commands::Table> &commands, const ScriptEncoding &encoding = {});
 
 // Reads and checks the file at `path`; only regular files are read.
-FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::Table> &commands);
+FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::Table> &commands,
+                     const ScriptEncoding &encoding = {});
 
 // Warns at every callfunc of a function that none of `files` defines.
 void checkFunctionsAcross(QVector<FileResult> &files);

@@ -83,7 +83,7 @@ int check(const CheckOptions::Options &options, const std::shared_ptr<const Comm
 {
     QStringList failures;
     QVector<CheckReport::FileResult> results =
-        readable(CheckAll::check(options.paths, commands, options.fix), failures);
+        readable(CheckAll::check(options.paths, commands, options.fix, options.encoding), failures);
     for (const QString &failure : std::as_const(failures))
         print(stderr, QStringLiteral("talewick-check: %1\n").arg(failure));
     CheckReport::checkFunctionsAcross(results);

@@ -27,6 +27,9 @@ constexpr char16_t kUsage[] =
     u"オプション:\n"
     u"  --commands FILE       命令表に命令を加える: 命令表と同じ形（命令<TAB>最小<TAB>最大<TAB>引数）か、\n"
     u"                        サーバーが命令を定義するソースファイル（BUILDIN_DEF(...) などの行）\n"
+    u"  --encoding NAME       ファイルをこの文字コードで読む（既定は Shift_JIS〔コードページ 932〕。例: "
+    u"utf-8、EUC-JP）。\n"
+    u"                        読めないバイトは TW402/TW403 になる。--fix とは一緒に使えない\n"
     u"  --disable CODES       このコードを報告しない（「,」で区切る。例: --disable TW210,TW104）\n"
     u"  --severity LEVEL      報告する最も低い重さ: warning（既定）か error\n"
     u"  --format FORMAT       出力の形: gcc（既定、上の形）、json、sarif（SARIF 2.1.0）\n"
@@ -71,6 +74,20 @@ QString unknownOptionText(const QCommandLineParser &parser)
         .arg(name.size() == 1 ? u'-' + name : QStringLiteral("--") + name);
 }
 
+bool readEncoding(const QCommandLineParser &parser, Options &options, QString &mistake)
+{
+    if (!parser.isSet(QStringLiteral("encoding")))
+        return true;
+    const QString name = parser.value(QStringLiteral("encoding"));
+    const std::optional<ScriptEncoding> encoding = ScriptEncoding::named(name);
+    if (!encoding) {
+        mistake = QStringLiteral("--encoding の「%1」は知らない文字コードです。").arg(name);
+        return false;
+    }
+    options.encoding = *encoding;
+    return true;
+}
+
 // The values that need checking; false and `mistake` set for the first wrong one.
 bool readValues(const QCommandLineParser &parser, Options &options, QString &mistake)
 {
@@ -97,14 +114,15 @@ bool readValues(const QCommandLineParser &parser, Options &options, QString &mis
         return false;
     }
     options.format = format == u"json" ? Format::Json : format == u"sarif" ? Format::Sarif : Format::Gcc;
-    return true;
+    return readEncoding(parser, options, mistake);
 }
 
 // Options that make no sense together, or without the files they act on.
 bool checkCombination(const QCommandLineParser &parser, const Options &options, QString &mistake)
 {
     const bool reportOptions = parser.isSet(QStringLiteral("format")) || parser.isSet(QStringLiteral("severity")) ||
-                               parser.isSet(QStringLiteral("disable")) || options.fix;
+                               parser.isSet(QStringLiteral("disable")) || parser.isSet(QStringLiteral("encoding")) ||
+                               options.fix;
     if (options.lsp && (reportOptions || !options.explain.isEmpty()))
         mistake = QStringLiteral("--lsp とは --commands のほかのオプションを一緒に使えません。");
     else if (options.lsp && !options.paths.isEmpty())
@@ -113,6 +131,9 @@ bool checkCombination(const QCommandLineParser &parser, const Options &options, 
         mistake = QStringLiteral("--explain はファイルを取りません。");
     else if (options.fix && parser.isSet(QStringLiteral("format")))
         mistake = QStringLiteral("--fix は diff を書くので、--format とは一緒に使えません。");
+    // The diff keeps each line's own bytes around the fix, which it finds by code page 932's byte lengths.
+    else if (options.fix && parser.isSet(QStringLiteral("encoding")))
+        mistake = QStringLiteral("--fix は Shift_JIS のファイルだけを直すので、--encoding とは一緒に使えません。");
     else if (!options.lsp && options.explain.isEmpty() && options.paths.isEmpty())
         mistake = QStringLiteral("調べるファイルを指定してください。");
     return mistake.isEmpty();
@@ -130,8 +151,8 @@ bool parse(const QStringList &arguments, Options &options, QString &mistake)
                        QCommandLineOption(QStringLiteral("version"), QString()),
                        QCommandLineOption(QStringLiteral("lsp"), QString()),
                        QCommandLineOption(QStringLiteral("fix"), QString()), valued(u"commands", u"FILE"),
-                       valued(u"disable", u"CODES"), valued(u"severity", u"LEVEL"), valued(u"format", u"FORMAT"),
-                       valued(u"explain", u"CODE")});
+                       valued(u"encoding", u"NAME"), valued(u"disable", u"CODES"), valued(u"severity", u"LEVEL"),
+                       valued(u"format", u"FORMAT"), valued(u"explain", u"CODE")});
     parser.addPositionalArgument(QStringLiteral("FILE"), QString());
     if (!parser.parse(arguments)) {
         mistake = unknownOptionText(parser);

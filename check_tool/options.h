@@ -1,5 +1,6 @@
 #pragma once
 
+#include "check_tool/script_encoding.h"
 #include "checker/diagnostic.h"
 
 #include <QSet>
@@ -25,7 +26,8 @@ struct Options
     QStringList explain; // rule codes, upper case
     bool commandsGiven = false;
     QString commandsPath;
-    QSet<QString> disabled; // rule codes, upper case
+    ScriptEncoding encoding; // what the files are read in
+    QSet<QString> disabled;  // rule codes, upper case
     Diagnostic::Severity lowest = Diagnostic::Severity::Warning;
     Format format = Format::Gcc;
     QStringList paths; // files and folders to check
@@ -33,7 +35,7 @@ struct Options
 
 // Reads `arguments` (the program's name first). Returns false and says why in
 // `mistake` for an unknown option, an unknown code or format, or options that
-// do not go together.
+// do not go together, or an encoding the toolkit does not know.
 bool parse(const QStringList &arguments, Options &options, QString &mistake);
 
 // The usage, the options and the one-line list of rules.

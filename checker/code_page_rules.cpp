@@ -1,6 +1,8 @@
 // The rules of the code page: a character the file cannot be saved with, checked
-// as the editor reads a line, and bytes that are not Shift_JIS, which only
-// talewick-check sees, since it alone reads the file's bytes.
+// as the editor reads a line, and bytes that are not Shift_JIS (or not the
+// encoding talewick-check is told to read, which the messages name), which only
+// talewick-check sees, since it alone reads the file's bytes. Bytes in comments
+// and strings are one warning per file, on its first such line.
 #include "checker/rule_examples.h"
 #include "checker/rule_tables.h"
 #include "checker/rules.h"
@@ -15,7 +17,7 @@ constexpr RuleDeclaration kCodePageRules[] = {
      u"スクリプトは Shift_JIS で保存するため、この文字は保存できません。サーバーにも届きません。",
      EXAMPLE_NPC u"\tmes \"ようこそ😀\";\n\tclose;\n" EXAMPLE_END,
      EXAMPLE_NPC u"\tmes \"ようこそ★\";\n\tclose;\n" EXAMPLE_END},
-    {Rule::Undecodable, u"TW402", Severity::Error, u"Shift_JIS として読めないバイトがあります",
+    {Rule::Undecodable, u"TW402", Severity::Error, u"%1 として読めないバイトがあります",
      u"Shift_JIS として読めないバイト",
      u"ファイルに Shift_JIS として読めないバイトがあります。別の文字コード（UTF-8 など）で保存したときによく起きます。"
      u"例の〔FF〕は、そのバイトを表します。",
@@ -24,9 +26,11 @@ constexpr RuleDeclaration kCodePageRules[] = {
      u"harbor01.tsg,150,120,4\tscript\t案内〔FF〕\t56,{\n\tclose;\n" EXAMPLE_END,
      EXAMPLE_NPC u"\tclose;\n" EXAMPLE_END},
     {Rule::UndecodableInText, u"TW403", Severity::Warning,
-     u"注釈か文字列の中に Shift_JIS として読めないバイトがあります（文字列ならそのまま表示されます）",
+     u"注釈か文字列の中に %1 として読めないバイトがあります（このファイルで %2 行。文字列ならそのまま表示されます）",
      u"注釈や文字列の中の Shift_JIS でないバイト",
-     u"注釈か文字列の中に、Shift_JIS として読めないバイトがあります。例の〔FF〕は、そのバイトを表します。",
+     u"注釈か文字列の中に、Shift_JIS（--encoding で別の文字コードを指定したときはその文字コード）として読めないバイトが"
+     u"あります。ファイルごとに、最初の行で一度だけ、そのような行の数とともに知らせます。例の〔FF〕は、そのバイトを表し"
+     u"ます。",
      u"注釈はサーバーが読まないので害はありません。文字列ならそのままプレイヤーに表示され、文字化けします。",
      EXAMPLE_NPC u"\tmes \"ようこそ〔FF〕\";\n\tclose;\n" EXAMPLE_END,
      EXAMPLE_NPC u"\tmes \"ようこそ\";\n\tclose;\n" EXAMPLE_END},

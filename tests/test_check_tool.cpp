@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -170,6 +171,11 @@ private slots:
         QTest::newRow("fix with a format") << QStringList{"--fix", "--format", "json", "braces.txt"} << "--fix";
         QTest::newRow("language server with a format") << QStringList{"--lsp", "--format", "sarif"} << "--lsp";
         QTest::newRow("option without its value") << QStringList{"braces.txt", "--disable"} << "disable";
+        QTest::newRow("encoding the toolkit does not know")
+            << QStringList{"--encoding", "klingon-8", "braces.txt"} << "klingon-8";
+        QTest::newRow("fix with an encoding")
+            << QStringList{"--fix", "--encoding", "utf-8", "braces.txt"} << "--encoding";
+        QTest::newRow("language server with an encoding") << QStringList{"--lsp", "--encoding", "utf-8"} << "--lsp";
     }
 
     // --disable drops codes, which then count for nothing; --severity error only
@@ -204,6 +210,51 @@ private slots:
         QCOMPARE(codesOf(run.out), expected);
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, exitCode);
+    }
+
+    // Files are read in the encoding named; bytes it cannot read in comments and
+    // strings are one warning per file, naming how many lines have them.
+    void encoding_decidesWhichBytesAreUnreadable_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("codes");
+        QTest::addColumn<QStringList>("messageArguments"); // of the TW403 expected, if any
+        const QString script =
+            QStringLiteral("m.tsg,1,2,0\tscript\tA\t1,{\r\n\tmes \"ようこそ\";\r\n\tclose;\r\n}\r\n");
+        const QByteArray header = "m.tsg,1,2,0\tscript\tA\t1,{\r\n";
+        const QByteArray threeBad =
+            header + "\tmes \"a\xff\";\r\n\tnext; // \xff\r\n\tmes \"\xff\";\r\n\tclose;\r\n}\r\n";
+        QStringEncoder toUtf16(QStringConverter::Utf16LE);
+        QTest::newRow("utf-8 file read as utf-8")
+            << QStringList{"--encoding", "utf-8"} << script.toUtf8() << QStringList() << QStringList();
+        QTest::newRow("utf-16 file, whose line ends are two bytes")
+            << QStringList{"--encoding", "UTF-16LE"} << QByteArray(toUtf16.encode(script)) << QStringList()
+            << QStringList();
+        QTest::newRow("three lines of bad bytes in text, code page 932")
+            << QStringList() << threeBad << QStringList{"TW403"} << QStringList{"Shift_JIS", "3"};
+        QTest::newRow("three lines of bad bytes in text, utf-8")
+            << QStringList{"--encoding=utf-8"} << threeBad << QStringList{"TW403"} << QStringList{"utf-8", "3"};
+        QTest::newRow("bad bytes in code stay an error on each line")
+            << QStringList()
+            << header + "\t\xff"
+                        "close;\r\n\t\xff"
+                        "close;\r\n}\r\n"
+            << QStringList{"TW402", "TW106", "TW402", "TW106"} << QStringList();
+    }
+    void encoding_decidesWhichBytesAreUnreadable()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, codes);
+        QFETCH(QStringList, messageArguments);
+        QTemporaryDir folder;
+        QVERIFY(writeFile(folder.filePath(QStringLiteral("a.txt")), bytes));
+        const Run run = runTool(options + QStringList{"a.txt"}, folder.path());
+        QCOMPARE(codesOf(run.out), codes);
+        if (!messageArguments.isEmpty())
+            QVERIFY2(run.out.contains(Rules::message(Rule::UndecodableInText, messageArguments)), qPrintable(run.out));
+        QCOMPARE(run.err, QString());
     }
 
     void explain_printsThePageOfEachCodeAsked_data()

@@ -85,12 +85,67 @@ private slots:
                                                                    << QStringList{"2:11 TW402", "2:11 TW106"};
         QTest::newRow("comment after a definition line")
             << QByteArray("m.tsg,1,2\twarp\tW\t1,1,n.tsg,2,2 // \xff\r\n") << QStringList{"1:35 TW403"};
+        QTest::newRow("several lines of text: one warning, on the first")
+            << header + "\tmes \"\xff\";\r\n\tnext; // \xff\r\n\tmes \"\xff\";\r\n\tclose;\r\n}\r\n"
+            << QStringList{"2:7 TW403"};
+        QTest::newRow("lines of text and of code: each code line an error")
+            << header + "\tmes \"\xff\";\r\n\t\xff"
+                        "close;\r\n\tmes \"\xff\";\r\n}\r\n"
+            << QStringList{"2:7 TW403", "3:2 TW402", "3:2 TW106"};
     }
     void undecodableBytes_areErrorsInCodeAndWarningsInText()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, expected);
         QCOMPARE(described(checkBytes(QStringLiteral("t.txt"), bytes).diagnostics), expected);
+    }
+
+    // The one warning names the encoding and every line of text with unreadable
+    // bytes, leaving out those a directive silences.
+    void undecodableText_isOneWarningNamingItsLines_data()
+    {
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("messageArguments");
+        const QByteArray header = kHeader.toLatin1() + "\r\n";
+        const QByteArray threeBad =
+            header + "\tmes \"\xff\";\r\n\tnext; // \xff\r\n\tmes \"\x82\";\r\n\tclose;\r\n}\r\n";
+        QTest::newRow("code page 932") << QString() << threeBad << QStringList{"Shift_JIS", "3"};
+        QTest::newRow("utf-8") << "utf-8" << threeBad << QStringList{"utf-8", "3"};
+        QTest::newRow("a silenced line is not counted")
+            << QString()
+            << header + "\tmes \"\xff\";\r\n\t// talewick-check disable=TW403\r\n\tnext; // \xff\r\n\tclose;\r\n}\r\n"
+            << QStringList{"Shift_JIS", "1"};
+    }
+    void undecodableText_isOneWarningNamingItsLines()
+    {
+        QFETCH(QString, encoding);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, messageArguments);
+        const std::optional<ScriptEncoding> read =
+            encoding.isEmpty() ? std::optional<ScriptEncoding>(ScriptEncoding()) : ScriptEncoding::named(encoding);
+        QVERIFY(read);
+        const Diagnostics found =
+            CheckReport::checkBytes(QStringLiteral("t.txt"), bytes, Commands::Table::builtIn(), *read).diagnostics;
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.front().code, QStringLiteral("TW403"));
+        QCOMPARE(found.front().message, Rules::message(Rule::UndecodableInText, messageArguments));
+    }
+
+    void encoding_namedOnlyWhenTheToolkitKnowsIt_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("known");
+        QTest::newRow("utf-8") << "utf-8" << true;
+        QTest::newRow("EUC-JP") << "EUC-JP" << true;
+        QTest::newRow("made up") << "klingon-8" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void encoding_namedOnlyWhenTheToolkitKnowsIt()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, known);
+        QCOMPARE(ScriptEncoding::named(name).has_value(), known);
     }
 
     // The tool reads definition lines without their colours: what it finds there
