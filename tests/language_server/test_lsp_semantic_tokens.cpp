@@ -84,7 +84,7 @@ std::vector<quint32> applied(std::vector<quint32> data, const QJsonArray &edits)
     return data;
 }
 
-const QString kGuide = QStringLiteral("prontera,150,150,4\tscript\tGuide\t56,{\n"
+const QString kGuide = QStringLiteral("harbor01.tsg,150,150,4\tscript\tGuide\t56,{\n"
                                       "\tmes \"[案内]\";\n"
                                       "\tif (.@n > 3) goto L_Next;\n"
                                       "\tset $@count, 1;\n"
@@ -105,7 +105,7 @@ private slots:
     {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QStringList>("expected");
-        const QString head = QStringLiteral("prontera,150,150,4\tscript\tGuide\t56,{\n");
+        const QString head = QStringLiteral("harbor01.tsg,150,150,4\tscript\tGuide\t56,{\n");
         const QStringList headTokens{"150=number",      "150=number", "4=number",
                                      "script=function", "56=number",  "{=operator"};
         QTest::newRow("command and string")

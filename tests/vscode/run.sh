@@ -35,7 +35,7 @@ code_server="$build/vscode-test/node_modules/.bin/code-server"
 
 python3 - "$scratch/workspace/npc/guide.txt" <<'EOF'
 import sys
-lines = ["prontera,150,150,4\tscript\t案内人\t56,{",
+lines = ["harbor01.tsg,150,150,4\tscript\t案内人\t56,{",
          "\tmes \"[案内人]\";",
          "\tmes \"ようこそ。\";",
          "\tnext;",
