@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # Debian packages, sourced by run.sh, test.sh and package.sh.
 # shellcheck disable=SC2034 # the arrays are used by the scripts that source this one
-BUILD_PACKAGES=(g++ make cmake qt6-base-dev qt6-base-dev-tools libgl-dev libjpeg62-turbo-dev libmimalloc-dev fonts-ipafont-gothic python3 gzip
+BUILD_PACKAGES=(g++ make cmake qt6-base-dev qt6-base-dev-tools libgl-dev libjpeg62-turbo-dev libmimalloc-dev libconfig++-dev libyaml-cpp-dev pkgconf fonts-ipafont-gothic python3 gzip
                 qt6-translations-l10n)
 # Node and npm pack the VS Code extension; most machines have Node 20 already.
 NODE_PACKAGES=()
