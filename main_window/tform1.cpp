@@ -24,6 +24,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -100,6 +101,9 @@ TForm1::~TForm1() = default;
 void TForm1::applyFonts()
 {
     ui->Memo1->setFont(japaneseUiFont(16));
+    // Tab stops of four characters, as code editors show these scripts: Qt's 80 pixels
+    // push nested code off the editor's right edge.
+    ui->Memo1->setTabStopDistance(4 * QFontMetricsF(ui->Memo1->font()).horizontalAdvance(u' '));
     ui->Memo2->setFont(japaneseUiFont(11));
     // The labels of the NPC and warp groups, and the whole Set group, use 13 pixels.
     for (QWidget *larger :

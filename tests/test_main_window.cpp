@@ -27,6 +27,7 @@
 #include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QFontMetricsF>
 #include <QTest>
 #include <QTextBlock>
 #include <QToolButton>
@@ -346,6 +347,22 @@ private slots:
         const QString family = QFontInfo(widget->font()).family();
         QVERIFY2(family == QStringLiteral("ＭＳ Ｐゴシック") || family == QStringLiteral("IPAPGothic"),
                  qPrintable(family));
+    }
+
+    // A tab in the script editor is as wide as four blanks, not Qt's 80 pixels.
+    void layout_scriptEditorTab_isFourCharactersWide()
+    {
+        auto *memo = form->findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
+        const QString before = memo->toPlainText();
+        memo->setPlainText(QStringLiteral("\tx"));
+        QTextCursor cursor(memo->document());
+        const int start = memo->cursorRect(cursor).left();
+        cursor.setPosition(1);
+        const int afterTab = memo->cursorRect(cursor).left();
+        memo->setPlainText(before);
+        const qreal fourBlanks = QFontMetricsF(memo->font()).horizontalAdvance(QStringLiteral("    "));
+        QVERIFY2(qAbs((afterTab - start) - fourBlanks) <= 1.5,
+                 qPrintable(QStringLiteral("tab %1 px, four blanks %2 px").arg(afterTab - start).arg(fourBlanks)));
     }
 
     void layout_tabOrder()
