@@ -18,27 +18,17 @@ std::optional<qint64> constantValue(const libconfig::Setting &setting)
 
 Facts constantsConf(const QByteArray &bytes, const QString &file)
 {
-    libconfig::Config config;
-    if (const auto problem = LibconfigDocument::parse(bytes, file, config)) {
-        return malformed(problem->file, problem->line, problem->message);
-    }
     Facts facts;
-    const libconfig::Setting &root = config.getRoot();
-    if (!root.exists("constants_db")) {
-        return facts;
-    }
-    const libconfig::Setting &table = root["constants_db"];
-    if (!table.isGroup()) {
-        return malformed(file, int(table.getSourceLine()), QStringLiteral("constants_db is not a group"));
-    }
-    for (int index = 0; index < table.getLength(); ++index) {
-        const libconfig::Setting &setting = table[index];
-        // Notes kept in the table (strings) are no constants.
-        if (const auto value = constantValue(setting)) {
-            facts.constants.insert(QString::fromUtf8(setting.getName()), *value);
-        }
-    }
-    return facts;
+    const auto problem =
+        LibconfigDocument::readMembers(bytes, file, "constants_db", LibconfigDocument::Shape::Group,
+                                       [&](const libconfig::Setting &setting) -> std::optional<Problem> {
+                                           // Notes kept in the table (strings) are no constants.
+                                           if (const auto value = constantValue(setting)) {
+                                               facts.constants.insert(QString::fromUtf8(setting.getName()), *value);
+                                           }
+                                           return std::nullopt;
+                                       });
+    return problem ? malformed(*problem) : facts;
 }
 
 } // namespace ServerFolder::Readers

@@ -19,33 +19,22 @@ const char *scriptNameKey(Table table)
 
 Facts entryDbConf(const QByteArray &bytes, const QString &file, Table table)
 {
-    libconfig::Config config;
-    if (const auto problem = LibconfigDocument::parse(bytes, file, config)) {
-        return malformed(problem->file, problem->line, problem->message);
-    }
     Facts facts;
     QList<Entry> &entries = table == Table::Items ? facts.items : facts.monsters;
-    const libconfig::Setting &root = config.getRoot();
-    if (!root.exists(listName(table))) {
-        return facts;
-    }
-    const libconfig::Setting &list = root[listName(table)];
-    if (!list.isList()) {
-        return malformed(file, int(list.getSourceLine()),
-                         QStringLiteral("%1 is not a list").arg(QLatin1String(listName(table))));
-    }
-    for (int index = 0; index < list.getLength(); ++index) {
-        const libconfig::Setting &group = list[index];
-        const std::optional<qint64> id =
-            group.isGroup() && group.exists("Id") ? LibconfigDocument::integer(group["Id"]) : std::nullopt;
-        const QString scriptName = LibconfigDocument::stringMember(group, scriptNameKey(table));
-        if (!id || scriptName.isEmpty()) {
-            return malformed(file, int(group.getSourceLine()),
-                             QStringLiteral("an entry without Id or %1").arg(QLatin1String(scriptNameKey(table))));
-        }
-        entries.append(Entry{*id, scriptName, LibconfigDocument::stringMember(group, "Name")});
-    }
-    return facts;
+    const auto problem = LibconfigDocument::readMembers(
+        bytes, file, listName(table), LibconfigDocument::Shape::List,
+        [&](const libconfig::Setting &group) -> std::optional<Problem> {
+            const std::optional<qint64> id =
+                group.isGroup() && group.exists("Id") ? LibconfigDocument::integer(group["Id"]) : std::nullopt;
+            const QString scriptName = LibconfigDocument::stringMember(group, scriptNameKey(table));
+            if (!id || scriptName.isEmpty()) {
+                return Problem{file, int(group.getSourceLine()),
+                               QStringLiteral("an entry without Id or %1").arg(QLatin1String(scriptNameKey(table)))};
+            }
+            entries.append(Entry{*id, scriptName, LibconfigDocument::stringMember(group, "Name")});
+            return std::nullopt;
+        });
+    return problem ? malformed(*problem) : facts;
 }
 
 } // namespace ServerFolder::Readers

@@ -56,5 +56,6 @@ NpcList npcList(const QByteArray &bytes, const QString &file);
 
 // The reader's answer for a malformed file.
 Facts malformed(const QString &file, int line, const QString &message);
+Facts malformed(const Problem &problem);
 
 } // namespace ServerFolder::Readers

@@ -45,6 +45,31 @@ std::optional<ServerFolder::Problem> parse(const QByteArray &bytes, const QStrin
     return std::nullopt;
 }
 
+std::optional<ServerFolder::Problem> readMembers(const QByteArray &bytes, const QString &file, const char *name,
+                                                 Shape shape, const MemberReader &read)
+{
+    libconfig::Config config;
+    if (auto problem = parse(bytes, file, config)) {
+        return problem;
+    }
+    const libconfig::Setting &root = config.getRoot();
+    if (!root.exists(name)) {
+        return std::nullopt;
+    }
+    const libconfig::Setting &members = root[name];
+    if (shape == Shape::List ? !members.isList() : !members.isGroup()) {
+        return ServerFolder::Problem{
+            file, int(members.getSourceLine()),
+            QStringLiteral("%1 is not a %2").arg(QLatin1String(name), shape == Shape::List ? u"list" : u"group")};
+    }
+    for (int index = 0; index < members.getLength(); ++index) {
+        if (auto problem = read(members[index])) {
+            return problem;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<qint64> integer(const libconfig::Setting &setting)
 {
     switch (setting.getType()) {

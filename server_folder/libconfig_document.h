@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // A server .conf file parsed by libconfig, after its own additions are turned
@@ -16,6 +17,20 @@ namespace LibconfigDocument {
 // Parses `bytes` into `config`; the problem, naming the file and line, when it
 // cannot.
 std::optional<ServerFolder::Problem> parse(const QByteArray &bytes, const QString &file, libconfig::Config &config);
+
+enum class Shape
+{
+    List,
+    Group,
+};
+
+using MemberReader = std::function<std::optional<ServerFolder::Problem>(const libconfig::Setting &member)>;
+
+// Parses `bytes` and hands each member of the root setting `name` to `read`, in
+// order; the first problem, from parsing, from `name` not being of `shape`, or
+// from `read`. A file without `name` has no members.
+std::optional<ServerFolder::Problem> readMembers(const QByteArray &bytes, const QString &file, const char *name,
+                                                 Shape shape, const MemberReader &read);
 
 // The number a setting holds, if it holds one.
 std::optional<qint64> integer(const libconfig::Setting &setting);

@@ -9,4 +9,9 @@ Facts malformed(const QString &file, int line, const QString &message)
     return facts;
 }
 
+Facts malformed(const Problem &problem)
+{
+    return malformed(problem.file, problem.line, problem.message);
+}
+
 } // namespace ServerFolder::Readers
