@@ -14,6 +14,8 @@ package="$(echo "$scratch"/out/talewick_*_amd64.deb)"
 dpkg-deb --field "$package" Depends | grep -q 'qt6-qpa-plugins' || { echo "FAIL: no dependencies" >&2; exit 1; }
 dpkg-deb --field "$package" Depends | grep -q 'qt6-translations-l10n' ||
     { echo "FAIL: Qt's Japanese translations are not a dependency" >&2; exit 1; }
+dpkg-deb --field "$package" Recommends | grep -q 'fcitx5-frontend-qt6 | ibus' ||
+    { echo "FAIL: no input method is recommended" >&2; exit 1; }
 lintian --fail-on error "$package"
 
 root="$scratch/root"
