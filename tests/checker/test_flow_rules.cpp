@@ -62,6 +62,9 @@ private slots:
         row("next after a shop", npc("\tmes \"a\";\n\tcallshop \"S\",1;\n\tnext;\n\tend;"), {"4:2 TW503"});
         row("statements after a goto", npc("\tgoto L_A;\n\tmes \"x\";\n\tmes \"y\";\nL_A:\n\tend;"), {"3:2 TW504"});
         row("statement after close", npc("\tmes \"a\";\n\tclose;\n\tset .@x,1;"), {"4:2 TW504"});
+        // A for with no condition leaves only by break.
+        row("statement after an endless for", npc("\tfor (;;) {\n\t\tmes \"a\";\n\t\tnext;\n\t}\n\tclose;"),
+            {"6:2 TW504"});
         row("message in OnInit", "-\tscript\tInit\t-1,{\nOnInit:\n\tmes \"hi\";\n\tend;\n}", {"3:2 TW505"});
         row("menu in OnClock", "-\tscript\tBell\t-1,{\nOnClock1200:\n\tmenu \"a\",-;\n\tend;\n}", {"3:2 TW505"});
         row("misspelt scope variable", npc("\tset .@count,3;\n\tmes \"n\" + .@cuont;\n\tclose;"), {"3:12 TW506"});
@@ -74,6 +77,7 @@ private slots:
     void safeForms_giveNothing_data()
     {
         addColumns();
+        row("endless for left by break", npc("\tfor (;;) {\n\t\tmes \"a\";\n\t\tnext;\n\t\tbreak;\n\t}\n\tclose;"), {});
         row("message and close", npc("\tmes \"a\";\n\tclose;"), {});
         row("close2, warp, end", npc("\tmes \"a\";\n\tclose2;\n\twarp \"m\",1,1;\n\tend;"), {});
         row("warp then end", npc("\tmes \"a\";\n\tnext;\n\twarp \"m\",1,1;\n\tend;"), {});
