@@ -56,15 +56,18 @@ SemanticToken tokenOf(const QString &text, int line, const Colour &piece, bool d
     return token;
 }
 
-// The pieces as they show: where they overlap, each column takes the last piece
-// painted over it, and a piece cut in two makes two tokens.
-QVector<Colour> visiblePieces(const QVector<Colour> &pieces, int lineLength)
+// Calls `use` with the pieces as they show: where they overlap, each column takes
+// the last piece painted over it, and a piece cut in two makes two pieces.
+template <typename Use> void forEachVisiblePiece(const QVector<Colour> &pieces, int lineLength, Use use)
 {
     bool overlap = false;
     for (qsizetype i = 1; i < pieces.size() && !overlap; ++i)
         overlap = pieces[i].column < pieces[i - 1].column + pieces[i - 1].length;
-    if (!overlap)
-        return pieces;
+    if (!overlap) {
+        for (const Colour &piece : pieces)
+            use(piece);
+        return;
+    }
     QVarLengthArray<int, 256> owner(lineLength);
     std::fill(owner.begin(), owner.end(), -1);
     for (qsizetype i = 0; i < pieces.size(); ++i) {
@@ -72,17 +75,15 @@ QVector<Colour> visiblePieces(const QVector<Colour> &pieces, int lineLength)
         for (int column = std::max(pieces[i].column, 0); column < end; ++column)
             owner[column] = int(i);
     }
-    QVector<Colour> visible;
     for (int column = 0; column < lineLength;) {
         const int piece = owner[column];
         int end = column + 1;
         while (end < lineLength && owner[end] == piece)
             ++end;
         if (piece >= 0)
-            visible.append(Colour{column, end - column, pieces[piece].kind});
+            use(Colour{column, end - column, pieces[piece].kind});
         column = end;
     }
-    return visible;
 }
 
 bool isDirectiveLine(const QString &text, const QVector<Colour> &pieces)
@@ -90,6 +91,18 @@ bool isDirectiveLine(const QString &text, const QVector<Colour> &pieces)
     const bool hasComment = std::any_of(pieces.cbegin(), pieces.cend(),
                                         [](const Colour &piece) { return piece.kind == Colour::Kind::Comment; });
     return hasComment && Directives::read(text).present;
+}
+
+// Calls `use` with each token of a line, in order, placed at `line`.
+template <typename Use> void forEachLineToken(const QString &text, const QVector<Colour> &pieces, int line, Use use)
+{
+    if (pieces.isEmpty())
+        return;
+    const bool directive = isDirectiveLine(text, pieces);
+    forEachVisiblePiece(pieces, int(text.size()), [&](const Colour &piece) {
+        if (piece.length > 0)
+            use(tokenOf(text, line, piece, directive));
+    });
 }
 
 // What a client was last sent for each script, line by line, so that a delta can
@@ -225,14 +238,19 @@ int variableModifiers(QStringView name)
 QVector<SemanticToken> lineTokens(const QString &text, const QVector<Colour> &pieces, int line)
 {
     QVector<SemanticToken> tokens;
-    if (pieces.isEmpty())
-        return tokens;
-    const bool directive = isDirectiveLine(text, pieces);
-    for (const Colour &piece : visiblePieces(pieces, int(text.size()))) {
-        if (piece.length > 0)
-            tokens.append(tokenOf(text, line, piece, directive));
-    }
+    tokens.reserve(pieces.size());
+    forEachLineToken(text, pieces, line, [&](const SemanticToken &token) { tokens.append(token); });
     return tokens;
+}
+
+void appendLineTokens(std::vector<quint32> &data, const QString &text, const QVector<Colour> &pieces)
+{
+    int column = 0;
+    forEachLineToken(text, pieces, 0, [&](const SemanticToken &token) {
+        data.insert(data.end(), {0u, quint32(token.column - column), quint32(token.length), quint32(token.type),
+                                 quint32(token.modifiers)});
+        column = token.column;
+    });
 }
 
 QVector<SemanticToken> semanticTokens(const ScriptCheck &check)

@@ -57,6 +57,9 @@ struct SemanticToken
 QVector<SemanticToken> semanticTokens(const ScriptCheck &check);
 // The tokens of one line, its text and the pieces the checker coloured, placed at `line`.
 QVector<SemanticToken> lineTokens(const QString &text, const QVector<Colour> &pieces, int line);
+// The encoded tokens of one line appended to `data`, the first placed at line 0:
+// what the whole list is joined from, with no list of tokens in between.
+void appendLineTokens(std::vector<quint32> &data, const QString &text, const QVector<Colour> &pieces);
 // The modifiers of a variable by how its name begins.
 int variableModifiers(QStringView name);
 

@@ -9,7 +9,8 @@ namespace Lsp {
 TokenLines::Line TokenLines::read(const ScriptCheck &check, int number)
 {
     Line line{check.text(number), check.colours(number), {}};
-    line.data = encodeTokens(lineTokens(line.text, line.pieces, 0));
+    line.data.reserve(size_t(line.pieces.size()) * 5); // one allocation, unless pieces overlap
+    appendLineTokens(line.data, line.text, line.pieces);
     return line;
 }
 
@@ -49,12 +50,16 @@ std::vector<quint32> TokenLines::readAll(const TextDocument &document)
     lines_.clear();
     lines_.reserve(size_t(check.lineCount()));
     sizes_.clear();
+    sizes_.reserve(size_t(check.lineCount()));
+    size_t total = 0;
     for (int number = 0; number < check.lineCount(); ++number) {
         lines_.push_back(read(check, number));
         sizes_.push_back(quint32(lines_.back().data.size()));
+        total += sizes_.back();
     }
     editCount_ = document.editCount();
     std::vector<quint32> data;
+    data.reserve(total); // grown step by step, a long script's list would be copied many times over
     append(data, lines_, 0, 0);
     return data;
 }
