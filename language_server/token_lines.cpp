@@ -8,17 +8,11 @@ namespace Lsp {
 
 TokenLines::Line TokenLines::read(const ScriptCheck &check, int number)
 {
-    Line line{check.text(number), check.colours(number), {}};
-    line.data.reserve(size_t(line.pieces.size()) * 5); // one allocation, unless pieces overlap
-    appendLineTokens(line.data, line.text, line.pieces);
+    const QVector<Colour> pieces = check.colours(number);
+    Line line;
+    line.data.reserve(size_t(pieces.size()) * 5); // one allocation, unless pieces overlap
+    appendLineTokens(line.data, check.text(number), pieces);
     return line;
-}
-
-bool TokenLines::unchanged(size_t old, const ScriptCheck &check, int number) const
-{
-    const Line &line = lines_[old];
-    return line.text.constData() == check.text(number).constData() &&
-           line.pieces.constData() == check.colours(number).constData();
 }
 
 int TokenLines::lineOfTokenBefore(size_t number) const
@@ -98,11 +92,15 @@ TokenLines::Span TokenLines::scannedSpan(const ScriptCheck &check) const
     const size_t oldCount = lines_.size();
     const size_t newCount = size_t(check.lineCount());
     const size_t shorter = std::min(oldCount, newCount);
+    std::vector<Line> fresh;
+    fresh.reserve(newCount);
+    for (size_t number = 0; number < newCount; ++number)
+        fresh.push_back(read(check, int(number)));
     size_t prefix = 0;
-    while (prefix < shorter && unchanged(prefix, check, int(prefix)))
+    while (prefix < shorter && fresh[prefix].data == lines_[prefix].data)
         ++prefix;
     size_t suffix = 0;
-    while (suffix < shorter - prefix && unchanged(oldCount - 1 - suffix, check, int(newCount - 1 - suffix)))
+    while (suffix < shorter - prefix && fresh[newCount - 1 - suffix].data == lines_[oldCount - 1 - suffix].data)
         ++suffix;
     return Span{prefix, newCount - suffix};
 }

@@ -17,9 +17,10 @@ struct TokensEdit;
 // after an edit only the lines the checker read again are classified again: a
 // delta after a keystroke costs about what the keystroke's check does, not the
 // script's length. The document's own record of its edits tells which lines
-// changed; when it no longer reaches back far enough, a line is known unchanged
-// when the checker still holds the very text and pieces it held before (kept
-// here, they cannot be reused for others).
+// changed; when it no longer reaches back far enough, every line is read again
+// and those whose tokens are the same as before are left out of the edit. Only
+// the numbers are kept, not the checker's lines: holding those would read each of
+// them twice more (taken, then let go), spread as they are over memory.
 class TokenLines
 {
 public:
@@ -32,8 +33,6 @@ public:
 private:
     struct Line
     {
-        QString text;
-        QVector<Colour> pieces;
         std::vector<quint32> data; // its tokens, the first placed at line 0
     };
     // The lines the recorded edits changed, [first, end) as numbered now; nothing
@@ -47,7 +46,6 @@ private:
     Span scannedSpan(const ScriptCheck &check) const;
     std::optional<TokensEdit> readAgain(const ScriptCheck &check, Span span);
     static Line read(const ScriptCheck &check, int number);
-    bool unchanged(size_t old, const ScriptCheck &check, int number) const;
     // The line of the last token before line `number`, or 0.
     int lineOfTokenBefore(size_t number) const;
     // The lines' data joined, the first token of each placed after the token before.
