@@ -1,4 +1,5 @@
 #include "file_readers.h"
+#include "server_text.h"
 
 #include <yaml-cpp/yaml.h>
 
@@ -27,7 +28,9 @@ std::optional<qint64> idOf(const YAML::Node &entry)
 QString scalar(const YAML::Node &entry, const char *key)
 {
     const YAML::Node node = entry[key];
-    return node && node.IsScalar() ? QString::fromStdString(node.Scalar()) : QString();
+    return node && node.IsScalar()
+               ? ServerText::decode(QByteArrayView(node.Scalar().data(), qsizetype(node.Scalar().size())))
+               : QString();
 }
 
 // Monsters are named by AegisName in this family; SpriteName is taken as well.

@@ -1,6 +1,7 @@
 #include "libconfig_document.h"
 
 #include "conf_text.h"
+#include "server_text.h"
 
 namespace {
 
@@ -90,7 +91,7 @@ QString stringMember(const libconfig::Setting &group, const char *name)
     if (!group.isGroup() || !group.lookupValue(name, value) || value == nullptr) {
         return {};
     }
-    return QString::fromUtf8(value);
+    return ServerText::decode(value);
 }
 
 } // namespace LibconfigDocument

@@ -1,5 +1,7 @@
 #include "text_lines.h"
 
+#include "server_text.h"
+
 #include <QRegularExpression>
 
 namespace TextLines {
@@ -14,7 +16,7 @@ QList<Line> contentLines(const QByteArray &bytes)
         if (comment >= 0) {
             line.truncate(comment);
         }
-        const QString text = QString::fromUtf8(line).trimmed();
+        const QString text = ServerText::decode(line).trimmed();
         if (!text.isEmpty()) {
             lines.append(Line{int(index + 1), text});
         }

@@ -1,6 +1,7 @@
 // The server folder reader on small folders written here: each fact it reads
 // from each kind of file, and each kind of broken file, which must name its file
 // and line and add nothing.
+#include "common/code_page.h"
 #include "server_folder/file_readers.h"
 #include "server_folder/server_folder.h"
 
@@ -91,6 +92,8 @@ class TestServerFolder : public QObject
 private slots:
     void read_eachFileFormat_givesItsFacts_data();
     void read_eachFileFormat_givesItsFacts();
+    void read_japaneseNames_decodeInEitherEncoding_data();
+    void read_japaneseNames_decodeInEitherEncoding();
     void read_brokenFile_namesFileAndLineAndAddsNothing_data();
     void read_brokenFile_namesFileAndLineAndAddsNothing();
     void read_brokenFile_leavesOtherFilesRead();
@@ -111,6 +114,11 @@ void TestServerFolder::read_eachFileFormat_givesItsFacts_data()
         << QStringList{"db/constants.conf", "constants_db: {\n  Flags: 0b101\n  Many: 1_000_000\n  Octal: 0o17\n"
                                             "  HexParts: 0xFF_FF\n}\n"}
         << QStringList{"constant Flags=5", "constant HexParts=65535", "constant Many=1000000", "constant Octal=15"};
+    QTest::newRow("constants.conf wider than 32 bits")
+        << QStringList{"db/constants.conf", "constants_db: {\n  WideHex: 0x1_0000_0000\n  WideBits: "
+                                            "0b1_0000_0000_0000_0000_0000_0000_0000_0000\n"
+                                            "  Marked: 6000000000L\n}\n"}
+        << QStringList{"constant Marked=6000000000", "constant WideBits=4294967296", "constant WideHex=4294967296"};
     QTest::newRow("constants.conf group with Value, boolean, wide")
         << QStringList{"db/constants.conf", "constants_db: {\n  Tagged: { Value: 7 Parameter: true }\n"
                                             "  Yes: true\n  Wide: 5000000000\n}\n"}
@@ -193,6 +201,37 @@ void TestServerFolder::read_eachFileFormat_givesItsFacts()
 
     QVERIFY2(read.problems.isEmpty(), qPrintable(problemText(read)));
     QCOMPARE(factLines(read), facts);
+}
+
+void TestServerFolder::read_japaneseNames_decodeInEitherEncoding_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("bytes");
+
+    const QString line = QStringLiteral("604,Plum_Tea,梅茶・改,0\n");
+    const QString conf = QStringLiteral("item_db: ({ Id: 604 AegisName: \"Plum_Tea\" Name: \"梅茶・改\" })\n");
+    const QString yaml = QStringLiteral("Body:\n  - Id: 604\n    AegisName: Plum_Tea\n    Name: 梅茶・改\n");
+    QTest::newRow("txt in UTF-8") << "db/item_db.txt" << line.toUtf8();
+    QTest::newRow("txt in code page 932") << "db/item_db.txt" << CodePage932::encode(line);
+    QTest::newRow("conf in code page 932") << "db/re/item_db.conf" << CodePage932::encode(conf);
+    QTest::newRow("yml in UTF-8") << "db/re/item_db_usable.yml" << yaml.toUtf8();
+}
+
+void TestServerFolder::read_japaneseNames_decodeInEitherEncoding()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QFileInfo(path).path()));
+    QFile file(QDir(dir.path()).filePath(path));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    const Facts read = ServerFolder::read(dir.path());
+
+    QVERIFY2(read.problems.isEmpty(), qPrintable(problemText(read)));
+    QCOMPARE(factLines(read), QStringList{QStringLiteral("item 604 Plum_Tea 梅茶・改")});
 }
 
 void TestServerFolder::read_brokenFile_namesFileAndLineAndAddsNothing_data()
