@@ -75,7 +75,7 @@ private:
         } else if (c == '/' && peek(1) == '*') {
             const qsizetype end = in_.indexOf("*/", at_ + 2);
             copyUntil(end < 0 ? in_.size() : end + 2);
-        } else if (isDigit(c) && (at_ == 0 || !isNameByte(in_.at(at_ - 1)))) {
+        } else if (isDigit(c) && startsNumber()) {
             number();
         } else if (c == ',' && closesList(nextSignificant(at_ + 1))) {
             out_.append(' ');
@@ -84,6 +84,18 @@ private:
             out_.append(c);
             ++at_;
         }
+    }
+
+    // A digit starts a number unless it continues a name; a sign before it
+    // belongs to the number unless a name goes on through it (`a-1`).
+    bool startsNumber() const
+    {
+        qsizetype before = at_ - 1;
+        if (before >= 0 && (in_.at(before) == '-' || in_.at(before) == '+')) {
+            --before;
+            return before < 0 || !isNameByte(in_.at(before));
+        }
+        return before < 0 || !isNameByte(in_.at(before));
     }
 
     bool closesList(qsizetype at) const { return at < in_.size() && (in_.at(at) == ')' || in_.at(at) == ']'); }

@@ -117,8 +117,9 @@ void TestServerFolder::read_eachFileFormat_givesItsFacts_data()
     QTest::newRow("constants.conf wider than 32 bits")
         << QStringList{"db/constants.conf", "constants_db: {\n  WideHex: 0x1_0000_0000\n  WideBits: "
                                             "0b1_0000_0000_0000_0000_0000_0000_0000_0000\n"
-                                            "  Marked: 6000000000L\n}\n"}
-        << QStringList{"constant Marked=6000000000", "constant WideBits=4294967296", "constant WideHex=4294967296"};
+                                            "  Marked: 6000000000L\n  Minus: -0b11\n  MinusParts: -1_000\n}\n"}
+        << QStringList{"constant Marked=6000000000", "constant Minus=-3", "constant MinusParts=-1000",
+                       "constant WideBits=4294967296", "constant WideHex=4294967296"};
     QTest::newRow("constants.conf group with Value, boolean, wide")
         << QStringList{"db/constants.conf", "constants_db: {\n  Tagged: { Value: 7 Parameter: true }\n"
                                             "  Yes: true\n  Wide: 5000000000\n}\n"}
