@@ -11,5 +11,8 @@ PACKAGE_PACKAGES=(dpkg-dev fakeroot lintian desktop-file-utils appstream man-db 
 # The VS Code test: Chromium to drive, ripgrep in place of the one code-server
 # would download, and the headers its native modules build against.
 VSCODE_TEST_PACKAGES=(chromium ripgrep libkrb5-dev libx11-dev libxkbfile-dev libsecret-1-dev pkg-config)
+# The input-method test: ibus with a Japanese engine; Anthy's engine runs on python3-gi.
+INPUT_METHOD_TEST_PACKAGES=(ibus ibus-anthy python3-gi)
 TEST_PACKAGES=(xvfb xauth openbox xdotool xclip x11-utils imagemagick dbus at-spi2-core python3 python3-pyatspi clang libclang-rt-14-dev shellcheck neovim
-               python3-jsonschema patch "${PACKAGE_PACKAGES[@]}" "${VSCODE_TEST_PACKAGES[@]}")
+               python3-jsonschema patch "${PACKAGE_PACKAGES[@]}" "${VSCODE_TEST_PACKAGES[@]}"
+               "${INPUT_METHOD_TEST_PACKAGES[@]}")
