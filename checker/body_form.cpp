@@ -1,10 +1,14 @@
 #include "checker/body_form.h"
 
+#include "checker/body_nodes.h"
+
 #include "checker/language.h"
 #include "checker/rules.h"
 #include "checker/script_check.h"
 
 #include <QScopeGuard>
+
+#include <optional>
 
 namespace BodyForm {
 
@@ -49,72 +53,6 @@ bool refusedByServer(Rule rule)
     }
 }
 
-// A string token's text: a backslash makes the next character literal, except
-// after a double-byte character, whose own second byte it is.
-QString unquoted(QStringView raw)
-{
-    QString text;
-    text.reserve(raw.size());
-    for (qsizetype i = 1; i + 1 < raw.size(); ++i) {
-        if (raw.at(i) == u'\\' && i + 2 < raw.size() && raw.at(i - 1).unicode() <= 0x7E)
-            ++i;
-        text.append(raw.at(i));
-    }
-    return text;
-}
-
-// A number as the server reads it: decimal, 0x hexadecimal or 0 octal; past 64
-// bits it keeps the low 32.
-qint64 numberOf(QStringView text)
-{
-    const bool hex = text.startsWith(u"0x") || text.startsWith(u"0X");
-    const int base = hex ? 16 : (text.size() > 1 && text.startsWith(u'0') ? 8 : 10);
-    const QStringView digits = text.mid(hex ? 2 : 0);
-    bool ok = false;
-    const qint64 n = digits.toLongLong(&ok, base);
-    return ok ? n : qint64(digits.toULongLong(&ok, base) & 0xFFFFFFFFu);
-}
-
-Node::Kind nodeKind(Expression::Kind kind)
-{
-    switch (kind) {
-    case Expression::Kind::Number:
-        return Node::Kind::Number;
-    case Expression::Kind::Text:
-        return Node::Kind::Text;
-    case Expression::Kind::Element:
-        return Node::Kind::Element;
-    case Expression::Kind::Call:
-    case Expression::Kind::Command:
-        return Node::Kind::Call;
-    case Expression::Kind::Unary:
-        return Node::Kind::Unary;
-    case Expression::Kind::Binary:
-        return Node::Kind::Binary;
-    case Expression::Kind::Assign:
-        return Node::Kind::Assign;
-    case Expression::Kind::Ternary:
-        return Node::Kind::Ternary;
-    case Expression::Kind::Increment:
-        return Node::Kind::Increment;
-    case Expression::Kind::Label:
-        return Node::Kind::Label;
-    case Expression::Kind::None:
-    case Expression::Kind::Variable:
-        break;
-    }
-    return Node::Kind::Variable;
-}
-
-// The statement's top-level expression number `index`, or nullptr.
-const Expression *part(const FlowStep &step, int index)
-{
-    int local = step.root;
-    for (int i = 0; i < index && local >= 0; ++i)
-        local = step.expressions[size_t(local)].next;
-    return local >= 0 ? &step.expressions[size_t(local)] : nullptr;
-}
-
 // Lowers a body's statements, each to one instruction of its own, with the jumps
 // that blocks, loops and switches need between them. Given the check the
 // statements came from, it also turns their expressions into nodes and each
@@ -125,6 +63,8 @@ public:
     Lowering(const ScriptCheck *check, Body &body, const std::vector<Statement> &statements)
         : check_(check), body_(body), s_(statements)
     {
+        if (check)
+            nodes_.emplace(*check, body);
     }
 
     // Lowers every statement; the body ends at `lastLine` when its "}" is missing.
@@ -202,14 +142,13 @@ private:
     void loopExit(size_t index, bool isBreak);
     void functionDefinition();
 
-    QVector<int> roots(const Statement &s);
-    int root(const Statement &s, int index);
-    int convert(const Statement &s, int local);
-    QString tokenText(const Statement &s, const Expression &e) const;
-    QString sourceOf(const Statement &s, const Expression &e) const;
+    // Nodes are made only where texts are wanted.
+    QVector<int> roots(const Statement &s) { return nodes_ ? nodes_->roots(s) : QVector<int>(); }
+    int root(const Statement &s, int index) { return nodes_ ? nodes_->root(s, index) : -1; }
 
     const ScriptCheck *check_;
     Body &body_;
+    std::optional<NodeReader> nodes_;
     const std::vector<Statement> &s_;
     size_t pos_ = 0;
     int depth_ = 0;
@@ -415,13 +354,13 @@ void Lowering::forPart(const Statement &s, int index)
     const Expression &e = *given;
     const int local = int(given - s.step->expressions.data());
     if (e.kind != Expression::Kind::Command) {
-        add(Op::Expression, s.line, {}, one(convert(s, local)));
+        add(Op::Expression, s.line, {}, one(nodes_->convert(s, local)));
         return;
     }
     QVector<int> arguments;
     for (int operand = e.first; operand >= 0; operand = s.step->expressions[size_t(operand)].next)
-        arguments.append(convert(s, operand));
-    add(Op::Command, s.line + e.token.line, tokenText(s, e).toLower(), arguments);
+        arguments.append(nodes_->convert(s, operand));
+    add(Op::Command, s.line + e.token.line, nodes_->tokenText(s, e).toLower(), arguments);
 }
 
 // "do statement while (condition);"
@@ -546,65 +485,6 @@ void Lowering::functionDefinition()
     }
     add(Op::Return, pos_ > 0 ? s_[pos_ - 1].line : s.line);
     patch(over, here());
-}
-
-// The statement's top-level expressions, in order, as nodes of the body.
-QVector<int> Lowering::roots(const Statement &s)
-{
-    QVector<int> result;
-    if (!check_)
-        return result;
-    for (int local = s.step->root; local >= 0; local = s.step->expressions[size_t(local)].next)
-        result.append(convert(s, local));
-    return result;
-}
-
-// The statement's expression number `index`, as a node of the body; -1 when it has
-// none or the part is left out.
-int Lowering::root(const Statement &s, int index)
-{
-    const Expression *given = part(*s.step, index);
-    if (!check_ || !given || given->kind == Expression::Kind::None)
-        return -1;
-    return convert(s, int(given - s.step->expressions.data()));
-}
-
-int Lowering::convert(const Statement &s, int local)
-{
-    const Expression &e = s.step->expressions[size_t(local)];
-    Node node;
-    node.kind = nodeKind(e.kind);
-    node.prefix = e.prefix;
-    node.line = s.line + e.start.line;
-    node.source = sourceOf(s, e);
-    const QString token = tokenText(s, e);
-    if (e.kind == Expression::Kind::Number)
-        node.number = numberOf(token);
-    node.text = e.kind == Expression::Kind::Text ? unquoted(token) : token;
-    for (int operand = e.first; operand >= 0; operand = s.step->expressions[size_t(operand)].next)
-        node.operands.append(convert(s, operand));
-    body_.nodes.push_back(std::move(node));
-    return int(body_.nodes.size()) - 1;
-}
-
-QString Lowering::tokenText(const Statement &s, const Expression &e) const
-{
-    return check_->text(s.line + e.token.line).mid(e.token.column, e.length);
-}
-
-// The expression as written; over several lines, its pieces joined by a blank.
-QString Lowering::sourceOf(const Statement &s, const Expression &e) const
-{
-    const int first = s.line + e.start.line;
-    const int last = s.line + e.end.line;
-    if (first == last)
-        return check_->text(first).mid(e.start.column, e.end.column - e.start.column);
-    QStringList pieces{check_->text(first).mid(e.start.column).trimmed()};
-    for (int line = first + 1; line < last; ++line)
-        pieces.append(check_->text(line).trimmed());
-    pieces.append(check_->text(last).left(e.end.column).trimmed());
-    pieces.removeAll(QString());
-    return pieces.join(u' ');
 }
 
 } // namespace
