@@ -6,12 +6,12 @@
 
 namespace Lsp {
 
-TokenLines::Line TokenLines::read(const ScriptCheck &check, int number)
+TokenLines::Line TokenLines::read(const ScriptCheck &check, int number, std::vector<quint32> &pool)
 {
     const QVector<Colour> pieces = check.colours(number);
-    Line line;
-    line.data.reserve(size_t(pieces.size()) * 5); // one allocation, unless pieces overlap
-    appendLineTokens(line.data, check.text(number), pieces);
+    Line line{quint32(pool.size()), 0};
+    appendLineTokens(pool, check.text(number), pieces);
+    line.size = quint32(pool.size() - line.start);
     return line;
 }
 
@@ -19,20 +19,22 @@ int TokenLines::lineOfTokenBefore(size_t number) const
 {
     while (number > 0) {
         --number;
-        if (!lines_[number].data.empty())
+        if (lines_[number].size > 0)
             return int(number);
     }
     return 0;
 }
 
-void TokenLines::append(std::vector<quint32> &out, const std::vector<Line> &lines, int firstNumber, int lineBefore)
+void TokenLines::append(std::vector<quint32> &out, const std::vector<quint32> &pool, const std::vector<Line> &lines,
+                        int firstNumber, int lineBefore)
 {
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].data.empty())
+        if (lines[i].size == 0)
             continue;
         const int number = firstNumber + int(i);
         const size_t start = out.size();
-        out.insert(out.end(), lines[i].data.begin(), lines[i].data.end());
+        const auto first = pool.begin() + qsizetype(lines[i].start);
+        out.insert(out.end(), first, first + qsizetype(lines[i].size));
         out[start] = quint32(number - lineBefore);
         lineBefore = number;
     }
@@ -43,19 +45,29 @@ std::vector<quint32> TokenLines::readAll(const TextDocument &document)
     const ScriptCheck &check = document.check();
     lines_.clear();
     lines_.reserve(size_t(check.lineCount()));
-    sizes_.clear();
-    sizes_.reserve(size_t(check.lineCount()));
-    size_t total = 0;
-    for (int number = 0; number < check.lineCount(); ++number) {
-        lines_.push_back(read(check, number));
-        sizes_.push_back(quint32(lines_.back().data.size()));
-        total += sizes_.back();
-    }
+    pool_.clear();
+    for (int number = 0; number < check.lineCount(); ++number)
+        lines_.push_back(read(check, number, pool_));
+    live_ = pool_.size();
     editCount_ = document.editCount();
     std::vector<quint32> data;
-    data.reserve(total); // grown step by step, a long script's list would be copied many times over
-    append(data, lines_, 0, 0);
+    data.reserve(pool_.size()); // grown step by step, a long script's list would be copied many times over
+    append(data, pool_, lines_, 0, 0);
     return data;
+}
+
+void TokenLines::compact()
+{
+    if (pool_.size() <= 2 * live_ + 4096)
+        return;
+    std::vector<quint32> pool;
+    pool.reserve(live_);
+    for (Line &line : lines_) {
+        const auto first = pool_.begin() + qsizetype(line.start);
+        line.start = quint32(pool.size());
+        pool.insert(pool.end(), first, first + qsizetype(line.size));
+    }
+    pool_ = std::move(pool);
 }
 
 // Each edit moves the span of the ones before it, and adds its own lines and those
@@ -92,15 +104,21 @@ TokenLines::Span TokenLines::scannedSpan(const ScriptCheck &check) const
     const size_t oldCount = lines_.size();
     const size_t newCount = size_t(check.lineCount());
     const size_t shorter = std::min(oldCount, newCount);
+    std::vector<quint32> pool;
     std::vector<Line> fresh;
     fresh.reserve(newCount);
     for (size_t number = 0; number < newCount; ++number)
-        fresh.push_back(read(check, int(number)));
+        fresh.push_back(read(check, int(number), pool));
+    const auto same = [&](const Line &now, const Line &then) {
+        const auto nowFirst = pool.begin() + qsizetype(now.start);
+        const auto thenFirst = pool_.begin() + qsizetype(then.start);
+        return std::equal(nowFirst, nowFirst + qsizetype(now.size), thenFirst, thenFirst + qsizetype(then.size));
+    };
     size_t prefix = 0;
-    while (prefix < shorter && fresh[prefix].data == lines_[prefix].data)
+    while (prefix < shorter && same(fresh[prefix], lines_[prefix]))
         ++prefix;
     size_t suffix = 0;
-    while (suffix < shorter - prefix && fresh[newCount - 1 - suffix].data == lines_[oldCount - 1 - suffix].data)
+    while (suffix < shorter - prefix && same(fresh[newCount - 1 - suffix], lines_[oldCount - 1 - suffix]))
         ++suffix;
     return Span{prefix, newCount - suffix};
 }
@@ -124,40 +142,39 @@ std::optional<TokensEdit> TokenLines::readAgain(const ScriptCheck &check, Span s
     size_t suffix = newCount - span.end;
     // The first token after the lines read again is placed after the token before
     // it, which may have moved: its line is read again with them.
-    while (suffix > 0 && lines_[oldCount - suffix].data.empty())
+    while (suffix > 0 && lines_[oldCount - suffix].size == 0)
         --suffix;
     if (suffix > 0)
         --suffix;
 
     std::vector<Line> read;
+    read.reserve(newCount - suffix - prefix);
     for (size_t number = prefix; number < newCount - suffix; ++number)
-        read.push_back(TokenLines::read(check, int(number)));
-    const size_t start = std::accumulate(sizes_.begin(), sizes_.begin() + qsizetype(prefix), size_t(0));
+        read.push_back(TokenLines::read(check, int(number), pool_));
+    const auto sizeOf = [](size_t sum, const Line &line) { return sum + line.size; };
+    const auto first = lines_.begin() + qsizetype(prefix);
     const size_t replaced = oldCount - suffix - prefix;
-    size_t removed = 0;
-    for (size_t number = prefix; number < prefix + replaced; ++number)
-        removed += lines_[number].data.size();
+    const size_t start = std::accumulate(lines_.begin(), first, size_t(0), sizeOf);
+    const size_t removed = std::accumulate(first, first + qsizetype(replaced), size_t(0), sizeOf);
     TokensEdit edit{int(start), int(removed), {}};
-    append(edit.data, read, int(prefix), lineOfTokenBefore(prefix));
-
-    std::vector<quint32> readSizes;
-    for (const Line &line : read)
-        readSizes.push_back(quint32(line.data.size()));
-    if (replaced == read.size()) { // a keystroke: the lines after stay where they are
-        std::move(read.begin(), read.end(), lines_.begin() + qsizetype(prefix));
-        std::copy(readSizes.begin(), readSizes.end(), sizes_.begin() + qsizetype(prefix));
-    } else {
-        const auto first = lines_.begin() + qsizetype(prefix);
-        lines_.erase(first, first + qsizetype(replaced));
-        lines_.insert(lines_.begin() + qsizetype(prefix), std::make_move_iterator(read.begin()),
-                      std::make_move_iterator(read.end()));
-        const auto firstSize = sizes_.begin() + qsizetype(prefix);
-        sizes_.erase(firstSize, firstSize + qsizetype(replaced));
-        sizes_.insert(sizes_.begin() + qsizetype(prefix), readSizes.begin(), readSizes.end());
-    }
+    append(edit.data, pool_, read, int(prefix), lineOfTokenBefore(prefix));
+    live_ = live_ - removed + std::accumulate(read.begin(), read.end(), size_t(0), sizeOf);
+    replaceLines(prefix, replaced, read);
+    compact();
     if (edit.deleteCount == 0 && edit.data.empty())
         return std::nullopt;
     return edit;
+}
+
+void TokenLines::replaceLines(size_t first, size_t replaced, const std::vector<Line> &read)
+{
+    const auto at = lines_.begin() + qsizetype(first);
+    if (replaced == read.size()) { // a keystroke: the lines after stay where they are
+        std::copy(read.begin(), read.end(), at);
+        return;
+    }
+    lines_.erase(at, at + qsizetype(replaced));
+    lines_.insert(lines_.begin() + qsizetype(first), read.begin(), read.end());
 }
 
 } // namespace Lsp

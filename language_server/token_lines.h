@@ -31,9 +31,11 @@ public:
     std::optional<TokensEdit> update(const TextDocument &document);
 
 private:
+    // Where a line's tokens lie in pool_, the first placed at line 0.
     struct Line
     {
-        std::vector<quint32> data; // its tokens, the first placed at line 0
+        quint32 start = 0;
+        quint32 size = 0;
     };
     // The lines the recorded edits changed, [first, end) as numbered now; nothing
     // when the record does not reach back, none when nothing changed.
@@ -45,16 +47,22 @@ private:
     std::optional<std::optional<Span>> editedSpan(const TextDocument &document) const;
     Span scannedSpan(const ScriptCheck &check) const;
     std::optional<TokensEdit> readAgain(const ScriptCheck &check, Span span);
-    static Line read(const ScriptCheck &check, int number);
+    void replaceLines(size_t first, size_t replaced, const std::vector<Line> &read);
+    // Reads line `number` onto the end of `pool`; where its tokens lie.
+    static Line read(const ScriptCheck &check, int number, std::vector<quint32> &pool);
     // The line of the last token before line `number`, or 0.
     int lineOfTokenBefore(size_t number) const;
-    // The lines' data joined, the first token of each placed after the token before.
-    static void append(std::vector<quint32> &out, const std::vector<Line> &lines, int firstNumber, int lineBefore);
+    // The lines' tokens joined, the first token of each placed after the token before.
+    static void append(std::vector<quint32> &out, const std::vector<quint32> &pool, const std::vector<Line> &lines,
+                       int firstNumber, int lineBefore);
+    // Drops the numbers no line points at any more, once they outweigh the rest.
+    void compact();
 
     std::vector<Line> lines_;
-    // How many numbers each line's tokens take, apart: summed to find where a line's
-    // tokens start, they are read many times faster than the lines themselves.
-    std::vector<quint32> sizes_;
+    // Every line's tokens, one after another: no allocation per line, and a long
+    // script's are written and read in order. Lines read again go at the end.
+    std::vector<quint32> pool_;
+    size_t live_ = 0;       // the numbers of pool_ a line points at
     quint64 editCount_ = 0; // the document's, when last read
 };
 
