@@ -43,16 +43,29 @@ void TokenLines::append(std::vector<quint32> &out, const std::vector<quint32> &p
 std::vector<quint32> TokenLines::readAll(const TextDocument &document)
 {
     const ScriptCheck &check = document.check();
+    const size_t count = size_t(check.lineCount());
     lines_.clear();
-    lines_.reserve(size_t(check.lineCount()));
+    lines_.reserve(count);
     pool_.clear();
-    for (int number = 0; number < check.lineCount(); ++number)
-        lines_.push_back(read(check, number, pool_));
+    // Sized from the first lines, a long script's pool is not copied at every doubling.
+    const size_t sample = std::min<size_t>(count, 1024);
+    for (size_t number = 0; number < count; ++number) {
+        if (number == sample)
+            pool_.reserve(pool_.size() * count / sample + pool_.size() / 4);
+        lines_.push_back(read(check, int(number), pool_));
+    }
     live_ = pool_.size();
     editCount_ = document.editCount();
-    std::vector<quint32> data;
-    data.reserve(pool_.size()); // grown step by step, a long script's list would be copied many times over
-    append(data, pool_, lines_, 0, 0);
+    // Read in order, the pool is the list itself but for where each line's first
+    // token is placed.
+    std::vector<quint32> data(pool_);
+    int lineBefore = 0;
+    for (size_t number = 0; number < count; ++number) {
+        if (lines_[number].size == 0)
+            continue;
+        data[lines_[number].start] = quint32(int(number) - lineBefore);
+        lineBefore = int(number);
+    }
     return data;
 }
 
