@@ -73,7 +73,8 @@ public:
     Diagnostics allDiagnostics() const;
 
     // The coloured pieces of a line; later pieces paint over earlier ones.
-    QVector<Colour> colours(int line) const;
+    // Kept in the store: a walk over many lines copies none of them.
+    const QVector<Colour> &colours(int line) const;
 
     // Functions the script defines ("function<TAB>script<TAB>Name<TAB>{") and calls
     // (callfunc "Name"), for checks across files.

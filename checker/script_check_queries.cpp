@@ -87,11 +87,10 @@ void relateUnclosedBodies(Diagnostics &all)
     }
 }
 
-QVector<Colour> ScriptCheck::colours(int number) const
+const QVector<Colour> &ScriptCheck::colours(int number) const
 {
-    if (number < 0 || number >= lineCount())
-        return {};
-    return lines_[size_t(number)]->colours;
+    static const QVector<Colour> kNone;
+    return number >= 0 && number < lineCount() ? lines_[size_t(number)]->colours : kNone;
 }
 
 QVector<ScriptCheck::FunctionUse> ScriptCheck::functionDefinitions() const

@@ -8,7 +8,7 @@ namespace Lsp {
 
 TokenLines::Line TokenLines::read(const ScriptCheck &check, int number, std::vector<quint32> &pool)
 {
-    const QVector<Colour> pieces = check.colours(number);
+    const QVector<Colour> &pieces = check.colours(number);
     Line line{quint32(pool.size()), 0};
     appendLineTokens(pool, check.text(number), pieces);
     line.size = quint32(pool.size() - line.start);
