@@ -83,7 +83,8 @@ inline QString firstPreviewStop(const QString &script)
     for (int line = 0; line < check.lineCount(); ++line) {
         if (check.bodyAround(line).first != line || !check.definitionOn(line))
             continue;
-        for (const BodyForm::Instruction &in : BodyForm::read(check, line)->code) {
+        const std::shared_ptr<const BodyForm::Body> body = BodyForm::read(check, line);
+        for (const BodyForm::Instruction &in : body->code) {
             if (in.op == BodyForm::Instruction::Op::Stop)
                 return in.message;
         }
