@@ -63,6 +63,15 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
         topChanges = topChanges || (touchesTop && affectsFileDirectives(line));
     }
     follow(first, end);
+    // Lines come and go between the lines around them: the bodies those stand in may
+    // have grown or shrunk (a line outside any body can split one), so their flow is
+    // judged again.
+    if (texts.size() != removed) {
+        if (end < lineCount())
+            markFlowDirty(lines_[size_t(end)]->body);
+        if (first > 0)
+            markFlowDirty(lines_[size_t(first - 1)]->body);
+    }
     if (topChanges)
         readFileDirectives();
     else if (touchesTop)
