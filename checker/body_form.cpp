@@ -25,11 +25,6 @@ struct Loop
     QVector<int> continues;
 };
 
-bool isStatement(Kind kind)
-{
-    return kind != Kind::VariableSet && kind != Kind::VariableRead && kind != Kind::TypeMismatch;
-}
-
 // Errors that make the server refuse the statement. Others wait for the run: a
 // jump to a missing label breaks only when it is taken, a character the save
 // cannot hold still shows.
@@ -507,7 +502,7 @@ std::shared_ptr<const Body> read(const ScriptCheck &check, int definitionLine)
     if (first == definitionLine && definition) {
         for (int line = first; line <= last; ++line) {
             for (const FlowStep &step : check.stepsOn(line)) {
-                if (isStatement(step.kind))
+                if (step.isStatement())
                     statements.push_back({line, &step});
             }
         }

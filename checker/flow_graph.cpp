@@ -12,11 +12,6 @@ using Kind = FlowStep::Kind;
 using Word = FlowStep::Word;
 using Op = BodyForm::Instruction::Op;
 
-bool isStatement(Kind kind)
-{
-    return kind != Kind::VariableSet && kind != Kind::VariableRead && kind != Kind::TypeMismatch;
-}
-
 // The graph's ways on are read off the body's lowered form: from each statement's
 // own instruction, through the jumps that blocks and loops became, to the next
 // statements' own instructions.
@@ -236,7 +231,7 @@ Graph build(const QVector<Located> &steps)
     for (const Located &located : steps) {
         if (located.step->kind == Kind::Broken)
             graph.readable = false;
-        if (isStatement(located.step->kind)) {
+        if (located.step->isStatement()) {
             graph.nodes.append(Node{located.step, located.line, {}, {}, false, false});
             statements.push_back({located.line, located.step});
         }

@@ -74,6 +74,12 @@ struct FlowStep
     int root = -1;
     Commands::Window window = Commands::Window::None; // Command: what its command does to the window
 
+    // A statement of the body, not a note of a variable set or read inside one.
+    bool isStatement() const
+    {
+        return kind != Kind::VariableSet && kind != Kind::VariableRead && kind != Kind::TypeMismatch;
+    }
+
     friend bool operator==(const FlowStep &a, const FlowStep &b)
     {
         return a.kind == b.kind && a.word == b.word && a.column == b.column && a.length == b.length &&

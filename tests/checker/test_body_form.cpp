@@ -11,8 +11,7 @@ std::vector<BodyForm::Statement> statementsOf(const ScriptCheck &check, int firs
     std::vector<BodyForm::Statement> statements;
     for (int line = first; line <= last; ++line) {
         for (const FlowStep &step : check.stepsOn(line)) {
-            if (step.kind != FlowStep::Kind::VariableSet && step.kind != FlowStep::Kind::VariableRead &&
-                step.kind != FlowStep::Kind::TypeMismatch)
+            if (step.isStatement())
                 statements.push_back({line - first, &step});
         }
     }
