@@ -58,9 +58,16 @@ ChunkSplitter::ChunkSplitter(const Commands::Table &commands, Keep keep, const S
 
 void ChunkSplitter::diagnostic(int line, Rule rule, int column, int length, const QStringList &arguments)
 {
-    if (state_.quiet)
+    judged(line, Rules::make(rule, 0, column, length, arguments));
+}
+
+void ChunkSplitter::judged(int line, Diagnostic &&found)
+{
+    if (state_.quiet || found.code.isEmpty())
         return;
-    Diagnostic found = Rules::make(rule, 0, column, length, arguments);
+    const Rule rule = found.rule;
+    const int column = found.column;
+    const int length = found.length;
     // The flow of a body is judged once what the parser refuses in it is mended.
     if (found.severity == Diagnostic::Severity::Error) {
         FlowStep broken;

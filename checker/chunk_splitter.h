@@ -46,6 +46,7 @@ public:
     std::vector<Flag> flags; // set on lines that may lie before the walk
 
     void diagnostic(int line, Rule rule, int column, int length, const QStringList &arguments) override;
+    void judged(int line, Diagnostic &&found) override;
     void colour(int line, Colour::Kind kind, int column, int length) override;
     void defineLabel(int line, const QString &label, int column, int length) override;
     void jump(int line, const QString &label, int column, int length) override;

@@ -29,6 +29,8 @@ enum Column
     kStoresColumn,
     kResultColumn,
     kEffectColumn,
+    kServersColumn,
+    kCountsColumn,
     kColumns,
 };
 
@@ -112,6 +114,60 @@ bool readResult(QStringView text, Result *result)
     return result->known;
 }
 
+// "older,later,today": the servers that have the command.
+bool readServers(QStringView text, Command *command)
+{
+    Target::Servers servers = 0;
+    for (QStringView word : text.split(u',')) {
+        const std::optional<Target::Servers> named = Target::serversOfWord(word.trimmed());
+        if (!named)
+            return false;
+        servers |= *named;
+    }
+    command->servers = servers;
+    return servers != 0;
+}
+
+// "3", "2-3" or "2+".
+bool readRange(QStringView text, Command::Range *range)
+{
+    bool minOk = false;
+    bool maxOk = true;
+    if (text.endsWith(u'+')) {
+        range->min = text.chopped(1).toInt(&minOk);
+        range->max = -1;
+    } else if (const qsizetype dash = text.indexOf(u'-'); dash > 0) {
+        range->min = text.first(dash).toInt(&minOk);
+        range->max = text.sliced(dash + 1).toInt(&maxOk);
+    } else {
+        range->min = text.toInt(&minOk);
+        range->max = range->min;
+    }
+    return minOk && maxOk && range->min >= 0 && (range->max < 0 || range->max >= range->min);
+}
+
+// "older,later=1;today-strict=0-1": narrower counts for some servers; the others
+// take min to max.
+bool readCounts(QStringView text, Command *command)
+{
+    for (Command::Range &range : command->counts)
+        range = {command->min, command->max};
+    if (text == u"-")
+        return true;
+    for (QStringView part : text.split(u';')) {
+        const qsizetype equals = part.indexOf(u'=');
+        Command scratch;
+        Command::Range range;
+        if (equals <= 0 || !readServers(part.first(equals), &scratch) || !readRange(part.sliced(equals + 1), &range))
+            return false;
+        for (int bit = 0; bit < 4; ++bit) {
+            if (scratch.servers & (1u << bit))
+                command->counts[bit] = range;
+        }
+    }
+    return true;
+}
+
 // Reads the columns after the arguments that the row gives; the others, and those
 // left empty, keep what `command` holds. Returns the number (from 1) of the first
 // column it cannot read, or 0.
@@ -126,6 +182,10 @@ int readColumns(const QList<QStringView> &fields, Command *command)
         return kResultColumn + 1;
     if (!given(kEffectColumn).isEmpty())
         command->effect = given(kEffectColumn) == u"-" ? QString() : given(kEffectColumn).toString();
+    if (!given(kServersColumn).isEmpty() && !readServers(given(kServersColumn), command))
+        return kServersColumn + 1;
+    if (!readCounts(given(kCountsColumn).isEmpty() ? QStringView(u"-") : given(kCountsColumn), command))
+        return kCountsColumn + 1;
     for (int column = kColumns; column < fields.size(); ++column) {
         if (!given(column).isEmpty())
             return column + 1;
@@ -142,6 +202,22 @@ QString tableText()
 }
 
 } // namespace
+
+Target::Servers Command::refusersOfCount(int count, Target::Servers *warners) const
+{
+    Target::Servers refusers = 0;
+    for (int bit = 0; bit < 4; ++bit) {
+        const Range &range = counts[bit];
+        if (count >= range.min && (range.max < 0 || count <= range.max))
+            continue;
+        const auto server = Target::Servers(1u << bit);
+        if (server & (Target::Older | Target::Later))
+            *warners |= server;
+        else
+            refusers |= server;
+    }
+    return refusers;
+}
 
 bool Command::labelAt(int argument) const
 {
@@ -161,13 +237,14 @@ std::shared_ptr<const Table> Table::builtIn()
     return table;
 }
 
-Table::Table(const Table &other) : commands_(other.commands_)
+Table::Table(const Table &other) : target_(other.target_), commands_(other.commands_)
 {
     index();
 }
 
 Table &Table::operator=(const Table &other)
 {
+    target_ = other.target_;
     commands_ = other.commands_;
     index();
     return *this;
@@ -221,6 +298,7 @@ bool Table::addRow(QStringView line, int number, QString *error)
         command.storedArguments = known->second.storedArguments;
         command.result = known->second.result;
         command.effect = known->second.effect;
+        command.servers = known->second.servers;
     }
     if (const int bad = readColumns(fields, &command)) {
         if (error)

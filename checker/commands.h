@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checker/command_window.h"
+#include "checker/target.h"
 
 #include <QString>
 #include <QStringView>
@@ -63,6 +64,18 @@ struct Command
     quint32 storedArguments = 0; // Listed: bit k for argument k (from 0)
     Result result;
     QString effect; // how the preview says what it does: "アイテム {1} を {2} 個もらう"; empty: no phrase
+    Target::Servers servers = Target::kEveryServer; // the servers that have it
+    // How many arguments each kind of server takes, where it takes fewer than min
+    // to max: by the bit number of its Target::Server. -1 for max: no upper limit.
+    struct Range
+    {
+        int min = 0;
+        int max = -1;
+    };
+    Range counts[4];
+    // The servers of `target` that refuse `count` arguments, and those that load
+    // it with a warning (the older servers only warn when a count is off).
+    Target::Servers refusersOfCount(int count, Target::Servers *warners) const;
     // Read from the shape when the row is added: the parser asks for nearly every
     // command it reads.
     int shapedArguments = 0; // the letters of the shape before "…"
@@ -99,7 +112,7 @@ public:
     static std::shared_ptr<const Table> builtIn();
 
     // Adds the rows of a table in the tab-separated format (command, min, max,
-    // arguments, window, stores, result, effect; "#" starts a comment line; the
+    // arguments, window, stores, result, effect, servers, counts; "#" starts a comment line; the
     // header of script-commands.tsv says what each column holds). A row for a known
     // word replaces it; columns a row leaves out keep what the row it replaces said,
     // or take their defaults ("-", stores unsaid). Returns false and says why for
@@ -114,6 +127,10 @@ public:
     QString nearest(QStringView word) const;
 
     int size() const { return int(commands_.size()); }
+
+    // The servers the table's commands are read for; every server by default.
+    const Target &target() const { return target_; }
+    void setTarget(const Target &target) { target_ = target; }
 
     // Every command, sorted by word.
     QVector<const Command *> all() const;
@@ -139,6 +156,7 @@ private:
     void index();
     bool matches(QStringView word, const Entry &entry) const;
 
+    Target target_;
     std::unordered_map<std::u16string, Command> commands_; // by the word in lower case
     std::vector<Slot> slots_;                              // a power of two, at most half full
     std::vector<Entry> entries_;

@@ -198,13 +198,22 @@ int binaryPrecedence(QStringView op)
     }
 }
 
-QString argumentCount(const Commands::Command &command)
+QString argumentCount(const Commands::Command &command, Target::Servers servers)
 {
-    if (command.max < 0)
-        return QStringLiteral("%1個以上").arg(command.min);
-    if (command.max == command.min)
-        return QStringLiteral("%1個").arg(command.min);
-    return QStringLiteral("%1〜%2個").arg(command.min).arg(command.max);
+    int min = command.min;
+    int max = command.max;
+    for (int bit = 0; bit < 4; ++bit) {
+        if (servers & (1u << bit)) {
+            min = command.counts[bit].min;
+            max = command.counts[bit].max;
+            break;
+        }
+    }
+    if (max < 0)
+        return QStringLiteral("%1個以上").arg(min);
+    if (max == min)
+        return QStringLiteral("%1個").arg(min);
+    return QStringLiteral("%1〜%2個").arg(min).arg(max);
 }
 
 bool isPlayerVariable(QStringView name)

@@ -108,8 +108,9 @@ template <typename IsDefined> QString reachedLabel(const QString &jump, IsDefine
 // 0 for anything else.
 int binaryPrecedence(QStringView op);
 
-// How many arguments a command takes, as messages say it: "2個", "1〜3個", "1個以上".
-QString argumentCount(const Commands::Command &command);
+// How many arguments a command takes, as messages say it: "2個", "1〜3個", "1個以上":
+// on the first kind of server of `servers`, or on any server when it is 0.
+QString argumentCount(const Commands::Command &command, Target::Servers servers = 0);
 
 // Whether `name` is a player variable ("@count", "@name$"): kept for the player
 // while they stay logged in, so it may be set in one file and read in another.

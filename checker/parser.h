@@ -115,6 +115,14 @@ private:
     {
         sink_.diagnostic(at.line, rule, at.token.column, at.token.length, arguments);
     }
+    // A finding that only some servers refuse, judged for the table's target.
+    void judge(Rule rule, const ChunkToken &at, Target::Servers refusers, Target::Servers warners = 0,
+               const QStringList &arguments = {})
+    {
+        const Target::Verdict verdict = commands_.target().judge(refusers, warners);
+        sink_.judged(at.line,
+                     Rules::judged(rule, verdict, refusers, 0, at.token.column, at.token.length, arguments));
+    }
     [[noreturn]] void fail(Rule rule, const ChunkToken &at, const QStringList &arguments = {})
     {
         report(rule, at, arguments);

@@ -175,4 +175,16 @@ Diagnostic make(Rule rule, int line, int column, int length, const QStringList &
     return made;
 }
 
+Diagnostic judged(Rule rule, Target::Verdict verdict, Target::Servers refusers, int line, int column, int length,
+                  const QStringList &arguments)
+{
+    if (verdict == Target::Verdict::Fine)
+        return Diagnostic();
+    Diagnostic made = make(rule, line, column, length, arguments);
+    made.severity = verdict == Target::Verdict::Error ? Diagnostic::Severity::Error : Diagnostic::Severity::Warning;
+    if (verdict == Target::Verdict::Warning && refusers != 0)
+        made.message += QStringLiteral("（%1では読めません）").arg(Target::serversPhrase(refusers));
+    return made;
+}
+
 } // namespace Rules

@@ -2,6 +2,7 @@
 
 #include "checker/diagnostic.h"
 #include "checker/rule_declaration.h"
+#include "checker/target.h"
 
 #include <QString>
 #include <QStringList>
@@ -97,6 +98,12 @@ Diagnostic::Severity severity(Rule rule);
 QString message(Rule rule, const QStringList &arguments = {});
 
 Diagnostic make(Rule rule, int line, int column, int length, const QStringList &arguments = {});
+
+// A finding that only some servers refuse, judged for the target: an error where
+// all of its servers refuse it, else a warning that names the servers that do.
+// Fine gives no finding: a diagnostic with an empty code.
+Diagnostic judged(Rule rule, Target::Verdict verdict, Target::Servers refusers, int line, int column, int length,
+                  const QStringList &arguments = {});
 
 // What is wrong with a set of tables, as the registry checks them when first
 // built: the first code declared twice, rule declared twice or never, or code out

@@ -397,8 +397,13 @@ void Parser::checkCount(const ChunkToken &word, const Commands::Command &command
             report(Rule::MenuPairs, word);
         return;
     }
-    if (count < command.min || (command.max >= 0 && count > command.max))
-        report(Rule::ArgumentCount, word, {command.word, Language::argumentCount(command), QString::number(count)});
+    Target::Servers warners = 0;
+    const Target::Servers refusers = command.refusersOfCount(count, &warners);
+    if (refusers | warners)
+        judge(Rule::ArgumentCount, word, refusers, warners,
+              {command.word,
+               Language::argumentCount(command, commands_.target().servers() & (refusers | warners)),
+               QString::number(count)});
 }
 
 void Parser::label()

@@ -43,6 +43,8 @@ class Sink
 public:
     virtual ~Sink() = default;
     virtual void diagnostic(int line, Rule rule, int column, int length, const QStringList &arguments) = 0;
+    // A finding judged for the target (Rules::judged).
+    virtual void judged(int line, Diagnostic &&found) = 0;
     virtual void colour(int line, Colour::Kind kind, int column, int length) = 0;
     virtual void defineLabel(int line, const QString &label, int column, int length) = 0;
     virtual void jump(int line, const QString &label, int column, int length) = 0;
