@@ -298,8 +298,11 @@ void ChunkSplitter::openBody(Line &line)
     // read for its braces only, and nothing in it is judged.
     state_.quiet = definition.kind == DefinitionLine::Kind::Other;
     line.body = state_.quiet ? 0 : line.id;
-    if (definition.isFunction())
+    if (definition.isFunction()) {
         line.definesFunction = true;
+        line.fileFunctions.append(
+            LabelRules::LabelUse(definition.name.trimmed(), definition.nameColumn, definition.nameLength));
+    }
     if (definition.braceColumn < 0) {
         state_.region = State::Region::AwaitBody;
         return;

@@ -126,11 +126,35 @@ void removeFrom(Index::Lines &lines, const IndexedLine *line)
 
 } // namespace
 
+// Files the functions a line defines for the whole file, and its calls by name
+// beside them, so that a definition added or removed judges those calls again.
+void Index::fileFunctionsOf(IndexedLine *line, const IndexedLine &holding, int by)
+{
+    const auto file = [&](const LabelUse &use, bool definition) {
+        const Key key{kFileFunctions, use.key};
+        Group &group = groups_[key];
+        Lines &lines = definition ? group.definitions : group.functionUses;
+        if (by > 0 && !lines.contains(line))
+            lines.append(line);
+        if (by < 0)
+            removeFrom(lines, line);
+        group.functionCount += definition ? by : 0;
+        touched_.push_back(key);
+        if (group.definitions.isEmpty() && group.functionUses.isEmpty())
+            groups_.erase(key);
+    };
+    for (const LabelUse &use : holding.fileFunctions)
+        file(use, true);
+    for (const FunctionCall &call : holding.functionCalls)
+        file(call, false);
+}
+
 void Index::add(IndexedLine *line)
 {
     if (line->indexed)
         remove(line);
     line->indexed = true;
+    fileFunctionsOf(line, *line, 1);
     if (line->body == 0 || !line->holdsUses())
         return;
     forEachKey(*line, [&](const QString &label) {
@@ -152,6 +176,7 @@ void Index::remove(IndexedLine *line, const IndexedLine &indexedAs)
     if (!line->indexed)
         return;
     line->indexed = false;
+    fileFunctionsOf(line, indexedAs, -1);
     if (indexedAs.body == 0 || !indexedAs.holdsUses())
         return;
     forEachKey(indexedAs, [&](const QString &label) {
@@ -264,8 +289,29 @@ void Index::judgeFunctionUses(const IndexedLine &line, Diagnostics &found) const
                 found.append(Rules::make(Rule::UndeclaredFunctionCall, 0, call.column, call.length, {call.label}));
             continue;
         }
-        found.append(unknownCommand(call.label, call.column, call.length, call.nearestCommand));
+        judgeCallByName(call, found);
     }
+}
+
+// A call of a name that no command and no function of the body has: today's
+// servers call a function of the file, or of a file loaded before, by its name.
+void Index::judgeCallByName(const FunctionCall &call, Diagnostics &found) const
+{
+    const Target::Servers older = Target::Older | Target::Later;
+    if (groupOf(kFileFunctions, call.key).functionCount > 0) {
+        Diagnostic judged =
+            Rules::judged(Rule::CallByName, target_.judge(older), older, 0, call.column, call.length, {call.label});
+        if (!judged.code.isEmpty())
+            found.append(std::move(judged));
+        return;
+    }
+    // A near command is a typo on any server; where only older servers are the
+    // target, an unknown name is an unknown command.
+    if (!call.nearestCommand.isEmpty() || target_.isOnly(older)) {
+        found.append(unknownCommand(call.label, call.column, call.length, call.nearestCommand));
+        return;
+    }
+    found.append(Rules::make(Rule::UnknownFunctionByName, 0, call.column, call.length, {call.label}));
 }
 
 Diagnostics Index::diagnostics(const IndexedLine &line) const
@@ -313,6 +359,25 @@ constexpr RuleDeclaration kLabelRules[] = {
      EXAMPLE_NPC u"\tSF_Greet;\n\tclose;\nfunction SF_Greet {\n\tmes \"ようこそ\";\n\treturn;\n}\n" EXAMPLE_END,
      EXAMPLE_NPC u"\tfunction SF_Greet;\n\tSF_Greet;\n\tclose;\nfunction SF_Greet {\n\tmes "
                  u"\"ようこそ\";\n\treturn;\n}\n" EXAMPLE_END},
+    {Rule::CallByName, u"TW114", Severity::Warning, u"関数「%1」を名前で呼んでいます",
+     u"ファイルの関数を名前で呼んでいる",
+     u"「function<TAB>script<TAB>名前<TAB>{」で定義した関数を、callfunc を使わずに名前で呼んでいます。"
+     u"今のサーバーだけが読める書き方です。",
+     u"今のサーバーは、先に読み込まれた関数なら名前で呼べます。それより古いサーバーは知らない命令として報告し、"
+     u"NPCを読み込みません。",
+     u"function\tscript\tF_Toll\t{\n\treturn getarg(0) * 2;\n}\n" EXAMPLE_NPC u"\tF_Toll 2;\n\tclose;\n" EXAMPLE_END,
+     u"function\tscript\tF_Toll\t{\n\treturn getarg(0) * 2;\n}\n" EXAMPLE_NPC
+     u"\tcallfunc \"F_Toll\",2;\n\tclose;\n" EXAMPLE_END},
+    {Rule::UnknownFunctionByName, u"TW115", Severity::Warning,
+     u"「%1」は命令でも、このファイルで定義された関数でもありません",
+     u"命令でもファイルの関数でもない名前を呼んでいる",
+     u"命令表にない名前が、命令か関数の呼び出しとして書かれています。今のサーバーなら、先に読み込まれる別のファイルで"
+     u"定義された関数かもしれません。",
+     u"今のサーバーは、先に読み込まれたファイルの関数なら呼びます。どこにもなければ「calling undeclared function」と"
+     u"報告してNPCを読み込みません。古いサーバーは知らない命令として報告します。",
+     EXAMPLE_NPC u"\tF_Tolll 2;\n\tclose;\n" EXAMPLE_END,
+     u"function\tscript\tF_Toll\t{\n\treturn getarg(0) * 2;\n}\n" EXAMPLE_NPC
+     u"\tcallfunc \"F_Toll\",2;\n\tclose;\n" EXAMPLE_END},
     {Rule::DuplicateLabel, u"TW208", Severity::Error, u"ラベル「%1」がこのNPCの中で2回以上定義されています",
      u"同じラベルが2回以上定義されている", u"同じ名前のラベルが、1つの本体に2回以上あります。",
      u"サーバーは本体を読むときにラベルの重複として拒み、このNPCを読み込みません。",

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checker/diagnostic.h"
+#include "checker/target.h"
 
 #include <QHash>
 #include <QPair>
@@ -73,6 +74,8 @@ struct IndexedLine
     QVector<LabelUse> functions;    // "function Name { ... }" inside a body
     QVector<LabelUse> declarations; // "function Name;"
     QVector<FunctionCall> functionCalls;
+    // "function<TAB>script<TAB>Name<TAB>{": today's servers let other bodies call it by name.
+    QVector<LabelUse> fileFunctions;
     quint64 body = 0; // the body it is indexed under; 0 for none
     bool indexed = false;
 
@@ -81,14 +84,15 @@ struct IndexedLine
     bool holdsUses() const
     {
         return !defines.isEmpty() || !jumps.isEmpty() || !functions.isEmpty() || !declarations.isEmpty() ||
-               !functionCalls.isEmpty();
+               !functionCalls.isEmpty() || !fileFunctions.isEmpty();
     }
 
     // Whether it holds what `other` holds, so that its place in the index stands.
     bool indexesAs(const IndexedLine &other) const
     {
         return body == other.body && defines == other.defines && jumps == other.jumps && functions == other.functions &&
-               declarations == other.declarations && functionCalls == other.functionCalls;
+               declarations == other.declarations && functionCalls == other.functionCalls &&
+               fileFunctions == other.fileFunctions;
     }
 };
 
@@ -149,11 +153,20 @@ public:
     // The group of `label` in `body`, or nullptr.
     const Group *group(quint64 body, const QString &label) const;
 
+    // The servers calls by name are judged for.
+    void setTarget(const Target &target) { target_ = target; }
+
+    // The body under which the file's own functions and the calls by name of
+    // names no body defines are filed.
+    static constexpr quint64 kFileFunctions = ~quint64(0);
+
 private:
+    void fileFunctionsOf(IndexedLine *line, const IndexedLine &holding, int by);
     const Group &groupOf(quint64 body, const QString &key) const;
     void judgeDefinition(const IndexedLine &line, const LabelUse &definition, Diagnostics &found) const;
     void judgeJump(const IndexedLine &line, const LabelUse &jump, Diagnostics &found) const;
     void judgeFunctionUses(const IndexedLine &line, Diagnostics &found) const;
+    void judgeCallByName(const FunctionCall &call, Diagnostics &found) const;
 
     // Labels differing only in case share a group, so that a jump to "l_yes" can
     // point at "L_Yes".
@@ -175,6 +188,7 @@ private:
     // Ordered rather than hashed: hashing names costs more than comparing them.
     std::map<Key, Group, KeyOrder> groups_;
     std::vector<Key> touched_; // since the last takeTouched, with repeats
+    Target target_;
 };
 
 // An unknown command, with the nearest command as its hint and its sure fix.

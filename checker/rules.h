@@ -27,6 +27,10 @@ enum class Rule : quint8
     EmptyValue,
     TooDeep,
     UndeclaredFunctionCall,
+    TodaysSyntax,
+    CallByName,
+    UnknownFunctionByName,
+    WrongCase,
     // Bodies, menus and labels
     UnclosedBody,
     BodyRunsIntoDefinition,

@@ -16,6 +16,7 @@ ScriptCheck::ScriptCheck(std::shared_ptr<const Commands::Table> commands) : Scri
 ScriptCheck::ScriptCheck(std::shared_ptr<const Commands::Table> commands, Options options)
     : commands_(std::move(commands)), options_(options)
 {
+    labels_.setTarget(commands_->target());
 }
 ScriptCheck::~ScriptCheck() = default;
 

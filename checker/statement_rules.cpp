@@ -53,6 +53,20 @@ constexpr RuleDeclaration kStatementRules[] = {
      u"サーバーの解析はこれほど深い入れ子を想定しておらず、読み込みが止まるおそれがあります。"
      u"式を変数に分けて浅くします。",
      EXAMPLE_NPC u"\tset @a,((((…(1)…))));  // 「(」が300個\n" EXAMPLE_END, EXAMPLE_NPC u"\tset @a,1;\n" EXAMPLE_END},
+    {Rule::TodaysSyntax, u"TW113", Severity::Warning, u"「%1」は今のサーバーだけが読める書き方です",
+     u"今のサーバーだけが読める書き方",
+     u"今のサーバーで加わった書き方です（** や ~= の演算子、0b・0o の数、数字で始まる名前、続けて書いた文字列、"
+     u"do … while、「\"NPC\"::関数()」、public function など）。",
+     u"今のサーバーは読み込みます。それより古いサーバーは構文の誤りとして解析をやめ、NPCを読み込みません。",
+     EXAMPLE_NPC u"\t.@n = 3 ** 2;\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\t.@n = 3 * 3;\n\tclose;\n" EXAMPLE_END},
+    {Rule::WrongCase, u"TW116", Severity::Error, u"「%1」は「%2」と書きます",
+     u"命令や文の語の大文字・小文字が違う",
+     u"命令や if、for などの語が、命令表と違う大文字・小文字で書かれています。",
+     u"古いサーバーと、大文字・小文字を区別しない今のサーバーは読み込みます。区別する今のサーバーは"
+     u"「detected possible use of wrong case」と報告してNPCを読み込みません。",
+     EXAMPLE_NPC u"\tMes \"こんにちは\";\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tmes \"こんにちは\";\n\tclose;\n" EXAMPLE_END},
     {Rule::MenuPairs, u"TW205", Severity::Error, u"menu は「選択肢,ラベル」の組で書きます",
      u"menu の選択肢とラベルが組にならない",
      u"menu は「選択肢,ラベル」の組を並べます。数が奇数か、ラベルの所に文字列があります。"
