@@ -2,6 +2,7 @@
 
 #include "checker/language.h"
 #include "checker/rules.h"
+#include "checker/server_rules.h"
 
 #include <algorithm>
 #include <memory>
@@ -133,6 +134,7 @@ void ChunkSplitter::step(int line, FlowStep &&step)
     // A line holds a step or two, seldom more: room for two at once.
     if (steps.isEmpty())
         steps.reserve(2);
+    ServerRules::checkStep(step, commands_, unit_, line);
     steps.append(std::move(step));
 }
 
@@ -264,6 +266,7 @@ void ChunkSplitter::visitLine(Line &line)
     state_.comment = 0;
     commentLine_ = nullptr;
     line.found += definition.diagnostics;
+    ServerRules::checkDefinition(line, commands_);
     if (colours_)
         line.colours += definition.colours;
     if (definition.hasBody())

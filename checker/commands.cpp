@@ -1,6 +1,7 @@
 #include "checker/commands.h"
 
 #include "checker/command_source.h"
+#include "checker/server_names.h"
 #include "checker/spelling.h"
 
 #include "common/failure.h"
@@ -237,7 +238,9 @@ std::shared_ptr<const Table> Table::builtIn()
     return table;
 }
 
-Table::Table(const Table &other) : target_(other.target_), commands_(other.commands_)
+Table::Table(const Table &other)
+    : target_(other.target_), serverFacts_(other.serverFacts_), serverNames_(other.serverNames_),
+      commands_(other.commands_)
 {
     index();
 }
@@ -245,9 +248,17 @@ Table::Table(const Table &other) : target_(other.target_), commands_(other.comma
 Table &Table::operator=(const Table &other)
 {
     target_ = other.target_;
+    serverFacts_ = other.serverFacts_;
+    serverNames_ = other.serverNames_;
     commands_ = other.commands_;
     index();
     return *this;
+}
+
+void Table::setServerFacts(std::shared_ptr<const ServerFolder::Facts> facts)
+{
+    serverNames_ = facts ? std::make_shared<const ServerNames>(facts) : nullptr;
+    serverFacts_ = std::move(facts);
 }
 
 bool Table::addRows(QStringView text, QString *error)

@@ -12,6 +12,11 @@
 #include <unordered_map>
 #include <vector>
 
+namespace ServerFolder {
+struct Facts;
+} // namespace ServerFolder
+class ServerNames;
+
 // The commands a script body may use, as the server's command table gives them:
 // the word, how many arguments it takes and what each argument is, and what it
 // does: to the conversation window, to the variables it is given, and the range
@@ -132,6 +137,12 @@ public:
     const Target &target() const { return target_; }
     void setTarget(const Target &target) { target_ = target; }
 
+    // What the server's own folder says, when scripts are checked for one; null otherwise.
+    const std::shared_ptr<const ServerFolder::Facts> &serverFacts() const { return serverFacts_; }
+    // Its names as the rules look them up, indexed once when the facts are set; null without them.
+    const ServerNames *serverNames() const { return serverNames_.get(); }
+    void setServerFacts(std::shared_ptr<const ServerFolder::Facts> facts);
+
     // Every command, sorted by word.
     QVector<const Command *> all() const;
 
@@ -157,6 +168,8 @@ private:
     bool matches(QStringView word, const Entry &entry) const;
 
     Target target_;
+    std::shared_ptr<const ServerFolder::Facts> serverFacts_;
+    std::shared_ptr<const ServerNames> serverNames_; // shared by copies: indexed once
     std::unordered_map<std::u16string, Command> commands_; // by the word in lower case
     std::vector<Slot> slots_;                              // a power of two, at most half full
     std::vector<Entry> entries_;

@@ -232,4 +232,44 @@ QString nearestCommandHint(const QString &nearest)
     return nearest.isEmpty() ? QString() : QStringLiteral("（「%1」ですか）").arg(nearest);
 }
 
+NamedThing namedBy(QStringView lowerWord, int argument)
+{
+    using T = NamedThing;
+    struct Named
+    {
+        QStringView word;
+        int argument;
+        NamedThing thing;
+    };
+    // The item, monster or map arguments of the commands that take one. Commands
+    // with several kinds of item argument (the ...2 and ...3 forms) name it first too.
+    static constexpr Named kNamed[] = {
+        {u"getitem", 0, T::Item},          {u"getitem2", 0, T::Item},           {u"getitem3", 0, T::Item},
+        {u"getitembound", 0, T::Item},     {u"getitembound2", 0, T::Item},      {u"getitembound3", 0, T::Item},
+        {u"getnameditem", 0, T::Item},     {u"rentitem", 0, T::Item},           {u"rentitem2", 0, T::Item},
+        {u"rentitem3", 0, T::Item},        {u"delitem", 0, T::Item},            {u"delitem2", 0, T::Item},
+        {u"delitem3", 0, T::Item},         {u"countitem", 0, T::Item},          {u"countitem2", 0, T::Item},
+        {u"countitem3", 0, T::Item},       {u"cartcountitem", 0, T::Item},      {u"cartcountitem2", 0, T::Item},
+        {u"cartdelitem", 0, T::Item},      {u"storagecountitem", 0, T::Item},   {u"storagecountitem2", 0, T::Item},
+        {u"storagedelitem", 0, T::Item},   {u"guildstoragecountitem", 0, T::Item},
+        {u"guildstoragecountitem2", 0, T::Item}, {u"guildstoragedelitem", 0, T::Item},
+        {u"rentalcountitem", 0, T::Item},  {u"rentalcountitem2", 0, T::Item},   {u"rentalcountitem3", 0, T::Item},
+        {u"makeitem", 0, T::Item},         {u"makeitem2", 0, T::Item},          {u"makeitem3", 0, T::Item},
+        {u"checkweight", 0, T::Item},      {u"consumeitem", 0, T::Item},        {u"getitemname", 0, T::Item},
+        {u"getiteminfo", 0, T::Item},      {u"getitemslots", 0, T::Item},
+        {u"monster", 4, T::Monster},       {u"areamonster", 6, T::Monster},     {u"guardian", 4, T::Monster},
+        {u"summon", 1, T::Monster},        {u"getmonsterinfo", 0, T::Monster},  {u"strmobinfo", 1, T::Monster},
+        {u"warp", 0, T::Map},              {u"save", 0, T::Map},                {u"savepoint", 0, T::Map},
+        {u"areawarp", 0, T::Map},          {u"areawarp", 5, T::Map},            {u"mapwarp", 0, T::Map},
+        {u"mapwarp", 1, T::Map},           {u"monster", 0, T::Map},             {u"areamonster", 0, T::Map},
+        {u"guardian", 0, T::Map},          {u"killmonster", 0, T::Map},         {u"killmonsterall", 0, T::Map},
+        {u"getmapusers", 0, T::Map},       {u"mapannounce", 0, T::Map},         {u"getareausers", 0, T::Map},
+    };
+    for (const Named &named : kNamed) {
+        if (named.argument == argument && named.word == lowerWord)
+            return named.thing;
+    }
+    return T::None;
+}
+
 } // namespace Language

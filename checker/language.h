@@ -130,4 +130,16 @@ const QStringList &variablesTheServerSets();
 // The hint after an unknown command's name: "（「warp」ですか）", or empty.
 QString nearestCommandHint(const QString &nearest);
 
+// What an argument of a command names in the server's own tables, which a server's
+// folder lets the checker look up: "getitem 501,1" gives an item first.
+enum class NamedThing : quint8
+{
+    None,
+    Item,
+    Monster,
+    Map,
+};
+// What argument `argument` (from 0) of the command or function `lowerWord` names.
+NamedThing namedBy(QStringView lowerWord, int argument);
+
 } // namespace Language

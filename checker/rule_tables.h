@@ -14,6 +14,7 @@ RuleTable codePage();    // code_page_rules.cpp
 RuleTable windows();     // window_rules.cpp: the conversation window along each path
 RuleTable unreachable(); // unreachable_rule.cpp
 RuleTable variables();   // variable_rules.cpp
+RuleTable serverFolder(); // server_rules.cpp: names the server's own folder knows
 RuleTable directives();  // directives.cpp
 
 } // namespace RuleTables

@@ -90,7 +90,8 @@ const std::vector<Row> &registry()
         const RuleTable tables[] = {
             RuleTables::statements(),  RuleTables::bodies(),    RuleTables::labels(),
             RuleTables::definitions(), RuleTables::codePage(),  RuleTables::windows(),
-            RuleTables::unreachable(), RuleTables::variables(), RuleTables::directives(),
+            RuleTables::unreachable(), RuleTables::variables(), RuleTables::serverFolder(),
+            RuleTables::directives(),
         };
         std::vector<const Row *> byRule(kRuleCount, nullptr);
         const Problem found = gathered(tables, std::size(tables), byRule);

@@ -75,6 +75,12 @@ enum class Rule : quint8
     WindowWithoutPlayer,
     VariableNeverSet,
     LiteralOfOtherType,
+    // What a server's own folder knows
+    UnknownMap,
+    UnknownShopItem,
+    UnknownMonster,
+    UnknownItem,
+    LikelyConstantTypo,
     // Directives in comments
     UnknownDirectiveCode,
 };

@@ -2,6 +2,7 @@
 
 #include "checker/flow_graph.h"
 #include "checker/script_line.h"
+#include "checker/server_rules.h"
 #include "checker/variable_rules.h"
 #include "checker/window_rules.h"
 
@@ -70,6 +71,7 @@ void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
     // their lines in order, rather than into a list for every line.
     Diagnostics found = WindowRules::check(graph, start);
     found += VariableRules::check(steps);
+    found += ServerRules::constantTypos(steps, first, lines_, *commands_);
     if (!found.isEmpty()) {
         std::stable_sort(found.begin(), found.end(),
                          [](const Diagnostic &a, const Diagnostic &b) { return a.line < b.line; });

@@ -103,7 +103,8 @@ private slots:
         };
         const QStringList wrongCodes = own(codesOf(wrong));
         const QStringList mendedCodes = own(codesOf(mended));
-        if (!kAbbreviated.contains(code))
+        // The server folder's rules (TW6xx) need a folder: test_server_rules checks their examples with one.
+        if (!kAbbreviated.contains(code) && !code.startsWith(u"TW6"))
             QVERIFY2(wrongCodes.contains(code), qPrintable(wrongCodes.join(u' ')));
         QCOMPARE(mendedCodes, QStringList());
     }

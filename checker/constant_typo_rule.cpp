@@ -1,0 +1,139 @@
+// TW605: a bare name read as a value that nothing sets and the server does not
+// know, a few letters from a name it does.
+#include "checker/body_tokens.h"
+#include "checker/call_sites.h"
+#include "checker/language.h"
+#include "checker/rules.h"
+#include "checker/server_names.h"
+#include "checker/server_rules.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <optional>
+#include <vector>
+
+namespace ServerRules {
+
+namespace {
+
+using Script = std::vector<std::unique_ptr<LineStore::Line>>;
+
+// Shorter names are too near too many others for a hint to mean anything.
+constexpr qsizetype kShortestJudged = 4;
+
+// Which nodes of a step are given a value: the target of an assignment or an
+// increment, and the arguments a command or a call stores into.
+template <typename LineText>
+QVector<bool> givenValues(const FlowStep &step, const Commands::Table &commands, const LineText &lineText)
+{
+    QVector<bool> given(qsizetype(step.expressions.size()), false);
+    for (const Expression &node : step.expressions) {
+        if ((node.kind == Expression::Kind::Assign || node.kind == Expression::Kind::Increment) && node.first >= 0)
+            given[node.first] = true;
+    }
+    for (const CallSites::Site &site : CallSites::of(step, lineText)) {
+        const Commands::Command *command = commands.find(site.word);
+        for (int i = 0; command && i < site.arguments.size(); ++i) {
+            if (command->storesInto(i, site.inExpression))
+                given[site.arguments.at(i)] = true;
+        }
+    }
+    return given;
+}
+
+bool isName(const Expression &node)
+{
+    return node.kind == Expression::Kind::Variable || node.kind == Expression::Kind::Element;
+}
+
+// The bare names that steps of the script give a value, in lower case.
+QSet<QString> namesSet(const Script &script, const Commands::Table &commands)
+{
+    QSet<QString> set;
+    for (int line = 0; line < int(script.size()); ++line) {
+        const auto lineText = [&](int k) -> const QString & { return script[size_t(line + k)]->text; };
+        for (const FlowStep &step : script[size_t(line)]->steps) {
+            if (!step.isStatement() || step.expressions.empty())
+                continue;
+            const QVector<bool> given = givenValues(step, commands, lineText);
+            for (size_t i = 0; i < step.expressions.size(); ++i) {
+                if (given.at(qsizetype(i)) && isName(step.expressions[i]))
+                    set.insert(Language::lowered(CallSites::tokenOf(step.expressions[i], lineText).toString()));
+            }
+        }
+    }
+    return set;
+}
+
+struct Read
+{
+    int line; // within the body
+    int column;
+    QString name;
+};
+
+bool mayBeTypo(QStringView name, const Commands::Table &commands, const ServerNames &names)
+{
+    return name.size() >= kShortestJudged && BodyTokens::isPlainName(name) && !commands.find(name) &&
+           !Language::isKeyword(name, Language::StartsStatement) && !names.isKnown(name);
+}
+
+// The bare names the body reads that the server does not know.
+QVector<Read> unknownReads(const QVector<FlowGraph::Located> &steps, int first, const Script &script,
+                           const Commands::Table &commands, const ServerNames &names)
+{
+    QVector<Read> reads;
+    for (const FlowGraph::Located &located : steps) {
+        const FlowStep &step = *located.step;
+        if (!step.isStatement() || step.expressions.empty())
+            continue;
+        const int at = first + located.line;
+        const auto lineText = [&](int k) -> const QString & { return script[size_t(at + k)]->text; };
+        const QVector<bool> given = givenValues(step, commands, lineText);
+        for (size_t i = 0; i < step.expressions.size(); ++i) {
+            const Expression &node = step.expressions[i];
+            if (node.kind != Expression::Kind::Variable || given.at(qsizetype(i)))
+                continue;
+            const QStringView name = CallSites::tokenOf(node, lineText);
+            if (mayBeTypo(name, commands, names))
+                reads.append({located.line + node.token.line, node.token.column, name.toString()});
+        }
+    }
+    return reads;
+}
+
+} // namespace
+
+Diagnostics constantTypos(const QVector<FlowGraph::Located> &steps, int first, const Script &script,
+                          const Commands::Table &commands)
+{
+    const ServerNames *names = commands.serverNames();
+    if (!names)
+        return {};
+    const QVector<Read> reads = unknownReads(steps, first, script, commands, *names);
+    if (reads.isEmpty())
+        return {};
+    // Most unknown names are variables set in the script or in another file: a
+    // hint is looked for once a name, and what the script sets only when one is near.
+    QHash<QString, QString> nearest;
+    std::optional<QSet<QString>> set;
+    Diagnostics found;
+    for (const Read &read : reads) {
+        const QString key = Language::lowered(read.name);
+        auto hint = nearest.find(key);
+        if (hint == nearest.end())
+            hint = nearest.insert(key, names->nearestKnown(read.name));
+        if (hint->isEmpty())
+            continue;
+        if (!set)
+            set = namesSet(script, commands);
+        if (set->contains(key))
+            continue;
+        found.append(Rules::make(Rule::LikelyConstantTypo, read.line, read.column, int(read.name.size()),
+                                 {read.name, Language::nearestCommandHint(*hint)}));
+    }
+    return found;
+}
+
+} // namespace ServerRules

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "server_folder/server_facts.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringView>
+
+#include <memory>
+#include <vector>
+
+// The names a server's folder knows, indexed once when the folder is read, for
+// the rules that look up every map, item, monster and bare name a script uses.
+// Names are looked up without regard to case.
+class ServerNames
+{
+public:
+    explicit ServerNames(std::shared_ptr<const ServerFolder::Facts> facts);
+
+    const ServerFolder::Facts &facts() const { return *facts_; }
+
+    // A map of the list, as the script writes it: "harbor01.tsg" is "harbor01".
+    bool isMap(QStringView name) const;
+    // By number, or by the name scripts use or players see.
+    const ServerFolder::Entry *item(qint64 id) const;
+    const ServerFolder::Entry *itemNamed(QStringView name) const;
+    const ServerFolder::Entry *monster(qint64 id) const;
+    const ServerFolder::Entry *monsterNamed(QStringView name) const;
+    // A constant, item, monster, skill or map.
+    bool isKnown(QStringView name) const;
+
+    // The item's script name nearest to `name`, or empty when none is a few letters away.
+    QString nearestItem(QStringView name) const;
+    // The known name nearest to `name`, as the folder spells it, or empty.
+    QString nearestKnown(QStringView name) const;
+
+    // Names by lower case with their spelling, and grouped by length with the
+    // letters each holds, so that a near name is looked for among few.
+    class Index
+    {
+    public:
+        void add(const QString &name);
+        bool contains(QStringView name) const;
+        QString nearest(QStringView name) const;
+
+    private:
+        struct Known
+        {
+            quint64 letters; // a bit for each letter, digit or "_" it holds
+            QString lower;
+        };
+        QHash<QString, QString> spelling_;
+        std::vector<std::vector<Known>> byLength_;
+    };
+
+private:
+    std::shared_ptr<const ServerFolder::Facts> facts_;
+    QHash<qint64, const ServerFolder::Entry *> itemsById_;
+    QHash<QString, const ServerFolder::Entry *> itemsByName_; // lower case
+    QHash<qint64, const ServerFolder::Entry *> monstersById_;
+    QHash<QString, const ServerFolder::Entry *> monstersByName_;
+    QHash<QString, bool> maps_; // lower case
+    Index itemScriptNames_;
+    Index known_; // constants, items' and monsters' script names, skills, maps
+};

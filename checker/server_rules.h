@@ -1,0 +1,34 @@
+#pragma once
+
+#include "checker/commands.h"
+#include "checker/diagnostic.h"
+#include "checker/flow_graph.h"
+#include "checker/script_line.h"
+
+#include <QVector>
+
+#include <memory>
+#include <vector>
+
+// What only the server's own folder lets the checker judge (TW6xx): maps, items
+// and monsters the server does not know, and bare names that are most likely a
+// misspelt constant. Each does nothing when the command table holds no folder.
+namespace ServerRules {
+
+// The map of a definition line's place, a warp's destination, a shop's items and a
+// monster line's monster (TW601-TW603), added to the line's findings.
+void checkDefinition(LineStore::Line &line, const Commands::Table &commands);
+
+// The arguments of a statement's commands and calls that name a map, an item or a
+// monster (TW601, TW603, TW604). The step begins on `unit[first]`; its later lines
+// follow there. Findings go to the lines the arguments stand on.
+void checkStep(const FlowStep &step, const Commands::Table &commands, const QVector<LineStore::Line *> &unit,
+               int first);
+
+// Bare names the body on lines `first` to `last` of `script` reads that nothing in
+// the script sets and that are a few letters from a name the server knows (TW605),
+// with lines within the body.
+Diagnostics constantTypos(const QVector<FlowGraph::Located> &steps, int first,
+                          const std::vector<std::unique_ptr<LineStore::Line>> &script, const Commands::Table &commands);
+
+} // namespace ServerRules

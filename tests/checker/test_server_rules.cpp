@@ -1,0 +1,186 @@
+// The rules only a server's folder makes possible (TW6xx), on a small hand-written
+// folder: where each fires, where it stays silent, and the table that carries the
+// folder to the checker.
+#include "checker/explanations.h"
+#include "checker/rules.h"
+#include "checker/script_check.h"
+#include "checker/server_names.h"
+#include "checker/server_table.h"
+#include "checker_test_support.h"
+#include "server_folder/server_folder.h"
+#include "server_folder_sample.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// An NPC standing on a map the sample folder knows, holding `body` from line 2.
+QString onHarbor(const QString &body)
+{
+    return QStringLiteral("harbor01.tsg,1,2,0\tscript\tA\t1,{\n") + body + QStringLiteral("\n}");
+}
+
+std::shared_ptr<const Commands::Table> sampleTable(const Commands::Table &base = *Commands::Table::builtIn(),
+                                                   bool keepRows = false, QStringList *problems = nullptr)
+{
+    static QTemporaryDir dir;
+    static const bool written = SampleServer::write(dir.path());
+    Q_ASSERT(written);
+    auto facts = std::make_shared<const ServerFolder::Facts>(ServerFolder::read(dir.path()));
+    return ServerTable::forFolder(dir.path(), facts, std::make_shared<Commands::Table>(base), keepRows, problems);
+}
+
+Diagnostics checked(const QString &script, std::shared_ptr<const Commands::Table> table)
+{
+    ScriptCheck check(std::move(table));
+    check.replaceLines(0, 0, script.split(u'\n'));
+    check.updateFlow();
+    return check.allDiagnostics();
+}
+
+// Only the server folder's own codes: the sample scripts are not whole conversations.
+QStringList serverFindings(const Diagnostics &found)
+{
+    QStringList lines = described(found);
+    lines.removeIf([](const QString &line) { return !line.contains(QStringLiteral(" TW6")); });
+    return lines;
+}
+
+} // namespace
+
+class ServerRulesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rules_withTheFolder_fireWhereTheServerKnowsNoName_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char *name, const QString &script, const QStringList &expected) {
+            QTest::newRow(name) << script << expected;
+        };
+        // Definition lines.
+        row("place on an unknown map", "harbour01.tsg,1,2,0\tscript\tA\t1,{\n\tend;\n}", {"1:1 TW601"});
+        row("place on a known map, any case", "Harbor01.tsg,1,2,0\tscript\tA\t1,{\n\tend;\n}", {});
+        row("floating NPC has no map", "-\tscript\tA\t-1,{\n\tend;\n}", {});
+        row("warp to an unknown map", "harbor01.tsg,5,5\twarp\tW\t1,1,hill_twn.tsg,3,3", {"1:29 TW601"});
+        row("warp to a known map", "harbor01.tsg,5,5\twarp\tW\t1,1,hill_town.tsg,3,3", {});
+        row("mapflag on an unknown map", "hill_twon.tsg\tmapflag\tnosave", {"1:1 TW601"});
+        row("shop item the table lacks", "harbor01.tsg,1,1,4\tshop\tS\t83,601:50,6020:40", {"1:37 TW602"});
+        row("shop items all known", "harbor01.tsg,1,1,4\tshop\tS\t83,601:50,0x25A:-1", {});
+        row("monster line, unknown id", "harbor01.tsg,0,0,0,0\tmonster\tCrab\t1010,5,0,0", {"1:35 TW603"});
+        row("monster line, known id", "harbor01.tsg,0,0,0,0\tmonster\tCrab\t1100,5,0,0", {});
+        // Statements.
+        row("warp to an unknown map in a body", onHarbor("\twarp \"hill_twon.tsg\",20,30;"), {"2:7 TW601"});
+        row("warp to a known map in a body", onHarbor("\twarp \"hill_town.tsg\",20,30;"), {});
+        row("warp to the save point", onHarbor("\twarp \"SavePoint\",0,0;"), {});
+        row("item number the table lacks", onHarbor("\tgetitem 6020,1;"), {"2:10 TW604"});
+        row("item name the table lacks", onHarbor("\tdelitem \"Blue_Tonik\",1;"), {"2:10 TW604"});
+        row("item by the name players see", onHarbor("\tgetitem \"blue tonic\",1;"), {});
+        row("item counted inside a condition", onHarbor("\tif (countitem(6020) > 0) end;"), {"2:16 TW604"});
+        row("item of a later argument is not judged", onHarbor("\tgetitem 601,6020;"), {});
+        row("monster command, unknown id", onHarbor("\tmonster \"harbor01.tsg\",1,1,\"Crab\",1010,1;"), {"2:36 TW603"});
+        row("monster command, random monster", onHarbor("\tmonster \"harbor01.tsg\",1,1,\"Crab\",-1,1;"), {});
+        // Bare names.
+        row("constant misspelt", onHarbor("\tif (BaseLevle > 10) end;"), {"2:6 TW605"});
+        row("item name misspelt as a bare argument", onHarbor("\tgetitem Blue_Tonik,1;"), {"2:10 TW605"});
+        row("constant in another case", onHarbor("\tif (baselevel > 10) end;"), {});
+        row("name near nothing known", onHarbor("\tif (quest_progress > 1) end;"), {});
+        row("near name set in the body", onHarbor("\tset BaseLevle, 1;\n\tif (BaseLevle > 10) end;"), {});
+        row("near name set in another NPC",
+            onHarbor("\tset BaseLevle, 1;\n\tend;") + u'\n' + onHarbor("\tif (BaseLevle > 10) end;"), {});
+        row("near name given by a command", onHarbor("\tinput Harbor_Bel;\n\tmes Harbor_Bel;"), {});
+        row("scope variables are the variable rules'", onHarbor("\t.@BaseLevle = 1;\n\tmes .@BaseLevle;"), {});
+        row("short names are left alone", onHarbor("\tmes BAT;\n\tmes BAD;"), {});
+    }
+    void rules_withTheFolder_fireWhereTheServerKnowsNoName()
+    {
+        QFETCH(QString, script);
+        QFETCH(QStringList, expected);
+        QCOMPARE(serverFindings(checked(script, sampleTable())), expected);
+    }
+
+    void rules_withoutAFolder_stayQuiet()
+    {
+        const QString script = QStringLiteral("harbour01.tsg,1,2,0\tscript\tA\t1,{\n\tgetitem 6020,1;\n"
+                                              "\twarp \"nowhere.tsg\",1,1;\n\tif (BaseLevle > 1) end;\n}");
+        QCOMPARE(serverFindings(checked(script, Commands::Table::builtIn())), QStringList());
+    }
+
+    void itemName_misspelt_namesTheNearestItem()
+    {
+        const Diagnostics found = checked(onHarbor("\tgetitem \"Green_Herb_Tae\",1;"), sampleTable());
+        QCOMPARE(serverFindings(found), QStringList{"2:10 TW604"});
+        QVERIFY2(found.front().message.contains(QStringLiteral("「Green_Herb_Tea」")),
+                 qPrintable(found.front().message));
+    }
+
+    void constantTypo_namesTheNearestName()
+    {
+        const Diagnostics found = checked(onHarbor("\tif (Job_Aprentice == 0) end;"), sampleTable());
+        QCOMPARE(serverFindings(found), QStringList{"2:6 TW605"});
+        QVERIFY2(found.front().message.contains(QStringLiteral("「Job_Apprentice」")),
+                 qPrintable(found.front().message));
+    }
+
+    // An edit that mends the name takes the finding away, and one that breaks it brings it.
+    void edits_mendAndBreakAName_findingFollows()
+    {
+        ScriptCheck check(sampleTable());
+        check.replaceLines(0, 0, onHarbor("\twarp \"hill_twon.tsg\",1,1;").split(u'\n'));
+        QCOMPARE(serverFindings(check.allDiagnostics()), QStringList{"2:7 TW601"});
+        check.replaceLines(1, 1, {QStringLiteral("\twarp \"hill_town.tsg\",1,1;")});
+        QCOMPARE(serverFindings(check.allDiagnostics()), QStringList());
+        check.replaceLines(0, 1, {QStringLiteral("harbor1.tsg,1,2,0\tscript\tA\t1,{")});
+        QCOMPARE(serverFindings(check.allDiagnostics()), QStringList{"1:1 TW601"});
+    }
+
+    void examples_withTheFolder_wrongGivesTheCodeAndMendedNothing()
+    {
+        for (const Rules::Row *row = Rules::begin(); row != Rules::end(); ++row) {
+            const QString code = QString::fromUtf16(row->code);
+            if (!code.startsWith(u"TW6"))
+                continue;
+            const QStringList wrong = serverFindings(checked(QString::fromUtf16(row->wrong), sampleTable()));
+            QVERIFY2(wrong.join(u' ').contains(code), qPrintable(code + u' ' + wrong.join(u' ')));
+            QCOMPARE(serverFindings(checked(QString::fromUtf16(row->mended), sampleTable())), QStringList());
+        }
+    }
+
+    void table_folderFamily_becomesTheTargetUnlessOneWasSet()
+    {
+        QCOMPARE(sampleTable()->target().servers(), Target::Servers(Target::TodayStrict));
+        Commands::Table older(*Commands::Table::builtIn());
+        older.setTarget(Target(Target::Older));
+        QCOMPARE(sampleTable(older)->target().servers(), Target::Servers(Target::Older));
+    }
+
+    void table_commandSource_addsItsRowsUnlessTheUserGaveATable()
+    {
+        QVERIFY(!Commands::Table::builtIn()->find(u"harborbell"));
+        QVERIFY(sampleTable()->find(u"harborbell"));
+        QVERIFY(!sampleTable(*Commands::Table::builtIn(), true)->find(u"harborbell"));
+        QVERIFY(sampleTable()->serverNames());
+        QVERIFY(sampleTable()->serverNames()->item(602));
+    }
+
+    void table_unreadableCommandSource_keepsTheRowsAndSaysWhy()
+    {
+        QTemporaryDir dir;
+        QStringList files = SampleServer::files();
+        files.last() = QStringLiteral("/* no commands here */\n");
+        QVERIFY(SampleServer::write(dir.path(), files));
+        auto facts = std::make_shared<const ServerFolder::Facts>(ServerFolder::read(dir.path()));
+        QStringList problems;
+        const auto table = ServerTable::forFolder(dir.path(), facts, Commands::Table::builtIn(), false, &problems);
+        QCOMPARE(problems.size(), 1);
+        QVERIFY2(problems.front().contains(QStringLiteral("script.c")), qPrintable(problems.front()));
+        QVERIFY(table->find(u"mes"));
+        QVERIFY(table->serverNames());
+    }
+};
+
+QTEST_GUILESS_MAIN(ServerRulesTest)
+#include "test_server_rules.moc"
