@@ -20,13 +20,23 @@ QString unquoted(QStringView raw)
     return text;
 }
 
-// A number as the server reads it: decimal, 0x hexadecimal or 0 octal; past 64
-// bits it keeps the low 32.
-qint64 numberOf(QStringView text)
+// A number as the server reads it: decimal, 0x hexadecimal, 0o octal, 0b binary or
+// 0 octal, "_" between digits; past 64 bits it keeps the low 32.
+qint64 numberOf(QStringView written)
 {
-    const bool hex = text.startsWith(u"0x") || text.startsWith(u"0X");
-    const int base = hex ? 16 : (text.size() > 1 && text.startsWith(u'0') ? 8 : 10);
-    const QStringView digits = text.mid(hex ? 2 : 0);
+    QString text = written.toString();
+    text.remove(u'_');
+    int base = 10;
+    int prefix = 0;
+    if (text.startsWith(u"0x") || text.startsWith(u"0X"))
+        base = 16, prefix = 2;
+    else if (text.startsWith(u"0o"))
+        base = 8, prefix = 2;
+    else if (text.startsWith(u"0b"))
+        base = 2, prefix = 2;
+    else if (text.size() > 1 && text.startsWith(u'0'))
+        base = 8;
+    const QStringView digits = QStringView(text).mid(prefix);
     bool ok = false;
     const qint64 n = digits.toLongLong(&ok, base);
     return ok ? n : qint64(digits.toULongLong(&ok, base) & 0xFFFFFFFFu);
@@ -105,8 +115,13 @@ int NodeReader::convert(const Statement &s, int local)
     if (e.kind == Expression::Kind::Number)
         node.number = numberOf(token);
     node.text = e.kind == Expression::Kind::Text ? unquoted(token) : token;
-    for (int operand = e.first; operand >= 0; operand = s.step->expressions[size_t(operand)].next)
-        node.operands.append(convert(s, operand));
+    for (int operand = e.first; operand >= 0; operand = s.step->expressions[size_t(operand)].next) {
+        // Strings written one after another are one text: "a" "b" is "ab".
+        if (e.kind == Expression::Kind::Text)
+            node.text += unquoted(tokenText(s, s.step->expressions[size_t(operand)]));
+        else
+            node.operands.append(convert(s, operand));
+    }
     body_.nodes.push_back(std::move(node));
     return int(body_.nodes.size()) - 1;
 }

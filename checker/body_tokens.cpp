@@ -57,14 +57,18 @@ int punctLength(QStringView text, int i)
     case u'+':
     case u'-':
         return next == c || next == u'=' ? 2 : 1;
+    case u'*':
+        if (next == u'*') // "**" and "**=": power, on today's servers
+            return third == u'=' ? 3 : 2;
+        return next == u'=' ? 2 : 1;
     case u'=':
     case u'!':
-    case u'*':
     case u'/':
     case u'%':
     case u'^':
         return next == u'=' ? 2 : 1;
     case u'~':
+        return next == u'=' || next == u'!' ? 2 : 1; // "~=" "~!": a text against a pattern
     case u'?':
     case u':':
     case u',':
@@ -118,21 +122,26 @@ int stringEnd(QStringView text, int i, bool *closed)
     return std::min(end, size);
 }
 
-// Where a number that begins at `i` ends: decimal, or hexadecimal after "0x".
+// Where a number that begins at `i` ends: decimal, hexadecimal after "0x", and on
+// today's servers octal after "0o", binary after "0b" and "_" between digits
+// ("1_000"). Where letters or "_" follow its digits, the word is a name ("3rd_visit"):
+// -1 then.
 int numberEnd(QStringView text, int i)
 {
     const int size = int(text.size());
+    const QChar prefix = i + 1 < size && text.at(i) == u'0' ? text.at(i + 1) : QChar();
     int end = i + 1;
-    if (text.at(i) == u'0' && i + 2 < size && (text.at(i + 1) == u'x' || text.at(i + 1) == u'X') &&
-        isHexDigit(text.at(i + 2))) {
+    if ((prefix == u'x' || prefix == u'X') && i + 2 < size && isHexDigit(text.at(i + 2))) {
         end = i + 2;
-        while (end < size && isHexDigit(text.at(end)))
+        while (end < size && (isHexDigit(text.at(end)) || text.at(end) == u'_'))
             ++end;
         return end;
     }
-    while (end < size && isDigit(text.at(end)))
+    if ((prefix == u'o' || prefix == u'b') && i + 2 < size && isDigit(text.at(i + 2)))
+        end = i + 2;
+    while (end < size && (isDigit(text.at(end)) || (text.at(end) == u'_' && end + 1 < size && isDigit(text.at(end + 1)))))
         ++end;
-    return end;
+    return end < size && isNameChar(text.at(end)) ? -1 : end;
 }
 
 // Where the name characters from `end` on end, with a "$" suffix.
@@ -184,8 +193,9 @@ void readTokenAt(QStringView text, int i, Token &token)
         token.kind = closed ? Token::Kind::String : Token::Kind::OpenString;
         token.length = end - i;
     } else if (isDigit(c)) {
-        token.kind = Token::Kind::Number;
-        token.length = numberEnd(text, i) - i;
+        const int end = numberEnd(text, i);
+        token.kind = end < 0 ? Token::Kind::Name : Token::Kind::Number;
+        token.length = (end < 0 ? nameRestEnd(text, i) : end) - i;
     } else if (const int end = nameEnd(text, i); end > i) {
         token.kind = Token::Kind::Name;
         token.length = end - i;

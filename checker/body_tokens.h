@@ -72,6 +72,13 @@ inline bool isHexNumber(QStringView number)
     return number.size() > 1 && (number.at(1) == u'x' || number.at(1) == u'X');
 }
 
+// Whether a number token is written as only today's servers read it: "0o17",
+// "0b101", "1_000".
+inline bool isTodaysNumber(QStringView number)
+{
+    return number.contains(u'_') || number.startsWith(u"0o") || number.startsWith(u"0b");
+}
+
 // Whether `name` is a plain name without prefix or suffix, as command words are.
 bool isPlainName(QStringView name);
 

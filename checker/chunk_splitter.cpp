@@ -240,10 +240,13 @@ void ChunkSplitter::visit(Line &line)
 void ChunkSplitter::visitLine(Line &line)
 {
     const DefinitionLine::Definition &definition = line.definition;
-    // A line that begins with a blank is a body's own line; only outside a body is it
-    // a definition that the loader refuses.
+    // No server looks for definitions inside an open body. One that stands there is
+    // taken for the next NPC's, its body's "}" forgotten; but a line that begins with
+    // a blank, or reads as a statement ("function<TAB>Name<TAB>{" defines a local
+    // function), is the body's own.
     const bool isDefinition =
-        definition.kind != DefinitionLine::Kind::None && (!definition.indented || state_.region == State::Region::Top);
+        definition.kind != DefinitionLine::Kind::None &&
+        ((!definition.indented && !definition.readsAsStatement) || state_.region == State::Region::Top);
     if (state_.region != State::Region::Top && !state_.inComment && isDefinition)
         cutOpenBody(line);
     switch (state_.region) {
@@ -382,6 +385,7 @@ void ChunkSplitter::readBody(Line &line, int from)
     followComment(line, tokens);
     const QStringView text(line.text);
     bool firstOnLine = true;
+    bool afterBody = true; // until the first token after the body's "}"
     const qsizetype count = qsizetype(tokens.tokens.size());
     for (qsizetype i = 0; i < count; ++i) {
         const Token &token = tokens.tokens[size_t(i)];
@@ -389,10 +393,8 @@ void ChunkSplitter::readBody(Line &line, int from)
             continue;
         const bool first = std::exchange(firstOnLine, false);
         if (state_.region != State::Region::Body) {
-            // Text after the "}" that ends the body.
-            if (token.kind == Token::Kind::Punct && Language::is(text.sliced(token.column, token.length), u"}") &&
-                !state_.quiet)
-                line.found.append(Rules::make(Rule::StrayCloseBrace, 0, token.column, 1));
+            textAfterBody(line, token, afterBody);
+            afterBody = false;
             continue;
         }
         const ChunkToken here{token, 0, text.sliced(token.column, token.length), first};
@@ -421,6 +423,28 @@ void ChunkSplitter::readBody(Line &line, int from)
     if (!chunk_.empty() && chunk_.back().token.kind == Token::Kind::OpenString)
         closeChunk(End::None);
     state_.chunkOpen = !chunk_.empty();
+}
+
+// Text after the "}" that ends the body: today's servers read it as the next
+// definition line and stop reading the file, the older ones do not end the body
+// on a line that does not end in "}". A comment there is fine.
+void ChunkSplitter::textAfterBody(Line &line, const Token &token, bool first)
+{
+    if (state_.quiet)
+        return;
+    const QStringView text = QStringView(line.text).sliced(token.column, token.length);
+    if (token.kind == Token::Kind::Punct && Language::is(text, u"}")) {
+        line.found.append(Rules::make(Rule::StrayCloseBrace, 0, token.column, 1));
+        return;
+    }
+    if (!first)
+        return;
+    constexpr Target::Servers refusers = Target::kToday | Target::Older;
+    const QStringView rest = QStringView(line.text).sliced(token.column).trimmed();
+    Diagnostic found = Rules::judged(Rule::TextAfterBody, commands_.target().judge(refusers), refusers, 0, token.column,
+                                     int(rest.size()), {rest.toString()});
+    if (!found.code.isEmpty())
+        line.found.append(std::move(found));
 }
 
 // Where a piece may begin: braces, empty statements and labels are taken here;
@@ -490,6 +514,9 @@ void ChunkSplitter::addToPiece(Line &line, const ChunkToken &here)
         unit_.append(&line);
     chunk_.push_back(here);
     chunk_.back().line = int(unit_.size()) - 1;
+    // "if (a) for (...;...;...)": the ";" of a for's head, wherever the for stands.
+    if (parens_ == 0 && here.token.kind == Token::Kind::Name && Language::equalsIgnoringCase(here.text, u"for"))
+        chunkIsFor_ = true;
     if (isPunct(here, u'(') || isPunct(here, u'['))
         ++parens_;
     else if ((isPunct(here, u')') || isPunct(here, u']')) && parens_ > 0)

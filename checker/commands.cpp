@@ -292,7 +292,10 @@ bool Table::addRow(QStringView line, int number, QString *error)
         command.max = maxOk ? -1 : fields.at(2).trimmed().toInt(&maxOk);
         command.shape = fields.size() >= 4 ? fields.at(3).trimmed().toString() : QString();
     }
-    const bool wordOk = !command.word.isEmpty() && std::all_of(command.word.cbegin(), command.word.cend(), [](QChar c) {
+    // A word of ASCII letters, digits and "_", with a "$" at the end for one that
+    // gives a text ("_$").
+    const QStringView stem = QStringView(command.word).chopped(command.word.endsWith(u'$') ? 1 : 0);
+    const bool wordOk = !stem.isEmpty() && std::all_of(stem.cbegin(), stem.cend(), [](QChar c) {
         return c == u'_' || (c.unicode() < 0x80 && c.isLetterOrNumber());
     });
     if (!wordOk || !minOk || !maxOk || command.min < 0 || (command.max >= 0 && command.max < command.min)) {

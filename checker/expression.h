@@ -13,7 +13,7 @@ struct Expression
     {
         None,      // a part left out: "for (;;)"
         Number,    // the token: the literal
-        Text,      // the token: the string with its quotes
+        Text,      // the token: the string with its quotes; operands: strings right after it, one text with it
         Variable,  // the token: the name
         Element,   // the token: the array's name; operand: the index
         Call,      // the token: the function; operands: the arguments

@@ -92,6 +92,8 @@ int Parser::operators(int left, qsizetype start, int minimum)
         const int strength = Language::binaryPrecedence(op.text);
         if (strength == 0 || strength < minimum)
             return left;
+        if (Language::isTodaysOperator(op.text))
+            judge(Rule::TodaysSyntax, op, kOlderServers, 0, {op.text.toString()});
         ++pos_;
         // "set Zeny + ,0;" is what a button writes for an empty field.
         if (nextIs(u",") || (strength == 1 && (atEnd() || nextIs(u")")))) {
@@ -153,12 +155,19 @@ int Parser::primary()
     const qsizetype start = pos_;
     switch (token.token.kind) {
     case Kind::Number:
-    case Kind::String:
         ++pos_;
-        return node(token.token.kind == Kind::Number ? Expression::Kind::Number : Expression::Kind::Text, token, start);
+        if (BodyTokens::isTodaysNumber(token.text))
+            judge(Rule::TodaysSyntax, token, kOlderServers, 0, {token.text.toString()});
+        return node(Expression::Kind::Number, token, start);
+    case Kind::String:
+        if (isPunct(pos_ + 1, u":") && isPunct(pos_ + 2, u":"))
+            return npcFunctionCall();
+        return text();
     case Kind::Name: {
         ++pos_;
         const bool plain = BodyTokens::isPlainName(token.text);
+        if (!plain && token.text.front().isDigit())
+            judge(Rule::TodaysSyntax, token, kOlderServers, 0, {token.text.toString()});
         int value = -1;
         if (nextIs(u"(") && plain) {
             value = call(token);
@@ -188,6 +197,52 @@ int Parser::primary()
     unexpected();
 }
 
+// A string, and the strings written right after it: today's servers join them
+// into one text, even across lines.
+int Parser::text()
+{
+    const qsizetype start = pos_;
+    ++pos_;
+    std::vector<int> joined;
+    while (!atEnd() && peek().token.kind == Kind::String) {
+        judge(Rule::TodaysSyntax, peek(), kOlderServers, 0, {peek().text.toString()});
+        joined.push_back(node(Expression::Kind::Text, peek(), pos_));
+        ++pos_;
+    }
+    const int first = node(Expression::Kind::Text, t_.at(start), start);
+    linkOperands(first, joined);
+    return first;
+}
+
+// "\"Ferryman\"::Pay(1)": a public function of another NPC, on today's servers.
+int Parser::npcFunctionCall()
+{
+    const qsizetype start = pos_;
+    const ChunkToken &npc = peek();
+    judge(Rule::TodaysSyntax, t_.at(pos_ + 1), kOlderServers, 0, {QStringLiteral("::")});
+    pos_ += 3;
+    if (!nextIsName() || !BodyTokens::isPlainName(peek().text))
+        unexpected();
+    const ChunkToken &name = peek();
+    ++pos_;
+    colour(name, Colour::Kind::Command);
+    std::vector<int> values{node(Expression::Kind::Text, npc, start)};
+    if (nextIs(u"(")) {
+        const ChunkToken &open = peek();
+        ++pos_;
+        while (!nextIs(u")")) {
+            values.push_back(expression());
+            if (!nextIs(u","))
+                break;
+            ++pos_;
+        }
+        expect(u")", Rule::MissingParenthesis, open);
+    }
+    const int called = node(Expression::Kind::Call, name, start);
+    linkOperands(called, values);
+    return called;
+}
+
 int Parser::call(const ChunkToken &name)
 {
     const qsizetype start = pos_ - 1;
@@ -198,6 +253,7 @@ int Parser::call(const ChunkToken &name)
         arguments(name, roots_);
     } else {
         colour(name, Colour::Kind::Command);
+        checkCommandWord(name, *command);
         if (sameWord(command->word, u"select") || sameWord(command->word, u"prompt"))
             choices_ = choicesOf(pos_);
         // callfunc("Name", ...) names the function it runs.

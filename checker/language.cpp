@@ -167,6 +167,10 @@ int binaryPrecedence(QStringView op)
         return 0;
     const char16_t first = op.front().unicode();
     const char16_t second = op.size() > 1 ? op.at(1).unicode() : 0;
+    if (first == u'~')
+        return second == u'=' || second == u'!' ? 5 : 0; // a text against a pattern
+    if (first == u'*' && second == u'*' && op.size() == 2)
+        return 11; // power, tighter than "*"
     if (op.back() == u'=' && op.size() >= 2 &&
         !(op.size() == 2 && (first == u'=' || first == u'!' || first == u'<' || first == u'>')))
         return 1; // += -= *= /= %= &= |= ^= <<= >>=
@@ -196,6 +200,11 @@ int binaryPrecedence(QStringView op)
     default:
         return 0;
     }
+}
+
+bool isTodaysOperator(QStringView op)
+{
+    return is(op, u"**") || is(op, u"**=") || is(op, u"~=") || is(op, u"~!");
 }
 
 QString argumentCount(const Commands::Command &command, Target::Servers servers)

@@ -104,9 +104,12 @@ template <typename IsDefined> QString reachedLabel(const QString &jump, IsDefine
 
 // Binding strength of a binary operator, loosest first as the server reads them:
 // 1 assignments, 2 "?:", 3 "||", 4 "&&", 5 comparisons, 6 "^", 7 "|",
-// 8 "&" "<<" ">>", 9 "+" "-", 10 "*" "/" "%" (its "^" binds looser than "|");
-// 0 for anything else.
+// 8 "&" "<<" ">>", 9 "+" "-", 10 "*" "/" "%" (its "^" binds looser than "|"), and
+// today's 11 "**" and 5 "~=" "~!"; 0 for anything else.
 int binaryPrecedence(QStringView op);
+
+// Whether a binary operator is one only today's servers read: "**", "**=", "~=", "~!".
+bool isTodaysOperator(QStringView op);
 
 // How many arguments a command takes, as messages say it: "2個", "1〜3個", "1個以上":
 // on the first kind of server of `servers`, or on any server when it is 0.

@@ -30,6 +30,9 @@ inline bool isJudgedVariable(QStringView name)
     return Language::isScopeVariable(name) || Language::isPlayerVariable(name);
 }
 
+// The servers before today's, which refuse what only today's servers read.
+inline constexpr Target::Servers kOlderServers = Target::Older | Target::Later;
+
 class Parser
 {
 public:
@@ -170,6 +173,10 @@ private:
     int unary();
     int primary();
     int call(const ChunkToken &name);
+    int text();
+    int npcFunctionCall();
+    void checkCommandWord(const ChunkToken &word, const Commands::Command &command);
+    void checkKeywordCase(const ChunkToken &word);
     void ownFunctionStatement(const ChunkToken &name);
     void reportOwnCall(const ChunkToken &name);
     int arguments(const ChunkToken &name, std::vector<int> &values);

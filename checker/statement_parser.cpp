@@ -113,9 +113,22 @@ bool Parser::statement()
         addStep(FlowStep::Kind::Other, first);
         return false;
     }
+    if (first.token.kind == Kind::String && isPunct(pos_ + 1, u":") && isPunct(pos_ + 2, u":")) {
+        roots_.push_back(npcFunctionCall());
+        addStep(FlowStep::Kind::Other, first);
+        return false;
+    }
     if (first.token.kind != Kind::Name)
         unexpected();
     const bool plain = BodyTokens::isPlainName(first.text);
+    // "public function Name { ... }": a function other NPCs may call, on today's servers.
+    if (plain && (Language::is(first.text, u"public") || Language::is(first.text, u"private")) &&
+        pos_ + 1 < limit_ && Language::is(t_.at(pos_ + 1).text, u"function")) {
+        judge(Rule::TodaysSyntax, first, kOlderServers, 0, {first.text.toString()});
+        colour(first, Colour::Kind::Command);
+        ++pos_;
+        return keywordStatement(peek());
+    }
     if (plain && Language::isKeyword(first.text, Language::StartsStatement) && !sameWord(first.text, u"goto") &&
         !sameWord(first.text, u"end"))
         return keywordStatement(first);
@@ -209,6 +222,7 @@ bool Parser::keywordStatement(const ChunkToken &first)
 {
     const QStringView word = first.text;
     colour(first, Colour::Kind::Command);
+    checkKeywordCase(first);
     ++pos_;
     using Step = FlowStep::Kind;
     if (sameWord(word, u"if")) {
@@ -310,10 +324,30 @@ void Parser::forPart(int part, const ChunkToken &open)
     pos_ = stop + 1;
 }
 
+// The servers of the target that lack a command, and those that match words
+// exactly where it is written in another case.
+void Parser::checkCommandWord(const ChunkToken &word, const Commands::Command &command)
+{
+    const Target::Servers lacking = Target::kEveryServer & ~command.servers;
+    if (lacking != 0)
+        judge(Rule::UnknownCommand, word, lacking, 0, {word.text.toString(), QString()});
+    if (word.text != QStringView(command.word))
+        judge(Rule::WrongCase, word, Target::TodayStrict, 0, {word.text.toString(), command.word});
+}
+
+// Statement words are lower case; only servers that match words exactly mind.
+void Parser::checkKeywordCase(const ChunkToken &word)
+{
+    const bool lower = std::none_of(word.text.begin(), word.text.end(), [](QChar c) { return c.isUpper(); });
+    if (!lower)
+        judge(Rule::WrongCase, word, Target::TodayStrict, 0, {word.text.toString(), word.text.toString().toLower()});
+}
+
 bool Parser::commandStatement(const Commands::Command &command)
 {
     const ChunkToken &word = peek();
     colour(word, Colour::Kind::Command);
+    checkCommandWord(word, command);
     ++pos_;
     labels_.clear();
     if (inForHead_)

@@ -1,0 +1,182 @@
+// What each kind of server refuses, judged for the servers a script is checked
+// for: an error where all of them refuse it, a warning where only some do.
+#include "checker/commands.h"
+#include "checker/script_check.h"
+#include "checker/target.h"
+#include "checker_test_support.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+std::shared_ptr<const Commands::Table> tableFor(const QString &target)
+{
+    auto table = std::make_shared<Commands::Table>(*Commands::Table::builtIn());
+    const std::optional<Target> read = Target::fromName(target);
+    if (!read)
+        qFatal("no target %s", qPrintable(target));
+    table->setTarget(*read);
+    return table;
+}
+
+// "LINE:COLUMN CODE E|W" of every finding.
+QStringList judged(const QString &script, const QString &target)
+{
+    ScriptCheck check(tableFor(target));
+    check.replaceLines(0, 0, script.split(u'\n'));
+    QStringList found;
+    for (const Diagnostic &d : check.allDiagnostics())
+        found << described(d) + QLatin1String(d.severity == Diagnostic::Severity::Error ? " E" : " W");
+    return found;
+}
+
+const QString kToll = QStringLiteral("function\tscript\tF_Toll\t{\n\treturn getarg(0) * 2;\n}\n");
+
+} // namespace
+
+class TestTargets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void judge_refusersAgainstTarget_givesVerdict_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("refusers");
+        QTest::addColumn<int>("warners");
+        QTest::addColumn<int>("verdict");
+        const int older = Target::Older | Target::Later;
+        const auto row = [](const char *name, const char *target, int refusers, int warners, Target::Verdict v) {
+            QTest::newRow(name) << QString::fromLatin1(target) << refusers << warners << int(v);
+        };
+        row("every server refuses", "", Target::kEveryServer, 0, Target::Verdict::Error);
+        row("only older refuse, no target", "", older, 0, Target::Verdict::Warning);
+        row("only older refuse, today", "today", older, 0, Target::Verdict::Fine);
+        row("only older refuse, older", "older", older, 0, Target::Verdict::Error);
+        row("one family refuses, today", "today", Target::TodayStrict, 0, Target::Verdict::Warning);
+        row("one family refuses, that family", "today-strict", Target::TodayStrict, 0, Target::Verdict::Error);
+        row("older warn, older", "older", 0, older, Target::Verdict::Warning);
+        row("nobody minds", "later", Target::kToday, 0, Target::Verdict::Fine);
+    }
+    void judge_refusersAgainstTarget_givesVerdict()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, refusers);
+        QFETCH(int, warners);
+        QFETCH(int, verdict);
+        QCOMPARE(int(Target::fromName(target)->judge(Target::Servers(refusers), Target::Servers(warners))), verdict);
+    }
+
+    void fromName_unknownWord_givesNothing()
+    {
+        QVERIFY(!Target::fromName(u"newer"));
+        QCOMPARE(Target::fromName(u"TODAY")->servers(), Target::kToday);
+        QCOMPARE(Target::fromName(u"today-anycase")->name(), QStringLiteral("today-anycase"));
+    }
+
+    void setFlag_renewalAndPreRenewal_excludeEachOther()
+    {
+        Target target;
+        QVERIFY(target.defines(u"RENEWAL"));
+        QVERIFY(target.defines(u"RENEW")); // the start of a defined flag counts as it
+        QVERIFY(!target.defines(u"FALSE"));
+        QVERIFY(target.setFlag(u"PRERENEWAL"));
+        QVERIFY(!target.defines(u"RENEWAL"));
+        QVERIFY(target.setFlag(u"!PRERENEWAL"));
+        QVERIFY(!target.defines(u"PRERENEWAL"));
+        QVERIFY(!target.setFlag(u"ab"));
+    }
+
+    void builtIn_everyRowOfTheFile_isRead()
+    {
+        QFile file(QStringLiteral(":/talewick/checker/script-commands.tsv"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QSet<QString> words;
+        for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+            if (!line.trimmed().isEmpty() && !line.startsWith(u'#'))
+                words.insert(line.section(u'\t', 0, 0).toLower());
+        }
+        for (const QString &word : words)
+            QVERIFY2(Commands::Table::builtIn()->find(word), qPrintable(word));
+        QVERIFY(Commands::Table::builtIn()->find(u"_$"));
+    }
+
+    void check_constructPerTarget_givesFindings_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char *name, const QString &script, const char *target, const QStringList &expected) {
+            QTest::newRow(name) << script << QString::fromLatin1(target) << expected;
+        };
+        const QString power = npc(QStringLiteral("\t.@n = 3 ** 2;\n\tend;"));
+        row("power, no target", power, "", {"2:10 TW113 W"});
+        row("power, today", power, "today", {});
+        row("power, later", power, "later", {"2:10 TW113 E"});
+        row("pattern match, today", npc("\tif (.@w$ ~= \"^[a-z]+$\") end;\n\tend;"), "today", {});
+        row("pattern match, older", npc("\tif (.@w$ ~= \"^[a-z]+$\") end;\n\tend;"), "older", {"2:11 TW113 E"});
+        row("binary number, no target", npc("\t.@n = 0b101 + 1_000;\n\tend;"), "", {"2:8 TW113 W", "2:16 TW113 W"});
+        row("binary number, today", npc("\t.@n = 0b101 + 0o17 + 1_000;\n\tend;"), "today", {});
+        row("name led by digits, today", npc("\t.@n = 3rd_visit + 2019_cap;\n\tend;"), "today", {});
+        row("name led by digits, older", npc("\t.@n = 3rd_visit;\n\tend;"), "older", {"2:8 TW113 E"});
+        const QString joined = npc(QStringLiteral("\tmes \"The tide turns \"\n\t\t\"at dusk.\";\n\tclose;"));
+        row("strings joined across lines, today", joined, "today", {});
+        row("strings joined across lines, no target", joined, "", {"3:3 TW113 W"});
+        const QString npcCall = npc(QStringLiteral("\t\"Ferryman\"::Pay(1);\n\t.@n = \"Ferryman\"::Fee();\n\tend;"));
+        row("function of another npc, today", npcCall, "today", {});
+        row("function of another npc, later", npcCall, "later", {"2:12 TW113 E", "3:18 TW113 E"});
+        const QString publicFunction =
+            npc(QStringLiteral("\tend;\npublic function Pay {\n\treturn;\n}\nprivate function Fee {\n\treturn 1;\n}"));
+        row("public function, today", publicFunction, "today", {});
+        row("public function, no target", publicFunction, "", {"3:1 TW113 W", "6:1 TW113 W"});
+        const QString unbracedFor = npc(QStringLiteral("\tif (.@n) for (.@i = 0; .@i < 3; .@i++) mes \"x\";\n"
+                                                       "\telse for (.@i = 0; .@i < 3; ++.@i) { mes \"y\"; }\n\tclose;"));
+        row("for as the body of if and else, today", unbracedFor, "today", {});
+        row("for as the body of if and else, no target", unbracedFor, "", {});
+        const QString wrongCase = npc(QStringLiteral("\tMes \"Hi\";\n\tIf (1) close;\n\tclose;"));
+        row("wrong case, no target", wrongCase, "", {"2:2 TW116 W", "3:2 TW116 W"});
+        row("wrong case, strict family", wrongCase, "today-strict", {"2:2 TW116 E", "3:2 TW116 E"});
+        row("wrong case, any-case family", wrongCase, "today-anycase", {});
+        row("wrong case, older", wrongCase, "older", {});
+        const QString translated = npc(QStringLiteral("\tmes _(\"Welcome\");\n\tclose;"));
+        row("command of today only, no target", translated, "", {"2:6 TW103 W"});
+        row("command of today only, today", translated, "today", {});
+        row("command of today only, older", translated, "older", {"2:6 TW103 E"});
+        const QString twoLines = npc(QStringLiteral("\tmes \"a\",\"b\";\n\tclose;"));
+        row("mes with two texts, no target", twoLines, "", {"2:2 TW104 W"});
+        row("mes with two texts, strict family", twoLines, "today-strict", {"2:2 TW104 E"});
+        row("mes with two texts, any-case family", twoLines, "today-anycase", {});
+        row("mes with two texts, older", twoLines, "older", {"2:2 TW104 W"});
+        const QString byName = kToll + npc(QStringLiteral("\tF_Toll 2;\n\t.@fee = F_Toll(3);\n\tend;"));
+        row("file function by name, no target", byName, "", {"5:2 TW114 W", "6:10 TW114 W"});
+        row("file function by name, today", byName, "today", {});
+        row("file function by name, older", byName, "older", {"5:2 TW114 E", "6:10 TW114 E"});
+        const QString unknown = npc(QStringLiteral("\tF_Nowhere 2;\n\tend;"));
+        row("name defined nowhere, no target", unknown, "", {"2:2 TW115 W"});
+        row("name defined nowhere, today", unknown, "today", {"2:2 TW115 W"});
+        row("name defined nowhere, older", unknown, "older", {"2:2 TW103 E"});
+    }
+    void check_constructPerTarget_givesFindings()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, target);
+        QFETCH(QStringList, expected);
+        QCOMPARE(judged(script, target), expected);
+    }
+
+    // A function defined after its callers are read still reaches them.
+    void edit_functionDefinedLater_judgesCallsAgain()
+    {
+        ScriptCheck check(tableFor(QStringLiteral("today")));
+        check.replaceLines(0, 0, npc(QStringLiteral("\tF_Toll 2;\n\tend;")).split(u'\n'));
+        QCOMPARE(described(check.allDiagnostics()), QStringList{"2:2 TW115"});
+        check.replaceLines(0, 0, kToll.split(u'\n'));
+        QCOMPARE(described(check.allDiagnostics()), QStringList());
+        check.replaceLines(0, 4, {});
+        QCOMPARE(described(check.allDiagnostics()), QStringList{"2:2 TW115"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTargets)
+#include "test_targets.moc"
