@@ -212,9 +212,39 @@ void readTokenAt(QStringView text, int i, Token &token)
 
 namespace {
 
-// The tokens of `text` into `found`; whether a /* comment is left open.
-bool read(QStringView text, int from, bool inComment, std::vector<Token> &found)
+// The length of "/*@FLAG" or "/*@!FLAG" at `i`, and whether the target reads what
+// follows as code; 0 when no flag follows "/*@" (an ordinary comment then).
+int conditionalOpening(QStringView text, int i, const Target &target, bool *code)
 {
+    int at = i + 3;
+    const bool negated = at < text.size() && text.at(at) == u'!';
+    at += negated ? 1 : 0;
+    int end = at;
+    while (end < text.size() && isNameChar(text.at(end)) && text.at(end).unicode() < 0x80)
+        ++end;
+    const QStringView flag = text.sliced(at, end - at);
+    if (!Target::isFlagWord(flag))
+        return 0;
+    *code = target.defines(flag) != negated;
+    return end - i;
+}
+
+// The "*/" right after a conditional comment's flag, blanks allowed before it:
+// where it ends, or `i` when none stands there.
+int closingRightAfter(QStringView text, int i)
+{
+    int at = i;
+    while (at < text.size() && (text.at(at) == u' ' || text.at(at) == u'\t'))
+        ++at;
+    return text.sliced(at).startsWith(u"*/") ? at + 2 : i;
+}
+
+// The tokens of `text` into `found`; whether a /* comment is left open.
+bool read(QStringView text, int from, bool inComment, std::vector<Token> &found, const Target *target)
+{
+    static const Target kAsItComes;
+    const Target &flags = target ? *target : kAsItComes;
+    const bool conditional = flags.includes(Target::kToday);
     bool endsInComment = false;
     const int size = int(text.size());
     found.clear();
@@ -246,7 +276,19 @@ bool read(QStringView text, int from, bool inComment, std::vector<Token> &found)
             break;
         }
         if (c == u'/' && next == u'*') {
-            i = comment(i, i + 2);
+            bool code = false;
+            const int opening = conditional && i + 2 < size && text.at(i + 2) == u'@'
+                                    ? conditionalOpening(text, i, flags, &code)
+                                    : 0;
+            if (opening > 0 && code) {
+                // Only the opening is skipped: "/*@FLAG*/" or "/*@FLAG" and the code after it.
+                const int end = closingRightAfter(text, i + opening);
+                add(Token::Kind::Comment, i, end - i);
+                i = end;
+                continue;
+            }
+            // Up to the first "*/" after the flag; for "/*@FLAG*/", the next one after that.
+            i = comment(i, opening > 0 ? closingRightAfter(text, i + opening) : i + 2);
             continue;
         }
         Token &token = found.emplace_back();
@@ -261,20 +303,20 @@ thread_local std::vector<Token> tFound;
 
 } // namespace
 
-Line tokenize(QStringView text, int from, bool inComment)
+Line tokenize(QStringView text, int from, bool inComment, const Target *target)
 {
     Line line;
-    line.endsInComment = read(text, from, inComment, tFound);
+    line.endsInComment = read(text, from, inComment, tFound, target);
     // Stored in one allocation of the right size (none for a line without tokens).
     if (!tFound.empty())
         line.tokens.assign(tFound.cbegin(), tFound.cend());
     return line;
 }
 
-void tokenizeInto(QStringView text, int from, bool inComment, Line &line)
+void tokenizeInto(QStringView text, int from, bool inComment, Line &line, const Target *target)
 {
     // Cleared, the array keeps its room.
-    line.endsInComment = read(text, from, inComment, line.tokens);
+    line.endsInComment = read(text, from, inComment, line.tokens, target);
 }
 
 } // namespace BodyTokens

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "checker/target.h"
+
 #include <QStringView>
 #include <QVector>
 
@@ -34,11 +36,13 @@ struct Line
 };
 
 // The tokens of `text` from column `from` on; `inComment` says whether a /* comment
-// was open before it.
-Line tokenize(QStringView text, int from, bool inComment);
+// was open before it. Today's servers read a conditional comment ("/*@RENEWAL")
+// as code when the target defines its flag; without a target, with the flags
+// a server defines as it comes.
+Line tokenize(QStringView text, int from, bool inComment, const Target *target = nullptr);
 // The same into `line`, whose room for tokens is used again: for a reader that
 // keeps no line's tokens once it has read them.
-void tokenizeInto(QStringView text, int from, bool inComment, Line &line);
+void tokenizeInto(QStringView text, int from, bool inComment, Line &line, const Target *target = nullptr);
 
 // Whether `c` may stand in a name: letters, digits, "_" and every character of two
 // bytes in the code page (the full-width space excepted). Inline: every character

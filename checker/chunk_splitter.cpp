@@ -153,10 +153,10 @@ void ChunkSplitter::callOwnFunction(int line, const QString &name, int column, i
 const BodyTokens::Line &ChunkSplitter::tokensOf(Line &line, int from)
 {
     if (!keepTokens_) {
-        BodyTokens::tokenizeInto(line.text, from, state_.inComment, read_);
+        BodyTokens::tokenizeInto(line.text, from, state_.inComment, read_, &commands_.target());
         lineTokens_ = &read_;
     } else if (line.tokensFrom != from || line.tokensInComment != state_.inComment) {
-        line.tokens = BodyTokens::tokenize(line.text, from, state_.inComment);
+        line.tokens = BodyTokens::tokenize(line.text, from, state_.inComment, &commands_.target());
         lineTokens_ = &line.tokens;
     } else {
         lineTokens_ = &line.tokens;

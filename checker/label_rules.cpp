@@ -305,9 +305,10 @@ void Index::judgeCallByName(const FunctionCall &call, Diagnostics &found) const
             found.append(std::move(judged));
         return;
     }
-    // A near command is a typo on any server; where only older servers are the
-    // target, an unknown name is an unknown command.
-    if (!call.nearestCommand.isEmpty() || target_.isOnly(older)) {
+    // A near command is a typo on any server, and function names are ASCII; where
+    // only older servers are the target, an unknown name is an unknown command.
+    const bool ascii = std::all_of(call.label.cbegin(), call.label.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (!call.nearestCommand.isEmpty() || !ascii || target_.isOnly(older)) {
         found.append(unknownCommand(call.label, call.column, call.length, call.nearestCommand));
         return;
     }

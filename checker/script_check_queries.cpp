@@ -258,7 +258,7 @@ bool ScriptCheck::isCommentOrString(int number, int column) const
     if (line.tokensFrom >= 0 && column >= line.tokensFrom) {
         BodyTokens::Line readAgain;
         if (!options_.tokens)
-            readAgain = BodyTokens::tokenize(line.text, line.tokensFrom, line.tokensInComment);
+            readAgain = BodyTokens::tokenize(line.text, line.tokensFrom, line.tokensInComment, &commands_->target());
         const BodyTokens::Line &tokens = options_.tokens ? line.tokens : readAgain;
         for (const Token &token : tokens.tokens) {
             if (column >= token.column && column < token.column + token.length)

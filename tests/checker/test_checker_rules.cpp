@@ -87,7 +87,7 @@ private slots:
         row("too few arguments", "\twarp \"x\",1;", {"2:2 TW104"});
         row("too many arguments", "\tclose 1;", {"2:2 TW104"});
         row("function with too many arguments", "\tset @x,getarg(0,1);", {"2:9 TW104"});
-        row("missing comma", "\tmes \"a\" \"b\";", {"2:2 TW104", "2:10 TW105"});
+        row("missing comma", "\theal 100 50;", {"2:11 TW105"});
         row("stray token", "\tmes \"a\",);", {"2:10 TW106"});
         row("missing parenthesis", "\tif (Zeny < 500 goto L_A;\nL_A:\n\tclose;", {"2:5 TW107"});
         row("missing bracket", "\tset @x,@list[1;", {"2:14 TW108"});

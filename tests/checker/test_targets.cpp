@@ -10,20 +10,22 @@
 
 namespace {
 
-std::shared_ptr<const Commands::Table> tableFor(const QString &target)
+std::shared_ptr<const Commands::Table> tableFor(const QString &target, const QStringList &flags = {})
 {
     auto table = std::make_shared<Commands::Table>(*Commands::Table::builtIn());
-    const std::optional<Target> read = Target::fromName(target);
+    std::optional<Target> read = Target::fromName(target);
     if (!read)
         qFatal("no target %s", qPrintable(target));
+    for (const QString &flag : flags)
+        read->setFlag(flag);
     table->setTarget(*read);
     return table;
 }
 
 // "LINE:COLUMN CODE E|W" of every finding.
-QStringList judged(const QString &script, const QString &target)
+QStringList judged(const QString &script, const QString &target, const QStringList &flags = {})
 {
-    ScriptCheck check(tableFor(target));
+    ScriptCheck check(tableFor(target, flags));
     check.replaceLines(0, 0, script.split(u'\n'));
     QStringList found;
     for (const Diagnostic &d : check.allDiagnostics())
@@ -163,6 +165,33 @@ private slots:
         QFETCH(QString, target);
         QFETCH(QStringList, expected);
         QCOMPARE(judged(script, target), expected);
+    }
+
+    void conditionalComment_flags_chooseTheAlternativeReadAsCode_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QStringList>("flags");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("renewal as it comes") << QString() << QStringList() << QStringList{"3:2"};
+        QTest::newRow("pre-renewal") << QStringLiteral("today") << QStringList{"PRERENEWAL"}
+                                     << QStringList{"6:2", "8:18"};
+        QTest::newRow("flag written short") << QString() << QStringList{"!RENEWAL", "RENEWAL_PLUS"}
+                                            << QStringList{"3:2"};
+        // To them "/*@PRERENEWAL*/" is a whole comment.
+        QTest::newRow("older servers read comments") << QStringLiteral("later") << QStringList() << QStringList{"8:18"};
+    }
+    void conditionalComment_flags_chooseTheAlternativeReadAsCode()
+    {
+        QFETCH(QString, target);
+        QFETCH(QStringList, flags);
+        QFETCH(QStringList, expected);
+        // Line 8: "/*@FLAG*/ code //@*/" on one line, read either way.
+        const QString script = npc(QStringLiteral("\t/*@RENEWAL\n\tF_Renewal 1;\n\t//@*/\n\t/*@!RENEWAL\n"
+                                                  "\tF_Before 1;\n\t//@*/\n\t/*@PRERENEWAL*/ F_Short 1; //@*/\n\tend;"));
+        QStringList codes;
+        for (const QString &found : judged(script, target, flags))
+            codes << found.section(u' ', 0, 0);
+        QCOMPARE(codes, expected);
     }
 
     // A function defined after its callers are read still reaches them.
