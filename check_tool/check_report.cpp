@@ -39,8 +39,12 @@ Diagnostic undecodableBytes(const ScriptCheck &check, int line, const QString &e
 // only in comments and strings one for the whole file, on the first such line,
 // naming how many lines have them; a tree of scripts saved in another encoding
 // would otherwise bury every other finding.
-Diagnostics undecodableFindings(const ScriptCheck &check, const QList<int> &lines, const QString &encoding)
+// Today's servers pass such bytes in text through as they are: for them only
+// bytes in code count.
+Diagnostics undecodableFindings(const ScriptCheck &check, const QList<int> &lines, const QString &encoding,
+                                const Target &target)
 {
+    const bool textPassesThrough = target.isOnly(Target::kToday);
     Diagnostics found;
     std::optional<Diagnostic> firstInText;
     int linesInText = 0;
@@ -50,6 +54,8 @@ Diagnostics undecodableFindings(const ScriptCheck &check, const QList<int> &line
             continue;
         if (finding.rule != Rule::UndecodableInText) {
             found.append(finding);
+        } else if (textPassesThrough) {
+            continue;
         } else if (++linesInText == 1) {
             firstInText = finding;
         }
@@ -106,7 +112,7 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
     ScriptCheck check(commands, ScriptCheck::Options{false, false, false, false});
     check.replaceLines(0, 0, result.lines);
     check.updateFlow();
-    result.diagnostics = undecodableFindings(check, undecodable, encoding.displayName());
+    result.diagnostics = undecodableFindings(check, undecodable, encoding.displayName(), commands->target());
     result.diagnostics += check.allDiagnostics();
     sortByPlace(result.diagnostics);
     result.functionDefinitions = check.functionDefinitions();

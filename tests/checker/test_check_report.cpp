@@ -132,6 +132,16 @@ private slots:
         QCOMPARE(found.front().message, Rules::message(Rule::UndecodableInText, messageArguments));
     }
 
+    // Today's servers pass bytes in text through: only those in code count.
+    void undecodableBytes_forTodaysServers_onlyInCode()
+    {
+        auto today = std::make_shared<Commands::Table>(*Commands::Table::builtIn());
+        today->setTarget(*Target::fromName(u"today"));
+        const QByteArray bytes = kHeader.toLatin1() + "\r\n\tmes \"\xff\"; // \xff\r\n\t\xff" "close;\r\n}\r\n";
+        QCOMPARE(described(CheckReport::checkBytes(QStringLiteral("t.txt"), bytes, today).diagnostics),
+                 (QStringList{"3:2 TW402", "3:2 TW106"}));
+    }
+
     void encoding_namedOnlyWhenTheToolkitKnowsIt_data()
     {
         QTest::addColumn<QString>("name");
