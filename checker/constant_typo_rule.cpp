@@ -108,8 +108,9 @@ QVector<Read> unknownReads(const QVector<FlowGraph::Located> &steps, int first, 
 Diagnostics constantTypos(const QVector<FlowGraph::Located> &steps, int first, const Script &script,
                           const Commands::Table &commands)
 {
+    // A name is judged unknown only when every table of the folder was read whole.
     const ServerNames *names = commands.serverNames();
-    if (!names)
+    if (!names || !names->knowsEveryName())
         return {};
     const QVector<Read> reads = unknownReads(steps, first, script, commands, *names);
     if (reads.isEmpty())

@@ -36,6 +36,17 @@ void indexEntries(const QList<Entry> &entries, QHash<qint64, const Entry *> &byI
     }
 }
 
+// Whether a table is whole: entries read, and no file of the table (its name
+// begins with `table`) broken.
+bool whole(const ServerFolder::Facts &facts, qsizetype entries, QStringView table)
+{
+    for (const ServerFolder::Problem &problem : facts.problems) {
+        if (QStringView(problem.file).sliced(problem.file.lastIndexOf(u'/') + 1).startsWith(table))
+            return false;
+    }
+    return entries > 0;
+}
+
 // Letters a typo may differ by: one in a short name, two in a longer one.
 int limitFor(qsizetype length)
 {
@@ -122,6 +133,9 @@ ServerNames::ServerNames(std::shared_ptr<const ServerFolder::Facts> facts) : fac
         known_.add(constant.key());
     for (const QString &skill : facts_->skills)
         known_.add(skill);
+    judgesMaps_ = whole(*facts_, facts_->maps.size(), u"map_index");
+    judgesItems_ = whole(*facts_, facts_->items.size(), u"item_db");
+    judgesMonsters_ = whole(*facts_, facts_->monsters.size(), u"mob_db");
 }
 
 bool ServerNames::isMap(QStringView name) const

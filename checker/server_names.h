@@ -29,6 +29,14 @@ public:
     // A constant, item, monster, skill or map.
     bool isKnown(QStringView name) const;
 
+    // Whether the folder gave a whole table to judge names by: one with entries,
+    // none of whose files was broken. A missing or broken table makes no name unknown.
+    bool judgesMaps() const { return judgesMaps_; }
+    bool judgesItems() const { return judgesItems_; }
+    bool judgesMonsters() const { return judgesMonsters_; }
+    // Every file read whole, so that a name none of them knows is unknown to the server.
+    bool knowsEveryName() const { return facts_->problems.isEmpty(); }
+
     // The item's script name nearest to `name`, or empty when none is a few letters away.
     QString nearestItem(QStringView name) const;
     // The known name nearest to `name`, as the folder spells it, or empty.
@@ -62,4 +70,7 @@ private:
     QHash<QString, bool> maps_; // lower case
     Index itemScriptNames_;
     Index known_; // constants, items' and monsters' script names, skills, maps
+    bool judgesMaps_ = false;
+    bool judgesItems_ = false;
+    bool judgesMonsters_ = false;
 };

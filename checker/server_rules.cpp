@@ -68,7 +68,7 @@ Diagnostic finding(Rule rule, const Field &field, const QStringList &arguments)
 
 void checkMap(const Field &map, const ServerNames &names, Diagnostics &found)
 {
-    if (!map.text.isEmpty() && map.text != u"-" && !names.isMap(map.text))
+    if (names.judgesMaps() && !map.text.isEmpty() && map.text != u"-" && !names.isMap(map.text))
         found.append(finding(Rule::UnknownMap, map, {map.text.toString()}));
 }
 
@@ -79,7 +79,7 @@ void checkShopItems(const Field &field, const ServerNames &names, Diagnostics &f
     for (qsizetype i = 1; i < pieces.size(); ++i) {
         const Field id{pieces.at(i).text.left(pieces.at(i).text.indexOf(u':')), pieces.at(i).column};
         const std::optional<qint64> number = integerOf(id.text);
-        if (number && !names.item(*number))
+        if (number && names.judgesItems() && !names.item(*number))
             found.append(finding(Rule::UnknownShopItem, id, {QString::number(*number)}));
     }
 }
@@ -93,7 +93,7 @@ void checkFourthField(Kind kind, const Field &field, const ServerNames &names, D
         checkShopItems(field, names, found);
     } else if (kind == Kind::Monster && !pieces.isEmpty()) {
         const std::optional<qint64> id = integerOf(pieces.front().text);
-        if (id && !names.monster(*id))
+        if (id && names.judgesMonsters() && !names.monster(*id))
             found.append(finding(Rule::UnknownMonster, pieces.front(), {QString::number(*id)}));
     }
 }
@@ -116,18 +116,18 @@ void checkArgument(Language::NamedThing thing, const Expression &node, const Lin
         const std::optional<qint64> id = integerOf(token);
         if (!id || *id <= 0)
             return;
-        if (thing == Thing::Item && !names.item(*id))
+        if (thing == Thing::Item && names.judgesItems() && !names.item(*id))
             *found = finding(Rule::UnknownItem, field, {QString::number(*id), QString()});
-        else if (thing == Thing::Monster && !names.monster(*id))
+        else if (thing == Thing::Monster && names.judgesMonsters() && !names.monster(*id))
             *found = finding(Rule::UnknownMonster, field, {QString::number(*id)});
         return;
     }
     if (node.kind != Expression::Kind::Text || token.size() < 2)
         return;
     const QStringView name = token.sliced(1, token.size() - 2);
-    if (thing == Thing::Map && !name.isEmpty() && !isSpecialPlace(name) && !names.isMap(name))
+    if (thing == Thing::Map && names.judgesMaps() && !name.isEmpty() && !isSpecialPlace(name) && !names.isMap(name))
         *found = finding(Rule::UnknownMap, field, {name.toString()});
-    else if (thing == Thing::Item && !names.itemNamed(name))
+    else if (thing == Thing::Item && names.judgesItems() && !names.itemNamed(name))
         *found =
             finding(Rule::UnknownItem, field, {name.toString(), Language::nearestCommandHint(names.nearestItem(name))});
 }

@@ -1,6 +1,9 @@
 #include "checker/server_table.h"
 
+#include "checker/command_source.h"
 #include "common/failure.h"
+#include "common/regular_file.h"
+#include "server_folder/server_folder.h"
 
 #include <QDir>
 #include <QLocale>
@@ -36,24 +39,52 @@ Target narrowed(const Target &from, Target::Servers servers)
     return target;
 }
 
+// The rows of the folder's command source; empty, with a problem, when it cannot be read.
+QString sourceRows(const QDir &folder, const QString &relative, QStringList &problems)
+{
+    const QString path = folder.filePath(relative);
+    try {
+        const QString text = QString::fromUtf8(RegularFile::read(path, RegularFile::kDefaultMaxBytes));
+        QString error;
+        const QString rows = CommandSource::tableRows(text, &error);
+        if (error.isEmpty())
+            return rows;
+        problems.append(QStringLiteral("%1: %2").arg(path, error));
+    } catch (const Failure &failure) {
+        problems.append(failure.message());
+    }
+    return {};
+}
+
 } // namespace
 
-std::shared_ptr<const Commands::Table> forFolder(const QString &dir, std::shared_ptr<const ServerFolder::Facts> facts,
-                                                 const std::shared_ptr<const Commands::Table> &base, bool keepRows,
-                                                 QStringList *problems)
+Folder read(const QString &dir)
 {
-    std::shared_ptr<Commands::Table> table = std::make_shared<Commands::Table>(*base);
-    if (!keepRows && !facts->commandSource.isEmpty()) {
-        try {
-            table = std::make_shared<Commands::Table>(*Commands::withFile(QDir(dir).filePath(facts->commandSource)));
-        } catch (const Failure &failure) {
-            if (problems)
-                problems->append(failure.message());
-        }
+    Folder folder;
+    folder.dir = dir;
+    auto facts = std::make_shared<ServerFolder::Facts>(ServerFolder::read(dir));
+    const QDir root(dir);
+    for (const ServerFolder::Problem &problem : std::as_const(facts->problems)) {
+        const QString place = problem.line > 0
+                                  ? QStringLiteral("%1:%2").arg(root.filePath(problem.file)).arg(problem.line)
+                                  : root.filePath(problem.file);
+        folder.problems.append(QStringLiteral("%1: %2").arg(place, problem.message));
     }
-    const Target &target = base->target();
-    table->setTarget(target.servers() == Target::kEveryServer ? narrowed(target, serversOf(facts->family)) : target);
-    table->setServerFacts(std::move(facts));
+    if (!facts->commandSource.isEmpty())
+        folder.rows = sourceRows(root, facts->commandSource, folder.problems);
+    folder.facts = std::move(facts);
+    return folder;
+}
+
+std::shared_ptr<const Commands::Table> forFolder(const Folder &folder, const Commands::Table &base, bool keepRows)
+{
+    auto table = std::make_shared<Commands::Table>(base);
+    if (!keepRows && !folder.rows.isEmpty())
+        table->addRows(folder.rows);
+    const Target &target = base.target();
+    if (target.servers() == Target::kEveryServer)
+        table->setTarget(narrowed(target, serversOf(folder.facts->family)));
+    table->setServerFacts(folder.facts);
     return table;
 }
 

@@ -22,13 +22,15 @@ QString onHarbor(const QString &body)
 }
 
 std::shared_ptr<const Commands::Table> sampleTable(const Commands::Table &base = *Commands::Table::builtIn(),
-                                                   bool keepRows = false, QStringList *problems = nullptr)
+                                                   bool keepRows = false)
 {
     static QTemporaryDir dir;
-    static const bool written = SampleServer::write(dir.path());
-    Q_ASSERT(written);
-    auto facts = std::make_shared<const ServerFolder::Facts>(ServerFolder::read(dir.path()));
-    return ServerTable::forFolder(dir.path(), facts, std::make_shared<Commands::Table>(base), keepRows, problems);
+    static const ServerTable::Folder folder = [] {
+        const bool written = SampleServer::write(dir.path());
+        Q_ASSERT(written);
+        return ServerTable::read(dir.path());
+    }();
+    return ServerTable::forFolder(folder, base, keepRows);
 }
 
 Diagnostics checked(const QString &script, std::shared_ptr<const Commands::Table> table)
@@ -166,19 +168,66 @@ private slots:
         QVERIFY(sampleTable()->serverNames()->item(602));
     }
 
-    void table_unreadableCommandSource_keepsTheRowsAndSaysWhy()
+    void folder_unreadableCommandSource_keepsTheRowsAndSaysWhere()
     {
         QTemporaryDir dir;
         QStringList files = SampleServer::files();
         files.last() = QStringLiteral("/* no commands here */\n");
         QVERIFY(SampleServer::write(dir.path(), files));
-        auto facts = std::make_shared<const ServerFolder::Facts>(ServerFolder::read(dir.path()));
-        QStringList problems;
-        const auto table = ServerTable::forFolder(dir.path(), facts, Commands::Table::builtIn(), false, &problems);
-        QCOMPARE(problems.size(), 1);
-        QVERIFY2(problems.front().contains(QStringLiteral("script.c")), qPrintable(problems.front()));
+        const ServerTable::Folder folder = ServerTable::read(dir.path());
+        QCOMPARE(folder.problems.size(), 1);
+        QVERIFY2(folder.problems.front().contains(QStringLiteral("src/map/script.c")),
+                 qPrintable(folder.problems.front()));
+        const auto table = ServerTable::forFolder(folder, *Commands::Table::builtIn(), false);
         QVERIFY(table->find(u"mes"));
-        QVERIFY(table->serverNames());
+        QVERIFY(table->serverNames()->isMap(u"harbor01.tsg"));
+    }
+
+    void folder_brokenTable_namesFileAndLineAndKeepsTheOthers()
+    {
+        QTemporaryDir dir;
+        QStringList files = SampleServer::files();
+        files[3] += QStringLiteral("604,Broken\n");
+        QVERIFY(SampleServer::write(dir.path(), files));
+        const ServerTable::Folder folder = ServerTable::read(dir.path());
+        QCOMPARE(folder.problems.size(), 1);
+        QVERIFY2(folder.problems.front().startsWith(QDir(dir.path()).filePath(QStringLiteral("db/item_db.txt:4: "))),
+                 qPrintable(folder.problems.front()));
+        QVERIFY(folder.facts->maps.contains(QStringLiteral("harbor01")));
+        QVERIFY(folder.facts->monsters.size() == 2);
+    }
+
+    // A table the folder lacks, or could not read whole, makes no name unknown.
+    void rules_tableMissingOrBroken_judgeNothingByIt_data()
+    {
+        QTest::addColumn<int>("file"); // the index of the file's text in SampleServer::files()
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList all{"1:1 TW601", "2:10 TW604", "3:36 TW603", "4:6 TW605"};
+        QTest::newRow("every table whole") << 1 << QString(SampleServer::files().at(1)) << all;
+        QTest::newRow("map list broken") << 1 << "harbor01 1 2\n" << QStringList{all.at(1), all.at(2)};
+        QTest::newRow("item table missing") << 3 << QString() << QStringList{all.at(0), all.at(2), all.at(3)};
+        QTest::newRow("item table broken") << 3 << "601,Broken\n" << QStringList{all.at(0), all.at(2)};
+        QTest::newRow("monster table broken") << 5 << "1100\n" << QStringList{all.at(0), all.at(1)};
+        QTest::newRow("constants broken") << 7 << "Job_Apprentice\tnot a number\n"
+                                          << QStringList{all.at(0), all.at(1), all.at(2)};
+    }
+    void rules_tableMissingOrBroken_judgeNothingByIt()
+    {
+        QFETCH(int, file);
+        QFETCH(QString, text);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        QStringList files = SampleServer::files();
+        files[file] = text;
+        if (text.isEmpty())
+            files.remove(file - 1, 2);
+        QVERIFY(SampleServer::write(dir.path(), files));
+        const auto table = ServerTable::forFolder(ServerTable::read(dir.path()), *Commands::Table::builtIn(), false);
+        const QString script = QStringLiteral("harbour01.tsg,1,2,0\tscript\tA\t1,{\n\tgetitem 6020,1;\n"
+                                              "\tmonster \"harbor01.tsg\",1,1,\"Crab\",1010,1;\n"
+                                              "\tif (BaseLevle > 1) end;\n}");
+        QCOMPARE(serverFindings(checked(script, table)), expected);
     }
 };
 
