@@ -47,9 +47,17 @@ constexpr RuleDeclaration kBodyRules[] = {
      u"script の本体の { がない", u"script の定義行の後に、本体を始める「{」がありません。",
      u"サーバーは本体を見つけられず、このNPCを読み込みません。後の行は本体の外の行として読み飛ばされます。",
      u"harbor01.tsg,150,120,4\tscript\t案内\t56\n\tclose;\n" EXAMPLE_END, EXAMPLE_NPC u"\tclose;\n" EXAMPLE_END},
+    {Rule::LabelTooLongToday, u"TW216", Severity::Error, u"ラベル「%1」は%2文字です（NPCの本体では23文字まで）",
+     u"NPCの本体のラベルが23文字より長い",
+     u"NPCの本体（function の本体でないもの）のラベルや本体の関数の名前が、23文字より長くなっています。",
+     u"今のサーバーは読み込むときにエラーを出し、このラベルとそれより後のラベルをイベントとしても公開関数としても"
+     u"失います（下の OnInit: などが動きません）。本体の中の飛び先としては使えます。古いサーバーは読み込みます。",
+     EXAMPLE_NPC u"\tend;\nOnWhenTheHarborBellRingsTwice:\n\tend;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tend;\nOnHarborBellTwice:\n\tend;\n" EXAMPLE_END},
     {Rule::EmptyLabel, u"TW215", Severity::Warning, u"名前のないラベルです（「:」だけ）", u"名前のないラベル",
      u"「:」だけの行は、名前のないラベルとして読まれます。どこからも飛べません。",
-     u"サーバーは名前の空のラベルとして読み込み、実行には影響しません。ラベル名の書き忘れか、消し残しです。",
+     u"古いサーバーは名前の空のラベルとして読み込み、実行には影響しません。今のサーバーは読み込みを拒みます。"
+     u"ラベル名の書き忘れか、消し残しです。",
      EXAMPLE_NPC u"\tgoto L_End;\n:\nL_End:\n\tclose;\n" EXAMPLE_END,
      EXAMPLE_NPC u"\tgoto L_End;\nL_End:\n\tclose;\n" EXAMPLE_END},
 };

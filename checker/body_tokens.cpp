@@ -94,6 +94,19 @@ bool isPlainName(QStringView name)
     return std::all_of(name.begin(), name.end(), [](QChar c) { return isNameChar(c); });
 }
 
+qsizetype unknownEscapeAt(QStringView string)
+{
+    static constexpr QStringView kKnown = u"ntrabfv?\"'\\x0123";
+    for (qsizetype i = 1; i + 2 < string.size(); ++i) {
+        if (string.at(i) != u'\\' || !escapes(string, i))
+            continue;
+        if (!kKnown.contains(string.at(i + 1)))
+            return i;
+        ++i; // the escaped character is no backslash of its own
+    }
+    return -1;
+}
+
 bool isLabelName(QStringView name)
 {
     return !name.isEmpty() && std::all_of(name.begin(), name.end(), [](QChar c) { return isNameChar(c); });

@@ -83,6 +83,10 @@ inline bool isTodaysNumber(QStringView number)
     return number.contains(u'_') || number.startsWith(u"0o") || number.startsWith(u"0b");
 }
 
+// Where in a closed string token (quotes included) the first backslash stands
+// that today's servers do not read as an escape ("\\%", "\\q"), or -1.
+qsizetype unknownEscapeAt(QStringView string);
+
 // Whether `name` is a plain name without prefix or suffix, as command words are.
 bool isPlainName(QStringView name);
 

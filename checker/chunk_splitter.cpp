@@ -14,6 +14,8 @@ using StatementParser::End;
 
 namespace {
 
+constexpr Target::Servers kBeforeToday = Target::Older | Target::Later;
+
 // Where the ":" of a label that begins at token `i` stands, or -1: a plain name, or
 // a number and the name characters written right after it, then ":" (comments
 // between them allowed).
@@ -96,6 +98,12 @@ void ChunkSplitter::colour(int line, Colour::Kind kind, int column, int length)
 void ChunkSplitter::defineLabel(int line, const QString &label, int column, int length)
 {
     unit_.at(line)->defines.append(LabelRules::LabelUse{label, column, length});
+    // Today's servers file an NPC's labels under 23 characters: a longer one, and
+    // every label after it, is lost as an event.
+    constexpr int kLongestLabel = 23;
+    if (label.size() > kLongestLabel && bodyLine_ && !bodyLine_->definition.isFunction())
+        judged(line, Rules::judged(Rule::LabelTooLongToday, commands_.target().judge(Target::kToday), Target::kToday, 0,
+                                   column, length, {label, QString::number(label.size())}));
 }
 
 void ChunkSplitter::jump(int line, const QString &label, int column, int length)
@@ -462,8 +470,12 @@ bool ChunkSplitter::beginPiece(Line &line, const std::vector<Token> &tokens, con
     if (isPunct(here, u';'))
         return true;
     if (isPunct(here, u':')) {
-        if (!state_.quiet)
-            line.found.append(Rules::make(Rule::EmptyLabel, 0, here.token.column, 1));
+        // Older servers read a label without a name; today's refuse it.
+        const Target &target = commands_.target();
+        Diagnostic judged = Rules::judged(Rule::EmptyLabel, target.judge(Target::kToday, kBeforeToday),
+                                          Target::kToday, 0, here.token.column, 1);
+        if (!state_.quiet && !judged.code.isEmpty())
+            line.found.append(std::move(judged));
         return true;
     }
     if (colon >= 0) {

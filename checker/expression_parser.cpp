@@ -168,6 +168,7 @@ int Parser::primary()
         const bool plain = BodyTokens::isPlainName(token.text);
         if (!plain && token.text.front().isDigit())
             judge(Rule::TodaysSyntax, token, kOlderServers, 0, {token.text.toString()});
+        checkNameIsAscii(token);
         int value = -1;
         if (nextIs(u"(") && plain) {
             value = call(token);
@@ -202,16 +203,31 @@ int Parser::primary()
 int Parser::text()
 {
     const qsizetype start = pos_;
+    checkEscapes(peek());
     ++pos_;
     std::vector<int> joined;
     while (!atEnd() && peek().token.kind == Kind::String) {
         judge(Rule::TodaysSyntax, peek(), kOlderServers, 0, {peek().text.toString()});
+        checkEscapes(peek());
         joined.push_back(node(Expression::Kind::Text, peek(), pos_));
         ++pos_;
     }
     const int first = node(Expression::Kind::Text, t_.at(start), start);
     linkOperands(first, joined);
     return first;
+}
+
+// A backslash today's servers do not know ("\\%") puts a zero byte in the text:
+// the text is cut there and the compiled script misread.
+void Parser::checkEscapes(const ChunkToken &string)
+{
+    const qsizetype at = BodyTokens::unknownEscapeAt(string.text);
+    if (at < 0)
+        return;
+    ChunkToken escape = string;
+    escape.token.column += int(at);
+    escape.token.length = 2;
+    judge(Rule::UnknownEscape, escape, Target::kToday, 0, {string.text.mid(at, 2).toString()});
 }
 
 // "\"Ferryman\"::Pay(1)": a public function of another NPC, on today's servers.

@@ -260,17 +260,24 @@ void Index::judgeDefinition(const IndexedLine &line, const LabelUse &definition,
 void Index::judgeJump(const IndexedLine &line, const LabelUse &jump, Diagnostics &found) const
 {
     const Group &group = groupOf(line.body, jump.key);
-    if (!Language::reachedLabel(jump.label, [&](const QString &label) {
-             return group.definedCount.contains(label);
-         }).isEmpty())
+    if (group.definedCount.contains(jump.label))
         return;
     if (group.definedCount.isEmpty()) {
         found.append(Rules::make(Rule::UndefinedLabel, 0, jump.column, jump.length, {jump.label}));
         return;
     }
+    // Servers that match words in any case find a label in any case; older ones
+    // find one written all in lower case; the strict family only the exact spelling.
+    const bool reachedInLowerCase = !Language::reachedLabel(jump.label, [&](const QString &label) {
+                                         return group.definedCount.contains(label);
+                                     }).isEmpty();
+    const Target::Servers refusers =
+        reachedInLowerCase ? Target::Servers(Target::TodayStrict) : Target::Servers(Target::kEveryServer & ~Target::TodayAnyCase);
     const QString &otherCase = group.definedCount.first();
-    Diagnostic diagnostic =
-        Rules::make(Rule::UndefinedLabelOtherCase, 0, jump.column, jump.length, {jump.label, otherCase});
+    Diagnostic diagnostic = Rules::judged(Rule::UndefinedLabelOtherCase, target_.judge(refusers), refusers, 0,
+                                          jump.column, jump.length, {jump.label, otherCase});
+    if (diagnostic.code.isEmpty())
+        return;
     diagnostic.fixes.append({QStringLiteral("「%1」に直す").arg(otherCase), {{jump.column, jump.length, otherCase}}});
     found.append(diagnostic);
 }

@@ -177,6 +177,9 @@ private:
     int npcFunctionCall();
     void checkCommandWord(const ChunkToken &word, const Commands::Command &command);
     void checkKeywordCase(const ChunkToken &word);
+    void checkCaseValue();
+    void checkNameIsAscii(const ChunkToken &name);
+    void checkEscapes(const ChunkToken &string);
     void ownFunctionStatement(const ChunkToken &name);
     void reportOwnCall(const ChunkToken &name);
     int arguments(const ChunkToken &name, std::vector<int> &values);

@@ -64,6 +64,7 @@ void Parser::labelOrCase()
     } else if (sameWord(first.text, u"case")) {
         colour(first, Colour::Kind::Command);
         ++pos_;
+        checkCaseValue();
         roots_.push_back(expression());
         if (!atEnd())
             unexpected();
@@ -78,8 +79,30 @@ void Parser::labelOrCase()
     }
 }
 
+// Today's servers compile each case as a test of a whole number or a constant
+// name, read the C way: no text, no variable, no "0b", "0o" or "_".
+void Parser::checkCaseValue()
+{
+    const qsizetype sign = nextIs(u"-") ? 1 : 0;
+    const bool single = count() == pos_ + sign + 1;
+    const ChunkToken &value = t_.at(std::min(pos_ + sign, count() - 1));
+    const bool number = value.token.kind == Kind::Number && !BodyTokens::isTodaysNumber(value.text);
+    const bool constant = value.token.kind == Kind::Name && BodyTokens::isPlainName(value.text) && sign == 0;
+    if (!single || !(number || constant))
+        judge(Rule::CaseNotConstant, value, Target::kToday);
+}
+
+// Names of ASCII letters, digits and "_" only: today's servers cut a name at a
+// double-byte character and fail to read the line.
+void Parser::checkNameIsAscii(const ChunkToken &name)
+{
+    if (std::any_of(name.text.begin(), name.text.end(), [](QChar c) { return c.unicode() >= 0x80; }))
+        judge(Rule::NameNotAscii, name, Target::kToday, 0, {name.text.toString()});
+}
+
 void Parser::labelDefinition(const ChunkToken &name)
 {
+    checkNameIsAscii(name);
     const QString label = name.text.toString();
     colour(name, Colour::Kind::Label);
     sink_.defineLabel(name.line, label, name.token.column, name.token.length);
@@ -146,6 +169,13 @@ bool Parser::statement()
             variables(first, pos_ + 2);
         roots_.push_back(expression());
         addStep(FlowStep::Kind::Other, first);
+        // ".@fee = 300, .@tax = 20;": servers that match words in any case skip the
+        // character after an assignment; the next one is a statement of its own.
+        if (assigns && nextIs(u",")) {
+            judge(Rule::CommaAfterAssignment, peek(), Target::kEveryServer & ~Target::TodayAnyCase);
+            ++pos_;
+            return statement();
+        }
         return false;
     }
     ownFunctionStatement(first);
@@ -317,6 +347,8 @@ void Parser::forPart(int part, const ChunkToken &open)
         if (forCommand_)
             forCommand(firstRoot, *forCommand_);
     }
+    if (roots_.size() > firstRoot + 1 && part != 1)
+        roots_.resize(firstRoot + 1); // "for (.@i = 0, .@n = 5; ...)": the first assignment stands for the part
     if (roots_.size() != firstRoot + 1) { // a part left out, or one with no value
         roots_.resize(firstRoot);
         roots_.push_back(node(Expression::Kind::None, open, pos_ - 1));

@@ -154,6 +154,34 @@ private slots:
         row("file function by name, no target", byName, "", {"5:2 TW114 W", "6:10 TW114 W"});
         row("file function by name, today", byName, "today", {});
         row("file function by name, older", byName, "older", {"5:2 TW114 E", "6:10 TW114 E"});
+        const QString escape = npc(QStringLiteral("\tmes \"100\\% off \\\"now\\\"\";\n\tclose;"));
+        row("unknown escape, today", escape, "today", {"2:10 TW117 E"});
+        row("unknown escape, older", escape, "older", {});
+        const QString cases = npc(QStringLiteral("\tswitch (.@n) {\n\tcase 0x10:\n\tcase -1:\n\tcase Job_Novice:\n"
+                                                 "\tcase .@k:\n\tcase \"yes\":\n\tcase 1_000:\n\t\tend;\n\t}\n\tend;"));
+        row("case values, today", cases, "today", {"6:7 TW118 E", "7:7 TW118 E", "8:7 TW118 E"});
+        row("case values, no target", cases, "", {"6:7 TW118 W", "7:7 TW118 W", "8:7 TW118 W", "8:7 TW113 W"});
+        const QString comma = npc(QStringLiteral("\t.@fee = 300, .@tax = 20;\n\tend;"));
+        row("comma after an assignment, any-case family", comma, "today-anycase", {});
+        row("comma after an assignment, strict family", comma, "today-strict", {"2:13 TW119 E"});
+        row("comma after an assignment, no target", comma, "", {"2:13 TW119 W"});
+        const QString wide = npc(QStringLiteral("\tgoto L_表示;\nL_表示:\n\t.@数 = 1;\n\tclose;"));
+        row("double-byte names, today", wide, "today", {"3:1 TW120 E", "4:2 TW120 E"});
+        row("double-byte names, older", wide, "older", {});
+        const QString longLabel = npc(QStringLiteral("\tend;\nOnWhenTheHarborBellRings:\n\tend;"));
+        row("label of 24 characters, today", longLabel, "today", {"3:1 TW216 E"});
+        row("label of 24 characters, later", longLabel, "later", {});
+        row("label of 24 characters in a function", "function\tscript\tF\t{\nOnWhenTheHarborBellRings:\n\treturn;\n}",
+            "today", {});
+        const QString lone = npc(QStringLiteral("\t:\n\tend;"));
+        row("lone colon, today", lone, "today", {"2:2 TW215 E"});
+        row("lone colon, older", lone, "older", {"2:2 TW215 W"});
+        const QString lowerLabel = npc(QStringLiteral("\tgoto L_End;\nl_end:\n\tend;"));
+        row("jump found in lower case, older", lowerLabel, "older", {});
+        row("jump found in lower case, strict family", lowerLabel, "today-strict", {"2:7 TW207 E"});
+        const QString otherCase = npc(QStringLiteral("\tgoto L_end;\nL_End:\n\tend;"));
+        row("label in another case, any-case family", otherCase, "today-anycase", {"3:1 TW210 W"});
+        row("label in another case, older", otherCase, "older", {"2:7 TW207 E", "3:1 TW210 W"});
         const QString unknown = npc(QStringLiteral("\tF_Nowhere 2;\n\tend;"));
         row("name defined nowhere, no target", unknown, "", {"2:2 TW115 W"});
         row("name defined nowhere, today", unknown, "today", {"2:2 TW115 W"});
