@@ -75,10 +75,15 @@ private:
     bool closed_ = false;
 };
 
-CheckReport::FileResult checkOne(const QString &path, const std::shared_ptr<const Commands::Table> &commands,
-                                 bool keepBytes, const ScriptEncoding &encoding)
+CheckReport::FileResult checkOne(const QString &path, const FileSetup &setup, bool keepBytes)
 {
-    CheckReport::FileResult result = CheckReport::checkFile(path, commands, encoding);
+    if (!setup.failure.isEmpty()) {
+        CheckReport::FileResult refused;
+        refused.fileName = path;
+        refused.failure = QStringLiteral("%1: %2").arg(path, setup.failure);
+        return refused;
+    }
+    CheckReport::FileResult result = CheckReport::checkFile(path, setup.commands, setup.encoding);
     // The lines are kept only for the columns of what was found.
     if (result.diagnostics.isEmpty() && result.functionCalls.isEmpty() && result.playerVariableReads.isEmpty()) {
         result.lines.clear();
@@ -131,6 +136,13 @@ QVector<CheckReport::FileResult> inOrder(const std::vector<Found> &found, std::v
 QVector<CheckReport::FileResult> check(const QStringList &paths, const std::shared_ptr<const Commands::Table> &commands,
                                        bool keepBytes, const ScriptEncoding &encoding)
 {
+    const FileSetup setup{commands, encoding, QString()};
+    return check(
+        paths, [&](const QString &) { return setup; }, keepBytes);
+}
+
+QVector<CheckReport::FileResult> check(const QStringList &paths, const SetupOf &setupOf, bool keepBytes)
+{
     Queue queue;
     const int threads = std::clamp(QThread::idealThreadCount(), 1, 16);
     std::vector<std::vector<Checked>> byWorker(static_cast<size_t>(threads));
@@ -138,7 +150,7 @@ QVector<CheckReport::FileResult> check(const QStringList &paths, const std::shar
     for (int i = 0; i < threads; ++i) {
         workers.emplace_back([&, i] {
             for (Found found; queue.take(found);)
-                byWorker[size_t(i)].push_back({found.sequence, checkOne(found.path, commands, keepBytes, encoding)});
+                byWorker[size_t(i)].push_back({found.sequence, checkOne(found.path, setupOf(found.path), keepBytes)});
         });
     }
     walk(paths, queue);

@@ -6,10 +6,25 @@ namespace FindingFilter {
 
 void dropCodes(QVector<CheckReport::FileResult> &files, const QSet<QString> &codes)
 {
-    if (codes.isEmpty())
-        return;
     for (CheckReport::FileResult &file : files)
+        dropCodes(file, codes);
+}
+
+void dropCodes(CheckReport::FileResult &file, const QSet<QString> &codes)
+{
+    if (!codes.isEmpty())
         file.diagnostics.removeIf([&](const Diagnostic &d) { return codes.contains(d.code); });
+}
+
+void setSeverities(CheckReport::FileResult &file, const QHash<QString, Diagnostic::Severity> &severities)
+{
+    if (severities.isEmpty())
+        return;
+    for (Diagnostic &diagnostic : file.diagnostics) {
+        const auto given = severities.constFind(diagnostic.code);
+        if (given != severities.cend())
+            diagnostic.severity = *given;
+    }
 }
 
 bool hasErrors(const QVector<CheckReport::FileResult> &files)

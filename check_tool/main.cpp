@@ -5,6 +5,7 @@
 #include "check_tool/gcc_format.h"
 #include "check_tool/json_format.h"
 #include "check_tool/options.h"
+#include "check_tool/project_setup.h"
 #include "check_tool/sarif_format.h"
 
 #include "checker/explanations.h"
@@ -13,6 +14,7 @@
 #include "language_server/standard_streams.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QStringList>
 
 #include <cstdio>
@@ -79,16 +81,34 @@ QByteArray output(const CheckOptions::Options &options, const QVector<CheckRepor
     return out;
 }
 
+// A project file's warnings, each file named as the command line would name it.
+void printWarnings(const QList<ProjectFile::Warning> &warnings)
+{
+    const QDir here = QDir::current();
+    for (ProjectFile::Warning warning : warnings) {
+        const QString relative = here.relativeFilePath(warning.file);
+        if (!relative.startsWith(QLatin1String("..")))
+            warning.file = relative;
+        print(stderr, ProjectFile::text(warning) + u'\n');
+    }
+}
+
 int check(const CheckOptions::Options &options, const std::shared_ptr<const Commands::Table> &commands)
 {
+    ProjectSetup::Resolver setups(options, commands);
+    const auto setupOf = [&](const QString &path) { return setups.forScript(path)->reading; };
     QStringList failures;
-    QVector<CheckReport::FileResult> results =
-        readable(CheckAll::check(options.paths, commands, options.fix, options.encoding), failures);
+    QVector<CheckReport::FileResult> results = readable(CheckAll::check(options.paths, setupOf, options.fix), failures);
+    printWarnings(setups.warnings());
     for (const QString &failure : std::as_const(failures))
         print(stderr, QStringLiteral("talewick-check: %1\n").arg(failure));
     CheckReport::checkFunctionsAcross(results);
     CheckReport::checkPlayerVariablesAcross(results);
-    FindingFilter::dropCodes(results, options.disabled);
+    for (CheckReport::FileResult &result : results) {
+        const std::shared_ptr<const ProjectSetup::Setup> setup = setups.forScript(result.fileName);
+        FindingFilter::dropCodes(result, setup->disabled);
+        FindingFilter::setSeverities(result, setup->severities);
+    }
     const bool errors = FindingFilter::hasErrors(results);
     FindingFilter::hideBelow(results, options.lowest);
     print(stdout, output(options, results, failures));
@@ -122,7 +142,7 @@ int main(int argc, char *argv[])
     }
     // Without --commands, the language server looks for the workspace's commands.tsv.
     if (options.lsp)
-        return Lsp::serveStandardStreams(
-            {options.commandsGiven ? commands : nullptr, QStringLiteral(TALEWICK_VERSION)});
+        return Lsp::serveStandardStreams({options.commandsGiven ? commands : nullptr, QStringLiteral(TALEWICK_VERSION),
+                                          options.commandsPath, options.target, options.flags});
     return check(options, commands);
 }

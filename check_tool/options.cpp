@@ -30,6 +30,10 @@ constexpr char16_t kUsage[] =
     u"  --encoding NAME       ファイルをこの文字コードで読む（既定は Shift_JIS〔コードページ 932〕。例: "
     u"utf-8、EUC-JP）。\n"
     u"                        読めないバイトは TW402/TW403 になる。--fix とは一緒に使えない\n"
+    u"  --target TARGET       このサーバー向けに調べる: older、later、today、today-strict、today-anycase\n"
+    u"                        （既定はすべてのサーバー。どのサーバーも拒むものだけが error）\n"
+    u"  --flag NAME           条件付きコメント（/*@NAME ... //@*/）のフラグを立てる。!NAME か -NAME で下ろす。\n"
+    u"                        何度でも書ける\n"
     u"  --disable CODES       このコードを報告しない（「,」で区切る。例: --disable TW210,TW104）\n"
     u"  --severity LEVEL      報告する最も低い重さ: warning（既定）か error\n"
     u"  --format FORMAT       出力の形: gcc（既定、上の形）、json、sarif（SARIF 2.1.0）\n"
@@ -37,6 +41,9 @@ constexpr char16_t kUsage[] =
     u"  --explain TWnnn       規則の説明（意味、サーバーの動き、誤りの例と直した例）を表示する\n"
     u"  --lsp                 Language Server Protocol のサーバーとして標準入出力で話す（エディタから使う）\n"
     u"  -h, --help            この説明を表示する\n"
+    u"\n"
+    u"調べるスクリプトのフォルダか、その上のフォルダに talewick-check.ini があれば、いちばん近いものを読みます\n"
+    u"（target、server、commands、disable、severity、encoding、flags。コマンドラインの指定が優先）。\n"
     u"  --version             版を表示する\n"
     u"\n"
     u"終了コード:\n"
@@ -88,6 +95,34 @@ bool readEncoding(const QCommandLineParser &parser, Options &options, QString &m
     return true;
 }
 
+// --target and every --flag.
+bool readTarget(const QCommandLineParser &parser, Options &options, QString &mistake)
+{
+    if (parser.isSet(QStringLiteral("target"))) {
+        const QString name = parser.value(QStringLiteral("target"));
+        const std::optional<Target> target = Target::fromName(name);
+        if (!target || name.trimmed().isEmpty()) {
+            mistake = QStringLiteral("--target は older、later、today、today-strict、today-anycase のどれかです"
+                                     "（「%1」ではなく）。")
+                          .arg(name);
+            return false;
+        }
+        options.target = target->servers();
+    }
+    Target check;
+    for (const QString &flag : parser.values(QStringLiteral("flag"))) {
+        if (!check.setFlag(flag)) {
+            mistake =
+                QStringLiteral("--flag の「%1」はフラグの名前ではありません（英大文字で始まる3文字以上の英大文字、"
+                               "数字、_）。")
+                    .arg(flag);
+            return false;
+        }
+        options.flags.append(flag);
+    }
+    return true;
+}
+
 // The values that need checking; false and `mistake` set for the first wrong one.
 bool readValues(const QCommandLineParser &parser, Options &options, QString &mistake)
 {
@@ -114,7 +149,7 @@ bool readValues(const QCommandLineParser &parser, Options &options, QString &mis
         return false;
     }
     options.format = format == u"json" ? Format::Json : format == u"sarif" ? Format::Sarif : Format::Gcc;
-    return readEncoding(parser, options, mistake);
+    return readEncoding(parser, options, mistake) && readTarget(parser, options, mistake);
 }
 
 // Options that make no sense together, or without the files they act on.
@@ -124,7 +159,7 @@ bool checkCombination(const QCommandLineParser &parser, const Options &options, 
                                parser.isSet(QStringLiteral("disable")) || parser.isSet(QStringLiteral("encoding")) ||
                                options.fix;
     if (options.lsp && (reportOptions || !options.explain.isEmpty()))
-        mistake = QStringLiteral("--lsp とは --commands のほかのオプションを一緒に使えません。");
+        mistake = QStringLiteral("--lsp とは --commands、--target、--flag のほかのオプションを一緒に使えません。");
     else if (options.lsp && !options.paths.isEmpty())
         mistake = QStringLiteral("--lsp はファイルを取りません（エディタが開いたものを調べます）。");
     else if (!options.explain.isEmpty() && !options.paths.isEmpty())
@@ -152,7 +187,8 @@ bool parse(const QStringList &arguments, Options &options, QString &mistake)
                        QCommandLineOption(QStringLiteral("lsp"), QString()),
                        QCommandLineOption(QStringLiteral("fix"), QString()), valued(u"commands", u"FILE"),
                        valued(u"encoding", u"NAME"), valued(u"disable", u"CODES"), valued(u"severity", u"LEVEL"),
-                       valued(u"format", u"FORMAT"), valued(u"explain", u"CODE")});
+                       valued(u"format", u"FORMAT"), valued(u"explain", u"CODE"), valued(u"target", u"TARGET"),
+                       valued(u"flag", u"NAME")});
     parser.addPositionalArgument(QStringLiteral("FILE"), QString());
     if (!parser.parse(arguments)) {
         mistake = unknownOptionText(parser);
@@ -180,6 +216,7 @@ QString help()
                          QString::fromUtf16(row->summary));
     }
     text += QStringLiteral("\n例: talewick-check npc/ || exit 1\n"
+                           "    talewick-check --target today npc/\n"
                            "    talewick-check --format sarif npc/ > talewick.sarif\n"
                            "    talewick-check --fix npc/ > fixes.diff && patch -p1 < fixes.diff\n");
     return text;

@@ -2,10 +2,13 @@
 
 #include "check_tool/script_encoding.h"
 #include "checker/diagnostic.h"
+#include "checker/target.h"
 
 #include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // The command line of talewick-check, read and checked before anything runs.
 namespace CheckOptions {
@@ -26,6 +29,11 @@ struct Options
     QStringList explain; // rule codes, upper case
     bool commandsGiven = false;
     QString commandsPath;
+    std::optional<Target::Servers> target; // --target; else the project file's, else the command source's family
+    QStringList flags;                     // --flag, in order: "NAME", "!NAME", "-NAME"
+    // --server DIR. When empty, a script's project file may name one
+    // (ProjectSetup::Setup::serverFolder), resolved from the file's folder.
+    QString serverFolder;
     ScriptEncoding encoding; // what the files are read in
     QSet<QString> disabled;  // rule codes, upper case
     Diagnostic::Severity lowest = Diagnostic::Severity::Warning;

@@ -500,12 +500,14 @@ QJsonObject clearDiagnostics(const QString &uri)
                         QJsonObject{{key("uri"), uri}, {key("diagnostics"), QJsonArray()}});
 }
 
-QJsonObject watchFilesRequest(const QString &glob)
+QJsonObject watchFilesRequest(const QStringList &globs)
 {
-    const QJsonObject registration{
-        {key("id"), QLatin1String("talewick-scripts")},
-        {key("method"), QLatin1String("workspace/didChangeWatchedFiles")},
-        {key("registerOptions"), QJsonObject{{key("watchers"), QJsonArray{QJsonObject{{key("globPattern"), glob}}}}}}};
+    QJsonArray watchers;
+    for (const QString &glob : globs)
+        watchers.append(QJsonObject{{key("globPattern"), glob}});
+    const QJsonObject registration{{key("id"), QLatin1String("talewick-scripts")},
+                                   {key("method"), QLatin1String("workspace/didChangeWatchedFiles")},
+                                   {key("registerOptions"), QJsonObject{{key("watchers"), watchers}}}};
     QJsonObject request = notification(QStringLiteral("client/registerCapability"),
                                        QJsonObject{{key("registrations"), QJsonArray{registration}}});
     request.insert(key("id"), QLatin1String("talewick-watch"));

@@ -366,8 +366,8 @@ constexpr int kLog = 4;
 QJsonObject messageNotification(const QString &method, int type, const QString &message);
 // textDocument/publishDiagnostics with no diagnostics: the script's are gone.
 QJsonObject clearDiagnostics(const QString &uri);
-// Asks the client to say when files matching `glob` change on disk.
-QJsonObject watchFilesRequest(const QString &glob);
+// Asks the client to say when files matching any of `globs` change on disk.
+QJsonObject watchFilesRequest(const QStringList &globs);
 // A framed textDocument/publishDiagnostics whose diagnostics, JSON items joined
 // by commas, `writeItems` writes at the place it is given: at most `itemsSize`
 // bytes, returning how many. The message is written in one buffer, with no copy

@@ -2,6 +2,7 @@
 
 #include "common/failure.h"
 #include "language_server/diagnostics_json.h"
+#include "project_file/project_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -30,7 +31,8 @@ struct Server::Document
 {
     Document(const QString &uri, const QString &key, int version, const QString &text,
              std::shared_ptr<const Commands::Table> commands)
-        : uri(uri), key(key), version(version), text(text, std::move(commands)), findings(this->text.check())
+        : uri(uri), key(key), version(version), table(std::move(commands)), text(text, table),
+          findings(this->text.check())
     {
     }
     QString uri;
@@ -38,6 +40,7 @@ struct Server::Document
     // script stands for the same file under another address.
     QString key;
     int version = 0;
+    std::shared_ptr<const Commands::Table> table; // what it is checked with
     TextDocument text;
     Findings findings;
     Workspace::Names names;  // what it offers the other scripts
@@ -45,7 +48,9 @@ struct Server::Document
     bool flowPending = true; // its flow is yet to be judged
 };
 
-Server::Server(Settings settings, Output output) : settings_(std::move(settings)), output_(std::move(output))
+Server::Server(Settings settings, Output output)
+    : settings_(std::move(settings)), output_(std::move(output)),
+      projects_({settings_.commands, settings_.commandsPath, settings_.target, settings_.flags, nullptr})
 {
     commands_ = settings_.commands ? settings_.commands : Commands::Table::builtIn();
 }
@@ -126,7 +131,9 @@ QJsonValue Server::answer(const QString &method, const QJsonValue &params)
     if (method == QLatin1String("initialize")) {
         if (state_ != State::Starting)
             throw RequestError{ErrorCode::kInvalidRequest, QStringLiteral("already initialized")};
-        return initialize(readParams<InitializeParams>(params)).toJson();
+        return initialize(readParams<InitializeParams>(params),
+                          params.toObject().value(QLatin1String("initializationOptions")))
+            .toJson();
     }
     if (method == QLatin1String("shutdown")) {
         state_ = State::ShutDown;
@@ -138,7 +145,7 @@ QJsonValue Server::answer(const QString &method, const QJsonValue &params)
     return (*handler)(*this, params);
 }
 
-InitializeResult Server::initialize(const InitializeParams &params)
+InitializeResult Server::initialize(const InitializeParams &params, const QJsonValue &options)
 {
     client_ = params.capabilities;
     QStringList folders;
@@ -155,10 +162,14 @@ InitializeResult Server::initialize(const InitializeParams &params)
     if (!settings_.commands && !table.isEmpty() && QFileInfo::exists(table)) {
         try {
             commands_ = Commands::withFile(table);
+            projects_.setWorkspaceCommands(commands_);
         } catch (const Failure &failure) {
             send(messageNotification(QStringLiteral("window/showMessage"), MessageType::kWarning, failure.message()));
         }
     }
+    firstFolder_ = folders.front();
+    for (const QString &problem : projects_.setClientSettings(options, firstFolder_))
+        send(messageNotification(QStringLiteral("window/showMessage"), MessageType::kWarning, problem));
     state_ = State::Running;
     return InitializeResult{FeatureTable::all().capabilities(client_), QStringLiteral("talewick-check"),
                             settings_.version};
@@ -186,6 +197,8 @@ void Server::notify(const Incoming &incoming)
             close(readParams<DocumentParams>(params).uri);
         else if (method == QLatin1String("workspace/didChangeWatchedFiles"))
             filesChanged(readParams<DidChangeWatchedFilesParams>(params));
+        else if (method == QLatin1String("workspace/didChangeConfiguration"))
+            configurationChanged(params);
         // Anything else (didSave, $/cancelRequest, ...) needs nothing.
     } catch (const RequestError &error) {
         log(QStringLiteral("talewick-check: %1: %2").arg(method, error.message));
@@ -200,7 +213,7 @@ void Server::watchScripts()
 {
     if (!client_.watchFiles || !workspace_.hasFolders())
         return;
-    send(watchFilesRequest(QStringLiteral("**/*.txt")));
+    send(watchFilesRequest({QStringLiteral("**/*.txt"), QStringLiteral("**/") + ProjectFile::fileName()}));
 }
 
 void Server::open(const DidOpenParams &params)
@@ -218,7 +231,7 @@ void Server::open(const DidOpenParams &params)
         if (other->key == key)
             key = params.uri;
     }
-    auto document = std::make_shared<Document>(params.uri, key, params.version, params.text, commands_);
+    auto document = std::make_shared<Document>(params.uri, key, params.version, params.text, tableFor(params.uri));
     documents_.insert(params.uri, document);
     updateNames(*document);
     workspace_.setOpen(document->key, document->names);
@@ -297,13 +310,52 @@ void Server::close(const QString &uri)
 
 void Server::filesChanged(const DidChangeWatchedFilesParams &params)
 {
+    bool projectChanged = false;
     for (const QString &uri : params.uris) {
         const QString path = pathOf(uri);
         if (path.isEmpty())
             continue;
         // A deleted file reads as none and defines nothing.
         workspace_.fileChanged(path);
+        projectChanged = projects_.fileChanged(path) || projectChanged;
     }
+    if (projectChanged)
+        retarget();
+}
+
+// The client's settings changed: talewick.target and the paths beside it.
+void Server::configurationChanged(const QJsonValue &params)
+{
+    for (const QString &problem :
+         projects_.setClientSettings(params.toObject().value(QLatin1String("settings")), firstFolder_))
+        send(messageNotification(QStringLiteral("window/showMessage"), MessageType::kWarning, problem));
+    retarget();
+}
+
+// Checks again, from their text, the open scripts whose table is no longer the one they were checked with.
+void Server::retarget()
+{
+    for (auto entry = documents_.begin(); entry != documents_.end(); ++entry) {
+        const Document &old = **entry;
+        std::shared_ptr<const Commands::Table> table = tableFor(old.uri);
+        if (table == old.table)
+            continue;
+        auto checked = std::make_shared<Document>(old.uri, old.key, old.version, old.text.text(), std::move(table));
+        checked->names = old.names;
+        *entry = checked;
+        updateNames(*checked);
+    }
+}
+
+// The table the script at `uri` is checked with; what its project file does not
+// understand is told to the user.
+std::shared_ptr<const Commands::Table> Server::tableFor(const QString &uri)
+{
+    std::shared_ptr<const Commands::Table> table = projects_.forScript(pathOf(uri));
+    for (const ProjectFile::Warning &warning : projects_.takeWarnings())
+        send(messageNotification(QStringLiteral("window/showMessage"), MessageType::kWarning,
+                                 QStringLiteral("talewick-check: %1").arg(ProjectFile::text(warning))));
+    return table;
 }
 
 void Server::updateNames(Document &document)

@@ -4,6 +4,7 @@
 #include "language_server/feature_table.h"
 #include "language_server/findings.h"
 #include "language_server/message_reader.h"
+#include "language_server/project_tables.h"
 #include "language_server/protocol.h"
 #include "language_server/text_document.h"
 #include "language_server/workspace.h"
@@ -34,6 +35,10 @@ public:
         // added to the built-in table.
         std::shared_ptr<const Commands::Table> commands;
         QString version;
+        QString commandsPath = {}; // the file `commands` came from, for its family
+        // --target and --flag: over the client's settings and the project files.
+        std::optional<Target::Servers> target = {};
+        QStringList flags = {};
     };
 
     // Scripts larger than this are not checked: the store keeps every line, and a
@@ -74,7 +79,7 @@ private:
     void request(const Incoming &incoming);
     void notify(const Incoming &incoming);
     QJsonValue answer(const QString &method, const QJsonValue &params);
-    InitializeResult initialize(const InitializeParams &params);
+    InitializeResult initialize(const InitializeParams &params, const QJsonValue &options);
     void watchScripts();
     void refuse(const QString &uri);
     void open(const DidOpenParams &params);
@@ -82,6 +87,9 @@ private:
     bool fitsAfter(const Document &document, const ContentChange &change) const;
     void close(const QString &uri);
     void filesChanged(const DidChangeWatchedFilesParams &params);
+    void configurationChanged(const QJsonValue &params);
+    void retarget();
+    std::shared_ptr<const Commands::Table> tableFor(const QString &uri);
 
     const TextDocument &document(const QString &uri) const override;
     QVector<Location> functionDefinitions(const QString &name) const override;
@@ -106,6 +114,8 @@ private:
     QHash<QString, std::shared_ptr<Document>> documents_;
     QSet<QString> tooLarge_; // open, but not checked
     Workspace workspace_;
+    ProjectTables projects_;
+    QString firstFolder_; // where the client's relative paths start
     quint64 publishedGeneration_ = 0;
 };
 
