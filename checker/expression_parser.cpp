@@ -170,7 +170,8 @@ int Parser::primary()
             judge(Rule::TodaysSyntax, token, kOlderServers, 0, {token.text.toString()});
         checkNameIsAscii(token);
         int value = -1;
-        if (nextIs(u"(") && plain) {
+        // "_$(...)" is a command whose name ends in "$".
+        if (nextIs(u"(") && (plain || (token.text.endsWith(u'$') && commands_.find(token.text)))) {
             value = call(token);
         } else {
             colour(token, plain && commands_.find(token.text) ? Colour::Kind::Command : Colour::Kind::Variable);

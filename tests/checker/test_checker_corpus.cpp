@@ -178,6 +178,27 @@ private slots:
         QCOMPARE(flow, QStringList());
     }
 
+    void validTodayScript_givesNoErrorForToday_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const QString &path : validTodayScripts())
+            QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
+    }
+    void validTodayScript_givesNoErrorForToday()
+    {
+        QFETCH(QString, path);
+        auto today = std::make_shared<Commands::Table>(*Commands::Table::builtIn());
+        today->setTarget(*Target::fromName(u"today"));
+        ScriptCheck check(today);
+        check.replaceLines(0, 0, linesOf(path));
+        check.updateFlow();
+        QCOMPARE(describedErrors(check.allDiagnostics()), QStringList());
+        // No target: what only older servers refuse is a warning, never an error.
+        ScriptCheck anyServer;
+        anyServer.replaceLines(0, 0, linesOf(path));
+        QCOMPARE(describedErrors(anyServer.allDiagnostics()), QStringList());
+    }
+
     void validScripts_areManyAndLong()
     {
         int total = 0;
