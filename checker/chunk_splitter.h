@@ -67,6 +67,7 @@ private:
     void readTop(Line &line, const BodyTokens::Line &tokens);
     void awaitBody(Line &line);
     void readBody(Line &line, int from);
+    void textAfterBody(Line &line, const BodyTokens::Token &token, bool first);
     bool beginPiece(Line &line, const std::vector<BodyTokens::Token> &tokens, const StatementParser::ChunkToken &here,
                     qsizetype colon);
     bool endPiece(Line &line, const StatementParser::ChunkToken &here);

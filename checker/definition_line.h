@@ -2,6 +2,7 @@
 
 #include "checker/colour.h"
 #include "checker/diagnostic.h"
+#include "checker/target.h"
 
 #include <QString>
 #include <QStringView>
@@ -10,18 +11,20 @@
 // Reads a line outside any body as the server's loader does: a definition line has
 // up to four fields separated by runs of tabs (or, when tabs give fewer than three,
 // by runs of blanks): place, kind, name, and what the kind needs. Reading a line
-// needs nothing but the line.
+// needs nothing but the line and the servers it is judged for; where today's
+// servers read a line otherwise (every tab separates, kind words in lower case,
+// "{" right after a comma), the findings are judged for those of the target.
 namespace DefinitionLine {
 
 enum class Kind : quint8
 {
-    None, // not a definition line: a comment, a blank line, anything the loader skips
-    Script,
+    None,   // not a definition line: a comment, a blank line, anything the loader skips
+    Script, // "script" and "trader"
     Function,
-    Shop,
+    Shop, // "shop" and the shops of today's servers
     Duplicate,
-    Warp,
-    Monster,
+    Warp,    // "warp" and "warp2"
+    Monster, // "monster" and the boss kinds
     Mapflag,
     Other, // a kind the loader does not know, with a body: read, not judged
 };
@@ -36,6 +39,9 @@ struct Definition
     // Read as the definition it was meant to be, though the loader refuses it: the
     // line begins with a blank. It counts as one only outside a body.
     bool indented = false;
+    // "function<TAB>Name<TAB>{": inside a body, the statement that defines a local
+    // function; only outside one is it a definition without its kind.
+    bool readsAsStatement = false;
     Diagnostics diagnostics; // line number 0
     QVector<Colour> colours;
 
@@ -44,6 +50,6 @@ struct Definition
 };
 
 // Without `colours`, the definition's colours are left out (nobody sees them).
-Definition read(QStringView line, bool colours = true);
+Definition read(QStringView line, const Target &target, bool colours = true);
 
 } // namespace DefinitionLine

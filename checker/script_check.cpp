@@ -59,7 +59,7 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
     const int end = first + int(texts.size());
     for (int i = first; i < end; ++i) {
         Line &line = *lines_[size_t(i)];
-        LineStore::readText(line, options_.colours, options_.encoding);
+        LineStore::readText(line, commands_->target(), options_.colours, options_.encoding);
         noteChange(line);
         topChanges = topChanges || (touchesTop && affectsFileDirectives(line));
     }

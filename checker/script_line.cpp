@@ -23,9 +23,9 @@ Diagnostics codePageDiagnostics(QStringView text)
 
 } // namespace
 
-void readText(Line &line, bool colours, bool encoding)
+void readText(Line &line, const Target &target, bool colours, bool encoding)
 {
-    line.definition = DefinitionLine::read(line.text, colours);
+    line.definition = DefinitionLine::read(line.text, target, colours);
     if (encoding)
         line.codePage = codePageDiagnostics(line.text);
     line.directive = Directives::read(line.text);

@@ -90,9 +90,9 @@ struct Line : LabelRules::IndexedLine
     Directives::Codes silenced;      // by a directive before the statement it holds
 };
 
-// Reads again what a line holds from its text alone: its definition (its colours
-// when `colours`), its directive and the characters the code page cannot hold
-// (when `encoding`).
-void readText(Line &line, bool colours, bool encoding);
+// Reads again what a line holds from its text and the target: its definition
+// (its colours when `colours`), its directive and the characters the code page
+// cannot hold (when `encoding`).
+void readText(Line &line, const Target &target, bool colours, bool encoding);
 
 } // namespace LineStore
