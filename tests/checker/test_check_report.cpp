@@ -211,6 +211,16 @@ private slots:
         QCOMPARE(described(files.at(1).diagnostics), QStringList{"3:18 TW212"});
     }
 
+    void functionsAcross_calledByNameAndDefinedInAnotherFile_isNoFinding()
+    {
+        QVector<CheckReport::FileResult> files{
+            checkBytes(QStringLiteral("a.txt"), "function\tscript\tF_Known\t{\r\n\treturn 1;\r\n}\r\n"),
+            checkBytes(QStringLiteral("b.txt"), kHeader.toLatin1() + "\r\n\tF_Known 1;\r\n\tF_Lost 1;\r\n\tend;\r\n}\r\n"),
+        };
+        CheckReport::checkFunctionsAcross(files);
+        QCOMPARE(described(files.at(1).diagnostics), QStringList{"3:2 TW115"});
+    }
+
     void directive_silencesChecksAcrossFilesAndBytesToo()
     {
         QVector<CheckReport::FileResult> files{
