@@ -8,6 +8,8 @@
 #include <QVarLengthArray>
 #include <QVector>
 
+#include <optional>
+
 // The commands and function calls of one statement, each with the nodes of its
 // arguments in order, for rules that judge what an argument holds.
 namespace CallSites {
@@ -26,6 +28,16 @@ template <typename LineText> QStringView tokenOf(const Expression &node, const L
     if (node.token.column < 0 || node.token.column + node.length > text.size())
         return {};
     return QStringView(text).sliced(node.token.column, node.length);
+}
+
+// A decimal or hexadecimal integer, as the server reads ids.
+inline std::optional<qint64> integerOf(QStringView text)
+{
+    bool ok = false;
+    text = text.trimmed();
+    const bool hex = text.startsWith(u"0x") || text.startsWith(u"0X");
+    const qint64 value = hex ? text.sliced(2).toLongLong(&ok, 16) : text.toLongLong(&ok, 10);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
 }
 
 inline void addChain(const FlowStep &step, int first, Site &site)

@@ -51,16 +51,6 @@ QVector<Field> definitionFields(QStringView line)
     return fields;
 }
 
-// A decimal or hexadecimal integer, as the server reads ids.
-std::optional<qint64> integerOf(QStringView text)
-{
-    bool ok = false;
-    text = text.trimmed();
-    const bool hex = text.startsWith(u"0x") || text.startsWith(u"0X");
-    const qint64 value = hex ? text.sliced(2).toLongLong(&ok, 16) : text.toLongLong(&ok, 10);
-    return ok ? std::optional<qint64>(value) : std::nullopt;
-}
-
 Diagnostic finding(Rule rule, const Field &field, const QStringList &arguments)
 {
     return Rules::make(rule, 0, field.column, int(field.text.size()), arguments);
@@ -78,7 +68,7 @@ void checkShopItems(const Field &field, const ServerNames &names, Diagnostics &f
     const QVector<Field> pieces = split(field.text, field.column, u',', false);
     for (qsizetype i = 1; i < pieces.size(); ++i) {
         const Field id{pieces.at(i).text.left(pieces.at(i).text.indexOf(u':')), pieces.at(i).column};
-        const std::optional<qint64> number = integerOf(id.text);
+        const std::optional<qint64> number = CallSites::integerOf(id.text);
         if (number && names.judgesItems() && !names.item(*number))
             found.append(finding(Rule::UnknownShopItem, id, {QString::number(*number)}));
     }
@@ -92,7 +82,7 @@ void checkFourthField(Kind kind, const Field &field, const ServerNames &names, D
     } else if (kind == Kind::Shop) {
         checkShopItems(field, names, found);
     } else if (kind == Kind::Monster && !pieces.isEmpty()) {
-        const std::optional<qint64> id = integerOf(pieces.front().text);
+        const std::optional<qint64> id = CallSites::integerOf(pieces.front().text);
         if (id && names.judgesMonsters() && !names.monster(*id))
             found.append(finding(Rule::UnknownMonster, pieces.front(), {QString::number(*id)}));
     }
@@ -113,7 +103,7 @@ void checkArgument(Language::NamedThing thing, const Expression &node, const Lin
     const QStringView token = CallSites::tokenOf(node, lineText);
     const Field field{token, node.token.column};
     if (node.kind == Expression::Kind::Number) {
-        const std::optional<qint64> id = integerOf(token);
+        const std::optional<qint64> id = CallSites::integerOf(token);
         if (!id || *id <= 0)
             return;
         if (thing == Thing::Item && names.judgesItems() && !names.item(*id))

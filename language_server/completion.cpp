@@ -3,6 +3,7 @@
 #include "checker/language.h"
 
 #include "checker/body_tokens.h"
+#include "checker/server_names.h"
 #include "language_server/labels.h"
 
 #include <optional>
@@ -24,6 +25,8 @@ struct Place
     };
     Kind kind = Kind::Nothing;
     int wordStart = 0; // the part already typed begins here
+    // Code: what the argument the cursor stands in names in the server's tables.
+    Language::NamedThing named = Language::NamedThing::None;
 };
 
 // A token of the statement around the cursor, with its text.
@@ -187,6 +190,45 @@ bool namesLabel(const QVector<Piece> &pieces, qsizetype start, qsizetype last, c
                           (word.isWord(u"menu") && argument % 2 == 1) || (command && command->labelAt(argument)));
 }
 
+// What the argument the cursor stands in names: one of the call whose "(" is open
+// around the cursor, else one of the statement's command at `command`.
+Language::NamedThing namedArgument(const QVector<Piece> &pieces, qsizetype begin, std::optional<qsizetype> command,
+                                   qsizetype last)
+{
+    qsizetype word = -1;
+    qsizetype from = -1; // the first piece of its arguments
+    int depth = 0;
+    for (qsizetype i = last - 1; i >= begin && word < 0; --i) {
+        const Piece &piece = pieces.at(i);
+        if (piece.is(u")") || piece.is(u"]")) {
+            ++depth;
+        } else if ((piece.is(u"(") || piece.is(u"[")) && depth-- == 0) {
+            if (!piece.is(u"(") || i == begin || pieces.at(i - 1).kind != Token::Kind::Name)
+                return Language::NamedThing::None;
+            word = i - 1;
+            from = i + 1;
+        }
+    }
+    if (word < 0 && (!command || *command >= last || pieces.at(*command).kind != Token::Kind::Name))
+        return Language::NamedThing::None;
+    if (word < 0) {
+        word = *command;
+        from = word + 1;
+    }
+    int argument = 0;
+    depth = 0;
+    for (qsizetype i = from; i < last; ++i) {
+        const Piece &piece = pieces.at(i);
+        if (piece.is(u"(") || piece.is(u"["))
+            ++depth;
+        else if (piece.is(u")") || piece.is(u"]"))
+            --depth;
+        else if (depth == 0 && piece.is(u","))
+            ++argument;
+    }
+    return Language::namedBy(pieces.at(word).text.toString().toLower(), argument);
+}
+
 // Reads the statement up to the cursor, from the line where it begins, to tell
 // what kind of word goes there.
 Place placeOf(const ScriptCheck &check, Position position, const Commands::Table &commands)
@@ -205,10 +247,12 @@ Place placeOf(const ScriptCheck &check, Position position, const Commands::Table
         --last;
         wordStart = tokens->back().column;
     }
-    const std::optional<qsizetype> start = pastHeads(pieces, statementStart(pieces, last), last);
+    const qsizetype begin = statementStart(pieces, last);
+    const std::optional<qsizetype> start = pastHeads(pieces, begin, last);
+    const Language::NamedThing named = namedArgument(pieces, begin, start, last);
     if (!start || *start >= last || pieces.at(*start).kind != Token::Kind::Name)
-        return Place{Place::Kind::Code, wordStart};
-    return Place{namesLabel(pieces, *start, last, commands) ? Place::Kind::Label : Place::Kind::Code, wordStart};
+        return Place{Place::Kind::Code, wordStart, named};
+    return Place{namesLabel(pieces, *start, last, commands) ? Place::Kind::Label : Place::Kind::Code, wordStart, named};
 }
 
 CompletionItem item(const QString &label, int kind, const QString &detail, const Range &replace)
@@ -226,6 +270,29 @@ QString argumentName(QChar letter)
     default:
         return QStringLiteral("式");
     }
+}
+
+// Items or monsters offered at most: a table holds tens of thousands, and the
+// client asks again as more is typed.
+constexpr int kMostEntries = 200;
+constexpr int kValueKind = 12; // the protocol's CompletionItemKind.Value
+
+// The items or monsters whose script name holds what is typed, each written as its id.
+CompletionList entryCompletion(const QList<ServerFolder::Entry> &entries, QStringView typed, const Range &replace)
+{
+    CompletionList list;
+    for (const ServerFolder::Entry &entry : entries) {
+        if (!entry.scriptName.contains(typed, Qt::CaseInsensitive))
+            continue;
+        if (list.items.size() == kMostEntries) {
+            list.isIncomplete = true;
+            break;
+        }
+        const QString detail = QStringLiteral("ID %1 %2").arg(entry.id).arg(entry.name);
+        list.items.append(CompletionItem{entry.scriptName, kValueKind, detail.trimmed(),
+                                         TextEdit{replace, QString::number(entry.id)}});
+    }
+    return list;
 }
 
 } // namespace
@@ -264,13 +331,20 @@ CompletionList completion(const TextDocument &document, Position position, const
             list.items.append(item(label, CompletionItem::kReference, QStringLiteral("ラベル"), replace));
         break;
     case Place::Kind::Code:
+        if (const ServerNames *names = document.commands().serverNames();
+            names && (place.named == Language::NamedThing::Item || place.named == Language::NamedThing::Monster)) {
+            const ServerFolder::Facts &facts = names->facts();
+            return entryCompletion(
+                place.named == Language::NamedThing::Item ? facts.items : facts.monsters,
+                QStringView(document.line(position.line)).sliced(place.wordStart, position.character - place.wordStart),
+                replace);
+        }
         for (const Commands::Command *command : commands.all())
             list.items.append(item(command->word, CompletionItem::kFunction, argumentsOf(*command), replace));
         for (const Language::Keyword *keyword = Language::keywordsBegin(); keyword != Language::keywordsEnd();
              ++keyword) {
             if (keyword->uses & Language::Offered)
-                list.items.append(
-                    item(keyword->word.toString(), CompletionItem::kKeyword, QString(), replace));
+                list.items.append(item(keyword->word.toString(), CompletionItem::kKeyword, QString(), replace));
         }
         break;
     }

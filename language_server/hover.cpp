@@ -4,6 +4,7 @@
 #include "language_server/completion.h"
 #include "language_server/definition.h"
 #include "language_server/labels.h"
+#include "language_server/named_entries.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -70,6 +71,8 @@ std::optional<Hover> placeHover(const Context &context, const TextDocument &docu
         return Hover{functionText(context, call->name), Range::onLine(position.line, call->column, call->length)};
     if (const std::optional<Labels::Site> site = Labels::at(check, position))
         return Hover{labelText(check, *site), Range::onLine(site->line, site->column, site->length)};
+    if (const std::optional<NamedEntry> named = namedEntryAt(document, position))
+        return Hover{describe(*named), Range::onLine(position.line, named->column, named->length)};
     const auto [column, length] = check.commandWordAt(position.line, position.character);
     if (column < 0)
         return std::nullopt;

@@ -8,7 +8,7 @@
 namespace Lsp {
 
 TextDocument::TextDocument(const QString &text, std::shared_ptr<const Commands::Table> commands)
-    : check_(std::move(commands))
+    : commands_(commands), check_(std::move(commands))
 {
     breaks_.push_back(Break::None);
     check_.replaceLines(0, 0, {QString()});

@@ -41,6 +41,8 @@ public:
     // How many lines `text` makes, its last included.
     static int lineCountOf(QStringView text);
     const ScriptCheck &check() const { return check_; }
+    // The table the script is checked with, and the server folder it may hold.
+    const Commands::Table &commands() const { return *commands_; }
     // Judges the flow of the bodies edits changed; the lines whose diagnostics changed.
     QVector<int> updateFlow() { return check_.updateFlow(); }
     const QString &line(int number) const { return check_.text(number); }
@@ -64,6 +66,7 @@ private:
     static QString breakText(Break lineBreak);
     Edit replaceLines(int first, int last, const QString &text);
 
+    std::shared_ptr<const Commands::Table> commands_;
     ScriptCheck check_;
     std::vector<Break> breaks_; // one per line
     qsizetype characters_ = 0;
