@@ -56,7 +56,14 @@ async function startServer() {
     args: programs.serverArguments({ commands: settings().get('commands') }, folder),
     options: folder ? { cwd: folder } : {},
   };
-  client = new LanguageClient('talewick', 'Talewick', server, { documentSelector: [{ language: 'talewick' }] });
+  const config = settings();
+  const wanted = { target: config.get('target'), commands: config.get('commands'), server: config.get('server') };
+  client = new LanguageClient('talewick', 'Talewick', server, {
+    documentSelector: [{ language: 'talewick' }],
+    initializationOptions: programs.initializationOptions(wanted, folder),
+    // talewick.target and talewick.server changed: the server checks the open scripts again.
+    synchronize: { configurationSection: 'talewick' },
+  });
   await client.start();
 }
 

@@ -54,6 +54,24 @@ function serverArguments(settings, workspaceFolder) {
   return args;
 }
 
+// The language server's initializationOptions: the target, and the commands file
+// and the server's folder against the workspace. Empty settings are left out, so
+// that the project file (talewick-check.ini) beside the scripts decides.
+function initializationOptions(settings, workspaceFolder) {
+  const options = {};
+  const target = (settings.target || '').trim();
+  if (target !== '') {
+    options.target = target;
+  }
+  for (const name of ['commands', 'server']) {
+    const value = (settings[name] || '').trim();
+    if (value !== '') {
+      options[name] = workspaceFolder ? path.resolve(workspaceFolder, value) : value;
+    }
+  }
+  return options;
+}
+
 // What to tell the user when the checker cannot serve, or null when it can.
 // `versionOutput` is what "--version" printed, null when it did not run.
 function checkerProblem(checkPath, versionOutput) {
@@ -94,6 +112,7 @@ module.exports = {
   parseVersion,
   isAtLeast,
   serverArguments,
+  initializationOptions,
   checkerProblem,
   ruleCodeAt,
 };

@@ -59,6 +59,24 @@ test('serverArguments: --lsp, and the commands file against the workspace', () =
   assert.deepEqual(programs.serverArguments({ commands: 'c.tsv' }, undefined), ['--lsp', '--commands', 'c.tsv']);
 });
 
+test('initializationOptions: what is set, paths against the workspace', () => {
+  const cases = [
+    [{ target: '', commands: '', server: '' }, '/work/npcs', {}],
+    [{}, '/work/npcs', {}],
+    [{ target: ' today-strict ' }, '/work/npcs', { target: 'today-strict' }],
+    [
+      { target: 'older', commands: 'src/map/script.c', server: '../server' },
+      '/work/npcs',
+      { target: 'older', commands: '/work/npcs/src/map/script.c', server: '/work/server' },
+    ],
+    [{ server: '/srv/game ' }, '/work/npcs', { server: '/srv/game' }],
+    [{ commands: 'c.tsv' }, undefined, { commands: 'c.tsv' }],
+  ];
+  for (const [settings, folder, expected] of cases) {
+    assert.deepEqual(programs.initializationOptions(settings, folder), expected, JSON.stringify(settings));
+  }
+});
+
 test('ruleCodeAt: a code under the cursor first, else the diagnostic there', () => {
   const line = '\t// talewick-check disable=TW206,TW104';
   assert.equal(programs.ruleCodeAt(line, line.indexOf('TW104') + 2, []), 'TW104');
