@@ -49,7 +49,8 @@ struct Definition
     bool isFunction() const { return kind == Kind::Function; }
 };
 
-// Without `colours`, the definition's colours are left out (nobody sees them).
-Definition read(QStringView line, const Target &target, bool colours = true);
+// Judged for the servers of `target` (every server without one). Without
+// `colours`, the definition's colours are left out (nobody sees them).
+Definition read(QStringView line, const Target &target = Target(), bool colours = true);
 
 } // namespace DefinitionLine
