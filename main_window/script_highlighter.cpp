@@ -26,7 +26,7 @@ QTextCharFormat underlined(const QColor &colour)
 } // namespace
 
 ScriptHighlighter::ScriptHighlighter(QPlainTextEdit *editor, std::shared_ptr<const Commands::Table> commands)
-    : QSyntaxHighlighter(editor), check_(std::move(commands))
+    : QSyntaxHighlighter(editor), check_(std::make_unique<ScriptCheck>(std::move(commands)))
 {
     colourFormats_[int(Colour::Kind::Command)] = coloured(QColor(0x1a, 0x3c, 0xa8));
     colourFormats_[int(Colour::Kind::String)] = coloured(QColor(0xa3, 0x15, 0x15));
@@ -50,10 +50,18 @@ ScriptHighlighter::ScriptHighlighter(QPlainTextEdit *editor, std::shared_ptr<con
     connect(&flowPause_, &QTimer::timeout, this, &ScriptHighlighter::judgeFlowNow);
 }
 
+void ScriptHighlighter::setCommands(std::shared_ptr<const Commands::Table> commands)
+{
+    flowPause_.stop();
+    check_ = std::make_unique<ScriptCheck>(std::move(commands));
+    readWholeDocument(*document());
+    rehighlight();
+}
+
 void ScriptHighlighter::judgeFlowNow()
 {
     flowPause_.stop();
-    for (const int line : check_.updateFlow()) {
+    for (const int line : check_->updateFlow()) {
         const QTextBlock block = document()->findBlockByNumber(line);
         if (block.isValid())
             rehighlightBlock(block);
@@ -77,8 +85,8 @@ void ScriptHighlighter::readWholeDocument(const QTextDocument &document)
     texts.reserve(lines);
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
         texts.append(block.text());
-    check_.replaceLines(0, check_.lineCount(), texts);
-    check_.updateFlow(); // the whole text is read at once: its flow with it
+    check_->replaceLines(0, check_->lineCount(), texts);
+    check_->updateFlow(); // the whole text is read at once: its flow with it
     knownLines_ = lines;
 }
 
@@ -93,13 +101,13 @@ void ScriptHighlighter::takeChange(int position, int removed, int added)
     const int last = document->findBlock(qMin(position + added, document->characterCount() - 1)).blockNumber();
     const int newCount = last - first + 1;
     const int oldCount = newCount - (lines - knownLines_);
-    if (first < 0 || last < first || oldCount < 0 || first + oldCount > check_.lineCount()) {
+    if (first < 0 || last < first || oldCount < 0 || first + oldCount > check_->lineCount()) {
         // Not an edit of a known range of lines: read everything again.
         readWholeDocument(*document);
         repaintAll_ = true;
         return;
     }
-    toRepaint_ += check_.replaceLines(first, oldCount, linesOf(first, newCount));
+    toRepaint_ += check_->replaceLines(first, oldCount, linesOf(first, newCount));
     knownLines_ = lines;
     flowPause_.start();
 }
@@ -122,11 +130,11 @@ void ScriptHighlighter::repaintOtherLines()
 void ScriptHighlighter::highlightBlock(const QString &text)
 {
     const int line = currentBlock().blockNumber();
-    if (line >= check_.lineCount())
+    if (line >= check_->lineCount())
         return;
-    for (const Colour &piece : check_.colours(line))
+    for (const Colour &piece : check_->colours(line))
         setFormat(piece.column, piece.length, colourFormats_[int(piece.kind)]);
-    for (const Diagnostic &diagnostic : check_.diagnostics(line)) {
+    for (const Diagnostic &diagnostic : check_->diagnostics(line)) {
         const QTextCharFormat &wave =
             diagnostic.severity == Diagnostic::Severity::Error ? errorFormat_ : warningFormat_;
         const int end = qMin(diagnostic.column + diagnostic.length, int(text.size()));

@@ -6,6 +6,8 @@
 #include <QTextCharFormat>
 #include <QTimer>
 
+#include <memory>
+
 class QPlainTextEdit;
 class QTextDocument;
 
@@ -24,8 +26,11 @@ public:
     ScriptHighlighter(QPlainTextEdit *editor, std::shared_ptr<const Commands::Table> commands);
 
     // The diagnostics of a line of the editor, numbered from 0.
-    Diagnostics diagnostics(int line) const { return check_.diagnostics(line); }
-    Diagnostics allDiagnostics() const { return check_.allDiagnostics(); }
+    Diagnostics diagnostics(int line) const { return check_->diagnostics(line); }
+    Diagnostics allDiagnostics() const { return check_->allDiagnostics(); }
+
+    // Checks the whole script again with `commands` (another target, say).
+    void setCommands(std::shared_ptr<const Commands::Table> commands);
 
     // How long typing must pause before the flow of the edited bodies is judged.
     static constexpr int kFlowPauseMs = 250;
@@ -41,7 +46,7 @@ private:
     void readWholeDocument(const QTextDocument &document);
     QStringList linesOf(int first, int count) const;
 
-    ScriptCheck check_;
+    std::unique_ptr<ScriptCheck> check_; // made again when the commands change
     QTimer flowPause_;
     int knownLines_ = 0;
     QVector<int> toRepaint_;

@@ -19,6 +19,7 @@
 #include "main_window/script_lines.h"
 #include "main_window/tab_row.h"
 #include "main_window/value_history.h"
+#include "project_file/project_table.h"
 #include "ui_tform1.h"
 
 #include <QDesktopServices>
@@ -51,6 +52,22 @@ std::shared_ptr<const Commands::Table> editorCommands()
     }
 }
 
+// The table scripts in `folder` are checked with: what the nearest project file
+// (talewick-check.ini) says, over `base`. What the file does not understand goes
+// to the log: the editor checks on without it.
+std::shared_ptr<const Commands::Table> projectCommands(const QString &folder,
+                                                       const std::shared_ptr<const Commands::Table> &base)
+{
+    const ProjectFile::Settings file = ProjectFile::nearest(folder);
+    QList<ProjectFile::Warning> warnings = file.warnings;
+    ProjectTable::Given given;
+    given.fallback = base;
+    std::shared_ptr<const Commands::Table> table = ProjectTable::make(given, file, warnings);
+    for (const ProjectFile::Warning &warning : std::as_const(warnings))
+        qWarning("%s", qUtf8Printable(ProjectFile::text(warning)));
+    return table;
+}
+
 // The layout's client area below the menu bar; the controls keep their margins in it.
 constexpr int kClientWidth = 711;
 constexpr int kClientHeight = 433;
@@ -77,8 +94,8 @@ Ui::TForm1 *laidOut(QMainWindow *window)
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
-    : QMainWindow(parent), ui(laidOut(this)), buffer_(ui->Memo1),
-      commands_(editorCommands()), highlighter_(new ScriptHighlighter(ui->Memo1, commands_))
+    : QMainWindow(parent), ui(laidOut(this)), buffer_(ui->Memo1), baseCommands_(editorCommands()),
+      commands_(baseCommands_), highlighter_(new ScriptHighlighter(ui->Memo1, commands_))
 {
     setObjectName(QStringLiteral("Form1"));
     applyFonts();
@@ -87,6 +104,7 @@ TForm1::TForm1(QWidget *parent)
     showDiagnosticsOnHover(ui->Memo1, highlighter_);
     addPreview();
     connectHandlers();
+    followProjectFile();
 
     move(kWindowPlace);
     const int menuHeight = menuBar()->heightForWidth(kClientWidth);
@@ -398,6 +416,7 @@ void TForm1::openScript(const QString &path)
     const QFileInfo opened(path);
     chosenFolder_ = opened.absolutePath();
     chosenName_ = opened.fileName();
+    followProjectFile();
 }
 
 void TForm1::Save1Click()
@@ -418,6 +437,7 @@ void TForm1::SaveAs1Click()
     const QFileInfo saved(path);
     chosenFolder_ = saved.absolutePath();
     chosenName_ = saved.fileName();
+    followProjectFile();
 }
 
 QString TForm1::scriptFolder() const
@@ -427,6 +447,22 @@ QString TForm1::scriptFolder() const
     const QDir working = QDir::current();
     return working.exists(QStringLiteral("npc")) ? working.absoluteFilePath(QStringLiteral("npc"))
                                                  : working.absolutePath();
+}
+
+// The script's folder changed: its project file may name other servers.
+void TForm1::followProjectFile()
+{
+    const QString folder = scriptFolder();
+    if (folder == projectFolder_)
+        return;
+    projectFolder_ = folder;
+    std::shared_ptr<const Commands::Table> commands = projectCommands(folder, baseCommands_);
+    if (commands == commands_)
+        return;
+    commands_ = std::move(commands);
+    highlighter_->setCommands(commands_);
+    if (conversationWindow_)
+        conversationWindow_->setCommands(commands_);
 }
 
 void TForm1::Exit1Click()

@@ -107,6 +107,7 @@ private:
     void loadHelp(const QString &fileName);
     void openScript(const QString &path);
     QString scriptFolder() const;
+    void followProjectFile();
     void addPreview();
     void showEditorMenu(const QPoint &at);
     void previewAt(int line);
@@ -114,8 +115,10 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     ScriptBuffer buffer_;
-    std::shared_ptr<const Commands::Table> commands_; // what the editor's check and the preview read with
-    ScriptHighlighter *highlighter_;                  // owned by the editor
+    std::shared_ptr<const Commands::Table> baseCommands_; // the built-in table, or the working folder's commands.tsv
+    std::shared_ptr<const Commands::Table> commands_;     // what the editor's check and the preview read with
+    QString projectFolder_;                               // the script folder whose project file commands_ follows
+    ScriptHighlighter *highlighter_;                      // owned by the editor
     std::function<QDateTime()> clock_ = &QDateTime::currentDateTime;
     // The seven groups whose help file follows the pointer, with their handlers.
     std::vector<std::pair<QWidget *, Handler>> helpGroups_;

@@ -1,0 +1,92 @@
+// The desktop editor checks a script for the servers its folder's project file
+// names, and follows the file of the folder it last opened or saved in.
+#include "app/guarded_application.h"
+#include "main_window/script_highlighter.h"
+#include "support/form_driver.h"
+
+#include <QFile>
+
+namespace {
+
+// Two arguments to mes: a warning for every server, an error for the family
+// that matches words exactly, fine for the other one.
+const QByteArray kScript = "m.tsg,1,1,0\tscript\tA\t1,{\r\n\tmes \"a\",\"b\";\r\n\tclose;\r\n}\r\n";
+
+bool write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class EditorProjectFileTest : public QObject, private FormDriver
+{
+    Q_OBJECT
+
+private:
+    // "TW104 error" for each diagnostic of the editor's script.
+    QStringList findings() const
+    {
+        QStringList found;
+        for (const Diagnostic &diagnostic : form->highlighter().allDiagnostics())
+            found << diagnostic.code + (diagnostic.severity == Diagnostic::Severity::Error
+                                            ? QStringLiteral(" error")
+                                            : QStringLiteral(" warning"));
+        return found;
+    }
+
+    void open(const QString &folder)
+    {
+        const QString path = QDir(folder).absoluteFilePath(QStringLiteral("a.txt"));
+        QVERIFY(write(path, kScript));
+        form->Memo1DragDrop(path);
+        QTRY_COMPARE(memo->document()->blockCount(), 5);
+    }
+
+private slots:
+    void init()
+    {
+        enterScratchFolder({QStringLiteral("npc")});
+        QVERIFY(write(QStringLiteral("strict/talewick-check.ini"), "target = today-strict\n"));
+        QVERIFY(write(QStringLiteral("strict/anycase/talewick-check.ini"), "target = today-anycase\n"));
+        openForm();
+    }
+    void cleanup()
+    {
+        form->scriptBuffer().MarkSaved();
+        closeForm();
+        leaveScratchFolder();
+    }
+
+    void open_followsTheProjectFileOfTheScriptsFolder_data()
+    {
+        QTest::addColumn<QStringList>("folders");  // opened in turn
+        QTest::addColumn<QStringList>("findings"); // after the last
+        QTest::newRow("no project file") << QStringList{"npc"} << QStringList{"TW104 warning"};
+        QTest::newRow("today-strict") << QStringList{"strict"} << QStringList{"TW104 error"};
+        QTest::newRow("the nearest file") << QStringList{"strict/anycase"} << QStringList{};
+        QTest::newRow("back to a folder without one") << QStringList{"strict", "npc"} << QStringList{"TW104 warning"};
+        QTest::newRow("from one file to another")
+            << QStringList{"strict/anycase", "strict"} << QStringList{"TW104 error"};
+    }
+    void open_followsTheProjectFileOfTheScriptsFolder()
+    {
+        QFETCH(QStringList, folders);
+        for (const QString &folder : folders) {
+            open(folder);
+            form->scriptBuffer().MarkSaved();
+        }
+        QTEST(findings(), "findings");
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    GuardedApplication application(argc, argv);
+    EditorProjectFileTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_editor_project_file.moc"
