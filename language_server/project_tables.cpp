@@ -81,6 +81,11 @@ const ProjectTables::Read &ProjectTables::projectOf(const QString &path)
     if (projectFile == projectFileOfFolder_.cend())
         projectFile = projectFileOfFolder_.insert(folder, folder.isEmpty() ? QString() : ProjectFile::find(folder));
     const QString &file = *projectFile;
+    // Gone without the client saying so: the folders look again.
+    if (!file.isEmpty() && !QFileInfo(file).isFile()) {
+        fileChanged(file);
+        return projectOf(path);
+    }
     const QDateTime modified = file.isEmpty() ? QDateTime() : QFileInfo(file).lastModified();
     auto read = read_.find(file);
     if (read == read_.end() || read->modified != modified) {
