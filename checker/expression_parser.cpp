@@ -89,7 +89,7 @@ int Parser::operators(int left, qsizetype start, int minimum)
     using Node = Expression::Kind;
     while (!atEnd() && peek().token.kind == Kind::Punct) {
         const ChunkToken &op = peek();
-        const int strength = Language::binaryPrecedence(op.text);
+        const int strength = Language::binaryPrecedence(op.text, todaysOrder_);
         if (strength == 0 || strength < minimum)
             return left;
         if (Language::isTodaysOperator(op.text))

@@ -161,6 +161,38 @@ bool isEventLabel(QStringView label)
     return label.startsWith(u"On") && label.size() > 2;
 }
 
+namespace {
+
+// Today's servers bind as C does: "|" looser than "^" looser than "&", equality
+// looser than order, shifts on a level of their own.
+int inTodaysOrder(int strength, QStringView op)
+{
+    switch (strength) {
+    case 5:
+        return op.front() == u'<' || op.front() == u'>' ? 9 : 8;
+    case 6:
+        return 6;
+    case 7:
+        return 5;
+    case 8:
+        return op.front() == u'&' ? 7 : 10;
+    case 9:
+    case 10:
+    case 11:
+        return strength + 2;
+    default:
+        return strength;
+    }
+}
+
+} // namespace
+
+int binaryPrecedence(QStringView op, bool todaysOrder)
+{
+    const int strength = binaryPrecedence(op);
+    return todaysOrder ? inTodaysOrder(strength, op) : strength;
+}
+
 int binaryPrecedence(QStringView op)
 {
     if (op.isEmpty() || op.size() > 3)
@@ -232,8 +264,34 @@ bool isPlayerVariable(QStringView name)
 
 const QStringList &variablesTheServerSets()
 {
-    static const QStringList kSet{QStringLiteral("@menu")};
+    // @menu after menu and select; the counts of the lists commands fill; what a
+    // shop's, a trader's or a cash shop's events and the other events are given.
+    static const QStringList kSet{
+        QStringLiteral("@menu"),          QStringLiteral("@inventorylist_count"),
+        QStringLiteral("@cartinventorylist_count"), QStringLiteral("@skilllist_count"),
+        QStringLiteral("@bought_nameid"), QStringLiteral("@bought_quantity"),
+        QStringLiteral("@sold_nameid"),   QStringLiteral("@sold_quantity"),
+        QStringLiteral("@agit_flag"),     QStringLiteral("@price"),
+        QStringLiteral("@points"),        QStringLiteral("@itemid"),
+        QStringLiteral("@mapname$"),      QStringLiteral("@name$"),
+        QStringLiteral("@bound_items"),   QStringLiteral("@channelmes$"),
+        QStringLiteral("@queue_destination_map$"),
+    };
     return kSet;
+}
+
+bool isSetByTheServer(QStringView name)
+{
+    // Lists whose members the command or event that fills them names by suffix.
+    static constexpr QStringView kFamilies[] = {
+        u"@inventorylist_", u"@cartinventorylist_", u"@skilllist_", u"@bought_",
+        u"@sold_",          u"@selectpackage_",     u"@lapine_",
+    };
+    const QString lower = lowered(name.toString());
+    if (variablesTheServerSets().contains(lower))
+        return true;
+    return std::any_of(std::begin(kFamilies), std::end(kFamilies),
+                       [&](QStringView family) { return lower.size() > family.size() && lower.startsWith(family); });
 }
 
 QString nearestCommandHint(const QString &nearest)

@@ -107,6 +107,10 @@ template <typename IsDefined> QString reachedLabel(const QString &jump, IsDefine
 // 8 "&" "<<" ">>", 9 "+" "-", 10 "*" "/" "%" (its "^" binds looser than "|"), and
 // today's 11 "**" and 5 "~=" "~!"; 0 for anything else.
 int binaryPrecedence(QStringView op);
+// The same in today's servers' order when `todaysOrder`, C's: 1 assignments, 2 "?:",
+// 3 "||", 4 "&&", 5 "|", 6 "^", 7 "&", 8 "==" "!=" "~=" "~!", 9 "<" "<=" ">" ">=",
+// 10 "<<" ">>", 11 "+" "-", 12 "*" "/" "%", 13 "**".
+int binaryPrecedence(QStringView op, bool todaysOrder);
 
 // Whether a binary operator is one only today's servers read: "**", "**=", "~=", "~!".
 bool isTodaysOperator(QStringView op);
@@ -129,6 +133,10 @@ inline bool isScopeVariable(QStringView name)
 // The player variables the server itself sets, in lower case: a read of one needs
 // no script to set it. "@menu" holds the choice of the last menu or select().
 const QStringList &variablesTheServerSets();
+// Whether the server sets the player variable `name` (any case) itself: one of
+// variablesTheServerSets, or one of the families it fills as lists
+// ("@inventorylist_id", "@skilllist_lv", ...).
+bool isSetByTheServer(QStringView name);
 
 // The hint after an unknown command's name: "（「warp」ですか）", or empty.
 QString nearestCommandHint(const QString &nearest);

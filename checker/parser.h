@@ -192,6 +192,8 @@ private:
     const std::vector<ChunkToken> &t_;
     const End end_;
     const Commands::Table &commands_;
+    // Operators bind as today's servers bind them only where they alone are the target.
+    const bool todaysOrder_ = commands_.target().isOnly(Target::kToday);
     Sink &sink_;
     qsizetype pos_ = 0;
     qsizetype limit_ = qsizetype(t_.size());

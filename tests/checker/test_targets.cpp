@@ -222,6 +222,32 @@ private slots:
         QCOMPARE(codes, expected);
     }
 
+    // "1 | 2 ^ 3 == 3": older servers bind "|" tighter than "^" and put comparisons
+    // loosest; today's bind as C does.
+    void operators_target_bindInItsServersOrder_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("rootColumn");
+        QTest::newRow("no target: the older order") << QString() << 19;
+        QTest::newRow("older") << QStringLiteral("older") << 19;
+        QTest::newRow("today: C's order") << QStringLiteral("today") << 11;
+    }
+    void operators_target_bindInItsServersOrder()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, rootColumn);
+        ScriptCheck check(tableFor(target));
+        check.replaceLines(0, 0, npc(QStringLiteral("\t.@n = (1 | 2 ^ 3 == 3);\n\tend;")).split(u'\n'));
+        const FlowSteps &steps = check.stepsOn(1);
+        const auto statement =
+            std::find_if(steps.cbegin(), steps.cend(), [](const FlowStep &step) { return step.root >= 0; });
+        QVERIFY(statement != steps.cend());
+        const std::vector<Expression> &nodes = statement->expressions;
+        const Expression &assign = nodes[size_t(statement->root)];
+        const Expression &value = nodes[size_t(nodes[size_t(assign.first)].next)];
+        QCOMPARE(value.token.column + 1, rootColumn);
+    }
+
     // A function defined after its callers are read still reaches them.
     void edit_functionDefinedLater_judgesCallsAgain()
     {
