@@ -203,6 +203,9 @@ private:
     mutable bool waits_ = false;
     int choices_ = 0;
     bool inForHead_ = false; // the parts of a for's head are no steps of the flow
+    // The statement just read is a command without arguments that takes some,
+    // cut short by a statement on the next line.
+    bool joinsNextLine_ = false;
     QStringList labels_;     // the label arguments of the command being read
     // The expression trees of the statement being read, and its top-level ones in
     // order; the next step that is a statement takes them.

@@ -22,7 +22,15 @@ void Parser::run()
             if (!peek().firstOnLine || peek().token.kind == Kind::OpenString)
                 unexpected();
             const ChunkToken &before = t_.at(pos_ - 1);
-            sink_.diagnostic(before.line, Rule::MissingSemicolon, before.token.column + before.token.length - 1, 1, {});
+            ChunkToken lost = before;
+            lost.token.column += before.token.length - 1;
+            lost.token.length = 1;
+            // "stopnpctimer" and "end;" below: today's servers silently read the next
+            // line as the argument of a command written without one.
+            if (std::exchange(joinsNextLine_, false) && peek().token.kind != Kind::Punct)
+                judge(Rule::MissingSemicolon, lost, kOlderServers, Target::kToday);
+            else
+                report(Rule::MissingSemicolon, lost);
             head = statement();
         }
         if (head)
@@ -403,6 +411,7 @@ bool Parser::commandStatement(const Commands::Command &command)
     }
     // "next" and then "menu ..." on the next line: a lost ";", not an argument.
     const bool cut = !atEnd() && closing < 0 && startsStatement(pos_);
+    joinsNextLine_ = cut && command.max != 0;
     const int count = cut ? 0 : commandArguments(command, closing >= 0);
     if (closing >= 0) {
         limit_ = outerLimit;

@@ -182,6 +182,11 @@ private slots:
         const QString otherCase = npc(QStringLiteral("\tgoto L_end;\nL_End:\n\tend;"));
         row("label in another case, any-case family", otherCase, "today-anycase", {"3:1 TW210 W"});
         row("label in another case, older", otherCase, "older", {"2:7 TW207 E", "3:1 TW210 W"});
+        const QString lostSemicolon = npc(QStringLiteral("\tstopnpctimer\n\tend;"));
+        row("lost semicolon joining the next line, today", lostSemicolon, "today", {"2:13 TW102 W"});
+        row("lost semicolon joining the next line, older", lostSemicolon, "older", {"2:13 TW102 E"});
+        row("lost semicolon after arguments, today", npc(QStringLiteral("\tmes \"a\"\n\tclose;")), "today",
+            {"2:8 TW102 E"});
         const QString unknown = npc(QStringLiteral("\tF_Nowhere 2;\n\tend;"));
         row("name defined nowhere, no target", unknown, "", {"2:2 TW115 W"});
         row("name defined nowhere, today", unknown, "today", {"2:2 TW115 W"});
