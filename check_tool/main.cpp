@@ -7,6 +7,7 @@
 #include "check_tool/options.h"
 #include "check_tool/project_setup.h"
 #include "check_tool/sarif_format.h"
+#include "checker/server_folders.h"
 
 #include "checker/explanations.h"
 #include "checker/rules.h"
@@ -96,10 +97,21 @@ void printWarnings(const QList<ProjectFile::Warning> &warnings)
 int check(const CheckOptions::Options &options, const std::shared_ptr<const Commands::Table> &commands)
 {
     ProjectSetup::Resolver setups(options, commands);
-    const auto setupOf = [&](const QString &path) { return setups.forScript(path)->reading; };
+    ServerFolders folders(options.commandsGiven);
+    const auto setupOf = [&](const QString &path) {
+        const std::shared_ptr<const ProjectSetup::Setup> setup = setups.forScript(path);
+        CheckAll::FileSetup reading = setup->reading;
+        if (!setup->serverFolder.isEmpty())
+            reading.commands = folders.tableFor(setup->serverFolder, reading.commands);
+        return reading;
+    };
     QStringList failures;
     QVector<CheckReport::FileResult> results = readable(CheckAll::check(options.paths, setupOf, options.fix), failures);
     printWarnings(setups.warnings());
+    // What the server folders hold, and the files of theirs that could not be read.
+    for (const QString &summary : options.verbose ? folders.summaries() : QStringList())
+        print(stderr, summary + u'\n');
+    failures += folders.problems();
     for (const QString &failure : std::as_const(failures))
         print(stderr, QStringLiteral("talewick-check: %1\n").arg(failure));
     CheckReport::checkFunctionsAcross(results);

@@ -3,6 +3,7 @@
 #include "checker/rules.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 namespace CheckOptions {
 
@@ -27,6 +28,9 @@ constexpr char16_t kUsage[] =
     u"オプション:\n"
     u"  --commands FILE       命令表に命令を加える: 命令表と同じ形（命令<TAB>最小<TAB>最大<TAB>引数）か、\n"
     u"                        サーバーが命令を定義するソースファイル（BUILDIN_DEF(...) などの行）\n"
+    u"  --server DIR          ゲームサーバーのフォルダを読み、そのマップ・アイテム・モンスター・定数で調べる\n"
+    u"                        （TW601〜TW605）。命令はそのソースから、対象はその系統から取る\n"
+    u"  --verbose             読んだサーバーのフォルダの中身を1行で標準エラーに書く\n"
     u"  --encoding NAME       ファイルをこの文字コードで読む（既定は Shift_JIS〔コードページ 932〕。例: "
     u"utf-8、EUC-JP）。\n"
     u"                        読めないバイトは TW402/TW403 になる。--fix とは一緒に使えない\n"
@@ -174,6 +178,21 @@ bool checkCombination(const QCommandLineParser &parser, const Options &options, 
     return mistake.isEmpty();
 }
 
+// --server: a folder that is there.
+bool readServer(const QCommandLineParser &parser, Options &options, QString &mistake)
+{
+    if (!parser.isSet(QStringLiteral("server")))
+        return true;
+    options.serverFolder = parser.value(QStringLiteral("server"));
+    // The language server takes the folder from the editor's settings or the project file.
+    if (options.lsp)
+        mistake = QStringLiteral("--lsp では --server を使えません。エディタの設定 talewick.server か、"
+                                 "talewick-check.ini の server で指定してください。");
+    else if (!QFileInfo(options.serverFolder).isDir())
+        mistake = QStringLiteral("--server の「%1」はフォルダではありません。").arg(options.serverFolder);
+    return mistake.isEmpty();
+}
+
 } // namespace
 
 bool parse(const QStringList &arguments, Options &options, QString &mistake)
@@ -189,6 +208,7 @@ bool parse(const QStringList &arguments, Options &options, QString &mistake)
                        valued(u"encoding", u"NAME"), valued(u"disable", u"CODES"), valued(u"severity", u"LEVEL"),
                        valued(u"format", u"FORMAT"), valued(u"explain", u"CODE"), valued(u"target", u"TARGET"),
                        valued(u"flag", u"NAME")});
+    parser.addOptions({valued(u"server", u"DIR"), QCommandLineOption(QStringLiteral("verbose"), QString())});
     parser.addPositionalArgument(QStringLiteral("FILE"), QString());
     if (!parser.parse(arguments)) {
         mistake = unknownOptionText(parser);
@@ -202,6 +222,9 @@ bool parse(const QStringList &arguments, Options &options, QString &mistake)
     options.fix = parser.isSet(QStringLiteral("fix"));
     options.commandsGiven = parser.isSet(QStringLiteral("commands"));
     options.commandsPath = parser.value(QStringLiteral("commands"));
+    options.verbose = parser.isSet(QStringLiteral("verbose"));
+    if (!readServer(parser, options, mistake))
+        return false;
     options.paths = parser.positionalArguments();
     return readValues(parser, options, mistake) && checkCombination(parser, options, mistake);
 }

@@ -26,6 +26,7 @@ struct Options
     bool version = false;
     bool lsp = false;
     bool fix = false;
+    bool verbose = false; // say what was read from a server's folder
     QStringList explain; // rule codes, upper case
     bool commandsGiven = false;
     QString commandsPath;

@@ -352,6 +352,11 @@ void Server::retarget()
 std::shared_ptr<const Commands::Table> Server::tableFor(const QString &uri)
 {
     std::shared_ptr<const Commands::Table> table = projects_.forScript(pathOf(uri));
+    if (const QString server = projects_.serverFolderOf(pathOf(uri)); !server.isEmpty())
+        table = folders_.tableFor(server, table);
+    for (const QString &problem : folders_.takeNewProblems())
+        send(messageNotification(QStringLiteral("window/showMessage"), MessageType::kWarning,
+                                 QStringLiteral("talewick-check: %1").arg(problem)));
     for (const ProjectFile::Warning &warning : projects_.takeWarnings())
         send(messageNotification(QStringLiteral("window/showMessage"), MessageType::kWarning,
                                  QStringLiteral("talewick-check: %1").arg(ProjectFile::text(warning))));

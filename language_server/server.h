@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checker/commands.h"
+#include "checker/server_folders.h"
 #include "language_server/feature_table.h"
 #include "language_server/findings.h"
 #include "language_server/message_reader.h"
@@ -115,6 +116,8 @@ private:
     QSet<QString> tooLarge_; // open, but not checked
     Workspace workspace_;
     ProjectTables projects_;
+    // The server folders the scripts name, each read once and kept; a --commands table keeps its rows.
+    ServerFolders folders_{settings_.commands != nullptr};
     QString firstFolder_; // where the client's relative paths start
     quint64 publishedGeneration_ = 0;
 };

@@ -1,0 +1,131 @@
+// talewick-check --server as a build script runs it: the folder's findings in the
+// report, what it read on --verbose, and files of the folder it cannot read.
+#include "server_folder_sample.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run runTool(const QStringList &arguments, const QString &folder)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(TALEWICK_CHECK), arguments);
+    Run run;
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// "LINE:COLUMN CODE" of each line of a gcc-style report.
+QStringList findingsOf(const QString &report)
+{
+    QStringList found;
+    const QRegularExpression line(QStringLiteral(R"(^[^:\n]+:(\d+):(\d+): \w+: .*\[(TW\d{3})\]$)"),
+                                  QRegularExpression::MultilineOption);
+    for (auto match = line.globalMatch(report); match.hasNext();) {
+        const QRegularExpressionMatch m = match.next();
+        found << QStringLiteral("%1:%2 %3").arg(m.captured(1), m.captured(2), m.captured(3));
+    }
+    return found;
+}
+
+const QByteArray kGuide = "harbor01.tsg,1,2,0\tscript\tGuide\t56,{\n"
+                          "\tif (BaseLevle > 10) end;\n"
+                          "\twarp \"hill_twon.tsg\",20,30;\n"
+                          "\tgetitem \"Blue_Tonik\",1;\n"
+                          "\tharborbell 1;\n"
+                          "\tend;\n"
+                          "}\n";
+
+// A folder holding the sample server in server/ and the script in npc/guide.txt.
+bool writeProject(const QString &dir, const QStringList &serverFiles = SampleServer::files())
+{
+    QDir().mkpath(QDir(dir).filePath(QStringLiteral("npc")));
+    QFile script(QDir(dir).filePath(QStringLiteral("npc/guide.txt")));
+    return SampleServer::write(QDir(dir).filePath(QStringLiteral("server")), serverFiles) &&
+           script.open(QIODevice::WriteOnly) && script.write(kGuide) == kGuide.size();
+}
+
+} // namespace
+
+class ServerCheckToolTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void server_sampleFolder_reportsWhatOnlyTheFolderKnows()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeProject(dir.path()));
+        const Run run = runTool({"--verbose", "--server", "server", "npc/guide.txt"}, dir.path());
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(findingsOf(run.out), (QStringList{"2:6 TW605", "3:7 TW601", "4:10 TW604"}));
+        QCOMPARE(run.err, QStringLiteral("server: 2 maps, 3 items, 2 monsters, 3 constants, 1 skills, "
+                                         "commands from src/map/script.c (today-strict)\n"));
+    }
+
+    void server_withoutVerbose_saysNothingOfTheFolder()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeProject(dir.path()));
+        const Run run = runTool({"--server", "server", "npc/guide.txt"}, dir.path());
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 1);
+    }
+
+    // Without the folder, its command is unknown and its names are not judged.
+    void noServer_foldersRulesStayQuietAndItsCommandIsUnknown()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeProject(dir.path()));
+        const Run run = runTool({"npc/guide.txt"}, dir.path());
+        QVERIFY2(!run.out.contains(QStringLiteral("[TW6")), qPrintable(run.out));
+        QVERIFY2(findingsOf(run.out).join(u' ').contains(QStringLiteral("5:2 TW1")), qPrintable(run.out));
+    }
+
+    void server_brokenTable_isAnErrorNamingFileAndLineAndTheRestIsChecked()
+    {
+        QTemporaryDir dir;
+        QStringList files = SampleServer::files();
+        files[3] += QStringLiteral("604,Broken\n");
+        QVERIFY(writeProject(dir.path(), files));
+        const Run run = runTool({"--server", "server", "npc/guide.txt"}, dir.path());
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.startsWith(QStringLiteral("talewick-check: ")) &&
+                     run.err.contains(QStringLiteral("server/db/item_db.txt:4: ")),
+                 qPrintable(run.err));
+        // The broken item table judges no item; the maps are judged as before.
+        QCOMPARE(findingsOf(run.out), QStringList{"3:7 TW601"});
+    }
+
+    void server_notAFolder_isAUsageMistake()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeProject(dir.path()));
+        const Run run = runTool({"--server", "nowhere", "npc/guide.txt"}, dir.path());
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains(QStringLiteral("nowhere")), qPrintable(run.err));
+        QCOMPARE(run.out, QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(ServerCheckToolTest)
+#include "test_server_check_tool.moc"
