@@ -52,7 +52,10 @@ struct Judges
 {
     const std::function<bool(const QString &)> &defined;
     const VariableJudge &variables;
-    bool judgesCalls(const Findings::Line &line) const { return defined && !line.calls.isEmpty(); }
+    bool judgesCalls(const Findings::Line &line) const
+    {
+        return defined && (!line.calls.isEmpty() || !line.byName.isEmpty());
+    }
     bool judgesReads(const Findings::Line &line) const { return variables && !line.variables.reads.isEmpty(); }
 };
 
@@ -76,6 +79,17 @@ void judgeAcross(const Findings::Line &line, const Judges &judges, Diagnostics &
                 diagnostics.append(
                     Rules::make(Rule::UndefinedFunction, line.number, call.column, call.length, {call.name}));
         }
+        // A name another file of the workspace defines is a function called by name.
+        diagnostics.erase(std::remove_if(diagnostics.begin(), diagnostics.end(),
+                                         [&](const Diagnostic &d) {
+                                             return d.rule == Rule::UnknownFunctionByName &&
+                                                    std::any_of(line.byName.cbegin(), line.byName.cend(),
+                                                                [&](const CallfuncSite &call) {
+                                                                    return call.column == d.column &&
+                                                                           judges.defined(call.name);
+                                                                });
+                                         }),
+                          diagnostics.end());
     }
     if (judges.judgesReads(line)) {
         for (const ScriptCheck::VariableUse &read : line.variables.reads) {

@@ -56,6 +56,10 @@ bool Findings::refresh(const ScriptCheck &check, int number)
     if (!check.silenced(number, undefinedFunction))
         line.calls = check.callsOn(number);
     line.function = check.functionDefinedOn(number);
+    for (const Diagnostic &found : std::as_const(line.diagnostics)) {
+        if (found.rule == Rule::UnknownFunctionByName)
+            line.byName.append({check.text(number).mid(found.column, found.length), found.column, found.length});
+    }
     line.variables = check.playerVariablesOn(number);
     if (!line.variables.reads.isEmpty() && check.silenced(number, neverSet))
         line.variables.reads.clear();

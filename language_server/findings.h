@@ -24,6 +24,9 @@ public:
         int number = 0;
         Diagnostics diagnostics;
         QVector<CallfuncSite> calls;
+        // Names called as commands that no command or function of the file has
+        // (TW115): functions of other files, called by name on today's servers.
+        QVector<CallfuncSite> byName;
         ScriptCheck::FunctionUse function; // the function the line defines; empty name if none
         // Player variables set on the line, and those read whose warning no directive silences.
         ScriptCheck::PlayerVariables variables;

@@ -50,6 +50,8 @@ QString described(const Findings &findings)
             parts << QStringLiteral("%1:%2+%3").arg(d.code).arg(d.column).arg(d.length);
         for (const CallfuncSite &call : line.calls)
             parts << QStringLiteral("call %1@%2").arg(call.name).arg(call.column);
+        for (const CallfuncSite &call : line.byName)
+            parts << QStringLiteral("by name %1@%2").arg(call.name).arg(call.column);
         if (!line.function.name.isEmpty())
             parts << QStringLiteral("function %1").arg(line.function.name);
         for (const ScriptCheck::VariableUse &set : line.variables.sets)
@@ -81,6 +83,8 @@ const QStringList kPieces = {
     QStringLiteral("function\tscript\tF_Fare\t{"),
     QStringLiteral("\tcallfunc \"F_Fare\";"),
     QStringLiteral("\tcallfunc \"F_None\",1;"),
+    QStringLiteral("\tF_Fare 1;"),
+    QStringLiteral("\tF_Gone(2);"),
     QStringLiteral("\tmenu \"Yes\",L_A,\"No\",L_B;"),
     QStringLiteral("L_A:"),
     QStringLiteral("\tgoto l_a;"),
@@ -216,6 +220,20 @@ private slots:
                                      .arg(step)
                                      .arg(got, expected, text)));
         }
+    }
+
+    // A name called as a command that another open file defines is that file's
+    // function, called by name; one no file defines stays a warning.
+    void published_nameDefinedInAnotherFile_isNoFinding()
+    {
+        TextDocument document(QStringLiteral("m.tsg,1,2,0\tscript\tA\t1,{\n\tF_Fare 1;\n\tF_Gone 1;\n\tend;\n}"),
+                              Commands::Table::builtIn());
+        const Findings findings(document.check());
+        const std::function<bool(const QString &)> defined = [](const QString &name) { return name == "F_Fare"; };
+        QStringList codes;
+        for (const Lsp::PublishedDiagnostic &d : Lsp::publishedDiagnostics(findings, kUri, defined, {}))
+            codes << QStringLiteral("%1 %2").arg(d.range.start.line).arg(d.code);
+        QCOMPARE(codes, QStringList{"2 TW115"});
     }
 
     // The JSON kept a line at a time is written here, not by Qt: whatever a
