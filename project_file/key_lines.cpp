@@ -20,6 +20,9 @@ std::optional<QString> sectionOf(QStringView line)
 QHash<QString, int> of(QStringView text)
 {
     QHash<QString, int> lines;
+    // A byte order mark is no part of the first key, as the settings reader skips it too.
+    if (text.startsWith(QChar(QChar::ByteOrderMark)))
+        text = text.sliced(1);
     QString section;
     int number = 0;
     for (const QStringView raw : text.split(u'\n')) {

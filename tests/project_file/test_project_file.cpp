@@ -112,6 +112,10 @@ private slots:
             << ""
             << ""
             << "" << QStringList{} << QStringList{"1:nowhere", "2:none.tsv"};
+        QTest::newRow("byte order mark") << QByteArray("\xef\xbb\xbftagret = older\ntarget = later\n") << "later"
+                                         << ""
+                                         << ""
+                                         << "" << QStringList{} << QStringList{"1:tagret"};
         QTest::newRow("crlf lines, key written twice")
             << QByteArray("target = older\r\nbogus = 1\r\ntarget = today\r\n") << "today"
             << ""
