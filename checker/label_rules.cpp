@@ -355,7 +355,9 @@ constexpr RuleDeclaration kLabelRules[] = {
      u"命令表にない命令（近い命令があれば示す）",
      u"命令表にない語が命令として書かれています。綴りの近い命令があれば、メッセージに示します。"
      u"サーバー独自の命令なら --commands で命令表に加えます。",
-     u"サーバーは読み込むときにこの語を知らない命令として報告し、NPCを読み込みません。",
+     u"サーバーは読み込むときにこの語を知らない命令として報告し、NPCを読み込みません。命令表には、どのサーバーが"
+     u"その命令を持つか（古いサーバー、2006年ごろのサーバー、今のサーバーの2つの系統）もあり、対象のサーバー"
+     u"（--target）の一部だけが持たない命令は警告になります。",
      EXAMPLE_NPC u"\twrap \"harbor02.tsg\",120,85;\n" EXAMPLE_END,
      EXAMPLE_NPC u"\twarp \"harbor02.tsg\",120,85;\n" EXAMPLE_END},
     {Rule::UndeclaredFunctionCall, u"TW112", Severity::Error,
@@ -401,7 +403,9 @@ constexpr RuleDeclaration kLabelRules[] = {
      u"飛び先のラベルが大文字・小文字だけ違う",
      u"飛び先のラベルが、大文字・小文字だけ違う形でしかありません。ラベルは大文字・小文字を区別して比べます"
      u"（全部小文字のラベルだけは、どの書き方でも見つかります）。",
-     u"サーバーは読み込みますが、プレイヤーがそこへ来たときにラベルが見つからず、スクリプトが止まります。",
+     u"サーバーは読み込みますが、プレイヤーがそこへ来たときにラベルが見つからず、スクリプトが止まります。"
+     u"大文字小文字を区別しない今のサーバーは、どの書き方のラベルも見つけます。大文字小文字を区別する今のサーバーは"
+     u"綴りどおりのラベルしか見つけず、古いサーバーが全部小文字のラベルを探す決まりもありません。",
      EXAMPLE_NPC u"\tmenu \"はい\",L_yes;\nL_Yes:\n\tclose;\n" EXAMPLE_END,
      EXAMPLE_NPC u"\tmenu \"はい\",L_Yes;\nL_Yes:\n\tclose;\n" EXAMPLE_END},
     {Rule::UnusedLabel, u"TW210", Severity::Warning, u"ラベル「%1」へ飛ぶ命令（menu、goto、callsub）がありません",
