@@ -54,8 +54,13 @@ QStringList ProjectTables::setClientSettings(const QJsonValue &settings, const Q
             client.commandsPath.clear();
         }
     }
+    const QString serverFolder = resolved(setting(settings, QStringLiteral("server")), folder);
+    // Settings of other things changed: the scripts keep the tables they were checked with.
+    if (client.servers == client_.servers && client.commandsPath == client_.commandsPath &&
+        serverFolder == clientServerFolder_)
+        return problems;
     client_ = client;
-    clientServerFolder_ = resolved(setting(settings, QStringLiteral("server")), folder);
+    clientServerFolder_ = serverFolder;
     read_.clear(); // every table is made again with the new settings
     return problems;
 }

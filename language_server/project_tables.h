@@ -32,7 +32,8 @@ public:
 
     // Takes the client's settings: {"target", "commands", "server"}, also under
     // "talewick" or as "talewick.target" and so on. Relative paths are taken from
-    // `folder`. Returns what does not read, one message each.
+    // `folder`. Settings that name the same target, commands file and server
+    // folder as before change nothing. Returns what does not read, one message each.
     QStringList setClientSettings(const QJsonValue &settings, const QString &folder);
 
     // The table of the script at `path` (empty for a script without a file).
