@@ -390,7 +390,8 @@ void Lowering::doLoop()
 }
 
 // "switch (value) { case ...: ... }": the head is a statement of its own, and the
-// "{" chooses the case.
+// "{" chooses the case. The server compiles a switch as straight-line code, so the
+// statements before its first case run each time it is reached, before the choice.
 void Lowering::switchStatement()
 {
     const size_t head = pos_++;
@@ -403,8 +404,22 @@ void Lowering::switchStatement()
                 QStringLiteral("%1 行目: switch の後に「{」がありません").arg(s_[head].line + 1);
         return;
     }
-    const int choose = own(pos_++, Op::Switch, {}, one(root(s_[head], 0)));
     loops_.append(Loop{true, {}, {}});
+    const size_t open = pos_++;
+    const auto beforeCases = [this] {
+        const Kind kind = kindAt(pos_);
+        return !atEnd() && !ended_ && kind != Kind::Case && kind != Kind::Default && kind != Kind::BlockClose;
+    };
+    int choose = -1;
+    if (beforeCases()) {
+        own(open, Op::Nop);
+        while (beforeCases())
+            statement();
+        choose = add(Op::Switch, s_[open].line, {}, one(root(s_[head], 0)));
+    } else {
+        choose = own(open, Op::Switch, {}, one(root(s_[head], 0)));
+    }
+    body_.code.data()[choose].subject = int(head);
     int fallback = -1;
     while (!atEnd() && !ended_ && kindAt(pos_) != Kind::BlockClose) {
         const size_t index = pos_;

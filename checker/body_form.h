@@ -72,6 +72,8 @@ struct Instruction
     // graph's nodes); -1 for the jumps that blocks and loops are lowered to. Each
     // statement stands for exactly one instruction.
     int statement = -1;
+    // Switch: the statement of its head ("switch (...)"), which names what it chooses on.
+    int subject = -1;
 };
 
 struct Body

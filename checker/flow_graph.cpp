@@ -1,6 +1,7 @@
 #include "checker/flow_graph.h"
 
 #include "checker/body_form.h"
+#include "checker/body_nodes.h"
 #include "checker/language.h"
 #include "common/fnv_hash.h"
 
@@ -18,8 +19,8 @@ using Op = BodyForm::Instruction::Op;
 class Linker
 {
 public:
-    Linker(Graph &graph, const BodyForm::Body &form)
-        : graph_(graph), form_(form), own_(tScratch.own), menuChoicesBefore_(tScratch.menuChoicesBefore),
+    Linker(Graph &graph, const BodyForm::Body &form, const LineText &text)
+        : graph_(graph), form_(form), text_(text), own_(tScratch.own), menuChoicesBefore_(tScratch.menuChoicesBefore),
           jumps_(tScratch.jumps), calls_(tScratch.calls)
     {
         jumps_.clear();
@@ -40,11 +41,11 @@ public:
             link(node);
         for (const int node : jumps_) {
             for (const QString &label : stepOf(node).labels)
-                addNext(node, labelNode(graph_, label));
+                addNext(node, jumpTarget(label));
         }
         for (const int node : calls_) {
             const FlowStep &step = stepOf(node);
-            const int target = labelNode(graph_, step.kind == Kind::Call ? step.text : step.labels.front());
+            const int target = step.kind == Kind::Call ? labelNode(graph_, step.text) : jumpTarget(step.labels.front());
             if (target >= 0)
                 graph_.nodes[node].calls.append(target);
         }
@@ -56,6 +57,14 @@ private:
     {
         if (to >= 0)
             graph_.nodes[from].next.append(to);
+    }
+    // Where a jump to `label` goes: nowhere for a label of digits, which the server
+    // reads as a number and stops on.
+    int jumpTarget(const QString &label) const
+    {
+        const bool digits = !label.isEmpty() &&
+                            std::all_of(label.cbegin(), label.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        return digits ? -1 : labelNode(graph_, label);
     }
     void markFunctions();
     void nameLabels();
@@ -70,8 +79,16 @@ private:
         return statement >= 0 && stepOf(statement).kind == Kind::Default;
     }
 
+    // Whether the loop condition `at` stands for always holds: its false way is never taken.
+    bool endless(const BodyForm::Instruction &at) const
+    {
+        const int statement = at.statement;
+        return text_ && statement >= 0 && alwaysTrue(stepOf(statement), graph_.nodes.at(statement).line, text_);
+    }
+
     Graph &graph_;
     const BodyForm::Body &form_;
+    const LineText &text_;
     // Bodies are linked one after another on each thread: the arrays keep their room.
     struct Scratch
     {
@@ -165,14 +182,19 @@ void Linker::linkInstruction(int node, int at)
         follow(node, in.target);
         return;
     case Op::JumpUnless:
-    case Op::JumpIf:
-        follow(node, at + 1);
-        follow(node, in.target);
+    case Op::JumpIf: {
+        // A loop on a true constant neither leaves by its condition nor falls out of a do.
+        const bool endlessLoop = endless(in);
+        if (!(endlessLoop && in.op == Op::JumpIf))
+            follow(node, at + 1);
+        if (!(endlessLoop && in.op == Op::JumpUnless))
+            follow(node, in.target);
         return;
+    }
     case Op::Switch:
         for (const auto &[value, target] : in.cases)
             follow(node, target);
-        if (!hasDefault(in) && covers(node - 1, in))
+        if (!hasDefault(in) && covers(in.subject, in))
             return;
         follow(node, in.target);
         return;
@@ -222,7 +244,7 @@ bool Linker::covers(int head, const BodyForm::Instruction &choose) const
 
 } // namespace
 
-Graph build(const QVector<Located> &steps)
+Graph build(const QVector<Located> &steps, const LineText &text)
 {
     Graph graph;
     graph.nodes.reserve(steps.size());
@@ -241,8 +263,23 @@ Graph build(const QVector<Located> &steps)
     // Bodies are judged one after another on each thread: the form keeps its room.
     thread_local BodyForm::Body form;
     BodyForm::lower(statements, form);
-    Linker(graph, form).run();
+    Linker(graph, form, text).run();
     return graph;
+}
+
+bool alwaysTrue(const FlowStep &step, int line, const LineText &text)
+{
+    if (step.kind != Kind::While && step.kind != Kind::For)
+        return false;
+    // A for's condition is its second part; a while's its only one.
+    const Expression *condition = BodyForm::part(step, step.kind == Kind::For ? 1 : 0);
+    if (!condition || condition->kind != Expression::Kind::Number)
+        return false;
+    const Expression &number = *condition;
+    const QStringView written = text(line + number.token.line).mid(number.token.column, number.length);
+    bool ok = false;
+    const qint64 value = written.toString().remove(u'_').toLongLong(&ok, 0);
+    return ok && value != 0;
 }
 
 size_t LabelHash::operator()(const QString &label) const noexcept

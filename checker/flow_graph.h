@@ -3,9 +3,11 @@
 #include "checker/flow_step.h"
 
 #include <QString>
+#include <QStringView>
 #include <QVarLengthArray>
 #include <QVector>
 
+#include <functional>
 #include <unordered_map>
 
 // The flow of one body: its statements as nodes, with the ways the server can go
@@ -45,8 +47,17 @@ struct Located
     const FlowStep *step;
 };
 
-// The steps of one body, in order, each with its line within the body.
-Graph build(const QVector<Located> &steps);
+// The text of a line of the body, by its line within the body.
+using LineText = std::function<QStringView(int line)>;
+
+// The steps of one body, in order, each with its line within the body. With the
+// body's text, a loop whose condition is a number other than 0 leaves only by a
+// break, a goto or an end, as the server runs it.
+Graph build(const QVector<Located> &steps, const LineText &text = {});
+
+// Whether the condition of the loop `step` ("while", "for", the "while" of a do)
+// is a number other than 0, read from the body's text.
+bool alwaysTrue(const FlowStep &step, int line, const LineText &text);
 
 // The node a jump to `label` reaches, lower case first as the server looks it up; -1 for none.
 int labelNode(const Graph &graph, const QString &label);

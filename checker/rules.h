@@ -91,7 +91,7 @@ enum class Rule : quint8
     // The conversation's flow
     PlayerStuck,
     EmptyWindow,
-    CloseAfterOtherWindow,
+    OtherWindowBesideMessage,
     Unreachable,
     WindowWithoutPlayer,
     VariableNeverSet,

@@ -33,8 +33,14 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
     bool topChanges = false;
     for (int i = first; touchesTop && !topChanges && i < first + removed; ++i)
         topChanges = affectsFileDirectives(*lines_[size_t(i)]);
-    for (qsizetype i = 0; i < kept; ++i)
-        lines_[size_t(first + i)]->text = texts.at(i);
+    for (qsizetype i = 0; i < kept; ++i) {
+        Line &line = *lines_[size_t(first + i)];
+        // The flow rules read numbers and names at the places steps hold, which the
+        // steps alone do not tell apart: "while (1)" and "while (0)".
+        if (line.text != texts.at(i))
+            markFlowDirty(line.body);
+        line.text = texts.at(i);
+    }
     for (int i = first + int(kept); i < first + removed; ++i) {
         Line &gone = *lines_[size_t(i)];
         labels_.remove(&gone);

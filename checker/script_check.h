@@ -18,6 +18,9 @@ namespace LineStore {
 struct Line;
 struct State;
 } // namespace LineStore
+namespace FlowGraph {
+struct Located;
+} // namespace FlowGraph
 
 // A "callfunc" naming the function it runs, on one line.
 struct CallfuncSite
@@ -154,6 +157,8 @@ private:
     // Scheduling the flow rules (script_check_flow.cpp).
     void judgeFlow(int first, int last, QVector<int> &changed);
     void markFlowDirty(quint64 body);
+    void refreshArgumentsSetThroughGetarg();
+    QVector<FlowGraph::Located> flowStepsOf(int first, int last) const;
     // The queries (script_check_queries.cpp).
     static bool hasDiagnostics(const Line &line);
     static void addPlayerVariables(const Line &line, int number, PlayerVariables &found);
@@ -169,6 +174,10 @@ private:
     // What is kept by body, keyed by the id of its definition line.
     QSet<quint64> flowDirty_; // bodies whose flow is to be judged again
     quint64 lastDirty_ = 0;   // the body last filed there
+    // The argument positions each body sets through "set getarg(k)", and all of them:
+    // a variable any body hands to a call in one of them is given a value.
+    QHash<quint64, quint32> getargByBody_;
+    quint32 getargPositions_ = 0;
 };
 
 // Points each "{" never closed (TW201) at the definition that runs into its body

@@ -4,12 +4,26 @@
 #include "checker/script_line.h"
 #include "checker/server_rules.h"
 #include "checker/variable_rules.h"
+#include "checker/variable_stores.h"
 #include "checker/window_rules.h"
 
 #include <algorithm>
 
 // Scheduling the flow rules: edits mark the bodies whose steps or lines changed,
 // and updateFlow judges those again when typing pauses.
+
+namespace {
+
+// The text of the body's lines, by line within the body; empty past its end.
+FlowGraph::LineText textOfBody(const std::vector<std::unique_ptr<LineStore::Line>> &lines, int first, int last)
+{
+    return [&lines, first, last](int line) {
+        const int at = first + line;
+        return at >= first && at <= last ? QStringView(lines[size_t(at)]->text) : QStringView();
+    };
+}
+
+} // namespace
 
 void ScriptCheck::markFlowDirty(quint64 body)
 {
@@ -22,6 +36,8 @@ void ScriptCheck::markFlowDirty(quint64 body)
 
 QVector<int> ScriptCheck::updateFlow()
 {
+    if (!flowDirty_.isEmpty())
+        refreshArgumentsSetThroughGetarg();
     QVector<int> changed;
     for (int i = 0; i < lineCount() && !flowDirty_.isEmpty();) {
         Line &line = *lines_[size_t(i)];
@@ -47,9 +63,41 @@ QVector<int> ScriptCheck::updateFlow()
     return changed;
 }
 
-// The flow of the body on lines `first` to `last`: the window along its paths and
-// its scope variables.
-void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
+// Which argument positions the bodies of the file set through "set getarg(k)",
+// read again for the bodies marked. When they change, any call in any body may
+// hand a variable to one of them: every body is judged again.
+void ScriptCheck::refreshArgumentsSetThroughGetarg()
+{
+    QHash<quint64, quint32> byBody;
+    quint32 all = 0;
+    for (int i = 0; i < lineCount(); ++i) {
+        const Line &line = *lines_[size_t(i)];
+        if (line.body == 0 || line.body != line.id)
+            continue;
+        int last = i;
+        while (last + 1 < lineCount() && lines_[size_t(last + 1)]->body == line.body)
+            ++last;
+        const auto known = getargByBody_.constFind(line.body);
+        const quint32 positions =
+            known != getargByBody_.cend() && !flowDirty_.contains(line.body)
+                ? *known
+                : VariableStores::argumentsSetThroughGetarg(flowStepsOf(i, last), textOfBody(lines_, i, last));
+        byBody.insert(line.body, positions);
+        all |= positions;
+        i = last;
+    }
+    getargByBody_ = std::move(byBody);
+    if (all == getargPositions_)
+        return;
+    getargPositions_ = all;
+    for (const auto &line : lines_) {
+        if (line->body != 0 && line->body == line->id)
+            flowDirty_.insert(line->body);
+    }
+}
+
+// The steps of the body on lines `first` to `last`, each with its line within the body.
+QVector<FlowGraph::Located> ScriptCheck::flowStepsOf(int first, int last) const
 {
     qsizetype count = 0;
     for (int i = first; i <= last; ++i)
@@ -60,17 +108,26 @@ void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
         for (const FlowStep &step : std::as_const(lines_[size_t(i)]->steps))
             steps.append({i - first, &step});
     }
+    return steps;
+}
+
+// The flow of the body on lines `first` to `last`: the window along its paths and
+// its scope variables.
+void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
+{
+    const QVector<FlowGraph::Located> steps = flowStepsOf(first, last);
+    const FlowGraph::LineText text = textOfBody(lines_, first, last);
     const Line &definition = *lines_[size_t(first)];
     // A function, or a floating NPC reached by events and by name, starts in a
     // window its caller made.
     const WindowRules::Start start = definition.definition.isFunction() ? WindowRules::Start::Function
                                      : definition.text.startsWith(u'-') ? WindowRules::Start::Floating
                                                                         : WindowRules::Start::Player;
-    const FlowGraph::Graph graph = FlowGraph::build(steps);
+    const FlowGraph::Graph graph = FlowGraph::build(steps, text);
     // Most bodies give nothing: the findings are gathered in one list and handed to
     // their lines in order, rather than into a list for every line.
-    Diagnostics found = WindowRules::check(graph, start);
-    found += VariableRules::check(steps);
+    Diagnostics found = WindowRules::check(graph, start, commands_->target());
+    found += VariableRules::check(steps, graph, text, getargPositions_);
     found += ServerRules::constantTypos(steps, first, lines_, *commands_);
     if (!found.isEmpty()) {
         std::stable_sort(found.begin(), found.end(),

@@ -5,6 +5,7 @@
 #include "checker/rule_tables.h"
 #include "checker/rules.h"
 #include "checker/spelling.h"
+#include "checker/variable_stores.h"
 
 #include <QHash>
 
@@ -49,16 +50,29 @@ template <typename Entries> QString nearestAmong(const QString &name, const Entr
     return best;
 }
 
+// Whether a variable step gives its variable a value: noted as a store, or a read
+// whose place is among `stores`, those the parser's notes leave out.
+bool isStore(const FlowGraph::Located &located, const QVector<VariableStores::Place> &stores)
+{
+    const FlowStep &step = *located.step;
+    if (step.kind == Kind::VariableSet)
+        return true;
+    return step.kind == Kind::VariableRead &&
+           std::binary_search(stores.cbegin(), stores.cend(), VariableStores::Place{located.line, step.column});
+}
+
 // The scope variables a body sets, by key, each with the spelling first seen; in
 // the order of the keys, so that a read is looked up without hashing its name.
 using SetVariables = QVector<std::pair<QString, QString>>;
 
-SetVariables scopeVariablesSet(const QVector<FlowGraph::Located> &steps)
+SetVariables scopeVariablesSet(const QVector<FlowGraph::Located> &steps, const QVector<VariableStores::Place> &stores)
 {
     SetVariables set;
     for (const FlowGraph::Located &located : steps) {
-        if (located.step->kind == Kind::VariableSet && isScopeVariable(*located.step))
-            set.append({keyOf(located.step->text), located.step->text});
+        const FlowStep &step = *located.step;
+        if (!isScopeVariable(step) || !isStore(located, stores))
+            continue;
+        set.append({keyOf(step.text), step.text});
     }
     std::stable_sort(set.begin(), set.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
     set.erase(std::unique(set.begin(), set.end(), [](const auto &a, const auto &b) { return a.first == b.first; }),
@@ -72,6 +86,132 @@ bool holds(const SetVariables &set, const QString &key)
         std::lower_bound(set.cbegin(), set.cend(), key,
                          [](const std::pair<QString, QString> &entry, const QString &k) { return entry.first < k; });
     return at != set.cend() && at->first == key;
+}
+
+} // namespace
+
+namespace {
+
+// The statement each variable step stands in, as a node of the flow graph: the
+// statement after it on its line (a statement's variables come before its own
+// step), else the one before it, which goes on from an earlier line.
+std::vector<int> statementsOfSteps(const QVector<FlowGraph::Located> &steps)
+{
+    std::vector<int> statement(size_t(steps.size()), -1);
+    int count = 0;
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        if (steps.at(i).step->isStatement()) {
+            statement[size_t(i)] = count++;
+            continue;
+        }
+        qsizetype next = i + 1;
+        while (next < steps.size() && !steps.at(next).step->isStatement())
+            ++next;
+        const bool sameLine = next < steps.size() && steps.at(next).line == steps.at(i).line;
+        statement[size_t(i)] = sameLine || count == 0 ? count : count - 1;
+    }
+    return statement;
+}
+
+// A text of digits stored in a number variable is a number to the server.
+bool isNumberText(QStringView literal)
+{
+    if (literal.size() < 3 || !literal.startsWith(u'"') || !literal.endsWith(u'"'))
+        return false;
+    QStringView inside = literal.sliced(1, literal.size() - 2);
+    if (inside.startsWith(u'-'))
+        inside = inside.sliced(1);
+    return !inside.isEmpty() && std::all_of(inside.begin(), inside.end(), [](QChar c) { return c.isDigit(); });
+}
+
+// Per node of the graph, whether it reads and whether it stores one variable.
+struct Uses
+{
+    std::vector<bool> reads;
+    std::vector<bool> stores;
+};
+
+// A store's target is noted as read too where the parser reads it as an
+// expression ("set .@a$, 5"): at a store's place, a read is the store.
+Uses usesOf(const QString &key, const QVector<FlowGraph::Located> &steps, const std::vector<int> &statements,
+            const QVector<VariableStores::Place> &hidden, int nodes)
+{
+    Uses uses{std::vector<bool>(size_t(nodes), false), std::vector<bool>(size_t(nodes), false)};
+    QVector<VariableStores::Place> storedAt;
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const FlowStep &step = *steps.at(i).step;
+        const int node = statements[size_t(i)];
+        if (step.isStatement() || node < 0 || node >= nodes || keyOf(step.text) != key || !isStore(steps.at(i), hidden))
+            continue;
+        uses.stores[size_t(node)] = true;
+        storedAt.append({steps.at(i).line, step.column});
+    }
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const FlowStep &step = *steps.at(i).step;
+        const int node = statements[size_t(i)];
+        if (step.kind != Kind::VariableRead || node < 0 || node >= nodes || keyOf(step.text) != key)
+            continue;
+        if (!storedAt.contains(VariableStores::Place{steps.at(i).line, step.column}))
+            uses.reads[size_t(node)] = true;
+    }
+    return uses;
+}
+
+// Whether a path from node `from` reads the variable before a store gives it another
+// value. A statement reads its variables before it stores.
+bool readBeforeStore(const FlowGraph::Graph &graph, int from, const Uses &uses)
+{
+    std::vector<bool> seen(size_t(graph.nodes.size()), false);
+    std::vector<int> work;
+    const auto onward = [&](int node) {
+        const FlowGraph::Node &at = graph.nodes.at(node);
+        for (const int next : at.next)
+            work.push_back(next);
+        for (const int call : at.calls)
+            work.push_back(call);
+    };
+    onward(from);
+    while (!work.empty()) {
+        const int node = work.back();
+        work.pop_back();
+        if (seen[size_t(node)])
+            continue;
+        seen[size_t(node)] = true;
+        if (uses.reads[size_t(node)])
+            return true;
+        if (!uses.stores[size_t(node)])
+            onward(node);
+    }
+    return false;
+}
+
+// TW507 where the value of the other type may be read.
+Diagnostics typeMismatches(const QVector<FlowGraph::Located> &steps, const FlowGraph::Graph &graph,
+                           const FlowGraph::LineText &text, const QVector<VariableStores::Place> &hidden)
+{
+    Diagnostics found;
+    std::vector<int> statements;
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const FlowGraph::Located &located = steps.at(i);
+        const FlowStep &step = *located.step;
+        if (step.kind != Kind::TypeMismatch)
+            continue;
+        const bool stringVariable = step.text.endsWith(u'$');
+        if (!stringVariable && text && isNumberText(text(located.line).mid(step.column, step.length)))
+            continue;
+        if (statements.empty())
+            statements = statementsOfSteps(steps);
+        const int node = statements[size_t(i)];
+        if (node < 0 || node >= graph.nodes.size())
+            continue;
+        const Uses uses = usesOf(keyOf(step.text), steps, statements, hidden, int(graph.nodes.size()));
+        if (!readBeforeStore(graph, node, uses))
+            continue;
+        found.append(Rules::make(Rule::LiteralOfOtherType, located.line, step.column, step.length,
+                                 {stringVariable ? QStringLiteral("文字列") : QStringLiteral("数"), step.text,
+                                  stringVariable ? QStringLiteral("数") : QStringLiteral("文字列")}));
+    }
+    return found;
 }
 
 } // namespace
@@ -97,21 +237,20 @@ Diagnostic neverSet(int line, int column, int length, const QString &name, const
                        {name, nearest.isEmpty() ? QString() : QStringLiteral("（「%1」ですか）").arg(nearest)});
 }
 
-Diagnostics check(const QVector<FlowGraph::Located> &steps)
+Diagnostics check(const QVector<FlowGraph::Located> &steps, const FlowGraph::Graph &graph,
+                  const FlowGraph::LineText &text, quint32 setThroughGetarg)
 {
-    const SetVariables set = scopeVariablesSet(steps);
+    const QVector<VariableStores::Place> stores = VariableStores::hiddenStores(steps, text, setThroughGetarg);
+    const SetVariables set = scopeVariablesSet(steps, stores);
     Diagnostics found;
     for (const FlowGraph::Located &located : steps) {
         const FlowStep &step = *located.step;
         if (step.kind == Kind::VariableRead && isScopeVariable(step) && !holds(set, keyOf(step.text))) {
             found.append(neverSet(located.line, step.column, step.length, step.text, nearestAmong(step.text, set)));
-        } else if (step.kind == Kind::TypeMismatch) {
-            const bool stringVariable = step.text.endsWith(u'$');
-            found.append(Rules::make(Rule::LiteralOfOtherType, located.line, step.column, step.length,
-                                     {stringVariable ? QStringLiteral("文字列") : QStringLiteral("数"), step.text,
-                                      stringVariable ? QStringLiteral("数") : QStringLiteral("文字列")}));
         }
     }
+    if (graph.readable)
+        found += typeMismatches(steps, graph, text, stores);
     return found;
 }
 

@@ -5,7 +5,7 @@
 
 // Scope variables (.@name) of one body: read where nothing gives them a value (a
 // misspelt name, silently 0). Literals of the other type stored in a scope or
-// player variable.
+// player variable, where a path from the store reads the variable.
 // Diagnostics carry the line within the body.
 #include <QHash>
 #include <QString>
@@ -25,6 +25,10 @@ QString nearestSet(const QString &name, const std::map<QString, QString> &set);
 // TW506 at a read of `name` that nothing sets, naming `nearest` when there is one.
 Diagnostic neverSet(int line, int column, int length, const QString &name, const QString &nearest);
 
-Diagnostics check(const QVector<FlowGraph::Located> &steps);
+// TW506 and TW507 for one body, whose flow is `graph` and whose lines `text` gives.
+// `setThroughGetarg`: the argument positions that functions of the file set
+// through getarg (VariableStores::argumentsSetThroughGetarg), for the whole file.
+Diagnostics check(const QVector<FlowGraph::Located> &steps, const FlowGraph::Graph &graph,
+                  const FlowGraph::LineText &text, quint32 setThroughGetarg);
 
 } // namespace VariableRules

@@ -29,7 +29,13 @@ enum State : quint8
     kOther = 16,    // a shop or storage window in front of it
     kNoWindow = 32, // an event no player starts
     kDetached = 64, // the top of a floating NPC, which no player's click runs
+    // Choices or an input box shown with no mes before: older servers open the
+    // message window for them, today's servers show them without one.
+    kChoiceOnly = 128,
 };
+
+// The servers on which a bare choice leaves the message window open.
+constexpr Target::Servers kChoiceOpensWindow = Target::Older | Target::Later;
 
 // States that no command changes: the code runs without a player's window.
 constexpr quint8 kWithoutWindow = kNoWindow | kDetached;
@@ -52,23 +58,31 @@ quint8 eventStart(const QString &label)
 enum class Effect : quint8
 {
     None,
-    Opens,       // mes, a menu, select, input: text shown, or choices and their answer
+    Opens,       // mes and its kin: text shown
+    Chooses,     // a menu, select, input: choices or a box, and their answer
     Next,        // a next button
     Closes,      // close2: the window closes and the script goes on
     OtherWindow, // a shop or storage window in front
     Unseen,      // code this body cannot see into, or a warp that ends the conversation
 };
 
+bool isChoice(const FlowStep &step)
+{
+    using Word = FlowStep::Word;
+    return step.word == Word::Menu || step.word == Word::Select || step.word == Word::Input ||
+           step.word == Word::Prompt;
+}
+
 Effect effectOf(const FlowStep &step)
 {
     if (step.kind == Kind::Call)
         return Effect::Unseen;
     if (step.kind != Kind::Command)
-        return step.waits ? Effect::Opens : Effect::None;
+        return step.waits ? Effect::Chooses : Effect::None;
     Effect effect = Effect::None;
     switch (step.window) {
     case Window::Shows:
-        effect = Effect::Opens;
+        effect = isChoice(step) ? Effect::Chooses : Effect::Opens;
         break;
     case Window::Waits:
         effect = Effect::Next;
@@ -90,7 +104,7 @@ Effect effectOf(const FlowStep &step)
     case Window::Ends:
         break;
     }
-    return effect == Effect::None && step.waits ? Effect::Opens : effect;
+    return effect == Effect::None && step.waits ? Effect::Chooses : effect;
 }
 
 // What the window is after a step, given what it may be before.
@@ -104,6 +118,11 @@ quint8 afterOnOnePath(Effect effect, quint8 before)
         return before;
     case Effect::Opens:
         return becomes(kOpen);
+    case Effect::Chooses: {
+        // Only where no window was open may the choice stand without one.
+        const quint8 fresh = quint8(kClosed | kChoiceOnly);
+        return quint8(without | ((shown & fresh) ? kChoiceOnly : 0) | ((shown & ~fresh) ? kOpen : 0));
+    }
     case Effect::Next: {
         // Behind a shop's window a next only adds to that mistake, reported at the next.
         const quint8 others = shown & kOther;
@@ -153,8 +172,8 @@ thread_local Scratch tScratch;
 class Checker
 {
 public:
-    Checker(const FlowGraph::Graph &graph, Start start)
-        : g_(graph), function_(start == Start::Function), in_(tScratch.in), effects_(tScratch.effects),
+    Checker(const FlowGraph::Graph &graph, Start start, const Target &target)
+        : g_(graph), target_(target), function_(start == Start::Function), in_(tScratch.in), effects_(tScratch.effects),
           opener_(tScratch.opener), work_(tScratch.work)
     {
         const size_t size = size_t(g_.nodes.size());
@@ -192,6 +211,7 @@ private:
     void flowInto(int node, States states, int opener);
     void judge(int node, Diagnostics &found) const;
     void stuck(int node, quint8 in, Diagnostics &found) const;
+    void besideMessage(int node, quint8 in, Diagnostics &found) const;
     QString eventAbove(int node) const;
     Diagnostic make(int node, Rule rule, const QStringList &arguments = {}) const
     {
@@ -209,6 +229,7 @@ private:
     }
 
     const FlowGraph::Graph &g_;
+    const Target &target_;
     const bool function_;
     std::vector<States> &in_;
     std::vector<Effect> &effects_;
@@ -237,9 +258,10 @@ void Checker::propagate()
         const int node = work_.back();
         work_.pop_back();
         const FlowStep &step = *g_.nodes.at(node).step;
-        const States out = after(effects_[size_t(node)], in_[size_t(node)]);
-        const bool opens = step.kind == Kind::Command && step.window == Window::Shows &&
-                           (anyPath(in_[size_t(node)]) & (kClosed | kUnknown));
+        const Effect effect = effects_[size_t(node)];
+        const States out = after(effect, in_[size_t(node)]);
+        const bool opens = (effect == Effect::Opens || effect == Effect::Chooses) &&
+                           (anyPath(in_[size_t(node)]) & (kClosed | kUnknown | kChoiceOnly));
         for (const int target : g_.nodes.at(node).calls)
             flowInto(target, States((in_[size_t(node)] << 8) | (in_[size_t(node)] & 0xFF00)), -1);
         const int opener = opens ? node : opener_[size_t(node)];
@@ -282,19 +304,26 @@ void Checker::judge(int node, Diagnostics &found) const
         return;
     if (step.window == Window::Ends)
         stuck(node, in, found);
-    if ((step.window == Window::Closes || step.window == Window::ClosesOn || step.window == Window::Waits) &&
-        (in & kOther))
-        found.append(make(node, Rule::CloseAfterOtherWindow, {QStringLiteral("callshop / openstorage"), step.text}));
+    if (step.window == Window::Opens)
+        besideMessage(node, in, found);
     if (step.window == Window::Closes && in == kClosed)
         found.append(make(node, Rule::EmptyWindow));
 }
 
 // An end reached while the window is open or waits: the player cannot leave it.
+// After a bare choice only the servers that opened a window for it leave one.
 void Checker::stuck(int node, quint8 in, Diagnostics &found) const
 {
-    if (!(in & (kOpen | kWaiting)))
+    const bool open = in & (kOpen | kWaiting);
+    const Target::Verdict verdict = open                 ? Target::Verdict::Error
+                                    : (in & kChoiceOnly) ? target_.judge(kChoiceOpensWindow)
+                                                         : Target::Verdict::Fine;
+    if (verdict == Target::Verdict::Fine)
         return;
-    Diagnostic diagnostic = make(node, Rule::PlayerStuck);
+    const FlowGraph::Node &at = g_.nodes.at(node);
+    Diagnostic diagnostic =
+        open ? make(node, Rule::PlayerStuck)
+             : Rules::judged(Rule::PlayerStuck, verdict, kChoiceOpensWindow, at.line, at.step->column, at.step->length);
     diagnostic.fixes.append(
         {QStringLiteral("前に「close;」を加える"), {{g_.nodes.at(node).step->column, 0, QStringLiteral("close; ")}}});
     const int opener = opener_[size_t(node)];
@@ -303,6 +332,20 @@ void Checker::stuck(int node, quint8 in, Diagnostics &found) const
         diagnostic.related.append({mes.line, mes.step->column, mes.step->length, QStringLiteral("ここで窓が開きます")});
     }
     found.append(diagnostic);
+}
+
+// A shop or storage opened while the message window is open: older servers may
+// not open it at all, today's servers lay one over the other.
+void Checker::besideMessage(int node, quint8 in, Diagnostics &found) const
+{
+    const bool open = in & (kOpen | kWaiting);
+    if (!open && !((in & kChoiceOnly) && target_.includes(kChoiceOpensWindow)))
+        return;
+    const FlowGraph::Node &at = g_.nodes.at(node);
+    const QStringList arguments{at.step->text};
+    found.append(open ? make(node, Rule::OtherWindowBesideMessage, arguments)
+                      : Rules::judged(Rule::OtherWindowBesideMessage, Target::Verdict::Warning, kChoiceOpensWindow,
+                                      at.line, at.step->column, at.step->length, arguments));
 }
 
 // The name of the event whose code `node` stands in: the last event label above it.
@@ -318,11 +361,11 @@ QString Checker::eventAbove(int node) const
 
 } // namespace
 
-Diagnostics check(const FlowGraph::Graph &graph, Start start)
+Diagnostics check(const FlowGraph::Graph &graph, Start start, const Target &target)
 {
     if (!graph.readable)
         return {};
-    Diagnostics found = Checker(graph, start).run();
+    Diagnostics found = Checker(graph, start, target).run();
     found += UnreachableRule::check(graph);
     return found;
 }
@@ -348,13 +391,14 @@ constexpr RuleDeclaration kWindowRules[] = {
      u"窓が閉じてから何も表示していない道筋で close; を実行しています。",
      u"プレイヤーには、文のない空の窓に「閉じる」ボタンだけが出ます。",
      EXAMPLE_NPC u"\tgetitem 501,1;\n\tclose;\n" EXAMPLE_END, EXAMPLE_NPC u"\tgetitem 501,1;\n\tend;\n" EXAMPLE_END},
-    {Rule::CloseAfterOtherWindow, u"TW503", Severity::Warning,
-     u"「%1」の後の %2 です。プレイヤーは別の窓の後ろで動けなくなります（「end;」のはずです）",
-     u"店や倉庫の窓の後の close や next",
-     u"callshop、openstorage、guildopenstorage で別の窓を開いた後に close; や next; があります。",
-     u"店や倉庫の窓が前に出たまま、会話の窓がボタン待ちになり、プレイヤーは動けなくなります。end; で終えます。",
-     EXAMPLE_NPC u"\tmes \"倉庫をどうぞ。\";\n\tclose2;\n\topenstorage;\n\tclose;\n" EXAMPLE_END,
-     EXAMPLE_NPC u"\tmes \"倉庫をどうぞ。\";\n\tclose2;\n\topenstorage;\n\tend;\n" EXAMPLE_END},
+    {Rule::OtherWindowBesideMessage, u"TW503", Severity::Warning,
+     u"会話の窓が開いたまま %1 で別の窓を開いています（前に「close2;」を置きます）",
+     u"会話の窓を開いたまま店や倉庫の窓を開く",
+     u"mes の後、close2; で会話の窓を閉じずに callshop、openstorage、guildopenstorage を実行しています。"
+     u"その後の close; は会話の窓に閉じるボタンを出すだけなので、かまいません。",
+     u"古いサーバーでは倉庫の窓が開かないことがあり、今のサーバーでは二つの窓が重なります。",
+     EXAMPLE_NPC u"\tmes \"ギルドの倉庫をどうぞ。\";\n\tguildopenstorage;\n\tend;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tmes \"ギルドの倉庫をどうぞ。\";\n\tclose2;\n\tguildopenstorage;\n\tend;\n" EXAMPLE_END},
     {Rule::WindowWithoutPlayer, u"TW505", Severity::Warning,
      u"プレイヤーのいないイベント「%1」の中の %2 です。窓はどこにも表示されません",
      u"プレイヤーのいないイベントの中の会話",

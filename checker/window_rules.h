@@ -2,6 +2,7 @@
 
 #include "checker/diagnostic.h"
 #include "checker/flow_graph.h"
+#include "checker/target.h"
 
 // The conversation window along every path of a body: a player left stuck, an
 // empty window, a close behind another window, a window where no player is; and,
@@ -17,6 +18,8 @@ enum class Start : quint8
     Function, // a function: its caller decides, and its end returns to the caller
 };
 
-Diagnostics check(const FlowGraph::Graph &graph, Start start);
+// Where the servers of `target` disagree about the window (a menu, select or input
+// with no mes before opens none on today's servers), a finding is judged for it.
+Diagnostics check(const FlowGraph::Graph &graph, Start start, const Target &target = Target());
 
 } // namespace WindowRules
