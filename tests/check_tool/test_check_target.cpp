@@ -1,44 +1,16 @@
 // talewick-check run for a target: --target, --flag, the command source's family
 // and the project file beside the scripts, and which of them wins.
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
+#include "support/tool_run.h"
+
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Run
+ToolRun runTool(const QStringList &arguments, const QString &folder)
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run runTool(const QStringList &arguments, const QString &folder)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(QStringLiteral(TALEWICK_CHECK), arguments);
-    Run run;
-    if (!process.waitForFinished(20000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return runProgram(QStringLiteral(TALEWICK_CHECK), arguments, folder);
 }
 
 // "npc/a.txt:3 warning TW104" for each finding of a gcc-style report.
@@ -116,10 +88,10 @@ private slots:
         QFETCH(QByteArray, ini);
         QFETCH(QStringList, arguments);
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("npc/a.txt")), script));
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("npc/a.txt")), script));
         if (!ini.isEmpty())
-            QVERIFY(writeFile(dir.filePath(QStringLiteral("npc/talewick-check.ini")), ini));
-        const Run run = runTool(arguments << QStringLiteral("npc/a.txt"), dir.path());
+            QVERIFY(writeBytes(dir.filePath(QStringLiteral("npc/talewick-check.ini")), ini));
+        const ToolRun run = runTool(arguments << QStringLiteral("npc/a.txt"), dir.path());
         QCOMPARE(run.err, QString());
         QTEST(findingsOf(run.out), "findings");
         QTEST(run.exitCode, "exitCode");
@@ -148,9 +120,9 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(QStringList, arguments);
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("a.txt")), kOtherCase));
-        QVERIFY(writeFile(dir.filePath(source), text));
-        const Run run =
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("a.txt")), kOtherCase));
+        QVERIFY(writeBytes(dir.filePath(source), text));
+        const ToolRun run =
             runTool(arguments << QStringLiteral("--commands") << source << QStringLiteral("a.txt"), dir.path());
         QCOMPARE(run.err, QString());
         QTEST(findingsOf(run.out), "findings");
@@ -159,11 +131,11 @@ private slots:
     void projectFile_eachScriptTakesTheNearest()
     {
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("talewick-check.ini")), "target = today-strict\n"));
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("npc/a.txt")), kTwoArguments));
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("npc/custom/b.txt")), kTwoArguments));
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("npc/custom/talewick-check.ini")), "target = today-anycase\n"));
-        const Run run = runTool({QStringLiteral("npc")}, dir.path());
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("talewick-check.ini")), "target = today-strict\n"));
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("npc/a.txt")), kTwoArguments));
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("npc/custom/b.txt")), kTwoArguments));
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("npc/custom/talewick-check.ini")), "target = today-anycase\n"));
+        const ToolRun run = runTool({QStringLiteral("npc")}, dir.path());
         QCOMPARE(findingsOf(run.out), QStringList{"npc/a.txt:2 error TW104"});
         QCOMPARE(run.exitCode, 1);
     }
@@ -171,10 +143,10 @@ private slots:
     void projectFile_unknownKeyOrValue_warnsWithFileAndLineAndTheRestApplies()
     {
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("npc/a.txt")), kTwoArguments));
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("talewick-check.ini")),
-                          "; for today\ntagret = older\ndisable = TW999\ntarget = today-strict\n"));
-        const Run run = runTool({QStringLiteral("npc/a.txt")}, dir.path());
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("npc/a.txt")), kTwoArguments));
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("talewick-check.ini")),
+                           "; for today\ntagret = older\ndisable = TW999\ntarget = today-strict\n"));
+        const ToolRun run = runTool({QStringLiteral("npc/a.txt")}, dir.path());
         QCOMPARE(findingsOf(run.out), QStringList{"npc/a.txt:2 error TW104"});
         QCOMPARE(run.exitCode, 1);
         const QStringList lines = run.err.split(u'\n', Qt::SkipEmptyParts);
@@ -196,8 +168,8 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("a.txt")), kTwoArguments));
-        const Run run = runTool(arguments, dir.path());
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("a.txt")), kTwoArguments));
+        const ToolRun run = runTool(arguments, dir.path());
         QCOMPARE(run.exitCode, 2);
         QCOMPARE(run.out, QString());
         QVERIFY(!run.err.isEmpty());
@@ -207,9 +179,9 @@ private slots:
     void fix_withTheProjectFilesOtherEncoding_refusesItsScripts()
     {
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("a.txt")), kTwoArguments));
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("talewick-check.ini")), "encoding = utf-8\n"));
-        const Run run = runTool({QStringLiteral("--fix"), QStringLiteral("a.txt")}, dir.path());
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("a.txt")), kTwoArguments));
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("talewick-check.ini")), "encoding = utf-8\n"));
+        const ToolRun run = runTool({QStringLiteral("--fix"), QStringLiteral("a.txt")}, dir.path());
         QCOMPARE(run.exitCode, 2);
         QCOMPARE(run.out, QString());
         QVERIFY2(run.err.contains(QLatin1String("talewick-check.ini:1")), qPrintable(run.err));
