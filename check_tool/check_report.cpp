@@ -193,7 +193,7 @@ void checkPlayerVariablesAcross(QVector<FileResult> &files)
         bool added = false;
         for (const ScriptCheck::VariableUse &read : std::as_const(file.playerVariableReads)) {
             const QString key = VariableRules::keyOf(read.name);
-            if (set.count(key) != 0)
+            if (set.count(key) != 0 || Language::isSetByTheServer(key))
                 continue;
             auto hint = nearest.find(key);
             if (hint == nearest.end())

@@ -180,7 +180,7 @@ QStringList Workspace::names() const
 
 bool Workspace::setsVariable(const QString &key) const
 {
-    return keysByVariable_.contains(key) || Language::variablesTheServerSets().contains(key);
+    return keysByVariable_.contains(key) || Language::isSetByTheServer(key);
 }
 
 QString Workspace::nearestVariable(const QString &name) const

@@ -254,6 +254,12 @@ private slots:
             << header + "\tset @mine,1;\r\n\tmes \"\" + @mine;\r\n" + end << QStringList();
         QTest::newRow("read in a function nothing sets")
             << QByteArray("function\tscript\tF_Read\t{\r\n\treturn @never;\r\n}\r\n") << QStringList{"2:9 TW506"};
+        QTest::newRow("lists and event values the server sets")
+            << header + "\tgetinventorylist;\r\n\tmes \"\" + @inventorylist_amount[0] + @bought_nameid[0] + @price;\r\n" +
+                   end
+            << QStringList();
+        QTest::newRow("a list's name alone is none the server sets")
+            << header + "\tmes \"\" + @inventorylist_;\r\n" + end << QStringList{"2:11 TW506"};
         QTest::newRow("a string variable is no number variable")
             << header + "\tmes \"\" + @quest_step$;\r\n" + end << QStringList{"2:11 TW506"};
     }

@@ -1014,6 +1014,7 @@ private slots:
         QTest::newRow("misspelt") << "@quest_stpe" << false << "@Quest_Step";
         QTest::newRow("set by the server") << "@menu" << true << "";
         QTest::newRow("near the server's") << "@mneu" << false << "@menu";
+        QTest::newRow("a list the server fills") << "@skilllist_id" << true << "";
         QTest::newRow("a number is no string") << "@gold" << false << "";
         QTest::newRow("far from every name") << "@weather" << false << "";
     }
