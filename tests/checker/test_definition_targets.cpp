@@ -207,6 +207,7 @@ private slots:
         addColumns();
         row("facing 8", "m.tsg,1,2,8\tshop\tS\t1,501:50", warnedThenRefusedToday({"1:11 TW306"}));
         row("facing -1 of an NPC", "m.tsg,1,2,-1\tscript\tA\t1,{" + kClose, warnedThenRefusedToday({"1:11 TW306"}));
+        row("NPC place without its facing", "m.tsg,1,2\tscript\tA\t1,{" + kClose, everywhere({"1:1 TW305"}, "E"));
         row("shop reached only by callshop", "-\tshop\tS\t1,501:50", refusedByOlderAndLater({"1:1 TW330"}));
         row("monster without its spawn area", "m.tsg,0,0\tmonster\tSlime\t1002,5,0,0",
             refusedByStrictFamily({"1:1 TW322"}));
