@@ -102,8 +102,8 @@ void ChunkSplitter::defineLabel(int line, const QString &label, int column, int 
     // every label after it, is lost as an event.
     constexpr int kLongestLabel = 23;
     if (label.size() > kLongestLabel && bodyLine_ && !bodyLine_->definition.isFunction())
-        judged(line, Rules::judged(Rule::LabelTooLongToday, commands_.target().judge(Target::kToday), Target::kToday, 0,
-                                   column, length, {label, QString::number(label.size())}));
+        judged(line, Rules::judged(Rule::LabelTooLongToday, commands_.target(), Target::kToday, 0, 0, column, length,
+                                   {label, QString::number(label.size())}));
 }
 
 void ChunkSplitter::jump(int line, const QString &label, int column, int length)
@@ -472,8 +472,8 @@ bool ChunkSplitter::beginPiece(Line &line, const std::vector<Token> &tokens, con
     if (isPunct(here, u':')) {
         // Older servers read a label without a name; today's refuse it.
         const Target &target = commands_.target();
-        Diagnostic judged = Rules::judged(Rule::EmptyLabel, target.judge(Target::kToday, kBeforeToday),
-                                          Target::kToday, 0, here.token.column, 1);
+        Diagnostic judged =
+            Rules::judged(Rule::EmptyLabel, target, Target::kToday, kBeforeToday, 0, here.token.column, 1);
         if (!state_.quiet && !judged.code.isEmpty())
             line.found.append(std::move(judged));
         return true;

@@ -274,8 +274,8 @@ void Index::judgeJump(const IndexedLine &line, const LabelUse &jump, Diagnostics
     const Target::Servers refusers =
         reachedInLowerCase ? Target::Servers(Target::TodayStrict) : Target::Servers(Target::kEveryServer & ~Target::TodayAnyCase);
     const QString &otherCase = group.definedCount.first();
-    Diagnostic diagnostic = Rules::judged(Rule::UndefinedLabelOtherCase, target_.judge(refusers), refusers, 0,
-                                          jump.column, jump.length, {jump.label, otherCase});
+    Diagnostic diagnostic = Rules::judged(Rule::UndefinedLabelOtherCase, target_, refusers, 0, 0, jump.column,
+                                          jump.length, {jump.label, otherCase});
     if (diagnostic.code.isEmpty())
         return;
     diagnostic.fixes.append({QStringLiteral("「%1」に直す").arg(otherCase), {{jump.column, jump.length, otherCase}}});
@@ -306,8 +306,7 @@ void Index::judgeCallByName(const FunctionCall &call, Diagnostics &found) const
 {
     const Target::Servers older = Target::Older | Target::Later;
     if (groupOf(kFileFunctions, call.key).functionCount > 0) {
-        Diagnostic judged =
-            Rules::judged(Rule::CallByName, target_.judge(older), older, 0, call.column, call.length, {call.label});
+        Diagnostic judged = Rules::judged(Rule::CallByName, target_, older, 0, 0, call.column, call.length, {call.label});
         if (!judged.code.isEmpty())
             found.append(std::move(judged));
         return;

@@ -122,9 +122,8 @@ private:
     void judge(Rule rule, const ChunkToken &at, Target::Servers refusers, Target::Servers warners = 0,
                const QStringList &arguments = {})
     {
-        const Target::Verdict verdict = commands_.target().judge(refusers, warners);
-        sink_.judged(at.line,
-                     Rules::judged(rule, verdict, refusers, 0, at.token.column, at.token.length, arguments));
+        sink_.judged(at.line, Rules::judged(rule, commands_.target(), refusers, warners, 0, at.token.column,
+                                            at.token.length, arguments));
     }
     [[noreturn]] void fail(Rule rule, const ChunkToken &at, const QStringList &arguments = {})
     {

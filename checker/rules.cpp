@@ -176,6 +176,14 @@ Diagnostic make(Rule rule, int line, int column, int length, const QStringList &
     return made;
 }
 
+Diagnostic judged(Rule rule, const Target &target, Target::Servers refusers, Target::Servers warners, int line,
+                  int column, int length, const QStringList &arguments)
+{
+    // Only the servers of the target that refuse are named.
+    return judged(rule, target.judge(refusers, warners), Target::Servers(refusers & target.servers()), line, column,
+                  length, arguments);
+}
+
 Diagnostic judged(Rule rule, Target::Verdict verdict, Target::Servers refusers, int line, int column, int length,
                   const QStringList &arguments)
 {

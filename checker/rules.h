@@ -135,6 +135,9 @@ Diagnostic make(Rule rule, int line, int column, int length, const QStringList &
 // Fine gives no finding: a diagnostic with an empty code.
 Diagnostic judged(Rule rule, Target::Verdict verdict, Target::Servers refusers, int line, int column, int length,
                   const QStringList &arguments = {});
+// The same judged for `target`, naming only its servers that refuse.
+Diagnostic judged(Rule rule, const Target &target, Target::Servers refusers, Target::Servers warners, int line,
+                  int column, int length, const QStringList &arguments = {});
 
 // What is wrong with a set of tables, as the registry checks them when first
 // built: the first code declared twice, rule declared twice or never, or code out
