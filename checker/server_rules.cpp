@@ -139,6 +139,24 @@ void checkDefinition(LineStore::Line &line, const Commands::Table &commands)
         checkFourthField(kind, fields.at(3), *names, line.found);
 }
 
+std::optional<DefinitionId> definitionIdAt(QStringView line, const DefinitionLine::Definition &definition, int column)
+{
+    const QVector<Field> fields = definitionFields(line);
+    const bool monster = definition.kind == Kind::Monster;
+    if (fields.size() < 4 || (!monster && definition.kind != Kind::Shop))
+        return std::nullopt;
+    const QVector<Field> pieces = split(fields.at(3).text, fields.at(3).column, u',', false);
+    // A monster line's id comes first; a shop's items follow its sprite.
+    for (qsizetype i = monster ? 0 : 1; i < (monster ? std::min<qsizetype>(1, pieces.size()) : pieces.size()); ++i) {
+        const QStringView id = pieces.at(i).text.left(pieces.at(i).text.indexOf(u':'));
+        const int start = pieces.at(i).column;
+        const std::optional<qint64> number = CallSites::integerOf(id);
+        if (number && column >= start && column <= start + id.size())
+            return DefinitionId{monster, *number, start, int(id.size())};
+    }
+    return std::nullopt;
+}
+
 void checkStep(const FlowStep &step, const Commands::Table &commands, const QVector<LineStore::Line *> &unit, int first)
 {
     const ServerNames *names = commands.serverNames();

@@ -5,9 +5,11 @@
 #include "checker/flow_graph.h"
 #include "checker/script_line.h"
 
+#include <QStringView>
 #include <QVector>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 // What only the server's own folder lets the checker judge (TW6xx): maps, items
@@ -18,6 +20,17 @@ namespace ServerRules {
 // The map of a definition line's place, a warp's destination, a shop's items and a
 // monster line's monster (TW601-TW603), added to the line's findings.
 void checkDefinition(LineStore::Line &line, const Commands::Table &commands);
+
+// The id of a shop's item or of a monster line's monster that stands at `column` of
+// a definition line, for hover.
+struct DefinitionId
+{
+    bool monster = false; // else an item
+    qint64 id = 0;
+    int column = 0;
+    int length = 0;
+};
+std::optional<DefinitionId> definitionIdAt(QStringView line, const DefinitionLine::Definition &definition, int column);
 
 // The arguments of a statement's commands and calls that name a map, an item or a
 // monster (TW601, TW603, TW604). The step begins on `unit[first]`; its later lines

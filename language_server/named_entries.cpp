@@ -2,6 +2,7 @@
 
 #include "checker/call_sites.h"
 #include "checker/server_names.h"
+#include "checker/server_rules.h"
 
 #include <algorithm>
 
@@ -68,6 +69,14 @@ std::optional<NamedEntry> namedEntryAt(const TextDocument &document, Position po
     if (!names)
         return std::nullopt;
     const ScriptCheck &check = document.check();
+    if (const DefinitionLine::Definition *definition = check.definitionOn(position.line)) {
+        const std::optional<ServerRules::DefinitionId> id =
+            ServerRules::definitionIdAt(check.text(position.line), *definition, position.character);
+        const ServerFolder::Entry *entry = !id ? nullptr : id->monster ? names->monster(id->id) : names->item(id->id);
+        if (!entry)
+            return std::nullopt;
+        return NamedEntry{id->monster ? Thing::Monster : Thing::Item, entry, position.line, id->column, id->length};
+    }
     for (int first = position.line; first >= std::max(0, position.line - kLinesBack); --first) {
         const auto lineText = [&](int k) -> const QString & { return check.text(first + k); };
         for (const FlowStep &step : check.stepsOn(first)) {

@@ -88,6 +88,12 @@ private slots:
                                                          << "";
         QTest::newRow("item the table lacks") << "\tgetitem 60^20,1;"
                                               << "";
+        QTest::newRow("item of a shop line") << "\tend;\n}\nharbor01.tsg,1,1,4\tshop\tS\t83,601:50,60^2:40\n{"
+                                             << "**Blue_Tonic**（Blue Tonic） ID 602";
+        QTest::newRow("sprite of a shop line") << "\tend;\n}\nharbor01.tsg,1,1,4\tshop\tS\t60^2,601:50\n{"
+                                               << "";
+        QTest::newRow("monster of a monster line") << "\tend;\n}\nharbor01.tsg,0,0,0,0\tmonster\tBat\t1^101,5,0,0\n{"
+                                                   << "**BAT**（Bat） ID 1101";
     }
     void hover_itemOrMonster_showsItsNamesAndId()
     {
