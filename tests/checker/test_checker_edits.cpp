@@ -122,6 +122,17 @@ const QStringList kPool = {
     "\t.@a = +(1 + 2) *",
     "\t\t.@b[.@i] ? 3 : 4;",
     "\tmenu \"a:b\",L_A,\"c\",-;",
+    // The flow rules read numbers and names at their steps' places, and across bodies.
+    "\tset getarg(0), 5;",
+    "\tset getarg(1), 5;",
+    "\tcallsub L_A, .@out$;",
+    "\tmes .@out$;",
+    "\t.@out$ = 5;",
+    "\tset .@n, \"5\";",
+    "\twhile (1) {",
+    "\twhile (0) {",
+    "\t++.@cuont;",
+    "\tguildopenstorage;",
 };
 
 QStringList randomLines(QRandomGenerator &random, int count)

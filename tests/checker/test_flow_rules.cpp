@@ -321,6 +321,49 @@ private slots:
         QCOMPARE(describe(byLine.reads), reads);
     }
 
+    // An edit judges again every body whose findings it changes, as a fresh check
+    // finds them: a line rewritten in place to the same steps, or a function of the
+    // file that begins or stops setting an argument through getarg.
+    void edits_judgeAgainWhatTheyChange_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        const QString caller = npc("\tcallfunc \"F_Get\", .@out;\n\tmes \"\" + .@out;\n\tclose;") + u'\n';
+        QTest::newRow("a function of the file starts setting the argument")
+            << caller + "function\tscript\tF_Get\t{\n\tset getarg(1), 5;\n\treturn;\n}" << 6 << "\tset getarg(0), 5;"
+            << QStringList{"2:20 TW506", "3:11 TW506"} << QStringList();
+        QTest::newRow("a function of the file stops setting the argument")
+            << caller + "function\tscript\tF_Get\t{\n\tset getarg(0), 5;\n\treturn;\n}" << 6 << "\tset getarg(1), 5;"
+            << QStringList() << QStringList{"2:20 TW506", "3:11 TW506"};
+        QTest::newRow("a loop's constant rewritten in place")
+            << npc("\tmes \"a\";\n\twhile (1) {\n\t\tclose;\n\t}\n\tend;") << 2 << "\twhile (0) {" << QStringList()
+            << QStringList{"6:2 TW501"};
+        QTest::newRow("a text of digits rewritten in place")
+            << npc("\tset .@n, \"5\";\n\tgetitem .@n,1;\n\tend;") << 1 << "\tset .@n, \"x\";" << QStringList()
+            << QStringList{"2:11 TW507"};
+    }
+    void edits_judgeAgainWhatTheyChange()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, line);
+        QFETCH(QString, text);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        ScriptCheck check;
+        check.replaceLines(0, 0, script.split(u'\n'));
+        check.updateFlow();
+        QCOMPARE(described(check.allDiagnostics()), before);
+        check.replaceLines(line, 1, {text});
+        check.updateFlow();
+        QCOMPARE(described(check.allDiagnostics()), after);
+        QStringList lines = script.split(u'\n');
+        lines[line] = text;
+        QCOMPARE(described(checkScript(lines.join(u'\n'))), after);
+    }
+
     void stuckPlayer_fixAndRelatedPlace()
     {
         const Diagnostics found = checkScript(npc("\tmes \"Bye.\";\n\tend;"));
