@@ -10,7 +10,6 @@
 #include <QHash>
 #include <QSet>
 
-#include <optional>
 #include <vector>
 
 namespace ServerRules {
@@ -45,25 +44,6 @@ QVector<bool> givenValues(const FlowStep &step, const Commands::Table &commands,
 bool isName(const Expression &node)
 {
     return node.kind == Expression::Kind::Variable || node.kind == Expression::Kind::Element;
-}
-
-// The bare names that steps of the script give a value, in lower case.
-QSet<QString> namesSet(const Script &script, const Commands::Table &commands)
-{
-    QSet<QString> set;
-    for (int line = 0; line < int(script.size()); ++line) {
-        const auto lineText = [&](int k) -> const QString & { return script[size_t(line + k)]->text; };
-        for (const FlowStep &step : script[size_t(line)]->steps) {
-            if (!step.isStatement() || step.expressions.empty())
-                continue;
-            const QVector<bool> given = givenValues(step, commands, lineText);
-            for (size_t i = 0; i < step.expressions.size(); ++i) {
-                if (given.at(qsizetype(i)) && isName(step.expressions[i]))
-                    set.insert(Language::lowered(CallSites::tokenOf(step.expressions[i], lineText).toString()));
-            }
-        }
-    }
-    return set;
 }
 
 struct Read
@@ -105,8 +85,27 @@ QVector<Read> unknownReads(const QVector<FlowGraph::Located> &steps, int first, 
 
 } // namespace
 
+QSet<QString> namesSetIn(const QVector<FlowGraph::Located> &steps, int first, const Script &script,
+                         const Commands::Table &commands)
+{
+    QSet<QString> set;
+    for (const FlowGraph::Located &located : steps) {
+        const FlowStep &step = *located.step;
+        if (!step.isStatement() || step.expressions.empty())
+            continue;
+        const int at = first + located.line;
+        const auto lineText = [&](int k) -> const QString & { return script[size_t(at + k)]->text; };
+        const QVector<bool> given = givenValues(step, commands, lineText);
+        for (size_t i = 0; i < step.expressions.size(); ++i) {
+            if (given.at(qsizetype(i)) && isName(step.expressions[i]))
+                set.insert(Language::lowered(CallSites::tokenOf(step.expressions[i], lineText).toString()));
+        }
+    }
+    return set;
+}
+
 Diagnostics constantTypos(const QVector<FlowGraph::Located> &steps, int first, const Script &script,
-                          const Commands::Table &commands)
+                          const Commands::Table &commands, const QSet<QString> &setInScript)
 {
     // A name is judged unknown only when every table of the folder was read whole.
     const ServerNames *names = commands.serverNames();
@@ -115,21 +114,18 @@ Diagnostics constantTypos(const QVector<FlowGraph::Located> &steps, int first, c
     const QVector<Read> reads = unknownReads(steps, first, script, commands, *names);
     if (reads.isEmpty())
         return {};
-    // Most unknown names are variables set in the script or in another file: a
-    // hint is looked for once a name, and what the script sets only when one is near.
+    // Most unknown names are variables the script sets: those are passed over
+    // before a near name is looked for, once a name.
     QHash<QString, QString> nearest;
-    std::optional<QSet<QString>> set;
     Diagnostics found;
     for (const Read &read : reads) {
         const QString key = Language::lowered(read.name);
+        if (setInScript.contains(key))
+            continue;
         auto hint = nearest.find(key);
         if (hint == nearest.end())
             hint = nearest.insert(key, names->nearestKnown(read.name));
         if (hint->isEmpty())
-            continue;
-        if (!set)
-            set = namesSet(script, commands);
-        if (set->contains(key))
             continue;
         found.append(Rules::make(Rule::LikelyConstantTypo, read.line, read.column, int(read.name.size()),
                                  {read.name, Language::nearestCommandHint(*hint)}));

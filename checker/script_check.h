@@ -158,6 +158,7 @@ private:
     void judgeFlow(int first, int last, QVector<int> &changed);
     void markFlowDirty(quint64 body);
     void refreshArgumentsSetThroughGetarg();
+    void refreshNamesSet();
     QVector<FlowGraph::Located> flowStepsOf(int first, int last) const;
     // The queries (script_check_queries.cpp).
     static bool hasDiagnostics(const Line &line);
@@ -178,6 +179,10 @@ private:
     // a variable any body hands to a call in one of them is given a value.
     QHash<quint64, quint32> getargByBody_;
     quint32 getargPositions_ = 0;
+    // The bare names each body gives a value, and all of them, while a server's folder
+    // judges names: a name set in one body is no misspelt constant in another.
+    QHash<quint64, QSet<QString>> namesSetByBody_;
+    QSet<QString> namesSet_;
 };
 
 // Points each "{" never closed (TW201) at the definition that runs into its body

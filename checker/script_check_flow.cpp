@@ -38,6 +38,8 @@ QVector<int> ScriptCheck::updateFlow()
 {
     if (!flowDirty_.isEmpty())
         refreshArgumentsSetThroughGetarg();
+    if (!flowDirty_.isEmpty() && commands_->serverNames())
+        refreshNamesSet();
     QVector<int> changed;
     for (int i = 0; i < lineCount() && !flowDirty_.isEmpty();) {
         Line &line = *lines_[size_t(i)];
@@ -96,6 +98,38 @@ void ScriptCheck::refreshArgumentsSetThroughGetarg()
     }
 }
 
+// The bare names the bodies of the file give a value, read again for the bodies
+// marked. When they change, a name any body reads may have become one the script
+// sets, or stopped being one: every body is judged again.
+void ScriptCheck::refreshNamesSet()
+{
+    QHash<quint64, QSet<QString>> byBody;
+    QSet<QString> all;
+    for (int i = 0; i < lineCount(); ++i) {
+        const Line &line = *lines_[size_t(i)];
+        if (line.body == 0 || line.body != line.id)
+            continue;
+        int last = i;
+        while (last + 1 < lineCount() && lines_[size_t(last + 1)]->body == line.body)
+            ++last;
+        const auto known = namesSetByBody_.constFind(line.body);
+        QSet<QString> names = known != namesSetByBody_.cend() && !flowDirty_.contains(line.body)
+                                  ? *known
+                                  : ServerRules::namesSetIn(flowStepsOf(i, last), i, lines_, *commands_);
+        all.unite(names);
+        byBody.insert(line.body, std::move(names));
+        i = last;
+    }
+    namesSetByBody_ = std::move(byBody);
+    if (all == namesSet_)
+        return;
+    namesSet_ = std::move(all);
+    for (const auto &line : lines_) {
+        if (line->body != 0 && line->body == line->id)
+            flowDirty_.insert(line->body);
+    }
+}
+
 // The steps of the body on lines `first` to `last`, each with its line within the body.
 QVector<FlowGraph::Located> ScriptCheck::flowStepsOf(int first, int last) const
 {
@@ -128,7 +162,7 @@ void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
     // their lines in order, rather than into a list for every line.
     Diagnostics found = WindowRules::check(graph, start, commands_->target());
     found += VariableRules::check(steps, graph, text, getargPositions_);
-    found += ServerRules::constantTypos(steps, first, lines_, *commands_);
+    found += ServerRules::constantTypos(steps, first, lines_, *commands_, namesSet_);
     if (!found.isEmpty()) {
         std::stable_sort(found.begin(), found.end(),
                          [](const Diagnostic &a, const Diagnostic &b) { return a.line < b.line; });

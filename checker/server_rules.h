@@ -5,6 +5,8 @@
 #include "checker/flow_graph.h"
 #include "checker/script_line.h"
 
+#include <QSet>
+#include <QString>
 #include <QStringView>
 #include <QVector>
 
@@ -38,10 +40,17 @@ std::optional<DefinitionId> definitionIdAt(QStringView line, const DefinitionLin
 void checkStep(const FlowStep &step, const Commands::Table &commands, const QVector<LineStore::Line *> &unit,
                int first);
 
-// Bare names the body on lines `first` to `last` of `script` reads that nothing in
-// the script sets and that are a few letters from a name the server knows (TW605),
-// with lines within the body.
+// The bare names, in lower case, that the body beginning at line `first` of
+// `script` gives a value (an assignment, an increment, an argument a command
+// stores into): gathered over the script's bodies for constantTypos.
+QSet<QString> namesSetIn(const QVector<FlowGraph::Located> &steps, int first,
+                         const std::vector<std::unique_ptr<LineStore::Line>> &script, const Commands::Table &commands);
+
+// Bare names the body at line `first` of `script` reads that no body sets
+// (`setInScript`, from namesSetIn) and that are a few letters from a name the
+// server knows (TW605), with lines within the body.
 Diagnostics constantTypos(const QVector<FlowGraph::Located> &steps, int first,
-                          const std::vector<std::unique_ptr<LineStore::Line>> &script, const Commands::Table &commands);
+                          const std::vector<std::unique_ptr<LineStore::Line>> &script, const Commands::Table &commands,
+                          const QSet<QString> &setInScript);
 
 } // namespace ServerRules

@@ -139,6 +139,22 @@ private slots:
         QCOMPARE(serverFindings(check.allDiagnostics()), QStringList{"1:1 TW601"});
     }
 
+    // A name set in another NPC is no misspelt constant: setting it there, or no
+    // longer, judges again the NPC that reads it.
+    void edits_nameSetOrUnsetInAnotherNpc_findingFollows()
+    {
+        ScriptCheck check(sampleTable());
+        check.replaceLines(0, 0, (onHarbor("\tif (BaseLevle > 10) end;") + u'\n' + onHarbor("\tend;")).split(u'\n'));
+        check.updateFlow();
+        QCOMPARE(serverFindings(check.allDiagnostics()), QStringList{"2:6 TW605"});
+        check.replaceLines(4, 1, {QStringLiteral("\tset BaseLevle, 1;")});
+        check.updateFlow();
+        QCOMPARE(serverFindings(check.allDiagnostics()), QStringList());
+        check.replaceLines(4, 1, {QStringLiteral("\tend;")});
+        check.updateFlow();
+        QCOMPARE(serverFindings(check.allDiagnostics()), QStringList{"2:6 TW605"});
+    }
+
     void examples_withTheFolder_wrongGivesTheCodeAndMendedNothing()
     {
         for (const Rules::Row *row = Rules::begin(); row != Rules::end(); ++row) {
