@@ -449,7 +449,7 @@ void ChunkSplitter::textAfterBody(Line &line, const Token &token, bool first)
         return;
     constexpr Target::Servers refusers = Target::kToday | Target::Older;
     const QStringView rest = QStringView(line.text).sliced(token.column).trimmed();
-    Diagnostic found = Rules::judged(Rule::TextAfterBody, commands_.target().judge(refusers), refusers, 0, token.column,
+    Diagnostic found = Rules::judged(Rule::TextAfterBody, commands_.target(), refusers, 0, 0, token.column,
                                      int(rest.size()), {rest.toString()});
     if (!found.code.isEmpty())
         line.found.append(std::move(found));

@@ -140,7 +140,7 @@ const KindWord *kindWordOf(QStringView word)
 
 void Reader::judge(Rule rule, Servers refusers, Servers warners, int column, int length, const QStringList &arguments)
 {
-    Diagnostic found = Rules::judged(rule, target_.judge(refusers, warners), refusers, 0, column, length, arguments);
+    Diagnostic found = Rules::judged(rule, target_, refusers, warners, 0, column, length, arguments);
     if (!found.code.isEmpty())
         result_.diagnostics.append(std::move(found));
 }

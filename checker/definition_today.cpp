@@ -6,6 +6,8 @@
 
 #include "common/code_page.h"
 
+#include <algorithm>
+
 namespace DefinitionLine {
 
 namespace {
@@ -103,7 +105,13 @@ void Reader::judgeNameLength(const Field &name)
          separator < 0 ? QStringView() : name.text.sliced(separator + 2)},
     };
     for (const Field &part : parts) {
-        const qsizetype bytes = CodePage932::encode(part.text).size();
+        // No character takes more than two bytes: most names are let go without
+        // asking the converter, which costs as much as reading a short line.
+        if (part.text.size() * 2 <= kNamePartBytes)
+            continue;
+        const bool ascii =
+            std::all_of(part.text.begin(), part.text.end(), [](QChar c) { return c.unicode() < 0x80; });
+        const qsizetype bytes = ascii ? part.text.size() : CodePage932::encode(part.text).size();
         if (bytes > kNamePartBytes)
             judge(Rule::NamePartTooLong, 0, Target::kToday, part.column, int(part.text.size()),
                   {part.text.toString(), QString::number(bytes)});
