@@ -59,11 +59,13 @@ bool mayBeTypo(QStringView name, const Commands::Table &commands, const ServerNa
            !Language::isKeyword(name, Language::StartsStatement) && !names.isKnown(name);
 }
 
-// The bare names the body reads that the server does not know.
-QVector<Read> unknownReads(const QVector<FlowGraph::Located> &steps, int first, const Script &script,
-                           const Commands::Table &commands, const ServerNames &names)
+// Calls `visit(node, name, given, line)` for each name node of the body's
+// statements (a bare name or an array's), with its text, whether the statement
+// gives it a value, and its line within the body.
+template <typename Visit>
+void forEachName(const QVector<FlowGraph::Located> &steps, int first, const Script &script,
+                 const Commands::Table &commands, const Visit &visit)
 {
-    QVector<Read> reads;
     for (const FlowGraph::Located &located : steps) {
         const FlowStep &step = *located.step;
         if (!step.isStatement() || step.expressions.empty())
@@ -73,14 +75,10 @@ QVector<Read> unknownReads(const QVector<FlowGraph::Located> &steps, int first, 
         const QVector<bool> given = givenValues(step, commands, lineText);
         for (size_t i = 0; i < step.expressions.size(); ++i) {
             const Expression &node = step.expressions[i];
-            if (node.kind != Expression::Kind::Variable || given.at(qsizetype(i)))
-                continue;
-            const QStringView name = CallSites::tokenOf(node, lineText);
-            if (mayBeTypo(name, commands, names))
-                reads.append({located.line + node.token.line, node.token.column, name.toString()});
+            if (isName(node))
+                visit(node, CallSites::tokenOf(node, lineText), given.at(qsizetype(i)), located.line + node.token.line);
         }
     }
-    return reads;
 }
 
 } // namespace
@@ -89,18 +87,10 @@ QSet<QString> namesSetIn(const QVector<FlowGraph::Located> &steps, int first, co
                          const Commands::Table &commands)
 {
     QSet<QString> set;
-    for (const FlowGraph::Located &located : steps) {
-        const FlowStep &step = *located.step;
-        if (!step.isStatement() || step.expressions.empty())
-            continue;
-        const int at = first + located.line;
-        const auto lineText = [&](int k) -> const QString & { return script[size_t(at + k)]->text; };
-        const QVector<bool> given = givenValues(step, commands, lineText);
-        for (size_t i = 0; i < step.expressions.size(); ++i) {
-            if (given.at(qsizetype(i)) && isName(step.expressions[i]))
-                set.insert(Language::lowered(CallSites::tokenOf(step.expressions[i], lineText).toString()));
-        }
-    }
+    forEachName(steps, first, script, commands, [&](const Expression &, QStringView name, bool given, int) {
+        if (given)
+            set.insert(Language::lowered(name.toString()));
+    });
     return set;
 }
 
@@ -111,7 +101,12 @@ Diagnostics constantTypos(const QVector<FlowGraph::Located> &steps, int first, c
     const ServerNames *names = commands.serverNames();
     if (!names || !names->knowsEveryName())
         return {};
-    const QVector<Read> reads = unknownReads(steps, first, script, commands, *names);
+    // The bare names the body reads that the server does not know.
+    QVector<Read> reads;
+    forEachName(steps, first, script, commands, [&](const Expression &node, QStringView name, bool given, int line) {
+        if (node.kind == Expression::Kind::Variable && !given && mayBeTypo(name, commands, *names))
+            reads.append({line, node.token.column, name.toString()});
+    });
     if (reads.isEmpty())
         return {};
     // Most unknown names are variables the script sets: those are passed over
