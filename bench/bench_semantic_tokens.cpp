@@ -1,6 +1,7 @@
 // The semantic tokens' costs, each the median of many runs:
 //  - the whole list (textDocument/semanticTokens/full) of a script of 10,000 NPCs
-//    (100,000 lines) against one of a single NPC of ten lines, per line;
+//    (100,000 lines) against one of a single NPC of ten lines, per line: the first,
+//    read from the checker, and one after a keystroke, from the lines held;
 //  - after a one-letter edit in the middle NPC: the edit itself (which reads the
 //    line again and finds its diagnostics) against the delta that follows it.
 //
@@ -45,6 +46,21 @@ double fullPerLine(const Lsp::TextDocument &document, int runs)
     return median(times) / document.lineCount();
 }
 
+// The whole list again after a letter typed at `at`, from lines held since the last.
+double heldPerLine(Lsp::TextDocument &document, Lsp::Position at, int runs)
+{
+    Lsp::TokenLines held;
+    held.readAll(document);
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        document.replace(at, at, QStringLiteral("x"));
+        times.push_back(timeOnce([&] { held.current(document); }));
+        document.replace(at, {at.line, at.character + 1}, QString()); // the letter goes again, untimed
+        held.current(document);
+    }
+    return median(times) / document.lineCount();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -58,6 +74,10 @@ int main(int argc, char *argv[])
     const double largeLine = fullPerLine(large, runs);
     std::printf("full, per line: 10 lines %.3f us, 100,000 lines %.3f us, ratio %.2f\n", smallLine, largeLine,
                 largeLine / smallLine);
+    const double smallHeld = heldPerLine(small, {1, 6}, runs * 100);
+    const double largeHeld = heldPerLine(large, {50001, 6}, runs);
+    std::printf("full after a keystroke, lines held, per line: 10 lines %.4f us, 100,000 lines %.4f us, ratio %.2f\n",
+                smallHeld, largeHeld, largeHeld / smallHeld);
 
     std::vector<double> edits;
     std::vector<double> deltas;

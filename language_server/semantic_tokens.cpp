@@ -134,6 +134,18 @@ public:
         found->second.resultId = QString::number(++lastId_);
         return std::make_pair(std::move(edit), found->second.resultId);
     }
+    // What was last sent for `uri`, taken away: the client that asks for the whole
+    // list again no longer holds it.
+    std::optional<TokenLines> take(const QString &uri)
+    {
+        const QMutexLocker lock(&mutex_);
+        const auto found = sent_.find(uri);
+        if (found == sent_.end())
+            return std::nullopt;
+        TokenLines lines = std::move(found->second.lines);
+        sent_.erase(found);
+        return lines;
+    }
 
 private:
     static constexpr size_t kScripts = 64;
@@ -195,11 +207,14 @@ struct TokensAnswer
     }
 };
 
+// Brought up from what was sent last, the whole list reads again only the lines
+// edited since.
 TokensAnswer fullTokens(const Context &context, const DocumentParams &params)
 {
-    TokenLines lines;
+    const TextDocument &document = context.document(params.uri);
+    TokenLines lines = sentTokens().take(params.uri).value_or(TokenLines());
     TokensAnswer answer;
-    answer.data = lines.readAll(context.document(params.uri));
+    answer.data = lines.current(document);
     answer.resultId = sentTokens().remember(params.uri, std::move(lines));
     return answer;
 }

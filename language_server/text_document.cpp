@@ -3,12 +3,21 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 
 namespace Lsp {
 
+namespace {
+quint64 nextDocumentId()
+{
+    static std::atomic<quint64> last{0};
+    return ++last;
+}
+} // namespace
+
 TextDocument::TextDocument(const QString &text, std::shared_ptr<const Commands::Table> commands)
-    : commands_(commands), check_(std::move(commands))
+    : commands_(commands), check_(std::move(commands)), id_(nextDocumentId())
 {
     breaks_.push_back(Break::None);
     check_.replaceLines(0, 0, {QString()});

@@ -54,6 +54,9 @@ public:
     // that follow it line by line; nothing when they are no longer kept.
     quint64 editCount() const { return editCount_; }
     std::optional<std::vector<Edit>> editsSince(quint64 count) const;
+    // Which document of the process this is: counts of edits are only comparable
+    // within one, and a script closed and opened again is another.
+    quint64 id() const { return id_; }
 
 private:
     enum class Break : quint8
@@ -73,6 +76,7 @@ private:
     static constexpr size_t kKeptEdits = 32;
     std::deque<Edit> recentEdits_; // the last kKeptEdits
     quint64 editCount_ = 0;
+    quint64 id_;
 };
 
 } // namespace Lsp

@@ -15,6 +15,22 @@ TokenLines::Line TokenLines::read(const ScriptCheck &check, int number, std::vec
     return line;
 }
 
+void TokenLines::prefetch(const ScriptCheck &check, size_t number, size_t count)
+{
+    // Two steps: a line's own record first, then what it points at, which can only
+    // be asked for once the record has arrived.
+    constexpr size_t kRecordAhead = 16;
+    constexpr size_t kDataAhead = 8;
+    if (number + kRecordAhead < count) {
+        __builtin_prefetch(&check.colours(int(number + kRecordAhead)));
+        __builtin_prefetch(&check.text(int(number + kRecordAhead)));
+    }
+    if (number + kDataAhead < count) {
+        __builtin_prefetch(check.colours(int(number + kDataAhead)).constData());
+        __builtin_prefetch(check.text(int(number + kDataAhead)).constData());
+    }
+}
+
 int TokenLines::lineOfTokenBefore(size_t number) const
 {
     while (number > 0) {
@@ -52,10 +68,12 @@ std::vector<quint32> TokenLines::readAll(const TextDocument &document)
     for (size_t number = 0; number < count; ++number) {
         if (number == sample)
             pool_.reserve(pool_.size() * count / sample + pool_.size() / 4);
+        prefetch(check, number, count);
         lines_.push_back(read(check, int(number), pool_));
     }
     live_ = pool_.size();
     editCount_ = document.editCount();
+    documentId_ = document.id();
     // Read in order, the pool is the list itself but for where each line's first
     // token is placed.
     std::vector<quint32> data(pool_);
@@ -87,6 +105,8 @@ void TokenLines::compact()
 // it changed besides.
 std::optional<std::optional<TokenLines::Span>> TokenLines::editedSpan(const TextDocument &document) const
 {
+    if (document.id() != documentId_)
+        return std::nullopt;
     const std::optional<std::vector<TextDocument::Edit>> edits = document.editsSince(editCount_);
     if (!edits)
         return std::nullopt;
@@ -112,6 +132,19 @@ std::optional<std::optional<TokenLines::Span>> TokenLines::editedSpan(const Text
     return span;
 }
 
+std::vector<quint32> TokenLines::current(const TextDocument &document)
+{
+    // Another document, or edits no longer on record: comparing every line would
+    // read each twice.
+    if (!editedSpan(document))
+        return readAll(document);
+    update(document);
+    std::vector<quint32> data;
+    data.reserve(live_);
+    append(data, pool_, lines_, 0, 0);
+    return data;
+}
+
 TokenLines::Span TokenLines::scannedSpan(const ScriptCheck &check) const
 {
     const size_t oldCount = lines_.size();
@@ -120,8 +153,10 @@ TokenLines::Span TokenLines::scannedSpan(const ScriptCheck &check) const
     std::vector<quint32> pool;
     std::vector<Line> fresh;
     fresh.reserve(newCount);
-    for (size_t number = 0; number < newCount; ++number)
+    for (size_t number = 0; number < newCount; ++number) {
+        prefetch(check, number, newCount);
         fresh.push_back(read(check, int(number), pool));
+    }
     const auto same = [&](const Line &now, const Line &then) {
         const auto nowFirst = pool.begin() + qsizetype(now.start);
         const auto thenFirst = pool_.begin() + qsizetype(then.start);
@@ -140,6 +175,7 @@ std::optional<TokensEdit> TokenLines::update(const TextDocument &document)
 {
     const std::optional<std::optional<Span>> edited = editedSpan(document);
     editCount_ = document.editCount();
+    documentId_ = document.id();
     if (edited && !*edited)
         return std::nullopt;
     return readAgain(document.check(), edited ? **edited : scannedSpan(document.check()));

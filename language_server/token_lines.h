@@ -29,6 +29,9 @@ public:
     // Reads the lines that changed since the last read; the one edit that turns the
     // list of then into the list of now, or nothing when they are the same.
     std::optional<TokensEdit> update(const TextDocument &document);
+    // The whole list of `document` from the lines held, reading again only those
+    // that changed: the held numbers lie together, where the checker's lines do not.
+    std::vector<quint32> current(const TextDocument &document);
 
 private:
     // Where a line's tokens lie in pool_, the first placed at line 0.
@@ -57,6 +60,9 @@ private:
                        int firstNumber, int lineBefore);
     // Drops the numbers no line points at any more, once they outweigh the rest.
     void compact();
+    // Reads the line after next while this one is classified, so that its scattered
+    // memory is on its way by then.
+    static void prefetch(const ScriptCheck &check, size_t number, size_t count);
 
     std::vector<Line> lines_;
     // Every line's tokens, one after another: no allocation per line, and a long
@@ -64,6 +70,7 @@ private:
     std::vector<quint32> pool_;
     size_t live_ = 0;       // the numbers of pool_ a line points at
     quint64 editCount_ = 0; // the document's, when last read
+    quint64 documentId_ = 0;
 };
 
 } // namespace Lsp

@@ -187,6 +187,62 @@ private slots:
         }
     }
 
+    // The whole list asked for again is built from the lines held since the last
+    // answer: after any edits it must be what a fresh read gives.
+    void full_afterRandomEdits_matchesAFreshRead()
+    {
+        OneScript script(kGuide + kGuide);
+        QJsonObject answer = ask(script, "textDocument/semanticTokens/full", {});
+        QRandomGenerator random(7);
+        const QStringList pieces{"\tmes \"あ\";\n", "L_Next:", "\"", "/*", "*/", "$@y", "\n", "}", "{", "// "};
+        for (int round = 0; round < 150; ++round) {
+            const int edits = round % 15 == 14 ? 40 : random.bounded(3); // at times past the record
+            for (int edit = 0; edit < edits; ++edit) {
+                const TextDocument &document = script.document(kUri);
+                const int line = random.bounded(document.lineCount());
+                const int column = random.bounded(int(document.line(line).size()) + 1);
+                const int end = std::min(column + random.bounded(6), int(document.line(line).size()));
+                script.edit().replace({line, column}, {line, end}, pieces.at(random.bounded(pieces.size())));
+            }
+            // Now and then a delta in between, which moves the lines held on too.
+            if (round % 3 == 1)
+                answer = ask(script, "textDocument/semanticTokens/full/delta",
+                             {{QStringLiteral("previousResultId"), answer.value(QStringLiteral("resultId"))}});
+            answer = ask(script, "textDocument/semanticTokens/full", {});
+            const TextDocument fresh(script.document(kUri).text(), Commands::Table::builtIn());
+            QCOMPARE(numbers(answer.value(QStringLiteral("data")).toArray()),
+                     encodeTokens(semanticTokens(fresh.check())));
+        }
+    }
+
+    // A script closed and opened again, or opened by another server of the process,
+    // is another document at the same address, with as many edits as the one before:
+    // what was held for that one must not be taken for it.
+    void answer_forAnotherDocumentAtTheSameUri_readsItsOwnLines_data()
+    {
+        QTest::addColumn<bool>("delta");
+        QTest::newRow("full") << false;
+        QTest::newRow("delta") << true;
+    }
+    void answer_forAnotherDocumentAtTheSameUri_readsItsOwnLines()
+    {
+        QFETCH(bool, delta);
+        OneScript before(kGuide);
+        OneScript after(QStringLiteral("// 別の台本\n") + kGuide + QStringLiteral("\tset .@a, 1;\n"));
+        for (OneScript *script : {&before, &after})
+            script->edit().replace({1, 1}, {1, 1}, QStringLiteral(" ")); // one edit each
+        const QJsonObject first = ask(before, "textDocument/semanticTokens/full", {});
+        std::vector<quint32> held = numbers(first.value(QStringLiteral("data")).toArray());
+        const QJsonObject answer =
+            delta ? ask(after, "textDocument/semanticTokens/full/delta",
+                        {{QStringLiteral("previousResultId"), first.value(QStringLiteral("resultId"))}})
+                  : ask(after, "textDocument/semanticTokens/full", {});
+        const std::vector<quint32> got = answer.contains(QStringLiteral("edits"))
+                                             ? applied(held, answer.value(QStringLiteral("edits")).toArray())
+                                             : numbers(answer.value(QStringLiteral("data")).toArray());
+        QCOMPARE(got, encodeTokens(semanticTokens(after.document(kUri).check())));
+    }
+
     void delta_againstAnOldResult_sendsTheWholeList()
     {
         OneScript script(kGuide);
