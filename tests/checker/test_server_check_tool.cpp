@@ -116,13 +116,24 @@ private slots:
         QCOMPARE(findingsOf(run.out), QStringList{"3:7 TW601"});
     }
 
-    void server_notAFolder_isAUsageMistake()
+    // Usage mistakes: a folder that is not there, and the language server, which
+    // takes its folder from the editor's settings.
+    void server_notAFolderOrWithLsp_isAUsageMistake_data()
     {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("not a folder") << QStringList{"--server", "nowhere", "npc/guide.txt"} << "nowhere";
+        QTest::newRow("with --lsp") << QStringList{"--lsp", "--server", "server"} << "talewick.server";
+    }
+    void server_notAFolderOrWithLsp_isAUsageMistake()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, named);
         QTemporaryDir dir;
         QVERIFY(writeProject(dir.path()));
-        const Run run = runTool({"--server", "nowhere", "npc/guide.txt"}, dir.path());
+        const Run run = runTool(arguments, dir.path());
         QCOMPARE(run.exitCode, 2);
-        QVERIFY2(run.err.contains(QStringLiteral("nowhere")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(named), qPrintable(run.err));
         QCOMPARE(run.out, QString());
     }
 };
