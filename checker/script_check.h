@@ -158,6 +158,8 @@ private:
     void judgeFlow(int first, int last, QVector<int> &changed);
     void markFlowDirty(quint64 body);
     void refreshArgumentsSetThroughGetarg();
+    QVector<std::pair<int, int>> bodies() const;
+    void markEveryBodyDirty();
     void refreshNamesSet();
     QVector<FlowGraph::Located> flowStepsOf(int first, int last) const;
     // The queries (script_check_queries.cpp).

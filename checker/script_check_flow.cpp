@@ -23,6 +23,19 @@ FlowGraph::LineText textOfBody(const std::vector<std::unique_ptr<LineStore::Line
     };
 }
 
+// The argument positions, bit k for getarg(k), that the body on lines `first` to
+// `last` writes into its caller's variables.
+quint32 argumentsSetThroughGetarg(const std::vector<std::unique_ptr<LineStore::Line>> &lines, int first, int last)
+{
+    quint32 positions = 0;
+    const FlowGraph::LineText text = textOfBody(lines, first, last);
+    for (int i = first; i <= last; ++i) {
+        for (const FlowStep &step : std::as_const(lines[size_t(i)]->steps))
+            positions |= VariableStores::argumentSetThroughGetarg(step, i - first, text);
+    }
+    return positions;
+}
+
 } // namespace
 
 void ScriptCheck::markFlowDirty(quint64 body)
@@ -72,30 +85,20 @@ void ScriptCheck::refreshArgumentsSetThroughGetarg()
 {
     QHash<quint64, quint32> byBody;
     quint32 all = 0;
-    for (int i = 0; i < lineCount(); ++i) {
-        const Line &line = *lines_[size_t(i)];
-        if (line.body == 0 || line.body != line.id)
-            continue;
-        int last = i;
-        while (last + 1 < lineCount() && lines_[size_t(last + 1)]->body == line.body)
-            ++last;
-        const auto known = getargByBody_.constFind(line.body);
-        const quint32 positions =
-            known != getargByBody_.cend() && !flowDirty_.contains(line.body)
-                ? *known
-                : VariableStores::argumentsSetThroughGetarg(flowStepsOf(i, last), textOfBody(lines_, i, last));
-        byBody.insert(line.body, positions);
+    for (const auto &[first, last] : bodies()) {
+        const quint64 body = lines_[size_t(first)]->body;
+        const auto known = getargByBody_.constFind(body);
+        const quint32 positions = known != getargByBody_.cend() && !flowDirty_.contains(body)
+                                      ? *known
+                                      : argumentsSetThroughGetarg(lines_, first, last);
+        byBody.insert(body, positions);
         all |= positions;
-        i = last;
     }
     getargByBody_ = std::move(byBody);
     if (all == getargPositions_)
         return;
     getargPositions_ = all;
-    for (const auto &line : lines_) {
-        if (line->body != 0 && line->body == line->id)
-            flowDirty_.insert(line->body);
-    }
+    markEveryBodyDirty();
 }
 
 // The bare names the bodies of the file give a value, read again for the bodies
@@ -105,25 +108,41 @@ void ScriptCheck::refreshNamesSet()
 {
     QHash<quint64, QSet<QString>> byBody;
     QSet<QString> all;
-    for (int i = 0; i < lineCount(); ++i) {
-        const Line &line = *lines_[size_t(i)];
-        if (line.body == 0 || line.body != line.id)
-            continue;
-        int last = i;
-        while (last + 1 < lineCount() && lines_[size_t(last + 1)]->body == line.body)
-            ++last;
-        const auto known = namesSetByBody_.constFind(line.body);
-        QSet<QString> names = known != namesSetByBody_.cend() && !flowDirty_.contains(line.body)
+    for (const auto &[first, last] : bodies()) {
+        const quint64 body = lines_[size_t(first)]->body;
+        const auto known = namesSetByBody_.constFind(body);
+        QSet<QString> names = known != namesSetByBody_.cend() && !flowDirty_.contains(body)
                                   ? *known
-                                  : ServerRules::namesSetIn(flowStepsOf(i, last), i, lines_, *commands_);
+                                  : ServerRules::namesSetIn(flowStepsOf(first, last), first, lines_, *commands_);
         all.unite(names);
-        byBody.insert(line.body, std::move(names));
-        i = last;
+        byBody.insert(body, std::move(names));
     }
     namesSetByBody_ = std::move(byBody);
     if (all == namesSet_)
         return;
     namesSet_ = std::move(all);
+    markEveryBodyDirty();
+}
+
+// The bodies of the file, each as its first and last line.
+QVector<std::pair<int, int>> ScriptCheck::bodies() const
+{
+    QVector<std::pair<int, int>> found;
+    for (int i = 0; i < lineCount(); ++i) {
+        const quint64 body = lines_[size_t(i)]->body;
+        if (body == 0 || body != lines_[size_t(i)]->id)
+            continue;
+        int last = i;
+        while (last + 1 < lineCount() && lines_[size_t(last + 1)]->body == body)
+            ++last;
+        found.append({i, last});
+        i = last;
+    }
+    return found;
+}
+
+void ScriptCheck::markEveryBodyDirty()
+{
     for (const auto &line : lines_) {
         if (line->body != 0 && line->body == line->id)
             flowDirty_.insert(line->body);

@@ -65,26 +65,20 @@ void treeStores(const FlowStep &step, int line, const FlowGraph::LineText &text,
 
 } // namespace
 
-quint32 argumentsSetThroughGetarg(const QVector<FlowGraph::Located> &steps, const FlowGraph::LineText &text)
+quint32 argumentSetThroughGetarg(const FlowStep &step, int line, const FlowGraph::LineText &text)
 {
-    quint32 positions = 0;
-    for (const FlowGraph::Located &located : steps) {
-        const FlowStep &step = *located.step;
-        if (step.kind != Kind::Command || (step.word != Word::Set && step.word != Word::SetArray) || step.root < 0)
-            continue;
-        const Expression &target = step.expressions[size_t(step.root)];
-        if (target.kind != ExpressionKind::Call || target.first < 0)
-            continue;
-        const QString name = Language::lowered(tokenOf(target, located.line, text).toString());
-        const Expression &index = step.expressions[size_t(target.first)];
-        if (Language::functionOf(name) != Language::Function::GetArg || index.kind != ExpressionKind::Number)
-            continue;
-        bool ok = false;
-        const int position = tokenOf(index, located.line, text).toString().toInt(&ok, 0);
-        if (ok && position >= 0 && position < 32)
-            positions |= 1u << position;
-    }
-    return positions;
+    if (step.kind != Kind::Command || (step.word != Word::Set && step.word != Word::SetArray) || step.root < 0)
+        return 0;
+    const Expression &target = step.expressions[size_t(step.root)];
+    if (target.kind != ExpressionKind::Call || target.first < 0)
+        return 0;
+    const QString name = Language::lowered(tokenOf(target, line, text).toString());
+    const Expression &index = step.expressions[size_t(target.first)];
+    if (Language::functionOf(name) != Language::Function::GetArg || index.kind != ExpressionKind::Number)
+        return 0;
+    bool ok = false;
+    const int position = tokenOf(index, line, text).toString().toInt(&ok, 0);
+    return ok && position >= 0 && position < 32 ? 1u << position : 0;
 }
 
 QVector<Place> hiddenStores(const QVector<FlowGraph::Located> &steps, const FlowGraph::LineText &text,

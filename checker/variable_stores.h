@@ -14,9 +14,9 @@ namespace VariableStores {
 // A variable's place in a body: its line within the body, and its column.
 using Place = std::pair<int, int>;
 
-// The argument positions, bit k for getarg(k), that "set getarg(k), ..." in these
-// steps writes into the caller's variable.
-quint32 argumentsSetThroughGetarg(const QVector<FlowGraph::Located> &steps, const FlowGraph::LineText &text);
+// The argument position k that a step "set getarg(k), ..." on `line` writes into
+// the caller's variable, as a bit (1 << k); 0 for any other step.
+quint32 argumentSetThroughGetarg(const FlowStep &step, int line, const FlowGraph::LineText &text);
 
 // The places, in order, of the variables these steps give a value where the parser
 // noted a read: the target of an increment or an assignment inside an expression,

@@ -220,6 +220,18 @@ private:
         return diagnostic;
     }
 
+    // A finding about a window that a bare choice left open on the older servers
+    // alone: its severity follows `verdict`, and a warning names those servers.
+    Diagnostic onSomeServers(int node, Rule rule, Target::Verdict verdict, const QStringList &arguments = {}) const
+    {
+        Diagnostic diagnostic = make(node, rule, arguments);
+        diagnostic.severity =
+            verdict == Target::Verdict::Error ? Diagnostic::Severity::Error : Diagnostic::Severity::Warning;
+        if (verdict == Target::Verdict::Warning)
+            diagnostic.message += QStringLiteral("（%1で起きます）").arg(Target::serversPhrase(kChoiceOpensWindow));
+        return diagnostic;
+    }
+
     // Whether `node` ends the script: in a function it only returns to the caller.
     bool endsScript(int node) const
     {
@@ -320,10 +332,7 @@ void Checker::stuck(int node, quint8 in, Diagnostics &found) const
                                                          : Target::Verdict::Fine;
     if (verdict == Target::Verdict::Fine)
         return;
-    const FlowGraph::Node &at = g_.nodes.at(node);
-    Diagnostic diagnostic =
-        open ? make(node, Rule::PlayerStuck)
-             : Rules::judged(Rule::PlayerStuck, verdict, kChoiceOpensWindow, at.line, at.step->column, at.step->length);
+    Diagnostic diagnostic = open ? make(node, Rule::PlayerStuck) : onSomeServers(node, Rule::PlayerStuck, verdict);
     diagnostic.fixes.append(
         {QStringLiteral("前に「close;」を加える"), {{g_.nodes.at(node).step->column, 0, QStringLiteral("close; ")}}});
     const int opener = opener_[size_t(node)];
@@ -341,11 +350,9 @@ void Checker::besideMessage(int node, quint8 in, Diagnostics &found) const
     const bool open = in & (kOpen | kWaiting);
     if (!open && !((in & kChoiceOnly) && target_.includes(kChoiceOpensWindow)))
         return;
-    const FlowGraph::Node &at = g_.nodes.at(node);
-    const QStringList arguments{at.step->text};
+    const QStringList arguments{g_.nodes.at(node).step->text};
     found.append(open ? make(node, Rule::OtherWindowBesideMessage, arguments)
-                      : Rules::judged(Rule::OtherWindowBesideMessage, Target::Verdict::Warning, kChoiceOpensWindow,
-                                      at.line, at.step->column, at.step->length, arguments));
+                      : onSomeServers(node, Rule::OtherWindowBesideMessage, Target::Verdict::Warning, arguments));
 }
 
 // The name of the event whose code `node` stands in: the last event label above it.
