@@ -212,6 +212,7 @@ private:
     void judge(int node, Diagnostics &found) const;
     void stuck(int node, quint8 in, Diagnostics &found) const;
     void besideMessage(int node, quint8 in, Diagnostics &found) const;
+    void emptyWindow(int node, quint8 in, Diagnostics &found) const;
     QString eventAbove(int node) const;
     Diagnostic make(int node, Rule rule, const QStringList &arguments = {}) const
     {
@@ -220,15 +221,16 @@ private:
         return diagnostic;
     }
 
-    // A finding about a window that a bare choice left open on the older servers
-    // alone: its severity follows `verdict`, and a warning names those servers.
-    Diagnostic onSomeServers(int node, Rule rule, Target::Verdict verdict, const QStringList &arguments = {}) const
+    // A finding about the window after a bare choice, which only `servers` meet: its
+    // severity follows `verdict`, and where the target holds others it names them.
+    Diagnostic onSomeServers(int node, Rule rule, Target::Servers servers, Target::Verdict verdict,
+                             const QStringList &arguments = {}) const
     {
         Diagnostic diagnostic = make(node, rule, arguments);
         diagnostic.severity =
             verdict == Target::Verdict::Error ? Diagnostic::Severity::Error : Diagnostic::Severity::Warning;
-        if (verdict == Target::Verdict::Warning)
-            diagnostic.message += QStringLiteral("（%1で起きます）").arg(Target::serversPhrase(kChoiceOpensWindow));
+        if (!target_.isOnly(servers))
+            diagnostic.message += QStringLiteral("（%1で起きます）").arg(Target::serversPhrase(servers));
         return diagnostic;
     }
 
@@ -318,8 +320,8 @@ void Checker::judge(int node, Diagnostics &found) const
         stuck(node, in, found);
     if (step.window == Window::Opens)
         besideMessage(node, in, found);
-    if (step.window == Window::Closes && in == kClosed)
-        found.append(make(node, Rule::EmptyWindow));
+    if (step.window == Window::Closes)
+        emptyWindow(node, in, found);
 }
 
 // An end reached while the window is open or waits: the player cannot leave it.
@@ -332,7 +334,8 @@ void Checker::stuck(int node, quint8 in, Diagnostics &found) const
                                                          : Target::Verdict::Fine;
     if (verdict == Target::Verdict::Fine)
         return;
-    Diagnostic diagnostic = open ? make(node, Rule::PlayerStuck) : onSomeServers(node, Rule::PlayerStuck, verdict);
+    Diagnostic diagnostic =
+        open ? make(node, Rule::PlayerStuck) : onSomeServers(node, Rule::PlayerStuck, kChoiceOpensWindow, verdict);
     diagnostic.fixes.append(
         {QStringLiteral("前に「close;」を加える"), {{g_.nodes.at(node).step->column, 0, QStringLiteral("close; ")}}});
     const int opener = opener_[size_t(node)];
@@ -341,6 +344,19 @@ void Checker::stuck(int node, quint8 in, Diagnostics &found) const
         diagnostic.related.append({mes.line, mes.step->column, mes.step->length, QStringLiteral("ここで窓が開きます")});
     }
     found.append(diagnostic);
+}
+
+// A close where no message was shown puts a button in an empty window; after a
+// bare choice only today's servers showed none.
+void Checker::emptyWindow(int node, quint8 in, Diagnostics &found) const
+{
+    if (in == kClosed) {
+        found.append(make(node, Rule::EmptyWindow));
+        return;
+    }
+    const bool choiceOnly = (in & kChoiceOnly) && (in & ~(kClosed | kChoiceOnly)) == 0;
+    if (choiceOnly && target_.includes(Target::kToday))
+        found.append(onSomeServers(node, Rule::EmptyWindow, Target::kToday, Target::Verdict::Warning));
 }
 
 // A shop or storage opened while the message window is open: older servers may
@@ -352,7 +368,8 @@ void Checker::besideMessage(int node, quint8 in, Diagnostics &found) const
         return;
     const QStringList arguments{g_.nodes.at(node).step->text};
     found.append(open ? make(node, Rule::OtherWindowBesideMessage, arguments)
-                      : onSomeServers(node, Rule::OtherWindowBesideMessage, Target::Verdict::Warning, arguments));
+                      : onSomeServers(node, Rule::OtherWindowBesideMessage, kChoiceOpensWindow,
+                                      Target::Verdict::Warning, arguments));
 }
 
 // The name of the event whose code `node` stands in: the last event label above it.

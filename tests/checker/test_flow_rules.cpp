@@ -239,6 +239,13 @@ private slots:
             << npc("\tmes \"a\";\n\tmenu \"x\",-;\n\tend;") << QStringLiteral("today") << QStringList{"4:2 TW501 E"};
         QTest::newRow("a mes after the choice, today")
             << npc("\tinput .@n;\n\tmes \"\" + .@n;\n\tend;") << QStringLiteral("today") << QStringList{"4:2 TW501 E"};
+        const QString closeAfterChoice = npc("\tif (select(\"a:b\") == 1) getitem 501,1;\n\tclose;");
+        QTest::newRow("close after a bare choice, today")
+            << closeAfterChoice << QStringLiteral("today") << QStringList{"3:2 TW502 W"};
+        QTest::newRow("close after a bare choice, older")
+            << closeAfterChoice << QStringLiteral("older") << QStringList();
+        QTest::newRow("close after a bare choice, every server")
+            << closeAfterChoice << QString() << QStringList{"3:2 TW502 W"};
         QTest::newRow("storage after a bare choice, later") << npc("\tinput .@n;\n\tguildopenstorage;\n\tend;")
                                                             << QStringLiteral("later") << QStringList{"3:2 TW503 W"};
         QTest::newRow("shop opened on a message, today") << npc("\tmes \"a\";\n\tcallshop \"S\",1;\n\tclose;")
