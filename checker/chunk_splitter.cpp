@@ -40,7 +40,7 @@ qsizetype labelColon(QStringView text, const std::vector<Token> &tokens, qsizety
     if (j == count || at(j).kind != Token::Kind::Punct || !Language::is(text.sliced(at(j).column, at(j).length), u":"))
         return -1;
     // Most names are followed by no ":": the name itself is looked at only when one is.
-    if (token.kind == Token::Kind::Name && !BodyTokens::isPlainName(text.sliced(token.column, token.length)))
+    if (token.kind == Token::Kind::Name && !BodyTokens::isLabelName(text.sliced(token.column, token.length)))
         return -1;
     return j;
 }

@@ -508,7 +508,7 @@ qsizetype Parser::labelEnd(qsizetype i) const
         return -1;
     const ChunkToken &token = t_.at(i);
     if (token.token.kind == Kind::Name)
-        return BodyTokens::isPlainName(token.text) ? i + 1 : -1;
+        return BodyTokens::isLabelName(token.text) ? i + 1 : -1; // "2F" is a name today
     if (token.token.kind != Kind::Number ||
         !std::all_of(token.text.begin(), token.text.end(), [](QChar c) { return c.isDigit(); }))
         return -1;

@@ -119,9 +119,9 @@ private slots:
         QTest::newRow("label defined twice")
             << npc("\tgoto L_A;\nL_A:\nL_A:\n\tclose;") << QStringList{"3:1 TW208", "4:1 TW208"};
         QTest::newRow("event label over 24 bytes")
-            << npc("OnTimerForTheGreatHarborX:\n\tend;") << QStringList{"2:1 TW209"};
+            << npc("OnTimerForTheGreatHarborX:\n\tend;") << QStringList{"2:1 TW216", "2:1 TW209"};
         QTest::newRow("event label of 17 characters, 27 bytes")
-            << npc("OnTimer受付受付受付受付受付:\n\tend;") << QStringList{"2:1 TW209"};
+            << npc("OnTimer受付受付受付受付受付:\n\tend;") << QStringList{"2:1 TW120", "2:1 TW209"};
         QTest::newRow("label nobody jumps to") << npc("L_Old:\n\tclose;") << QStringList{"2:1 TW210"};
         QTest::newRow("a jump goes to the lower-case label first")
             << npc("\tgoto L_A;\nL_A:\nl_a:\n\tclose;") << QStringList{"3:1 TW210"};
@@ -174,7 +174,8 @@ private slots:
                                             << "mes";
         QTest::newRow("one letter dropped") << "\tclos;"
                                             << "close";
-        QTest::newRow("nothing near") << "\tzzzzzzzz;"
+        // A name that is not ASCII is no function's on any server.
+        QTest::newRow("nothing near") << "\tまたね;"
                                       << "";
     }
     void unknownCommand_hintsTheNearestCommand()
@@ -233,7 +234,7 @@ private slots:
         row("on the next statement only", npc(directive + "\tmse \"a\";\n\tmse \"b\";"), {"4:2 TW103"});
         row("across blank and comment lines", npc(directive + "\n\t// why\n\tmse \"a\";"), {});
         row("on every line of the statement",
-            npc("\t// talewick-check disable=TW104,TW105\n\tmes \"a\" +\n\t\t\"b\" \"c\";\n\tmes \"d\" \"e\";"),
+            npc("\t// talewick-check disable=TW104,TW105\n\tmes \"a\" +\n\t\t1 2;\n\tmes \"d\" 3;"),
             {"5:2 TW104", "5:10 TW105"});
         row("several codes, blanks and a note",
             npc("\t// talewick-check disable=tw103 , TW206 kept for the old client\n\tmse \"a\"; goto L_X;"), {});
@@ -277,7 +278,6 @@ private slots:
                                   "+ 1 - 2 * 3 / 4 % 5) + -@y + !@z + ~0x1F;"));
         row("ternary", npc("\tmes (@a ? \"x\" : \"y\");"));
         row("assignments", npc("\t.@i = 1;\n\t@list[2] += 3;\n\t$@count++;"));
-        row("command case", npc("\tHeal 10,10;\n\tMes \"x\";\n\tCLOSE;"));
         row("one-line body", "m.tsg,1,1,0\tscript\tSign\t111,{ mes \"Closed.\"; close; }");
         row("function", "function\tscript\tF_Add\t{\n\treturn getarg(0) + getarg(1);\n}");
         row("floating NPC with events", "-\tscript\tTimer\t-1,{\nOnInit:\n\tinitnpctimer;\n\tend;\n"
@@ -290,7 +290,6 @@ private slots:
         row("duplicate", "m.tsg,30,30,2\tduplicate(Guide#a)\tGuide#b\t56");
         row("comment above everything", "/* ====\n   Harbor\n==== */\n" + npc("\tclose;"));
         row("double-byte character before the quote", npc("\tmes \"表示\";\n\tmes \"ソ\";"));
-        row("label in lower case reached in any case", npc("\tgoto L_End;\nl_end:\n\tclose;"));
         row("event labels are never unused", npc("OnInit:\n\tend;\nOnMyEvent:\n\tend;"));
         row("buttons' set forms", npc("\tset Zeny += 100,0;\n\tset Zeny - 5,0;\n\tset @x = 1,0;"));
         row("buttons' other forms", npc("\temote 3;\n\toption 8,1;\n\tjobchage 4;\n\tadditem 501,1;\n"
@@ -314,8 +313,6 @@ private slots:
         row("comments after the fields' tab", "m.tsg,50,10,0\twarp\tExit\t1,1,n.tsg,120,64\t/* to the hall */\n"
                                               "m.tsg,1,2,4\tshop\tS\t1,501:50\t// potions");
         row("labels that begin with a digit", npc("\tmenu \"a\",1000,\"b\",2F;\n1000:\n\tgoto 2F;\n2F:\n\tclose;"));
-        row("commands of some builds", npc("\tquery_sql \"SELECT 1\";\n\tdefpattern 1,\"(.*)\",\"OnTalk\";\n"
-                                           "\tactivatepset 1;\n\tdeactivatepset 1;\n\tdeletepset 1;\nOnTalk:\n\tend;"));
     }
     // The loader knows only "//" comments outside bodies: a definition inside "/* */"
     // there is read, and what is wrong in it is reported.
@@ -399,7 +396,7 @@ private slots:
         QVERIFY(!copy->find(u"summon_the_pet_of_the_guilt"));
         QCOMPARE(copy->find(u"SummonPet")->min, 1);
         QVERIFY(!Commands::Table::builtIn()->find(u"summonpet"));
-        QCOMPARE(Commands::Table::builtIn()->find(u"mes")->max, 1);
+        QCOMPARE(Commands::Table::builtIn()->find(u"mes")->counts[0].max, 1); // on the older servers
         Commands::Table assigned;
         assigned = *copy;
         copy.reset();

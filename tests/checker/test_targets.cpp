@@ -187,6 +187,13 @@ private slots:
         row("lost semicolon joining the next line, older", lostSemicolon, "older", {"2:13 TW102 E"});
         row("lost semicolon after arguments, today", npc(QStringLiteral("\tmes \"a\"\n\tclose;")), "today",
             {"2:8 TW102 E"});
+        // Valid where the target's servers have them, as the older rule table had it for every server.
+        row("command case, later", npc(QStringLiteral("\tHeal 10,10;\n\tMes \"x\";\n\tCLOSE;")), "later", {});
+        const QString builds = npc(QStringLiteral("\tquery_sql \"SELECT 1\";\n\tdefpattern 1,\"(.*)\",\"OnTalk\";\n"
+                                                  "\tactivatepset 1;\n\tdeactivatepset 1;\n\tdeletepset 1;\nOnTalk:\n\tend;"));
+        row("commands of some builds, later", builds, "later", {});
+        row("commands of some builds, older", builds, "older",
+            {"2:2 TW103 E", "3:2 TW103 E", "4:2 TW103 E", "5:2 TW103 E", "6:2 TW103 E"});
         const QString unknown = npc(QStringLiteral("\tF_Nowhere 2;\n\tend;"));
         row("name defined nowhere, no target", unknown, "", {"2:2 TW115 W"});
         row("name defined nowhere, today", unknown, "today", {"2:2 TW115 W"});
