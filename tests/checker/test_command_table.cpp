@@ -114,8 +114,10 @@ private slots:
         QTest::newRow("ends like end") << "\tmes \"a\";\n\tquit;" << QStringList{"3:2 TW501"};
         QTest::newRow("moves makes the state unknown") << "\tmes \"a\";\n\thop \"x\";" << QStringList{};
         QTest::newRow("runs makes the state unknown") << "\tmes \"a\";\n\tdelegate;" << QStringList{};
-        QTest::newRow("opens: a close behind it")
-            << "\tmes \"a\";\n\tclose2;\n\tstall;\n\tclose;" << QStringList{"5:2 TW503"};
+        QTest::newRow("opens: beside an open message")
+            << "\tmes \"a\";\n\tstall;\n\tclose;" << QStringList{"3:2 TW503"};
+        QTest::newRow("opens: a close behind it is fine")
+            << "\tmes \"a\";\n\tclose2;\n\tstall;\n\tclose;" << QStringList{};
         QTest::newRow("shows in an event without a player")
             << "\tend;\nOnInit:\n\tsay \"a\";\n\tend;" << QStringList{"4:2 TW505"};
     }
