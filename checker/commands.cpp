@@ -312,7 +312,6 @@ bool Table::addRow(QStringView line, int number, QString *error)
         command.storedArguments = known->second.storedArguments;
         command.result = known->second.result;
         command.effect = known->second.effect;
-        command.servers = known->second.servers;
     }
     if (const int bad = readColumns(fields, &command)) {
         if (error)

@@ -69,7 +69,9 @@ struct Command
     quint32 storedArguments = 0; // Listed: bit k for argument k (from 0)
     Result result;
     QString effect; // how the preview says what it does: "アイテム {1} を {2} 個もらう"; empty: no phrase
-    Target::Servers servers = Target::kEveryServer; // the servers that have it
+    // The servers that have it; a row that does not say, such as a server's own,
+    // is a command of every server checked for.
+    Target::Servers servers = Target::kEveryServer;
     // How many arguments each kind of server takes, where it takes fewer than min
     // to max: by the bit number of its Target::Server. -1 for max: no upper limit.
     struct Range
