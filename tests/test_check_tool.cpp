@@ -186,14 +186,15 @@ private slots:
         QTest::addColumn<QString>("script");
         QTest::addColumn<QStringList>("hidden");
         QTest::addColumn<int>("exitCode");
-        const QStringList errors{"TW106", "TW206", "TW207", "TW208"};
+        const QStringList errors{"TW106", "TW206", "TW208"};
         QTest::newRow("none") << QStringList() << "labels.txt" << QStringList() << 1;
         QTest::newRow("a warning disabled")
             << QStringList{"--disable", "TW210"} << "labels.txt" << QStringList{"TW210"} << 1;
         QTest::newRow("every error disabled, in any case")
-            << QStringList{"--disable=tw106,TW206", "--disable", " TW207 , TW208,"} << "labels.txt" << errors << 0;
+            << QStringList{"--disable=tw106,TW206", "--disable", " TW207 , TW208,"} << "labels.txt"
+            << errors + QStringList{"TW207"} << 0;
         QTest::newRow("warnings hidden") << QStringList{"--severity", "error"} << "labels.txt"
-                                         << QStringList{"TW210", "TW215"} << 1;
+                                         << QStringList{"TW120", "TW207", "TW210", "TW215", "TW216"} << 1;
         QTest::newRow("warnings shown") << QStringList{"--severity", "warning"} << "labels.txt" << QStringList() << 1;
         QTest::newRow("a file of warnings, hidden")
             << QStringList{"--severity", "error"} << "unused_labels.txt" << QStringList{"TW210"} << 0;
@@ -513,7 +514,9 @@ private slots:
         QVERIFY(writeFile(folder.filePath(name), table));
         QVERIFY(
             writeFile(folder.filePath("s.txt"), "m.tsg,1,2,0\tscript\tA\t1,{\r\n\tsummonpet 3;\r\n\tend;\r\n}\r\n"));
-        QCOMPARE(runTool({"s.txt"}, folder.path()).exitCode, 1);
+        // Without them, a word no command has may be a function of a file loaded before.
+        QVERIFY(runTool({"s.txt"}, folder.path()).out.contains(QStringLiteral("[TW115]")));
+        QCOMPARE(runTool({"--target", "older", "s.txt"}, folder.path()).exitCode, 1);
         const Run run = runTool({"--commands", name, "s.txt"}, folder.path());
         QCOMPARE(run.out, QString());
         QCOMPARE(run.exitCode, 0);
