@@ -98,17 +98,15 @@ namespace {
 std::vector<int> statementsOfSteps(const QVector<FlowGraph::Located> &steps)
 {
     std::vector<int> statement(size_t(steps.size()), -1);
-    int count = 0;
-    for (qsizetype i = 0; i < steps.size(); ++i) {
+    int next = int(std::count_if(steps.cbegin(), steps.cend(), [](const auto &s) { return s.step->isStatement(); }));
+    int nextLine = -1; // the line the next statement begins on
+    for (qsizetype i = steps.size() - 1; i >= 0; --i) {
         if (steps.at(i).step->isStatement()) {
-            statement[size_t(i)] = count++;
-            continue;
+            statement[size_t(i)] = --next;
+            nextLine = steps.at(i).line;
+        } else {
+            statement[size_t(i)] = nextLine == steps.at(i).line || next == 0 ? next : next - 1;
         }
-        qsizetype next = i + 1;
-        while (next < steps.size() && !steps.at(next).step->isStatement())
-            ++next;
-        const bool sameLine = next < steps.size() && steps.at(next).line == steps.at(i).line;
-        statement[size_t(i)] = sameLine || count == 0 ? count : count - 1;
     }
     return statement;
 }

@@ -217,6 +217,7 @@ private slots:
         row("stored again before the read", npc("\tset .@a$, 5;\n\tset .@a$, \"x\";\n\tmes .@a$;\n\tclose;"), {});
         row("read on one path of two", npc("\t.@s$ = 5;\n\tif (@a) .@s$ = \"x\";\n\tmes .@s$;\n\tclose;"),
             {"2:9 TW507"});
+        row("a store over two lines, then read", npc("\tset .@a$,\n\t\t5;\n\tmes .@a$;\n\tclose;"), {"3:3 TW507"});
         row("read again round a loop", npc("L_Top:\n\tmes \"\" + .@s$;\n\tnext;\n\t.@s$ = 5;\n\tgoto L_Top;"),
             {"5:9 TW507"});
     }
