@@ -297,11 +297,21 @@ CompletionList entryCompletion(const QList<ServerFolder::Entry> &entries, QStrin
 
 } // namespace
 
-QString argumentsOf(const Commands::Command &command)
+QString argumentsOf(const Commands::Command &command, Target::Servers servers)
 {
-    const QString count = Language::argumentCount(command);
+    const QString count = Language::argumentCount(command, servers);
+    // The letters the first server of the target reads, where it takes fewer.
+    QStringView shape(command.shape);
+    for (int bit = 0; bit < 4; ++bit) {
+        if (!(servers & (1u << bit)))
+            continue;
+        const int most = command.counts[bit].max;
+        if (most >= 0 && most <= command.shapedArguments)
+            shape = shape.first(most);
+        break;
+    }
     QStringList kinds;
-    for (const QChar letter : command.shape) {
+    for (const QChar letter : shape) {
         if (letter == u'…')
             kinds.append(QStringLiteral("…"));
         else
@@ -340,7 +350,8 @@ CompletionList completion(const TextDocument &document, Position position, const
                 replace);
         }
         for (const Commands::Command *command : commands.all())
-            list.items.append(item(command->word, CompletionItem::kFunction, argumentsOf(*command), replace));
+            list.items.append(item(command->word, CompletionItem::kFunction,
+                                   argumentsOf(*command, commands.target().servers()), replace));
         for (const Language::Keyword *keyword = Language::keywordsBegin(); keyword != Language::keywordsEnd();
              ++keyword) {
             if (keyword->uses & Language::Offered)

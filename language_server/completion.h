@@ -14,7 +14,8 @@ CompletionList completion(const TextDocument &document, Position position, const
                           const QStringList &functions);
 CompletionList completion(const Context &context, const PositionParams &params);
 
-// "引数 1〜3個（文字列, 式, 式）": how many arguments a command takes and what each is.
-QString argumentsOf(const Commands::Command &command);
+// "引数 1〜3個（文字列, 式, 式）": how many arguments a command takes and what each is,
+// as the first kind of server of `servers` reads them.
+QString argumentsOf(const Commands::Command &command, Target::Servers servers);
 
 } // namespace Lsp

@@ -79,7 +79,8 @@ std::optional<Hover> placeHover(const Context &context, const TextDocument &docu
     const Commands::Command *command = context.commands().find(document.line(position.line).mid(column, length));
     if (!command)
         return std::nullopt;
-    return Hover{QStringLiteral("**%1** — %2").arg(command->word, argumentsOf(*command)),
+    return Hover{QStringLiteral("**%1** — %2").arg(command->word,
+                                                   argumentsOf(*command, context.commands().target().servers())),
                  Range::onLine(position.line, column, length)};
 }
 
