@@ -157,7 +157,8 @@ private:
     // Scheduling the flow rules (script_check_flow.cpp).
     void judgeFlow(int first, int last, QVector<int> &changed);
     void markFlowDirty(quint64 body);
-    void refreshArgumentsSetThroughGetarg();
+    bool refreshArgumentsSetThroughGetarg();
+    void judgeMarkedBodies(QVector<int> &changed);
     QVector<std::pair<int, int>> bodies() const;
     void markEveryBodyDirty();
     void refreshNamesSet();
@@ -177,8 +178,8 @@ private:
     // What is kept by body, keyed by the id of its definition line.
     QSet<quint64> flowDirty_; // bodies whose flow is to be judged again
     quint64 lastDirty_ = 0;   // the body last filed there
-    // The argument positions each body sets through "set getarg(k)", and all of them:
-    // a variable any body hands to a call in one of them is given a value.
+    // The argument positions the bodies that set any through "set getarg(k)" set, and
+    // all of them: a variable any body hands to a call in one of them is given a value.
     QHash<quint64, quint32> getargByBody_;
     quint32 getargPositions_ = 0;
     // The bare names each body gives a value, and all of them, while a server's folder

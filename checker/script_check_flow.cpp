@@ -23,19 +23,6 @@ FlowGraph::LineText textOfBody(const std::vector<std::unique_ptr<LineStore::Line
     };
 }
 
-// The argument positions, bit k for getarg(k), that the body on lines `first` to
-// `last` writes into its caller's variables.
-quint32 argumentsSetThroughGetarg(const std::vector<std::unique_ptr<LineStore::Line>> &lines, int first, int last)
-{
-    quint32 positions = 0;
-    const FlowGraph::LineText text = textOfBody(lines, first, last);
-    for (int i = first; i <= last; ++i) {
-        for (const FlowStep &step : std::as_const(lines[size_t(i)]->steps))
-            positions |= VariableStores::argumentSetThroughGetarg(step, i - first, text);
-    }
-    return positions;
-}
-
 } // namespace
 
 void ScriptCheck::markFlowDirty(quint64 body)
@@ -49,11 +36,27 @@ void ScriptCheck::markFlowDirty(quint64 body)
 
 QVector<int> ScriptCheck::updateFlow()
 {
-    if (!flowDirty_.isEmpty())
-        refreshArgumentsSetThroughGetarg();
     if (!flowDirty_.isEmpty() && commands_->serverNames())
         refreshNamesSet();
     QVector<int> changed;
+    judgeMarkedBodies(changed);
+    // A body that began or stopped setting an argument through getarg changes what
+    // a call in any body gives a value: every body is judged again, once.
+    if (refreshArgumentsSetThroughGetarg()) {
+        markEveryBodyDirty();
+        judgeMarkedBodies(changed);
+        std::sort(changed.begin(), changed.end());
+        changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    }
+    return changed;
+}
+
+// Judges the marked bodies again; those no longer in the file leave nothing behind.
+void ScriptCheck::judgeMarkedBodies(QVector<int> &changed)
+{
+    // What a marked body sets through getarg is read again as it is judged.
+    for (const quint64 body : std::as_const(flowDirty_))
+        getargByBody_.remove(body);
     for (int i = 0; i < lineCount() && !flowDirty_.isEmpty();) {
         Line &line = *lines_[size_t(i)];
         if (line.body != 0 && line.body == line.id && flowDirty_.contains(line.body)) {
@@ -75,30 +78,19 @@ QVector<int> ScriptCheck::updateFlow()
     }
     flowDirty_.clear();
     lastDirty_ = 0;
-    return changed;
 }
 
-// Which argument positions the bodies of the file set through "set getarg(k)",
-// read again for the bodies marked. When they change, any call in any body may
-// hand a variable to one of them: every body is judged again.
-void ScriptCheck::refreshArgumentsSetThroughGetarg()
+// Whether the argument positions the bodies of the file set through
+// "set getarg(k)" changed with the bodies just judged.
+bool ScriptCheck::refreshArgumentsSetThroughGetarg()
 {
-    QHash<quint64, quint32> byBody;
     quint32 all = 0;
-    for (const auto &[first, last] : bodies()) {
-        const quint64 body = lines_[size_t(first)]->body;
-        const auto known = getargByBody_.constFind(body);
-        const quint32 positions = known != getargByBody_.cend() && !flowDirty_.contains(body)
-                                      ? *known
-                                      : argumentsSetThroughGetarg(lines_, first, last);
-        byBody.insert(body, positions);
+    for (const quint32 positions : std::as_const(getargByBody_))
         all |= positions;
-    }
-    getargByBody_ = std::move(byBody);
     if (all == getargPositions_)
-        return;
+        return false;
     getargPositions_ = all;
-    markEveryBodyDirty();
+    return true;
 }
 
 // The bare names the bodies of the file give a value, read again for the bodies
@@ -171,6 +163,11 @@ void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
     const QVector<FlowGraph::Located> steps = flowStepsOf(first, last);
     const FlowGraph::LineText text = textOfBody(lines_, first, last);
     const Line &definition = *lines_[size_t(first)];
+    quint32 positions = 0;
+    for (const FlowGraph::Located &located : steps)
+        positions |= VariableStores::argumentSetThroughGetarg(*located.step, located.line, text);
+    if (positions != 0) // most bodies set none: only those that do are kept
+        getargByBody_.insert(definition.id, positions);
     // A function, or a floating NPC reached by events and by name, starts in a
     // window its caller made.
     const WindowRules::Start start = definition.definition.isFunction() ? WindowRules::Start::Function

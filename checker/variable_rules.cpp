@@ -238,16 +238,28 @@ Diagnostic neverSet(int line, int column, int length, const QString &name, const
 Diagnostics check(const QVector<FlowGraph::Located> &steps, const FlowGraph::Graph &graph,
                   const FlowGraph::LineText &text, quint32 setThroughGetarg)
 {
-    const QVector<VariableStores::Place> stores = VariableStores::hiddenStores(steps, text, setThroughGetarg);
-    const SetVariables set = scopeVariablesSet(steps, stores);
-    Diagnostics found;
+    // Most bodies set each variable they read and store no literal of the other
+    // type: the stores hidden in expressions are looked for only when one is not.
+    const SetVariables plain = scopeVariablesSet(steps, {});
+    QVector<const FlowGraph::Located *> unset;
+    bool mismatch = false;
     for (const FlowGraph::Located &located : steps) {
         const FlowStep &step = *located.step;
-        if (step.kind == Kind::VariableRead && isScopeVariable(step) && !holds(set, keyOf(step.text))) {
-            found.append(neverSet(located.line, step.column, step.length, step.text, nearestAmong(step.text, set)));
-        }
+        if (step.kind == Kind::VariableRead && isScopeVariable(step) && !holds(plain, keyOf(step.text)))
+            unset.append(&located);
+        mismatch = mismatch || step.kind == Kind::TypeMismatch;
     }
-    if (graph.readable)
+    if (unset.isEmpty() && !mismatch)
+        return {};
+    const QVector<VariableStores::Place> stores = VariableStores::hiddenStores(steps, text, setThroughGetarg);
+    const SetVariables set = stores.isEmpty() ? plain : scopeVariablesSet(steps, stores);
+    Diagnostics found;
+    for (const FlowGraph::Located *located : std::as_const(unset)) {
+        const FlowStep &step = *located->step;
+        if (!holds(set, keyOf(step.text)))
+            found.append(neverSet(located->line, step.column, step.length, step.text, nearestAmong(step.text, set)));
+    }
+    if (mismatch && graph.readable)
         found += typeMismatches(steps, graph, text, stores);
     return found;
 }
