@@ -124,7 +124,7 @@ quint8 afterOnOnePath(Effect effect, quint8 before)
         return quint8(without | ((shown & fresh) ? kChoiceOnly : 0) | ((shown & ~fresh) ? kOpen : 0));
     }
     case Effect::Next: {
-        // Behind a shop's window a next only adds to that mistake, reported at the next.
+        // Behind a shop's window the state stays: the rules judge where it opens, not what follows.
         const quint8 others = shown & kOther;
         return quint8(without | others | ((shown & ~kOther) ? kWaiting : 0));
     }
