@@ -282,7 +282,8 @@ constexpr RuleDeclaration kVariableRules[] = {
      EXAMPLE_NPC u"\tset .@count, 3;\n\tmes \"残り\" + .@count + \"回\";\n\tclose;\n" EXAMPLE_END},
     {Rule::LiteralOfOtherType, u"TW507", Severity::Warning, u"%1 の変数「%2」に%3を入れています",
      u"数の変数に文字列、文字列の変数に数",
-     u"数の変数（名前が $ で終わらない）に文字列を、文字列の変数（$ で終わる）に数を入れています。",
+     u"数の変数（名前が $ で終わらない）に文字列を、文字列の変数（$ で終わる）に数を入れ、"
+     u"別の値を入れる前にその変数を読む道筋があります。数字だけの文字列は数として入るので知らせません。",
      u"サーバーは型の合わない値を入れようとして、エラーを出すか 0 や空の値にします。",
      EXAMPLE_NPC u"\tset .@name$, 5;\n\tmes .@name$;\n\tclose;\n" EXAMPLE_END,
      EXAMPLE_NPC u"\tset .@name$, \"5\";\n\tmes .@name$;\n\tclose;\n" EXAMPLE_END},
