@@ -7,15 +7,27 @@
 #include <algorithm>
 
 namespace {
+// A family the database lists once per foundry shows as "Family [Foundry]".
+bool isInstalled(const QStringList &installed, const QString &family)
+{
+    const QString withFoundry = family + QStringLiteral(" [");
+    return std::any_of(installed.cbegin(), installed.cend(), [&](const QString &name) {
+        return name.compare(family, Qt::CaseInsensitive) == 0 || name.startsWith(withFoundry, Qt::CaseInsensitive);
+    });
+}
+
 // Looked up once: asking the font database for a missing face at every size is
-// what start-up would otherwise spend most of its time on.
+// what start-up would otherwise spend most of its time on. Looked up in the list
+// of installed families: asking for each candidate by name makes the font
+// configuration resolve it as an alias first, a millisecond apiece.
 QString gothicFamily()
 {
     static const QString family = [] {
+        const QStringList installed = QFontDatabase::families();
         for (const QString &candidate :
              {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
               QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")}) {
-            if (QFontDatabase::hasFamily(candidate))
+            if (isInstalled(installed, candidate))
                 return candidate;
         }
         return QString();

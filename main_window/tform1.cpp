@@ -94,8 +94,9 @@ Ui::TForm1 *laidOut(QMainWindow *window)
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
-    : QMainWindow(parent), ui(laidOut(this)), buffer_(ui->Memo1), baseCommands_(editorCommands()),
-      commands_(baseCommands_), highlighter_(new ScriptHighlighter(ui->Memo1, commands_))
+    : QMainWindow(parent), commandsRead_(std::async(std::launch::async, &editorCommands)), ui(laidOut(this)),
+      buffer_(ui->Memo1), baseCommands_(commandsRead_.get()), commands_(baseCommands_),
+      highlighter_(new ScriptHighlighter(ui->Memo1, commands_))
 {
     setObjectName(QStringLiteral("Form1"));
     applyFonts();

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <future>
 #include <utility>
 #include <vector>
 
@@ -113,6 +114,8 @@ private:
     void previewAt(int line);
     void moveCursorToLine(int line);
 
+    // The command table, read on another thread while the controls are made.
+    std::future<std::shared_ptr<const Commands::Table>> commandsRead_;
     std::unique_ptr<Ui::TForm1> ui;
     ScriptBuffer buffer_;
     std::shared_ptr<const Commands::Table> baseCommands_; // the built-in table, or the working folder's commands.tsv
