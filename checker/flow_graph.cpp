@@ -41,11 +41,11 @@ public:
             link(node);
         for (const int node : jumps_) {
             for (const QString &label : stepOf(node).labels)
-                addNext(node, jumpTarget(label));
+                addNext(node, labelNode(graph_, label));
         }
         for (const int node : calls_) {
             const FlowStep &step = stepOf(node);
-            const int target = step.kind == Kind::Call ? labelNode(graph_, step.text) : jumpTarget(step.labels.front());
+            const int target = labelNode(graph_, step.kind == Kind::Call ? step.text : step.labels.front());
             if (target >= 0)
                 graph_.nodes[node].calls.append(target);
         }
@@ -57,14 +57,6 @@ private:
     {
         if (to >= 0)
             graph_.nodes[from].next.append(to);
-    }
-    // Where a jump to `label` goes: nowhere for a label of digits, which the server
-    // reads as a number and stops on.
-    int jumpTarget(const QString &label) const
-    {
-        const bool digits = !label.isEmpty() &&
-                            std::all_of(label.cbegin(), label.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-        return digits ? -1 : labelNode(graph_, label);
     }
     void markFunctions();
     void nameLabels();
