@@ -259,6 +259,12 @@ void Index::judgeDefinition(const IndexedLine &line, const LabelUse &definition,
 
 void Index::judgeJump(const IndexedLine &line, const LabelUse &jump, Diagnostics &found) const
 {
+    // "goto 1000;": the server reads the word as a number, which is no label, and
+    // stops the script when the jump runs, whether or not a "1000:" exists.
+    if (std::all_of(jump.label.cbegin(), jump.label.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        found.append(Rules::make(Rule::JumpToDigits, 0, jump.column, jump.length, {jump.label}));
+        return;
+    }
     const Group &group = groupOf(line.body, jump.key);
     if (group.definedCount.contains(jump.label))
         return;
@@ -387,6 +393,14 @@ constexpr RuleDeclaration kLabelRules[] = {
      EXAMPLE_NPC u"\tF_Tolll 2;\n\tclose;\n" EXAMPLE_END,
      u"function\tscript\tF_Toll\t{\n\treturn getarg(0) * 2;\n}\n" EXAMPLE_NPC
      u"\tcallfunc \"F_Toll\",2;\n\tclose;\n" EXAMPLE_END},
+    {Rule::JumpToDigits, u"TW217", Severity::Error, u"数字だけの「%1」へは飛べません（ラベルは数字以外の文字を含めます）",
+     u"数字だけのラベルへ飛んでいる",
+     u"goto、menu、callsub の飛び先が数字だけでできています。「1000:」のようなラベルは書けますが、そこへ飛ぶ命令は"
+     u"飛び先を数として読むので、どのラベルにも届きません。",
+     u"サーバーは読み込みますが、飛ぶときに「not label」と出してスクリプトを止めます。会話の窓が開いたまま残ることも"
+     u"あります。どの世代のサーバーも同じです。",
+     EXAMPLE_NPC u"\tgoto 1000;\n1000:\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tgoto L_1000;\nL_1000:\n\tclose;\n" EXAMPLE_END},
     {Rule::DuplicateLabel, u"TW208", Severity::Error, u"ラベル「%1」がこのNPCの中で2回以上定義されています",
      u"同じラベルが2回以上定義されている", u"同じ名前のラベルが、1つの本体に2回以上あります。",
      u"サーバーは本体を読むときにラベルの重複として拒み、このNPCを読み込みません。",

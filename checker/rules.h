@@ -52,6 +52,7 @@ enum class Rule : quint8
     FunctionDefinedTwice,
     EmptyLabel,
     LabelTooLongToday,
+    JumpToDigits,
     // Definition lines
     DefinitionFields,
     SpaceForTab,

@@ -312,7 +312,7 @@ private slots:
                 "\tgetitem(501,1,);"));
         row("comments after the fields' tab", "m.tsg,50,10,0\twarp\tExit\t1,1,n.tsg,120,64\t/* to the hall */\n"
                                               "m.tsg,1,2,4\tshop\tS\t1,501:50\t// potions");
-        row("labels that begin with a digit", npc("\tmenu \"a\",1000,\"b\",2F;\n1000:\n\tgoto 2F;\n2F:\n\tclose;"));
+        row("labels that begin with a digit", npc("\tmenu \"a\",1000F,\"b\",2F;\n1000F:\n\tgoto 2F;\n2F:\n\tclose;"));
     }
     // The loader knows only "//" comments outside bodies: a definition inside "/* */"
     // there is read, and what is wrong in it is reported.
