@@ -187,14 +187,14 @@ struct DeltaParams
 struct TokensAnswer
 {
     QString resultId;
-    std::vector<quint32> data;      // when the whole list is sent
+    QJsonArray data;                // when the whole list is sent
     std::optional<TokensEdit> edit; // when a delta is, with no edit when nothing changed
     bool delta = false;
     QJsonValue toJson() const
     {
         QJsonObject object{{QLatin1String("resultId"), resultId}};
         if (!delta) {
-            object.insert(QLatin1String("data"), arrayOf(data));
+            object.insert(QLatin1String("data"), data);
             return object;
         }
         QJsonArray edits;
@@ -214,7 +214,7 @@ TokensAnswer fullTokens(const Context &context, const DocumentParams &params)
     const TextDocument &document = context.document(params.uri);
     TokenLines lines = sentTokens().take(params.uri).value_or(TokenLines());
     TokensAnswer answer;
-    answer.data = lines.current(document);
+    answer.data = arrayOf(lines.current(document)); // before the lines are handed on
     answer.resultId = sentTokens().remember(params.uri, std::move(lines));
     return answer;
 }

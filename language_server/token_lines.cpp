@@ -56,7 +56,7 @@ void TokenLines::append(std::vector<quint32> &out, const std::vector<quint32> &p
     }
 }
 
-std::vector<quint32> TokenLines::readAll(const TextDocument &document)
+const std::vector<quint32> &TokenLines::readAll(const TextDocument &document)
 {
     const ScriptCheck &check = document.check();
     const size_t count = size_t(check.lineCount());
@@ -74,17 +74,17 @@ std::vector<quint32> TokenLines::readAll(const TextDocument &document)
     live_ = pool_.size();
     editCount_ = document.editCount();
     documentId_ = document.id();
-    // Read in order, the pool is the list itself but for where each line's first
-    // token is placed.
-    std::vector<quint32> data(pool_);
+    // Read in order, the pool is the list itself once each line's first token is
+    // placed: not copied, which for a long script costs as much as reading it.
     int lineBefore = 0;
     for (size_t number = 0; number < count; ++number) {
         if (lines_[number].size == 0)
             continue;
-        data[lines_[number].start] = quint32(int(number) - lineBefore);
+        pool_[lines_[number].start] = quint32(int(number) - lineBefore);
         lineBefore = int(number);
     }
-    return data;
+    inOrder_ = true;
+    return pool_;
 }
 
 void TokenLines::compact()
@@ -132,17 +132,31 @@ std::optional<std::optional<TokenLines::Span>> TokenLines::editedSpan(const Text
     return span;
 }
 
-std::vector<quint32> TokenLines::current(const TextDocument &document)
+const std::vector<quint32> &TokenLines::current(const TextDocument &document)
 {
     // Another document, or edits no longer on record: comparing every line would
     // read each twice.
     if (!editedSpan(document))
         return readAll(document);
     update(document);
-    std::vector<quint32> data;
-    data.reserve(live_);
-    append(data, pool_, lines_, 0, 0);
-    return data;
+    if (!inOrder_)
+        putInOrder();
+    return pool_;
+}
+
+void TokenLines::putInOrder()
+{
+    std::vector<quint32> pool;
+    pool.reserve(live_);
+    append(pool, pool_, lines_, 0, 0);
+    quint32 start = 0;
+    for (Line &line : lines_) {
+        line.start = start;
+        start += line.size;
+    }
+    pool_ = std::move(pool);
+    live_ = pool_.size();
+    inOrder_ = true;
 }
 
 TokenLines::Span TokenLines::scannedSpan(const ScriptCheck &check) const
@@ -157,10 +171,13 @@ TokenLines::Span TokenLines::scannedSpan(const ScriptCheck &check) const
         prefetch(check, number, newCount);
         fresh.push_back(read(check, int(number), pool));
     }
+    // A line's first number says where it lies after the line before, not what it holds.
     const auto same = [&](const Line &now, const Line &then) {
+        if (now.size != then.size)
+            return false;
         const auto nowFirst = pool.begin() + qsizetype(now.start);
         const auto thenFirst = pool_.begin() + qsizetype(then.start);
-        return std::equal(nowFirst, nowFirst + qsizetype(now.size), thenFirst, thenFirst + qsizetype(then.size));
+        return now.size == 0 || std::equal(nowFirst + 1, nowFirst + qsizetype(now.size), thenFirst + 1);
     };
     size_t prefix = 0;
     while (prefix < shorter && same(fresh[prefix], lines_[prefix]))
@@ -209,6 +226,7 @@ std::optional<TokensEdit> TokenLines::readAgain(const ScriptCheck &check, Span s
     append(edit.data, pool_, read, int(prefix), lineOfTokenBefore(prefix));
     live_ = live_ - removed + std::accumulate(read.begin(), read.end(), size_t(0), sizeOf);
     replaceLines(prefix, replaced, read);
+    inOrder_ = false;
     compact();
     if (edit.deleteCount == 0 && edit.data.empty())
         return std::nullopt;

@@ -24,14 +24,16 @@ struct TokensEdit;
 class TokenLines
 {
 public:
-    // Reads every line of `document`; the whole list, encoded as the protocol sends it.
-    std::vector<quint32> readAll(const TextDocument &document);
+    // Reads every line of `document`; the whole list, encoded as the protocol sends
+    // it, valid until the lines are next read.
+    const std::vector<quint32> &readAll(const TextDocument &document);
     // Reads the lines that changed since the last read; the one edit that turns the
     // list of then into the list of now, or nothing when they are the same.
     std::optional<TokensEdit> update(const TextDocument &document);
     // The whole list of `document` from the lines held, reading again only those
     // that changed: the held numbers lie together, where the checker's lines do not.
-    std::vector<quint32> current(const TextDocument &document);
+    // Valid until the lines are next read.
+    const std::vector<quint32> &current(const TextDocument &document);
 
 private:
     // Where a line's tokens lie in pool_, the first placed at line 0.
@@ -60,14 +62,20 @@ private:
                        int firstNumber, int lineBefore);
     // Drops the numbers no line points at any more, once they outweigh the rest.
     void compact();
+    // Lays the lines' numbers out one after another in order, each line's first
+    // placed after the line before: the pool is then the whole list itself.
+    void putInOrder();
     // Reads the line after next while this one is classified, so that its scattered
     // memory is on its way by then.
     static void prefetch(const ScriptCheck &check, size_t number, size_t count);
 
     std::vector<Line> lines_;
     // Every line's tokens, one after another: no allocation per line, and a long
-    // script's are written and read in order. Lines read again go at the end.
+    // script's are written and read in order. Lines read again go at the end. The
+    // first number of a line's tokens is where it lies after the line before, and
+    // only right while inOrder_.
     std::vector<quint32> pool_;
+    bool inOrder_ = false;
     size_t live_ = 0;       // the numbers of pool_ a line points at
     quint64 editCount_ = 0; // the document's, when last read
     quint64 documentId_ = 0;

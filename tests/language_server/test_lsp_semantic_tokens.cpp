@@ -160,6 +160,27 @@ private slots:
         QCOMPARE(applied(held, edits), encodeTokens(semanticTokens(fresh.check())));
     }
 
+    // Past the document's record of its edits the lines are compared with those
+    // held, which must find the one line that changed, not every line.
+    void delta_afterMoreEditsThanRecorded_sendsOnlyTheEditedLine()
+    {
+        QString text;
+        for (int npc = 0; npc < 200; ++npc)
+            text += kGuide;
+        OneScript script(text);
+        const QJsonObject full = ask(script, "textDocument/semanticTokens/full", {});
+        const std::vector<quint32> held = numbers(full.value(QStringLiteral("data")).toArray());
+        for (int letter = 0; letter < 40; ++letter) // more than the document keeps
+            script.edit().replace({901, 6}, {901, 6}, QStringLiteral("x"));
+        const QJsonObject delta = ask(script, "textDocument/semanticTokens/full/delta",
+                                      {{QStringLiteral("previousResultId"), full.value(QStringLiteral("resultId"))}});
+        const QJsonArray edits = delta.value(QStringLiteral("edits")).toArray();
+        QCOMPARE(edits.size(), 1);
+        QVERIFY(edits.at(0).toObject().value(QStringLiteral("deleteCount")).toInt() <= 20 * 5);
+        const TextDocument fresh(script.document(kUri).text(), Commands::Table::builtIn());
+        QCOMPARE(applied(held, edits), encodeTokens(semanticTokens(fresh.check())));
+    }
+
     void delta_afterRandomEdits_matchesAFreshRead()
     {
         OneScript script(kGuide);
