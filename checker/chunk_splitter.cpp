@@ -268,8 +268,11 @@ void ChunkSplitter::visitLine(Line &line)
     case State::Region::Top:
         break;
     }
-    // The loader knows "//" comments only: a definition inside "/* */" is read.
-    if (!isDefinition) {
+    // The older loaders know "//" comments only: a definition inside "/* */" is
+    // read. Today's skip block comments between definitions too, and so read one
+    // alternative of a conditional comment ("/*@RENEWAL") as the definition.
+    const bool commentedOut = state_.inComment && commands_.target().isOnly(Target::kToday);
+    if (!isDefinition || commentedOut) {
         readTop(line, tokensOf(line, 0));
         return;
     }

@@ -260,6 +260,25 @@ private slots:
         QCOMPARE(value.token.column + 1, rootColumn);
     }
 
+    // Two alternative definition lines, one live for each set of flags.
+    void conditionalComment_aroundDefinitionLines_oneIsLive_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QStringList>("flags");
+        QTest::newRow("renewal") << QStringLiteral("today") << QStringList();
+        QTest::newRow("pre-renewal") << QStringLiteral("today") << QStringList{"PRERENEWAL"};
+        QTest::newRow("every server, renewal") << QString() << QStringList();
+    }
+    void conditionalComment_aroundDefinitionLines_oneIsLive()
+    {
+        QFETCH(QString, target);
+        QFETCH(QStringList, flags);
+        const QString script = QStringLiteral("/*@RENEWAL\nm.tsg,20,20,4\tscript\tPilot\t1,{\n//@*/\n/*@!RENEWAL\n"
+                                              "n.tsg,8,14,2\tscript\tPilot\t1,{\n//@*/\n\tmes \"Welcome.\";\n"
+                                              "\tclose;\n}");
+        QCOMPARE(judged(script, target, flags), QStringList());
+    }
+
     // A function defined after its callers are read still reaches them.
     void edit_functionDefinedLater_judgesCallsAgain()
     {
