@@ -26,8 +26,15 @@ void TokenLines::prefetch(const ScriptCheck &check, size_t number, size_t count)
         __builtin_prefetch(&check.text(int(number + kRecordAhead)));
     }
     if (number + kDataAhead < count) {
-        __builtin_prefetch(check.colours(int(number + kDataAhead)).constData());
-        __builtin_prefetch(check.text(int(number + kDataAhead)).constData());
+        // Both ends: a line's text and pieces often straddle two cache lines.
+        const QVector<Colour> &colours = check.colours(int(number + kDataAhead));
+        const QString &text = check.text(int(number + kDataAhead));
+        if (!colours.isEmpty()) {
+            __builtin_prefetch(colours.constData());
+            __builtin_prefetch(&colours.constLast());
+        }
+        __builtin_prefetch(text.constData());
+        __builtin_prefetch(text.constData() + text.size()); // its closing null
     }
 }
 
