@@ -104,6 +104,7 @@ void Linker::markFunctions()
             graph_.nodes[node].inFunction = true;
         graph_.nodes[first].reachableHead = true;
         graph_.functionStarts.append(first);
+        graph_.functionEnds.append(last);
     }
 }
 

@@ -39,6 +39,7 @@ struct Graph
     std::unordered_map<QString, int, LabelHash> labels; // by name as written
     bool readable = true;                               // false when a statement was given up on: nothing is judged
     QVector<int> functionStarts;                        // the first node of each function of the body
+    QVector<int> functionEnds;                          // its last node, the "}" that returns to the caller
 };
 
 struct Located

@@ -6,6 +6,7 @@
 #include "checker/diagnostic.h"
 #include "checker/flow_step.h"
 #include "checker/label_rules.h"
+#include "checker/window_summary.h"
 
 #include <QSet>
 #include <QStringList>
@@ -162,6 +163,9 @@ private:
     QVector<std::pair<int, int>> bodies() const;
     void markEveryBodyDirty();
     void refreshNamesSet();
+    // What the file's functions do to the window (script_check_summaries.cpp).
+    bool refreshFunctionSummaries();
+    void markCallersOf(const QSet<QString> &functions);
     QVector<FlowGraph::Located> flowStepsOf(int first, int last) const;
     // The queries (script_check_queries.cpp).
     static bool hasDiagnostics(const Line &line);
@@ -186,6 +190,12 @@ private:
     // judges names: a name set in one body is no misspelt constant in another.
     QHash<quint64, QSet<QString>> namesSetByBody_;
     QSet<QString> namesSet_;
+    // What each function of the file does to the window, by name in lower case; the
+    // function bodies they were worked out from (by id, with the name); and the
+    // names each body called and looked up, to judge its callers again on a change.
+    QHash<QString, WindowSummary> functionSummaries_;
+    QHash<quint64, QString> functionBodies_;
+    QHash<quint64, QSet<QString>> namesCalledByBody_;
 };
 
 // Points each "{" never closed (TW201) at the definition that runs into its body

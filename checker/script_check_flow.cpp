@@ -38,6 +38,9 @@ QVector<int> ScriptCheck::updateFlow()
 {
     if (!flowDirty_.isEmpty() && commands_->serverNames())
         refreshNamesSet();
+    // A function whose body changed may change what a call of it does in any body.
+    if (!flowDirty_.isEmpty())
+        refreshFunctionSummaries();
     QVector<int> changed;
     judgeMarkedBodies(changed);
     // A body that began or stopped setting an argument through getarg changes what
@@ -55,8 +58,10 @@ QVector<int> ScriptCheck::updateFlow()
 void ScriptCheck::judgeMarkedBodies(QVector<int> &changed)
 {
     // What a marked body sets through getarg is read again as it is judged.
-    for (const quint64 body : std::as_const(flowDirty_))
+    for (const quint64 body : std::as_const(flowDirty_)) {
         getargByBody_.remove(body);
+        namesCalledByBody_.remove(body);
+    }
     for (int i = 0; i < lineCount() && !flowDirty_.isEmpty();) {
         Line &line = *lines_[size_t(i)];
         if (line.body != 0 && line.body == line.id && flowDirty_.contains(line.body)) {
@@ -176,7 +181,21 @@ void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
     const FlowGraph::Graph graph = FlowGraph::build(steps, text);
     // Most bodies give nothing: the findings are gathered in one list and handed to
     // their lines in order, rather than into a list for every line.
-    Diagnostics found = WindowRules::check(graph, start, commands_->target());
+    // The names this body looks up as functions of the file are kept, to judge it
+    // again when what one of them does changes.
+    QSet<QString> called;
+    WindowRules::Context context;
+    context.text = text;
+    context.isFileFunction = [this, &called](const QString &name) {
+        called.insert(name);
+        return functionSummaries_.contains(name);
+    };
+    context.summaryOf = [this](const QString &name) {
+        return functionSummaries_.value(name, WindowRules::unknownSummary());
+    };
+    Diagnostics found = WindowRules::check(graph, start, commands_->target(), context);
+    if (!called.isEmpty())
+        namesCalledByBody_.insert(definition.id, std::move(called));
     found += VariableRules::check(steps, graph, text, getargPositions_);
     found += ServerRules::constantTypos(steps, first, lines_, *commands_, namesSet_);
     if (!found.isEmpty()) {

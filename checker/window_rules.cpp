@@ -164,30 +164,72 @@ struct Scratch
 {
     std::vector<States> in;
     std::vector<Effect> effects;
-    std::vector<int> opener; // the mes that opened the window on some path here
+    std::vector<int> opener; // the mes, or the call, that opened the window on some path here
     std::vector<int> work;
+    // The summaries of what each node calls, in order, read when a path first reaches
+    // it: node k's are calls[callRange[k].first] up to calls[callRange[k].second].
+    std::vector<std::pair<int, int>> callRange;
+    std::vector<WindowSummary> calls;
 };
 thread_local Scratch tScratch;
+
+// The subroutines and functions of one body, summarised once per check of it.
+using BodySummaries = WindowSummaryMemo<int>;
+
+// What a statement that calls code elsewhere does itself, besides the calls.
+Effect ownEffectOfCaller(const FlowStep &step)
+{
+    const bool onlyCalls =
+        step.kind == Kind::Call ||
+        (step.kind == Kind::Command && (step.word == FlowStep::Word::Callfunc || step.word == FlowStep::Word::Callsub));
+    if (!onlyCalls)
+        return effectOf(step);
+    return step.waits ? Effect::Chooses : Effect::None;
+}
 
 class Checker
 {
 public:
-    Checker(const FlowGraph::Graph &graph, Start start, const Target &target)
-        : g_(graph), target_(target), function_(start == Start::Function), in_(tScratch.in), effects_(tScratch.effects),
-          opener_(tScratch.opener), work_(tScratch.work)
+    Checker(const FlowGraph::Graph &graph, bool function, const Target &target, const Context &context,
+            Scratch &scratch, BodySummaries &bodySummaries)
+        : g_(graph), target_(target), context_(context), function_(function), bodySummaries_(bodySummaries),
+          in_(scratch.in), effects_(scratch.effects), opener_(scratch.opener), work_(scratch.work),
+          callRange_(scratch.callRange), calls_(scratch.calls)
     {
         const size_t size = size_t(g_.nodes.size());
         in_.assign(size, 0);
         opener_.assign(size, -1);
         work_.clear();
         effects_.clear();
+        callRange_.assign(size, {0, -1});
+        calls_.clear();
         for (const FlowGraph::Node &node : g_.nodes)
             effects_.push_back(effectOf(*node.step));
+    }
+
+    // Starts again from nothing, keeping what was read of the calls.
+    void clear()
+    {
+        std::fill(in_.begin(), in_.end(), States(0));
+        std::fill(opener_.begin(), opener_.end(), -1);
+        work_.clear();
+    }
+
+    // Where a body's paths start: its top, its events, its functions.
+    void enterBody(Start start)
+    {
         if (!g_.nodes.isEmpty())
             enter(0, start == Start::Player ? kClosed : start == Start::Floating ? kDetached : kUnknown);
         enterEvents();
         for (const int first : g_.functionStarts)
             enter(first, kUnknown);
+    }
+
+    void enter(int node, quint8 state)
+    {
+        in_[size_t(node)] |= States(state);
+        if (state)
+            work_.push_back(node);
     }
 
     Diagnostics run()
@@ -199,13 +241,39 @@ public:
         return found;
     }
 
-private:
-    void enter(int node, quint8 state)
+    // The states in which the paths entered come back to a caller: at a return, or
+    // at the "}" of a function; `fromFile` for a function of the file, whose own end
+    // returns too.
+    quint8 exits(bool fromFile)
     {
-        in_[size_t(node)] |= States(state);
-        if (state)
-            work_.push_back(node);
+        propagate();
+        quint8 found = 0;
+        for (int node = 0; node < g_.nodes.size(); ++node) {
+            const FlowStep &step = *g_.nodes.at(node).step;
+            const bool returns = step.kind == Kind::Return || (fromFile && step.kind == Kind::BodyEnd) ||
+                                 (!fromFile && g_.functionEnds.contains(node));
+            if (returns && (!fromFile || !g_.nodes.at(node).inFunction))
+                found |= mainPaths(in_[size_t(node)]);
+        }
+        return found;
     }
+
+private:
+    void readCalls(int node);
+    WindowSummary summaryOf(const WindowCalls::Call &call);
+    WindowSummary subroutine(int node);
+    States transfer(int node, States before)
+    {
+        if (callRange_[size_t(node)].second < 0)
+            readCalls(node);
+        States states = before;
+        for (int at = callRange_[size_t(node)].first; at < callRange_[size_t(node)].second; ++at) {
+            const WindowSummary &call = calls_[size_t(at)];
+            states = States(call.apply(mainPaths(states)) | (call.apply(quint8(states >> 8)) << 8));
+        }
+        return after(effects_[size_t(node)], states);
+    }
+    bool calls(int node) const { return callRange_[size_t(node)].second > callRange_[size_t(node)].first; }
     void enterEvents();
     void propagate();
     void flowInto(int node, States states, int opener);
@@ -244,12 +312,62 @@ private:
 
     const FlowGraph::Graph &g_;
     const Target &target_;
+    const Context &context_;
     const bool function_;
+    BodySummaries &bodySummaries_;
     std::vector<States> &in_;
     std::vector<Effect> &effects_;
     std::vector<int> &opener_;
     std::vector<int> &work_;
+    std::vector<std::pair<int, int>> &callRange_;
+    std::vector<WindowSummary> &calls_;
 };
+
+// A node's own effect, and the summaries of what it calls in order.
+void Checker::readCalls(int node)
+{
+    const FlowStep &step = *g_.nodes.at(node).step;
+    const WindowCalls::Calls found = WindowCalls::of(g_, node, context_.text, context_.isFileFunction);
+    if (!found.isEmpty())
+        effects_[size_t(node)] = ownEffectOfCaller(step);
+    // Summaries are worked out first: working one out may read calls of this checker's graph.
+    QVarLengthArray<WindowSummary, 2> summaries;
+    for (const WindowCalls::Call &call : found)
+        summaries.append(summaryOf(call));
+    const int first = int(calls_.size());
+    calls_.insert(calls_.end(), summaries.cbegin(), summaries.cend());
+    callRange_[size_t(node)] = {first, int(calls_.size())};
+}
+
+WindowSummary Checker::summaryOf(const WindowCalls::Call &call)
+{
+    switch (call.kind) {
+    case WindowCalls::Call::Kind::File:
+        return context_.summaryOf ? context_.summaryOf(call.name) : unknownSummary();
+    case WindowCalls::Call::Kind::Body:
+        return subroutine(call.node);
+    case WindowCalls::Call::Kind::Unknown:
+        break;
+    }
+    return unknownSummary();
+}
+
+// What the subroutine or function of the body that begins at `node` does to the
+// window, worked out from each state on its own.
+WindowSummary Checker::subroutine(int node)
+{
+    return bodySummaries_.get(node, unknownSummary(), [this](int first) {
+        WindowSummary summary;
+        Scratch scratch;
+        Checker inner(g_, true, target_, context_, scratch, bodySummaries_);
+        for (int bit = 0; bit < 8; ++bit) {
+            inner.clear();
+            inner.enter(first, quint8(1u << bit));
+            summary.exits[size_t(bit)] = inner.exits(false);
+        }
+        return summary;
+    });
+}
 
 // Each event label starts paths in its own state, entered in the order of the body
 // so that the window's opener named on a path never depends on the label table.
@@ -273,9 +391,11 @@ void Checker::propagate()
         work_.pop_back();
         const FlowStep &step = *g_.nodes.at(node).step;
         const Effect effect = effects_[size_t(node)];
-        const States out = after(effect, in_[size_t(node)]);
-        const bool opens = (effect == Effect::Opens || effect == Effect::Chooses) &&
-                           (anyPath(in_[size_t(node)]) & (kClosed | kUnknown | kChoiceOnly));
+        const States out = transfer(node, in_[size_t(node)]);
+        // A call whose code left the window open opens it as a mes would.
+        const bool shows = effect == Effect::Opens || effect == Effect::Chooses ||
+                           (calls(node) && (anyPath(out) & (kOpen | kWaiting)));
+        const bool opens = shows && (anyPath(in_[size_t(node)]) & (kClosed | kUnknown | kChoiceOnly));
         for (const int target : g_.nodes.at(node).calls)
             flowInto(target, States((in_[size_t(node)] << 8) | (in_[size_t(node)] & 0xFF00)), -1);
         const int opener = opens ? node : opener_[size_t(node)];
@@ -341,7 +461,9 @@ void Checker::stuck(int node, quint8 in, Diagnostics &found) const
     const int opener = opener_[size_t(node)];
     if (opener >= 0) {
         const FlowGraph::Node &mes = g_.nodes.at(opener);
-        diagnostic.related.append({mes.line, mes.step->column, mes.step->length, QStringLiteral("ここで窓が開きます")});
+        const QString what = calls(opener) ? QStringLiteral("この呼び出しが窓を開いたまま戻ります")
+                                           : QStringLiteral("ここで窓が開きます");
+        diagnostic.related.append({mes.line, mes.step->column, mes.step->length, what});
     }
     found.append(diagnostic);
 }
@@ -385,13 +507,41 @@ QString Checker::eventAbove(int node) const
 
 } // namespace
 
-Diagnostics check(const FlowGraph::Graph &graph, Start start, const Target &target)
+Diagnostics check(const FlowGraph::Graph &graph, Start start, const Target &target, const Context &context)
 {
     if (!graph.readable)
         return {};
-    Diagnostics found = Checker(graph, start, target).run();
+    BodySummaries bodySummaries;
+    Checker checker(graph, start == Start::Function, target, context, tScratch, bodySummaries);
+    checker.enterBody(start);
+    Diagnostics found = checker.run();
     found += UnreachableRule::check(graph);
     return found;
+}
+
+WindowSummary summarise(const FlowGraph::Graph &graph, const Context &context)
+{
+    if (!graph.readable || graph.nodes.isEmpty())
+        return unknownSummary();
+    WindowSummary summary;
+    BodySummaries bodySummaries;
+    Scratch scratch;
+    const Target target;
+    Checker checker(graph, true, target, context, scratch, bodySummaries);
+    for (int bit = 0; bit < 8; ++bit) {
+        checker.clear();
+        checker.enter(0, quint8(1u << bit));
+        summary.exits[size_t(bit)] = checker.exits(true);
+    }
+    return summary;
+}
+
+WindowSummary unknownSummary()
+{
+    WindowSummary summary;
+    for (int bit = 0; bit < 8; ++bit)
+        summary.exits[size_t(bit)] = afterOnOnePath(Effect::Unseen, quint8(1u << bit));
+    return summary;
 }
 
 } // namespace WindowRules

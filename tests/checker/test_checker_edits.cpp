@@ -133,6 +133,13 @@ const QStringList kPool = {
     "\twhile (0) {",
     "\t++.@cuont;",
     "\tguildopenstorage;",
+    // What a function does to the window is applied where it is called, in any body.
+    "function\tscript\tF_Hi\t{",
+    "\tcallfunc \"F_Hi\";",
+    "\tif (callfunc(\"F_Hi\") == 0) close;",
+    "\tF_Hi;",
+    "\tcallsub L_A;",
+    "\treturn;",
 };
 
 QStringList randomLines(QRandomGenerator &random, int count)

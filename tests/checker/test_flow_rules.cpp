@@ -164,6 +164,63 @@ private slots:
     }
     void storesBesidesSet_giveValues() { compare(); }
 
+    // A call applies what its callee does to the window: a function of the file by
+    // callfunc, in a condition or by name, a label by callsub, a function of the body.
+    void calls_applyWhatTheCalleeDoes_data()
+    {
+        addColumns();
+        const QString hello = "\nfunction\tscript\tF_Hello\t{\n\tmes \"Hello.\";\n\treturn;\n}";
+        const QString ask = "\nfunction\tscript\tF_Ask\t{\n\tmes \"Sure?\";\n\treturn select(\"Yes:No\") - 1;\n}";
+        const QString bye = "\nfunction\tscript\tF_Bye\t{\n\tmes \"Bye.\";\n\tclose;\n}";
+        row("callfunc of a function that shows a message, then end", npc("\tcallfunc \"F_Hello\";\n\tend;") + hello,
+            {"3:2 TW501"});
+        // Called by name, which only today's servers read.
+        row("a function called by name", npc("\tF_Hello;\n\tend;") + hello, {"2:2 TW114", "3:2 TW501"});
+        row("a function called by name with brackets", npc("\tF_Hello();\n\tend;") + hello, {"2:2 TW114", "3:2 TW501"});
+        row("a function called inside a value", npc("\tset .@a, callfunc(\"F_Hello\");\n\tend;") + hello,
+            {"3:2 TW501"});
+        row("close after a function asked in a condition",
+            npc("\tif (callfunc(\"F_Ask\") == 0) close;\n\tmes \"Done.\";\n\tclose;") + ask, {});
+        row("a function that shows a message, then close", npc("\tcallfunc \"F_Hello\";\n\tclose;") + hello, {});
+        row("a function that closes, then end", npc("\tcallfunc \"F_Bye\";\n\tend;") + bye, {});
+        row("a function that closes with close2, then close",
+            npc("\tcallfunc \"F_Done\";\n\tclose;") +
+                "\nfunction\tscript\tF_Done\t{\n\tmes \"a\";\n\tclose2;\n\treturn;\n}",
+            {"3:2 TW502"});
+        row("a function that calls another that shows a message",
+            npc("\tcallfunc \"F_Outer\";\n\tend;") +
+                "\nfunction\tscript\tF_Outer\t{\n\tcallfunc \"F_Hello\";\n\treturn;\n}" + hello,
+            {"3:2 TW501"});
+        row("a function that calls itself",
+            npc("\tcallfunc \"F_Loop\";\n\tend;") +
+                "\nfunction\tscript\tF_Loop\t{\n\tif (@a) callfunc \"F_Loop\";\n\tclose2;\n\treturn;\n}",
+            {});
+        // Round the circle the window is unknown; the way out of it still shows the message.
+        row("functions that call each other round",
+            npc("\tcallfunc \"F_A\";\n\tend;") +
+                "\nfunction\tscript\tF_A\t{\n\tmes \"a\";\n\tcallfunc \"F_B\";\n\treturn;\n}" +
+                "\nfunction\tscript\tF_B\t{\n\tif (rand(2)) callfunc \"F_A\";\n\treturn;\n}",
+            {"3:2 TW501"});
+        row("functions that call each other round, closing on the way out",
+            npc("\tmes \"a\";\n\tcallfunc \"F_A\";\n\tclose;") +
+                "\nfunction\tscript\tF_A\t{\n\tcallfunc \"F_B\";\n\treturn;\n}" +
+                "\nfunction\tscript\tF_B\t{\n\tif (rand(2)) callfunc \"F_A\";\n\treturn;\n}",
+            {});
+        row("a function no file here defines", npc("\tcallfunc \"F_Elsewhere\";\n\tend;"), {});
+        row("callsub to a label that shows text", npc("\tcallsub L_Say;\n\tend;\nL_Say:\n\tmes \"hi\";\n\treturn;"),
+            {"3:2 TW501"});
+        row("callsub to a label that closes",
+            npc("\tmes \"a\";\n\tcallsub L_Bye;\n\tend;\nL_Bye:\n\tclose2;\n\treturn;"), {});
+        row("callsub to a label that calls itself",
+            npc("\tcallsub L_Sub;\n\tend;\nL_Sub:\n\tif (@a) callsub L_Sub;\n\treturn;"), {});
+        row("a function of the body that shows text",
+            npc("\tfunction Say;\n\tSay();\n\tend;\n\tfunction Say {\n\t\tmes \"hi\";\n\t\treturn;\n\t}"),
+            {"4:2 TW501"});
+        row("a function of the body left by its brace",
+            npc("\tfunction Say;\n\tSay;\n\tend;\n\tfunction Say {\n\t\tmes \"hi\";\n\t}"), {"4:2 TW501"});
+    }
+    void calls_applyWhatTheCalleeDoes() { compare(); }
+
     // Statements before the first case run; a loop on a true constant leaves only by
     // a break of its own, a goto or an end, never by its condition.
     void switchesAndEndlessLoops_followTheServersWays_data()
@@ -346,6 +403,14 @@ private slots:
         QTest::newRow("a loop's constant rewritten in place")
             << npc("\tmes \"a\";\n\twhile (1) {\n\t\tclose;\n\t}\n\tend;") << 2 << "\twhile (0) {" << QStringList()
             << QStringList{"6:2 TW501"};
+        const QString hello =
+            npc("\tcallfunc \"F_Hello\";\n\tend;") + "\nfunction\tscript\tF_Hello\t{\n\tmes \"Hello.\";\n\treturn;\n}";
+        QTest::newRow("a function of the file stops showing a message")
+            << hello << 5 << "\tset @a, 1;" << QStringList{"3:2 TW501"} << QStringList();
+        QTest::newRow("a function of the file starts closing the window")
+            << hello << 6 << "\tclose;" << QStringList{"3:2 TW501"} << QStringList();
+        QTest::newRow("a function of the file is renamed")
+            << hello << 4 << "function\tscript\tF_Other\t{" << QStringList{"3:2 TW501"} << QStringList();
         QTest::newRow("a text of digits rewritten in place")
             << npc("\tset .@n, \"5\";\n\tgetitem .@n,1;\n\tend;") << 1 << "\tset .@n, \"x\";" << QStringList()
             << QStringList{"2:11 TW507"};

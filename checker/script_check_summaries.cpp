@@ -1,0 +1,92 @@
+#include "checker/script_check.h"
+
+#include "checker/flow_graph.h"
+#include "checker/language.h"
+#include "checker/script_line.h"
+#include "checker/window_rules.h"
+
+#include <map>
+
+// What each function of the file (function<TAB>script<TAB>Name<TAB>{) does to the
+// conversation window, worked out again when a function's body changes, so that a
+// call of it in any body applies what it does rather than making the window unknown.
+
+namespace {
+
+struct FileFunction
+{
+    FlowGraph::Graph graph;
+    FlowGraph::LineText text;
+};
+
+} // namespace
+
+// Whether any function's summary changed: the bodies that call it are marked.
+bool ScriptCheck::refreshFunctionSummaries()
+{
+    QHash<quint64, QString> now;
+    QVector<std::pair<int, int>> places;
+    bool touched = false;
+    for (const auto &[first, last] : bodies()) {
+        const Line &definition = *lines_[size_t(first)];
+        if (!definition.definition.isFunction())
+            continue;
+        now.insert(definition.id, Language::lowered(definition.definition.name));
+        places.append({first, last});
+        touched = touched || flowDirty_.contains(definition.id);
+    }
+    if (!touched && now == functionBodies_)
+        return false;
+    functionBodies_ = std::move(now);
+
+    std::map<QString, FileFunction> functions; // a later definition of a name wins
+    for (const auto &[first, last] : std::as_const(places)) {
+        const int top = first, bottom = last;
+        FlowGraph::LineText text = [this, top, bottom](int line) {
+            const int at = top + line;
+            return at >= top && at <= bottom ? QStringView(lines_[size_t(at)]->text) : QStringView();
+        };
+        FlowGraph::Graph graph = FlowGraph::build(flowStepsOf(first, last), text);
+        functions[functionBodies_.value(lines_[size_t(first)]->id)] = FileFunction{std::move(graph), std::move(text)};
+    }
+
+    WindowSummaryMemo<QString> memo;
+    WindowRules::Context context;
+    context.isFileFunction = [&functions](const QString &name) { return functions.count(name) != 0; };
+    context.summaryOf = [&](const QString &name) {
+        return memo.get(name, WindowRules::unknownSummary(), [&](const QString &callee) {
+            const FileFunction &function = functions.at(callee);
+            WindowRules::Context own = context;
+            own.text = function.text;
+            return WindowRules::summarise(function.graph, own);
+        });
+    };
+    QHash<QString, WindowSummary> summaries;
+    for (const auto &[name, function] : functions)
+        summaries.insert(name, context.summaryOf(name));
+
+    QSet<QString> changed;
+    for (auto it = summaries.cbegin(); it != summaries.cend(); ++it) {
+        const auto before = functionSummaries_.constFind(it.key());
+        if (before == functionSummaries_.cend() || *before != it.value())
+            changed.insert(it.key());
+    }
+    for (auto it = functionSummaries_.cbegin(); it != functionSummaries_.cend(); ++it) {
+        if (!summaries.contains(it.key()))
+            changed.insert(it.key());
+    }
+    functionSummaries_ = std::move(summaries);
+    markCallersOf(changed);
+    return !changed.isEmpty();
+}
+
+// Marks the bodies that called or looked up any of `functions` when last judged.
+void ScriptCheck::markCallersOf(const QSet<QString> &functions)
+{
+    if (functions.isEmpty())
+        return;
+    for (auto it = namesCalledByBody_.cbegin(); it != namesCalledByBody_.cend(); ++it) {
+        if (it.value().intersects(functions))
+            flowDirty_.insert(it.key());
+    }
+}
