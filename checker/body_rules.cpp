@@ -54,6 +54,12 @@ constexpr RuleDeclaration kBodyRules[] = {
      u"失います（下の OnInit: などが動きません）。本体の中の飛び先としては使えます。古いサーバーは読み込みます。",
      EXAMPLE_NPC u"\tend;\nOnWhenTheHarborBellRingsTwice:\n\tend;\n" EXAMPLE_END,
      EXAMPLE_NPC u"\tend;\nOnHarborBellTwice:\n\tend;\n" EXAMPLE_END},
+    {Rule::LabelNamedLikeCommand, u"TW218", Severity::Error, u"ラベル「%1」は命令と同じ名前です",
+     u"命令と同じ名前のラベル",
+     u"ラベルの名前が命令の名前と同じです（「close:」など）。",
+     u"今のサーバーは命令と同じ名前のラベルを拒み、NPCを読み込みません。古いサーバーは読み込みます。",
+     EXAMPLE_NPC u"\tgoto close;\nclose:\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tgoto L_Close;\nL_Close:\n\tclose;\n" EXAMPLE_END},
     {Rule::EmptyLabel, u"TW215", Severity::Warning, u"名前のないラベルです（「:」だけ）", u"名前のないラベル",
      u"「:」だけの行は、名前のないラベルとして読まれます。どこからも飛べません。",
      u"古いサーバーは名前の空のラベルとして読み込み、実行には影響しません。今のサーバーは読み込みを拒みます。"

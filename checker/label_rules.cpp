@@ -337,6 +337,12 @@ Diagnostics Index::diagnostics(const IndexedLine &line) const
     for (const LabelUse &jump : line.jumps)
         judgeJump(line, jump, found);
     judgeFunctionUses(line, found);
+    // The server keeps the function of that name it loads last.
+    for (const LabelUse &function : line.fileFunctions) {
+        if (groupOf(kFileFunctions, function.key).functionCount > 1)
+            found.append(Rules::make(Rule::FileFunctionDefinedAgain, 0, function.column, function.length,
+                                     {function.label}));
+    }
     return found;
 }
 
@@ -401,6 +407,13 @@ constexpr RuleDeclaration kLabelRules[] = {
      u"あります。どの世代のサーバーも同じです。",
      EXAMPLE_NPC u"\tgoto 1000;\n1000:\n\tclose;\n" EXAMPLE_END,
      EXAMPLE_NPC u"\tgoto L_1000;\nL_1000:\n\tclose;\n" EXAMPLE_END},
+    {Rule::FileFunctionDefinedAgain, u"TW219", Severity::Warning, u"関数「%1」はこのファイルで2回以上定義されています",
+     u"ファイルの関数が2回以上定義されている",
+     u"「function<TAB>script<TAB>名前<TAB>{」で同じ名前の関数が2回以上定義されています。",
+     u"サーバーは警告を出して読み込み、後から読んだ定義が前の定義に置き換わります。前の定義を呼ぶつもりの callfunc も"
+     u"後の定義を呼びます。",
+     u"function\tscript\tF_Fare\t{\n\treturn 300;\n}\nfunction\tscript\tF_Fare\t{\n\treturn 500;\n}\n",
+     u"function\tscript\tF_Fare\t{\n\treturn 300;\n}\nfunction\tscript\tF_NightFare\t{\n\treturn 500;\n}\n"},
     {Rule::DuplicateLabel, u"TW208", Severity::Error, u"ラベル「%1」がこのNPCの中で2回以上定義されています",
      u"同じラベルが2回以上定義されている", u"同じ名前のラベルが、1つの本体に2回以上あります。",
      u"サーバーは本体を読むときにラベルの重複として拒み、このNPCを読み込みません。",

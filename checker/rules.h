@@ -53,6 +53,8 @@ enum class Rule : quint8
     EmptyLabel,
     LabelTooLongToday,
     JumpToDigits,
+    LabelNamedLikeCommand,
+    FileFunctionDefinedAgain,
     // Definition lines
     DefinitionFields,
     SpaceForTab,

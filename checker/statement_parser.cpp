@@ -111,6 +111,9 @@ void Parser::checkNameIsAscii(const ChunkToken &name)
 void Parser::labelDefinition(const ChunkToken &name)
 {
     checkNameIsAscii(name);
+    // "close:": today's servers refuse a label named like a command.
+    if (commands_.find(name.text))
+        judge(Rule::LabelNamedLikeCommand, name, Target::kToday, 0, {name.text.toString()});
     const QString label = name.text.toString();
     colour(name, Colour::Kind::Label);
     sink_.defineLabel(name.line, label, name.token.column, name.token.length);

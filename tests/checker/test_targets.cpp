@@ -194,6 +194,11 @@ private slots:
         row("commands of some builds, later", builds, "later", {});
         row("commands of some builds, older", builds, "older",
             {"2:2 TW103 E", "3:2 TW103 E", "4:2 TW103 E", "5:2 TW103 E", "6:2 TW103 E"});
+        const QString commandLabel = npc(QStringLiteral("\tgoto close;\nclose:\n\tclose;"));
+        row("label named like a command, today", commandLabel, "today", {"3:1 TW218 E"});
+        row("label named like a command, older", commandLabel, "older", {});
+        const QString twice = kToll + kToll + npc(QStringLiteral("\tcallfunc \"F_Toll\",1;\n\tend;"));
+        row("file function defined twice", twice, "today", {"1:17 TW219 W", "4:17 TW219 W"});
         const QString unknown = npc(QStringLiteral("\tF_Nowhere 2;\n\tend;"));
         row("name defined nowhere, no target", unknown, "", {"2:2 TW115 W"});
         row("name defined nowhere, today", unknown, "today", {"2:2 TW115 W"});
