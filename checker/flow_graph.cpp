@@ -55,8 +55,10 @@ private:
     const FlowStep &stepOf(int node) const { return *graph_.nodes.at(node).step; }
     void addNext(int from, int to)
     {
-        if (to >= 0)
+        if (to >= 0) {
             graph_.nodes[from].next.append(to);
+            graph_.nodes[from].when.append(when_);
+        }
     }
     void markFunctions();
     void nameLabels();
@@ -92,6 +94,7 @@ private:
     std::vector<int> &jumps_;             // nodes that jump to their labels: goto, menu
     std::vector<int> &calls_;             // nodes that run a label and come back: callsub, a function
     QVarLengthArray<int, 16> visiting_;   // jumps followed from one instruction
+    qint8 when_ = 0;                      // how the condition stands on the ways being added
 };
 
 thread_local Linker::Scratch Linker::tScratch;
@@ -178,10 +181,14 @@ void Linker::linkInstruction(int node, int at)
     case Op::JumpIf: {
         // A loop on a true constant neither leaves by its condition nor falls out of a do.
         const bool endlessLoop = endless(in);
+        const qint8 onTarget = in.op == Op::JumpIf ? 1 : -1;
+        when_ = qint8(-onTarget);
         if (!(endlessLoop && in.op == Op::JumpIf))
             follow(node, at + 1);
+        when_ = onTarget;
         if (!(endlessLoop && in.op == Op::JumpUnless))
             follow(node, in.target);
+        when_ = 0;
         return;
     }
     case Op::Switch:
@@ -247,7 +254,7 @@ Graph build(const QVector<Located> &steps, const LineText &text)
         if (located.step->kind == Kind::Broken)
             graph.readable = false;
         if (located.step->isStatement()) {
-            graph.nodes.append(Node{located.step, located.line, {}, {}, false, false});
+            graph.nodes.append(Node{located.step, located.line, {}, {}, {}, false, false});
             statements.push_back({located.line, located.step});
         }
     }

@@ -22,6 +22,8 @@ struct Node
     int line = 0; // within the body
     // Most steps lead on to one or two others: kept without an allocation each.
     QVarLengthArray<int, 2> next;  // where the server may go after this step
+    // Beside each of next: 1 where the step's condition holds, -1 where it does not, 0 either way.
+    QVarLengthArray<qint8, 2> when;
     QVarLengthArray<int, 1> calls; // what callsub or a call of a function of the body runs, to come back
     bool inFunction = false;       // inside a function of the body: its return goes back to the caller
     bool reachableHead = false;    // a place the server may start from: a label, a function's block

@@ -186,6 +186,7 @@ void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
     QSet<QString> called;
     WindowRules::Context context;
     context.text = text;
+    context.commands = commands_.get();
     context.isFileFunction = [this, &called](const QString &name) {
         called.insert(name);
         return functionSummaries_.contains(name);

@@ -52,6 +52,7 @@ bool ScriptCheck::refreshFunctionSummaries()
 
     WindowSummaryMemo<QString> memo;
     WindowRules::Context context;
+    context.commands = commands_.get();
     context.isFileFunction = [&functions](const QString &name) { return functions.count(name) != 0; };
     context.summaryOf = [&](const QString &name) {
         return memo.get(name, WindowRules::unknownSummary(), [&](const QString &callee) {

@@ -1,5 +1,6 @@
 #include "checker/window_rules.h"
 
+#include "checker/feasible_paths.h"
 #include "checker/language.h"
 #include "checker/rule_examples.h"
 #include "checker/rule_tables.h"
@@ -191,10 +192,10 @@ class Checker
 {
 public:
     Checker(const FlowGraph::Graph &graph, bool function, const Target &target, const Context &context,
-            Scratch &scratch, BodySummaries &bodySummaries)
-        : g_(graph), target_(target), context_(context), function_(function), bodySummaries_(bodySummaries),
-          in_(scratch.in), effects_(scratch.effects), opener_(scratch.opener), work_(scratch.work),
-          callRange_(scratch.callRange), calls_(scratch.calls)
+            const FeasiblePaths::Blocked &blocked, Scratch &scratch, BodySummaries &bodySummaries)
+        : g_(graph), target_(target), context_(context), blocked_(blocked), function_(function),
+          bodySummaries_(bodySummaries), in_(scratch.in), effects_(scratch.effects), opener_(scratch.opener),
+          work_(scratch.work), callRange_(scratch.callRange), calls_(scratch.calls)
     {
         const size_t size = size_t(g_.nodes.size());
         in_.assign(size, 0);
@@ -313,6 +314,7 @@ private:
     const FlowGraph::Graph &g_;
     const Target &target_;
     const Context &context_;
+    const FeasiblePaths::Blocked &blocked_; // ways no path takes
     const bool function_;
     BodySummaries &bodySummaries_;
     std::vector<States> &in_;
@@ -359,7 +361,7 @@ WindowSummary Checker::subroutine(int node)
     return bodySummaries_.get(node, unknownSummary(), [this](int first) {
         WindowSummary summary;
         Scratch scratch;
-        Checker inner(g_, true, target_, context_, scratch, bodySummaries_);
+        Checker inner(g_, true, target_, context_, blocked_, scratch, bodySummaries_);
         for (int bit = 0; bit < 8; ++bit) {
             inner.clear();
             inner.enter(first, quint8(1u << bit));
@@ -402,8 +404,11 @@ void Checker::propagate()
         const bool ends = endsScript(node) || (step.kind == Kind::Command && step.window == Window::Closes);
         if (ends)
             continue;
-        for (const int next : g_.nodes.at(node).next)
-            flowInto(next, out, opener);
+        const FlowGraph::Node &at = g_.nodes.at(node);
+        for (int way = 0; way < at.next.size(); ++way) {
+            if (!FeasiblePaths::isBlocked(blocked_, node, way))
+                flowInto(at.next[way], out, opener);
+        }
     }
 }
 
@@ -512,7 +517,8 @@ Diagnostics check(const FlowGraph::Graph &graph, Start start, const Target &targ
     if (!graph.readable)
         return {};
     BodySummaries bodySummaries;
-    Checker checker(graph, start == Start::Function, target, context, tScratch, bodySummaries);
+    const FeasiblePaths::Blocked blocked = FeasiblePaths::blockedWays(graph, context.text, context.commands);
+    Checker checker(graph, start == Start::Function, target, context, blocked, tScratch, bodySummaries);
     checker.enterBody(start);
     Diagnostics found = checker.run();
     found += UnreachableRule::check(graph);
@@ -527,7 +533,8 @@ WindowSummary summarise(const FlowGraph::Graph &graph, const Context &context)
     BodySummaries bodySummaries;
     Scratch scratch;
     const Target target;
-    Checker checker(graph, true, target, context, scratch, bodySummaries);
+    const FeasiblePaths::Blocked blocked = FeasiblePaths::blockedWays(graph, context.text, context.commands);
+    Checker checker(graph, true, target, context, blocked, scratch, bodySummaries);
     for (int bit = 0; bit < 8; ++bit) {
         checker.clear();
         checker.enter(0, quint8(1u << bit));

@@ -8,6 +8,10 @@
 
 #include <functional>
 
+namespace Commands {
+class Table;
+}
+
 // The conversation window along every path of a body: a player left stuck, an
 // empty window, a close behind another window, a window where no player is; and,
 // from unreachable_rule, steps no path reaches. Diagnostics carry the line within
@@ -30,6 +34,8 @@ struct Context
     FlowGraph::LineText text;
     WindowCalls::IsFileFunction isFileFunction;
     std::function<WindowSummary(const QString &lowerName)> summaryOf; // a name isFileFunction accepts
+    // The ranges of commands' results, for the paths that can happen; none without it.
+    const Commands::Table *commands = nullptr;
 };
 
 // Where the servers of `target` disagree about the window (a menu, select or input

@@ -140,6 +140,10 @@ const QStringList kPool = {
     "\tF_Hi;",
     "\tcallsub L_A;",
     "\treturn;",
+    // What a path knows of a variable keeps it off ways it cannot take.
+    "\t.@r = rand(2);",
+    "\tif (.@r == 0) close;",
+    "\tif (.@r != 0) close;",
 };
 
 QStringList randomLines(QRandomGenerator &random, int count)

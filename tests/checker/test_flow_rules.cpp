@@ -221,6 +221,48 @@ private slots:
     }
     void calls_applyWhatTheCalleeDoes() { compare(); }
 
+    // A path whose conditions no value of a variable meets is not followed: here the
+    // end after the tests, where the window would be left open.
+    void impossiblePaths_areNotFollowed_data()
+    {
+        addColumns();
+        const auto tested = [](const char *lines) {
+            return npc(QStringLiteral("\tmes \"a\";\n") + lines + "\n\tend;");
+        };
+        row("rand with every value tested",
+            tested(
+                "\t.@r = rand(3);\n\tif (.@r == 0) close;\n\telse if (.@r == 1) close;\n\telse if (.@r == 2) close;"),
+            {});
+        row("rand with one value left out",
+            tested("\t.@r = rand(3);\n\tif (.@r == 0) close;\n\telse if (.@r == 2) close;"), {"6:2 TW501"});
+        row("set from rand, tested with ranges",
+            tested("\tset .@r, rand(4);\n\tif (.@r < 2) close;\n\tif (.@r >= 2) close;"), {});
+        row("complementary conditions on a player variable", tested("\tif (@x == 1) close;\n\tif (@x != 1) close;"),
+            {});
+        row("a value and its negation", tested("\tif (!@x) close;\n\tif (@x) close;"), {});
+        row("conditions joined by || and &&",
+            tested("\t.@n = rand(4);\n\tif (.@n == 0 || .@n == 1) close;\n\tif (.@n >= 2 && .@n <= 3) close;"), {});
+        row("a constant on the left", tested("\t.@n = rand(2);\n\tif (0 == .@n) close;\n\tif (1 <= .@n) close;"), {});
+        row("select stored, every choice tested",
+            tested("\t.@s = select(\"x:y\");\n\tif (.@s == 1) close;\n\tif (.@s == 2) close;"), {});
+        row("a constant stored", tested("\t.@k = 2;\n\tif (.@k == 2) close;"), {});
+        row("a read keeps what is known",
+            tested("\t.@r = rand(2);\n\tmes \"\" + .@r;\n\tif (.@r == 0) close;\n\tif (.@r == 1) close;"), {});
+        // Forgotten, and the end is a true finding again.
+        row("rand of two arguments is not read as 0..n-1",
+            tested("\t.@r = rand(1, 3);\n\tif (.@r == 1) close;\n\telse if (.@r == 2) close;"), {"6:2 TW501"});
+        row("a store between the tests",
+            tested("\t.@r = rand(2);\n\tif (.@r == 0) close;\n\t.@r += 1;\n\tif (.@r == 1) close;"), {"7:2 TW501"});
+        row("a subroutine between the tests",
+            npc("\tmes \"a\";\n\t.@r = rand(2);\n\tcallsub L_S;\n\tif (.@r == 0) close;\n\tif (.@r == 1) close;\n"
+                "\tend;\nL_S:\n\t.@r = 7;\n\treturn;"),
+            {"7:2 TW501"});
+        row("a loop's counter is not followed", tested("\t.@i = 0;\n\twhile (.@i < 3) .@i++;\n\tif (.@i == 3) close;"),
+            {"6:2 TW501"});
+        row("a string variable is not compared", tested("\t.@s$ = \"a\";\n\tif (.@s$ == \"a\") close;"), {"5:2 TW501"});
+    }
+    void impossiblePaths_areNotFollowed() { compare(); }
+
     // Statements before the first case run; a loop on a true constant leaves only by
     // a break of its own, a goto or an end, never by its condition.
     void switchesAndEndlessLoops_followTheServersWays_data()

@@ -1,0 +1,373 @@
+#include "checker/feasible_paths.h"
+
+#include "checker/body_nodes.h"
+#include "checker/call_sites.h"
+#include "checker/commands.h"
+#include "checker/language.h"
+#include "checker/value_knowledge.h"
+
+#include <optional>
+
+namespace FeasiblePaths {
+
+namespace {
+
+using Kind = FlowStep::Kind;
+using EKind = Expression::Kind;
+using Compare = ValueKnowledge::Compare;
+
+// Rounds of the knowledge per node before the paths are taken as they are.
+constexpr int kRoundsPerNode = 32;
+
+Compare negated(Compare compare)
+{
+    switch (compare) {
+    case Compare::Equal:
+        return Compare::NotEqual;
+    case Compare::NotEqual:
+        return Compare::Equal;
+    case Compare::Less:
+        return Compare::GreaterOrEqual;
+    case Compare::LessOrEqual:
+        return Compare::Greater;
+    case Compare::Greater:
+        return Compare::LessOrEqual;
+    case Compare::GreaterOrEqual:
+        return Compare::Less;
+    }
+    return compare;
+}
+
+// "3 < x" is "x > 3".
+Compare mirrored(Compare compare)
+{
+    switch (compare) {
+    case Compare::Less:
+        return Compare::Greater;
+    case Compare::LessOrEqual:
+        return Compare::GreaterOrEqual;
+    case Compare::Greater:
+        return Compare::Less;
+    case Compare::GreaterOrEqual:
+        return Compare::LessOrEqual;
+    default:
+        return compare;
+    }
+}
+
+std::optional<Compare> comparison(QStringView op)
+{
+    static constexpr std::pair<QStringView, Compare> kOperators[] = {
+        {u"==", Compare::Equal},       {u"!=", Compare::NotEqual}, {u"<", Compare::Less},
+        {u"<=", Compare::LessOrEqual}, {u">", Compare::Greater},   {u">=", Compare::GreaterOrEqual},
+    };
+    for (const auto &[written, compare] : kOperators) {
+        if (op == written)
+            return compare;
+    }
+    return std::nullopt;
+}
+
+// What one statement's step says, read from its line.
+class StepReader
+{
+public:
+    StepReader(const FlowGraph::Graph &graph, int node, const FlowGraph::LineText &text,
+               const Commands::Table *commands)
+        : step_(*graph.nodes.at(node).step), line_(graph.nodes.at(node).line), text_(text), commands_(commands)
+    {
+    }
+
+    const Expression &at(int index) const { return step_.expressions[size_t(index)]; }
+    bool has(int index) const { return index >= 0 && index < int(step_.expressions.size()); }
+
+    QString token(const Expression &e) const
+    {
+        return text_(line_ + e.token.line).mid(e.token.column, e.length).toString();
+    }
+
+    // A variable whose stores every statement shows: a scope or player variable of numbers.
+    std::optional<QString> tracked(const Expression &e) const
+    {
+        if (e.kind != EKind::Variable)
+            return std::nullopt;
+        const QString name = Language::lowered(token(e));
+        const bool kind = name.startsWith(u".@") || (name.startsWith(u'@') && !name.startsWith(u"@@"));
+        if (!kind || name.endsWith(u'$') || Language::isSetByTheServer(name))
+            return std::nullopt;
+        return name;
+    }
+
+    std::optional<qint64> constant(const Expression &e) const
+    {
+        if (e.kind == EKind::Number)
+            return CallSites::integerOf(token(e));
+        if (e.kind == EKind::Unary && has(e.first) && token(e) == u"-") {
+            const std::optional<qint64> value = constant(at(e.first));
+            return value ? std::optional<qint64>(-*value) : std::nullopt;
+        }
+        return std::nullopt;
+    }
+
+    // The values an expression may give: a constant, or a command's result range.
+    std::optional<ValueKnowledge::Range> range(const Expression &e) const
+    {
+        if (const std::optional<qint64> value = constant(e))
+            return ValueKnowledge::Range{*value, *value};
+        if (e.kind != EKind::Call || !commands_)
+            return std::nullopt;
+        const Commands::Command *command = commands_->find(token(e));
+        if (!command || !command->result.known)
+            return std::nullopt;
+        const std::optional<qint64> low = bound(command->result.low, e), high = bound(command->result.high, e);
+        return low && high ? std::optional<ValueKnowledge::Range>({*low, *high}) : std::nullopt;
+    }
+
+    // Whether the statement may run code of the script that changes variables.
+    bool callsScript() const
+    {
+        if (step_.kind == Kind::Call || step_.word == FlowStep::Word::Callfunc ||
+            step_.word == FlowStep::Word::Callsub || step_.window == Commands::Window::Runs)
+            return true;
+        for (const Expression &e : step_.expressions) {
+            if (e.kind != EKind::Call)
+                continue;
+            const QString word = token(e);
+            if (Language::lowered(word) == u"callfunc" || Language::lowered(word) == u"callsub" || !commands_ ||
+                !commands_->find(word))
+                return true;
+        }
+        return false;
+    }
+
+    const FlowStep &step() const { return step_; }
+
+private:
+    // A bound of the result column: a number, or one more than a count the call gives.
+    std::optional<qint64> bound(const Commands::Bound &bound, const Expression &call) const
+    {
+        switch (bound.base) {
+        case Commands::Bound::Base::Number:
+            return bound.offset;
+        case Commands::Bound::Base::FirstArgument: {
+            // "0..n-1" reads the call with one argument only: rand(1, 5) gives 1 to 5.
+            const bool one = has(call.first) && at(call.first).next < 0;
+            const std::optional<qint64> n = one ? constant(at(call.first)) : std::nullopt;
+            return n ? std::optional<qint64>(*n + bound.offset) : std::nullopt;
+        }
+        case Commands::Bound::Base::Choices:
+            return step_.number > 0 ? std::optional<qint64>(step_.number + bound.offset) : std::nullopt;
+        }
+        return std::nullopt;
+    }
+
+    const FlowStep &step_;
+    const int line_;
+    const FlowGraph::LineText &text_;
+    const Commands::Table *commands_;
+};
+
+class Analysis
+{
+public:
+    Analysis(const FlowGraph::Graph &graph, const FlowGraph::LineText &text, const Commands::Table *commands)
+        : g_(graph), text_(text), commands_(commands), in_(size_t(graph.nodes.size())),
+          reached_(size_t(graph.nodes.size()), false)
+    {
+    }
+
+    Blocked run();
+
+private:
+    void enter(int node, const ValueKnowledge &knowledge);
+    ValueKnowledge after(int node, ValueKnowledge knowledge) const;
+    void forgetStored(const StepReader &reader, ValueKnowledge &knowledge) const;
+    ValueKnowledge assuming(const StepReader &reader, int index, bool holds, ValueKnowledge knowledge) const;
+    ValueKnowledge along(int node, int way, const ValueKnowledge &out) const;
+
+    const FlowGraph::Graph &g_;
+    const FlowGraph::LineText &text_;
+    const Commands::Table *commands_;
+    std::vector<ValueKnowledge> in_;
+    std::vector<bool> reached_;
+    std::vector<int> work_;
+};
+
+void Analysis::enter(int node, const ValueKnowledge &knowledge)
+{
+    ValueKnowledge merged = reached_[size_t(node)] ? ValueKnowledge::either(in_[size_t(node)], knowledge) : knowledge;
+    if (reached_[size_t(node)] && merged == in_[size_t(node)])
+        return;
+    reached_[size_t(node)] = true;
+    in_[size_t(node)] = std::move(merged);
+    work_.push_back(node);
+}
+
+Blocked Analysis::run()
+{
+    // The server may start at the top, at a label, at a function or a subroutine
+    // knowing nothing.
+    for (int node = 0; node < g_.nodes.size(); ++node) {
+        if (node == 0 || g_.nodes.at(node).reachableHead)
+            enter(node, {});
+        for (const int callee : g_.nodes.at(node).calls)
+            enter(callee, {});
+    }
+    qsizetype rounds = qsizetype(g_.nodes.size()) * kRoundsPerNode;
+    while (!work_.empty()) {
+        if (--rounds < 0)
+            return {}; // left unsettled: every way stays open
+        const int node = work_.back();
+        work_.pop_back();
+        const ValueKnowledge out = after(node, in_[size_t(node)]);
+        const FlowGraph::Node &at = g_.nodes.at(node);
+        for (int way = 0; way < at.next.size(); ++way) {
+            const ValueKnowledge along = this->along(node, way, out);
+            if (along.possible())
+                enter(at.next[way], along);
+        }
+    }
+    Blocked blocked(size_t(g_.nodes.size()), 0);
+    for (int node = 0; node < g_.nodes.size(); ++node) {
+        const FlowGraph::Node &at = g_.nodes.at(node);
+        if (!reached_[size_t(node)] || std::all_of(at.when.cbegin(), at.when.cend(), [](qint8 w) { return w == 0; }))
+            continue;
+        const ValueKnowledge out = after(node, in_[size_t(node)]);
+        for (int way = 0; way < at.next.size() && way < 8; ++way) {
+            if (!along(node, way, out).possible())
+                blocked[size_t(node)] |= quint8(1u << way);
+        }
+    }
+    return blocked;
+}
+
+// What is known on the node's `way`-th way on: its condition assumed to hold or not.
+ValueKnowledge Analysis::along(int node, int way, const ValueKnowledge &out) const
+{
+    const FlowGraph::Node &at = g_.nodes.at(node);
+    const qint8 when = way < at.when.size() ? at.when[way] : 0;
+    if (when == 0)
+        return out;
+    const StepReader reader(g_, node, text_, commands_);
+    const Expression *forCondition = at.step->kind == Kind::For ? BodyForm::part(*at.step, 1) : nullptr;
+    const int condition = forCondition ? int(forCondition - at.step->expressions.data()) : at.step->root;
+    if (at.step->kind == Kind::For && !forCondition)
+        return out;
+    if (!reader.has(condition))
+        return out;
+    return assuming(reader, condition, when > 0, out);
+}
+
+// What is known after the statement of `node` ran: a constant or a command's
+// range stored in a variable is known; any other store of a variable the statement
+// names forgets it, and code of the script it runs forgets everything.
+ValueKnowledge Analysis::after(int node, ValueKnowledge knowledge) const
+{
+    const StepReader reader(g_, node, text_, commands_);
+    const FlowStep &step = reader.step();
+    if (reader.callsScript()) {
+        knowledge.forgetAll();
+        return knowledge;
+    }
+    const bool head = step.kind == Kind::If || step.kind == Kind::While || step.kind == Kind::For ||
+                      step.kind == Kind::Switch || step.kind == Kind::Case;
+    const bool stores = std::any_of(step.expressions.cbegin(), step.expressions.cend(), [](const Expression &e) {
+        return e.kind == EKind::Assign || e.kind == EKind::Increment;
+    });
+    if (head && !stores)
+        return knowledge;
+    // "set .@x, v;" and ".@x = v;"
+    int target = -1;
+    if (step.kind == Kind::Command && step.word == FlowStep::Word::Set && reader.has(step.root))
+        target = step.root;
+    else if (step.kind == Kind::Other && reader.has(step.root) && reader.at(step.root).kind == EKind::Assign &&
+             reader.token(reader.at(step.root)) == u"=")
+        target = reader.at(step.root).first;
+    const std::optional<QString> name = reader.has(target) ? reader.tracked(reader.at(target)) : std::nullopt;
+    forgetStored(reader, knowledge);
+    if (step.kind == Kind::Command && step.word == FlowStep::Word::Menu)
+        knowledge.forget(QStringLiteral("@menu"));
+    const int value = reader.has(target) ? reader.at(target).next : -1;
+    if (name && reader.has(value)) {
+        if (const std::optional<ValueKnowledge::Range> range = reader.range(reader.at(value)))
+            knowledge.set(*name, range->first, range->second);
+    }
+    return knowledge;
+}
+
+// Forgets what the statement may store into: assignments, ++ and --, and the
+// arguments its commands store into (all it names, without a command table).
+void Analysis::forgetStored(const StepReader &reader, ValueKnowledge &knowledge) const
+{
+    const FlowStep &step = reader.step();
+    const auto forget = [&](int index) {
+        const Expression *e = reader.has(index) ? &reader.at(index) : nullptr;
+        if (e && (e->kind == EKind::Variable || e->kind == EKind::Element))
+            knowledge.forget(Language::lowered(reader.token(*e)));
+    };
+    const auto arguments = [&](const QString &word, int first, bool inExpression) {
+        const Commands::Command *command = commands_ ? commands_->find(word) : nullptr;
+        int k = 0;
+        for (int at = first; reader.has(at); at = reader.at(at).next, ++k) {
+            if (!command || command->storesInto(k, inExpression))
+                forget(at);
+        }
+    };
+    if (step.kind == Kind::Command)
+        arguments(step.text, step.root, false);
+    for (const Expression &e : step.expressions) {
+        if (e.kind == EKind::Assign || e.kind == EKind::Increment)
+            forget(e.first);
+        else if (e.kind == EKind::Call || e.kind == EKind::Command)
+            arguments(reader.token(e), e.first, e.kind == EKind::Call);
+    }
+}
+
+// What is known where the condition `index` holds (or not, for `holds` false).
+ValueKnowledge Analysis::assuming(const StepReader &reader, int index, bool holds, ValueKnowledge knowledge) const
+{
+    const Expression &e = reader.at(index);
+    if (e.kind == EKind::Variable) {
+        if (const std::optional<QString> name = reader.tracked(e))
+            knowledge.keep(*name, holds ? Compare::NotEqual : Compare::Equal, 0);
+        return knowledge;
+    }
+    const QString op = e.kind == EKind::Unary || e.kind == EKind::Binary ? reader.token(e) : QString();
+    if (e.kind == EKind::Unary && op == u"!" && reader.has(e.first))
+        return assuming(reader, e.first, !holds, knowledge);
+    if (e.kind != EKind::Binary || !reader.has(e.first) || !reader.has(reader.at(e.first).next))
+        return knowledge;
+    const int left = e.first, right = reader.at(left).next;
+    // a && b fails where a fails, or where a holds and b fails; a || b holds likewise.
+    const bool both = op == u"&&", either = op == u"||";
+    if (both || either) {
+        const bool shortCut = both ? !holds : holds;
+        if (!shortCut)
+            return assuming(reader, right, holds, assuming(reader, left, holds, knowledge));
+        return ValueKnowledge::either(assuming(reader, left, holds, knowledge),
+                                      assuming(reader, right, holds, assuming(reader, left, !holds, knowledge)));
+    }
+    const std::optional<Compare> compare = comparison(op);
+    if (!compare)
+        return knowledge;
+    const std::optional<QString> leftName = reader.tracked(reader.at(left));
+    const std::optional<QString> rightName = reader.tracked(reader.at(right));
+    const std::optional<qint64> leftValue = reader.constant(reader.at(left));
+    const std::optional<qint64> rightValue = reader.constant(reader.at(right));
+    if (leftName && rightValue)
+        knowledge.keep(*leftName, holds ? *compare : negated(*compare), *rightValue);
+    else if (rightName && leftValue)
+        knowledge.keep(*rightName, mirrored(holds ? *compare : negated(*compare)), *leftValue);
+    return knowledge;
+}
+
+} // namespace
+
+Blocked blockedWays(const FlowGraph::Graph &graph, const FlowGraph::LineText &text, const Commands::Table *commands)
+{
+    if (!text || !graph.readable)
+        return {};
+    return Analysis(graph, text, commands).run();
+}
+
+} // namespace FeasiblePaths

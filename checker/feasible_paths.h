@@ -1,0 +1,31 @@
+#pragma once
+
+#include "checker/flow_graph.h"
+
+#include <vector>
+
+namespace Commands {
+class Table;
+}
+
+// The ways of a body no path can take, from what a path knows of its scope and
+// player variables compared with constants: the conditions taken (==, !=, <, <=,
+// >, >=, !, &&, || on a variable and a constant), the constants stored, and the
+// ranges of commands' results (rand, select: the result column of the command
+// table). `else` after ifs that test every value rand(3) gives is such a way.
+// Knowledge is kept per statement, the paths that meet there joined, so what is
+// found is bounded and never more than the paths could know.
+namespace FeasiblePaths {
+
+// Per node, bit k set when no path takes its k-th way on (FlowGraph::Node::next).
+using Blocked = std::vector<quint8>;
+
+// `commands` may be null: then no command's result is known.
+Blocked blockedWays(const FlowGraph::Graph &graph, const FlowGraph::LineText &text, const Commands::Table *commands);
+
+inline bool isBlocked(const Blocked &blocked, int node, int way)
+{
+    return size_t(node) < blocked.size() && way < 8 && ((blocked[size_t(node)] >> way) & 1u);
+}
+
+} // namespace FeasiblePaths
