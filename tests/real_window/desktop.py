@@ -62,8 +62,10 @@ class Desktop:
         self.env.pop("WAYLAND_DISPLAY", None)
         self.processes.append(subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
                                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        # A loaded machine (a build beside the tests) can take longer than a window
+        # waits to start the window manager; waiting costs nothing when it is quick.
         wait_for("the window manager", lambda: self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
-                 .find("window id") >= 0)
+                 .find("window id") >= 0, timeout=60.0)
         return self
 
     def __exit__(self, kind, value, traceback):
