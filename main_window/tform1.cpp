@@ -19,6 +19,7 @@
 #include "main_window/script_lines.h"
 #include "main_window/tab_row.h"
 #include "main_window/value_history.h"
+#include "checker/server_folders.h"
 #include "project_file/project_table.h"
 #include "ui_tform1.h"
 
@@ -56,7 +57,8 @@ std::shared_ptr<const Commands::Table> editorCommands()
 // (talewick-check.ini) says, over `base`. What the file does not understand goes
 // to the log: the editor checks on without it.
 std::shared_ptr<const Commands::Table> projectCommands(const QString &folder,
-                                                       const std::shared_ptr<const Commands::Table> &base)
+                                                       const std::shared_ptr<const Commands::Table> &base,
+                                                       ServerFolders &servers)
 {
     const ProjectFile::Settings file = ProjectFile::nearest(folder);
     QList<ProjectFile::Warning> warnings = file.warnings;
@@ -65,6 +67,11 @@ std::shared_ptr<const Commands::Table> projectCommands(const QString &folder,
     std::shared_ptr<const Commands::Table> table = ProjectTable::make(given, file, warnings);
     for (const ProjectFile::Warning &warning : std::as_const(warnings))
         qWarning("%s", qUtf8Printable(ProjectFile::text(warning)));
+    // The server's folder is read once, the first time a project file names it.
+    if (!file.serverFolder.isEmpty())
+        table = servers.tableFor(file.serverFolder, table);
+    for (const QString &problem : servers.takeNewProblems())
+        qWarning("%s", qUtf8Printable(problem));
     return table;
 }
 
@@ -457,7 +464,9 @@ void TForm1::followProjectFile()
     if (folder == projectFolder_)
         return;
     projectFolder_ = folder;
-    std::shared_ptr<const Commands::Table> commands = projectCommands(folder, baseCommands_);
+    if (!serverFolders_)
+        serverFolders_ = std::make_unique<ServerFolders>(baseCommands_ != Commands::Table::builtIn());
+    std::shared_ptr<const Commands::Table> commands = projectCommands(folder, baseCommands_, *serverFolders_);
     if (commands == commands_)
         return;
     commands_ = std::move(commands);

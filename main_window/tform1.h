@@ -3,6 +3,8 @@
 #include "checker/commands.h"
 #include "main_window/script_buffer.h"
 
+class ServerFolders;
+
 #include <QDateTime>
 #include <QMainWindow>
 
@@ -121,6 +123,7 @@ private:
     std::shared_ptr<const Commands::Table> baseCommands_; // the built-in table, or the working folder's commands.tsv
     std::shared_ptr<const Commands::Table> commands_;     // what the editor's check and the preview read with
     QString projectFolder_;                               // the script folder whose project file commands_ follows
+    std::unique_ptr<ServerFolders> serverFolders_;        // the servers' folders project files named, read once
     ScriptHighlighter *highlighter_;                      // owned by the editor
     std::function<QDateTime()> clock_ = &QDateTime::currentDateTime;
     // The seven groups whose help file follows the pointer, with their handlers.

@@ -1,5 +1,6 @@
 // The desktop editor checks a script for the servers its folder's project file
 // names, and follows the file of the folder it last opened or saved in.
+#include "../checker/server_folder_sample.h"
 #include "app/guarded_application.h"
 #include "main_window/script_highlighter.h"
 #include "support/form_driver.h"
@@ -79,6 +80,17 @@ private slots:
             form->scriptBuffer().MarkSaved();
         }
         QTEST(findings(), "findings");
+    }
+
+    // A project file that names the server's folder: the editor reads the folder
+    // once and judges the script's names against it (m.tsg is no map of its list;
+    // its own command source takes any number of texts after mes).
+    void open_projectFileNamingAServerFolder_judgesByItsFacts()
+    {
+        QVERIFY(SampleServer::write(QDir::current().absoluteFilePath(QStringLiteral("server"))));
+        QVERIFY(write(QStringLiteral("served/talewick-check.ini"), "server = ../server\n"));
+        open(QStringLiteral("served"));
+        QCOMPARE(findings(), QStringList{"TW601 error"});
     }
 };
 
