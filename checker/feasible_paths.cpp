@@ -6,6 +6,8 @@
 #include "checker/language.h"
 #include "checker/value_knowledge.h"
 
+#include <QHash>
+
 #include <optional>
 
 namespace FeasiblePaths {
@@ -179,15 +181,33 @@ public:
     Blocked run();
 
 private:
+    bool gatherCompared();
     void enter(int node, const ValueKnowledge &knowledge);
+    // What a statement does to the knowledge, read once per statement.
+    struct Transfer
+    {
+        bool forgetAll = false; // it runs code of the script
+        QVarLengthArray<int, 2> forgets;
+        int sets = -1; // the variable given a value in `range`
+        ValueKnowledge::Range range;
+    };
+    Transfer readTransfer(int node) const;
     ValueKnowledge after(int node, ValueKnowledge knowledge) const;
-    void forgetStored(const StepReader &reader, ValueKnowledge &knowledge) const;
+    void forgetStored(const StepReader &reader, Transfer &transfer) const;
     ValueKnowledge assuming(const StepReader &reader, int index, bool holds, ValueKnowledge knowledge) const;
     ValueKnowledge along(int node, int way, const ValueKnowledge &out) const;
 
     const FlowGraph::Graph &g_;
     const FlowGraph::LineText &text_;
     const Commands::Table *commands_;
+    // The variables some condition names, numbered: only those are followed.
+    QHash<QString, int> compared_;
+    int variable(const StepReader &reader, const Expression &e) const
+    {
+        const std::optional<QString> name = reader.tracked(e);
+        return name ? compared_.value(*name, -1) : -1;
+    }
+    std::vector<Transfer> transfers_;
     std::vector<ValueKnowledge> in_;
     std::vector<bool> reached_;
     std::vector<int> work_;
@@ -195,16 +215,44 @@ private:
 
 void Analysis::enter(int node, const ValueKnowledge &knowledge)
 {
-    ValueKnowledge merged = reached_[size_t(node)] ? ValueKnowledge::either(in_[size_t(node)], knowledge) : knowledge;
-    if (reached_[size_t(node)] && merged == in_[size_t(node)])
+    if (!reached_[size_t(node)]) {
+        reached_[size_t(node)] = true;
+        in_[size_t(node)] = knowledge;
+        work_.push_back(node);
         return;
-    reached_[size_t(node)] = true;
+    }
+    ValueKnowledge merged = ValueKnowledge::either(in_[size_t(node)], knowledge);
+    if (merged == in_[size_t(node)])
+        return;
     in_[size_t(node)] = std::move(merged);
     work_.push_back(node);
 }
 
+// The variables the body's conditions name; false when there are none, and so
+// nothing to follow.
+bool Analysis::gatherCompared()
+{
+    for (int node = 0; node < g_.nodes.size(); ++node) {
+        const FlowGraph::Node &at = g_.nodes.at(node);
+        if (std::all_of(at.when.cbegin(), at.when.cend(), [](qint8 w) { return w == 0; }))
+            continue;
+        const StepReader reader(g_, node, text_, commands_);
+        for (const Expression &e : at.step->expressions) {
+            const std::optional<QString> name = reader.tracked(e);
+            if (name && !compared_.contains(*name))
+                compared_.insert(*name, int(compared_.size()));
+        }
+    }
+    return !compared_.isEmpty();
+}
+
 Blocked Analysis::run()
 {
+    if (!gatherCompared())
+        return {};
+    transfers_.reserve(size_t(g_.nodes.size()));
+    for (int node = 0; node < g_.nodes.size(); ++node)
+        transfers_.push_back(readTransfer(node));
     // The server may start at the top, at a label, at a function or a subroutine
     // knowing nothing.
     for (int node = 0; node < g_.nodes.size(); ++node) {
@@ -222,6 +270,10 @@ Blocked Analysis::run()
         const ValueKnowledge out = after(node, in_[size_t(node)]);
         const FlowGraph::Node &at = g_.nodes.at(node);
         for (int way = 0; way < at.next.size(); ++way) {
+            if (at.when[way] == 0) {
+                enter(at.next[way], out);
+                continue;
+            }
             const ValueKnowledge along = this->along(node, way, out);
             if (along.possible())
                 enter(at.next[way], along);
@@ -261,13 +313,14 @@ ValueKnowledge Analysis::along(int node, int way, const ValueKnowledge &out) con
 // What is known after the statement of `node` ran: a constant or a command's
 // range stored in a variable is known; any other store of a variable the statement
 // names forgets it, and code of the script it runs forgets everything.
-ValueKnowledge Analysis::after(int node, ValueKnowledge knowledge) const
+Analysis::Transfer Analysis::readTransfer(int node) const
 {
+    Transfer transfer;
     const StepReader reader(g_, node, text_, commands_);
     const FlowStep &step = reader.step();
     if (reader.callsScript()) {
-        knowledge.forgetAll();
-        return knowledge;
+        transfer.forgetAll = true;
+        return transfer;
     }
     const bool head = step.kind == Kind::If || step.kind == Kind::While || step.kind == Kind::For ||
                       step.kind == Kind::Switch || step.kind == Kind::Case;
@@ -275,7 +328,7 @@ ValueKnowledge Analysis::after(int node, ValueKnowledge knowledge) const
         return e.kind == EKind::Assign || e.kind == EKind::Increment;
     });
     if (head && !stores)
-        return knowledge;
+        return transfer;
     // "set .@x, v;" and ".@x = v;"
     int target = -1;
     if (step.kind == Kind::Command && step.word == FlowStep::Word::Set && reader.has(step.root))
@@ -283,27 +336,42 @@ ValueKnowledge Analysis::after(int node, ValueKnowledge knowledge) const
     else if (step.kind == Kind::Other && reader.has(step.root) && reader.at(step.root).kind == EKind::Assign &&
              reader.token(reader.at(step.root)) == u"=")
         target = reader.at(step.root).first;
-    const std::optional<QString> name = reader.has(target) ? reader.tracked(reader.at(target)) : std::nullopt;
-    forgetStored(reader, knowledge);
-    if (step.kind == Kind::Command && step.word == FlowStep::Word::Menu)
-        knowledge.forget(QStringLiteral("@menu"));
+    const int name = reader.has(target) ? variable(reader, reader.at(target)) : -1;
+    forgetStored(reader, transfer);
     const int value = reader.has(target) ? reader.at(target).next : -1;
-    if (name && reader.has(value)) {
-        if (const std::optional<ValueKnowledge::Range> range = reader.range(reader.at(value)))
-            knowledge.set(*name, range->first, range->second);
+    if (name >= 0 && reader.has(value)) {
+        if (const std::optional<ValueKnowledge::Range> range = reader.range(reader.at(value))) {
+            transfer.sets = name;
+            transfer.range = *range;
+        }
     }
+    return transfer;
+}
+
+ValueKnowledge Analysis::after(int node, ValueKnowledge knowledge) const
+{
+    const Transfer &transfer = transfers_[size_t(node)];
+    if (transfer.forgetAll)
+        knowledge.forgetAll();
+    for (const int name : transfer.forgets)
+        knowledge.forget(name);
+    if (transfer.sets >= 0)
+        knowledge.set(transfer.sets, transfer.range.first, transfer.range.second);
     return knowledge;
 }
 
 // Forgets what the statement may store into: assignments, ++ and --, and the
 // arguments its commands store into (all it names, without a command table).
-void Analysis::forgetStored(const StepReader &reader, ValueKnowledge &knowledge) const
+void Analysis::forgetStored(const StepReader &reader, Transfer &transfer) const
 {
     const FlowStep &step = reader.step();
     const auto forget = [&](int index) {
         const Expression *e = reader.has(index) ? &reader.at(index) : nullptr;
-        if (e && (e->kind == EKind::Variable || e->kind == EKind::Element))
-            knowledge.forget(Language::lowered(reader.token(*e)));
+        const int name = e && (e->kind == EKind::Variable || e->kind == EKind::Element)
+                             ? compared_.value(Language::lowered(reader.token(*e)), -1)
+                             : -1;
+        if (name >= 0)
+            transfer.forgets.append(name);
     };
     const auto arguments = [&](const QString &word, int first, bool inExpression) {
         const Commands::Command *command = commands_ ? commands_->find(word) : nullptr;
@@ -328,8 +396,9 @@ ValueKnowledge Analysis::assuming(const StepReader &reader, int index, bool hold
 {
     const Expression &e = reader.at(index);
     if (e.kind == EKind::Variable) {
-        if (const std::optional<QString> name = reader.tracked(e))
-            knowledge.keep(*name, holds ? Compare::NotEqual : Compare::Equal, 0);
+        const int name = variable(reader, e);
+        if (name >= 0)
+            knowledge.keep(name, holds ? Compare::NotEqual : Compare::Equal, 0);
         return knowledge;
     }
     const QString op = e.kind == EKind::Unary || e.kind == EKind::Binary ? reader.token(e) : QString();
@@ -350,14 +419,14 @@ ValueKnowledge Analysis::assuming(const StepReader &reader, int index, bool hold
     const std::optional<Compare> compare = comparison(op);
     if (!compare)
         return knowledge;
-    const std::optional<QString> leftName = reader.tracked(reader.at(left));
-    const std::optional<QString> rightName = reader.tracked(reader.at(right));
+    const int leftName = variable(reader, reader.at(left));
+    const int rightName = variable(reader, reader.at(right));
     const std::optional<qint64> leftValue = reader.constant(reader.at(left));
     const std::optional<qint64> rightValue = reader.constant(reader.at(right));
-    if (leftName && rightValue)
-        knowledge.keep(*leftName, holds ? *compare : negated(*compare), *rightValue);
-    else if (rightName && leftValue)
-        knowledge.keep(*rightName, mirrored(holds ? *compare : negated(*compare)), *leftValue);
+    if (leftName >= 0 && rightValue)
+        knowledge.keep(leftName, holds ? *compare : negated(*compare), *rightValue);
+    else if (rightName >= 0 && leftValue)
+        knowledge.keep(rightName, mirrored(holds ? *compare : negated(*compare)), *leftValue);
     return knowledge;
 }
 

@@ -13,6 +13,9 @@ constexpr qint64 kHighest = std::numeric_limits<qint32>::max();
 // More ranges than this are kept as the one range around them, so paths that
 // meet round a loop settle.
 constexpr size_t kMostRanges = 8;
+// Variables known at once, at most: past them the first by name is forgotten,
+// so what a statement costs does not grow with the body.
+constexpr size_t kMostVariables = 4;
 
 Values intersect(const Values &values, qint64 low, qint64 high)
 {
@@ -20,7 +23,7 @@ Values intersect(const Values &values, qint64 low, qint64 high)
     for (const auto &[from, to] : values) {
         const qint64 a = std::max(from, low), b = std::min(to, high);
         if (a <= b)
-            kept.push_back({a, b});
+            kept.append({a, b});
     }
     return kept;
 }
@@ -30,13 +33,13 @@ Values without(const Values &values, qint64 value)
     Values kept;
     for (const auto &[from, to] : values) {
         if (value < from || value > to) {
-            kept.push_back({from, to});
+            kept.append({from, to});
             continue;
         }
         if (from < value)
-            kept.push_back({from, value - 1});
+            kept.append({from, value - 1});
         if (value < to)
-            kept.push_back({value + 1, to});
+            kept.append({value + 1, to});
     }
     return kept;
 }
@@ -44,60 +47,62 @@ Values without(const Values &values, qint64 value)
 Values united(const Values &a, const Values &b)
 {
     Values all = a;
-    all.insert(all.end(), b.cbegin(), b.cend());
+    all.append(b.constData(), b.size());
     std::sort(all.begin(), all.end());
     Values merged;
     for (const Range &range : all) {
         if (!merged.empty() && range.first <= merged.back().second + 1)
             merged.back().second = std::max(merged.back().second, range.second);
         else
-            merged.push_back(range);
+            merged.append(range);
     }
-    if (merged.size() > kMostRanges)
-        merged = {{merged.front().first, merged.back().second}};
+    if (size_t(merged.size()) > kMostRanges)
+        merged = Values{{merged.front().first, merged.back().second}};
     return merged;
 }
 
 } // namespace
 
-ValueKnowledge::Values *ValueKnowledge::find(const QString &name)
+ValueKnowledge::Values *ValueKnowledge::find(int name)
 {
     const auto at = std::lower_bound(known_.begin(), known_.end(), name,
-                                     [](const auto &entry, const QString &key) { return entry.first < key; });
-    return at != known_.end() && at->first == name ? &at->second : nullptr;
+                                     [](const auto &entry, int key) { return entry.name < key; });
+    return at != known_.end() && at->name == name ? &at->values : nullptr;
 }
 
-const ValueKnowledge::Values *ValueKnowledge::find(const QString &name) const
+const ValueKnowledge::Values *ValueKnowledge::find(int name) const
 {
     return const_cast<ValueKnowledge *>(this)->find(name);
 }
 
-bool ValueKnowledge::knows(const QString &name) const
+bool ValueKnowledge::knows(int name) const
 {
     return find(name) != nullptr;
 }
 
-void ValueKnowledge::set(const QString &name, qint64 low, qint64 high)
+void ValueKnowledge::set(int name, qint64 low, qint64 high)
 {
     const Values values = low <= high ? Values{{low, high}} : Values{};
     if (Values *known = find(name)) {
         *known = values;
     } else {
         const auto at = std::lower_bound(known_.begin(), known_.end(), name,
-                                         [](const auto &entry, const QString &key) { return entry.first < key; });
-        known_.insert(at, {name, values});
+                                         [](const auto &entry, int key) { return entry.name < key; });
+        known_.insert(at, Known{name, values});
+        if (size_t(known_.size()) > kMostVariables)
+            known_.erase(known_.begin() + (known_.front().name == name ? 1 : 0));
     }
     if (values.empty())
         possible_ = false;
 }
 
-void ValueKnowledge::forget(const QString &name)
+void ValueKnowledge::forget(int name)
 {
-    known_.erase(std::remove_if(known_.begin(), known_.end(), [&](const auto &entry) { return entry.first == name; }),
+    known_.erase(std::remove_if(known_.begin(), known_.end(), [&](const Known &entry) { return entry.name == name; }),
                  known_.end());
 }
 
-void ValueKnowledge::keep(const QString &name, Compare compare, qint64 constant)
+void ValueKnowledge::keep(int name, Compare compare, qint64 constant)
 {
     if (!find(name))
         set(name, kLowest, kHighest);
@@ -133,9 +138,9 @@ ValueKnowledge ValueKnowledge::either(const ValueKnowledge &a, const ValueKnowle
     if (!b.possible_)
         return a;
     ValueKnowledge both;
-    for (const auto &[name, values] : a.known_) {
-        if (const Values *other = b.find(name))
-            both.known_.push_back({name, united(values, *other)});
+    for (const Known &known : a.known_) {
+        if (const Values *other = b.find(known.name))
+            both.known_.append(Known{known.name, united(known.values, *other)});
     }
     return both;
 }

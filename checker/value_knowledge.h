@@ -1,19 +1,19 @@
 #pragma once
 
-#include <QString>
+#include <QVarLengthArray>
 #include <QtGlobal>
 
 #include <utility>
-#include <vector>
 
 // What a path knows of variables compared with constants: for each variable it
-// knows anything of, the values it may hold, as a few ranges. A variable it
-// holds nothing of may hold any value.
+// knows anything of (by a number its reader gives it), the values it may hold, as
+// a few ranges. A variable it holds nothing of may hold any value. Kept without
+// an allocation for a few variables: the flow copies it at every statement.
 class ValueKnowledge
 {
 public:
-    using Range = std::pair<qint64, qint64>; // both ends included
-    using Values = std::vector<Range>;       // sorted, apart; empty: no value at all
+    using Range = std::pair<qint64, qint64>;  // both ends included
+    using Values = QVarLengthArray<Range, 2>; // sorted, apart; empty: no value at all
 
     enum class Compare : quint8
     {
@@ -30,13 +30,13 @@ public:
     void setImpossible() { possible_ = false; }
 
     // The variable holds a value in `low` to `high` from now on.
-    void set(const QString &name, qint64 low, qint64 high);
+    void set(int name, qint64 low, qint64 high);
     // Nothing more is known of the variable.
-    void forget(const QString &name);
+    void forget(int name);
     void forgetAll() { known_.clear(); }
-    bool knows(const QString &name) const;
+    bool knows(int name) const;
     // Keeps only the values for which `name compare constant` holds.
-    void keep(const QString &name, Compare compare, qint64 constant);
+    void keep(int name, Compare compare, qint64 constant);
 
     // What holds on either of two paths that meet.
     static ValueKnowledge either(const ValueKnowledge &a, const ValueKnowledge &b);
@@ -48,9 +48,15 @@ public:
     friend bool operator!=(const ValueKnowledge &a, const ValueKnowledge &b) { return !(a == b); }
 
 private:
-    Values *find(const QString &name);
-    const Values *find(const QString &name) const;
+    Values *find(int name);
+    const Values *find(int name) const;
 
     bool possible_ = true;
-    std::vector<std::pair<QString, Values>> known_; // sorted by name
+    struct Known
+    {
+        int name;
+        Values values;
+        friend bool operator==(const Known &a, const Known &b) { return a.name == b.name && a.values == b.values; }
+    };
+    QVarLengthArray<Known, 4> known_; // sorted by name
 };
