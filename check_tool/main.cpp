@@ -155,6 +155,7 @@ int main(int argc, char *argv[])
     // Without --commands, the language server looks for the workspace's commands.tsv.
     if (options.lsp)
         return Lsp::serveStandardStreams({options.commandsGiven ? commands : nullptr, QStringLiteral(TALEWICK_VERSION),
-                                          options.commandsPath, options.target, options.flags});
+                                          options.commandsPath, options.target, options.flags,
+                                          options.encoding.isCodePage932() ? QString() : options.encoding.displayName()});
     return check(options, commands);
 }

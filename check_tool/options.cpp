@@ -160,10 +160,9 @@ bool readValues(const QCommandLineParser &parser, Options &options, QString &mis
 bool checkCombination(const QCommandLineParser &parser, const Options &options, QString &mistake)
 {
     const bool reportOptions = parser.isSet(QStringLiteral("format")) || parser.isSet(QStringLiteral("severity")) ||
-                               parser.isSet(QStringLiteral("disable")) || parser.isSet(QStringLiteral("encoding")) ||
-                               options.fix;
+                               parser.isSet(QStringLiteral("disable")) || options.fix;
     if (options.lsp && (reportOptions || !options.explain.isEmpty()))
-        mistake = QStringLiteral("--lsp とは --commands、--target、--flag のほかのオプションを一緒に使えません。");
+        mistake = QStringLiteral("--lsp とは --commands、--target、--flag、--encoding のほかのオプションを一緒に使えません。");
     else if (options.lsp && !options.paths.isEmpty())
         mistake = QStringLiteral("--lsp はファイルを取りません（エディタが開いたものを調べます）。");
     else if (!options.explain.isEmpty() && !options.paths.isEmpty())

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringDecoder>
 #include <QUrl>
 
 namespace Lsp {
@@ -170,9 +172,31 @@ InitializeResult Server::initialize(const InitializeParams &params, const QJsonV
     firstFolder_ = folders.front();
     for (const QString &problem : projects_.setClientSettings(options, firstFolder_))
         send(messageNotification(QStringLiteral("window/showMessage"), MessageType::kWarning, problem));
+    readEncoding(options);
     state_ = State::Running;
     return InitializeResult{FeatureTable::all().capabilities(client_), QStringLiteral("talewick-check"),
                             settings_.version};
+}
+
+// The encoding of the scripts on disk that the workspace reads: the command
+// line's, else the client's "encoding" (the editor's files.encoding), else code
+// page 932. Open scripts come from the client already decoded.
+void Server::readEncoding(const QJsonValue &options)
+{
+    QString encoding = settings_.encoding;
+    if (encoding.isEmpty()) {
+        const QJsonObject object = options.toObject();
+        const QJsonValue nested = object.value(QLatin1String("talewick")).toObject().value(QLatin1String("encoding"));
+        encoding = (nested.isString() ? nested : object.value(QLatin1String("encoding"))).toString().trimmed();
+    }
+    if (encoding.isEmpty())
+        return;
+    if (!QStringDecoder(encoding.toLatin1().constData()).isValid()) {
+        send(messageNotification(QStringLiteral("window/showMessage"), MessageType::kWarning,
+                                 QStringLiteral("talewick.encoding の「%1」は知らない文字コードです").arg(encoding)));
+        return;
+    }
+    workspace_.setEncoding(encoding);
 }
 
 void Server::notify(const Incoming &incoming)

@@ -40,6 +40,8 @@ public:
         // --target and --flag: over the client's settings and the project files.
         std::optional<Target::Servers> target = {};
         QStringList flags = {};
+        // --encoding: the workspace's scripts on disk, over the client's setting.
+        QString encoding = {};
     };
 
     // Scripts larger than this are not checked: the store keeps every line, and a
@@ -81,6 +83,7 @@ private:
     void notify(const Incoming &incoming);
     QJsonValue answer(const QString &method, const QJsonValue &params);
     InitializeResult initialize(const InitializeParams &params, const QJsonValue &options);
+    void readEncoding(const QJsonValue &options);
     void watchScripts();
     void refuse(const QString &uri);
     void open(const DidOpenParams &params);

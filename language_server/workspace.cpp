@@ -7,6 +7,7 @@
 #include "common/regular_file.h"
 
 #include <QElapsedTimer>
+#include <QStringDecoder>
 
 #include <algorithm>
 
@@ -28,12 +29,18 @@ bool mayNamePlayerVariable(const QByteArray &bytes)
 
 } // namespace
 
-Offered offeredBy(const QByteArray &bytes)
+Offered offeredBy(const QByteArray &bytes, const QString &encoding)
 {
-    // Scripts that name neither a function nor a player variable are not read whole.
-    if (!mayNamePlayerVariable(bytes) && !bytes.contains("unction") && !bytes.toLower().contains("function"))
+    const bool codePage = encoding.isEmpty();
+    // Scripts that name neither a function nor a player variable are not read whole
+    // (their bytes tell, where ASCII stands for itself).
+    if (codePage && !mayNamePlayerVariable(bytes) && !bytes.contains("unction") &&
+        !bytes.toLower().contains("function"))
         return {};
-    const QString text = CodePage932::decode(bytes);
+    const QString text = codePage ? CodePage932::decode(bytes)
+                                  : QStringDecoder(encoding.toLatin1().constData(),
+                                                   QStringConverter::Flag::Stateless)
+                                        .decode(bytes);
     ScriptCheck check(Commands::Table::builtIn(), ScriptCheck::Options{false, false, false});
     check.replaceLines(0, 0, LineBreaks::splitSharing(text));
     Offered offered;
@@ -81,7 +88,7 @@ void Workspace::readFile(const QString &path)
     const RegularFile::Result read = RegularFile::tryRead(path, RegularFile::kDefaultMaxBytes);
     File file;
     if (read.status == RegularFile::Result::Status::Read) {
-        Offered offered = offeredBy(read.bytes);
+        Offered offered = offeredBy(read.bytes, encoding_);
         file.sites = std::move(offered.functions);
         file.names.variables = std::move(offered.variables);
     }

@@ -60,6 +60,10 @@ public:
     // Changes whenever the set of defined functions or of set variables does.
     quint64 generation() const { return generation_; }
 
+    // The encoding the workspace's scripts are read in: a name the toolkit knows,
+    // or empty for code page 932. Files read after it are read in it.
+    void setEncoding(const QString &encoding) { encoding_ = encoding; }
+
 private:
     void readFile(const QString &path);
     struct File
@@ -73,6 +77,7 @@ private:
     void changing(const QString &key, const std::function<void()> &change);
 
     QStringList folders_;
+    QString encoding_;
     QStringList queued_; // folders not yet begun
     std::unique_ptr<QDirIterator> iterator_;
     int filesRead_ = 0;
@@ -86,12 +91,13 @@ private:
     mutable quint64 hintsGeneration_ = 0;
 };
 
-// The functions a script in code page 932 defines, and the player variables it sets.
+// The functions a script defines, and the player variables it sets; its bytes in
+// `encoding`, a name the toolkit knows, or code page 932 when empty.
 struct Offered
 {
     QVector<ScriptCheck::FunctionUse> functions;
     QHash<QString, QString> variables; // spellings by key in lower case
 };
-Offered offeredBy(const QByteArray &bytes);
+Offered offeredBy(const QByteArray &bytes, const QString &encoding = QString());
 
 } // namespace Lsp

@@ -175,7 +175,7 @@ private slots:
             << QStringList{"--encoding", "klingon-8", "braces.txt"} << "klingon-8";
         QTest::newRow("fix with an encoding")
             << QStringList{"--fix", "--encoding", "utf-8", "braces.txt"} << "--encoding";
-        QTest::newRow("language server with an encoding") << QStringList{"--lsp", "--encoding", "utf-8"} << "--lsp";
+        QTest::newRow("language server with a format") << QStringList{"--lsp", "--format", "json"} << "--lsp";
     }
 
     // --disable drops codes, which then count for nothing; --severity error only

@@ -57,7 +57,12 @@ async function startServer() {
     options: folder ? { cwd: folder } : {},
   };
   const config = settings();
-  const wanted = { target: config.get('target'), commands: config.get('commands'), server: config.get('server') };
+  const wanted = {
+    target: config.get('target'),
+    commands: config.get('commands'),
+    server: config.get('server'),
+    encoding: vscode.workspace.getConfiguration('files', { languageId: 'talewick' }).get('encoding'),
+  };
   client = new LanguageClient('talewick', 'Talewick', server, {
     documentSelector: [{ language: 'talewick' }],
     initializationOptions: programs.initializationOptions(wanted, folder),

@@ -1046,6 +1046,26 @@ private slots:
         QCOMPARE(refusal([&] { completion(context, elsewhere); }), ErrorCode::kInvalidParams);
         QCOMPARE(refusal([&] { definition(context, elsewhere); }), ErrorCode::kInvalidParams);
     }
+
+    // The workspace's scripts on disk are read in the encoding the client or the
+    // command line names: in UTF-16 a function's name is found only when read so.
+    void offeredBy_encoding_decidesWhatIsRead_data()
+    {
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QStringList>("functions");
+        QTest::newRow("code page 932") << QString() << QStringList();
+        QTest::newRow("UTF-16LE") << QStringLiteral("UTF-16LE") << QStringList{"F_Known"};
+    }
+    void offeredBy_encoding_decidesWhatIsRead()
+    {
+        QFETCH(QString, encoding);
+        const QString text = QStringLiteral("function\tscript\tF_Known\t{\r\n\treturn 1;\r\n}\r\n");
+        const QByteArray utf16(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        QStringList names;
+        for (const ScriptCheck::FunctionUse &function : Lsp::offeredBy(utf16, encoding).functions)
+            names << function.name;
+        QTEST(names, "functions");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLspFeatures)

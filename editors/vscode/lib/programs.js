@@ -54,6 +54,27 @@ function serverArguments(settings, workspaceFolder) {
   return args;
 }
 
+// The name the language server knows for one of VS Code's file encodings (the
+// files.encoding of NPC scripts), for the scripts it reads from disk itself;
+// undefined for Shift JIS, which it reads as code page 932 by default.
+const kEncodingNames = {
+  utf8: 'UTF-8',
+  utf8bom: 'UTF-8',
+  utf16le: 'UTF-16LE',
+  utf16be: 'UTF-16BE',
+  eucjp: 'EUC-JP',
+  iso2022jp: 'ISO-2022-JP',
+  windows1252: 'windows-1252',
+  iso88591: 'ISO-8859-1',
+};
+function serverEncoding(vscodeEncoding) {
+  const name = (vscodeEncoding || '').trim().toLowerCase();
+  if (name === '' || name === 'shiftjis') {
+    return undefined;
+  }
+  return kEncodingNames[name] || name;
+}
+
 // The language server's initializationOptions: the target, and the commands file
 // and the server's folder against the workspace. Empty settings are left out, so
 // that the project file (talewick-check.ini) beside the scripts decides.
@@ -62,6 +83,10 @@ function initializationOptions(settings, workspaceFolder) {
   const target = (settings.target || '').trim();
   if (target !== '') {
     options.target = target;
+  }
+  const encoding = serverEncoding(settings.encoding);
+  if (encoding) {
+    options.encoding = encoding;
   }
   for (const name of ['commands', 'server']) {
     const value = (settings[name] || '').trim();
@@ -113,6 +138,7 @@ module.exports = {
   isAtLeast,
   serverArguments,
   initializationOptions,
+  serverEncoding,
   checkerProblem,
   ruleCodeAt,
 };

@@ -77,6 +77,13 @@ test('initializationOptions: what is set, paths against the workspace', () => {
   }
 });
 
+test('initializationOptions: the scripts\' encoding as the server names it, none for Shift JIS', () => {
+  assert.deepEqual(programs.initializationOptions({ encoding: 'shiftjis' }, '/w'), {});
+  assert.deepEqual(programs.initializationOptions({ encoding: 'utf8' }, '/w'), { encoding: 'UTF-8' });
+  assert.deepEqual(programs.initializationOptions({ encoding: 'eucjp' }, '/w'), { encoding: 'EUC-JP' });
+  assert.equal(programs.serverEncoding('gb18030'), 'gb18030');
+});
+
 test('ruleCodeAt: a code under the cursor first, else the diagnostic there', () => {
   const line = '\t// talewick-check disable=TW206,TW104';
   assert.equal(programs.ruleCodeAt(line, line.indexOf('TW104') + 2, []), 'TW104');
