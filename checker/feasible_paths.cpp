@@ -196,6 +196,7 @@ private:
     void forgetStored(const StepReader &reader, Transfer &transfer) const;
     ValueKnowledge assuming(const StepReader &reader, int index, bool holds, ValueKnowledge knowledge) const;
     ValueKnowledge along(int node, int way, const ValueKnowledge &out) const;
+    ValueKnowledge choosing(int node, int way, ValueKnowledge knowledge) const;
 
     const FlowGraph::Graph &g_;
     const FlowGraph::LineText &text_;
@@ -236,8 +237,9 @@ bool Analysis::gatherCompared()
         const FlowGraph::Node &at = g_.nodes.at(node);
         if (std::all_of(at.when.cbegin(), at.when.cend(), [](qint8 w) { return w == 0; }))
             continue;
-        const StepReader reader(g_, node, text_, commands_);
-        for (const Expression &e : at.step->expressions) {
+        // A switch's ways compare the variable its head names.
+        const StepReader reader(g_, at.chooses >= 0 ? at.chooses : node, text_, commands_);
+        for (const Expression &e : reader.step().expressions) {
             const std::optional<QString> name = reader.tracked(e);
             if (name && !compared_.contains(*name))
                 compared_.insert(*name, int(compared_.size()));
@@ -300,6 +302,8 @@ ValueKnowledge Analysis::along(int node, int way, const ValueKnowledge &out) con
     const qint8 when = way < at.when.size() ? at.when[way] : 0;
     if (when == 0)
         return out;
+    if (when == FlowGraph::kCase || when == FlowGraph::kPastCases)
+        return choosing(node, way, out);
     const StepReader reader(g_, node, text_, commands_);
     const Expression *forCondition = at.step->kind == Kind::For ? BodyForm::part(*at.step, 1) : nullptr;
     const int condition = forCondition ? int(forCondition - at.step->expressions.data()) : at.step->root;
@@ -308,6 +312,37 @@ ValueKnowledge Analysis::along(int node, int way, const ValueKnowledge &out) con
     if (!reader.has(condition))
         return out;
     return assuming(reader, condition, when > 0, out);
+}
+
+// What is known on a way a switch on a variable chooses: the variable equals the
+// case's constant, or, past the cases, none of them.
+ValueKnowledge Analysis::choosing(int node, int way, ValueKnowledge knowledge) const
+{
+    const FlowGraph::Node &at = g_.nodes.at(node);
+    if (at.chooses < 0)
+        return knowledge;
+    const StepReader head(g_, at.chooses, text_, commands_);
+    const int name = head.has(head.step().root) ? variable(head, head.at(head.step().root)) : -1;
+    if (name < 0)
+        return knowledge;
+    const auto caseValue = [&](int target) -> std::optional<qint64> {
+        const StepReader reader(g_, target, text_, commands_);
+        if (reader.step().kind != Kind::Case || !reader.has(reader.step().root))
+            return std::nullopt;
+        return reader.constant(reader.at(reader.step().root));
+    };
+    if (at.when[way] == FlowGraph::kCase) {
+        if (const std::optional<qint64> value = caseValue(at.next[way]))
+            knowledge.keep(name, Compare::Equal, *value);
+        return knowledge;
+    }
+    for (int other = 0; other < at.next.size(); ++other) {
+        const std::optional<qint64> value =
+            at.when[other] == FlowGraph::kCase ? caseValue(at.next[other]) : std::nullopt;
+        if (value)
+            knowledge.keep(name, Compare::NotEqual, *value);
+    }
+    return knowledge;
 }
 
 // What is known after the statement of `node` ran: a constant or a command's

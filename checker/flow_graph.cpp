@@ -192,11 +192,14 @@ void Linker::linkInstruction(int node, int at)
         return;
     }
     case Op::Switch:
+        graph_.nodes[node].chooses = in.subject;
+        when_ = kCase;
         for (const auto &[value, target] : in.cases)
             follow(node, target);
-        if (!hasDefault(in) && covers(in.subject, in))
-            return;
-        follow(node, in.target);
+        when_ = kPastCases;
+        if (hasDefault(in) || !covers(in.subject, in))
+            follow(node, in.target);
+        when_ = 0;
         return;
     default:
         follow(node, at + 1);
@@ -254,7 +257,7 @@ Graph build(const QVector<Located> &steps, const LineText &text)
         if (located.step->kind == Kind::Broken)
             graph.readable = false;
         if (located.step->isStatement()) {
-            graph.nodes.append(Node{located.step, located.line, {}, {}, {}, false, false});
+            graph.nodes.append(Node{located.step, located.line, {}, {}, -1, {}, false, false});
             statements.push_back({located.line, located.step});
         }
     }

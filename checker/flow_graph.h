@@ -21,13 +21,18 @@ struct Node
     const FlowStep *step = nullptr;
     int line = 0; // within the body
     // Most steps lead on to one or two others: kept without an allocation each.
-    QVarLengthArray<int, 2> next;  // where the server may go after this step
-    // Beside each of next: 1 where the step's condition holds, -1 where it does not, 0 either way.
+    QVarLengthArray<int, 2> next; // where the server may go after this step
+    // Beside each of next: 1 where the step's condition holds, -1 where it does not, 0 either way;
+    // kCase to a case of the switch `chooses` heads, kPastCases where no case matched.
     QVarLengthArray<qint8, 2> when;
+    int chooses = -1;              // the head of the switch whose cases this step leads to
     QVarLengthArray<int, 1> calls; // what callsub or a call of a function of the body runs, to come back
     bool inFunction = false;       // inside a function of the body: its return goes back to the caller
     bool reachableHead = false;    // a place the server may start from: a label, a function's block
 };
+
+constexpr qint8 kCase = 2;
+constexpr qint8 kPastCases = 3;
 
 // A body's labels are hashed with FNV-1a (common/fnv_hash.h), not Qt's string hash.
 struct LabelHash

@@ -259,6 +259,14 @@ private slots:
             {"7:2 TW501"});
         row("a loop's counter is not followed", tested("\t.@i = 0;\n\twhile (.@i < 3) .@i++;\n\tif (.@i == 3) close;"),
             {"6:2 TW501"});
+        row("a switch on a stored select with every choice",
+            tested("\t.@c = select(\"x:y\");\n\tswitch (.@c) {\n\tcase 1:\n\t\tclose;\n\tcase 2:\n\t\tclose;\n\t}"),
+            {});
+        row("a switch on a stored select with a choice left out",
+            tested("\t.@c = select(\"x:y:z\");\n\tswitch (.@c) {\n\tcase 1:\n\t\tclose;\n\tcase 3:\n\t\tclose;\n\t}"),
+            {"10:2 TW501"});
+        row("a case no value reaches is not followed",
+            tested("\t.@c = rand(2);\n\tswitch (.@c) {\n\tcase 5:\n\t\tend;\n\tdefault:\n\t\tclose;\n\t}"), {});
         row("a string variable is not compared", tested("\t.@s$ = \"a\";\n\tif (.@s$ == \"a\") close;"), {"5:2 TW501"});
     }
     void impossiblePaths_areNotFollowed() { compare(); }
