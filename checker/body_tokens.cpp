@@ -3,6 +3,7 @@
 #include "common/code_page_characters.h"
 #include "common/text_position.h"
 
+#include <limits>
 #include <vector>
 
 namespace BodyTokens {
@@ -92,6 +93,22 @@ bool isPlainName(QStringView name)
     if (name.isEmpty() || isDigit(name.front()))
         return false;
     return std::all_of(name.begin(), name.end(), [](QChar c) { return isNameChar(c); });
+}
+
+quint64 numberValue(QStringView number)
+{
+    QString digits = number.toString();
+    digits.remove(u'_');
+    int base = 10;
+    if (digits.startsWith(u"0x") || digits.startsWith(u"0X") || digits.startsWith(u"0o") || digits.startsWith(u"0b")) {
+        base = digits.at(1) == u'o' ? 8 : digits.at(1) == u'b' ? 2 : 16;
+        digits.remove(0, 2);
+    } else if (digits.size() > 1 && digits.startsWith(u'0')) {
+        base = 8;
+    }
+    bool ok = false;
+    const quint64 value = digits.toULongLong(&ok, base);
+    return ok ? value : std::numeric_limits<quint64>::max();
 }
 
 qsizetype unknownEscapeAt(QStringView string)

@@ -87,6 +87,11 @@ inline bool isTodaysNumber(QStringView number)
 // that today's servers do not read as an escape ("\\%", "\\q"), or -1.
 qsizetype unknownEscapeAt(QStringView string);
 
+// The value of a number token as written, before any server caps it: decimal,
+// 0x, 0o, 0b or a leading 0 for octal, "_" between digits; past 64 bits, the
+// largest value.
+quint64 numberValue(QStringView number);
+
 // Whether `name` is a plain name without prefix or suffix, as command words are.
 bool isPlainName(QStringView name);
 

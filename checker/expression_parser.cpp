@@ -1,5 +1,7 @@
 #include "checker/parser.h"
 
+#include <limits>
+
 // The expressions of a piece, read with the server's operator order into trees
 // that the piece's steps keep.
 namespace StatementParser::Internal {
@@ -158,6 +160,9 @@ int Parser::primary()
         ++pos_;
         if (BodyTokens::isTodaysNumber(token.text))
             judge(Rule::TodaysSyntax, token, kOlderServers, 0, {token.text.toString()});
+        // Most numbers are short: only one of ten digits or more can pass 32 bits.
+        if (token.text.size() >= 10 && BodyTokens::numberValue(token.text) > std::numeric_limits<qint32>::max())
+            judge(Rule::NumberTooLarge, token, 0, Target::kToday, {token.text.toString()});
         return node(Expression::Kind::Number, token, start);
     case Kind::String:
         if (isPunct(pos_ + 1, u":") && isPunct(pos_ + 2, u":"))

@@ -35,6 +35,7 @@ enum class Rule : quint8
     CaseNotConstant,
     CommaAfterAssignment,
     NameNotAscii,
+    NumberTooLarge,
     // Bodies, menus and labels
     UnclosedBody,
     BodyRunsIntoDefinition,

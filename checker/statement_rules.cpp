@@ -98,6 +98,12 @@ constexpr RuleDeclaration kStatementRules[] = {
      u"今のサーバーは名前をそこで切り、行を読めずに読み込みを拒みます。古いサーバーは読み込みます。",
      EXAMPLE_NPC u"\tgoto L_表示;\nL_表示:\n\tclose;\n" EXAMPLE_END,
      EXAMPLE_NPC u"\tgoto L_Show;\nL_Show:\n\tclose;\n" EXAMPLE_END},
+    {Rule::NumberTooLarge, u"TW121", Severity::Warning, u"数「%1」は32ビットに入りません",
+     u"32ビットに入らない数",
+     u"数が 2147483647 より大きく、サーバーの整数に入りません。",
+     u"今のサーバーは警告を出し、入る一番大きな値に切り詰めて読み込みます。書いた値にはなりません。",
+     EXAMPLE_NPC u"\tset Zeny, 3000000000;\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tset Zeny, 2000000000;\n\tclose;\n" EXAMPLE_END},
     {Rule::MenuPairs, u"TW205", Severity::Error, u"menu は「選択肢,ラベル」の組で書きます",
      u"menu の選択肢とラベルが組にならない",
      u"menu は「選択肢,ラベル」の組を並べます。数が奇数か、ラベルの所に文字列があります。"

@@ -199,6 +199,9 @@ private slots:
         row("label named like a command, older", commandLabel, "older", {});
         const QString twice = kToll + kToll + npc(QStringLiteral("\tcallfunc \"F_Toll\",1;\n\tend;"));
         row("file function defined twice", twice, "today", {"1:17 TW219 W", "4:17 TW219 W"});
+        const QString large = npc(QStringLiteral("\t.@a = 2147483647 + 0x7FFFFFFF;\n\t.@b = 2147483648;\n\tend;"));
+        row("number past 32 bits, today", large, "today", {"3:8 TW121 W"});
+        row("number past 32 bits, older", large, "older", {});
         const QString unknown = npc(QStringLiteral("\tF_Nowhere 2;\n\tend;"));
         row("name defined nowhere, no target", unknown, "", {"2:2 TW115 W"});
         row("name defined nowhere, today", unknown, "today", {"2:2 TW115 W"});
