@@ -166,6 +166,8 @@ struct Scratch
     std::vector<States> in;
     std::vector<Effect> effects;
     std::vector<int> opener; // the mes, or the call, that opened the window on some path here
+    // The last way chosen while the window was open on some path here: node * 16 + way.
+    std::vector<int> chosen;
     std::vector<int> work;
     // The summaries of what each node calls, in order, read when a path first reaches
     // it: node k's are calls[callRange[k].first] up to calls[callRange[k].second].
@@ -195,11 +197,12 @@ public:
             const FeasiblePaths::Blocked &blocked, Scratch &scratch, BodySummaries &bodySummaries)
         : g_(graph), target_(target), context_(context), blocked_(blocked), function_(function),
           bodySummaries_(bodySummaries), in_(scratch.in), effects_(scratch.effects), opener_(scratch.opener),
-          work_(scratch.work), callRange_(scratch.callRange), calls_(scratch.calls)
+          chosen_(scratch.chosen), work_(scratch.work), callRange_(scratch.callRange), calls_(scratch.calls)
     {
         const size_t size = size_t(g_.nodes.size());
         in_.assign(size, 0);
         opener_.assign(size, -1);
+        chosen_.assign(size, -1);
         work_.clear();
         effects_.clear();
         callRange_.assign(size, {0, -1});
@@ -213,6 +216,7 @@ public:
     {
         std::fill(in_.begin(), in_.end(), States(0));
         std::fill(opener_.begin(), opener_.end(), -1);
+        std::fill(chosen_.begin(), chosen_.end(), -1);
         work_.clear();
     }
 
@@ -277,7 +281,8 @@ private:
     bool calls(int node) const { return callRange_[size_t(node)].second > callRange_[size_t(node)].first; }
     void enterEvents();
     void propagate();
-    void flowInto(int node, States states, int opener);
+    void flowInto(int node, States states, int opener, int chosen = -1);
+    Diagnostic::Related wayChosen(int chosen) const;
     void judge(int node, Diagnostics &found) const;
     void stuck(int node, quint8 in, Diagnostics &found) const;
     void besideMessage(int node, quint8 in, Diagnostics &found) const;
@@ -320,6 +325,7 @@ private:
     std::vector<States> &in_;
     std::vector<Effect> &effects_;
     std::vector<int> &opener_;
+    std::vector<int> &chosen_;
     std::vector<int> &work_;
     std::vector<std::pair<int, int>> &callRange_;
     std::vector<WindowSummary> &calls_;
@@ -405,23 +411,47 @@ void Checker::propagate()
         if (ends)
             continue;
         const FlowGraph::Node &at = g_.nodes.at(node);
+        // Where the paths part with the window open, the way each takes is named.
+        const bool open = anyPath(out) & (kOpen | kWaiting | kChoiceOnly);
+        const bool parts = open && at.next.size() > 1 && at.next.size() <= 16;
         for (int way = 0; way < at.next.size(); ++way) {
             if (!FeasiblePaths::isBlocked(blocked_, node, way))
-                flowInto(at.next[way], out, opener);
+                flowInto(at.next[way], out, opener, parts ? node * 16 + way : open ? chosen_[size_t(node)] : -1);
         }
     }
 }
 
-void Checker::flowInto(int node, States states, int opener)
+void Checker::flowInto(int node, States states, int opener, int chosen)
 {
     const States merged = in_[size_t(node)] | states;
     const bool newOpener = opener >= 0 && opener_[size_t(node)] < 0;
-    if (merged != in_[size_t(node)] || newOpener) {
+    const bool newChosen = chosen >= 0 && chosen_[size_t(node)] < 0;
+    if (merged != in_[size_t(node)] || newOpener || newChosen) {
         in_[size_t(node)] = merged;
         if (newOpener)
             opener_[size_t(node)] = opener;
+        if (newChosen)
+            chosen_[size_t(node)] = chosen;
         work_.push_back(node);
     }
+}
+
+// The place and words for the way a path took: a condition that held or not, a
+// case, no case, or a choice.
+Diagnostic::Related Checker::wayChosen(int chosen) const
+{
+    const int node = chosen / 16, way = chosen % 16;
+    const FlowGraph::Node &at = g_.nodes.at(node);
+    const qint8 when = way < at.when.size() ? at.when[way] : 0;
+    const FlowGraph::Node &place = when == FlowGraph::kCase                           ? g_.nodes.at(at.next[way])
+                                   : when == FlowGraph::kPastCases && at.chooses >= 0 ? g_.nodes.at(at.chooses)
+                                                                                      : at;
+    const QString what = when == 1                  ? QStringLiteral("この条件が成り立つ道筋です")
+                         : when == -1               ? QStringLiteral("この条件が成り立たない道筋です")
+                         : when == FlowGraph::kCase ? QStringLiteral("この case に入る道筋です")
+                         : when == FlowGraph::kPastCases ? QStringLiteral("どの case にも当たらない道筋です")
+                                                         : QStringLiteral("ここで選ぶ道筋です");
+    return {place.line, place.step->column, place.step->length, what};
 }
 
 void Checker::judge(int node, Diagnostics &found) const
@@ -470,6 +500,8 @@ void Checker::stuck(int node, quint8 in, Diagnostics &found) const
                                            : QStringLiteral("ここで窓が開きます");
         diagnostic.related.append({mes.line, mes.step->column, mes.step->length, what});
     }
+    if (chosen_[size_t(node)] >= 0)
+        diagnostic.related.append(wayChosen(chosen_[size_t(node)]));
     found.append(diagnostic);
 }
 

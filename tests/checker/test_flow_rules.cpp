@@ -498,6 +498,45 @@ private slots:
         QCOMPARE(described(checkScript(npc("\tmes \"Bye.\";\n\tclose; end;"))), QStringList());
     }
 
+    // Where a call left the window open, the finding points at the call, not into the callee.
+    void stuckPlayer_relatedPlaceIsTheCallThatLeftTheWindowOpen()
+    {
+        const Diagnostics found = checkScript(npc("\tgetitem 501,1;\n\tcallsub L_Say;\n\tend;\nL_Say:\n\tmes \"hi\";\n"
+                                                  "\treturn;"));
+        QCOMPARE(described(found), QStringList{"4:2 TW501"});
+        QCOMPARE(found.front().related.size(), 1);
+        QCOMPARE(found.front().related.front().line, 2);
+        QCOMPARE(found.front().related.front().column, 1);
+    }
+
+    // Where paths part with the window open, the finding names the way taken: the
+    // condition that did not hold, the choice, no case. Lines of the related places.
+    void stuckPlayer_relatedPlacesNameTheWayTaken_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QList<int>>("related");
+        QTest::newRow("a condition that does not hold")
+            << npc("\tmes \"a\";\n\tif (@a) close;\n\tend;") << QList<int>{1, 2};
+        QTest::newRow("a menu's choice")
+            << npc("\tmes \"a\";\n\tmenu \"x\",L_X,\"y\",L_Y;\nL_X:\n\tclose;\nL_Y:\n\tend;") << QList<int>{1, 2};
+        QTest::newRow("past the cases of a switch")
+            << npc("\tmes \"a\";\n\tswitch (@a) {\n\tcase 1:\n\t\tclose;\n\t}\n\tend;") << QList<int>{1, 2};
+        QTest::newRow("paths parting before the window opens")
+            << npc("\tif (@a) end;\n\tmes \"a\";\n\tend;") << QList<int>{2};
+    }
+    void stuckPlayer_relatedPlacesNameTheWayTaken()
+    {
+        QFETCH(QString, script);
+        QFETCH(QList<int>, related);
+        const Diagnostics found = checkScript(script);
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.front().code, QStringLiteral("TW501"));
+        QList<int> lines;
+        for (const Diagnostic::Related &place : found.front().related)
+            lines << place.line;
+        QCOMPARE(lines, related);
+    }
+
     // Edits above a finding move its related place with it.
     void stuckPlayer_relatedPlaceFollowsEdits()
     {
