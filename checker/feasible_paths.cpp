@@ -409,9 +409,18 @@ void Analysis::forgetStored(const StepReader &reader, Transfer &transfer) const
             transfer.forgets.append(name);
     };
     const auto arguments = [&](const QString &word, int first, bool inExpression) {
-        const Commands::Command *command = commands_ ? commands_->find(word) : nullptr;
+        // Most commands are given no variable: the table is asked only for those that are.
+        const Commands::Command *command = nullptr;
+        bool asked = false;
         int k = 0;
         for (int at = first; reader.has(at); at = reader.at(at).next, ++k) {
+            const EKind kind = reader.at(at).kind;
+            if (kind != EKind::Variable && kind != EKind::Element)
+                continue;
+            if (!asked) {
+                command = commands_ ? commands_->find(word) : nullptr;
+                asked = true;
+            }
             if (!command || command->storesInto(k, inExpression))
                 forget(at);
         }
