@@ -7,6 +7,7 @@
 #include "checker/value_knowledge.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <optional>
 
@@ -203,6 +204,7 @@ private:
     const Commands::Table *commands_;
     // The variables some condition names, numbered: only those are followed.
     QHash<QString, int> compared_;
+    QHash<int, int> conditionsOn_; // by variable: the statements whose ways compare it
     int variable(const StepReader &reader, const Expression &e) const
     {
         const std::optional<QString> name = reader.tracked(e);
@@ -239,10 +241,16 @@ bool Analysis::gatherCompared()
             continue;
         // A switch's ways compare the variable its head names.
         const StepReader reader(g_, at.chooses >= 0 ? at.chooses : node, text_, commands_);
+        QVarLengthArray<int, 4> counted;
         for (const Expression &e : reader.step().expressions) {
             const std::optional<QString> name = reader.tracked(e);
             if (name && !compared_.contains(*name))
                 compared_.insert(*name, int(compared_.size()));
+            const int id = name ? compared_.value(*name) : -1;
+            if (id >= 0 && !counted.contains(id)) {
+                counted.append(id);
+                ++conditionsOn_[id];
+            }
         }
     }
     return !compared_.isEmpty();
@@ -255,6 +263,13 @@ Blocked Analysis::run()
     transfers_.reserve(size_t(g_.nodes.size()));
     for (int node = 0; node < g_.nodes.size(); ++node)
         transfers_.push_back(readTransfer(node));
+    // A way is closed only by what an earlier store or condition told of its
+    // variable: with neither, every way stays open.
+    const bool stored =
+        std::any_of(transfers_.cbegin(), transfers_.cend(), [](const Transfer &t) { return t.sets >= 0; });
+    const bool testedAgain = std::any_of(conditionsOn_.cbegin(), conditionsOn_.cend(), [](int n) { return n > 1; });
+    if (!stored && !testedAgain)
+        return {};
     // The server may start at the top, at a label, at a function or a subroutine
     // knowing nothing.
     for (int node = 0; node < g_.nodes.size(); ++node) {
