@@ -548,11 +548,23 @@ Diagnostics check(const FlowGraph::Graph &graph, Start start, const Target &targ
 {
     if (!graph.readable)
         return {};
-    BodySummaries bodySummaries;
-    const FeasiblePaths::Blocked blocked = FeasiblePaths::blockedWays(graph, context.text, context.commands);
-    Checker checker(graph, start == Start::Function, target, context, blocked, tScratch, bodySummaries);
-    checker.enterBody(start);
-    Diagnostics found = checker.run();
+    // Following only the feasible paths can only take findings away, and costs
+    // more than following every way: it is asked for only where a way finds one.
+    const FeasiblePaths::Blocked noneBlocked;
+    Diagnostics found;
+    {
+        BodySummaries bodySummaries;
+        Checker checker(graph, start == Start::Function, target, context, noneBlocked, tScratch, bodySummaries);
+        checker.enterBody(start);
+        found = checker.run();
+    }
+    if (!found.isEmpty()) {
+        BodySummaries bodySummaries;
+        const FeasiblePaths::Blocked blocked = FeasiblePaths::blockedWays(graph, context.text, context.commands);
+        Checker checker(graph, start == Start::Function, target, context, blocked, tScratch, bodySummaries);
+        checker.enterBody(start);
+        found = checker.run();
+    }
     found += UnreachableRule::check(graph);
     return found;
 }
