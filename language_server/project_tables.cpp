@@ -85,7 +85,8 @@ const ProjectTables::Read &ProjectTables::projectOf(const QString &path)
     auto projectFile = projectFileOfFolder_.constFind(folder);
     if (projectFile == projectFileOfFolder_.cend())
         projectFile = projectFileOfFolder_.insert(folder, folder.isEmpty() ? QString() : ProjectFile::find(folder));
-    const QString &file = *projectFile;
+    // A copy: fileChanged below empties the map it stands in.
+    const QString file = *projectFile;
     // Gone without the client saying so: the folders look again.
     if (!file.isEmpty() && !QFileInfo(file).isFile()) {
         fileChanged(file);
