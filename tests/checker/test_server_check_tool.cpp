@@ -1,37 +1,19 @@
 // talewick-check --server as a build script runs it: the folder's findings in the
 // report, what it read on --verbose, and files of the folder it cannot read.
 #include "server_folder_sample.h"
+#include "../support/tool_run.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Run
+// talewick-check with `arguments`, run in `folder`.
+ToolRun runTool(const QStringList &arguments, const QString &folder)
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run runTool(const QStringList &arguments, const QString &folder)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(QStringLiteral(TALEWICK_CHECK), arguments);
-    Run run;
-    if (!process.waitForFinished(20000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return runProgram(QStringLiteral(TALEWICK_CHECK), arguments, folder);
 }
 
 // "LINE:COLUMN CODE" of each line of a gcc-style report.
@@ -75,7 +57,7 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(writeProject(dir.path()));
-        const Run run = runTool({"--verbose", "--server", "server", "npc/guide.txt"}, dir.path());
+        const ToolRun run = runTool({"--verbose", "--server", "server", "npc/guide.txt"}, dir.path());
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(findingsOf(run.out), (QStringList{"2:6 TW605", "3:7 TW601", "4:10 TW604"}));
         QCOMPARE(run.err, QStringLiteral("server: 2 maps, 3 items, 2 monsters, 3 constants, 1 skills, "
@@ -86,7 +68,7 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(writeProject(dir.path()));
-        const Run run = runTool({"--server", "server", "npc/guide.txt"}, dir.path());
+        const ToolRun run = runTool({"--server", "server", "npc/guide.txt"}, dir.path());
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, 1);
     }
@@ -96,7 +78,7 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(writeProject(dir.path()));
-        const Run run = runTool({"npc/guide.txt"}, dir.path());
+        const ToolRun run = runTool({"npc/guide.txt"}, dir.path());
         QVERIFY2(!run.out.contains(QStringLiteral("[TW6")), qPrintable(run.out));
         QVERIFY2(findingsOf(run.out).join(u' ').contains(QStringLiteral("5:2 TW1")), qPrintable(run.out));
     }
@@ -107,7 +89,7 @@ private slots:
         QStringList files = SampleServer::files();
         files[3] += QStringLiteral("604,Broken\n");
         QVERIFY(writeProject(dir.path(), files));
-        const Run run = runTool({"--server", "server", "npc/guide.txt"}, dir.path());
+        const ToolRun run = runTool({"--server", "server", "npc/guide.txt"}, dir.path());
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.startsWith(QStringLiteral("talewick-check: ")) &&
                      run.err.contains(QStringLiteral("server/db/item_db.txt:4: ")),
@@ -131,7 +113,7 @@ private slots:
         QFETCH(QString, named);
         QTemporaryDir dir;
         QVERIFY(writeProject(dir.path()));
-        const Run run = runTool(arguments, dir.path());
+        const ToolRun run = runTool(arguments, dir.path());
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.contains(named), qPrintable(run.err));
         QCOMPARE(run.out, QString());
