@@ -158,6 +158,7 @@ private:
     }
 
     bool statement();
+    bool expressionStatement(const ChunkToken &first, bool assigns);
     bool commandStatement(const Commands::Command &command);
     bool keywordStatement(const ChunkToken &first);
     int commandArguments(const Commands::Command &command, bool inParentheses);

@@ -175,22 +175,28 @@ bool Parser::statement()
     const Commands::Command *command = plain ? commands_.find(first.text) : nullptr;
     if (command && !assigns)
         return commandStatement(*command);
-    if (!plain || assigns) {
-        if (assigns)
-            variables(first, pos_ + 2);
-        roots_.push_back(expression());
-        addStep(FlowStep::Kind::Other, first);
-        // ".@fee = 300, .@tax = 20;": servers that match words in any case skip the
-        // character after an assignment; the next one is a statement of its own.
-        if (assigns && nextIs(u",")) {
-            judge(Rule::CommaAfterAssignment, peek(), Target::kEveryServer & ~Target::TodayAnyCase);
-            ++pos_;
-            return statement();
-        }
-        return false;
-    }
+    if (!plain || assigns)
+        return expressionStatement(first, assigns);
     ownFunctionStatement(first);
     addStep(FlowStep::Kind::Call, first, first.text.toString());
+    return false;
+}
+
+// A statement that is an expression: an assignment ("@x = 1", ".@i++"), or a value
+// read for what it does.
+bool Parser::expressionStatement(const ChunkToken &first, bool assigns)
+{
+    if (assigns)
+        variables(first, pos_ + 2);
+    roots_.push_back(expression());
+    addStep(FlowStep::Kind::Other, first);
+    // ".@fee = 300, .@tax = 20;": servers that match words in any case skip the
+    // character after an assignment; the next one is a statement of its own.
+    if (assigns && nextIs(u",")) {
+        judge(Rule::CommaAfterAssignment, peek(), Target::kEveryServer & ~Target::TodayAnyCase);
+        ++pos_;
+        return statement();
+    }
     return false;
 }
 
