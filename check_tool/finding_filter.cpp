@@ -4,29 +4,6 @@
 
 namespace FindingFilter {
 
-void dropCodes(QVector<CheckReport::FileResult> &files, const QSet<QString> &codes)
-{
-    for (CheckReport::FileResult &file : files)
-        dropCodes(file, codes);
-}
-
-void dropCodes(CheckReport::FileResult &file, const QSet<QString> &codes)
-{
-    if (!codes.isEmpty())
-        file.diagnostics.removeIf([&](const Diagnostic &d) { return codes.contains(d.code); });
-}
-
-void setSeverities(CheckReport::FileResult &file, const QHash<QString, Diagnostic::Severity> &severities)
-{
-    if (severities.isEmpty())
-        return;
-    for (Diagnostic &diagnostic : file.diagnostics) {
-        const auto given = severities.constFind(diagnostic.code);
-        if (given != severities.cend())
-            diagnostic.severity = *given;
-    }
-}
-
 bool hasErrors(const QVector<CheckReport::FileResult> &files)
 {
     return std::any_of(files.cbegin(), files.cend(), [](const CheckReport::FileResult &file) {

@@ -116,11 +116,8 @@ int check(const CheckOptions::Options &options, const std::shared_ptr<const Comm
         print(stderr, QStringLiteral("talewick-check: %1\n").arg(failure));
     CheckReport::checkFunctionsAcross(results);
     CheckReport::checkPlayerVariablesAcross(results);
-    for (CheckReport::FileResult &result : results) {
-        const std::shared_ptr<const ProjectSetup::Setup> setup = setups.forScript(result.fileName);
-        FindingFilter::dropCodes(result, setup->disabled);
-        FindingFilter::setSeverities(result, setup->severities);
-    }
+    for (CheckReport::FileResult &result : results)
+        setups.forScript(result.fileName)->findings.apply(result.diagnostics);
     const bool errors = FindingFilter::hasErrors(results);
     FindingFilter::hideBelow(results, options.lowest);
     print(stdout, output(options, results, failures));

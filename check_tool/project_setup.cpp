@@ -52,8 +52,8 @@ std::shared_ptr<const Setup> Resolver::make(const ProjectFile::Settings &file)
         else if (const std::optional<ScriptEncoding> encoding = ScriptEncoding::named(file.encoding))
             setup->reading.encoding = *encoding;
     }
-    setup->disabled = options_.disabled + file.disabled;
-    setup->severities = file.severities;
+    setup->findings = FindingPolicy::of(file);
+    setup->findings.disabled += options_.disabled;
     setup->serverFolder = options_.serverFolder.isEmpty() ? file.serverFolder : options_.serverFolder;
     return setup;
 }

@@ -2,6 +2,7 @@
 
 #include "check_tool/check_all.h"
 #include "check_tool/options.h"
+#include "project_file/finding_policy.h"
 #include "project_file/project_file.h"
 
 #include <QHash>
@@ -19,8 +20,7 @@ namespace ProjectSetup {
 struct Setup
 {
     CheckAll::FileSetup reading;
-    QSet<QString> disabled; // the command line's codes and the project file's
-    QHash<QString, Diagnostic::Severity> severities;
+    FindingPolicy findings; // the command line's codes to leave out, and the project file's
     QString serverFolder; // --server, else the project file's
 };
 
