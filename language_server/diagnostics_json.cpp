@@ -47,11 +47,13 @@ Partners partnersOf(const Findings &findings)
     return partners;
 }
 
-// What is judged across files: calls, reads of player variables.
+// What is judged across files: calls, reads of player variables; and what the
+// project leaves out of it or holds otherwise.
 struct Judges
 {
     const std::function<bool(const QString &)> &defined;
     const VariableJudge &variables;
+    const FindingPolicy &policy;
     bool judgesCalls(const Findings::Line &line) const
     {
         return defined && (!line.calls.isEmpty() || !line.byName.isEmpty());
@@ -98,6 +100,7 @@ void judgeAcross(const Findings::Line &line, const Judges &judges, Diagnostics &
                                                            judges.variables.nearest(read.name)));
         }
     }
+    judges.policy.apply(diagnostics);
     std::stable_sort(diagnostics.begin(), diagnostics.end(),
                      [](const Diagnostic &a, const Diagnostic &b) { return a.column < b.column; });
 }
@@ -130,7 +133,7 @@ QVector<PublishedDiagnostic> publishedDiagnostics(const Findings &findings, cons
                                                   const VariableJudge &variables)
 {
     const Partners partners = partnersOf(findings);
-    const Judges judges{defined, variables};
+    const Judges judges{defined, variables, findings.policy()};
     QVector<PublishedDiagnostic> published;
     for (const Findings::Line &line : findings.lines())
         published += diagnosticsOf(line, uri, partners, judges);
@@ -173,10 +176,10 @@ QByteArray publishMessage(const Findings &findings, const QString &uri, int vers
                           const std::function<bool(const QString &)> &defined, const VariableJudge &variables)
 {
     const Partners partners = partnersOf(findings);
-    const Judges judges{defined, variables};
+    const Judges judges{defined, variables, findings.policy()};
     const std::function<bool(const QString &)> noFunctions;
     const VariableJudge noVariables;
-    const Judges none{noFunctions, noVariables};
+    const Judges none{noFunctions, noVariables, findings.policy()};
     std::deque<QByteArrayList> judged; // the pieces of lines not kept, as long as the message is written
     std::vector<Numbered> lines;
     qsizetype size = 0;

@@ -19,7 +19,7 @@ bool offersNames(const Findings::Line &line)
 
 } // namespace
 
-Findings::Findings(const ScriptCheck &check)
+Findings::Findings(const ScriptCheck &check, FindingPolicy policy) : policy_(std::move(policy))
 {
     for (int number = 0; number < check.lineCount(); ++number)
         refresh(check, number);
@@ -50,10 +50,11 @@ bool Findings::refresh(const ScriptCheck &check, int number)
     Line line;
     line.number = number;
     line.diagnostics = check.diagnostics(number);
-    // A call or a read whose warning a directive silences is judged no further.
+    policy_.apply(line.diagnostics);
+    // A call or a read whose warning a directive or the project silences is judged no further.
     static const QString undefinedFunction = Rules::code(Rule::UndefinedFunction);
     static const QString neverSet = Rules::code(Rule::VariableNeverSet);
-    if (!check.silenced(number, undefinedFunction))
+    if (!policy_.disabled.contains(undefinedFunction) && !check.silenced(number, undefinedFunction))
         line.calls = check.callsOn(number);
     line.function = check.functionDefinedOn(number);
     for (const Diagnostic &found : std::as_const(line.diagnostics)) {
@@ -61,7 +62,7 @@ bool Findings::refresh(const ScriptCheck &check, int number)
             line.byName.append({check.text(number).mid(found.column, found.length), found.column, found.length});
     }
     line.variables = check.playerVariablesOn(number);
-    if (!line.variables.reads.isEmpty() && check.silenced(number, neverSet))
+    if (!line.variables.reads.isEmpty() && (policy_.disabled.contains(neverSet) || check.silenced(number, neverSet)))
         line.variables.reads.clear();
     const bool holds =
         !line.diagnostics.isEmpty() || !line.calls.isEmpty() || offersNames(line) || !line.variables.reads.isEmpty();

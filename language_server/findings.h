@@ -2,6 +2,7 @@
 
 #include "checker/script_check.h"
 #include "language_server/text_document.h"
+#include "project_file/finding_policy.h"
 
 #include <QByteArrayList>
 #include <QHash>
@@ -33,7 +34,9 @@ public:
         mutable QByteArrayList json; // the diagnostics' JSON, cut where the line number goes (writeCutAtLine)
     };
 
-    explicit Findings(const ScriptCheck &check);
+    // `policy` leaves out what the script's project disables and sets the
+    // severities it gives, here and in what is judged across files.
+    explicit Findings(const ScriptCheck &check, FindingPolicy policy = {});
     // Returns whether a line that defines a function or sets a player variable, or
     // did, was among those touched.
     bool update(const ScriptCheck &check, const TextDocument::Edit &edit);
@@ -42,6 +45,7 @@ public:
     QSet<QString> functionNames() const;
     // The player variables the script sets: spellings by key in lower case.
     QHash<QString, QString> playerVariablesSet() const;
+    const FindingPolicy &policy() const { return policy_; }
 
 private:
     bool refresh(const ScriptCheck &check, int number);
@@ -55,6 +59,7 @@ public:
     }
 
 private:
+    FindingPolicy policy_;
     std::vector<Line> lines_;
 };
 

@@ -94,7 +94,7 @@ std::optional<Hover> hover(const Context &context, const PositionParams &params)
     // An underlined place shows what is wrong there above what the place is.
     QStringList findings;
     std::optional<Range> underlined;
-    for (const Diagnostic &diagnostic : document.check().diagnostics(position.line)) {
+    for (const Diagnostic &diagnostic : document.diagnostics(position.line)) {
         if (position.character < diagnostic.column || position.character > diagnostic.column + diagnostic.length)
             continue;
         findings.append(findingText(diagnostic));

@@ -81,7 +81,11 @@ ProjectTable::Given ProjectTables::given() const
 
 const ProjectTables::Read &ProjectTables::projectOf(const QString &path)
 {
-    const QString folder = path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
+    return projectOfFolder(path.isEmpty() ? QString() : QFileInfo(path).absolutePath());
+}
+
+const ProjectTables::Read &ProjectTables::projectOfFolder(const QString &folder)
+{
     auto projectFile = projectFileOfFolder_.constFind(folder);
     if (projectFile == projectFileOfFolder_.cend())
         projectFile = projectFileOfFolder_.insert(folder, folder.isEmpty() ? QString() : ProjectFile::find(folder));
@@ -90,7 +94,7 @@ const ProjectTables::Read &ProjectTables::projectOf(const QString &path)
     // Gone without the client saying so: the folders look again.
     if (!file.isEmpty() && !QFileInfo(file).isFile()) {
         fileChanged(file);
-        return projectOf(path);
+        return projectOfFolder(folder);
     }
     const QDateTime modified = file.isEmpty() ? QDateTime() : QFileInfo(file).lastModified();
     auto read = read_.find(file);
@@ -111,6 +115,16 @@ std::shared_ptr<const Commands::Table> ProjectTables::forScript(const QString &p
 QString ProjectTables::serverFolderOf(const QString &path)
 {
     return clientServerFolder_.isEmpty() ? projectOf(path).settings.serverFolder : clientServerFolder_;
+}
+
+FindingPolicy ProjectTables::findingsFor(const QString &path)
+{
+    return FindingPolicy::of(projectOf(path).settings);
+}
+
+QString ProjectTables::encodingOfFolder(const QString &folder)
+{
+    return projectOfFolder(folder).settings.encoding;
 }
 
 bool ProjectTables::fileChanged(const QString &path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checker/commands.h"
+#include "project_file/finding_policy.h"
 #include "project_file/project_file.h"
 #include "project_file/project_table.h"
 
@@ -40,6 +41,12 @@ public:
     std::shared_ptr<const Commands::Table> forScript(const QString &path);
     // The server folder of the script at `path`: the client's, else its project file's.
     QString serverFolderOf(const QString &path);
+    // What the project file of the script at `path` leaves out of its findings,
+    // and the severities it gives.
+    FindingPolicy findingsFor(const QString &path);
+    // The encoding the project file nearest `folder` names for its scripts on
+    // disk; empty when none does.
+    QString encodingOfFolder(const QString &folder);
 
     // A file changed, appeared or went: true when it is a project file, whose
     // settings are then read again.
@@ -56,6 +63,7 @@ private:
         std::shared_ptr<const Commands::Table> table;
     };
     const Read &projectOf(const QString &path);
+    const Read &projectOfFolder(const QString &folder);
     ProjectTable::Given given() const;
 
     ProjectTable::Given commandLine_;

@@ -34,7 +34,7 @@ QVector<CodeAction> quickFixes(const Context &context, const CodeActionParams &p
         std::swap(start, end);
     QVector<CodeAction> actions;
     for (int line = start.line; line <= end.line; ++line) {
-        for (const Diagnostic &diagnostic : document.check().diagnostics(line))
+        for (const Diagnostic &diagnostic : document.diagnostics(line))
             actions += fixesOf(diagnostic, params.uri);
     }
     return actions;

@@ -32,10 +32,17 @@ QString keyOf(const QString &uri)
 struct Server::Document
 {
     Document(const QString &uri, const QString &key, int version, const QString &text,
-             std::shared_ptr<const Commands::Table> commands)
-        : uri(uri), key(key), version(version), table(std::move(commands)), text(text, table),
-          findings(this->text.check())
+             std::shared_ptr<const Commands::Table> commands, const FindingPolicy &policy)
+        : uri(uri), key(key), version(version), table(std::move(commands)), text(text, table, policy),
+          findings(this->text.check(), policy)
     {
+    }
+    // The project now leaves out or holds otherwise other findings: they are filtered anew.
+    void setFindingPolicy(const FindingPolicy &policy)
+    {
+        text.setFindingPolicy(policy);
+        findings = Findings(text.check(), policy);
+        dirty = true;
     }
     QString uri;
     // Its file's path; its address when it has no file, or when another open
@@ -179,10 +186,12 @@ InitializeResult Server::initialize(const InitializeParams &params, const QJsonV
 }
 
 // The encoding of the scripts on disk that the workspace reads: the command
-// line's, else the client's "encoding" (the editor's files.encoding), else code
-// page 932. Open scripts come from the client already decoded.
+// line's, else the client's "encoding" (the editor's files.encoding), else the
+// one their project file names, else code page 932. Open scripts come from the
+// client already decoded.
 void Server::readEncoding(const QJsonValue &options)
 {
+    workspace_.setProjectEncodings([this](const QString &folder) { return projects_.encodingOfFolder(folder); });
     QString encoding = settings_.encoding;
     if (encoding.isEmpty()) {
         const QJsonObject object = options.toObject();
@@ -255,7 +264,8 @@ void Server::open(const DidOpenParams &params)
         if (other->key == key)
             key = params.uri;
     }
-    auto document = std::make_shared<Document>(params.uri, key, params.version, params.text, tableFor(params.uri));
+    auto document = std::make_shared<Document>(params.uri, key, params.version, params.text, tableFor(params.uri),
+                                               projects_.findingsFor(pathOf(params.uri)));
     documents_.insert(params.uri, document);
     updateNames(*document);
     workspace_.setOpen(document->key, document->names);
@@ -343,8 +353,10 @@ void Server::filesChanged(const DidChangeWatchedFilesParams &params)
         workspace_.fileChanged(path);
         projectChanged = projects_.fileChanged(path) || projectChanged;
     }
-    if (projectChanged)
+    if (projectChanged) {
         retarget();
+        workspace_.projectEncodingsChanged();
+    }
 }
 
 // The client's settings changed: talewick.target and the paths beside it.
@@ -356,15 +368,22 @@ void Server::configurationChanged(const QJsonValue &params)
     retarget();
 }
 
-// Checks again, from their text, the open scripts whose table is no longer the one they were checked with.
+// Checks again, from their text, the open scripts whose table is no longer the
+// one they were checked with, and filters anew the findings of those whose
+// project now leaves out or holds otherwise other findings.
 void Server::retarget()
 {
     for (auto entry = documents_.begin(); entry != documents_.end(); ++entry) {
-        const Document &old = **entry;
+        Document &old = **entry;
         std::shared_ptr<const Commands::Table> table = tableFor(old.uri);
-        if (table == old.table)
+        const FindingPolicy policy = projects_.findingsFor(pathOf(old.uri));
+        if (table == old.table) {
+            if (policy != old.text.findingPolicy())
+                old.setFindingPolicy(policy);
             continue;
-        auto checked = std::make_shared<Document>(old.uri, old.key, old.version, old.text.text(), std::move(table));
+        }
+        auto checked =
+            std::make_shared<Document>(old.uri, old.key, old.version, old.text.text(), std::move(table), policy);
         checked->names = old.names;
         *entry = checked;
         updateNames(*checked);

@@ -16,12 +16,20 @@ quint64 nextDocumentId()
 }
 } // namespace
 
-TextDocument::TextDocument(const QString &text, std::shared_ptr<const Commands::Table> commands)
-    : commands_(commands), check_(std::move(commands)), id_(nextDocumentId())
+TextDocument::TextDocument(const QString &text, std::shared_ptr<const Commands::Table> commands,
+                           FindingPolicy findings)
+    : commands_(commands), check_(std::move(commands)), findings_(std::move(findings)), id_(nextDocumentId())
 {
     breaks_.push_back(Break::None);
     check_.replaceLines(0, 0, {QString()});
     replaceAll(text);
+}
+
+Diagnostics TextDocument::diagnostics(int line) const
+{
+    Diagnostics found = check_.diagnostics(line);
+    findings_.apply(found);
+    return found;
 }
 
 QString TextDocument::breakText(Break lineBreak)

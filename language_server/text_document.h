@@ -2,6 +2,7 @@
 
 #include "checker/script_check.h"
 #include "language_server/protocol.h"
+#include "project_file/finding_policy.h"
 
 #include <QString>
 #include <QVector>
@@ -20,7 +21,8 @@ namespace Lsp {
 class TextDocument
 {
 public:
-    TextDocument(const QString &text, std::shared_ptr<const Commands::Table> commands);
+    // `findings` filters what the script's project leaves out or holds otherwise.
+    TextDocument(const QString &text, std::shared_ptr<const Commands::Table> commands, FindingPolicy findings = {});
 
     // What a change did, in the line numbers after it: `added` lines in place of
     // `removed` from `first`, and other lines whose findings changed with them.
@@ -41,6 +43,10 @@ public:
     // How many lines `text` makes, its last included.
     static int lineCountOf(QStringView text);
     const ScriptCheck &check() const { return check_; }
+    // The findings of a line as the project would have them shown.
+    Diagnostics diagnostics(int line) const;
+    const FindingPolicy &findingPolicy() const { return findings_; }
+    void setFindingPolicy(FindingPolicy findings) { findings_ = std::move(findings); }
     // The table the script is checked with, and the server folder it may hold.
     const Commands::Table &commands() const { return *commands_; }
     // Judges the flow of the bodies edits changed; the lines whose diagnostics changed.
@@ -71,6 +77,7 @@ private:
 
     std::shared_ptr<const Commands::Table> commands_;
     ScriptCheck check_;
+    FindingPolicy findings_;
     std::vector<Break> breaks_; // one per line
     qsizetype characters_ = 0;
     static constexpr size_t kKeptEdits = 32;

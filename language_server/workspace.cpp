@@ -7,6 +7,7 @@
 #include "common/regular_file.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -58,7 +59,23 @@ void Workspace::addFolder(const QString &path)
     if (path.isEmpty() || folders_.contains(path))
         return;
     folders_.append(path);
-    queued_.append(path);
+    queued_.append({path, true});
+}
+
+QString Workspace::encodingOfFolder(const QString &folder) const
+{
+    return encoding_.isEmpty() && encodingOf_ ? encodingOf_(folder) : encoding_;
+}
+
+void Workspace::projectEncodingsChanged()
+{
+    QSet<QString> queued;
+    for (const Queued &folder : std::as_const(queued_))
+        queued.insert(folder.folder);
+    for (auto folder = folderEncodings_.cbegin(); folder != folderEncodings_.cend(); ++folder) {
+        if (!queued.contains(folder.key()) && encodingOfFolder(folder.key()) != folder.value())
+            queued_.append({folder.key(), false});
+    }
 }
 
 bool Workspace::scanSome(int milliseconds)
@@ -69,8 +86,10 @@ bool Workspace::scanSome(int milliseconds)
         if (!iterator_) {
             if (queued_.isEmpty())
                 return false;
-            iterator_ = std::make_unique<QDirIterator>(queued_.takeFirst(), QStringList{QStringLiteral("*.txt")},
-                                                       QDir::Files | QDir::Readable, QDirIterator::Subdirectories);
+            const Queued next = queued_.takeFirst();
+            iterator_ = std::make_unique<QDirIterator>(
+                next.folder, QStringList{QStringLiteral("*.txt")}, QDir::Files | QDir::Readable,
+                next.below ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
         }
         if (!iterator_->hasNext() || filesRead_ >= kMaxFiles) {
             iterator_.reset();
@@ -87,8 +106,11 @@ void Workspace::readFile(const QString &path)
 {
     const RegularFile::Result read = RegularFile::tryRead(path, RegularFile::kDefaultMaxBytes);
     File file;
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString encoding = encodingOfFolder(folder);
+    folderEncodings_.insert(folder, encoding);
     if (read.status == RegularFile::Result::Status::Read) {
-        Offered offered = offeredBy(read.bytes, encoding_);
+        Offered offered = offeredBy(read.bytes, encoding);
         file.sites = std::move(offered.functions);
         file.names.variables = std::move(offered.variables);
     }

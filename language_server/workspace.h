@@ -63,9 +63,22 @@ public:
     // The encoding the workspace's scripts are read in: a name the toolkit knows,
     // or empty for code page 932. Files read after it are read in it.
     void setEncoding(const QString &encoding) { encoding_ = encoding; }
+    // Where no encoding is set, each folder's scripts are read in the one its
+    // project names (empty for code page 932).
+    using EncodingOfFolder = std::function<QString(const QString &folder)>;
+    void setProjectEncodings(EncodingOfFolder encodingOf) { encodingOf_ = std::move(encodingOf); }
+    // A project's encoding may have changed: the folders read in another than
+    // their project's now are read again.
+    void projectEncodingsChanged();
 
 private:
     void readFile(const QString &path);
+    QString encodingOfFolder(const QString &folder) const;
+    struct Queued
+    {
+        QString folder;
+        bool below = true; // with the folders inside it
+    };
     struct File
     {
         Names names;
@@ -78,7 +91,9 @@ private:
 
     QStringList folders_;
     QString encoding_;
-    QStringList queued_; // folders not yet begun
+    EncodingOfFolder encodingOf_;
+    QHash<QString, QString> folderEncodings_; // what each folder's files were last read in
+    QList<Queued> queued_;                    // folders not yet begun
     std::unique_ptr<QDirIterator> iterator_;
     int filesRead_ = 0;
     QHash<QString, File> disk_;

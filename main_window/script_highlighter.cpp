@@ -26,7 +26,7 @@ QTextCharFormat underlined(const QColor &colour)
 } // namespace
 
 ScriptHighlighter::ScriptHighlighter(QPlainTextEdit *editor, std::shared_ptr<const Commands::Table> commands)
-    : QSyntaxHighlighter(editor), check_(std::make_unique<ScriptCheck>(std::move(commands)))
+    : QSyntaxHighlighter(editor), commands_(commands), check_(std::make_unique<ScriptCheck>(std::move(commands)))
 {
     colourFormats_[int(Colour::Kind::Command)] = coloured(QColor(0x1a, 0x3c, 0xa8));
     colourFormats_[int(Colour::Kind::String)] = coloured(QColor(0xa3, 0x15, 0x15));
@@ -50,11 +50,37 @@ ScriptHighlighter::ScriptHighlighter(QPlainTextEdit *editor, std::shared_ptr<con
     connect(&flowPause_, &QTimer::timeout, this, &ScriptHighlighter::judgeFlowNow);
 }
 
+Diagnostics ScriptHighlighter::diagnostics(int line) const
+{
+    Diagnostics found = check_->diagnostics(line);
+    findings_.apply(found);
+    return found;
+}
+
+Diagnostics ScriptHighlighter::allDiagnostics() const
+{
+    Diagnostics found = check_->allDiagnostics();
+    findings_.apply(found);
+    return found;
+}
+
 void ScriptHighlighter::setCommands(std::shared_ptr<const Commands::Table> commands)
 {
-    flowPause_.stop();
-    check_ = std::make_unique<ScriptCheck>(std::move(commands));
-    readWholeDocument(*document());
+    setProject(std::move(commands), findings_);
+}
+
+void ScriptHighlighter::setProject(std::shared_ptr<const Commands::Table> commands, FindingPolicy findings)
+{
+    const bool recheck = commands != commands_;
+    if (!recheck && findings == findings_)
+        return;
+    findings_ = std::move(findings);
+    if (recheck) {
+        flowPause_.stop();
+        commands_ = commands;
+        check_ = std::make_unique<ScriptCheck>(std::move(commands));
+        readWholeDocument(*document());
+    }
     rehighlight();
 }
 
@@ -134,7 +160,7 @@ void ScriptHighlighter::highlightBlock(const QString &text)
         return;
     for (const Colour &piece : check_->colours(line))
         setFormat(piece.column, piece.length, colourFormats_[int(piece.kind)]);
-    for (const Diagnostic &diagnostic : check_->diagnostics(line)) {
+    for (const Diagnostic &diagnostic : diagnostics(line)) {
         const QTextCharFormat &wave =
             diagnostic.severity == Diagnostic::Severity::Error ? errorFormat_ : warningFormat_;
         const int end = qMin(diagnostic.column + diagnostic.length, int(text.size()));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checker/script_check.h"
+#include "project_file/finding_policy.h"
 
 #include <QSyntaxHighlighter>
 #include <QTextCharFormat>
@@ -25,12 +26,16 @@ public:
     // `commands` is the table of commands the check knows.
     ScriptHighlighter(QPlainTextEdit *editor, std::shared_ptr<const Commands::Table> commands);
 
-    // The diagnostics of a line of the editor, numbered from 0.
-    Diagnostics diagnostics(int line) const { return check_->diagnostics(line); }
-    Diagnostics allDiagnostics() const { return check_->allDiagnostics(); }
+    // The diagnostics of a line of the editor, numbered from 0, as the script's
+    // project would have them shown.
+    Diagnostics diagnostics(int line) const;
+    Diagnostics allDiagnostics() const;
 
     // Checks the whole script again with `commands` (another target, say).
     void setCommands(std::shared_ptr<const Commands::Table> commands);
+    // The table and the findings policy of the script's project: the script is
+    // checked again only when the table is another, and repainted when either is.
+    void setProject(std::shared_ptr<const Commands::Table> commands, FindingPolicy findings);
 
     // How long typing must pause before the flow of the edited bodies is judged.
     static constexpr int kFlowPauseMs = 250;
@@ -46,7 +51,9 @@ private:
     void readWholeDocument(const QTextDocument &document);
     QStringList linesOf(int first, int count) const;
 
+    std::shared_ptr<const Commands::Table> commands_;
     std::unique_ptr<ScriptCheck> check_; // made again when the commands change
+    FindingPolicy findings_;             // what the project leaves out or holds otherwise
     QTimer flowPause_;
     int knownLines_ = 0;
     QVector<int> toRepaint_;

@@ -20,6 +20,7 @@
 #include "main_window/tab_row.h"
 #include "main_window/value_history.h"
 #include "checker/server_folders.h"
+#include "project_file/finding_policy.h"
 #include "project_file/project_table.h"
 #include "ui_tform1.h"
 
@@ -53,12 +54,19 @@ std::shared_ptr<const Commands::Table> editorCommands()
     }
 }
 
-// The table scripts in `folder` are checked with: what the nearest project file
-// (talewick-check.ini) says, over `base`. What the file does not understand goes
-// to the log: the editor checks on without it.
-std::shared_ptr<const Commands::Table> projectCommands(const QString &folder,
-                                                       const std::shared_ptr<const Commands::Table> &base,
-                                                       ServerFolders &servers)
+// What scripts in `folder` are checked with and how their findings are shown.
+struct EditorProject
+{
+    std::shared_ptr<const Commands::Table> commands;
+    FindingPolicy findings;
+};
+
+// What the nearest project file (talewick-check.ini) says, over `base`. What the
+// file does not understand goes to the log: the editor checks on without it. The
+// editor reads no script but its own, so the file's encoding has nothing to apply
+// to: scripts open and save in code page 932, as the game's servers read them.
+EditorProject projectOf(const QString &folder, const std::shared_ptr<const Commands::Table> &base,
+                        ServerFolders &servers)
 {
     const ProjectFile::Settings file = ProjectFile::nearest(folder);
     QList<ProjectFile::Warning> warnings = file.warnings;
@@ -72,7 +80,7 @@ std::shared_ptr<const Commands::Table> projectCommands(const QString &folder,
         table = servers.tableFor(file.serverFolder, table);
     for (const QString &problem : servers.takeNewProblems())
         qWarning("%s", qUtf8Printable(problem));
-    return table;
+    return {table, FindingPolicy::of(file)};
 }
 
 // The layout's client area below the menu bar; the controls keep their margins in it.
@@ -466,11 +474,11 @@ void TForm1::followProjectFile()
     projectFolder_ = folder;
     if (!serverFolders_)
         serverFolders_ = std::make_unique<ServerFolders>(baseCommands_ != Commands::Table::builtIn());
-    std::shared_ptr<const Commands::Table> commands = projectCommands(folder, baseCommands_, *serverFolders_);
-    if (commands == commands_)
+    EditorProject project = projectOf(folder, baseCommands_, *serverFolders_);
+    highlighter_->setProject(project.commands, std::move(project.findings));
+    if (project.commands == commands_)
         return;
-    commands_ = std::move(commands);
-    highlighter_->setCommands(commands_);
+    commands_ = std::move(project.commands);
     if (conversationWindow_)
         conversationWindow_->setCommands(commands_);
 }
