@@ -10,8 +10,8 @@
 //   {"expectNothing": true}    the server has nothing more to say
 //   {"exitCode": N}            the server has ended with code N
 // "${ROOT}" in a session stands for a scratch folder holding the files of
-// {"file": NAME, "text": TEXT} steps, written in code page 932, and removed by
-// {"remove": NAME} steps.
+// {"file": NAME, "text": TEXT} steps, written in code page 932 (or in the
+// "encoding" the step names), and removed by {"remove": NAME} steps.
 // A session that sends no initialize of its own begins with the shared one (a
 // client that nests symbols and prepares renames, no workspace); one that has not
 // ended by itself ends with shutdown and exit, answered in turn.
@@ -27,6 +27,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -204,7 +205,10 @@ private slots:
                 QFile script(root.filePath(step.value(QLatin1String("file")).toString()));
                 QVERIFY(QDir().mkpath(QFileInfo(script).path()));
                 QVERIFY(script.open(QIODevice::WriteOnly));
-                script.write(CodePage932::encode(step.value(QLatin1String("text")).toString()));
+                const QString text = step.value(QLatin1String("text")).toString();
+                const QString encoding = step.value(QLatin1String("encoding")).toString();
+                script.write(encoding.isEmpty() ? CodePage932::encode(text)
+                                                : QByteArray(QStringEncoder(encoding.toLatin1().constData())(text)));
             } else if (step.contains(QLatin1String("remove"))) {
                 QVERIFY(QFile::remove(root.filePath(step.value(QLatin1String("remove")).toString())));
             } else if (step.contains(QLatin1String("send"))) {
