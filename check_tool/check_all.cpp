@@ -85,7 +85,10 @@ CheckReport::FileResult checkOne(const QString &path, const FileSetup &setup, bo
     }
     CheckReport::FileResult result = CheckReport::checkFile(path, setup.commands, setup.encoding);
     // The lines are kept only for the columns of what was found.
-    if (result.diagnostics.isEmpty() && result.functionCalls.isEmpty() && result.playerVariableReads.isEmpty()) {
+    const LoadOrderRules::Uses &uses = result.loadUses;
+    const bool asksAcross = !uses.callsByName.isEmpty() || !uses.duplicateSources.isEmpty() || !uses.npcCalls.isEmpty();
+    if (result.diagnostics.isEmpty() && result.functionCalls.isEmpty() && result.playerVariableReads.isEmpty() &&
+        !asksAcross) {
         result.lines.clear();
         result.text.clear();
     }

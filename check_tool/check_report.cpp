@@ -5,6 +5,7 @@
 #include "checker/script_check.h"
 #include "checker/variable_rules.h"
 #include "common/regular_file.h"
+#include "server_folder/server_facts.h"
 
 #include <QFileInfo>
 
@@ -90,6 +91,61 @@ void gatherPlayerVariables(const ScriptCheck &check, FileResult &result)
     }
 }
 
+// What the file defines and asks of the files loaded with it, and which of the
+// findings about that a directive silences.
+void gatherLoadUses(const ScriptCheck &check, const Commands::Table &commands, FileResult &result)
+{
+    result.loadUses = check.loadUses();
+    result.target = commands.target();
+    if (const std::shared_ptr<const ServerFolder::Facts> &facts = commands.serverFacts())
+        result.loadOrder = facts->loadOrder;
+    const auto note = [&](const auto &uses, Rule rule) {
+        const QString code = Rules::code(rule);
+        for (const LoadOrderRules::Use &use : uses) {
+            if (check.silenced(use.line, code))
+                result.silencedAcross.append({use.line, rule});
+        }
+    };
+    note(result.loadUses.callsByName, Rule::FunctionLoadedLater);
+    note(result.loadUses.duplicateSources, Rule::DuplicateSourceNotLoaded);
+    note(result.loadUses.npcs, Rule::UniqueNameTaken);
+    note(result.loadUses.npcCalls, Rule::PrivateFunctionOfNpc);
+}
+
+// The findings of the files loaded together, by the server folder they are
+// checked for: files of different servers never meet.
+void judgeLoadOrder(QVector<FileResult> &files)
+{
+    std::map<QString, std::vector<int>> worlds;
+    for (int index = 0; index < files.size(); ++index)
+        worlds[files.at(index).serverFolder].push_back(index);
+    for (const auto &[folder, members] : worlds) {
+        std::vector<LoadOrderRules::File> summed(members.size());
+        LoadOrderRules::World world;
+        std::set<int> positions;
+        for (size_t i = 0; i < members.size(); ++i) {
+            FileResult &file = files[members[i]];
+            summed[i] = {file.fileName, std::move(file.loadUses), file.target, file.loadPosition};
+            world.files.push_back(&summed[i]);
+            if (file.loadPosition >= 0)
+                positions.insert(file.loadPosition);
+        }
+        const QStringList &order = files.at(members.front()).loadOrder;
+        world.everyFileChecked = !folder.isEmpty() && !order.isEmpty() && qsizetype(positions.size()) == order.size();
+        const std::vector<Diagnostics> found = LoadOrderRules::judge(world);
+        for (size_t i = 0; i < members.size(); ++i) {
+            FileResult &file = files[members[i]];
+            file.loadUses = std::move(summed[i].uses);
+            for (const Diagnostic &finding : found[i]) {
+                if (!file.silencedAcross.contains({finding.line, finding.rule}))
+                    file.diagnostics.append(finding);
+            }
+            if (!found[i].isEmpty())
+                sortByPlace(file.diagnostics);
+        }
+    }
+}
+
 } // namespace
 
 FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
@@ -123,6 +179,7 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
             result.functionCalls.append(call);
     }
     gatherPlayerVariables(check, result);
+    gatherLoadUses(check, *commands, result);
     return result;
 }
 
@@ -176,6 +233,7 @@ void checkFunctionsAcross(QVector<FileResult> &files)
         if (added)
             sortByPlace(file.diagnostics);
     }
+    judgeLoadOrder(files);
 }
 
 void checkPlayerVariablesAcross(QVector<FileResult> &files)

@@ -3,6 +3,8 @@
 #include "check_tool/script_encoding.h"
 #include "checker/commands.h"
 #include "checker/diagnostic.h"
+#include "checker/load_order_rules.h"
+#include "checker/rules.h"
 #include "checker/script_check.h"
 
 #include <QByteArrayView>
@@ -12,6 +14,7 @@
 
 #include <map>
 #include <memory>
+#include <utility>
 
 // What talewick-check finds in script files; the formats in this folder print it.
 namespace CheckReport {
@@ -33,6 +36,16 @@ struct FileResult
     std::map<QString, QString> playerVariablesSet; // by key in lower case, the spelling first met
     // Player variables read that the file itself does not set, for the check across files.
     QVector<ScriptCheck::VariableUse> playerVariableReads;
+    // What the file defines and asks of the files loaded with it, the servers it
+    // was checked for, and the findings about them that directives silence.
+    LoadOrderRules::Uses loadUses;
+    Target target;
+    QVector<std::pair<int, Rule>> silencedAcross; // by line
+    // The server it is checked for: its folder (empty for none), that folder's load
+    // order, and the file's place in it (-1 when the lists do not name it).
+    QString serverFolder;
+    QStringList loadOrder;
+    int loadPosition = -1;
     QString failure; // set when the file could not be read; nothing was checked
 };
 
@@ -47,7 +60,10 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
 FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::Table> &commands,
                      const ScriptEncoding &encoding = {});
 
-// Warns at every callfunc of a function that none of `files` defines.
+// Warns at every callfunc of a function that none of `files` defines, and
+// judges what today's servers decide as they load the files one after another
+// (LoadOrderRules): the files of one server folder are loaded together, in the
+// order of its load lists where they name them.
 void checkFunctionsAcross(QVector<FileResult> &files);
 
 // Warns at every read of a player variable (@name) that none of `files` sets and

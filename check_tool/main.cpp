@@ -4,6 +4,7 @@
 #include "check_tool/fix_diff.h"
 #include "check_tool/gcc_format.h"
 #include "check_tool/json_format.h"
+#include "check_tool/load_positions.h"
 #include "check_tool/options.h"
 #include "check_tool/project_setup.h"
 #include "check_tool/sarif_format.h"
@@ -114,6 +115,7 @@ int check(const CheckOptions::Options &options, const std::shared_ptr<const Comm
     failures += folders.problems();
     for (const QString &failure : std::as_const(failures))
         print(stderr, QStringLiteral("talewick-check: %1\n").arg(failure));
+    LoadPositions::assign(results, [&](const QString &file) { return setups.forScript(file)->serverFolder; });
     CheckReport::checkFunctionsAcross(results);
     CheckReport::checkPlayerVariablesAcross(results);
     for (CheckReport::FileResult &result : results)

@@ -367,4 +367,27 @@ Definition read(QStringView line, const Target &target, bool colours)
     return Reader(line, indent, bom, target, colours).read();
 }
 
+QStringView uniqueName(QStringView name)
+{
+    const qsizetype separator = name.indexOf(u"::");
+    return separator < 0 ? name : name.sliced(separator + 2);
+}
+
+std::pair<int, int> duplicateSource(QStringView line)
+{
+    // The kind is the second field: after the first run of tabs, up to the next tab.
+    qsizetype start = line.indexOf(u'\t');
+    while (start >= 0 && start < line.size() && line.at(start) == u'\t')
+        ++start;
+    if (start < 0 || start >= line.size())
+        return {-1, 0};
+    const qsizetype tab = line.indexOf(u'\t', start);
+    const QStringView kind = line.sliced(start, (tab < 0 ? line.size() : tab) - start);
+    const qsizetype open = kDuplicate.word.size();
+    if (kind.size() <= open || !Language::equalsIgnoringCase(kind.first(open), kDuplicate.word) ||
+        kind.back() != u')' || kind.size() == open + 1)
+        return {-1, 0};
+    return {int(start + open), int(kind.size() - open - 1)};
+}
+
 } // namespace DefinitionLine

@@ -8,6 +8,8 @@
 #include <QStringView>
 #include <QVector>
 
+#include <utility>
+
 // Reads a line outside any body as the server's loader does: a definition line has
 // up to four fields separated by runs of tabs (or, when tabs give fewer than three,
 // by runs of blanks): place, kind, name, and what the kind needs. Reading a line
@@ -52,5 +54,14 @@ struct Definition
 // Judged for the servers of `target` (every server without one). Without
 // `colours`, the definition's colours are left out (nobody sees them).
 Definition read(QStringView line, const Target &target = Target(), bool colours = true);
+
+// The name an NPC named `name` is known by to the server and to other scripts:
+// the part after "::" ("Ferryman::ferry_east"), or the whole name.
+QStringView uniqueName(QStringView name);
+
+// Where the source of a "duplicate(Source)" definition line is named: the column
+// and length of the text between the parentheses, or {-1, 0} when the line is
+// no such definition or names none.
+std::pair<int, int> duplicateSource(QStringView line);
 
 } // namespace DefinitionLine

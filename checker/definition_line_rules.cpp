@@ -148,6 +148,27 @@ constexpr RuleDeclaration kDefinitionLineRules[] = {
      u"場所のない shop", u"shop の場所が「-」です（callshop でだけ開く店）。",
      u"古いサーバーは場所を読めず、この店を読み込みません。", u"-\tshop\t道具屋\t83,501:50\n",
      u"harbor01.tsg,150,120,4\tshop\t道具屋\t83,501:50\n"},
+    {Rule::UniqueNameTaken, u"TW333", Severity::Warning, u"NPCの名前「%1」は%2のNPCがすでに使っています",
+     u"NPCの名前が重なっている",
+     u"同じ名前（「表示名::名前」の :: の後、:: がなければ名前全体）のNPCが、一緒に読み込まれるファイルにほかにも"
+     u"あります。名前は読み込まれるNPC全体で一つずつでなければなりません。「#」の後は見えないので、"
+     u"「渡し守#東」のように見える名前を変えずに分けられます。",
+     u"今のサーバーは警告を出し、後から読み込んだNPCの名前を変えて読み込みます。その名前に送るイベントや、その名前を"
+     u"元にする duplicate は、先に読み込んだNPCに届きます。",
+     u"harbor01.tsg,150,120,4\tscript\t渡し守\t56,{\n\tclose;\n" EXAMPLE_END
+     u"harbor01.tsg,160,120,4\tscript\t渡し守\t56,{\n\tclose;\n" EXAMPLE_END,
+     u"harbor01.tsg,150,120,4\tscript\t渡し守\t56,{\n\tclose;\n" EXAMPLE_END
+     u"harbor01.tsg,160,120,4\tscript\t渡し守#東\t56,{\n\tclose;\n" EXAMPLE_END},
+    {Rule::DuplicateSourceNotLoaded, u"TW334", Severity::Error, u"duplicate の元のNPC「%1」は%2",
+     u"duplicate の元のNPCが先に読み込まれていない",
+     u"duplicate(元) の元のNPCは、名前（:: の後）で、すでに読み込まれたNPCから探されます。同じファイルの上のほうか、"
+     u"読み込み順で前のファイルで定義します。読み込み順は --server のフォルダの npc/scripts*.conf から読み、"
+     u"そのファイルを全部一緒に調べたときは、どこにもない元のNPCも報告します。",
+     u"今のサーバーは元のNPCが見つからないと報告し、このNPCを読み込みません。",
+     u"harbor01.tsg,160,120,4\tduplicate(渡し守)\t渡し守#2\t56\n"
+     u"harbor01.tsg,150,120,4\tscript\t渡し守\t56,{\n\tclose;\n" EXAMPLE_END,
+     u"harbor01.tsg,150,120,4\tscript\t渡し守\t56,{\n\tclose;\n" EXAMPLE_END
+     u"harbor01.tsg,160,120,4\tduplicate(渡し守)\t渡し守#2\t56\n"},
 };
 
 static_assert(RuleDeclarations::areSound(kDefinitionLineRules),

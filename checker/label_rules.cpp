@@ -414,6 +414,27 @@ constexpr RuleDeclaration kLabelRules[] = {
      u"後の定義を呼びます。",
      u"function\tscript\tF_Fare\t{\n\treturn 300;\n}\nfunction\tscript\tF_Fare\t{\n\treturn 500;\n}\n",
      u"function\tscript\tF_Fare\t{\n\treturn 300;\n}\nfunction\tscript\tF_NightFare\t{\n\treturn 500;\n}\n"},
+    {Rule::FunctionLoadedLater, u"TW222", Severity::Error, u"関数「%1」はこの呼び出しより後に読み込まれます",
+     u"名前で呼ぶ関数が後から読み込まれる",
+     u"「function<TAB>script<TAB>名前<TAB>{」で定義した関数を名前で呼んでいますが、その関数は呼ぶスクリプトより後に"
+     u"読み込まれます（同じファイルの下のほう、読み込み順で後のファイル、または呼ぶ関数自身の本体の中）。"
+     u"名前で呼ぶ関数は、呼ぶスクリプトより前に読み込まれていなければなりません。関数の定義を前へ移すか、"
+     u"呼ぶときに探す callfunc で呼びます。読み込み順は --server のフォルダの npc/scripts*.conf から読みます。",
+     u"今のサーバーは読み込むときに「calling undeclared function」と報告し、このNPCを読み込みません。"
+     u"callfunc は呼ぶときに関数を探すので、後から読み込まれる関数も呼べます。",
+     EXAMPLE_NPC u"\tF_Toll 2;\n\tclose;\n" EXAMPLE_END u"function\tscript\tF_Toll\t{\n\treturn getarg(0) * 2;\n}\n",
+     EXAMPLE_NPC u"\tcallfunc \"F_Toll\",2;\n\tclose;\n" EXAMPLE_END
+     u"function\tscript\tF_Toll\t{\n\treturn getarg(0) * 2;\n}\n"},
+    {Rule::PrivateFunctionOfNpc, u"TW223", Severity::Warning,
+     u"「%1」の関数「%2」は public でないため、ほかのNPCからは呼べません", u"ほかのNPCの public でない関数を呼んでいる",
+     u"「\"NPC\"::関数()」か callfunctionofnpc で、ほかのNPCの本体の関数を呼んでいますが、その関数は "
+     u"public function ではありません（印のない関数は private です）。呼ばれる側で「public function 名前 { … }」と"
+     u"書きます。",
+     u"今のサーバーは読み込みますが、呼んだときに関数を呼べないと報告し、スクリプトが止まります。",
+     u"harbor01.tsg,160,120,4\tscript\t渡し守\t56,{\n\tclose;\nfunction Fare {\n\treturn 300;\n}\n" EXAMPLE_END
+     EXAMPLE_NPC u"\t.@fare = \"渡し守\"::Fare();\n\tclose;\n" EXAMPLE_END,
+     u"function\tscript\tF_Fare\t{\n\treturn 300;\n}\n" EXAMPLE_NPC
+     u"\t.@fare = callfunc(\"F_Fare\");\n\tclose;\n" EXAMPLE_END},
     {Rule::DuplicateLabel, u"TW208", Severity::Error, u"ラベル「%1」がこのNPCの中で2回以上定義されています",
      u"同じラベルが2回以上定義されている", u"同じ名前のラベルが、1つの本体に2回以上あります。",
      u"サーバーは本体を読むときにラベルの重複として拒み、このNPCを読み込みません。",

@@ -156,6 +156,16 @@ bool givesText(QStringView name)
                        [&](QStringView function) { return equalsIgnoringCase(name, function); });
 }
 
+bool callsFunctionOfNpc(QStringView lowerWord)
+{
+    return is(lowerWord, u"callfunctionofnpc");
+}
+
+bool marksPublic(QStringView word)
+{
+    return is(word, u"public");
+}
+
 bool isEventLabel(QStringView label)
 {
     return label.startsWith(u"On") && label.size() > 2;

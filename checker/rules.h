@@ -56,6 +56,8 @@ enum class Rule : quint8
     JumpToDigits,
     LabelNamedLikeCommand,
     FileFunctionDefinedAgain,
+    FunctionLoadedLater,
+    PrivateFunctionOfNpc,
     // Definition lines
     DefinitionFields,
     SpaceForTab,
@@ -88,6 +90,9 @@ enum class Rule : quint8
     ShopItemName,
     ShopPrice,
     FloatingShop,
+    // Definitions across the files a server loads together
+    UniqueNameTaken,
+    DuplicateSourceNotLoaded,
     // Code page
     Unencodable,
     Undecodable,

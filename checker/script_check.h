@@ -6,6 +6,7 @@
 #include "checker/diagnostic.h"
 #include "checker/flow_step.h"
 #include "checker/label_rules.h"
+#include "checker/load_order_rules.h"
 #include "checker/window_summary.h"
 
 #include <QSet>
@@ -142,6 +143,12 @@ public:
     // The function the line defines, or an empty name.
     FunctionUse functionDefinedOn(int line) const;
 
+    // What `line` defines and asks of the files a server loads with this one
+    // (functions by name, NPC names, duplicates' sources, local functions and calls
+    // of other NPCs'), and the same for the whole script, for LoadOrderRules.
+    LoadOrderRules::Uses loadUsesOn(int line) const;
+    LoadOrderRules::Uses loadUses() const;
+
 private:
     using Line = LineStore::Line;   // script_line.h
     using State = LineStore::State; // what a line hands on to the next
@@ -170,6 +177,9 @@ private:
     // The queries (script_check_queries.cpp).
     static bool hasDiagnostics(const Line &line);
     static void addPlayerVariables(const Line &line, int number, PlayerVariables &found);
+    // What a line asks of other files (script_check_load.cpp).
+    void addLoadUses(int number, LoadOrderRules::Uses &uses) const;
+    void addNpcCalls(int number, const FlowStep &step, LoadOrderRules::Uses &uses) const;
 
     std::shared_ptr<const Commands::Table> commands_;
     Options options_;
