@@ -118,6 +118,51 @@ private slots:
         QVERIFY2(run.err.contains(named), qPrintable(run.err));
         QCOMPARE(run.out, QString());
     }
+
+    // The folder's npc lists give the order the scripts load in: a function called
+    // by name must come first, and once every listed file is checked a duplicate's
+    // source found in none of them is defined nowhere.
+    void server_loadOrderFromTheNpcLists_data()
+    {
+        QTest::addColumn<QByteArray>("lists");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("function's file first") << QByteArray("npc: npc/tolls.txt\nnpc: npc/gate.txt\n")
+                                               << QStringList{"server/npc/gate.txt:5:30 TW334"};
+        QTest::newRow("caller's file first") << QByteArray("npc: npc/gate.txt\nnpc: npc/tolls.txt\n")
+                                             << QStringList{"server/npc/gate.txt:2:2 TW222",
+                                                            "server/npc/gate.txt:5:30 TW334"};
+        QTest::newRow("imported list, then taken out again")
+            << QByteArray("npc: npc/gate.txt\nimport: npc/scripts_more.conf\n")
+            << QStringList{"server/npc/gate.txt:2:2 TW222", "server/npc/gate.txt:5:30 TW334"};
+        QTest::newRow("a listed file left unchecked")
+            << QByteArray("npc: npc/tolls.txt\nnpc: npc/gate.txt\nnpc: npc/elsewhere.txt\n") << QStringList();
+    }
+    void server_loadOrderFromTheNpcLists()
+    {
+        QFETCH(QByteArray, lists);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        QStringList files = SampleServer::files();
+        files << QStringLiteral("npc/scripts_main.conf") << QString::fromUtf8(lists)
+              << QStringLiteral("npc/scripts_more.conf") << QStringLiteral("npc: npc/tolls.txt\n")
+              << QStringLiteral("npc/tolls.txt")
+              << QStringLiteral("function\tscript\tF_Toll\t{\n\treturn getarg(0) * 2;\n}\n")
+              << QStringLiteral("npc/gate.txt")
+              << QStringLiteral("harbor01.tsg,1,2,0\tscript\tGate\t56,{\n\tF_Toll(2);\n\tend;\n}\n"
+                                "harbor01.tsg,3,3,0\tduplicate(Ferryman)\tFerryman#2\t56\n");
+        QVERIFY(SampleServer::write(QDir(dir.path()).filePath(QStringLiteral("server")), files));
+        const ToolRun run =
+            runTool({"--server", "server", "server/npc/gate.txt", "server/npc/tolls.txt"}, dir.path());
+        // Only what the order decides: the folder's other rules have tests of their own.
+        QStringList found;
+        const QRegularExpression line(QStringLiteral(R"(^([^:\n]+):(\d+):(\d+): \w+: .*\[(TW115|TW22[23]|TW33[34])\]$)"),
+                                      QRegularExpression::MultilineOption);
+        for (auto match = line.globalMatch(run.out); match.hasNext();) {
+            const QRegularExpressionMatch m = match.next();
+            found << QStringLiteral("%1:%2:%3 %4").arg(m.captured(1), m.captured(2), m.captured(3), m.captured(4));
+        }
+        QCOMPARE(found, expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(ServerCheckToolTest)
