@@ -231,6 +231,8 @@ void ChunkSplitter::visit(Line &line)
 {
     const Directives::Codes pending = state_.silence;
     lineTokens_ = nullptr;
+    line.stopColumn = -1;
+    line.stopLength = 0;
     visitLine(line);
     if (line.directive.present) {
         line.silenced.reset();
@@ -275,6 +277,13 @@ void ChunkSplitter::visitLine(Line &line)
     if (!isDefinition || commentedOut) {
         readTop(line, tokensOf(line, 0));
         return;
+    }
+    // Split on blanks, it has fewer than three tab fields: today's servers read no
+    // comment here, but a definition line they cannot split.
+    if (!state_.inComment) {
+        const QStringView text(line.text);
+        const auto first = std::find_if(text.begin(), text.end(), [](QChar c) { return c != u' ' && c != u'\t'; });
+        markStop(line, int(first - text.begin()));
     }
     state_.inComment = false;
     state_.comment = 0;
@@ -377,6 +386,7 @@ void ChunkSplitter::readTop(Line &line, const BodyTokens::Line &tokens)
         return;
     const QStringView text(line.text);
     const Token &first = *code.front();
+    markStop(line, first.column);
     const QStringView firstText = text.sliced(first.column, first.length);
     if (first.kind == Token::Kind::Punct && Language::is(firstText, u"}")) {
         line.found.append(Rules::make(Rule::StrayCloseBrace, 0, first.column, 1));
@@ -443,6 +453,8 @@ void ChunkSplitter::textAfterBody(Line &line, const Token &token, bool first)
 {
     if (state_.quiet)
         return;
+    if (first)
+        markStop(line, token.column);
     const QStringView text = QStringView(line.text).sliced(token.column, token.length);
     if (token.kind == Token::Kind::Punct && Language::is(text, u"}")) {
         line.found.append(Rules::make(Rule::StrayCloseBrace, 0, token.column, 1));
@@ -456,6 +468,23 @@ void ChunkSplitter::textAfterBody(Line &line, const Token &token, bool first)
                                      int(rest.size()), {rest.toString()});
     if (!found.code.isEmpty())
         line.found.append(std::move(found));
+}
+
+// Today's servers read a line outside any body, from its first character that is
+// not a blank or a comment, as a definition line: split on tabs into fewer than
+// three fields, it stops the file there. The store reports the first such line.
+void ChunkSplitter::markStop(Line &line, int from)
+{
+    if (!commands_.target().includes(Target::kToday))
+        return;
+    const QStringView rest = QStringView(line.text).sliced(from);
+    // A "*/" there ends a comment of today's servers that the older loader reads
+    // through, as the store does when the target holds both.
+    if (rest.startsWith(u"*/") || std::count(rest.begin(), rest.end(), QChar(u'\t')) >= 2)
+        return;
+    const qsizetype comment = rest.indexOf(u"//");
+    line.stopColumn = from;
+    line.stopLength = std::max(1, int(rest.first(comment < 0 ? rest.size() : comment).trimmed().size()));
 }
 
 // Where a piece may begin: braces, empty statements and labels are taken here;

@@ -68,6 +68,7 @@ private:
     void awaitBody(Line &line);
     void readBody(Line &line, int from);
     void textAfterBody(Line &line, const BodyTokens::Token &token, bool first);
+    void markStop(Line &line, int from);
     bool beginPiece(Line &line, const std::vector<BodyTokens::Token> &tokens, const StatementParser::ChunkToken &here,
                     qsizetype colon);
     bool endPiece(Line &line, const StatementParser::ChunkToken &here);

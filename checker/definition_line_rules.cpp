@@ -3,6 +3,9 @@
 #include "checker/rule_tables.h"
 #include "checker/rules.h"
 
+// A second NPC for examples of what lies between two, named apart from the first.
+#define SECOND_NPC u"harbor01.tsg,160,120,4\tscript\t船頭\t56,{\n"
+
 namespace {
 
 using Severity = Diagnostic::Severity;
@@ -148,6 +151,22 @@ constexpr RuleDeclaration kDefinitionLineRules[] = {
      u"場所のない shop", u"shop の場所が「-」です（callshop でだけ開く店）。",
      u"古いサーバーは場所を読めず、この店を読み込みません。", u"-\tshop\t道具屋\t83,501:50\n",
      u"harbor01.tsg,150,120,4\tshop\t道具屋\t83,501:50\n"},
+    {Rule::RestOfFileUnread, u"TW331", Severity::Error,
+     u"サーバーはこの行を読めず、ここでファイルを読むのをやめます（後の%1行は読まれません）",
+     u"ファイルの残りを読ませない行",
+     u"本体の外の行（本体を閉じる「}」の後の文字も）を、今のサーバーは定義行として読みます。"
+     u"タブで区切った欄が3つに足りない行で、ファイルの最初のものに示します。",
+     u"今のサーバーは「unknown syntax」のエラーを出してファイルを読むのをやめ、これより後のNPCはどれも現れません。"
+     u"古いサーバーはこの行を黙って読み飛ばします。",
+     EXAMPLE_NPC u"\tclose;\n" EXAMPLE_END u"ここから二人目の案内\n" SECOND_NPC u"\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tclose;\n" EXAMPLE_END u"// ここから二人目の案内\n" SECOND_NPC u"\tclose;\n" EXAMPLE_END},
+    {Rule::UnknownSprite, u"TW332", Severity::Warning, u"見た目「%1」をサーバーは知らないため、NPCは見えなくなります",
+     u"サーバーの知らない見た目の名前（--server のとき）",
+     u"NPCの見た目が、番号でも FAKE_NPC・HIDDEN_NPC でもなく、サーバーのフォルダの定数にもモンスターの名前にも"
+     u"ない名前です。多くは綴りの誤りです。",
+     u"今のサーバーは警告を出し、NPCを見えないものとして置きます。",
+     u"harbor01.tsg,150,120,4\tscript\t案内\t4_M_SAILER,{\n\tclose;\n" EXAMPLE_END,
+     u"harbor01.tsg,150,120,4\tscript\t案内\t4_M_SAILOR,{\n\tclose;\n" EXAMPLE_END},
     {Rule::UniqueNameTaken, u"TW333", Severity::Warning, u"NPCの名前「%1」は%2のNPCがすでに使っています",
      u"NPCの名前が重なっている",
      u"同じ名前（「表示名::名前」の :: の後、:: がなければ名前全体）のNPCが、一緒に読み込まれるファイルにほかにも"

@@ -90,6 +90,8 @@ enum class Rule : quint8
     ShopItemName,
     ShopPrice,
     FloatingShop,
+    RestOfFileUnread,
+    UnknownSprite,
     // Definitions across the files a server loads together
     UniqueNameTaken,
     DuplicateSourceNotLoaded,
@@ -111,6 +113,7 @@ enum class Rule : quint8
     UnknownMonster,
     UnknownItem,
     LikelyConstantTypo,
+    DeprecatedConstant,
     // Directives in comments
     UnknownDirectiveCode,
 };

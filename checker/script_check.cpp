@@ -44,6 +44,7 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
     for (int i = first + int(kept); i < first + removed; ++i) {
         Line &gone = *lines_[size_t(i)];
         labels_.remove(&gone);
+        forgetStop(gone);
         // The body it stood in loses its steps: its flow is judged again.
         markFlowDirty(gone.body);
         markFlowDirty(gone.flowBody);
@@ -62,6 +63,8 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
     }
     lines_.insert(lines_.begin() + first + kept, std::make_move_iterator(fresh.begin()),
                   std::make_move_iterator(fresh.end()));
+    moveFirstStop(first, removed, int(texts.size()));
+    const StopNote stopBefore{firstStop_, firstStopNumber_};
     const int end = first + int(texts.size());
     for (int i = first; i < end; ++i) {
         Line &line = *lines_[size_t(i)];
@@ -69,7 +72,7 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
         noteChange(line);
         topChanges = topChanges || (touchesTop && affectsFileDirectives(line));
     }
-    follow(first, end);
+    const StopsSeen seen = follow(first, end);
     // Lines come and go between the lines around them: the bodies those stand in may
     // have grown or shrunk (a line outside any body can split one), so their flow is
     // judged again.
@@ -83,7 +86,9 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
         readFileDirectives();
     else if (touchesTop)
         topEnd_ += int(texts.size()) - removed;
-    return numbersOfChanged(first, end);
+    QVector<int> numbers = numbersOfChanged(first, end);
+    addStopNumbers(numbers, stopBefore, first, end, seen, texts.size() != removed);
+    return numbers;
 }
 
 // What a line held before a pass read it again.
@@ -97,7 +102,7 @@ struct ScriptCheck::Before
     FlowSteps steps;
 };
 
-void ScriptCheck::follow(int first, int end)
+ScriptCheck::StopsSeen ScriptCheck::follow(int first, int end)
 {
     // Start where no statement is open, so that a statement's tokens are all read in this pass.
     while (first > 0 && lines_[size_t(first - 1)]->after.chunkOpen)
@@ -117,9 +122,12 @@ void ScriptCheck::follow(int first, int end)
     std::vector<Line *> fresh;   // lines read for the first time, which held nothing
     fresh.reserve(size_t(std::max(end - first, 0)) + 1);
     std::vector<ChunkSplitter::Flag> resets;
+    StopsSeen seen;
+    seen.from = first;
     bool settled = false;
     for (int i = first; i < lineCount() && !settled; ++i) {
         Line &line = *lines_[size_t(i)];
+        const bool stoppedBefore = line.stopColumn >= 0;
         // A line never read before has nothing to forget.
         if (line.read)
             visited.push_back(forget(line));
@@ -127,6 +135,7 @@ void ScriptCheck::follow(int first, int end)
             fresh.push_back(&line);
         line.read = true;
         pass.visit(line);
+        seen.note(i, stoppedBefore, line.stopColumn >= 0, stopCount_);
         const State after = pass.state();
         // A line that leaves no body or comment of its own open has no such mistake
         // to carry, unless a later line in this pass says otherwise.
@@ -155,6 +164,8 @@ void ScriptCheck::follow(int first, int end)
         }
     }
     compareWithBefore(visited, fresh);
+    settleFirstStop(seen);
+    return seen;
 }
 
 // Empties what a pass finds in `line`, and returns what it held.
@@ -230,7 +241,7 @@ void ScriptCheck::readFileDirectives()
         return;
     fileSilence_ = std::move(codes);
     for (const std::unique_ptr<Line> &line : lines_) {
-        if (hasDiagnostics(*line))
+        if (hasDiagnostics(*line) || line.get() == firstStop_)
             noteChange(*line);
     }
 }

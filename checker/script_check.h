@@ -154,7 +154,8 @@ private:
     using State = LineStore::State; // what a line hands on to the next
     struct Before;
     // Following an edit (script_check.cpp).
-    void follow(int first, int end);
+    struct StopsSeen;
+    StopsSeen follow(int first, int end);
     static Before forget(Line &line);
     void compareWithBefore(std::vector<Before> &visited, const std::vector<Line *> &fresh);
     void recheckLabels(const QVector<Line *> &lines);
@@ -162,6 +163,18 @@ private:
     QVector<int> numbersOfChanged(int first, int end);
     void readFileDirectives();
     static bool affectsFileDirectives(const Line &line);
+    // The first line where today's servers stop reading (script_check_stops.cpp).
+    void forgetStop(const Line &gone);
+    void moveFirstStop(int first, int removed, int added);
+    void settleFirstStop(const StopsSeen &seen);
+    struct StopNote
+    {
+        const Line *line;
+        int number;
+    };
+    void addStopNumbers(QVector<int> &numbers, const StopNote &before, int first, int end, const StopsSeen &seen,
+                        bool linesMoved) const;
+    Diagnostic stopFinding(int number) const;
     // Scheduling the flow rules (script_check_flow.cpp).
     void judgeFlow(int first, int last, QVector<int> &changed);
     void markFlowDirty(quint64 body);
@@ -189,6 +202,12 @@ private:
     std::vector<Line *> changed_;
     std::shared_ptr<const QSet<QString>> fileSilence_; // codes silenced in the whole file
     int topEnd_ = 0;                                   // the first definition line, or the line count
+    // The first line where today's servers stop reading the file, its number, and
+    // how many lines would stop them: kept as edits move it, never looked for in
+    // the lines above it.
+    Line *firstStop_ = nullptr;
+    int firstStopNumber_ = -1;
+    int stopCount_ = 0;
     // What is kept by body, keyed by the id of its definition line.
     QSet<quint64> flowDirty_; // bodies whose flow is to be judged again
     quint64 lastDirty_ = 0;   // the body last filed there

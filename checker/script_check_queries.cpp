@@ -45,6 +45,11 @@ Diagnostics ScriptCheck::diagnostics(int number) const
         all.append(std::move(flow));
     }
     all += line.directive.diagnostics;
+    if (&line == firstStop_) {
+        Diagnostic stop = stopFinding(number);
+        if (!stop.code.isEmpty())
+            all.append(std::move(stop));
+    }
     if (fileSilence_ || line.silenced) {
         all.erase(std::remove_if(all.begin(), all.end(),
                                  [&](const Diagnostic &diagnostic) {
@@ -64,7 +69,8 @@ Diagnostics ScriptCheck::allDiagnostics() const
 {
     Diagnostics all;
     for (int number = 0; number < lineCount(); ++number) {
-        if (hasDiagnostics(*lines_[size_t(number)]))
+        const Line *line = lines_[size_t(number)].get();
+        if (hasDiagnostics(*line) || line == firstStop_)
             all += diagnostics(number);
     }
     relateUnclosedBodies(all);

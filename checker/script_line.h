@@ -80,6 +80,10 @@ struct Line : LabelRules::IndexedLine
     bool openComment = false;
     int commentColumn = 0;
     bool definesFunction = false; // a function definition read as one
+    // Where today's servers would stop reading the file on this line, read as a
+    // definition line with fewer than three tab fields, or -1; set by the pass.
+    int stopColumn = -1;
+    int stopLength = 0;
     Diagnostics labels;           // found by the label rules
     State after;
     Line *bodyLine = nullptr;    // the definition line of the body after this line, while it lives
@@ -89,6 +93,28 @@ struct Line : LabelRules::IndexedLine
     Directives::Directive directive; // read from the text alone
     Directives::Codes silenced;      // by a directive before the statement it holds
 };
+
+} // namespace LineStore
+
+// What a walk down the lines saw of the lines that stop today's servers.
+struct ScriptCheck::StopsSeen
+{
+    int from = 0;       // the first line the walk read
+    int to = -1;        // the last
+    int firstStop = -1; // the first of them that stops today's servers, or -1
+
+    // Line `number` was read: it stopped them before, and does now. Keeps `count` of all such lines.
+    void note(int number, bool before, bool now, int &count)
+    {
+        count += int(now) - int(before);
+        if (now && firstStop < 0)
+            firstStop = number;
+        to = number;
+    }
+    bool read(int number) const { return number >= from && number <= to; }
+};
+
+namespace LineStore {
 
 // Reads again what a line holds from its text and the target: its definition
 // (its colours when `colours`), its directive and the characters the code page

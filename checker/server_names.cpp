@@ -47,6 +47,13 @@ bool whole(const ServerFolder::Facts &facts, qsizetype entries, QStringView tabl
     return entries > 0;
 }
 
+// The views every server of today defines beside the NPC sprites: invisible, and
+// no sprite but clickable. A table that holds neither holds no NPC sprite.
+bool isNpcViewConstant(const QString &lower)
+{
+    return lower == u"fake_npc" || lower == u"hidden_npc";
+}
+
 // Letters a typo may differ by: one in a short name, two in a longer one.
 int limitFor(qsizetype length)
 {
@@ -129,13 +136,24 @@ ServerNames::ServerNames(std::shared_ptr<const ServerFolder::Facts> facts) : fac
     }
     for (const Entry &monster : facts_->monsters)
         known_.add(monster.scriptName);
-    for (auto constant = facts_->constants.cbegin(); constant != facts_->constants.cend(); ++constant)
+    constants_.reserve(facts_->constants.size());
+    for (auto constant = facts_->constants.cbegin(); constant != facts_->constants.cend(); ++constant) {
         known_.add(constant.key());
+        constants_.insert(lower(constant.key()));
+    }
+    const bool anyCase = facts_->family == ServerFolder::Family::AnyCase;
+    for (const QString &constant : facts_->deprecatedConstants)
+        deprecated_.insert(anyCase ? lower(constant) : constant);
     for (const QString &skill : facts_->skills)
         known_.add(skill);
     judgesMaps_ = whole(*facts_, facts_->maps.size(), u"map_index");
     judgesItems_ = whole(*facts_, facts_->items.size(), u"item_db");
     judgesMonsters_ = whole(*facts_, facts_->monsters.size(), u"mob_db");
+    judgesSprites_ = whole(*facts_, facts_->constants.size(), u"const") &&
+                     (constants_.contains(QStringLiteral("fake_npc")) || constants_.contains(QStringLiteral("hidden_npc")));
+    judgesSpritesLedByDigits_ = judgesSprites_ && std::any_of(constants_.cbegin(), constants_.cend(), [](const QString &name) {
+                                    return !name.isEmpty() && name.front().isDigit();
+                                });
 }
 
 bool ServerNames::isMap(QStringView name) const
@@ -169,6 +187,22 @@ const Entry *ServerNames::monsterNamed(QStringView name) const
 bool ServerNames::isKnown(QStringView name) const
 {
     return known_.contains(name) || isMap(name);
+}
+
+bool ServerNames::isUnknownSprite(QStringView name) const
+{
+    if (!judgesSprites_ || name.isEmpty() || (name.front().isDigit() && !judgesSpritesLedByDigits_))
+        return false;
+    const QString key = lower(name);
+    return !isNpcViewConstant(key) && !constants_.contains(key) && !monstersByName_.contains(key);
+}
+
+bool ServerNames::isDeprecatedConstant(QStringView name) const
+{
+    if (deprecated_.isEmpty())
+        return false;
+    return facts_->family == ServerFolder::Family::AnyCase ? deprecated_.contains(lower(name))
+                                                             : deprecated_.contains(name.toString());
 }
 
 QString ServerNames::nearestItem(QStringView name) const

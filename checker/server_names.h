@@ -3,6 +3,7 @@
 #include "server_folder/server_facts.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringView>
 
@@ -28,6 +29,16 @@ public:
     const ServerFolder::Entry *monsterNamed(QStringView name) const;
     // A constant, item, monster, skill or map.
     bool isKnown(QStringView name) const;
+    // Whether the server would not know `name` as an NPC's sprite: not FAKE_NPC nor
+    // HIDDEN_NPC, no constant and no monster's name. Judged only where the folder's
+    // constants hold the NPC sprites (they define FAKE_NPC or HIDDEN_NPC), and a name
+    // led by a digit only where they hold such names: libconfig's tables cannot, so
+    // a server with one defines those in its source.
+    bool isUnknownSprite(QStringView name) const;
+    // A constant the table marks deprecated, as the folder's family matches names:
+    // with their case, or without regard to it.
+    bool isDeprecatedConstant(QStringView name) const;
+    bool hasDeprecatedConstants() const { return !deprecated_.isEmpty(); }
 
     // Whether the folder gave a whole table to judge names by: one with entries,
     // none of whose files was broken. A missing or broken table makes no name unknown.
@@ -68,9 +79,13 @@ private:
     QHash<qint64, const ServerFolder::Entry *> monstersById_;
     QHash<QString, const ServerFolder::Entry *> monstersByName_;
     QHash<QString, bool> maps_; // lower case
+    QSet<QString> constants_;   // lower case
+    QSet<QString> deprecated_;  // as written, or in lower case for the family that ignores case
     Index itemScriptNames_;
     Index known_; // constants, items' and monsters' script names, skills, maps
     bool judgesMaps_ = false;
     bool judgesItems_ = false;
     bool judgesMonsters_ = false;
+    bool judgesSprites_ = false;
+    bool judgesSpritesLedByDigits_ = false;
 };

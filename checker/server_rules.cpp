@@ -1,5 +1,6 @@
 #include "checker/server_rules.h"
 
+#include "checker/body_tokens.h"
 #include "checker/call_sites.h"
 #include "checker/language.h"
 #include "checker/rule_examples.h"
@@ -74,6 +75,29 @@ void checkShopItems(const Field &field, const ServerNames &names, Diagnostics &f
     }
 }
 
+// The sprite of an NPC or a shop standing on a map: a number, or a name the server
+// must know (TW332) and should not call deprecated (TW606). A floating NPC's
+// sprite is not read at all.
+void checkSprite(Kind kind, const Field &place, const Field &fourth, const ServerNames &names, Diagnostics &found)
+{
+    if ((kind != Kind::Script && kind != Kind::Duplicate && kind != Kind::Shop) || place.text.trimmed() == u"-")
+        return;
+    QStringView sprite = fourth.text.left(fourth.text.indexOf(u','));
+    const qsizetype brace = sprite.indexOf(u'{');
+    if (brace >= 0)
+        sprite = sprite.first(brace);
+    qsizetype lead = 0;
+    while (lead < sprite.size() && sprite.at(lead).isSpace())
+        ++lead;
+    const Field name{sprite.sliced(lead).trimmed(), fourth.column + int(lead)};
+    if (name.text.isEmpty() || CallSites::integerOf(name.text) || !BodyTokens::isLabelName(name.text))
+        return;
+    if (names.isDeprecatedConstant(name.text))
+        found.append(finding(Rule::DeprecatedConstant, name, {name.text.toString()}));
+    else if (names.isUnknownSprite(name.text))
+        found.append(finding(Rule::UnknownSprite, name, {name.text.toString()}));
+}
+
 void checkFourthField(Kind kind, const Field &field, const ServerNames &names, Diagnostics &found)
 {
     const QVector<Field> pieces = split(field.text, field.column, u',', false);
@@ -93,6 +117,24 @@ bool isSpecialPlace(QStringView name)
 {
     return Language::equalsIgnoringCase(name, u"random") || Language::equalsIgnoringCase(name, u"savepoint") ||
            Language::equalsIgnoringCase(name, u"save");
+}
+
+// Bare names of the statement that the folder's constants call deprecated (TW606).
+template <typename LineText>
+void checkDeprecatedNames(const FlowStep &step, const LineText &lineText, const ServerNames &names,
+                          const QVector<LineStore::Line *> &unit, int first)
+{
+    if (!names.hasDeprecatedConstants())
+        return;
+    for (const Expression &node : step.expressions) {
+        if (node.kind != Expression::Kind::Variable)
+            continue;
+        const QStringView token = CallSites::tokenOf(node, lineText);
+        if (!BodyTokens::isLabelName(token) || !names.isDeprecatedConstant(token))
+            continue;
+        unit.at(first + node.token.line)
+            ->found.append(finding(Rule::DeprecatedConstant, {token, node.token.column}, {token.toString()}));
+    }
 }
 
 template <typename LineText>
@@ -135,8 +177,10 @@ void checkDefinition(LineStore::Line &line, const Commands::Table &commands)
         return;
     const Field &place = fields.front();
     checkMap({place.text.left(place.text.indexOf(u',')), place.column}, *names, line.found);
-    if (fields.size() >= 4)
+    if (fields.size() >= 4) {
+        checkSprite(kind, place, fields.at(3), *names, line.found);
         checkFourthField(kind, fields.at(3), *names, line.found);
+    }
 }
 
 std::optional<DefinitionId> definitionIdAt(QStringView line, const DefinitionLine::Definition &definition, int column)
@@ -163,6 +207,7 @@ void checkStep(const FlowStep &step, const Commands::Table &commands, const QVec
     if (!names || step.expressions.empty())
         return;
     const auto lineText = [&](int k) -> const QString & { return unit.at(first + k)->text; };
+    checkDeprecatedNames(step, lineText, *names, unit, first);
     for (const CallSites::Site &site : CallSites::of(step, lineText)) {
         for (int i = 0; i < site.arguments.size(); ++i) {
             const Language::NamedThing thing = Language::namedBy(site.word, i);
@@ -184,8 +229,8 @@ namespace {
 using Severity = Diagnostic::Severity;
 
 // The examples are checked against a folder whose map list holds harbor01 and
-// hill_town, whose item table holds 601 Green_Herb_Tea and 602 Blue_Tonic, and
-// whose monster table holds 1100 SAND_CRAB.
+// hill_town, whose item table holds 601 Green_Herb_Tea and 602 Blue_Tonic, whose
+// monster table holds 1100 SAND_CRAB, and whose constants call Harbor_Horn deprecated.
 constexpr RuleDeclaration kServerRules[] = {
     {Rule::UnknownMap, u"TW601", Severity::Error, u"マップ「%1」はサーバーのマップ一覧にありません",
      u"サーバーにないマップ（--server のとき）",
@@ -222,6 +267,13 @@ constexpr RuleDeclaration kServerRules[] = {
      u"サーバーはその名前を永続変数として読み、値は 0 になります。",
      EXAMPLE_NPC u"\tgetitem Blue_Tonik,1;\n\tend;\n" EXAMPLE_END,
      EXAMPLE_NPC u"\tgetitem Blue_Tonic,1;\n\tend;\n" EXAMPLE_END},
+    {Rule::DeprecatedConstant, u"TW606", Severity::Warning, u"定数「%1」はサーバーの定数表で使わないものとされています",
+     u"使わなくなった定数（--server のとき）",
+     u"値として書いた名前が、サーバーのフォルダの定数表（db/constants.conf）で Deprecated と印を付けられた"
+     u"定数です。同じ意味の新しい定数か、数に書き換えます。",
+     u"サーバーは読み込むときに警告を出し、値はそのまま使います。後の版ではなくなることがあります。",
+     EXAMPLE_NPC u"\tif (Harbor_Horn > 0) close;\n\tend;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tif (Harbor_Bell > 0) close;\n\tend;\n" EXAMPLE_END},
 };
 
 static_assert(RuleDeclarations::areSound(kServerRules), "each rule declared once, with a code and a whole page");

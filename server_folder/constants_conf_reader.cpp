@@ -14,6 +14,13 @@ std::optional<qint64> constantValue(const libconfig::Setting &setting)
     return LibconfigDocument::integer(setting);
 }
 
+// "NAME: { Value: 1  Deprecated: true }": the server warns where a script uses it.
+bool isDeprecated(const libconfig::Setting &setting)
+{
+    bool deprecated = false;
+    return setting.isGroup() && setting.lookupValue("Deprecated", deprecated) && deprecated;
+}
+
 } // namespace
 
 Facts constantsConf(const QByteArray &bytes, const QString &file)
@@ -24,7 +31,10 @@ Facts constantsConf(const QByteArray &bytes, const QString &file)
                                        [&](const libconfig::Setting &setting) -> std::optional<Problem> {
                                            // Notes kept in the table (strings) are no constants.
                                            if (const auto value = constantValue(setting)) {
-                                               facts.constants.insert(QString::fromUtf8(setting.getName()), *value);
+                                               const QString name = QString::fromUtf8(setting.getName());
+                                               facts.constants.insert(name, *value);
+                                               if (isDeprecated(setting))
+                                                   facts.deprecatedConstants.insert(name);
                                            }
                                            return std::nullopt;
                                        });

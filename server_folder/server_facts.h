@@ -39,6 +39,9 @@ struct Entry
 struct Facts
 {
     QHash<QString, qint64> constants;
+    // Constants the table marks `Deprecated: true`: still read, but a script
+    // should name them no more.
+    QSet<QString> deprecatedConstants;
     QSet<QString> maps;
     QList<Entry> items;
     QList<Entry> monsters;

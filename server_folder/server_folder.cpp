@@ -23,6 +23,7 @@ void merge(Facts &&from, Facts &into)
         return;
     }
     into.constants.insert(from.constants);
+    into.deprecatedConstants.unite(from.deprecatedConstants);
     into.maps.unite(from.maps);
     into.items.append(std::move(from.items));
     into.monsters.append(std::move(from.monsters));

@@ -144,6 +144,9 @@ const QStringList kPool = {
     "\t.@r = rand(2);",
     "\tif (.@r == 0) close;",
     "\tif (.@r != 0) close;",
+    // Lines that stop today's servers reading the file, outside a body.
+    "};",
+    "a note",
 };
 
 QStringList randomLines(QRandomGenerator &random, int count)
@@ -210,6 +213,15 @@ private slots:
                                            << QStringList{"\t/* mes \"a\";"} << QList<int>{0, 2, 3};
         QTest::newRow("an edit in one NPC leaves the next alone")
             << withLabel + withLabel << 2 << 1 << QStringList{"L_Gone:"} << QList<int>{1};
+        // Today's servers stop at the first line outside a body they cannot split
+        // (TW331, which counts the lines after it): the store names it wherever it is.
+        const QStringList stops{kHeader, "\tclose;", "}", "", "", "note", "", "more notes", "", kHeader, "}"};
+        QTest::newRow("a stop written above the first") << stops << 3 << 1 << QStringList{"};"} << QList<int>{5};
+        QTest::newRow("the first stop mended") << stops << 5 << 1 << QStringList{"// note"} << QList<int>{7};
+        QTest::newRow("the first stop removed") << stops << 5 << 1 << QStringList() << QList<int>{6};
+        QTest::newRow("a line added below the first") << stops << 8 << 0 << QStringList{""} << QList<int>{5};
+        QTest::newRow("a line rewritten below the first") << stops << 8 << 1 << QStringList{"//"} << QList<int>();
+        QTest::newRow("a stop written below the first") << stops << 8 << 1 << QStringList{"x"} << QList<int>();
         QTest::newRow("continuing a statement")
             << QStringList{kHeader, "\tmenu \"Go\",L_Go,", "\t\"No\",-;", "L_Go:", "\tclose;", "}"} << 2 << 1
             << QStringList{"\t\"No\";"} << QList<int>{1};

@@ -115,22 +115,68 @@ private slots:
             kHeader + "\n\tclose;\nfunction\tscript\tF\t{\n\treturn;\n}",
             everywhere({"1:24 TW201", "3:17 TW202"}, "E"));
         row("a comment after the closing brace", npc("\tclose;") + " // done", fineEverywhere());
+        // Today's servers read the rest as a definition line, which stops the file (TW331).
         row("semicolon after the closing brace", kHeader + kClose + ";",
             {with({"3:2 TW325"}, "E"),
              {},
-             with({"3:2 TW325"}, "E"),
-             with({"3:2 TW325"}, "E"),
-             with({"3:2 TW325"}, "E"),
-             with({"3:2 TW325"}, "W")});
+             with({"3:2 TW325", "3:2 TW331"}, "E"),
+             with({"3:2 TW325", "3:2 TW331"}, "E"),
+             with({"3:2 TW325", "3:2 TW331"}, "E"),
+             with({"3:2 TW325", "3:2 TW331"}, "W")});
         row("statement after the closing brace on its line", kHeader + kClose + " mes \"x\";",
             {with({"3:3 TW325"}, "E"),
              {},
-             with({"3:3 TW325"}, "E"),
-             with({"3:3 TW325"}, "E"),
-             with({"3:3 TW325"}, "E"),
-             with({"3:3 TW325"}, "W")});
+             with({"3:3 TW325", "3:3 TW331"}, "E"),
+             with({"3:3 TW325", "3:3 TW331"}, "E"),
+             with({"3:3 TW325", "3:3 TW331"}, "E"),
+             with({"3:3 TW325", "3:3 TW331"}, "W")});
     }
     void linesInsideABody() { compare(); }
+
+    // Outside a body, today's servers read every line that is not blank or a
+    // comment as a definition line; the first with fewer than three tab fields
+    // stops the file, where the older loader skips it without a word.
+    void linesThatStopTheFile_data()
+    {
+        addColumns();
+        const QString second = QStringLiteral("\nm.tsg,3,4,0\tscript\tB\t1,{\n\tclose;\n}");
+        row("a note between NPCs without comment marks", npc("\tclose;") + "\nGuards of the harbour" + second,
+            refusedToday({"4:1 TW331"}));
+        row("an indented note", npc("\tclose;") + "\n  \tnote" + second, refusedToday({"4:4 TW331"}));
+        row("a note after a comment on its line", npc("\tclose;") + "\n/* a */ note // b" + second,
+            refusedToday({"4:9 TW331"}));
+        row("a line with one tab", "m.tsg,3,4,0\tscript" + second, refusedToday({"1:1 TW331"}));
+        row("only the first of two is reported", npc("\tclose;") + "\nnote\nmore notes" + second,
+            refusedToday({"4:1 TW331"}));
+        row("the first after closing braces with text", npc("\tclose;") + ";\nnote" + second,
+            {with({"3:2 TW325"}, "E"),
+             {},
+             with({"3:2 TW325", "3:2 TW331"}, "E"),
+             with({"3:2 TW325", "3:2 TW331"}, "E"),
+             with({"3:2 TW325", "3:2 TW331"}, "E"),
+             with({"3:2 TW325", "3:2 TW331"}, "W")});
+        row("comments, blank lines and a block comment", "// guards\n\n   \n/* old\nnote\n*/" + second,
+            fineEverywhere());
+        row("a comment after the closing brace", npc("\tclose;") + " /* done */ // really" + second,
+            fineEverywhere());
+        row("a map flag of three fields", "m.tsg\tmapflag\tnosave" + second, fineEverywhere());
+        row("a function whose brace is on the next line",
+            "function\tscript\tF\n{\n\treturn;\n}" + second, refusedToday({"1:17 TW321"}));
+    }
+    void linesThatStopTheFile() { compare(); }
+
+    // Sprite names are judged only against a server's folder: without one, none is a mistake.
+    void spriteNames_data()
+    {
+        addColumns();
+        row("an NPC sprite name led by a digit", "m.tsg,1,2,0\tscript\tA\t4_M_SAILOR,{" + kClose, fineEverywhere());
+        row("an invisible NPC", "m.tsg,1,2,0\tscript\tA\tFAKE_NPC,{" + kClose, fineEverywhere());
+        row("a clickable NPC without a sprite", "m.tsg,1,2,0\tscript\tA\tHIDDEN_NPC,{" + kClose, fineEverywhere());
+        row("a monster's name", "m.tsg,1,2,0\tshop\tS\tSAND_CRAB,501:50", fineEverywhere());
+        row("a duplicate showing a named sprite", npc("\tclose;") + "\nm.tsg,2,2,0\tduplicate(A)\tA2\t4_F_NURSE",
+            fineEverywhere());
+    }
+    void spriteNames() { compare(); }
 
     // How the line splits into fields, and the kind word in its field.
     void fieldsAndKindWords_data()
@@ -148,7 +194,13 @@ private slots:
         row("kind in capitals", "m.tsg,1,2,0\tScript\tA\t1,{" + kClose, refusedByStrictFamily({"1:13 TW318"}));
         row("shop in capitals", "m.tsg,1,2,0\tSHOP\tS\t1,501:50", refusedByStrictFamily({"1:13 TW318"}));
         row("duplicate in capitals", "m.tsg,1,2,0\tDuplicate(A)\tB\t1", refusedByStrictFamily({"1:13 TW318"}));
-        row("blanks for every tab", "m.tsg,1,2,0 script A 1,{" + kClose, warnedThenRefusedToday({"1:12 TW302"}));
+        row("blanks for every tab", "m.tsg,1,2,0 script A 1,{" + kClose,
+            {with({"1:12 TW302"}, "W"),
+             with({"1:12 TW302"}, "W"),
+             with({"1:1 TW331", "1:12 TW302"}, "E"),
+             with({"1:1 TW331", "1:12 TW302"}, "E"),
+             with({"1:1 TW331", "1:12 TW302"}, "E"),
+             with({"1:1 TW331", "1:12 TW302"}, "W")});
         row("misspelt kind", "m.tsg,1,2,0\tscirpt\tA\t1,{" + kClose, warnedThenRefusedToday({"1:13 TW304"}));
         row("indented definition", "\tm.tsg,1,2,0\tscript\tA\t1,{" + kClose, refusedByOlderAndLater({"1:1 TW314"}));
     }

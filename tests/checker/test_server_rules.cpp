@@ -41,11 +41,13 @@ Diagnostics checked(const QString &script, std::shared_ptr<const Commands::Table
     return check.allDiagnostics();
 }
 
-// Only the server folder's own codes: the sample scripts are not whole conversations.
+// Only the codes a server's folder makes possible: the sample scripts are not whole conversations.
 QStringList serverFindings(const Diagnostics &found)
 {
     QStringList lines = described(found);
-    lines.removeIf([](const QString &line) { return !line.contains(QStringLiteral(" TW6")); });
+    lines.removeIf([](const QString &line) {
+        return !line.contains(QStringLiteral(" TW6")) && !line.contains(QStringLiteral(" TW332"));
+    });
     return lines;
 }
 
@@ -96,12 +98,57 @@ private slots:
         row("near name given by a command", onHarbor("\tinput Harbor_Bel;\n\tmes Harbor_Bel;"), {});
         row("scope variables are the variable rules'", onHarbor("\t.@BaseLevle = 1;\n\tmes .@BaseLevle;"), {});
         row("short names are left alone", onHarbor("\tmes BAT;\n\tmes BAD;"), {});
+        // Sprites.
+        row("sprite name misspelt", "harbor01.tsg,1,2,0\tscript\tA\t4_M_SAILER,{\n\tend;\n}", {"1:29 TW332"});
+        row("sprite name the constants hold", "harbor01.tsg,1,2,0\tscript\tA\t4_m_sailor,{\n\tend;\n}", {});
+        row("invisible and hidden views", "harbor01.tsg,1,2,0\tscript\tA\tFAKE_NPC,{\n\tend;\n}\n"
+                                          "harbor01.tsg,1,3,0\tscript\tB\tHIDDEN_NPC,{\n\tend;\n}", {});
+        row("a monster's sprite", "harbor01.tsg,1,2,0\tscript\tA\tSand_Crab,{\n\tend;\n}", {});
+        row("a number", "harbor01.tsg,1,2,0\tscript\tA\t4,{\n\tend;\n}", {});
+        row("floating NPC's sprite is not read", "-\tscript\tA\tNO_SPRITE,{\n\tend;\n}", {});
+        row("shop's sprite unknown", "harbor01.tsg,1,1,4\tshop\tS\t4_F_NURES,601:50", {"1:27 TW332"});
+        row("duplicate's sprite unknown",
+            onHarbor("\tend;") + "\nharbor01.tsg,2,2,0\tduplicate(A)\tA2\tSAILOR", {"4:36 TW332"});
+        row("deprecated constant as a sprite", "harbor01.tsg,1,2,0\tscript\tA\tHarbor_Horn,{\n\tend;\n}",
+            {"1:29 TW606"});
+        // Deprecated constants.
+        row("deprecated constant in a condition", onHarbor("\tif (Harbor_Horn > 0) end;"), {"2:6 TW606"});
+        row("deprecated constant as an argument", onHarbor("\tmes \"x\";\n\tharborbell Harbor_Horn;"),
+            {"3:13 TW606"});
+        row("deprecated constant in another case, exact-case family", onHarbor("\tif (harbor_horn > 0) end;"), {});
+        row("variables named like it", onHarbor("\t.@Harbor_Horn = 1;\n\tmes \"\" + .@Harbor_Horn + Harbor_Horn$;"),
+            {});
     }
     void rules_withTheFolder_fireWhereTheServerKnowsNoName()
     {
         QFETCH(QString, script);
         QFETCH(QStringList, expected);
         QCOMPARE(serverFindings(checked(script, sampleTable())), expected);
+    }
+
+    // A folder whose constants hold no NPC sprite judges no sprite name, and one whose
+    // constants cannot hold names led by a digit (libconfig's) judges none of those.
+    void sprites_whereTheConstantsHoldNone_areNotJudged_data()
+    {
+        QTest::addColumn<QString>("constants");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("no NPC sprites") << QStringLiteral("constants_db: {\n  Harbor_Bell: 7\n}\n") << QStringList();
+        QTest::newRow("no sprite led by a digit")
+            << QStringLiteral("constants_db: {\n  FAKE_NPC: -1\n  M_SAILOR: 100\n}\n") << QStringList{"4:29 TW332"};
+        QTest::newRow("a broken table")
+            << QStringLiteral("constants_db: {\n  FAKE_NPC: -1\n  M_SAILOR 100\n}\n") << QStringList();
+    }
+    void sprites_whereTheConstantsHoldNone_areNotJudged()
+    {
+        QFETCH(QString, constants);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        QVERIFY(SampleServer::write(dir.path(), {QStringLiteral("db/map_index.txt"), QStringLiteral("harbor01\n"),
+                                                 QStringLiteral("db/constants.conf"), constants}));
+        const auto table = ServerTable::forFolder(ServerTable::read(dir.path()), *Commands::Table::builtIn(), false);
+        const QString script = QStringLiteral("harbor01.tsg,1,2,0\tscript\tA\t4_M_SAILER,{\n\tend;\n}\n"
+                                              "harbor01.tsg,1,3,0\tscript\tB\tSAILER,{\n\tend;\n}");
+        QCOMPARE(serverFindings(checked(script, table)), expected);
     }
 
     void rules_withoutAFolder_stayQuiet()
@@ -159,7 +206,7 @@ private slots:
     {
         for (const Rules::Row *row = Rules::begin(); row != Rules::end(); ++row) {
             const QString code = QString::fromUtf16(row->code);
-            if (!code.startsWith(u"TW6"))
+            if (!code.startsWith(u"TW6") && code != u"TW332")
                 continue;
             const QStringList wrong = serverFindings(checked(QString::fromUtf16(row->wrong), sampleTable()));
             QVERIFY2(wrong.join(u' ').contains(code), qPrintable(code + u' ' + wrong.join(u' ')));

@@ -53,6 +53,9 @@ QStringList factLines(const Facts &facts)
     for (const QString &map : facts.maps) {
         maps.append(QStringLiteral("map ") + map);
     }
+    for (const QString &name : facts.deprecatedConstants) {
+        constants.append(QStringLiteral("deprecated ") + name);
+    }
     std::sort(constants.begin(), constants.end());
     std::sort(maps.begin(), maps.end());
     QStringList lines = constants + maps;
@@ -124,6 +127,12 @@ void TestServerFolder::read_eachFileFormat_givesItsFacts_data()
         << QStringList{"db/constants.conf", "constants_db: {\n  Tagged: { Value: 7 Parameter: true }\n"
                                             "  Yes: true\n  Wide: 5000000000\n}\n"}
         << QStringList{"constant Tagged=7", "constant Wide=5000000000", "constant Yes=1"};
+    QTest::newRow("constants.conf deprecated only where marked true")
+        << QStringList{"db/constants.conf", "constants_db: {\n  Old_Bell: { Value: 3 Deprecated: true }\n"
+                                            "  New_Bell: { Value: 4 Deprecated: false }\n  Plain: 5\n"
+                                            "  Odd: { Value: 6 Deprecated: 1 }\n}\n"}
+        << QStringList{"constant New_Bell=4", "constant Odd=6", "constant Old_Bell=3", "constant Plain=5",
+                       "deprecated Old_Bell"};
     QTest::newRow("const.txt two and three columns")
         << QStringList{"db/const.txt", "// names\nJob_Apprentice\t0\nBaseLevel\t11\t1\r\nMaskBits\t0x20 // hex\n"
                                        "Below -1\n\n"}

@@ -1,0 +1,78 @@
+#include "checker/script_check.h"
+
+#include "checker/rules.h"
+#include "checker/script_line.h"
+
+#include <algorithm>
+
+// Where today's servers stop reading the file (TW331): the first line read as a
+// definition line that splits into fewer than three tab fields. Each line marks
+// itself as a pass reads it; the store keeps the first of them and its number as
+// edits move it, so that adding or mending such a line reads no line below it. Only
+// when the first is mended or removed are the lines after the edit searched, down
+// to the next one, and only while some line still stops them.
+
+void ScriptCheck::forgetStop(const Line &gone)
+{
+    if (gone.stopColumn >= 0)
+        --stopCount_;
+    if (&gone == firstStop_) {
+        firstStop_ = nullptr;
+        firstStopNumber_ = -1;
+    }
+}
+
+// Lines [first, first + removed) became `added` lines; lines kept in place keep their number.
+void ScriptCheck::moveFirstStop(int first, int removed, int added)
+{
+    if (firstStop_ && firstStopNumber_ >= first + removed)
+        firstStopNumber_ += added - removed;
+}
+
+// After a walk: a line it read may now come first, or the first may be gone. No line
+// above the walk stops the servers unless the first one does, which then stays.
+void ScriptCheck::settleFirstStop(const StopsSeen &seen)
+{
+    const bool mended = firstStop_ && firstStop_->stopColumn < 0;
+    if (seen.firstStop >= 0 && (!firstStop_ || mended || seen.firstStop <= firstStopNumber_)) {
+        firstStop_ = lines_[size_t(seen.firstStop)].get();
+        firstStopNumber_ = seen.firstStop;
+        return;
+    }
+    if (firstStop_ && !mended)
+        return;
+    firstStop_ = nullptr;
+    firstStopNumber_ = -1;
+    for (int i = seen.to + 1; stopCount_ > 0 && i < lineCount(); ++i) {
+        if (lines_[size_t(i)]->stopColumn >= 0) {
+            firstStop_ = lines_[size_t(i)].get();
+            firstStopNumber_ = i;
+            return;
+        }
+    }
+}
+
+// The lines outside the edit [first, end) whose TW331 came or went, or whose count
+// of lines lost changed with lines added or removed.
+void ScriptCheck::addStopNumbers(QVector<int> &numbers, const StopNote &before, int first, int end,
+                                 const StopsSeen &seen, bool linesMoved) const
+{
+    const auto add = [&](int number) {
+        if (number >= first && number < end)
+            return; // the edit's own lines are the caller's
+        const auto at = std::lower_bound(numbers.begin(), numbers.end(), number);
+        if (at == numbers.end() || *at != number)
+            numbers.insert(at, number);
+    };
+    if (before.line && before.line != firstStop_)
+        add(before.number);
+    if (firstStop_ && (firstStop_ != before.line || linesMoved || seen.read(firstStopNumber_)))
+        add(firstStopNumber_);
+}
+
+Diagnostic ScriptCheck::stopFinding(int number) const
+{
+    const Line &line = *lines_[size_t(number)];
+    return Rules::judged(Rule::RestOfFileUnread, commands_->target(), Target::kToday, 0, 0, line.stopColumn,
+                         line.stopLength, {QString::number(lineCount() - number - 1)});
+}
