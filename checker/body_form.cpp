@@ -389,15 +389,16 @@ void Lowering::doLoop()
         patch(at, here());
 }
 
-// "switch (value) { case ...: ... }": the head is a statement of its own, and the
-// "{" chooses the case. The server compiles a switch as straight-line code, so the
-// statements before its first case run each time it is reached, before the choice.
+// "switch (value) { case ...: ... }": the head stores the value, and the "{" chooses
+// the case. The server compiles a switch as straight-line code: the value is stored
+// first, then the statements before its first case run, each time it is reached,
+// and only then is the stored value compared with the cases.
 void Lowering::switchStatement()
 {
     const size_t head = pos_++;
     if (stopped(head))
         return;
-    own(head, Op::Nop);
+    own(head, Op::SwitchValue, {}, one(root(s_[head], 0)));
     if (kindAt(pos_) != Kind::BlockOpen || atEnd()) {
         if (check_)
             body_.code[add(Op::Stop, s_[head].line)].message =
@@ -415,9 +416,9 @@ void Lowering::switchStatement()
         own(open, Op::Nop);
         while (beforeCases())
             statement();
-        choose = add(Op::Switch, s_[open].line, {}, one(root(s_[head], 0)));
+        choose = add(Op::Switch, s_[open].line);
     } else {
-        choose = own(open, Op::Switch, {}, one(root(s_[head], 0)));
+        choose = own(open, Op::Switch);
     }
     body_.code.data()[choose].subject = int(head);
     int fallback = -1;

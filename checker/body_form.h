@@ -53,7 +53,8 @@ struct Instruction
         Jump,       // to target
         JumpUnless, // arguments[0] false: to target
         JumpIf,     // arguments[0] true: to target
-        Switch,     // arguments[0]; cases: value node and target; target: default or the end
+        SwitchValue, // a switch's head: stores arguments[0], what its cases are compared with
+        Switch,      // compares what its head (subject) stored; cases: value node and target; target: default or end
         Goto,       // word: the label as written
         Return,     // arguments: the value, if any
         End,        // "end"

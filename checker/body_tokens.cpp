@@ -154,8 +154,8 @@ int stringEnd(QStringView text, int i, bool *closed)
 
 // Where a number that begins at `i` ends: decimal, hexadecimal after "0x", and on
 // today's servers octal after "0o", binary after "0b" and "_" between digits
-// ("1_000"). Where letters or "_" follow its digits, the word is a name ("3rd_visit"):
-// -1 then.
+// ("1_000"). Where a letter follows its digits and "_", the word is a name
+// ("3rd_visit", "2019_cap"): -1 then. "12_" and "1__000" are numbers, written wrong.
 int numberEnd(QStringView text, int i)
 {
     const int size = int(text.size());
@@ -169,7 +169,7 @@ int numberEnd(QStringView text, int i)
     }
     if ((prefix == u'o' || prefix == u'b') && i + 2 < size && isDigit(text.at(i + 2)))
         end = i + 2;
-    while (end < size && (isDigit(text.at(end)) || (text.at(end) == u'_' && end + 1 < size && isDigit(text.at(end + 1)))))
+    while (end < size && (isDigit(text.at(end)) || text.at(end) == u'_'))
         ++end;
     return end < size && isNameChar(text.at(end)) ? -1 : end;
 }

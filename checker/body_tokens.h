@@ -83,6 +83,13 @@ inline bool isTodaysNumber(QStringView number)
     return number.contains(u'_') || number.startsWith(u"0o") || number.startsWith(u"0b");
 }
 
+// Whether a number token groups its digits as no server reads: "_" at its end
+// ("12_") or twice in a row ("1__000").
+inline bool hasStrayUnderscore(QStringView number)
+{
+    return number.endsWith(u'_') || number.contains(u"__");
+}
+
 // Where in a closed string token (quotes included) the first backslash stands
 // that today's servers do not read as an escape ("\\%", "\\q"), or -1.
 qsizetype unknownEscapeAt(QStringView string);

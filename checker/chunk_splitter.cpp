@@ -146,6 +146,21 @@ void ChunkSplitter::step(int line, FlowStep &&step)
     steps.append(std::move(step));
 }
 
+void ChunkSplitter::opensBlock(BlockNesting::Holders holders, bool isSwitch)
+{
+    opening_ = OpeningBlock{true, holders, isSwitch};
+}
+
+void ChunkSplitter::switchCase(const QString &key)
+{
+    state_.blocks = BlockNesting::withCase(state_.blocks, key);
+}
+
+void ChunkSplitter::switchDefault()
+{
+    state_.blocks = BlockNesting::withDefault(state_.blocks);
+}
+
 void ChunkSplitter::callOwnFunction(int line, const QString &name, int column, int length)
 {
     LabelRules::FunctionCall call{name, column, length, false, QString()};
@@ -496,7 +511,7 @@ bool ChunkSplitter::beginPiece(Line &line, const std::vector<Token> &tokens, con
         return true;
     }
     if (isPunct(here, u'{')) {
-        openBrace(line, here.token.column);
+        openBrace(line, here.token.column, false);
         return true;
     }
     if (isPunct(here, u';'))
@@ -512,13 +527,20 @@ bool ChunkSplitter::beginPiece(Line &line, const std::vector<Token> &tokens, con
     }
     if (colon >= 0) {
         // "1000:" is a label too: a number and the name characters right after it.
-        const Token &last = tokens[size_t(colon - 1)];
+        // Comments may stand before the ":".
+        qsizetype nameEnd = colon - 1;
+        while (tokens[size_t(nameEnd)].kind == Token::Kind::Comment)
+            --nameEnd;
+        const Token &last = tokens[size_t(nameEnd)];
         ChunkToken name = here;
         name.token.kind = Token::Kind::Name;
         name.token.length = last.column + last.length - here.token.column;
         name.text = QStringView(line.text).sliced(here.token.column, name.token.length);
         unit_.append(&line);
         chunk_.push_back(name);
+        // The ":" goes with it: "default :" is no default to today's servers.
+        const Token &colonToken = tokens[size_t(colon)];
+        chunk_.push_back(ChunkToken{colonToken, 0, QStringView(line.text).sliced(colonToken.column, 1), false});
         closeChunk(End::Colon);
         return true;
     }
@@ -542,7 +564,7 @@ bool ChunkSplitter::endPiece(Line &line, const ChunkToken &here)
     }
     if (isPunct(here, u'{')) {
         closeChunk(End::OpenBrace);
-        openBrace(line, here.token.column);
+        openBrace(line, here.token.column, true);
         return true;
     }
     if (isPunct(here, u':') && chunkIsCase_ && parens_ == 0) {
@@ -569,9 +591,19 @@ void ChunkSplitter::addToPiece(Line &line, const ChunkToken &here)
         chunkHasQuestion_ = true;
 }
 
-void ChunkSplitter::openBrace(Line &line, int column)
+void ChunkSplitter::openBrace(Line &line, int column, bool afterHead)
 {
     ++state_.depth;
+    // A bare block is held as the statements around it are. After a head the parser
+    // gave up on, nothing is known of it: a break there is taken to belong.
+    const OpeningBlock opening = std::exchange(opening_, OpeningBlock{});
+    const BlockNesting::Holders around = BlockNesting::holdersIn(state_.blocks.get());
+    if (!afterHead)
+        state_.blocks = BlockNesting::opened(state_.blocks, around, false);
+    else if (opening.told)
+        state_.blocks = BlockNesting::opened(state_.blocks, opening.holders, opening.isSwitch);
+    else
+        state_.blocks = BlockNesting::opened(state_.blocks, BlockNesting::Loop | BlockNesting::Switch, false);
     addStep(line, FlowStep::Kind::BlockOpen, column);
 }
 
@@ -590,8 +622,10 @@ void ChunkSplitter::closeBrace(Line &line, int column)
 {
     const bool body = --state_.depth == 0;
     addStep(line, body ? FlowStep::Kind::BodyEnd : FlowStep::Kind::BlockClose, column);
-    if (!body)
+    if (!body) {
+        state_.blocks = BlockNesting::closed(state_.blocks);
         return;
+    }
     setFlag(bodyLine_, &Line::unclosedBody, false);
     setFlag(bodyLine_, &Line::missingBody, state_.missedBrace && !state_.quiet);
     state_.region = State::Region::Top;
@@ -600,12 +634,14 @@ void ChunkSplitter::closeBrace(Line &line, int column)
     state_.body = 0;
     state_.depth = 0;
     state_.functions.reset();
+    state_.blocks.reset();
     bodyLine_ = nullptr;
 }
 
 void ChunkSplitter::closeChunk(End end)
 {
-    StatementParser::parse(chunk_, end, commands_, *this);
+    opening_ = OpeningBlock{};
+    StatementParser::parse(chunk_, end, commands_, state_.blocks, *this);
     chunk_.clear();
     unit_.clear();
     parens_ = 0;

@@ -54,6 +54,9 @@ public:
     void declareFunction(int line, const QString &name, int column, int length, bool definition) override;
     void step(int line, FlowStep &&step) override;
     void callOwnFunction(int line, const QString &name, int column, int length) override;
+    void opensBlock(BlockNesting::Holders holders, bool isSwitch) override;
+    void switchCase(const QString &key) override;
+    void switchDefault() override;
 
 private:
     void setFlag(Line *line, bool Line::*flag, bool value)
@@ -76,7 +79,8 @@ private:
     void closeChunk(StatementParser::End end);
     void closeBrace(Line &line, int column);
     void addStep(Line &line, FlowStep::Kind kind, int column);
-    void openBrace(Line &line, int column);
+    // `afterHead`: the "{" ends a piece, the head whose block it opens.
+    void openBrace(Line &line, int column, bool afterHead);
     void lexicalColours(Line &line, const BodyTokens::Line &tokens);
     void followComment(Line &line, const BodyTokens::Line &tokens);
     const BodyTokens::Line &tokensOf(Line &line, int from);
@@ -97,4 +101,12 @@ private:
     bool chunkIsFor_ = false;
     bool chunkIsCase_ = false;
     bool chunkHasQuestion_ = false;
+    // What the parser said of the block the "{" after its piece opens.
+    struct OpeningBlock
+    {
+        bool told = false;
+        BlockNesting::Holders holders = BlockNesting::Nothing;
+        bool isSwitch = false;
+    };
+    OpeningBlock opening_;
 };

@@ -160,6 +160,8 @@ int Parser::primary()
         ++pos_;
         if (BodyTokens::isTodaysNumber(token.text))
             judge(Rule::TodaysSyntax, token, kOlderServers, 0, {token.text.toString()});
+        if (BodyTokens::hasStrayUnderscore(token.text))
+            judge(Rule::NumberUnderscore, token, Target::kToday, 0, {token.text.toString()});
         // Most numbers are short: only one of ten digits or more can pass 32 bits.
         if (token.text.size() >= 10 && BodyTokens::numberValue(token.text) > std::numeric_limits<qint32>::max())
             judge(Rule::NumberTooLarge, token, 0, Target::kToday, {token.text.toString()});

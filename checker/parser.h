@@ -36,8 +36,10 @@ inline constexpr Target::Servers kOlderServers = Target::Older | Target::Later;
 class Parser
 {
 public:
-    Parser(const std::vector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink)
-        : t_(tokens), end_(end), commands_(commands), sink_(sink), nodes_(tScratch.nodes), roots_(tScratch.roots)
+    Parser(const std::vector<ChunkToken> &tokens, End end, const Commands::Table &commands,
+           BlockNesting::Blocks innermost, Sink &sink)
+        : t_(tokens), end_(end), commands_(commands), innermost_(std::move(innermost)), sink_(sink),
+          nodes_(tScratch.nodes), roots_(tScratch.roots)
     {
         nodes_.clear();
         roots_.clear();
@@ -188,12 +190,22 @@ private:
     void forPart(int part, const ChunkToken &open);
     void labelDefinition(const ChunkToken &name);
     void labelOrCase();
+    void switchDefault(const ChunkToken &word, bool colonApart);
+    void switchCase(const ChunkToken &value, bool negative);
+    void checkLoopExit(const ChunkToken &word, bool isBreak);
+    bool heldStatement(BlockNesting::Holders holder, bool isSwitch);
 
     const std::vector<ChunkToken> &t_;
     const End end_;
     const Commands::Table &commands_;
     // Operators bind as today's servers bind them only where they alone are the target.
     const bool todaysOrder_ = commands_.target().isOnly(Target::kToday);
+    // The block the piece stands in; what holds the statement being read (the loops
+    // and switches around it, those of the piece's own heads too), and whether the
+    // innermost head read is a switch's.
+    const BlockNesting::Blocks innermost_; // kept: the sink makes new blocks as cases come
+    BlockNesting::Holders holders_ = BlockNesting::holdersIn(innermost_.get());
+    bool switchHead_ = false;
     Sink &sink_;
     qsizetype pos_ = 0;
     qsizetype limit_ = qsizetype(t_.size());

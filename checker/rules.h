@@ -36,6 +36,10 @@ enum class Rule : quint8
     CommaAfterAssignment,
     NameNotAscii,
     NumberTooLarge,
+    BreakOutsideLoop,
+    CaseRepeated,
+    DefaultWithBlank,
+    NumberUnderscore,
     // Bodies, menus and labels
     UnclosedBody,
     BodyRunsIntoDefinition,

@@ -3,6 +3,7 @@
 // The line store of ScriptCheck: what each line of a script holds, and the state
 // it hands on to the next. Only the checker's own files include this.
 
+#include "checker/block_nesting.h"
 #include "checker/body_tokens.h"
 #include "checker/colour.h"
 #include "checker/definition_line.h"
@@ -40,6 +41,9 @@ struct State
     // The functions of the body declared so far, by key; shared by the lines that
     // see the same ones.
     std::shared_ptr<const QSet<QString>> functions;
+    // The innermost block open inside the body (null at the body's own level): the
+    // loops and switches around the next statement, and the cases of its switch.
+    BlockNesting::Blocks blocks;
     Directives::Codes silence; // for the next statement, from the directives above it
 
     bool knowsFunction(const QString &key) const { return functions && functions->contains(key); }
@@ -49,7 +53,7 @@ struct State
                a.missedBrace == b.missedBrace && a.quiet == b.quiet && a.depth == b.depth && a.body == b.body &&
                a.comment == b.comment &&
                (a.functions == b.functions || (a.functions && b.functions && *a.functions == *b.functions)) &&
-               Directives::same(a.silence, b.silence);
+               BlockNesting::same(a.blocks, b.blocks) && Directives::same(a.silence, b.silence);
     }
     friend bool operator!=(const State &a, const State &b) { return !(a == b); }
 };

@@ -64,10 +64,12 @@ void Parser::run()
 void Parser::labelOrCase()
 {
     const ChunkToken &first = t_.front();
-    if (count() == 1 && sameWord(first.text, u"default")) {
-        colour(first, Colour::Kind::Command);
-        addStep(FlowStep::Kind::Default, first);
-    } else if (count() == 1 && BodyTokens::isLabelName(first.text)) {
+    // A label's piece holds its name and its ":", a case's the words before its ":".
+    const bool named = count() == 2 && isPunct(1, u":");
+    if (named && sameWord(first.text, u"default")) {
+        const ChunkToken &colon = t_.at(1);
+        switchDefault(first, colon.line != first.line || colon.token.column != first.token.column + first.token.length);
+    } else if (named && BodyTokens::isLabelName(first.text)) {
         labelDefinition(first);
     } else if (sameWord(first.text, u"case")) {
         colour(first, Colour::Kind::Command);
@@ -82,9 +84,37 @@ void Parser::labelOrCase()
         choices_ = plainNumber ? t_.at(1).text.toInt() : -1;
         addStep(FlowStep::Kind::Case, first);
     } else {
-        pos_ = count() - 1;
+        pos_ = named ? 0 : count() - 1;
         unexpected();
     }
+}
+
+// "default:" is taken where no case matches; "default :" is a label of that name to
+// today's servers, and the switch has no default at all.
+void Parser::switchDefault(const ChunkToken &word, bool colonApart)
+{
+    colour(word, Colour::Kind::Command);
+    if (colonApart)
+        judge(Rule::DefaultWithBlank, word, 0, Target::kToday);
+    else if (innermost_ && innermost_->isSwitch && innermost_->hasDefault)
+        judge(Rule::CaseRepeated, word, Target::kToday, 0, {word.text.toString()});
+    else if (innermost_ && innermost_->isSwitch)
+        sink_.switchDefault();
+    addStep(FlowStep::Kind::Default, word);
+}
+
+// Today's servers refuse a case whose value an earlier case of the same switch has,
+// however it was written ("1" and "0x1").
+void Parser::switchCase(const ChunkToken &value, bool negative)
+{
+    if (!innermost_ || !innermost_->isSwitch)
+        return;
+    const QString key = BlockNesting::caseKey(value.text, negative, value.token.kind == Kind::Number);
+    if (innermost_->hasCase(key))
+        judge(Rule::CaseRepeated, value, Target::kToday, 0,
+              {QStringLiteral("case ") + (negative ? QStringLiteral("-") : QString()) + value.text.toString()});
+    else
+        sink_.switchCase(key);
 }
 
 // Today's servers compile each case as a test of a whole number or a constant
@@ -96,8 +126,11 @@ void Parser::checkCaseValue()
     const ChunkToken &value = t_.at(std::min(pos_ + sign, count() - 1));
     const bool number = value.token.kind == Kind::Number && !BodyTokens::isTodaysNumber(value.text);
     const bool constant = value.token.kind == Kind::Name && BodyTokens::isPlainName(value.text) && sign == 0;
-    if (!single || !(number || constant))
+    if (!single || !(number || constant)) {
         judge(Rule::CaseNotConstant, value, Target::kToday);
+        return;
+    }
+    switchCase(value, sign == 1);
 }
 
 // Names of ASCII letters, digits and "_" only: today's servers cut a name at a
@@ -134,6 +167,8 @@ bool Parser::statement()
     if (atEnd()) {
         if (end_ == End::Semicolon)
             addStep(FlowStep::Kind::Empty, t_.back());
+        else if (end_ == End::OpenBrace && !inForHead_)
+            sink_.opensBlock(holders_, switchHead_);
         return true;
     }
     // "if (a) if (b) ..." and "else else ..." nest statements as expressions nest.
@@ -271,6 +306,7 @@ bool Parser::keywordStatement(const ChunkToken &first)
     colour(first, Colour::Kind::Command);
     checkKeywordCase(first);
     ++pos_;
+    switchHead_ = false;
     using Step = FlowStep::Kind;
     if (sameWord(word, u"if")) {
         // The condition is one whole expression: "if (a) || (b) goto L;".
@@ -284,9 +320,9 @@ bool Parser::keywordStatement(const ChunkToken &first)
         const bool onMenu =
             pos_ + 2 < limit_ && Language::is(t_.at(pos_ + 1).text, u"@menu") && isPunct(pos_ + 2, u")");
         roots_.push_back(parenthesised());
-        addStep(sameWord(word, u"while") ? Step::While : Step::Switch, first,
-                onMenu ? QStringLiteral("@menu") : QString());
-        return statement();
+        const bool loop = sameWord(word, u"while");
+        addStep(loop ? Step::While : Step::Switch, first, onMenu ? QStringLiteral("@menu") : QString());
+        return heldStatement(loop ? BlockNesting::Loop : BlockNesting::Switch, !loop);
     }
     if (sameWord(word, u"for")) {
         if (atEnd())
@@ -298,22 +334,47 @@ bool Parser::keywordStatement(const ChunkToken &first)
             forPart(part, open);
         inForHead_ = false;
         addStep(Step::For, first);
+        return heldStatement(BlockNesting::Loop, false);
+    }
+    if (sameWord(word, u"else")) {
+        addStep(Step::Else, first);
         return statement();
     }
-    if (sameWord(word, u"else") || sameWord(word, u"do")) {
-        addStep(sameWord(word, u"else") ? Step::Else : Step::Do, first);
-        return statement();
+    if (sameWord(word, u"do")) {
+        addStep(Step::Do, first);
+        return heldStatement(BlockNesting::Loop, false);
     }
     if (sameWord(word, u"function"))
         return functionOfBody();
     // A value may stand on the next line; a statement there means none was given.
     if (sameWord(word, u"return") && !atEnd() && !startsStatement(pos_))
         roots_.push_back(expression());
-    addStep(sameWord(word, u"break")      ? Step::Break
-            : sameWord(word, u"continue") ? Step::Continue
-                                          : Step::Return,
-            first);
+    const bool isBreak = sameWord(word, u"break");
+    if (isBreak || sameWord(word, u"continue"))
+        checkLoopExit(first, isBreak);
+    addStep(isBreak ? Step::Break : sameWord(word, u"continue") ? Step::Continue : Step::Return, first);
     return false;
+}
+
+// The statement a loop or a switch holds, with what holds it.
+bool Parser::heldStatement(BlockNesting::Holders holder, bool isSwitch)
+{
+    const BlockNesting::Holders outer = holders_;
+    holders_ |= holder;
+    switchHead_ = isSwitch;
+    const bool head = statement();
+    holders_ = outer;
+    return head;
+}
+
+// "break" belongs to the loop or switch around it, "continue" to the loop: today's
+// servers refuse either where there is none.
+void Parser::checkLoopExit(const ChunkToken &word, bool isBreak)
+{
+    const BlockNesting::Holders needed = isBreak ? (BlockNesting::Loop | BlockNesting::Switch) : BlockNesting::Loop;
+    if ((holders_ & needed) == 0)
+        judge(Rule::BreakOutsideLoop, word, Target::kToday, 0,
+              {word.text.toString(), isBreak ? QStringLiteral("繰り返しか switch") : QStringLiteral("繰り返し")});
 }
 
 // "function Name;" declares a function of the body, "function Name {" defines it.
@@ -327,6 +388,8 @@ bool Parser::functionOfBody()
         unexpected();
     const bool definition = end_ == End::OpenBrace;
     colour(name, definition ? Colour::Kind::Label : Colour::Kind::Command);
+    if (definition) // no loop around the function is around its statements
+        sink_.opensBlock(BlockNesting::Nothing, false);
     addStep(definition ? FlowStep::Kind::FunctionDefinition : FlowStep::Kind::FunctionDeclaration, name,
             name.text.toString());
     sink_.declareFunction(name.line, name.text.toString(), name.token.column, name.token.length, definition);
@@ -548,8 +611,9 @@ void Parser::menuLabel()
 
 } // namespace Internal
 
-void parse(const std::vector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink)
+void parse(const std::vector<ChunkToken> &tokens, End end, const Commands::Table &commands,
+           const BlockNesting::Blocks &innermost, Sink &sink)
 {
-    Internal::Parser(tokens, end, commands, sink).run();
+    Internal::Parser(tokens, end, commands, innermost, sink).run();
 }
 } // namespace StatementParser

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checker/block_nesting.h"
 #include "checker/body_tokens.h"
 #include "checker/colour.h"
 #include "checker/commands.h"
@@ -55,8 +56,16 @@ public:
     virtual void callOwnFunction(int line, const QString &name, int column, int length) = 0;
     // A step of the body's flow, on the line it begins.
     virtual void step(int line, FlowStep &&step) = 0;
+    // The "{" that ends the piece opens a block whose statements `holders` hold: a
+    // switch's own block when `isSwitch`. Not called for a head the parser gave up on.
+    virtual void opensBlock(BlockNesting::Holders holders, bool isSwitch) = 0;
+    // A case value (BlockNesting::caseKey) or the default of the switch the piece stands in.
+    virtual void switchCase(const QString &key) = 0;
+    virtual void switchDefault() = 0;
 };
 
-void parse(const std::vector<ChunkToken> &tokens, End end, const Commands::Table &commands, Sink &sink);
+// `innermost`: the block the piece stands in, null at the body's own level.
+void parse(const std::vector<ChunkToken> &tokens, End end, const Commands::Table &commands,
+           const BlockNesting::Blocks &innermost, Sink &sink);
 
 } // namespace StatementParser

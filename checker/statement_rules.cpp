@@ -104,6 +104,41 @@ constexpr RuleDeclaration kStatementRules[] = {
      u"今のサーバーは警告を出し、入る一番大きな値に切り詰めて読み込みます。書いた値にはなりません。",
      EXAMPLE_NPC u"\tset Zeny, 3000000000;\n\tclose;\n" EXAMPLE_END,
      EXAMPLE_NPC u"\tset Zeny, 2000000000;\n\tclose;\n" EXAMPLE_END},
+    {Rule::BreakOutsideLoop, u"TW122", Severity::Error, u"「%1」を囲む%2がありません",
+     u"break や continue が繰り返しの外にある",
+     u"break は繰り返し（while、for、do）か switch の中で、continue は繰り返しの中でだけ使えます。"
+     u"この break や continue を囲むものがありません（if の中は繰り返しではありません）。",
+     u"今のサーバーは読み込むときに構文の誤りとして解析をやめ、このNPCを読み込みません。",
+     EXAMPLE_NPC u"\tif (Zeny < 100) {\n\t\tmes \"お金が足りません\";\n\t\tbreak;\n\t}\n"
+                 u"\tmes \"どうぞ\";\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tif (Zeny < 100) {\n\t\tmes \"お金が足りません\";\n\t\tclose;\n\t}\n"
+                 u"\tmes \"どうぞ\";\n\tclose;\n" EXAMPLE_END},
+    {Rule::CaseRepeated, u"TW123", Severity::Error, u"この switch には「%1」がもうあります",
+     u"switch の case の値や default が重なる",
+     u"1つの switch の中に、前の case と同じ値の case があります（「case 1:」と「case 0x1:」のように書き方が"
+     u"違っても値が同じもの、同じ定数の名前）。または default が2つあります。",
+     u"今のサーバーは読み込むときに誤りとして解析をやめ、このNPCを読み込みません。",
+     EXAMPLE_NPC u"\tswitch (select(\"はい:いいえ\")) {\n\tcase 1:\n\t\tmes \"はい\";\n\t\tclose;\n\tcase 0x1:\n"
+                 u"\t\tmes \"いいえ\";\n\t\tclose;\n\t}\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tswitch (select(\"はい:いいえ\")) {\n\tcase 1:\n\t\tmes \"はい\";\n\t\tclose;\n\tcase 2:\n"
+                 u"\t\tmes \"いいえ\";\n\t\tclose;\n\t}\n" EXAMPLE_END},
+    {Rule::DefaultWithBlank, u"TW124", Severity::Warning,
+     u"「default :」は default でなく「default」という名前のラベルとして読まれます", u"default と : の間に空白がある",
+     u"switch の「default」と「:」の間に空白があります。",
+     u"今のサーバーはこれを default でなく「default」という名前の普通のラベルとして黙って読み込みます。switch には"
+     u"default がないことになり、どの case にも合わないときは default の後でなく switch の後へ進みます。",
+     EXAMPLE_NPC u"\tswitch (select(\"はい:いいえ\")) {\n\tcase 1:\n\t\tmes \"はい\";\n\t\tclose;\n\tdefault :\n"
+                 u"\t\tmes \"いいえ\";\n\t\tclose;\n\t}\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\tswitch (select(\"はい:いいえ\")) {\n\tcase 1:\n\t\tmes \"はい\";\n\t\tclose;\n\tdefault:\n"
+                 u"\t\tmes \"いいえ\";\n\t\tclose;\n\t}\n" EXAMPLE_END},
+    {Rule::NumberUnderscore, u"TW125", Severity::Error, u"数「%1」の「_」は数字の間に1つずつ書きます",
+     u"数の末尾の _ や続けて2つの _",
+     u"数の中の「_」は数字を区切るためだけに使えます。末尾の「_」（12_）や続けて2つの「_」（1__000）は書けません。"
+     u"「_」で始まる語や、「_」の後に英字が続く語（2019_cap）は名前です。",
+     u"今のサーバーは読み込むときに誤りとして解析をやめ、このNPCを読み込みません。古いサーバーは「_」の入った数を"
+     u"読めません。",
+     EXAMPLE_NPC u"\t.@fee = 1__000;\n\tmes \"料金は \" + .@fee + \" です\";\n\tclose;\n" EXAMPLE_END,
+     EXAMPLE_NPC u"\t.@fee = 1000;\n\tmes \"料金は \" + .@fee + \" です\";\n\tclose;\n" EXAMPLE_END},
     {Rule::MenuPairs, u"TW205", Severity::Error, u"menu は「選択肢,ラベル」の組で書きます",
      u"menu の選択肢とラベルが組にならない",
      u"menu は「選択肢,ラベル」の組を並べます。数が奇数か、ラベルの所に文字列があります。"

@@ -60,8 +60,14 @@ void Run::Engine::step()
         if (condition(in.arguments.value(0, -1)) == (in.op == Op::JumpIf))
             s_.frames[frame].pc = in.target;
         return;
-    case Op::Switch: {
+    case Op::SwitchValue: {
         const Value value = evaluate(in.arguments.value(0, -1));
+        s_.frames[frame].switchValues.insert(in.statement, value);
+        return;
+    }
+    case Op::Switch: {
+        // Reached by a jump past its head, it compares what the head last stored, as the server does.
+        const Value value = s_.frames[frame].switchValues.value(in.subject);
         int target = in.target;
         for (const auto &[caseNode, at] : in.cases) {
             if (binary(QStringLiteral("=="), value, evaluate(caseNode), in.line).number != 0) {
@@ -241,6 +247,7 @@ void Run::Engine::enter(Frame frame, const QVector<Value> &arguments, bool ownSc
 {
     frame.arguments = arguments;
     frame.locals.clear();
+    frame.switchValues.clear();
     frame.ownScope = ownScope;
     frame.calledFunction = calledFunction;
     frame.inExpression = inExpression;

@@ -17,6 +17,7 @@ struct Run::Frame
     QString file;
     QVector<Value> arguments;
     QHash<QString, Value> locals; // ".@" variables, when the frame has a scope of its own
+    QHash<int, Value> switchValues; // what each switch's head stored, by the head's statement
     bool ownScope = true;         // callsub shares its caller's
     bool calledFunction = false;  // callfunc or a function of the body: "}" returns
     bool inExpression = false;    // its return value goes to an expression

@@ -144,6 +144,16 @@ const QStringList kPool = {
     "\t.@r = rand(2);",
     "\tif (.@r == 0) close;",
     "\tif (.@r != 0) close;",
+    // What a break, a continue, a case and a default stand in: the blocks around them.
+    "\tcontinue;",
+    "\tdo {",
+    "\t} while (@a);",
+    "\tcase 0x1:",
+    "\tcase Job_Novice:",
+    "\tdefault :",
+    "\tswitch (@a) {",
+    "\tfor (;;) {",
+    "\t.@n = 12_ + 1__0 + 2019_cap;",
     // Lines that stop today's servers reading the file, outside a body.
     "};",
     "a note",
@@ -213,6 +223,13 @@ private slots:
                                            << QStringList{"\t/* mes \"a\";"} << QList<int>{0, 2, 3};
         QTest::newRow("an edit in one NPC leaves the next alone")
             << withLabel + withLabel << 2 << 1 << QStringList{"L_Gone:"} << QList<int>{1};
+        const QStringList loop{kHeader, "\twhile (.@n) {", "\t\tbreak;", "\t}", "\tend;", "}"};
+        QTest::newRow("a loop's head becoming an if's")
+            << loop << 1 << 1 << QStringList{"\tif (.@n) {"} << QList<int>{2};
+        const QStringList cases{
+            kHeader, "\tswitch (.@n) {", "\tcase 1:", "\tcase 2:", "\tcase 3:", "\t}", "\tend;", "}"};
+        QTest::newRow("a case given the value of a later one")
+            << cases << 2 << 1 << QStringList{"\tcase 0x3:"} << QList<int>{4};
         // Today's servers stop at the first line outside a body they cannot split
         // (TW331, which counts the lines after it): the store names it wherever it is.
         const QStringList stops{kHeader, "\tclose;", "}", "", "", "note", "", "more notes", "", kHeader, "}"};

@@ -98,6 +98,13 @@ private slots:
             {"2:264 TW111"});
         row("statements nested past the limit", "\t" + QString("if (1) ").repeated(300) + "close;", {"2:1791 TW111"});
         row("block without its head", "\tmes \"a\" {\n\t}", {"2:9 TW106"});
+        row("break outside any loop", "\tbreak;\n\tend;", {"2:2 TW122"});
+        row("continue in a switch outside any loop", "\tswitch (.@n) {\n\tcase 1:\n\t\tcontinue;\n\t}\n\tend;",
+            {"4:3 TW122"});
+        row("case value written twice", "\tswitch (.@n) {\n\tcase 1:\n\tcase 0x1:\n\t}\n\tend;", {"4:7 TW123"});
+        row("second default", "\tswitch (.@n) {\n\tdefault:\n\tdefault:\n\t}\n\tend;", {"4:2 TW123"});
+        row("default with a blank before its colon", "\tswitch (.@n) {\n\tdefault :\n\t}\n\tend;", {"3:2 TW124"});
+        row("digits grouped wrong", "\t.@n = 12_;\n\tend;", {"2:8 TW113", "2:8 TW125"});
     }
     void bodyMistakes_areReportedWithTheirCode() { compare(); }
 

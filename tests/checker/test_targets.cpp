@@ -202,6 +202,39 @@ private slots:
         const QString large = npc(QStringLiteral("\t.@a = 2147483647 + 0x7FFFFFFF;\n\t.@b = 2147483648;\n\tend;"));
         row("number past 32 bits, today", large, "today", {"3:8 TW121 W"});
         row("number past 32 bits, older", large, "older", {});
+        // A break belongs to a loop or a switch around it, a continue to a loop; a
+        // function of the body is around its own statements only.
+        const QString exits = npc(QStringLiteral(
+            "\tbreak;\n\tif (.@n) { continue; }\n\twhile (.@n) {\n\t\tif (.@n > 2) break;\n\t\tswitch (.@n) {\n"
+            "\t\tcase 1: continue;\n\t\t}\n\t}\n\tswitch (.@n) {\n\tcase 1: continue;\n\tdefault: break;\n\t}\n"
+            "\tfor (;;) break;\n\tdo continue; while (0);\n\twhile (.@n) {\n\t\tfunction F {\n\t\t\tbreak;\n\t\t}\n"
+            "\t}\n\tend;"));
+        row("break and continue outside a loop, today", exits, "today",
+            {"2:2 TW122 E", "3:13 TW122 E", "11:10 TW122 E", "18:4 TW122 E"});
+        const QString strayBreak = npc(QStringLiteral("\tmes \"a\";\n\tbreak;\n\tclose;"));
+        row("break outside a loop, no target", strayBreak, "", {"3:2 TW122 W"});
+        row("break outside a loop, older", strayBreak, "older", {});
+        // Case values compared as the server reads them: 0x1 is 1, 010 is 8, a
+        // constant by its name; each switch, nested ones too, has its own.
+        const QString repeated = npc(QStringLiteral(
+            "\tswitch (.@n) {\n\tcase 1:\n\tcase 0x1:\n\tcase 010:\n\tcase 8:\n\tcase -1:\n\tcase -0x1:\n"
+            "\tcase Job_Novice:\n\tcase Job_Novice:\n\tcase 2:\n\t\tswitch (.@m) {\n\t\tcase 1:\n\t\tcase 2:\n"
+            "\t\tdefault:\n\t\t}\n\t\tbreak;\n\tdefault:\n\t\tbreak;\n\tdefault:\n\t\tend;\n\t}\n\tend;"));
+        row("case value repeated, today", repeated, "today",
+            {"4:7 TW123 E", "6:7 TW123 E", "8:8 TW123 E", "10:7 TW123 E", "20:2 TW123 E"});
+        row("case value repeated, no target", repeated, "",
+            {"4:7 TW123 W", "6:7 TW123 W", "8:8 TW123 W", "10:7 TW123 W", "20:2 TW123 W"});
+        const QString spaced = npc(
+            QStringLiteral("\tswitch (.@n) {\n\tcase 1:\n\t\tbreak;\n\tdefault :\n\t\tbreak;\n\t}\n"
+                           "\tswitch (.@n) {\n\tdefault:\n\t\tbreak;\n\tdefault /* no */:\n\t\tbreak;\n\t}\n\tend;"));
+        row("default with a blank before its colon, today", spaced, "today", {"5:2 TW124 W", "11:2 TW124 W"});
+        row("default with a blank before its colon, older", spaced, "older", {});
+        const QString grouped = npc(QStringLiteral(
+            "\t.@a = 12_ + 1__000 + 1_000 + 0x1F_;\n\t.@b = _12 + 2019_cap + 3rd_visit + 12_ab;\n\tend;"));
+        row("digits grouped wrong, today", grouped, "today", {"2:8 TW125 E", "2:14 TW125 E", "2:31 TW125 E"});
+        row("digits grouped wrong, no target", grouped, "",
+            {"2:8 TW113 W", "2:8 TW125 W", "2:14 TW113 W", "2:14 TW125 W", "2:23 TW113 W", "2:31 TW113 W",
+             "2:31 TW125 W", "3:14 TW113 W", "3:25 TW113 W", "3:37 TW113 W"});
         const QString unknown = npc(QStringLiteral("\tF_Nowhere 2;\n\tend;"));
         row("name defined nowhere, no target", unknown, "", {"2:2 TW115 W"});
         row("name defined nowhere, today", unknown, "today", {"2:2 TW115 W"});

@@ -89,6 +89,18 @@ void TestConversationRun::conversation_givenAnswers_givesTranscript_data()
         << "\tset .@a, 5;\n\tswitch (.@a) {\n\tcase 1:\n\t\tmes \"one\";\n\tdefault:\n\t\tmes \"other\";\n\tcase 9:\n"
            "\t\tmes \"nine\";\n\t}\n\tclose;"
         << QStringList{"press"} << QStringList{"other/nine[閉じる]"} << none << "closed";
+    // The server stores a switch's value at its head; statements before the first
+    // case run after that, and the cases are compared with what was stored.
+    QTest::newRow("switch compares the value stored before the statements ahead of its cases")
+        << "\t.@a = 1;\n\tswitch (.@a) {\n\t.@a = 2;\n\tmes \"before \" + .@a;\n\tcase 1:\n\t\tmes \"one\";\n"
+           "\t\tbreak;\n\tcase 2:\n\t\tmes \"two\";\n\t}\n\tclose;"
+        << QStringList{"press"} << QStringList{"before 2/one[閉じる]"} << none << "closed";
+    const QString selectFirst = "\tswitch (select(\"a\",\"b\")) {\n\tmes \"chosen\";\n\tcase 1:\n\t\tmes \"one\";\n"
+                                "\t\tbreak;\n\tcase 2:\n\t\tmes \"two\";\n\t}\n\tclose;";
+    QTest::newRow("switch on select asks before the statements ahead of its cases")
+        << selectFirst << none << none << none << "waits:choice";
+    QTest::newRow("switch on select runs the statements ahead of its cases once chosen")
+        << selectFirst << QStringList{"2", "press"} << QStringList{"chosen/two[閉じる]"} << none << "closed";
     QTest::newRow("cancel ends") << "\tmes \"Pick\";\n\tselect(\"a\",\"b\");\n\tclose;" << QStringList{"cancel"}
                                  << QStringList{"Pick"} << none << "cancelled";
     QTest::newRow("input number") << "\tinput .@n;\n\tmes \"got \" + (.@n + 1);\n\tclose;"
