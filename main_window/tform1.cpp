@@ -83,6 +83,9 @@ EditorProject projectOf(const QString &folder, const std::shared_ptr<const Comma
     return {table, FindingPolicy::of(file)};
 }
 
+// Set on a tab page once its captions are fitted.
+constexpr const char *kCaptionsFitted = "talewickCaptionsFitted";
+
 // The layout's client area below the menu bar; the controls keep their margins in it.
 constexpr int kClientWidth = 711;
 constexpr int kClientHeight = 433;
@@ -144,13 +147,35 @@ void TForm1::applyFonts()
          std::initializer_list<QWidget *>{ui->Label1, ui->Label2, ui->Label3, ui->Label4, ui->Label5, ui->Label6,
                                           ui->Label7, ui->Label8, ui->Label9, ui->GroupBox13})
         larger->setFont(japaneseUiFont(13));
-    // Labels size themselves to their text, within the width the layout gives them,
-    // so that no caption runs under the control beside it.
-    for (QLabel *label : ui->centralwidget->findChildren<QLabel *>()) {
-        label->setFont(condensedToFit(label->font(), label->text(), label->width()));
-        label->adjustSize();
-    }
     fitTabsInOneRow(ui->PageControl1);
+    fitCaptionsOfShownPages();
+}
+
+// Labels size themselves to their text, within the width the layout gives them,
+// so that no caption runs under the control beside it. A tab page's captions are
+// fitted when the page is first shown: measuring them loads faces the first
+// window does not draw.
+void TForm1::fitCaptionsOfShownPages()
+{
+    QTabWidget *pages = ui->PageControl1;
+    const auto fitIn = [pages](QWidget *area, bool skipPages) {
+        for (QLabel *label : area->findChildren<QLabel *>()) {
+            if (skipPages && pages->isAncestorOf(label))
+                continue;
+            label->setFont(condensedToFit(label->font(), label->text(), label->width()));
+            label->adjustSize();
+        }
+    };
+    fitIn(ui->centralwidget, true);
+    const auto fitPage = [pages, fitIn](int index) {
+        QWidget *page = pages->widget(index);
+        if (page && !page->property(kCaptionsFitted).toBool()) {
+            page->setProperty(kCaptionsFitted, true);
+            fitIn(page, false);
+        }
+    };
+    fitPage(pages->currentIndex());
+    connect(pages, &QTabWidget::currentChanged, this, fitPage);
 }
 
 void TForm1::setUpDropDowns()

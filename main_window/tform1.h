@@ -100,6 +100,7 @@ protected:
 
 private:
     void applyFonts();
+    void fitCaptionsOfShownPages();
     void setUpDropDowns();
     void connectHandlers();
     using Handler = void (TForm1::*)();

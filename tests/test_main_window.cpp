@@ -181,6 +181,15 @@ private slots:
         QCOMPARE(widget->parentWidget()->objectName(), QLatin1String(expected.parent));
         QCOMPARE(widget->pos(), QPoint(expected.x, expected.y));
         if (auto *label = qobject_cast<QLabel *>(widget)) {
+            // A tab page's captions are fitted when it is first shown, as a user sees them.
+            auto *pages = form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+            for (int page = 0; page < pages->count(); ++page) {
+                if (pages->widget(page)->isAncestorOf(label)) {
+                    const int shown = pages->currentIndex();
+                    pages->setCurrentIndex(page);
+                    pages->setCurrentIndex(shown);
+                }
+            }
             // Bug: in the substitute face "Map" ran under the map box and "NPC名"
             // touched its field: every caption stays whole within its layout width,
             // clear of the controls beside it.
