@@ -54,18 +54,24 @@ struct Judges
     const std::function<bool(const QString &)> &defined;
     const VariableJudge &variables;
     const FindingPolicy &policy;
+    const QHash<int, Diagnostics> &loads; // what the load order decides, by line
     bool judgesCalls(const Findings::Line &line) const
     {
         return defined && (!line.calls.isEmpty() || !line.byName.isEmpty());
     }
     bool judgesReads(const Findings::Line &line) const { return variables && !line.variables.reads.isEmpty(); }
+    bool judgesLoads(const Findings::Line &line) const { return !line.loads.isEmpty() && loads.contains(line.number); }
+    bool judgesAny(const Findings::Line &line) const
+    {
+        return judgesCalls(line) || judgesReads(line) || judgesLoads(line);
+    }
 };
 
 // Whether what is published for the line names no other line and holds nothing
 // but what the checker keeps, so that its JSON may be kept while the line moves.
 bool keepsItsJson(const Findings::Line &line, const Judges &judges)
 {
-    return !judges.judgesCalls(line) && !judges.judgesReads(line) &&
+    return !judges.judgesAny(line) &&
            std::none_of(line.diagnostics.cbegin(), line.diagnostics.cend(), [](const Diagnostic &diagnostic) {
                return pairs(diagnostic) || !diagnostic.related.isEmpty();
            });
@@ -100,6 +106,8 @@ void judgeAcross(const Findings::Line &line, const Judges &judges, Diagnostics &
                                                            judges.variables.nearest(read.name)));
         }
     }
+    if (judges.judgesLoads(line))
+        diagnostics += judges.loads.value(line.number);
     judges.policy.apply(diagnostics);
     std::stable_sort(diagnostics.begin(), diagnostics.end(),
                      [](const Diagnostic &a, const Diagnostic &b) { return a.column < b.column; });
@@ -113,7 +121,7 @@ QVector<PublishedDiagnostic> diagnosticsOf(const Findings::Line &line, const QSt
     Diagnostics diagnostics = line.diagnostics;
     for (Diagnostic &diagnostic : diagnostics)
         diagnostic.line = line.number;
-    if (judges.judgesCalls(line) || judges.judgesReads(line))
+    if (judges.judgesAny(line))
         judgeAcross(line, judges, diagnostics);
     QVector<PublishedDiagnostic> published;
     for (const Diagnostic &diagnostic : std::as_const(diagnostics)) {
@@ -130,10 +138,10 @@ QVector<PublishedDiagnostic> diagnosticsOf(const Findings::Line &line, const QSt
 
 QVector<PublishedDiagnostic> publishedDiagnostics(const Findings &findings, const QString &uri,
                                                   const std::function<bool(const QString &)> &defined,
-                                                  const VariableJudge &variables)
+                                                  const VariableJudge &variables, const QHash<int, Diagnostics> &loads)
 {
     const Partners partners = partnersOf(findings);
-    const Judges judges{defined, variables, findings.policy()};
+    const Judges judges{defined, variables, findings.policy(), loads};
     QVector<PublishedDiagnostic> published;
     for (const Findings::Line &line : findings.lines())
         published += diagnosticsOf(line, uri, partners, judges);
@@ -173,18 +181,20 @@ struct Numbered
 } // namespace
 
 QByteArray publishMessage(const Findings &findings, const QString &uri, int version,
-                          const std::function<bool(const QString &)> &defined, const VariableJudge &variables)
+                          const std::function<bool(const QString &)> &defined, const VariableJudge &variables,
+                          const QHash<int, Diagnostics> &loads)
 {
     const Partners partners = partnersOf(findings);
-    const Judges judges{defined, variables, findings.policy()};
+    const Judges judges{defined, variables, findings.policy(), loads};
     const std::function<bool(const QString &)> noFunctions;
     const VariableJudge noVariables;
-    const Judges none{noFunctions, noVariables, findings.policy()};
+    const QHash<int, Diagnostics> noLoads;
+    const Judges none{noFunctions, noVariables, findings.policy(), noLoads};
     std::deque<QByteArrayList> judged; // the pieces of lines not kept, as long as the message is written
     std::vector<Numbered> lines;
     qsizetype size = 0;
     for (const Findings::Line &line : findings.lines()) {
-        if (line.diagnostics.isEmpty() && !judges.judgesCalls(line) && !judges.judgesReads(line))
+        if (line.diagnostics.isEmpty() && !judges.judgesAny(line))
             continue;
         const QByteArrayList *pieces = &line.json;
         if (!keepsItsJson(line, judges)) {

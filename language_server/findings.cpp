@@ -64,8 +64,9 @@ bool Findings::refresh(const ScriptCheck &check, int number)
     line.variables = check.playerVariablesOn(number);
     if (!line.variables.reads.isEmpty() && (policy_.disabled.contains(neverSet) || check.silenced(number, neverSet)))
         line.variables.reads.clear();
-    const bool holds =
-        !line.diagnostics.isEmpty() || !line.calls.isEmpty() || offersNames(line) || !line.variables.reads.isEmpty();
+    readLoads(check, number, line);
+    const bool holds = !line.diagnostics.isEmpty() || !line.calls.isEmpty() || offersNames(line) ||
+                       !line.variables.reads.isEmpty() || !line.loads.isEmpty();
     const auto place = std::lower_bound(lines_.begin(), lines_.end(), number, byNumber);
     const bool present = place != lines_.end() && place->number == number;
     const bool offers = offersNames(line) || (present && offersNames(*place));
@@ -76,6 +77,34 @@ bool Findings::refresh(const ScriptCheck &check, int number)
     else if (present)
         lines_.erase(place);
     return offers;
+}
+
+// What line `number` asks of the scripts loaded with it, less what is silenced
+// there, with lines counted from it: the line moves with edits above it.
+void Findings::readLoads(const ScriptCheck &check, int number, Line &line) const
+{
+    line.loads = check.loadUsesOn(number);
+    const auto silenced = [&](Rule rule) {
+        const QString code = Rules::code(rule);
+        return policy_.disabled.contains(code) || check.silenced(number, code);
+    };
+    if (silenced(Rule::FunctionLoadedLater))
+        line.loads.callsByName.clear();
+    if (silenced(Rule::DuplicateSourceNotLoaded))
+        line.loads.duplicateSources.clear();
+    if (silenced(Rule::PrivateFunctionOfNpc))
+        line.loads.npcCalls.clear();
+    line.nameClashSilenced = !line.loads.npcs.isEmpty() && silenced(Rule::UniqueNameTaken);
+    const auto relative = [number](auto &uses) {
+        for (LoadOrderRules::Use &use : uses)
+            use.line -= number;
+    };
+    relative(line.loads.fileFunctions);
+    relative(line.loads.callsByName);
+    relative(line.loads.npcs);
+    relative(line.loads.duplicateSources);
+    relative(line.loads.localFunctions);
+    relative(line.loads.npcCalls);
 }
 
 QSet<QString> Findings::functionNames() const

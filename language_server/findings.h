@@ -31,6 +31,11 @@ public:
         ScriptCheck::FunctionUse function; // the function the line defines; empty name if none
         // Player variables set on the line, and those read whose warning no directive silences.
         ScriptCheck::PlayerVariables variables;
+        // What the line defines and asks of the scripts loaded with it (LoadOrderRules),
+        // lines counted from this one; what a directive or the project silences is
+        // left out, and a name whose clash is silenced (TW333) is marked so.
+        LoadOrderRules::Uses loads;
+        bool nameClashSilenced = false;
         mutable QByteArrayList json; // the diagnostics' JSON, cut where the line number goes (writeCutAtLine)
     };
 
@@ -49,6 +54,7 @@ public:
 
 private:
     bool refresh(const ScriptCheck &check, int number);
+    void readLoads(const ScriptCheck &check, int number, Line &line) const;
 
 public:
     // Reads the lines again whose diagnostics a flow judgement changed.

@@ -2,6 +2,7 @@
 
 #include "common/failure.h"
 #include "language_server/diagnostics_json.h"
+#include "language_server/load_findings.h"
 #include "project_file/project_file.h"
 
 #include <QDir>
@@ -490,7 +491,13 @@ void Server::publish(Document &document)
         variables.isSet = [this](const QString &key) { return workspace_.setsVariable(key); };
         variables.nearest = [this](const QString &name) { return workspace_.nearestVariable(name); };
     }
-    output_(publishMessage(document.findings, document.uri, document.version, defined, variables));
+    // A function another script defines may be loaded first; until the workspace is
+    // read whole, any may.
+    const auto definedElsewhere = [&](const QString &name) {
+        return (workspace_.hasFolders() && !workspace_.complete()) || workspace_.definesElsewhere(name, document.key);
+    };
+    const QHash<int, Diagnostics> loads = loadFindings(document.findings, document.table->target(), definedElsewhere);
+    output_(publishMessage(document.findings, document.uri, document.version, defined, variables, loads));
     document.dirty = false;
 }
 

@@ -49,6 +49,12 @@ public:
     void fileChanged(const QString &path);
 
     bool defines(const QString &name) const { return keysByName_.contains(name); }
+    // Whether a file or script other than the one of `key` defines `name`.
+    bool definesElsewhere(const QString &name, const QString &key) const
+    {
+        const auto found = keysByName_.constFind(name);
+        return found != keysByName_.cend() && (found->size() > 1 || !found->contains(key));
+    }
     QStringList names() const;
     // Whether a script, or the server itself, sets the player variable of `key`.
     bool setsVariable(const QString &key) const;

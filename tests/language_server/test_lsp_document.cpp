@@ -3,6 +3,7 @@
 // included, what the findings hold for publishing equals a fresh open, and the
 // published JSON, kept a line at a time, equals the fresh diagnostics written by Qt.
 #include "language_server/diagnostics_json.h"
+#include "language_server/load_findings.h"
 #include "language_server/findings.h"
 #include "language_server/text_document.h"
 
@@ -60,6 +61,16 @@ QString described(const Findings &findings)
             parts << QStringLiteral("read %1@%2").arg(read.name).arg(read.column);
         lines << parts.join(u' ');
     }
+    // What the load order decides, for today's servers and every server.
+    for (const Target &target : {Target(Target::kToday), Target()}) {
+        const QHash<int, Diagnostics> loads = Lsp::loadFindings(findings, target, {});
+        QList<int> numbers = loads.keys();
+        std::sort(numbers.begin(), numbers.end());
+        for (const int number : numbers) {
+            for (const Diagnostic &d : loads.value(number))
+                lines << QStringLiteral("load %1 %2:%3+%4").arg(number).arg(d.code).arg(d.column).arg(d.length);
+        }
+    }
     return lines.join(u'\n');
 }
 
@@ -85,6 +96,11 @@ const QStringList kPieces = {
     QStringLiteral("\tcallfunc \"F_None\",1;"),
     QStringLiteral("\tF_Fare 1;"),
     QStringLiteral("\tF_Gone(2);"),
+    QStringLiteral("m.tsg,3,3,0\tduplicate(A)\tA#2\t1"),
+    QStringLiteral("\t\"A\"::Pay(1);"),
+    QStringLiteral("public function Pay {"),
+    QStringLiteral("function Pay {"),
+    QStringLiteral("// talewick-check disable=TW333"),
     QStringLiteral("\tmenu \"Yes\",L_A,\"No\",L_B;"),
     QStringLiteral("L_A:"),
     QStringLiteral("\tgoto l_a;"),
@@ -234,6 +250,34 @@ private slots:
         for (const Lsp::PublishedDiagnostic &d : Lsp::publishedDiagnostics(findings, kUri, defined, {}))
             codes << QStringLiteral("%1 %2").arg(d.range.start.line).arg(d.code);
         QCOMPARE(codes, QStringList{"2 TW115"});
+    }
+
+    // What the load order decides within one open script is published on its
+    // lines; a function another script defines may be loaded first.
+    void published_loadOrderWithinTheScript()
+    {
+        auto today = std::make_shared<Commands::Table>(*Commands::Table::builtIn());
+        today->setTarget(Target(Target::kToday));
+        TextDocument document(QStringLiteral("m.tsg,1,2,0\tduplicate(B)\tB#2\t1\n"
+                                             "m.tsg,1,2,0\tscript\tA\t1,{\n\tF_Fare 1;\n\tF_Gone 1;\n\tend;\n}\n"
+                                             "function\tscript\tF_Fare\t{\n\treturn;\n}\n"
+                                             "m.tsg,1,2,0\tscript\tB\t1,{\n\tend;\n}\n"
+                                             "m.tsg,1,2,0\tscript\tA\t1,{\n\tend;\n}"),
+                              today);
+        Findings findings(document.check());
+        const auto codesWith = [&](const std::function<bool(const QString &)> &elsewhere) {
+            QStringList codes;
+            const QHash<int, Diagnostics> loads = Lsp::loadFindings(findings, today->target(), elsewhere);
+            for (const Lsp::PublishedDiagnostic &d : Lsp::publishedDiagnostics(findings, kUri, {}, {}, loads))
+                codes << QStringLiteral("%1:%2 %3").arg(d.range.start.line).arg(d.range.start.character).arg(d.code);
+            return codes;
+        };
+        QCOMPARE(codesWith({}), (QStringList{"0:22 TW334", "2:1 TW222", "3:1 TW115", "12:19 TW333"}));
+        QCOMPARE(codesWith([](const QString &name) { return name == "F_Fare"; }),
+                 (QStringList{"0:22 TW334", "3:1 TW115", "12:19 TW333"}));
+        // An edit above moves them with their lines.
+        findings.update(document.check(), document.replace({0, 0}, {0, 0}, QStringLiteral("// guide\n")));
+        QCOMPARE(codesWith({}), (QStringList{"1:22 TW334", "3:1 TW222", "4:1 TW115", "13:19 TW333"}));
     }
 
     // The JSON kept a line at a time is written here, not by Qt: whatever a

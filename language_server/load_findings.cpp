@@ -1,0 +1,79 @@
+#include "language_server/load_findings.h"
+
+#include "checker/load_order_rules.h"
+#include "checker/rules.h"
+
+#include <algorithm>
+
+namespace Lsp {
+
+namespace {
+
+// The uses of one kept line, placed at its number now. A body is named by the
+// line that opens it, plus one, the nearest above: bodies never nest.
+void place(const Findings::Line &line, int &body, LoadOrderRules::Uses &into)
+{
+    const LoadOrderRules::Uses &uses = line.loads;
+    const bool opens = !uses.fileFunctions.isEmpty() ||
+                       std::any_of(uses.npcs.cbegin(), uses.npcs.cend(), [](const auto &npc) { return npc.body != 0; });
+    if (opens)
+        body = line.number + 1;
+    LoadOrderRules::Uses placed = uses;
+    const auto move = [&](auto &list, bool ownBody) {
+        for (auto &use : list) {
+            use.line += line.number;
+            use.body = ownBody ? (use.body != 0 ? quint64(body) : 0) : quint64(body);
+        }
+    };
+    move(placed.fileFunctions, true);
+    move(placed.npcs, true);
+    move(placed.duplicateSources, true);
+    move(placed.callsByName, false);
+    move(placed.localFunctions, false);
+    move(placed.npcCalls, false);
+    // A call whose name stands on a later line of its statement would be shown on
+    // the statement's line: such calls are left to talewick-check.
+    placed.npcCalls.erase(std::remove_if(placed.npcCalls.begin(), placed.npcCalls.end(),
+                                         [&](const auto &call) { return call.line != line.number; }),
+                          placed.npcCalls.end());
+    into.append(placed);
+}
+
+} // namespace
+
+QHash<int, Diagnostics> loadFindings(const Findings &findings, const Target &target,
+                                     const std::function<bool(const QString &)> &definedElsewhere)
+{
+    LoadOrderRules::File file;
+    file.target = target;
+    QSet<int> clashSilenced;
+    int body = 0;
+    for (const Findings::Line &line : findings.lines()) {
+        if (line.loads.isEmpty())
+            continue;
+        place(line, body, file.uses);
+        if (line.nameClashSilenced)
+            clashSilenced.insert(line.number);
+    }
+    QHash<int, Diagnostics> byLine;
+    if (file.uses.isEmpty())
+        return byLine;
+    QVector<LoadOrderRules::Use> &calls = file.uses.callsByName;
+    if (definedElsewhere)
+        calls.erase(std::remove_if(calls.begin(), calls.end(),
+                                   [&](const LoadOrderRules::Use &call) { return definedElsewhere(call.name); }),
+                    calls.end());
+    LoadOrderRules::World world;
+    world.files.push_back(&file);
+    Diagnostics found = LoadOrderRules::judge(world).front();
+    found.erase(std::remove_if(found.begin(), found.end(),
+                               [&](const Diagnostic &d) {
+                                   return d.rule == Rule::UniqueNameTaken && clashSilenced.contains(d.line);
+                               }),
+                found.end());
+    for (Diagnostic &d : found)
+        byLine[d.line].append(std::move(d));
+    return byLine;
+}
+
+} // namespace Lsp
