@@ -156,9 +156,9 @@ bool givesText(QStringView name)
                        [&](QStringView function) { return equalsIgnoringCase(name, function); });
 }
 
-bool callsFunctionOfNpc(QStringView lowerWord)
+bool callsFunctionOfNpc(QStringView word)
 {
-    return is(lowerWord, u"callfunctionofnpc");
+    return equalsIgnoringCase(word, u"callfunctionofnpc");
 }
 
 bool marksPublic(QStringView word)

@@ -89,9 +89,10 @@ bool givesText(QStringView name);
 // Labels whose name begins with "On" are events, called by the server or other NPCs.
 bool isEventLabel(QStringView label);
 
-// Whether `lowerWord` is the command that calls a local function of another NPC
-// by their names: callfunctionofnpc("Ferryman","Fare",1), as "Ferryman"::Fare(1).
-bool callsFunctionOfNpc(QStringView lowerWord);
+// Whether `word` (in any case) is the command that calls a local function of
+// another NPC by their names: callfunctionofnpc("Ferryman","Fare",1), as
+// "Ferryman"::Fare(1).
+bool callsFunctionOfNpc(QStringView word);
 // Whether `word` marks a local function that other NPCs may call ("public"); an
 // unmarked one, like one marked "private", is the body's own.
 bool marksPublic(QStringView word);

@@ -109,7 +109,7 @@ void ScriptCheck::addNpcCalls(int number, const FlowStep &step, LoadOrderRules::
         if (node.kind != Expression::Kind::Call || node.token.column + node.length > textAt(node.token).size())
             continue;
         const QStringView word = QStringView(textAt(node.token)).sliced(node.token.column, node.length);
-        if (Language::callsFunctionOfNpc(Language::lowered(word.toString()))) {
+        if (Language::callsFunctionOfNpc(word)) {
             byCommand(node.first);
         } else if (!(node.start == node.token) && node.first >= 0) {
             // "\"Ferryman\"::Fare(1)": the call begins at the NPC's name.
