@@ -338,6 +338,8 @@ void ChunkSplitter::openBody(Line &line)
     // A body of a kind the loader does not know is skipped with its line: it is
     // read for its braces only, and nothing in it is judged.
     state_.quiet = definition.kind == DefinitionLine::Kind::Other;
+    const Target::Servers today = commands_.target().servers() & Target::kToday;
+    state_.readAsDefinitions = today != 0 && (definition.skipsLineOnly & today) == today;
     line.body = state_.quiet ? 0 : line.id;
     if (definition.isFunction()) {
         line.definesFunction = true;
@@ -366,6 +368,8 @@ void ChunkSplitter::awaitBody(Line &line)
         return;
     }
     const bool brace = code->kind == Token::Kind::Punct && line.text.at(code->column) == u'{';
+    if (state_.readAsDefinitions)
+        markStop(line, code->column);
     state_.missedBrace = !brace;
     state_.region = State::Region::Body;
     state_.depth = 1;
@@ -428,6 +432,8 @@ void ChunkSplitter::readBody(Line &line, int from)
         if (token.kind == Token::Kind::Comment)
             continue;
         const bool first = std::exchange(firstOnLine, false);
+        if (first && from == 0 && state_.readAsDefinitions)
+            markStop(line, token.column);
         if (state_.region != State::Region::Body) {
             textAfterBody(line, token, afterBody);
             afterBody = false;
@@ -631,6 +637,7 @@ void ChunkSplitter::closeBrace(Line &line, int column)
     state_.region = State::Region::Top;
     state_.missedBrace = false;
     state_.quiet = false;
+    state_.readAsDefinitions = false;
     state_.body = 0;
     state_.depth = 0;
     state_.functions.reset();

@@ -138,8 +138,28 @@ const KindWord *kindWordOf(QStringView word)
     return nullptr;
 }
 
+// Mistakes for which the servers that refuse them skip the line alone, not the
+// body it opens.
+void Reader::noteSkipped(Rule rule, Servers refusers)
+{
+    switch (rule) {
+    case Rule::DefinitionFields:
+    case Rule::MissingKind:
+    case Rule::KindMisspelt:
+    case Rule::BlankByKind:
+    case Rule::EmptyField:
+    case Rule::KindUnknown:
+    case Rule::KindCase:
+        result_.skipsLineOnly |= refusers;
+        break;
+    default:
+        break;
+    }
+}
+
 void Reader::judge(Rule rule, Servers refusers, Servers warners, int column, int length, const QStringList &arguments)
 {
+    noteSkipped(rule, refusers);
     Diagnostic found = Rules::judged(rule, target_, refusers, warners, 0, column, length, arguments);
     if (!found.code.isEmpty())
         result_.diagnostics.append(std::move(found));

@@ -44,6 +44,9 @@ struct Definition
     // "function<TAB>Name<TAB>{": inside a body, the statement that defines a local
     // function; only outside one is it a definition without its kind.
     bool readsAsStatement = false;
+    // The servers that skip this line alone, for a kind they do not know or too
+    // few fields: the lines of a body it opens they read as definition lines.
+    Target::Servers skipsLineOnly = 0;
     Diagnostics diagnostics; // line number 0
     QVector<Colour> colours;
 

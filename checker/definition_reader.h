@@ -71,8 +71,10 @@ private:
 
     void report(Rule rule, int column, int length, const QStringList &arguments = {})
     {
+        noteSkipped(rule, Target::kEveryServer);
         result_.diagnostics.append(Rules::make(rule, 0, column, length, arguments));
     }
+    void noteSkipped(Rule rule, Servers refusers);
     // A finding that `refusers` refuse and `warners` load with a warning, judged for the target.
     void judge(Rule rule, Servers refusers, Servers warners, int column, int length, const QStringList &arguments = {});
     bool forToday() const { return target_.includes(Target::kToday); }

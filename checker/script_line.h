@@ -35,6 +35,9 @@ struct State
     bool chunkOpen = false;   // a statement goes on past the line
     bool missedBrace = false; // the body began without its "{"
     bool quiet = false;       // a body the loader skips: nothing in it is judged
+    // A body whose definition line today's servers skip alone: they read its lines
+    // as definition lines, so the first of them stops the file.
+    bool readAsDefinitions = false;
     int depth = 0;            // braces open in the body, its own included
     quint64 body = 0;         // the definition line of the body
     quint64 comment = 0;      // the line where the open comment began
@@ -50,7 +53,8 @@ struct State
     friend bool operator==(const State &a, const State &b)
     {
         return a.region == b.region && a.inComment == b.inComment && a.chunkOpen == b.chunkOpen &&
-               a.missedBrace == b.missedBrace && a.quiet == b.quiet && a.depth == b.depth && a.body == b.body &&
+               a.missedBrace == b.missedBrace && a.quiet == b.quiet &&
+               a.readAsDefinitions == b.readAsDefinitions && a.depth == b.depth && a.body == b.body &&
                a.comment == b.comment &&
                (a.functions == b.functions || (a.functions && b.functions && *a.functions == *b.functions)) &&
                BlockNesting::same(a.blocks, b.blocks) && Directives::same(a.silence, b.silence);

@@ -148,7 +148,7 @@ private slots:
         QTest::newRow("blanks for the tabs of a duplicate")
             << "m.tsg,1,2,0 duplicate(Guide) Guide2 56" << QStringList{"1:1 TW331", "1:12 TW302"};
         QTest::newRow("blanks for one tab, dropped") << "m.tsg,1,2,0  shop\tS\t1,501:50" << QStringList{"1:12 TW303"};
-        QTest::newRow("misspelt kind") << "m.tsg,1,2,0\tscirpt\tA\t1,{\n\tclose;\n}" << QStringList{"1:13 TW304"};
+        QTest::newRow("misspelt kind") << "m.tsg,1,2,0\tscirpt\tA\t1,{\n\tclose;\n}" << QStringList{"1:13 TW304", "2:2 TW331"};
         QTest::newRow("place without numbers") << "m.tsg,x,2,0\tshop\tS\t1,501:50" << QStringList{"1:1 TW305"};
         QTest::newRow("warp place missing a number") << "m.tsg,1\twarp\tW\t1,1,n.tsg,2,2" << QStringList{"1:1 TW305"};
         QTest::newRow("facing 9") << "m.tsg,1,2,9\tshop\tS\t1,501:50" << QStringList{"1:11 TW306"};
@@ -219,9 +219,9 @@ private slots:
         row("words after the warp's tab", "m.tsg,1,2\twarp\tW\t1,1,n.tsg,2,2\tto the hall", {"1:32 TW313"});
         row("shop line after a tab", "\tm.tsg,1,2,4\tshop\tS\t1,501:50", {"1:1 TW314"});
         row("NPC line after blanks", "  m.tsg,1,2,4\tscript\tA\t1,{\n\tclose;\n}", {"1:1 TW314"});
-        row("NPC line without its kind", "m.tsg,5,5,4\tGuard\t56,{\n\tclose;\n}", {"1:13 TW315"});
+        row("NPC line without its kind", "m.tsg,5,5,4\tGuard\t56,{\n\tclose;\n}", {"1:13 TW315", "2:2 TW331"});
         row("mistake in the body of an NPC without its kind", "m.tsg,5,5,4\tGuard\t56,{\n\tmse \"a\";\n}",
-            {"1:13 TW315", "2:2 TW103"});
+            {"1:13 TW315", "2:2 TW103", "2:2 TW331"});
         row("shop items joined by a blank", "m.tsg,1,2,4\tshop\tS\t1,501:50 502:40", {"1:22 TW308"});
         row("shop items joined by a semicolon", "m.tsg,1,2,4\tshop\tS\t1,501:50;502:40", {"1:22 TW308"});
         row("shop items joined by a full stop", "m.tsg,1,2,4\tshop\tS\t1,501:50.502:40", {"1:22 TW308"});

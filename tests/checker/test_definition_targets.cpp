@@ -70,6 +70,14 @@ Expected fineEverywhere()
 {
     return Expected(int(kTargets.size()));
 }
+// The same, and today's servers stop reading the file at `stop` (TW331).
+Expected withStop(Expected expected, const QString &stop)
+{
+    for (int i = 2; i < 5; ++i)
+        expected[i] << stop + QStringLiteral(" E");
+    expected[5] << stop + QStringLiteral(" W");
+    return expected;
+}
 
 const QString kClose = QStringLiteral("\n\tclose;\n}");
 
@@ -159,6 +167,10 @@ private slots:
             fineEverywhere());
         row("a comment after the closing brace", npc("\tclose;") + " /* done */ // really" + second,
             fineEverywhere());
+        row("the body of a line of three fields", "m.tsg,1,2,0\tscript\tA 1,{\n\tclose;\n}" + second,
+            withStop(everywhere({"1:24 TW301"}, "E"), "2:2 TW331"));
+        row("the body of a line without its kind", "m.tsg,1,2,0\tA\t1,{\n\t// first\n\tclose;\n}" + second,
+            withStop(everywhere({"1:13 TW315"}, "E"), "3:2 TW331"));
         row("a map flag of three fields", "m.tsg\tmapflag\tnosave" + second, fineEverywhere());
         row("a function whose brace is on the next line",
             "function\tscript\tF\n{\n\treturn;\n}" + second, refusedToday({"1:17 TW321"}));
@@ -182,16 +194,19 @@ private slots:
     void fieldsAndKindWords_data()
     {
         addColumns();
-        row("two tabs before the kind", "m.tsg,1,2,0\t\tscript\tA\t1,{" + kClose, refusedToday({"1:12 TW316"}));
-        row("two tabs before the name", "m.tsg,1,2,0\tscript\t\tA\t1,{" + kClose, refusedToday({"1:19 TW316"}));
+        row("two tabs before the kind", "m.tsg,1,2,0\t\tscript\tA\t1,{" + kClose, withStop(refusedToday({"1:12 TW316"}), "2:2 TW331"));
+        row("two tabs before the name", "m.tsg,1,2,0\tscript\t\tA\t1,{" + kClose, withStop(refusedToday({"1:19 TW316"}), "2:2 TW331"));
         row("two tabs before the fourth field", "m.tsg,1,2,0\tscript\tA\t\t1,{" + kClose, fineEverywhere());
         row("kind with a blank after it", "m.tsg,1,2,0\tscript \tA\t1,{" + kClose,
-            {with({"1:13 TW304"}, "W"), with({"1:13 TW304"}, "W"), with({"1:13 TW317"}, "E"), with({"1:13 TW317"}, "E"),
-             with({"1:13 TW317"}, "E"), with({"1:13 TW317"}, "W")});
+            withStop({with({"1:13 TW304"}, "W"), with({"1:13 TW304"}, "W"), with({"1:13 TW317"}, "E"),
+                      with({"1:13 TW317"}, "E"), with({"1:13 TW317"}, "E"), with({"1:13 TW317"}, "W")},
+                     "2:2 TW331"));
         row("kind with a blank before it", "m.tsg,1,2,0\t shop\tS\t1,501:50",
             {with({"1:13 TW304"}, "W"), with({"1:13 TW304"}, "W"), with({"1:13 TW317"}, "E"), with({"1:13 TW317"}, "E"),
              with({"1:13 TW317"}, "E"), with({"1:13 TW317"}, "W")});
-        row("kind in capitals", "m.tsg,1,2,0\tScript\tA\t1,{" + kClose, refusedByStrictFamily({"1:13 TW318"}));
+        // Only the strict family skips the line, so only for it alone does its body stop the file.
+        row("kind in capitals", "m.tsg,1,2,0\tScript\tA\t1,{" + kClose,
+            {{}, {}, {"1:13 TW318 W"}, {"1:13 TW318 E", "2:2 TW331 E"}, {}, {"1:13 TW318 W"}});
         row("shop in capitals", "m.tsg,1,2,0\tSHOP\tS\t1,501:50", refusedByStrictFamily({"1:13 TW318"}));
         row("duplicate in capitals", "m.tsg,1,2,0\tDuplicate(A)\tB\t1", refusedByStrictFamily({"1:13 TW318"}));
         row("blanks for every tab", "m.tsg,1,2,0 script A 1,{" + kClose,
@@ -201,7 +216,7 @@ private slots:
              with({"1:1 TW331", "1:12 TW302"}, "E"),
              with({"1:1 TW331", "1:12 TW302"}, "E"),
              with({"1:1 TW331", "1:12 TW302"}, "W")});
-        row("misspelt kind", "m.tsg,1,2,0\tscirpt\tA\t1,{" + kClose, warnedThenRefusedToday({"1:13 TW304"}));
+        row("misspelt kind", "m.tsg,1,2,0\tscirpt\tA\t1,{" + kClose, withStop(warnedThenRefusedToday({"1:13 TW304"}), "2:2 TW331"));
         row("indented definition", "\tm.tsg,1,2,0\tscript\tA\t1,{" + kClose, refusedByOlderAndLater({"1:1 TW314"}));
     }
     void fieldsAndKindWords() { compare(); }
@@ -222,9 +237,9 @@ private slots:
         row("market shop", "m.tsg,1,2,0\tmarketshop\tMarket\t1,501:50", otherFamily);
         row("warp for hidden players too", "m.tsg,1,2,0\twarp2\tW\t1,1,n.tsg,2,2", otherFamily);
         row("unknown kind with a body", "m.tsg,1,2,0\tvendor\tV\t1,{\n\tunknowncommand 1;\n}",
-            refusedToday({"1:13 TW319"}));
+            withStop(refusedToday({"1:13 TW319"}), "2:2 TW331"));
         row("body of an unknown kind, left open, unread", "-\tvendor\tT\t-1,{\n\tunknowncommand 1;\n\tgoto L_Gone;",
-            refusedToday({"1:3 TW319"}));
+            withStop(refusedToday({"1:3 TW319"}), "2:2 TW331"));
         row("trader's body unread where no server knows it", "m.tsg,1,2,0\ttrader\tT\t1,{\n\tgoto L_Gone;\n}",
             {with({"1:13 TW319"}, "E"),
              with({"1:13 TW319"}, "E"),
