@@ -75,6 +75,20 @@ private:
     bool closed_ = false;
 };
 
+// Of a file with nothing found yet, the lines that name an NPC, copied, for the
+// columns of a name found taken by another file; the others left empty.
+QStringList namingLines(const CheckReport::FileResult &result)
+{
+    if (result.loadUses.npcs.isEmpty())
+        return {};
+    QStringList kept(result.lines.size());
+    for (const LoadOrderRules::Use &npc : result.loadUses.npcs) {
+        const QString &line = result.lines.at(npc.line);
+        kept[npc.line] = QString(line.constData(), line.size());
+    }
+    return kept;
+}
+
 CheckReport::FileResult checkOne(const QString &path, const FileSetup &setup, bool keepBytes)
 {
     if (!setup.failure.isEmpty()) {
@@ -89,7 +103,7 @@ CheckReport::FileResult checkOne(const QString &path, const FileSetup &setup, bo
     const bool asksAcross = !uses.callsByName.isEmpty() || !uses.duplicateSources.isEmpty() || !uses.npcCalls.isEmpty();
     if (result.diagnostics.isEmpty() && result.functionCalls.isEmpty() && result.playerVariableReads.isEmpty() &&
         !asksAcross) {
-        result.lines.clear();
+        result.lines = namingLines(result);
         result.text.clear();
     }
     if (!keepBytes || result.diagnostics.isEmpty())
