@@ -178,6 +178,18 @@ void TestServerFolder::read_eachFileFormat_givesItsFacts_data()
                        "db/re/mob_db.yml",
                        "Body:\n  - Id: 1103\n    AegisName: MOSS_TOAD\n    Name: Moss Toad\n"}
         << QStringList{"item 603 Copper_Key Copper Key", "monster 1103 MOSS_TOAD Moss Toad"};
+    QTest::newRow("YAML fields of nested maps and repeated keys left aside")
+        << QStringList{"db/re/item_db.yml",
+                       "Body:\n  - Id: 604\n    Trade:\n      Id: 9\n      AegisName: Not_This\n"
+                       "    AegisName: Tin_Cup\n    AegisName: Nor_This\n    Jobs: [Id, AegisName]\n"
+                       "    Name: Tin Cup\n",
+                       "db/re/mob_db.yml", "Body:\n  - {Id: 1104, SpriteName: SAND_TOAD, Id: 1, Name: Sand Toad}\n"}
+        << QStringList{"item 604 Tin_Cup Tin Cup", "monster 1104 SAND_TOAD Sand Toad"};
+    QTest::newRow("YAML aliases stand for what they name")
+        << QStringList{"db/re/item_db.yml", "Header:\n  Shown: &shown Iron Cup\nBody:\n"
+                                            "  - &cup {Id: 605, AegisName: Iron_Cup, Name: *shown}\n"
+                                            "  - Id: 606\n    AegisName: Iron_Bowl\n    Name: *shown\n"}
+        << QStringList{"item 605 Iron_Cup Iron Cup", "item 606 Iron_Bowl Iron Cup"};
     QTest::newRow("skill_db.conf names")
         << QStringList{"db/re/skill_db.conf",
                        "skill_db: (\n{ Id: 1 Name: \"AB_FIRST\" },\n{ Id: 2 Name: \"AB_SECOND\" }\n)\n"}
@@ -282,6 +294,16 @@ void TestServerFolder::read_brokenFile_namesFileAndLineAndAddsNothing_data()
     QTest::newRow("YAML entry without Id")
         << QStringList{"db/re/mob_db.yml", "Body:\n  - Id: 1\n    AegisName: A\n  - AegisName: B\n"}
         << "db/re/mob_db.yml" << 4;
+    QTest::newRow("YAML Body not a list")
+        << QStringList{"db/re/item_db.yml", "Header:\n  Type: ITEM_DB\nBody:\n  Id: 1\n  AegisName: A\n"}
+        << "db/re/item_db.yml" << 4;
+    QTest::newRow("YAML alias of a list as an entry, at the list")
+        << QStringList{"db/re/item_db.yml", "Header:\n  Jobs: &jobs [1, 2]\nBody:\n  - {Id: 1, AegisName: A}\n"
+                                            "  - *jobs\n"}
+        << "db/re/item_db.yml" << 2;
+    QTest::newRow("YAML entry whose Id is no number")
+        << QStringList{"db/re/item_db.yml", "Body:\n  - Id: 1\n    AegisName: A\n  - Id: two\n    AegisName: B\n"}
+        << "db/re/item_db.yml" << 4;
     QTest::newRow("skill_db.conf skill without Name")
         << QStringList{"db/re/skill_db.conf", "skill_db: (\n{ Id: 1 Name: \"A\" },\n{ Id: 2 }\n)\n"}
         << "db/re/skill_db.conf" << 3;
