@@ -90,16 +90,23 @@ void Parser::labelOrCase()
 }
 
 // "default:" is taken where no case matches; "default :" is a label of that name to
-// today's servers, and the switch has no default at all.
+// today's servers, and the switch has no default at all. Where only they are the
+// target, the flow and the preview go past the cases as they do; where others are
+// too, it stays the default the writer meant.
 void Parser::switchDefault(const ChunkToken &word, bool colonApart)
 {
     colour(word, Colour::Kind::Command);
-    if (colonApart)
+    if (colonApart) {
         judge(Rule::DefaultWithBlank, word, 0, Target::kToday);
-    else if (innermost_ && innermost_->isSwitch && innermost_->hasDefault)
+        if (commands_.target().isOnly(Target::kToday)) {
+            addStep(FlowStep::Kind::Label, word, word.text.toString());
+            return;
+        }
+    } else if (innermost_ && innermost_->isSwitch && innermost_->hasDefault) {
         judge(Rule::CaseRepeated, word, Target::kToday, 0, {word.text.toString()});
-    else if (innermost_ && innermost_->isSwitch)
+    } else if (innermost_ && innermost_->isSwitch) {
         sink_.switchDefault();
+    }
     addStep(FlowStep::Kind::Default, word);
 }
 

@@ -1,3 +1,4 @@
+#include "checker/commands.h"
 #include "checker/rules.h"
 #include "conversation/colour_codes.h"
 #include "conversation/run.h"
@@ -45,6 +46,8 @@ private slots:
     void replay_afterEdit_givesSameAnswersWhileTheyFit();
     void eventLabel_start_runsFromLabel();
     void stuckEnd_wordedAsTheWindowRule();
+    void switchDefaultWithBlank_perTarget_takenOnlyWhereItIsADefault_data();
+    void switchDefaultWithBlank_perTarget_takenOnlyWhereItIsADefault();
     void worldValue_resultRangeInTheTable_onlyAnswersInsideItAndNoneForOneValue();
 };
 
@@ -398,6 +401,31 @@ void TestConversationRun::eventLabel_start_runsFromLabel()
     QCOMPARE(pagesOf(run.transcript()), QStringList{"touched[閉じる]"});
     Run missing(Source{&check, 0, 0, {}}, QStringLiteral("OnNothing"));
     QCOMPARE(missing.transcript().ending, Ending::Stopped);
+}
+
+// Today's servers read "default :" as a label named default: no case matches 5, so
+// the switch is left past its cases. Other servers may take it as the default.
+void TestConversationRun::switchDefaultWithBlank_perTarget_takenOnlyWhereItIsADefault_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QStringList>("pages");
+    QTest::newRow("today") << "today" << QStringList{"after[閉じる]"};
+    QTest::newRow("every server") << "" << QStringList{"other/after[閉じる]"};
+}
+
+void TestConversationRun::switchDefaultWithBlank_perTarget_takenOnlyWhereItIsADefault()
+{
+    QFETCH(QString, target);
+    QFETCH(QStringList, pages);
+    auto table = std::make_shared<Commands::Table>(*Commands::Table::builtIn());
+    table->setTarget(*Target::fromName(target));
+    ScriptCheck check(table);
+    const auto run = runWith(check,
+                             npc("\t.@a = 5;\n\tswitch (.@a) {\n\tcase 1:\n\t\tmes \"one\";\n\t\tbreak;\n\tdefault :\n"
+                                 "\t\tmes \"other\";\n\t}\n\tmes \"after\";\n\tclose;"),
+                             {"press"});
+    QCOMPARE(pagesOf(run->transcript()), pages);
+    QCOMPARE(stateOf(*run), QStringLiteral("closed"));
 }
 
 void TestConversationRun::stuckEnd_wordedAsTheWindowRule()
