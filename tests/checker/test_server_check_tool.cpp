@@ -60,7 +60,7 @@ private slots:
         const ToolRun run = runTool({"--verbose", "--server", "server", "npc/guide.txt"}, dir.path());
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(findingsOf(run.out), (QStringList{"2:6 TW605", "3:7 TW601", "4:10 TW604"}));
-        QCOMPARE(run.err, QStringLiteral("server: 2 maps, 3 items, 2 monsters, 3 constants, 1 skills, "
+        QCOMPARE(run.err, QStringLiteral("server: 2 maps, 3 items, 2 monsters, 8 constants, 1 skills, "
                                          "commands from src/map/script.c (today-strict)\n"));
     }
 
