@@ -75,11 +75,16 @@ private:
     bool closed_ = false;
 };
 
-// Of a file with nothing found yet, the lines that name an NPC, copied, for the
-// columns of a name found taken by another file; the others left empty.
+// Of a file with nothing found yet, the lines that name an NPC, copied, where one
+// holds a character of two code units: a name found taken by another file then
+// ends at the right column. Names are almost always without one.
 QStringList namingLines(const CheckReport::FileResult &result)
 {
-    if (result.loadUses.npcs.isEmpty())
+    const auto wide = [&](const LoadOrderRules::Use &npc) {
+        const QString &line = result.lines.at(npc.line);
+        return std::any_of(line.cbegin(), line.cend(), [](QChar c) { return c.isSurrogate(); });
+    };
+    if (std::none_of(result.loadUses.npcs.cbegin(), result.loadUses.npcs.cend(), wide))
         return {};
     QStringList kept(result.lines.size());
     for (const LoadOrderRules::Use &npc : result.loadUses.npcs) {

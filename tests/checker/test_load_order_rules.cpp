@@ -1,10 +1,13 @@
 // What today's servers decide as they load files one after another, checked over
 // small hand-written sets of files: functions called by name and duplicates'
 // sources loaded before, unique NPC names, and other NPCs' private functions.
+#include "check_tool/check_all.h"
 #include "check_tool/check_report.h"
+#include "check_tool/report_place.h"
 #include "checker/rules.h"
 #include "checker_test_support.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -250,6 +253,30 @@ private slots:
         QCOMPARE(found.front().related.size(), 1);
         QCOMPARE(found.front().related.front().line, 0);
         QVERIFY(found.front().message.contains(QStringLiteral("1行目")));
+    }
+
+    // A clean file keeps no lines, but a name of characters beyond two bytes found
+    // taken still ends at its last character, in characters.
+    void uniqueName_ofWideCharacters_endsAtItsLastCharacter()
+    {
+        QTemporaryDir tree;
+        const QByteArray npc = QStringLiteral("harbor01.tsg,5,5,0\tscript\t\U0001F6A2::Ferry\t56,{\n\tend;\n}\n").toUtf8();
+        for (const char *name : {"a.txt", "b.txt"}) {
+            QFile file(tree.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(npc) == npc.size());
+        }
+        auto table = std::make_shared<Commands::Table>(*tableFor(QStringLiteral("today")));
+        const QVector<CheckReport::FileResult> checked =
+            CheckAll::check({tree.path()}, table, false, *ScriptEncoding::named(QStringLiteral("UTF-8")));
+        QVector<CheckReport::FileResult> files = checked;
+        CheckReport::checkFunctionsAcross(files);
+        for (const CheckReport::FileResult &file : std::as_const(files)) {
+            QCOMPARE(file.diagnostics.size(), 1);
+            const Diagnostic &d = file.diagnostics.front();
+            const ReportPlace::Span span = ReportPlace::of(d.line, d.column, d.length, file.lines.value(d.line));
+            QCOMPARE(span.column, 27);
+            QCOMPARE(span.endColumn, 35);
+        }
     }
 };
 
