@@ -20,8 +20,9 @@ QHash<QString, int> placesIn(const QString &folder, const QStringList &order)
 {
     QHash<QString, int> places;
     const QDir dir(folder);
+    // Lists written on Windows may separate folders with backslashes.
     for (int position = 0; position < order.size(); ++position)
-        places.insert(absoluteClean(dir.filePath(order.at(position))), position);
+        places.insert(absoluteClean(dir.filePath(QString(order.at(position)).replace(u'\\', u'/'))), position);
     return places;
 }
 

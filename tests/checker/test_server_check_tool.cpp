@@ -137,6 +137,9 @@ private slots:
         QTest::newRow("the function's file taken out by delnpc")
             << QByteArray("npc: npc/tolls.txt\nnpc: npc/gate.txt\ndelnpc: npc/tolls.txt\n")
             << QStringList{"server/npc/gate.txt:5:30 TW334"};
+        QTest::newRow("paths with backslashes") << QByteArray("npc: npc\\gate.txt\nnpc: npc\\tolls.txt\n")
+                                                << QStringList{"server/npc/gate.txt:2:2 TW222",
+                                                               "server/npc/gate.txt:5:30 TW334"};
         QTest::newRow("a listed file left unchecked")
             << QByteArray("npc: npc/tolls.txt\nnpc: npc/gate.txt\nnpc: npc/elsewhere.txt\n") << QStringList();
     }
