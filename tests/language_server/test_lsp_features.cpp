@@ -58,8 +58,9 @@ Marked marked(const QString &script)
 class ScriptContext : public Context
 {
 public:
-    explicit ScriptContext(const QString &text, ClientCapabilities client = {true, true, false})
-        : document_(text, Commands::Table::builtIn()), findings_(document_.check()), client_(client)
+    explicit ScriptContext(const QString &text, ClientCapabilities client = {true, true, false},
+                           const FindingPolicy &policy = {})
+        : document_(text, Commands::Table::builtIn(), policy), findings_(document_.check(), policy), client_(client)
     {
     }
     const TextDocument &document(const QString &uri) const override
@@ -974,6 +975,41 @@ private slots:
         QCOMPARE(edits.size(), 1);
         QCOMPARE(edits.front().newText, newText);
         QCOMPARE(described(edits.front().range), described(input.ranges.front()));
+    }
+
+    // What the script's project leaves out is neither hovered nor mended; what
+    // it holds otherwise is both, with the severity it gives.
+    void quickFixesAndHover_followTheProjectsFindings_data()
+    {
+        QTest::addColumn<QStringList>("disabled");
+        QTest::addColumn<QString>("severity"); // TW103's, as the project gives it; empty for none
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("no project") << QStringList() << QString() << true;
+        QTest::newRow("disabled") << QStringList{"TW103"} << QString() << false;
+        QTest::newRow("another code disabled") << QStringList{"TW104"} << QString() << true;
+        QTest::newRow("held a warning") << QStringList() << QStringLiteral("warning") << true;
+    }
+    void quickFixesAndHover_followTheProjectsFindings()
+    {
+        QFETCH(QStringList, disabled);
+        QFETCH(QString, severity);
+        QFETCH(bool, shown);
+        FindingPolicy policy;
+        policy.disabled = QSet<QString>(disabled.cbegin(), disabled.cend());
+        if (!severity.isEmpty())
+            policy.severities.insert(QStringLiteral("TW103"), Diagnostic::Severity::Warning);
+        const Marked input = marked(QStringLiteral("m.tsg,1,1,0\tscript\tA\t1,{\n\tw^rap;\n}"));
+        const ScriptContext context(input.text, {true, true, false}, policy);
+        const QVector<CodeAction> actions =
+            quickFixes(context, CodeActionParams{kUri, Range{input.cursor, input.cursor}});
+        QCOMPARE(actions.size(), shown ? 1 : 0);
+        const std::optional<Hover> answer = hover(context, PositionParams{kUri, input.cursor});
+        QCOMPARE(answer.has_value() && answer->markdown.contains(QLatin1String("**TW103**")), shown);
+        if (!shown)
+            return;
+        const PublishedDiagnostic &mended = actions.front().diagnostics.front();
+        QCOMPARE(mended.code, QStringLiteral("TW103"));
+        QCOMPARE(mended.severity, severity.isEmpty() ? 1 : 2);
     }
 
     // The checker's own fixes are turned into code actions as they are.
