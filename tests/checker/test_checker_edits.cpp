@@ -321,6 +321,44 @@ private slots:
             }
         }
     }
+
+    // For one family of today's servers alone, the lines they cannot split and the
+    // bodies they read as definition lines follow edits as for every server.
+    void randomEdits_forTheStrictFamily_agreeWithAFullCheck()
+    {
+        auto table = std::make_shared<Commands::Table>(*Commands::Table::builtIn());
+        table->setTarget(Target(Target::TodayStrict));
+        const QStringList pool = kPool + QStringList{"m.tsg,1,2,0\tScript\tA\t1,{", "m.tsg,1,2,0\tscript\tA 1,{"};
+        for (const quint32 seed : {1u, 2u, 3u}) {
+            QRandomGenerator random(seed);
+            const auto some = [&](int count) {
+                QStringList lines;
+                for (int i = 0; i < count; ++i)
+                    lines << pool.at(int(random.bounded(quint32(pool.size()))));
+                return lines;
+            };
+            ScriptCheck check(table);
+            QStringList text = some(40);
+            check.replaceLines(0, 0, text);
+            for (int step = 0; step < 300; ++step) {
+                const int first = int(random.bounded(quint32(check.lineCount() + 1)));
+                const int removed = int(random.bounded(quint32(qMin(check.lineCount() - first, 6) + 1)));
+                const QStringList lines = some(int(random.bounded(7u)));
+                check.replaceLines(first, removed, lines);
+                text.remove(first, removed);
+                for (int i = 0; i < lines.size(); ++i)
+                    text.insert(first + i, lines.at(i));
+                ScriptCheck fresh(table);
+                fresh.replaceLines(0, 0, text);
+                if (check.allDiagnostics() != fresh.allDiagnostics())
+                    QFAIL(qPrintable(QStringLiteral("seed %1, step %2:\n%3\nincremental:\n%4\nfull:\n%5")
+                                         .arg(seed)
+                                         .arg(step)
+                                         .arg(text.join(u'\n'), detailed(check.allDiagnostics()),
+                                              detailed(fresh.allDiagnostics()))));
+            }
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(CheckerEditsTest)
