@@ -176,7 +176,9 @@ void checkDefinition(LineStore::Line &line, const Commands::Table &commands)
     if (fields.isEmpty())
         return;
     const Field &place = fields.front();
-    checkMap({place.text.left(place.text.indexOf(u',')), place.column}, *names, line.found);
+    // "function<TAB>script<TAB>Name<TAB>{" stands on no map.
+    if (kind != Kind::Function)
+        checkMap({place.text.left(place.text.indexOf(u',')), place.column}, *names, line.found);
     if (fields.size() >= 4) {
         checkSprite(kind, place, fields.at(3), *names, line.found);
         checkFourthField(kind, fields.at(3), *names, line.found);

@@ -69,6 +69,7 @@ private slots:
         row("place on an unknown map", "harbour01.tsg,1,2,0\tscript\tA\t1,{\n\tend;\n}", {"1:1 TW601"});
         row("place on a known map, any case", "Harbor01.tsg,1,2,0\tscript\tA\t1,{\n\tend;\n}", {});
         row("floating NPC has no map", "-\tscript\tA\t-1,{\n\tend;\n}", {});
+        row("function definition has no map", "function\tscript\tF_Toll\t{\n\treturn;\n}", {});
         row("warp to an unknown map", "harbor01.tsg,5,5\twarp\tW\t1,1,hill_twn.tsg,3,3", {"1:29 TW601"});
         row("warp to a known map", "harbor01.tsg,5,5\twarp\tW\t1,1,hill_town.tsg,3,3", {});
         row("mapflag on an unknown map", "hill_twon.tsg\tmapflag\tnosave", {"1:1 TW601"});
