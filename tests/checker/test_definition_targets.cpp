@@ -177,6 +177,27 @@ private slots:
     }
     void linesThatStopTheFile() { compare(); }
 
+    // The finding names how many lines the server leaves unread, following edits below it.
+    void stopLine_countsTheLinesAfterIt()
+    {
+        auto table = std::make_shared<Commands::Table>(*Commands::Table::builtIn());
+        table->setTarget(Target(Target::kToday));
+        ScriptCheck check(table);
+        check.replaceLines(0, 0, (npc("\tclose;") + "\nnote\n// a\n\n").split(u'\n'));
+        const auto stopMessage = [&] {
+            const Diagnostics found = check.diagnostics(3);
+            const auto stop = std::find_if(found.cbegin(), found.cend(), [](const Diagnostic &d) {
+                return d.code == QLatin1String("TW331");
+            });
+            return stop == found.cend() ? QString() : stop->message;
+        };
+        QVERIFY2(stopMessage().contains(u'3'), qPrintable(stopMessage()));
+        QCOMPARE(check.replaceLines(6, 0, {QStringLiteral("// b"), QStringLiteral("// c")}), QVector<int>{3});
+        QVERIFY2(stopMessage().contains(u'5'), qPrintable(stopMessage()));
+        check.replaceLines(4, 4, {});
+        QVERIFY2(!stopMessage().isEmpty() && !stopMessage().contains(u'0'), qPrintable(stopMessage()));
+    }
+
     // Sprite names are judged only against a server's folder: without one, none is a mistake.
     void spriteNames_data()
     {
