@@ -150,13 +150,15 @@ private:
         }
     }
 
-    // The NPC loaded first keeps the name; one whose order against it is not known may be either.
+    // The NPC loaded first keeps the name. Files whose order is not known may not be
+    // loaded together at all (a tree holds the renewal and pre-renewal copies of the
+    // same town, and the server loads one): only a clash the order makes sure counts.
     void judgeUniqueNames(int index)
     {
         for (const Use &npc : file(index).uses.npcs) {
             const Place here{index, &npc};
             for (const Place &other : npcs_.at(npc.name)) {
-                if (other.use == &npc || orderOf(world_, other, here) == Order::After)
+                if (other.use == &npc || orderOf(world_, other, here) != Order::Before)
                     continue;
                 Diagnostic found = Rules::judged(Rule::UniqueNameTaken, file(index).target, 0, Target::kToday,
                                                  npc.line, npc.column, npc.length,
