@@ -160,10 +160,10 @@ constexpr RuleDeclaration kDefinitionLineRules[] = {
      u"古いサーバーはこの行を黙って読み飛ばします。",
      EXAMPLE_NPC u"\tclose;\n" EXAMPLE_END u"ここから二人目の案内\n" SECOND_NPC u"\tclose;\n" EXAMPLE_END,
      EXAMPLE_NPC u"\tclose;\n" EXAMPLE_END u"// ここから二人目の案内\n" SECOND_NPC u"\tclose;\n" EXAMPLE_END},
-    {Rule::UnknownSprite, u"TW332", Severity::Warning, u"見た目「%1」をサーバーは知らないため、NPCは見えなくなります",
+    {Rule::UnknownSprite, u"TW332", Severity::Warning, u"見た目「%1」をサーバーは知らないため、NPCは見えなくなります%2",
      u"サーバーの知らない見た目の名前（--server のとき）",
      u"NPCの見た目が、番号でも FAKE_NPC・HIDDEN_NPC でもなく、サーバーのフォルダの定数にもモンスターの名前にも"
-     u"ない名前です。多くは綴りの誤りです。",
+     u"ない名前です。多くは綴りの誤りで、近い名前があれば添えます。",
      u"今のサーバーは警告を出し、NPCを見えないものとして置きます。",
      u"harbor01.tsg,150,120,4\tscript\t案内\t4_M_SAILER,{\n\tclose;\n" EXAMPLE_END,
      u"harbor01.tsg,150,120,4\tscript\t案内\t4_M_SAILOR,{\n\tclose;\n" EXAMPLE_END},

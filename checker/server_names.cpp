@@ -134,11 +134,14 @@ ServerNames::ServerNames(std::shared_ptr<const ServerFolder::Facts> facts) : fac
         itemScriptNames_.add(item.scriptName);
         known_.add(item.scriptName);
     }
-    for (const Entry &monster : facts_->monsters)
+    for (const Entry &monster : facts_->monsters) {
         known_.add(monster.scriptName);
+        sprites_.add(monster.scriptName);
+    }
     constants_.reserve(facts_->constants.size());
     for (auto constant = facts_->constants.cbegin(); constant != facts_->constants.cend(); ++constant) {
         known_.add(constant.key());
+        sprites_.add(constant.key());
         constants_.insert(lower(constant.key()));
     }
     const bool anyCase = facts_->family == ServerFolder::Family::AnyCase;
@@ -213,4 +216,9 @@ QString ServerNames::nearestItem(QStringView name) const
 QString ServerNames::nearestKnown(QStringView name) const
 {
     return known_.nearest(name);
+}
+
+QString ServerNames::nearestSprite(QStringView name) const
+{
+    return sprites_.nearest(name);
 }

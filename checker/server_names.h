@@ -52,6 +52,8 @@ public:
     QString nearestItem(QStringView name) const;
     // The known name nearest to `name`, as the folder spells it, or empty.
     QString nearestKnown(QStringView name) const;
+    // The constant or monster name nearest to an unknown sprite name, or empty.
+    QString nearestSprite(QStringView name) const;
 
     // Names by lower case with their spelling, and grouped by length with the
     // letters each holds, so that a near name is looked for among few.
@@ -83,6 +85,7 @@ private:
     QSet<QString> deprecated_;  // as written, or in lower case for the family that ignores case
     Index itemScriptNames_;
     Index known_; // constants, items' and monsters' script names, skills, maps
+    Index sprites_; // constants and monsters' script names
     bool judgesMaps_ = false;
     bool judgesItems_ = false;
     bool judgesMonsters_ = false;

@@ -95,7 +95,8 @@ void checkSprite(Kind kind, const Field &place, const Field &fourth, const Serve
     if (names.isDeprecatedConstant(name.text))
         found.append(finding(Rule::DeprecatedConstant, name, {name.text.toString()}));
     else if (names.isUnknownSprite(name.text))
-        found.append(finding(Rule::UnknownSprite, name, {name.text.toString()}));
+        found.append(finding(Rule::UnknownSprite, name,
+                             {name.text.toString(), Language::nearestCommandHint(names.nearestSprite(name.text))}));
 }
 
 void checkFourthField(Kind kind, const Field &field, const ServerNames &names, Diagnostics &found)

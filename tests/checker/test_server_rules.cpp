@@ -167,6 +167,14 @@ private slots:
                  qPrintable(found.front().message));
     }
 
+    void unknownSprite_namesTheNearestSprite()
+    {
+        const Diagnostics found =
+            checked(QStringLiteral("harbor01.tsg,1,2,0\tscript\tA\t4_M_SAILER,{\n\tend;\n}"), sampleTable());
+        QCOMPARE(serverFindings(found), QStringList{"1:29 TW332"});
+        QVERIFY2(found.front().message.contains(QStringLiteral("「4_M_SAILOR」")), qPrintable(found.front().message));
+    }
+
     void constantTypo_namesTheNearestName()
     {
         const Diagnostics found = checked(onHarbor("\tif (Job_Aprentice == 0) end;"), sampleTable());
