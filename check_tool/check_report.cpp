@@ -1,5 +1,6 @@
 #include "check_tool/check_report.h"
 
+#include "check_tool/windows_across.h"
 #include "checker/language.h"
 #include "checker/rules.h"
 #include "checker/script_check.h"
@@ -165,9 +166,11 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
     result.lines = encoding.lines(bytes, result.text, undecodable);
     // Text decoded from the code page holds only characters it can hold again; no
     // one sees the colours.
-    ScriptCheck check(commands, ScriptCheck::Options{false, false, false, false});
+    const auto kept = std::make_shared<ScriptCheck>(commands, ScriptCheck::Options{false, false, false, false});
+    ScriptCheck &check = *kept;
     check.replaceLines(0, 0, result.lines);
     check.updateFlow();
+    WindowsAcross::gather(kept, result);
     result.diagnostics = undecodableFindings(check, undecodable, encoding.displayName(), commands->target());
     result.diagnostics += check.allDiagnostics();
     sortByPlace(result.diagnostics);
@@ -207,6 +210,7 @@ FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::
 
 void checkFunctionsAcross(QVector<FileResult> &files)
 {
+    WindowsAcross::judge(files);
     std::set<QString> defined;
     for (const FileResult &file : std::as_const(files)) {
         for (const ScriptCheck::FunctionUse &function : file.functionDefinitions)

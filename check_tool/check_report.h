@@ -47,6 +47,10 @@ struct FileResult
     QStringList loadOrder;
     int loadPosition = -1;
     QString failure; // set when the file could not be read; nothing was checked
+    // What the file's functions do to the conversation window, and the check itself
+    // while its calls of other files' functions are to be judged (windows_across.h).
+    WindowAcross::FileWindows functionWindows;
+    std::shared_ptr<ScriptCheck> windowCheck;
 };
 
 // Checks the bytes of a script named `fileName`, read in `encoding`; a script of
@@ -60,7 +64,9 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
 FileResult checkFile(const QString &path, const std::shared_ptr<const Commands::Table> &commands,
                      const ScriptEncoding &encoding = {});
 
-// Warns at every callfunc of a function that none of `files` defines, and
+// Judges the calls of functions another of `files` defines with what they do to
+// the window (WindowsAcross), warns at every callfunc of a function that none of
+// `files` defines, and
 // judges what today's servers decide as they load the files one after another
 // (LoadOrderRules): the files of one server folder are loaded together, in the
 // order of its load lists where they name them.

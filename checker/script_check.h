@@ -7,12 +7,14 @@
 #include "checker/flow_step.h"
 #include "checker/label_rules.h"
 #include "checker/load_order_rules.h"
+#include "checker/window_across.h"
 #include "checker/window_summary.h"
 
 #include <QSet>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -149,6 +151,21 @@ public:
     LoadOrderRules::Uses loadUsesOn(int line) const;
     LoadOrderRules::Uses loadUses() const;
 
+    // What the functions of other files checked with this one do to the window
+    // (WindowAcross), by name in lower case; a name the file defines keeps its own.
+    // The bodies and functions that looked up a name whose entry changed are judged
+    // again by the next updateFlow. Returns whether any was.
+    bool setOutsideWindows(std::shared_ptr<const WindowAcross::Table> table);
+    // What each function of the file does to the window, with the names of other
+    // files' functions it leaned on; worked out first when edits or the table
+    // above changed it.
+    WindowAcross::FileWindows functionWindows();
+    // The names the bodies judged looked up as functions that the file does not
+    // define and no command has: functions other files may define.
+    QSet<QString> namesLookedUpOutside() const;
+    // Counts the changes of what the file's functions do, or of what they leaned on.
+    quint64 windowsGeneration() const { return windowsGeneration_; }
+
 private:
     using Line = LineStore::Line;   // script_line.h
     using State = LineStore::State; // what a line hands on to the next
@@ -186,6 +203,8 @@ private:
     // What the file's functions do to the window (script_check_summaries.cpp).
     bool refreshFunctionSummaries();
     void markCallersOf(const QSet<QString> &functions);
+    bool isOutsideFunction(const QString &lowerName) const;
+    std::optional<WindowSummary> outsideSummary(const QString &lowerName) const;
     QVector<FlowGraph::Located> flowStepsOf(int first, int last) const;
     // The queries (script_check_queries.cpp).
     static bool hasDiagnostics(const Line &line);
@@ -225,6 +244,12 @@ private:
     QHash<QString, WindowSummary> functionSummaries_;
     QHash<quint64, QString> functionBodies_;
     QHash<quint64, QSet<QString>> namesCalledByBody_;
+    // What other files' functions do (null: nothing known), and, by function of the file, the
+    // names no function of the file has that it leaned on, its callees' included.
+    std::shared_ptr<const WindowAcross::Table> outside_;
+    QHash<QString, QSet<QString>> outsideNamesOf_;
+    bool outsideTouched_ = false; // the table changed a name some function leaned on
+    quint64 windowsGeneration_ = 0;
 };
 
 // Points each "{" never closed (TW201) at the definition that runs into its body

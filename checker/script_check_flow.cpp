@@ -189,10 +189,13 @@ void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
     context.commands = commands_.get();
     context.isFileFunction = [this, &called](const QString &name) {
         called.insert(name);
-        return functionSummaries_.contains(name);
+        return functionSummaries_.contains(name) || isOutsideFunction(name);
     };
     context.summaryOf = [this](const QString &name) {
-        return functionSummaries_.value(name, WindowRules::unknownSummary());
+        const auto own = functionSummaries_.constFind(name);
+        if (own != functionSummaries_.cend())
+            return *own;
+        return outsideSummary(name).value_or(WindowRules::unknownSummary());
     };
     Diagnostics found = WindowRules::check(graph, start, commands_->target(), context);
     if (!called.isEmpty())

@@ -10,6 +10,8 @@
 // What each function of the file (function<TAB>script<TAB>Name<TAB>{) does to the
 // conversation window, worked out again when a function's body changes, so that a
 // call of it in any body applies what it does rather than making the window unknown.
+// Functions of other files checked with this one come from the table they are
+// given (setOutsideWindows).
 
 namespace {
 
@@ -19,14 +21,53 @@ struct FileFunction
     FlowGraph::LineText text;
 };
 
+// The names each function looked up while it was followed: those of the file it
+// calls, and those it does not define.
+struct LookedUp
+{
+    QHash<QString, QSet<QString>> own;
+    QHash<QString, QSet<QString>> outside;
+
+    // The names outside the file that `name` leans on, through the functions of the file it calls.
+    QSet<QString> outsideOf(const QString &name) const
+    {
+        QSet<QString> found;
+        QSet<QString> seen{name};
+        QStringList next{name};
+        while (!next.isEmpty()) {
+            const QString at = next.takeLast();
+            found.unite(outside.value(at));
+            for (const QString &callee : own.value(at)) {
+                if (!seen.contains(callee)) {
+                    seen.insert(callee);
+                    next.append(callee);
+                }
+            }
+        }
+        return found;
+    }
+};
+
 } // namespace
+
+bool ScriptCheck::isOutsideFunction(const QString &lowerName) const
+{
+    return outside_ && outside_->contains(lowerName) && !commands_->find(lowerName);
+}
+
+std::optional<WindowSummary> ScriptCheck::outsideSummary(const QString &lowerName) const
+{
+    if (!isOutsideFunction(lowerName))
+        return std::nullopt;
+    return outside_->value(lowerName);
+}
 
 // Whether any function's summary changed: the bodies that call it are marked.
 bool ScriptCheck::refreshFunctionSummaries()
 {
     QHash<quint64, QString> now;
     QVector<std::pair<int, int>> places;
-    bool touched = false;
+    bool touched = std::exchange(outsideTouched_, false);
     for (const auto &[first, last] : bodies()) {
         const Line &definition = *lines_[size_t(first)];
         if (!definition.definition.isFunction())
@@ -51,20 +92,43 @@ bool ScriptCheck::refreshFunctionSummaries()
     }
 
     WindowSummaryMemo<QString> memo;
+    LookedUp lookedUp;
+    QStringList following; // the functions being followed, innermost last
     WindowRules::Context context;
     context.commands = commands_.get();
-    context.isFileFunction = [&functions](const QString &name) { return functions.count(name) != 0; };
+    context.isFileFunction = [&](const QString &name) {
+        if (functions.count(name) != 0) {
+            lookedUp.own[following.back()].insert(name);
+            return true;
+        }
+        if (!commands_->find(name))
+            lookedUp.outside[following.back()].insert(name);
+        return isOutsideFunction(name);
+    };
     context.summaryOf = [&](const QString &name) {
+        if (functions.count(name) == 0)
+            return outsideSummary(name).value_or(WindowRules::unknownSummary());
         return memo.get(name, WindowRules::unknownSummary(), [&](const QString &callee) {
             const FileFunction &function = functions.at(callee);
             WindowRules::Context own = context;
             own.text = function.text;
-            return WindowRules::summarise(function.graph, own);
+            following.append(callee);
+            const WindowSummary summary = WindowRules::summarise(function.graph, own);
+            following.removeLast();
+            return summary;
         });
     };
     QHash<QString, WindowSummary> summaries;
     for (const auto &[name, function] : functions)
         summaries.insert(name, context.summaryOf(name));
+    QHash<QString, QSet<QString>> outsideNames;
+    for (const auto &[name, function] : functions) {
+        QSet<QString> leaned = lookedUp.outsideOf(name);
+        if (!leaned.isEmpty())
+            outsideNames.insert(name, std::move(leaned));
+    }
+    const bool leanedOtherwise = outsideNames != outsideNamesOf_;
+    outsideNamesOf_ = std::move(outsideNames);
 
     QSet<QString> changed;
     for (auto it = summaries.cbegin(); it != summaries.cend(); ++it) {
@@ -78,6 +142,8 @@ bool ScriptCheck::refreshFunctionSummaries()
     }
     functionSummaries_ = std::move(summaries);
     markCallersOf(changed);
+    if (!changed.isEmpty() || leanedOtherwise)
+        ++windowsGeneration_;
     return !changed.isEmpty();
 }
 
