@@ -259,7 +259,10 @@ void ScriptCheck::recheckLabels(const QVector<Line *> &changed)
     for (LabelRules::IndexedLine *indexed : std::as_const(lines)) {
         Line &line = *static_cast<Line *>(indexed);
         Diagnostics found = labels_.diagnostics(line);
-        if (line.labels != found) {
+        // A call by name asks the files loaded before for its function only while
+        // its body has none of that name: a declaration elsewhere in the body
+        // changes what the line asks, though not what is found on it.
+        if (line.labels != found || !line.functionCalls.isEmpty()) {
             line.labels = std::move(found);
             noteChange(line);
         }

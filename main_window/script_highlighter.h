@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checker/load_lines.h"
 #include "checker/script_check.h"
 #include "project_file/finding_policy.h"
 
@@ -17,7 +18,9 @@ class QTextDocument;
 // mistake it finds. The check follows
 // each edit of the document: an edit reads only its own lines again, and lines
 // elsewhere are repainted only when their diagnostics changed. The conversation's
-// flow, which costs a whole body, is judged once typing pauses.
+// flow, which costs a whole body, is judged once typing pauses, and so is what the
+// load order decides for the script read alone (a file of unknown place among the
+// ones a server loads), over what its lines define and ask.
 class ScriptHighlighter : public QSyntaxHighlighter
 {
     Q_OBJECT
@@ -49,12 +52,16 @@ private:
     void takeChange(int position, int removed, int added);
     void repaintOtherLines();
     void readWholeDocument(const QTextDocument &document);
+    void moveLoadFindings(int first, int oldCount, int newCount);
+    QVector<int> judgeLoadOrder();
     QStringList linesOf(int first, int count) const;
 
     std::shared_ptr<const Commands::Table> commands_;
     std::unique_ptr<ScriptCheck> check_; // made again when the commands change
     FindingPolicy findings_;             // what the project leaves out or holds otherwise
     QTimer flowPause_;
+    LoadLines loadLines_;                // what each line defines and asks of other files
+    QHash<int, Diagnostics> loadFound_;  // what the load order decides, by line, as of the last pause
     int knownLines_ = 0;
     QVector<int> toRepaint_;
     bool repaintAll_ = false;

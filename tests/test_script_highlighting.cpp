@@ -59,6 +59,25 @@ QColor colourAt(const QTextBlock &block, int column)
     return {};
 }
 
+// What the editor should show for `text` read at once: the check's findings and
+// what the load order decides for the script alone.
+Diagnostics checkedWhole(const QString &text)
+{
+    ScriptCheck check;
+    check.replaceLines(0, 0, text.split(u'\n'));
+    check.updateFlow();
+    LoadLines loads;
+    loads.readAll(check);
+    Diagnostics all = check.allDiagnostics();
+    const QHash<int, Diagnostics> byLine = loads.judgeAlone(check, Commands::Table::builtIn()->target());
+    for (auto line = byLine.cbegin(); line != byLine.cend(); ++line)
+        all += *line;
+    std::stable_sort(all.begin(), all.end(), [](const Diagnostic &a, const Diagnostic &b) {
+        return a.line < b.line || (a.line == b.line && a.column < b.column);
+    });
+    return all;
+}
+
 } // namespace
 
 class ScriptHighlightingTest : public QObject, private FormDriver
@@ -211,6 +230,46 @@ private slots:
         QCOMPARE(wavyColumns(menu), spanColumns(12, 5));
     }
 
+    // What the load order decides for the open script alone: a unique name used
+    // twice is underlined on the second NPC's name once typing pauses, and goes when
+    // the name is changed.
+    void uniqueNameUsedTwice_isUnderlinedOnTheSecondNpc_untilRenamed()
+    {
+        auto today = std::make_shared<Commands::Table>(*Commands::Table::builtIn());
+        today->setTarget(Target(Target::kToday));
+        form->highlighter().setCommands(today);
+        memo->setPlainText("harbor01,120,85,6\tscript\tFerryman\t56,{\n\tclose;\n}\n"
+                           "harbor01,130,85,6\tscript\tFerryman\t57,{\n\tclose;\n}");
+        form->highlighter().judgeFlowNow();
+        const QTextBlock second = memo->document()->findBlockByNumber(3);
+        const auto codesOn = [&](int line) {
+            QStringList codes;
+            for (const Diagnostic &d : form->highlighter().diagnostics(line))
+                codes.append(d.code);
+            return codes;
+        };
+        QCOMPARE(codesOn(3), QStringList{"TW333"});
+        QCOMPARE(codesOn(0), QStringList{});
+        QCOMPARE(wavyColumns(second), spanColumns(25, 8));
+
+        // Typing a line above moves the finding with its line, and the pause keeps it there.
+        QTextCursor top(memo->document());
+        top.insertText("// ferry\n");
+        QCOMPARE(codesOn(4), QStringList{"TW333"});
+        form->highlighter().judgeFlowNow();
+        QCOMPARE(codesOn(4), QStringList{"TW333"});
+        QCOMPARE(codesOn(3), QStringList{});
+
+        QTextCursor cursor(memo->document()->findBlockByNumber(4));
+        cursor.setPosition(cursor.position() + 33);
+        memo->setTextCursor(cursor);
+        typeText(memo, "2"); // "Ferryman" becomes "Ferryman2"
+        QTRY_COMPARE_WITH_TIMEOUT(codesOn(4), QStringList{}, 2000);
+        QCOMPARE(wavyColumns(memo->document()->findBlockByNumber(4)), QVector<int>{});
+        for (const Diagnostic &d : form->highlighter().allDiagnostics())
+            QVERIFY2(d.code != QLatin1String("TW333"), qPrintable(QString::number(d.line)));
+    }
+
     void restingOnAnUnderline_showsItsMessage()
     {
         memo->setPlainText("harbor01.tsg,120,85,6\tscript\tFerryman\t56,{\n\tmenu \"Yes\",L_Nowhere;\n}");
@@ -310,7 +369,7 @@ private slots:
                 form->N1Click(); // "新規" empties the editor
             // The flow is judged once typing pauses; here, at once.
             form->highlighter().judgeFlowNow();
-            QCOMPARE(form->highlighter().allDiagnostics(), checkScript(memo->toPlainText()));
+            QCOMPARE(form->highlighter().allDiagnostics(), checkedWhole(memo->toPlainText()));
             // What is drawn follows too, on the edited lines and on the others.
             for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
                 QCOMPARE(wavyColumns(block), underlinedColumns(form->highlighter().diagnostics(block.blockNumber()),
