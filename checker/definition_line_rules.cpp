@@ -151,8 +151,7 @@ constexpr RuleDeclaration kDefinitionLineRules[] = {
      u"場所のない shop", u"shop の場所が「-」です（callshop でだけ開く店）。",
      u"古いサーバーは場所を読めず、この店を読み込みません。", u"-\tshop\t道具屋\t83,501:50\n",
      u"harbor01.tsg,150,120,4\tshop\t道具屋\t83,501:50\n"},
-    {Rule::RestOfFileUnread, u"TW331", Severity::Error,
-     u"サーバーはこの行でファイルを読むのをやめ、%1",
+    {Rule::RestOfFileUnread, u"TW331", Severity::Error, u"サーバーはこの行でファイルを読むのをやめ、%1",
      u"ファイルの残りを読ませない行",
      u"本体の外の行を、今のサーバーは定義行として読みます。本体を閉じる「}」の後の文字と、定義行を読み飛ばされた"
      u"本体の行もそうです。タブで区切った欄が3つに足りない行のうち、ファイルで最初のものに示します。",

@@ -75,7 +75,8 @@ Diagnostic ScriptCheck::stopFinding(int number) const
     const Line &line = *lines_[size_t(number)];
     // The server reports the line even where nothing follows it.
     const int lost = lineCount() - number - 1;
-    const QString what = lost > 0 ? QStringLiteral("後の%1行を読みません").arg(lost) : QStringLiteral("エラーを出します");
+    const QString what =
+        lost > 0 ? QStringLiteral("後の%1行を読みません").arg(lost) : QStringLiteral("エラーを出します");
     return Rules::judged(Rule::RestOfFileUnread, commands_->target(), Target::kToday, 0, 0, line.stopColumn,
                          line.stopLength, {what});
 }

@@ -38,9 +38,9 @@ struct State
     // A body whose definition line today's servers skip alone: they read its lines
     // as definition lines, so the first of them stops the file.
     bool readAsDefinitions = false;
-    int depth = 0;            // braces open in the body, its own included
-    quint64 body = 0;         // the definition line of the body
-    quint64 comment = 0;      // the line where the open comment began
+    int depth = 0;       // braces open in the body, its own included
+    quint64 body = 0;    // the definition line of the body
+    quint64 comment = 0; // the line where the open comment began
     // The functions of the body declared so far, by key; shared by the lines that
     // see the same ones.
     std::shared_ptr<const QSet<QString>> functions;
@@ -53,9 +53,8 @@ struct State
     friend bool operator==(const State &a, const State &b)
     {
         return a.region == b.region && a.inComment == b.inComment && a.chunkOpen == b.chunkOpen &&
-               a.missedBrace == b.missedBrace && a.quiet == b.quiet &&
-               a.readAsDefinitions == b.readAsDefinitions && a.depth == b.depth && a.body == b.body &&
-               a.comment == b.comment &&
+               a.missedBrace == b.missedBrace && a.quiet == b.quiet && a.readAsDefinitions == b.readAsDefinitions &&
+               a.depth == b.depth && a.body == b.body && a.comment == b.comment &&
                (a.functions == b.functions || (a.functions && b.functions && *a.functions == *b.functions)) &&
                BlockNesting::same(a.blocks, b.blocks) && Directives::same(a.silence, b.silence);
     }
@@ -92,7 +91,7 @@ struct Line : LabelRules::IndexedLine
     // definition line with fewer than three tab fields, or -1; set by the pass.
     int stopColumn = -1;
     int stopLength = 0;
-    Diagnostics labels;           // found by the label rules
+    Diagnostics labels; // found by the label rules
     State after;
     Line *bodyLine = nullptr;    // the definition line of the body after this line, while it lives
     Line *commentLine = nullptr; // the line that opened the comment open after this line

@@ -152,11 +152,12 @@ ServerNames::ServerNames(std::shared_ptr<const ServerFolder::Facts> facts) : fac
     judgesMaps_ = whole(*facts_, facts_->maps.size(), u"map_index");
     judgesItems_ = whole(*facts_, facts_->items.size(), u"item_db");
     judgesMonsters_ = whole(*facts_, facts_->monsters.size(), u"mob_db");
-    judgesSprites_ = whole(*facts_, facts_->constants.size(), u"const") &&
-                     (constants_.contains(QStringLiteral("fake_npc")) || constants_.contains(QStringLiteral("hidden_npc")));
-    judgesSpritesLedByDigits_ = judgesSprites_ && std::any_of(constants_.cbegin(), constants_.cend(), [](const QString &name) {
-                                    return !name.isEmpty() && name.front().isDigit();
-                                });
+    judgesSprites_ =
+        whole(*facts_, facts_->constants.size(), u"const") &&
+        (constants_.contains(QStringLiteral("fake_npc")) || constants_.contains(QStringLiteral("hidden_npc")));
+    judgesSpritesLedByDigits_ =
+        judgesSprites_ && std::any_of(constants_.cbegin(), constants_.cend(),
+                                      [](const QString &name) { return !name.isEmpty() && name.front().isDigit(); });
 }
 
 bool ServerNames::isMap(QStringView name) const
@@ -205,7 +206,7 @@ bool ServerNames::isDeprecatedConstant(QStringView name) const
     if (deprecated_.isEmpty())
         return false;
     return facts_->family == ServerFolder::Family::AnyCase ? deprecated_.contains(lower(name))
-                                                             : deprecated_.contains(name.toString());
+                                                           : deprecated_.contains(name.toString());
 }
 
 QString ServerNames::nearestItem(QStringView name) const

@@ -84,7 +84,7 @@ private:
     QSet<QString> constants_;   // lower case
     QSet<QString> deprecated_;  // as written, or in lower case for the family that ignores case
     Index itemScriptNames_;
-    Index known_; // constants, items' and monsters' script names, skills, maps
+    Index known_;   // constants, items' and monsters' script names, skills, maps
     Index sprites_; // constants and monsters' script names
     bool judgesMaps_ = false;
     bool judgesItems_ = false;

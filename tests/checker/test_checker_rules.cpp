@@ -114,8 +114,10 @@ private slots:
         QTest::newRow("body never closed") << kHeader + "\n\tclose;" << QStringList{"1:24 TW201"};
         QTest::newRow("body runs into the next definition")
             << kHeader + "\n\tclose;\n" + kHeader + "\n\tclose;\n}" << QStringList{"1:24 TW201", "3:20 TW202"};
-        QTest::newRow("closing brace once too often") << npc("\tclose;") + "\n}" << QStringList{"4:1 TW203", "4:1 TW331"};
-        QTest::newRow("statement after the body") << npc("\tclose;") + "\n\tmes \"x\";" << QStringList{"4:2 TW204", "4:2 TW331"};
+        QTest::newRow("closing brace once too often")
+            << npc("\tclose;") + "\n}" << QStringList{"4:1 TW203", "4:1 TW331"};
+        QTest::newRow("statement after the body")
+            << npc("\tclose;") + "\n\tmes \"x\";" << QStringList{"4:2 TW204", "4:2 TW331"};
         QTest::newRow("label after the body") << npc("\tclose;") + "\nL_A:" << QStringList{"4:1 TW204", "4:1 TW331"};
         QTest::newRow("menu with an odd number of parts")
             << npc("\tmenu \"Yes\",L_A,\"No\";\nL_A:\n\tclose;") << QStringList{"2:2 TW205"};
@@ -148,7 +150,8 @@ private slots:
         QTest::newRow("blanks for the tabs of a duplicate")
             << "m.tsg,1,2,0 duplicate(Guide) Guide2 56" << QStringList{"1:1 TW331", "1:12 TW302"};
         QTest::newRow("blanks for one tab, dropped") << "m.tsg,1,2,0  shop\tS\t1,501:50" << QStringList{"1:12 TW303"};
-        QTest::newRow("misspelt kind") << "m.tsg,1,2,0\tscirpt\tA\t1,{\n\tclose;\n}" << QStringList{"1:13 TW304", "2:2 TW331"};
+        QTest::newRow("misspelt kind") << "m.tsg,1,2,0\tscirpt\tA\t1,{\n\tclose;\n}"
+                                       << QStringList{"1:13 TW304", "2:2 TW331"};
         QTest::newRow("place without numbers") << "m.tsg,x,2,0\tshop\tS\t1,501:50" << QStringList{"1:1 TW305"};
         QTest::newRow("warp place missing a number") << "m.tsg,1\twarp\tW\t1,1,n.tsg,2,2" << QStringList{"1:1 TW305"};
         QTest::newRow("facing 9") << "m.tsg,1,2,9\tshop\tS\t1,501:50" << QStringList{"1:11 TW306"};

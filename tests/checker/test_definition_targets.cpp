@@ -165,15 +165,14 @@ private slots:
              with({"3:2 TW325", "3:2 TW331"}, "W")});
         row("comments, blank lines and a block comment", "// guards\n\n   \n/* old\nnote\n*/" + second,
             fineEverywhere());
-        row("a comment after the closing brace", npc("\tclose;") + " /* done */ // really" + second,
-            fineEverywhere());
+        row("a comment after the closing brace", npc("\tclose;") + " /* done */ // really" + second, fineEverywhere());
         row("the body of a line of three fields", "m.tsg,1,2,0\tscript\tA 1,{\n\tclose;\n}" + second,
             withStop(everywhere({"1:24 TW301"}, "E"), "2:2 TW331"));
         row("the body of a line without its kind", "m.tsg,1,2,0\tA\t1,{\n\t// first\n\tclose;\n}" + second,
             withStop(everywhere({"1:13 TW315"}, "E"), "3:2 TW331"));
         row("a map flag of three fields", "m.tsg\tmapflag\tnosave" + second, fineEverywhere());
-        row("a function whose brace is on the next line",
-            "function\tscript\tF\n{\n\treturn;\n}" + second, refusedToday({"1:17 TW321"}));
+        row("a function whose brace is on the next line", "function\tscript\tF\n{\n\treturn;\n}" + second,
+            refusedToday({"1:17 TW321"}));
     }
     void linesThatStopTheFile() { compare(); }
 
@@ -186,9 +185,8 @@ private slots:
         check.replaceLines(0, 0, (npc("\tclose;") + "\nnote\n// a\n\n").split(u'\n'));
         const auto stopMessage = [&] {
             const Diagnostics found = check.diagnostics(3);
-            const auto stop = std::find_if(found.cbegin(), found.cend(), [](const Diagnostic &d) {
-                return d.code == QLatin1String("TW331");
-            });
+            const auto stop = std::find_if(found.cbegin(), found.cend(),
+                                           [](const Diagnostic &d) { return d.code == QLatin1String("TW331"); });
             return stop == found.cend() ? QString() : stop->message;
         };
         QVERIFY2(stopMessage().contains(u'3'), qPrintable(stopMessage()));
@@ -215,8 +213,10 @@ private slots:
     void fieldsAndKindWords_data()
     {
         addColumns();
-        row("two tabs before the kind", "m.tsg,1,2,0\t\tscript\tA\t1,{" + kClose, withStop(refusedToday({"1:12 TW316"}), "2:2 TW331"));
-        row("two tabs before the name", "m.tsg,1,2,0\tscript\t\tA\t1,{" + kClose, withStop(refusedToday({"1:19 TW316"}), "2:2 TW331"));
+        row("two tabs before the kind", "m.tsg,1,2,0\t\tscript\tA\t1,{" + kClose,
+            withStop(refusedToday({"1:12 TW316"}), "2:2 TW331"));
+        row("two tabs before the name", "m.tsg,1,2,0\tscript\t\tA\t1,{" + kClose,
+            withStop(refusedToday({"1:19 TW316"}), "2:2 TW331"));
         row("two tabs before the fourth field", "m.tsg,1,2,0\tscript\tA\t\t1,{" + kClose, fineEverywhere());
         row("kind with a blank after it", "m.tsg,1,2,0\tscript \tA\t1,{" + kClose,
             withStop({with({"1:13 TW304"}, "W"), with({"1:13 TW304"}, "W"), with({"1:13 TW317"}, "E"),
@@ -231,13 +231,11 @@ private slots:
         row("shop in capitals", "m.tsg,1,2,0\tSHOP\tS\t1,501:50", refusedByStrictFamily({"1:13 TW318"}));
         row("duplicate in capitals", "m.tsg,1,2,0\tDuplicate(A)\tB\t1", refusedByStrictFamily({"1:13 TW318"}));
         row("blanks for every tab", "m.tsg,1,2,0 script A 1,{" + kClose,
-            {with({"1:12 TW302"}, "W"),
-             with({"1:12 TW302"}, "W"),
-             with({"1:1 TW331", "1:12 TW302"}, "E"),
-             with({"1:1 TW331", "1:12 TW302"}, "E"),
-             with({"1:1 TW331", "1:12 TW302"}, "E"),
+            {with({"1:12 TW302"}, "W"), with({"1:12 TW302"}, "W"), with({"1:1 TW331", "1:12 TW302"}, "E"),
+             with({"1:1 TW331", "1:12 TW302"}, "E"), with({"1:1 TW331", "1:12 TW302"}, "E"),
              with({"1:1 TW331", "1:12 TW302"}, "W")});
-        row("misspelt kind", "m.tsg,1,2,0\tscirpt\tA\t1,{" + kClose, withStop(warnedThenRefusedToday({"1:13 TW304"}), "2:2 TW331"));
+        row("misspelt kind", "m.tsg,1,2,0\tscirpt\tA\t1,{" + kClose,
+            withStop(warnedThenRefusedToday({"1:13 TW304"}), "2:2 TW331"));
         row("indented definition", "\tm.tsg,1,2,0\tscript\tA\t1,{" + kClose, refusedByOlderAndLater({"1:1 TW314"}));
     }
     void fieldsAndKindWords() { compare(); }

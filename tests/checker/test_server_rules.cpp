@@ -102,20 +102,21 @@ private slots:
         // Sprites.
         row("sprite name misspelt", "harbor01.tsg,1,2,0\tscript\tA\t4_M_SAILER,{\n\tend;\n}", {"1:29 TW332"});
         row("sprite name the constants hold", "harbor01.tsg,1,2,0\tscript\tA\t4_m_sailor,{\n\tend;\n}", {});
-        row("invisible and hidden views", "harbor01.tsg,1,2,0\tscript\tA\tFAKE_NPC,{\n\tend;\n}\n"
-                                          "harbor01.tsg,1,3,0\tscript\tB\tHIDDEN_NPC,{\n\tend;\n}", {});
+        row("invisible and hidden views",
+            "harbor01.tsg,1,2,0\tscript\tA\tFAKE_NPC,{\n\tend;\n}\n"
+            "harbor01.tsg,1,3,0\tscript\tB\tHIDDEN_NPC,{\n\tend;\n}",
+            {});
         row("a monster's sprite", "harbor01.tsg,1,2,0\tscript\tA\tSand_Crab,{\n\tend;\n}", {});
         row("a number", "harbor01.tsg,1,2,0\tscript\tA\t4,{\n\tend;\n}", {});
         row("floating NPC's sprite is not read", "-\tscript\tA\tNO_SPRITE,{\n\tend;\n}", {});
         row("shop's sprite unknown", "harbor01.tsg,1,1,4\tshop\tS\t4_F_NURES,601:50", {"1:27 TW332"});
-        row("duplicate's sprite unknown",
-            onHarbor("\tend;") + "\nharbor01.tsg,2,2,0\tduplicate(A)\tA2\tSAILOR", {"4:36 TW332"});
+        row("duplicate's sprite unknown", onHarbor("\tend;") + "\nharbor01.tsg,2,2,0\tduplicate(A)\tA2\tSAILOR",
+            {"4:36 TW332"});
         row("deprecated constant as a sprite", "harbor01.tsg,1,2,0\tscript\tA\tHarbor_Horn,{\n\tend;\n}",
             {"1:29 TW606"});
         // Deprecated constants.
         row("deprecated constant in a condition", onHarbor("\tif (Harbor_Horn > 0) end;"), {"2:6 TW606"});
-        row("deprecated constant as an argument", onHarbor("\tmes \"x\";\n\tharborbell Harbor_Horn;"),
-            {"3:13 TW606"});
+        row("deprecated constant as an argument", onHarbor("\tmes \"x\";\n\tharborbell Harbor_Horn;"), {"3:13 TW606"});
         row("deprecated constant in another case, exact-case family", onHarbor("\tif (harbor_horn > 0) end;"), {});
         row("variables named like it", onHarbor("\t.@Harbor_Horn = 1;\n\tmes \"\" + .@Harbor_Horn + Harbor_Horn$;"),
             {});
@@ -136,8 +137,8 @@ private slots:
         QTest::newRow("no NPC sprites") << QStringLiteral("constants_db: {\n  Harbor_Bell: 7\n}\n") << QStringList();
         QTest::newRow("no sprite led by a digit")
             << QStringLiteral("constants_db: {\n  FAKE_NPC: -1\n  M_SAILOR: 100\n}\n") << QStringList{"4:29 TW332"};
-        QTest::newRow("a broken table")
-            << QStringLiteral("constants_db: {\n  FAKE_NPC: -1\n  M_SAILOR 100\n}\n") << QStringList();
+        QTest::newRow("a broken table") << QStringLiteral("constants_db: {\n  FAKE_NPC: -1\n  M_SAILOR 100\n}\n")
+                                        << QStringList();
     }
     void sprites_whereTheConstantsHoldNone_areNotJudged()
     {
