@@ -455,7 +455,28 @@ bool Server::judgeFlow()
         document->dirty = document->dirty || !lines.isEmpty();
         changed = changed || !lines.isEmpty();
     }
-    return changed;
+    return shareWindows() || changed;
+}
+
+// What the scripts' functions do to the window, shared once the workspace is read:
+// the open scripts whose calls it changes are judged again.
+bool Server::shareWindows()
+{
+    if (workspace_.hasFolders() && !workspace_.complete())
+        return false;
+    QVector<WindowSharing::Open> open;
+    QVector<Document *> documents;
+    for (const std::shared_ptr<Document> &document : std::as_const(documents_)) {
+        open.append({document->key, &document->text, document->flowPending});
+        documents.append(document.get());
+    }
+    const WindowSharing::Changed changed = windowSharing_.share(open, workspace_);
+    for (const auto &[index, lines] : changed) {
+        Document &document = *documents.at(index);
+        document.findings.refreshLines(document.text.check(), lines);
+        document.dirty = true;
+    }
+    return !changed.isEmpty();
 }
 
 bool Server::idle()
@@ -470,6 +491,9 @@ bool Server::idle()
             publish(*document);
     }
     const bool more = workspace_.scanSome(20);
+    // The workspace read to its end, or a file on disk changed, may change what a call does.
+    if (!more && shareWindows())
+        return true;
     // A slice that finished the workspace, or found functions or variables set,
     // changes how calls and reads are judged.
     return more || callsGeneration() != publishedGeneration_;

@@ -8,6 +8,7 @@
 #include "language_server/project_tables.h"
 #include "language_server/protocol.h"
 #include "language_server/text_document.h"
+#include "language_server/window_sharing.h"
 #include "language_server/workspace.h"
 
 #include <QByteArray>
@@ -107,6 +108,7 @@ private:
     void publish(Document &document);
     void updateNames(Document &document);
     quint64 callsGeneration() const;
+    bool shareWindows();
 
     Settings settings_;
     Output output_;
@@ -123,6 +125,7 @@ private:
     ServerFolders folders_{settings_.commands != nullptr};
     QString firstFolder_; // where the client's relative paths start
     quint64 publishedGeneration_ = 0;
+    WindowSharing windowSharing_;
 };
 
 } // namespace Lsp

@@ -51,6 +51,12 @@ public:
     const Commands::Table &commands() const { return *commands_; }
     // Judges the flow of the bodies edits changed; the lines whose diagnostics changed.
     QVector<int> updateFlow() { return check_.updateFlow(); }
+    // What other scripts' functions do to the window, and what this one's do (WindowAcross).
+    bool setOutsideWindows(std::shared_ptr<const WindowAcross::Table> table)
+    {
+        return check_.setOutsideWindows(std::move(table));
+    }
+    WindowAcross::FileWindows functionWindows() { return check_.functionWindows(); }
     const QString &line(int number) const { return check_.text(number); }
     QString text() const;
     Position clamped(Position position) const;

@@ -46,6 +46,8 @@ Offered offeredBy(const QByteArray &bytes, const QString &encoding)
     check.replaceLines(0, 0, LineBreaks::splitSharing(text));
     Offered offered;
     offered.functions = check.functionDefinitions();
+    if (!offered.functions.isEmpty())
+        offered.windows = check.functionWindows();
     for (const ScriptCheck::VariableUse &set : check.playerVariables().sets) {
         const QString key = VariableRules::keyOf(set.name);
         if (!offered.variables.contains(key))
@@ -112,6 +114,7 @@ void Workspace::readFile(const QString &path)
     if (read.status == RegularFile::Result::Status::Read) {
         Offered offered = offeredBy(read.bytes, encoding);
         file.sites = std::move(offered.functions);
+        file.windows = std::move(offered.windows);
         file.names.variables = std::move(offered.variables);
     }
     for (const ScriptCheck::FunctionUse &site : std::as_const(file.sites))
@@ -121,6 +124,9 @@ void Workspace::readFile(const QString &path)
 
 void Workspace::setFile(const QString &path, File file)
 {
+    const auto before = disk_.constFind(path);
+    if (file.windows != (before != disk_.cend() ? before->windows : WindowAcross::FileWindows()))
+        ++windowsGeneration_;
     changing(path, [&] {
         if (file.sites.isEmpty() && file.names.variables.isEmpty())
             disk_.remove(path);
@@ -229,6 +235,17 @@ QString Workspace::nearestVariable(const QString &name) const
     for (auto variable = keysByVariable_.cbegin(); variable != keysByVariable_.cend(); ++variable)
         set.insert(variable.key(), variable->cbegin().value());
     return *hints_.insert(key, VariableRules::nearestSet(name, set));
+}
+
+QVector<std::pair<QString, const WindowAcross::FileWindows *>> Workspace::windowsOnDisk() const
+{
+    QVector<std::pair<QString, const WindowAcross::FileWindows *>> found;
+    for (auto file = disk_.cbegin(); file != disk_.cend(); ++file) {
+        if (!file->windows.isEmpty() && !open_.contains(file.key()))
+            found.append({file.key(), &file->windows});
+    }
+    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    return found;
 }
 
 QVector<std::pair<QString, ScriptCheck::FunctionUse>> Workspace::definitionsOnDisk(const QString &name) const

@@ -65,6 +65,11 @@ public:
     QVector<std::pair<QString, ScriptCheck::FunctionUse>> definitionsOnDisk(const QString &name) const;
     // Changes whenever the set of defined functions or of set variables does.
     quint64 generation() const { return generation_; }
+    // What the functions of each file on disk that no open script stands for do to
+    // the conversation window, worked out with the other files' functions unknown;
+    // by path, sorted. Its generation changes whenever one of them does.
+    QVector<std::pair<QString, const WindowAcross::FileWindows *>> windowsOnDisk() const;
+    quint64 windowsGeneration() const { return windowsGeneration_; }
 
     // The encoding the workspace's scripts are read in: a name the toolkit knows,
     // or empty for code page 932. Files read after it are read in it.
@@ -89,6 +94,7 @@ private:
     {
         Names names;
         QVector<ScriptCheck::FunctionUse> sites;
+        WindowAcross::FileWindows windows;
     };
     void setFile(const QString &path, File file);
     Names effective(const QString &key) const;
@@ -108,15 +114,18 @@ private:
     // The files or scripts that set each player variable, with the spelling each uses.
     QHash<QString, QHash<QString, QString>> keysByVariable_;
     quint64 generation_ = 0;
+    quint64 windowsGeneration_ = 0;
     mutable QHash<QString, QString> hints_; // nearest set variable by key read, for generation hintsGeneration_
     mutable quint64 hintsGeneration_ = 0;
 };
 
-// The functions a script defines, and the player variables it sets; its bytes in
-// `encoding`, a name the toolkit knows, or code page 932 when empty.
+// The functions a script defines, what they do to the window, and the player
+// variables it sets; its bytes in `encoding`, a name the toolkit knows, or code
+// page 932 when empty.
 struct Offered
 {
     QVector<ScriptCheck::FunctionUse> functions;
+    WindowAcross::FileWindows windows;
     QHash<QString, QString> variables; // spellings by key in lower case
 };
 Offered offeredBy(const QByteArray &bytes, const QString &encoding = QString());
