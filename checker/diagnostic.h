@@ -47,6 +47,29 @@ struct Diagnostic
         }
     };
 
+    // A step of the path a flow finding was found on that the player or the world
+    // decides, in the order the path meets them, so that the preview can take the
+    // same path: where it starts, a menu's or select's choice, a condition's
+    // outcome, the value a command's result must be.
+    struct Decision
+    {
+        enum class Kind : quint8
+        {
+            Start,  // the path's first statement: the body's top, an event label
+            Choice, // value: the number chosen, from 1
+            Holds,  // the condition on the line held
+            Fails,  // it did not
+            Value,  // value: what the command on the line gave (rand, a select stored)
+        };
+        Kind kind = Kind::Start;
+        int line = 0;
+        qint64 value = 0;
+        friend bool operator==(const Decision &a, const Decision &b)
+        {
+            return a.kind == b.kind && a.line == b.line && a.value == b.value;
+        }
+    };
+
     int line = 0;
     int column = 0;
     int length = 1; // code units underlined, at least 1
@@ -56,11 +79,13 @@ struct Diagnostic
     QString message;
     QVector<Fix> fixes;
     QVector<Related> related;
+    QVector<Decision> path; // flow findings only; empty where no path is known
 
     friend bool operator==(const Diagnostic &a, const Diagnostic &b)
     {
         return a.line == b.line && a.column == b.column && a.length == b.length && a.severity == b.severity &&
-               a.rule == b.rule && a.message == b.message && a.fixes == b.fixes && a.related == b.related;
+               a.rule == b.rule && a.message == b.message && a.fixes == b.fixes && a.related == b.related &&
+               a.path == b.path;
     }
     friend bool operator!=(const Diagnostic &a, const Diagnostic &b) { return !(a == b); }
 };
@@ -69,6 +94,7 @@ struct Diagnostic
 Q_DECLARE_TYPEINFO(Diagnostic::Edit, Q_RELOCATABLE_TYPE);
 Q_DECLARE_TYPEINFO(Diagnostic::Fix, Q_RELOCATABLE_TYPE);
 Q_DECLARE_TYPEINFO(Diagnostic::Related, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(Diagnostic::Decision, Q_PRIMITIVE_TYPE);
 Q_DECLARE_TYPEINFO(Diagnostic, Q_RELOCATABLE_TYPE);
 
 using Diagnostics = QVector<Diagnostic>;

@@ -174,12 +174,12 @@ class Analysis
 {
 public:
     Analysis(const FlowGraph::Graph &graph, const FlowGraph::LineText &text, const Commands::Table *commands)
-        : g_(graph), text_(text), commands_(commands), in_(size_t(graph.nodes.size())),
-          reached_(size_t(graph.nodes.size()), false)
+        : g_(graph), text_(text), commands_(commands)
     {
     }
 
     Blocked run();
+    QVector<GivenValue> valuesAlong(const QVector<Way> &path);
 
 private:
     bool gatherCompared();
@@ -191,9 +191,14 @@ private:
         QVarLengthArray<int, 2> forgets;
         int sets = -1; // the variable given a value in `range`
         ValueKnowledge::Range range;
+        bool fromCommand = false; // the range is a command's result, not a constant
     };
     Transfer readTransfer(int node) const;
-    ValueKnowledge after(int node, ValueKnowledge knowledge) const;
+    ValueKnowledge after(int node, ValueKnowledge knowledge) const
+    {
+        return applied(transfers_[size_t(node)], knowledge);
+    }
+    static ValueKnowledge applied(const Transfer &transfer, ValueKnowledge knowledge);
     void forgetStored(const StepReader &reader, Transfer &transfer) const;
     ValueKnowledge assuming(const StepReader &reader, int index, bool holds, ValueKnowledge knowledge) const;
     ValueKnowledge along(int node, int way, const ValueKnowledge &out) const;
@@ -260,6 +265,8 @@ Blocked Analysis::run()
 {
     if (!gatherCompared())
         return {};
+    in_.resize(size_t(g_.nodes.size()));
+    reached_.assign(size_t(g_.nodes.size()), false);
     transfers_.reserve(size_t(g_.nodes.size()));
     for (int node = 0; node < g_.nodes.size(); ++node)
         transfers_.push_back(readTransfer(node));
@@ -308,6 +315,47 @@ Blocked Analysis::run()
         }
     }
     return blocked;
+}
+
+// Follows the knowledge along one path. A command's result stored in a variable
+// is settled where the variable is stored again, or the path ends: the lowest
+// value the conditions taken since left it.
+QVector<GivenValue> Analysis::valuesAlong(const QVector<Way> &path)
+{
+    QVector<GivenValue> found;
+    if (!gatherCompared())
+        return found;
+    ValueKnowledge knowledge;
+    QVarLengthArray<std::pair<int, int>, 4> pending; // variable, the step of the path that stored it
+    const auto settle = [&](int name) {
+        for (qsizetype i = pending.size() - 1; i >= 0; --i) {
+            if (name >= 0 && pending.at(i).first != name)
+                continue;
+            if (const std::optional<qint64> value = knowledge.lowest(pending.at(i).first))
+                found.append({pending.at(i).second, *value});
+            pending.remove(i);
+        }
+    };
+    for (int at = 0; at < path.size(); ++at) {
+        const Way &step = path.at(at);
+        const Transfer transfer = readTransfer(step.node);
+        if (transfer.forgetAll)
+            settle(-1);
+        for (const int name : transfer.forgets)
+            settle(name);
+        if (transfer.sets >= 0)
+            settle(transfer.sets);
+        knowledge = applied(transfer, std::move(knowledge));
+        if (transfer.sets >= 0 && transfer.fromCommand)
+            pending.append({transfer.sets, at});
+        if (step.way >= 0 && step.way < g_.nodes.at(step.node).next.size())
+            knowledge = along(step.node, step.way, knowledge);
+        if (!knowledge.possible())
+            return {};
+    }
+    settle(-1);
+    std::sort(found.begin(), found.end(), [](const GivenValue &a, const GivenValue &b) { return a.step < b.step; });
+    return found;
 }
 
 // What is known on the node's `way`-th way on: its condition assumed to hold or not.
@@ -393,14 +441,14 @@ Analysis::Transfer Analysis::readTransfer(int node) const
         if (const std::optional<ValueKnowledge::Range> range = reader.range(reader.at(value))) {
             transfer.sets = name;
             transfer.range = *range;
+            transfer.fromCommand = reader.at(value).kind == EKind::Call;
         }
     }
     return transfer;
 }
 
-ValueKnowledge Analysis::after(int node, ValueKnowledge knowledge) const
+ValueKnowledge Analysis::applied(const Transfer &transfer, ValueKnowledge knowledge)
 {
-    const Transfer &transfer = transfers_[size_t(node)];
     if (transfer.forgetAll)
         knowledge.forgetAll();
     for (const int name : transfer.forgets)
@@ -490,6 +538,14 @@ ValueKnowledge Analysis::assuming(const StepReader &reader, int index, bool hold
 }
 
 } // namespace
+
+QVector<GivenValue> valuesAlong(const FlowGraph::Graph &graph, const FlowGraph::LineText &text,
+                                const Commands::Table *commands, const QVector<Way> &path)
+{
+    if (!text || !graph.readable)
+        return {};
+    return Analysis(graph, text, commands).valuesAlong(path);
+}
 
 Blocked blockedWays(const FlowGraph::Graph &graph, const FlowGraph::LineText &text, const Commands::Table *commands)
 {

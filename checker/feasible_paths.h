@@ -23,6 +23,29 @@ using Blocked = std::vector<quint8>;
 // `commands` may be null: then no command's result is known.
 Blocked blockedWays(const FlowGraph::Graph &graph, const FlowGraph::LineText &text, const Commands::Table *commands);
 
+// One statement of a path and the way it left by (an index into its next), or
+// -1 where it went into what it calls, or where the path ends.
+struct Way
+{
+    int node = 0;
+    int way = -1;
+};
+
+// A statement of a path that stores a command's result (rand, select...) in a
+// compared variable, and the lowest value it may give for the conditions the path
+// takes after it to hold.
+struct GivenValue
+{
+    int step = 0; // its place in the path
+    qint64 value = 0;
+};
+
+// Along the one path `path`, what each such statement must give; nothing for a
+// statement the path's conditions say nothing of, and nothing at all for a path
+// no values can take.
+QVector<GivenValue> valuesAlong(const FlowGraph::Graph &graph, const FlowGraph::LineText &text,
+                                const Commands::Table *commands, const QVector<Way> &path);
+
 inline bool isBlocked(const Blocked &blocked, int node, int way)
 {
     return size_t(node) < blocked.size() && way < 8 && ((blocked[size_t(node)] >> way) & 1u);

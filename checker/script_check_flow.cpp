@@ -217,6 +217,8 @@ void ScriptCheck::judgeFlow(int first, int last, QVector<int> &changed)
             Diagnostic diagnostic = std::move(found[next]);
             for (Diagnostic::Related &related : diagnostic.related)
                 related.line -= diagnostic.line;
+            for (Diagnostic::Decision &decision : diagnostic.path)
+                decision.line -= diagnostic.line;
             diagnostic.line = 0;
             now.append(std::move(diagnostic));
         }

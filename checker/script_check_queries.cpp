@@ -42,6 +42,8 @@ Diagnostics ScriptCheck::diagnostics(int number) const
     for (Diagnostic flow : line.flow) {
         for (Diagnostic::Related &related : flow.related)
             related.line += number;
+        for (Diagnostic::Decision &decision : flow.path)
+            decision.line += number;
         all.append(std::move(flow));
     }
     all += line.directive.diagnostics;

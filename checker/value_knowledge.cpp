@@ -80,6 +80,14 @@ bool ValueKnowledge::knows(int name) const
     return find(name) != nullptr;
 }
 
+std::optional<qint64> ValueKnowledge::lowest(int name) const
+{
+    const Values *values = find(name);
+    if (!values || values->isEmpty())
+        return std::nullopt;
+    return values->front().first;
+}
+
 void ValueKnowledge::set(int name, qint64 low, qint64 high)
 {
     const Values values = low <= high ? Values{{low, high}} : Values{};

@@ -3,6 +3,7 @@
 #include <QVarLengthArray>
 #include <QtGlobal>
 
+#include <optional>
 #include <utility>
 
 // What a path knows of variables compared with constants: for each variable it
@@ -35,6 +36,8 @@ public:
     void forget(int name);
     void forgetAll() { known_.clear(); }
     bool knows(int name) const;
+    // The lowest value the variable may hold; none when nothing is known of it.
+    std::optional<qint64> lowest(int name) const;
     // Keeps only the values for which `name compare constant` holds.
     void keep(int name, Compare compare, qint64 constant);
 

@@ -1,6 +1,7 @@
 #include "checker/window_rules.h"
 
 #include "checker/feasible_paths.h"
+#include "checker/flow_path.h"
 #include "checker/language.h"
 #include "checker/rule_examples.h"
 #include "checker/rule_tables.h"
@@ -154,10 +155,31 @@ quint8 anyPath(States states)
     return quint8((states & 0xFF) | (states >> 8));
 }
 
+// The same states on a path of its own and inside a subroutine.
+States bothBytes(quint8 states)
+{
+    return States(states | (states << 8));
+}
+
 States after(Effect effect, States before)
 {
     return States(afterOnOnePath(effect, mainPaths(before)) | (afterOnOnePath(effect, quint8(before >> 8)) << 8));
 }
+
+// Where a state bit first came into a node from: the node and its way on (-1 into
+// what it calls), and the bit it had there; kEntry where a path starts with it.
+struct Came
+{
+    int node = -1;
+    qint16 way = -1;
+    qint8 bit = -1;
+};
+constexpr int kEntry = -2;
+constexpr int kBits = 16; // a path's own byte and a subroutine's
+
+// Only the first findings of a body are given their path: the preview needs the
+// one under the cursor, and each costs the length of its path.
+constexpr int kMostPaths = 32;
 
 // What a check keeps per node, in arrays kept from body to body: a body is judged
 // after nearly every edit, and most bodies are short.
@@ -169,6 +191,7 @@ struct Scratch
     // The last way chosen while the window was open on some path here: node * 16 + way.
     std::vector<int> chosen;
     std::vector<int> work;
+    std::vector<Came> came; // per node and state bit, while paths are traced
     // The summaries of what each node calls, in order, read when a path first reaches
     // it: node k's are calls[callRange[k].first] up to calls[callRange[k].second].
     std::vector<std::pair<int, int>> callRange;
@@ -197,7 +220,8 @@ public:
             const FeasiblePaths::Blocked &blocked, Scratch &scratch, BodySummaries &bodySummaries)
         : g_(graph), target_(target), context_(context), blocked_(blocked), function_(function),
           bodySummaries_(bodySummaries), in_(scratch.in), effects_(scratch.effects), opener_(scratch.opener),
-          chosen_(scratch.chosen), work_(scratch.work), callRange_(scratch.callRange), calls_(scratch.calls)
+          chosen_(scratch.chosen), work_(scratch.work), came_(scratch.came), callRange_(scratch.callRange),
+          calls_(scratch.calls)
     {
         const size_t size = size_t(g_.nodes.size());
         in_.assign(size, 0);
@@ -218,6 +242,16 @@ public:
         std::fill(opener_.begin(), opener_.end(), -1);
         std::fill(chosen_.begin(), chosen_.end(), -1);
         work_.clear();
+        if (tracing_)
+            std::fill(came_.begin(), came_.end(), Came());
+    }
+
+    // Keeps where each state of each node came from, so that a finding can name a
+    // path that reaches it.
+    void tracePaths()
+    {
+        tracing_ = true;
+        came_.assign(size_t(g_.nodes.size()) * kBits, Came());
     }
 
     // Where a body's paths start: its top, its events, its functions.
@@ -232,6 +266,8 @@ public:
 
     void enter(int node, quint8 state)
     {
+        if (tracing_)
+            noteCame(node, States(state & ~in_[size_t(node)]), kEntry, -1);
         in_[size_t(node)] |= States(state);
         if (state)
             work_.push_back(node);
@@ -281,11 +317,23 @@ private:
     bool calls(int node) const { return callRange_[size_t(node)].second > callRange_[size_t(node)].first; }
     void enterEvents();
     void propagate();
-    void flowInto(int node, States states, int opener, int chosen = -1);
+    void flowInto(int node, States states, int opener, int chosen, int from, int way);
+    void noteCame(int node, States fresh, int from, int way);
+    int sourceBit(int from, int way, int bit);
+    struct Path
+    {
+        QVector<FeasiblePaths::Way> ways;
+        QVector<qint8> bits; // the state bit the path is in at each of them
+    };
+    Path pathTo(int node, States wanted) const;
+    void givePath(Diagnostic &diagnostic, const Path &path) const;
+    void placesOnThePath(Diagnostic &diagnostic, const Path &path) const;
+    void lastWayTaken(Diagnostic &diagnostic, const Path &path) const;
     Diagnostic::Related wayChosen(int chosen) const;
     void judge(int node, Diagnostics &found) const;
     void stuck(int node, quint8 in, Diagnostics &found) const;
     void besideMessage(int node, quint8 in, Diagnostics &found) const;
+    void openerAndWay(Diagnostic &diagnostic, int node) const;
     void emptyWindow(int node, quint8 in, Diagnostics &found) const;
     QString eventAbove(int node) const;
     Diagnostic make(int node, Rule rule, const QStringList &arguments = {}) const
@@ -327,6 +375,9 @@ private:
     std::vector<int> &opener_;
     std::vector<int> &chosen_;
     std::vector<int> &work_;
+    std::vector<Came> &came_;
+    bool tracing_ = false;
+    mutable int pathsGiven_ = 0;
     std::vector<std::pair<int, int>> &callRange_;
     std::vector<WindowSummary> &calls_;
 };
@@ -405,7 +456,7 @@ void Checker::propagate()
                            (calls(node) && (anyPath(out) & (kOpen | kWaiting)));
         const bool opens = shows && (anyPath(in_[size_t(node)]) & (kClosed | kUnknown | kChoiceOnly));
         for (const int target : g_.nodes.at(node).calls)
-            flowInto(target, States((in_[size_t(node)] << 8) | (in_[size_t(node)] & 0xFF00)), -1);
+            flowInto(target, States((in_[size_t(node)] << 8) | (in_[size_t(node)] & 0xFF00)), -1, -1, node, -1);
         const int opener = opens ? node : opener_[size_t(node)];
         const bool ends = endsScript(node) || (step.kind == Kind::Command && step.window == Window::Closes);
         if (ends)
@@ -415,14 +466,17 @@ void Checker::propagate()
         const bool open = anyPath(out) & (kOpen | kWaiting | kChoiceOnly);
         const bool parts = open && at.next.size() > 1 && at.next.size() <= 16;
         for (int way = 0; way < at.next.size(); ++way) {
+            const int chosen = parts ? node * 16 + way : open ? chosen_[size_t(node)] : -1;
             if (!FeasiblePaths::isBlocked(blocked_, node, way))
-                flowInto(at.next[way], out, opener, parts ? node * 16 + way : open ? chosen_[size_t(node)] : -1);
+                flowInto(at.next[way], out, opener, chosen, node, way);
         }
     }
 }
 
-void Checker::flowInto(int node, States states, int opener, int chosen)
+void Checker::flowInto(int node, States states, int opener, int chosen, int from, int way)
 {
+    if (tracing_)
+        noteCame(node, States(states & ~in_[size_t(node)]), from, way);
     const States merged = in_[size_t(node)] | states;
     const bool newOpener = opener >= 0 && opener_[size_t(node)] < 0;
     const bool newChosen = chosen >= 0 && chosen_[size_t(node)] < 0;
@@ -433,6 +487,110 @@ void Checker::flowInto(int node, States states, int opener, int chosen)
         if (newChosen)
             chosen_[size_t(node)] = chosen;
         work_.push_back(node);
+    }
+}
+
+void Checker::noteCame(int node, States fresh, int from, int way)
+{
+    for (int bit = 0; fresh && bit < kBits; ++bit) {
+        if (fresh & (1u << bit))
+            came_[size_t(node) * kBits + size_t(bit)] = {from, qint16(way),
+                                                         qint8(from == kEntry ? -1 : sourceBit(from, way, bit))};
+    }
+}
+
+// A bit of `from` that gives `bit` on its way on: the states of a node only gain
+// bits, so it was there before `bit` came, and a path traced back never loops.
+int Checker::sourceBit(int from, int way, int bit)
+{
+    const States in = in_[size_t(from)];
+    if (way < 0) // into a subroutine: the caller's own states go to the high byte
+        return bit >= 8 && (in & (1u << (bit - 8))) ? bit - 8 : bit;
+    for (int source = 0; source < kBits; ++source) {
+        if ((in & (1u << source)) && (transfer(from, States(1u << source)) & (1u << bit)))
+            return source;
+    }
+    return -1;
+}
+
+// One path from where paths start to `node`, in a state of `wanted`: the ways it
+// took, traced back through where each state first came from.
+Checker::Path Checker::pathTo(int node, States wanted) const
+{
+    Path path;
+    const States have = States(in_[size_t(node)] & wanted);
+    if (!tracing_ || !have)
+        return path;
+    int bit = 0;
+    while (!(have & (1u << bit)))
+        ++bit;
+    path.ways.append({node, -1});
+    path.bits.append(qint8(bit));
+    for (qsizetype guard = qsizetype(came_.size()); guard > 0; --guard) {
+        const Came &came = came_[size_t(node) * kBits + size_t(bit)];
+        if (came.node < 0 || came.bit < 0)
+            break;
+        node = came.node;
+        bit = came.bit;
+        path.ways.append({node, came.way});
+        path.bits.append(qint8(bit));
+    }
+    if (came_[size_t(node) * kBits + size_t(bit)].node != kEntry)
+        return {}; // not traced back to a start: no path is named
+    std::reverse(path.ways.begin(), path.ways.end());
+    std::reverse(path.bits.begin(), path.bits.end());
+    return path;
+}
+
+// What the path decides, for the preview to take it again.
+void Checker::givePath(Diagnostic &diagnostic, const Path &path) const
+{
+    if (path.ways.isEmpty() || pathsGiven_ >= kMostPaths)
+        return;
+    ++pathsGiven_;
+    diagnostic.path = FlowPath::decisions(g_, context_.text, context_.commands, path.ways);
+}
+
+// The places of a path that tell how the window came to be as it is at its end:
+// the statement or call that left it so, and the last way chosen.
+void Checker::placesOnThePath(Diagnostic &diagnostic, const Path &path) const
+{
+    const qsizetype last = path.ways.size() - 1;
+    if (last < 0)
+        return;
+    // Text shown with or without a button is one: the place is where it was shown.
+    const auto stateOf = [&](qsizetype i) {
+        const quint8 state = quint8(1u << (path.bits.at(i) & 7));
+        return state & (kOpen | kWaiting) ? quint8(kOpen) : state;
+    };
+    const quint8 state = stateOf(last);
+    for (qsizetype i = last - 1; i >= 0; --i) {
+        // A call's way in keeps the state; a call the path comes back from may have set it.
+        const bool call = path.ways.at(i).way >= 0 && calls(path.ways.at(i).node);
+        if (stateOf(i) == stateOf(i + 1) && !call)
+            continue;
+        const FlowGraph::Node &at = g_.nodes.at(path.ways.at(i).node);
+        const QString what = state == kClosed ? (call ? QStringLiteral("この呼び出しから窓が閉じたまま戻ります")
+                                                      : QStringLiteral("ここで窓が閉じます"))
+                             : state == kOpen ? (call ? QStringLiteral("この呼び出しが窓を開いたまま戻ります")
+                                                      : QStringLiteral("ここで窓が開きます"))
+                                              : (call ? QStringLiteral("この呼び出しから選択肢だけが出たまま戻ります")
+                                                      : QStringLiteral("ここで選択肢だけが出ます"));
+        diagnostic.related.append({at.line, at.step->column, at.step->length, what});
+        break;
+    }
+    lastWayTaken(diagnostic, path);
+}
+
+// The last way the path took where paths part.
+void Checker::lastWayTaken(Diagnostic &diagnostic, const Path &path) const
+{
+    for (qsizetype i = path.ways.size() - 2; i >= 0; --i) {
+        const auto &[node, way] = path.ways.at(i);
+        if (way >= 0 && way < 16 && g_.nodes.at(node).next.size() > 1) {
+            diagnostic.related.append(wayChosen(node * 16 + way));
+            break;
+        }
     }
 }
 
@@ -493,6 +651,17 @@ void Checker::stuck(int node, quint8 in, Diagnostics &found) const
         open ? make(node, Rule::PlayerStuck) : onSomeServers(node, Rule::PlayerStuck, kChoiceOpensWindow, verdict);
     diagnostic.fixes.append(
         {QStringLiteral("前に「close;」を加える"), {{g_.nodes.at(node).step->column, 0, QStringLiteral("close; ")}}});
+    openerAndWay(diagnostic, node);
+    const States paths = g_.nodes.at(node).step->kind == Kind::Return ? States(0xFF) : States(0xFFFF);
+    givePath(diagnostic,
+             pathTo(node, States(bothBytes(open ? quint8(kOpen | kWaiting) : quint8(kChoiceOnly)) & paths)));
+    found.append(diagnostic);
+}
+
+// Where the window opened on some path to `node` (a mes, or a call that came back
+// with it open), and the way chosen after, while it was open.
+void Checker::openerAndWay(Diagnostic &diagnostic, int node) const
+{
     const int opener = opener_[size_t(node)];
     if (opener >= 0) {
         const FlowGraph::Node &mes = g_.nodes.at(opener);
@@ -502,20 +671,22 @@ void Checker::stuck(int node, quint8 in, Diagnostics &found) const
     }
     if (chosen_[size_t(node)] >= 0)
         diagnostic.related.append(wayChosen(chosen_[size_t(node)]));
-    found.append(diagnostic);
 }
 
 // A close where no message was shown puts a button in an empty window; after a
 // bare choice only today's servers showed none.
 void Checker::emptyWindow(int node, quint8 in, Diagnostics &found) const
 {
-    if (in == kClosed) {
-        found.append(make(node, Rule::EmptyWindow));
-        return;
-    }
     const bool choiceOnly = (in & kChoiceOnly) && (in & ~(kClosed | kChoiceOnly)) == 0;
-    if (choiceOnly && target_.includes(Target::kToday))
-        found.append(onSomeServers(node, Rule::EmptyWindow, Target::kToday, Target::Verdict::Warning));
+    if (in != kClosed && !(choiceOnly && target_.includes(Target::kToday)))
+        return;
+    Diagnostic diagnostic = in == kClosed
+                                ? make(node, Rule::EmptyWindow)
+                                : onSomeServers(node, Rule::EmptyWindow, Target::kToday, Target::Verdict::Warning);
+    const Path path = pathTo(node, bothBytes(in == kClosed ? quint8(kClosed) : quint8(kChoiceOnly)));
+    placesOnThePath(diagnostic, path);
+    givePath(diagnostic, path);
+    found.append(diagnostic);
 }
 
 // A shop or storage opened while the message window is open: older servers may
@@ -526,9 +697,16 @@ void Checker::besideMessage(int node, quint8 in, Diagnostics &found) const
     if (!open && !((in & kChoiceOnly) && target_.includes(kChoiceOpensWindow)))
         return;
     const QStringList arguments{g_.nodes.at(node).step->text};
-    found.append(open ? make(node, Rule::OtherWindowBesideMessage, arguments)
-                      : onSomeServers(node, Rule::OtherWindowBesideMessage, kChoiceOpensWindow,
-                                      Target::Verdict::Warning, arguments));
+    Diagnostic diagnostic = open ? make(node, Rule::OtherWindowBesideMessage, arguments)
+                                 : onSomeServers(node, Rule::OtherWindowBesideMessage, kChoiceOpensWindow,
+                                                 Target::Verdict::Warning, arguments);
+    const Path path = pathTo(node, bothBytes(open ? quint8(kOpen | kWaiting) : quint8(kChoiceOnly)));
+    if (path.ways.isEmpty())
+        openerAndWay(diagnostic, node);
+    else
+        placesOnThePath(diagnostic, path);
+    givePath(diagnostic, path);
+    found.append(diagnostic);
 }
 
 // The name of the event whose code `node` stands in: the last event label above it.
@@ -562,6 +740,7 @@ Diagnostics check(const FlowGraph::Graph &graph, Start start, const Target &targ
         BodySummaries bodySummaries;
         const FeasiblePaths::Blocked blocked = FeasiblePaths::blockedWays(graph, context.text, context.commands);
         Checker checker(graph, start == Start::Function, target, context, blocked, tScratch, bodySummaries);
+        checker.tracePaths();
         checker.enterBody(start);
         found = checker.run();
     }

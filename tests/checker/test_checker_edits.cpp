@@ -183,11 +183,14 @@ QVector<Snapshot> perLine(const ScriptCheck &check)
     QVector<Snapshot> lines;
     for (int i = 0; i < check.lineCount(); ++i) {
         Diagnostics found = check.diagnostics(i);
-        // Related places are numbered in the script; taken from the line, they move with it.
+        // Related places and a path's decisions are numbered in the script; taken from
+        // the line, they move with it.
         for (Diagnostic &d : found) {
             d.line = 0;
             for (Diagnostic::Related &related : d.related)
                 related.line -= i;
+            for (Diagnostic::Decision &decision : d.path)
+                decision.line -= i;
         }
         lines.append(Snapshot{found, check.colours(i)});
     }
