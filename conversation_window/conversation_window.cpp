@@ -2,6 +2,8 @@
 
 #include "conversation_window/conversation_box.h"
 
+#include "conversation/follow_path.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -141,6 +143,16 @@ bool ConversationWindow::preview(int line)
         return false;
     }
     start(*target);
+    return true;
+}
+
+bool ConversationWindow::previewPath(int line, const QVector<Diagnostic::Decision> &path)
+{
+    const bool fromStart = !path.isEmpty() && path.first().kind == Diagnostic::Decision::Kind::Start;
+    if (!preview(fromStart ? path.first().line : line))
+        return false;
+    followPath(*run_, path, line);
+    showRun();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checker/diagnostic.h"
 #include "conversation/folder_functions.h"
 #include "conversation/run.h"
 #include "conversation/script_snapshot.h"
@@ -30,6 +31,10 @@ public:
     // Runs the NPC or function holding `line` (from 0) from the start. False,
     // with the box saying so, when no body holds it.
     bool preview(int line);
+    // Runs it along the path a finding at `line` was found on: from where the path
+    // starts, with the choices and answers it decides, up to the finding's line or
+    // the first wait the path does not decide.
+    bool previewPath(int line, const QVector<Diagnostic::Decision> &path);
     // Runs again on the script as it stands now: from the start, or giving the
     // same answers as far as they still fit.
     void restart();

@@ -34,6 +34,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -653,7 +654,14 @@ void TForm1::previewAt(int line)
         conversationWindow_->move(place);
     }
     previewedRevision_ = ui->Memo1->document()->revision();
-    conversationWindow_->preview(line);
+    // On a line with a flow finding, the preview takes the path it was found on.
+    const Diagnostics found = highlighter_->diagnostics(line);
+    const auto withPath =
+        std::find_if(found.cbegin(), found.cend(), [](const Diagnostic &d) { return !d.path.isEmpty(); });
+    if (withPath != found.cend())
+        conversationWindow_->previewPath(line, withPath->path);
+    else
+        conversationWindow_->preview(line);
     conversationWindow_->show();
     conversationWindow_->raise();
 }

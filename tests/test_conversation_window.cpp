@@ -210,6 +210,36 @@ private slots:
         QVERIFY(ending->palette().color(QPalette::WindowText).red() > 150);
     }
 
+    // F5 on a line with a finding runs the path it was found on up to that line;
+    // the same answers rerun it, and F5 elsewhere starts from the top.
+    void f5_onAFindingsLine_takesItsPath()
+    {
+        memo->setPlainText(QStringLiteral("harbor01.tsg,5,5,4\tscript\tPath\t56,{\n" // 0
+                                          "\tmes \"Choose.\";\n"                       // 1
+                                          "\tmenu \"Stay\",L_Stay,\"Go\",L_Go;\n"        // 2
+                                          "L_Stay:\n"                                   // 3
+                                          "\tmes \"Stay here.\";\n"                    // 4
+                                          "\tclose;\n"                                  // 5
+                                          "L_Go:\n"                                     // 6
+                                          "\tmes \"Going.\";\n"                        // 7
+                                          "\tend;\n"                                    // 8
+                                          "}"));                                        // 9
+        putCursorOn(8);
+        pressF5();
+        QCOMPARE(message()->plainText(), QStringLiteral("Choose.\nGoing."));
+        QVERIFY(window()->findChild<QLabel *>("ending")->text().contains(QStringLiteral("9 行目")));
+        QTRY_VERIFY(entryOn(list("path"), 2));
+        QVERIFY(entryOn(list("path"), 2)->text().contains(QStringLiteral("選択「Go」")));
+
+        QTest::mouseClick(window()->findChild<QPushButton *>("sameAnswers"), Qt::LeftButton);
+        QCOMPARE(message()->plainText(), QStringLiteral("Choose.\nGoing."));
+
+        putCursorOn(4);
+        form->findChild<QAction *>("Preview1")->trigger(); // F5 goes to the preview, which has the focus now
+        QCOMPARE(message()->plainText(), QStringLiteral("Choose."));
+        QVERIFY(list("choices")->isVisible());
+    }
+
     void f5_cursorOutsideAnyBody_saysSo()
     {
         memo->setPlainText(QStringLiteral("// only a comment\n"));
