@@ -135,7 +135,8 @@ ScriptCheck::StopsSeen ScriptCheck::follow(int first, int end)
             fresh.push_back(&line);
         line.read = true;
         pass.visit(line);
-        seen.note(i, stoppedBefore, line.stopColumn >= 0, stopCount_);
+        noteStop(line, stoppedBefore);
+        seen.note(i, line.stopColumn >= 0);
         const State after = pass.state();
         // A line that leaves no body or comment of its own open has no such mistake
         // to carry, unless a later line in this pass says otherwise.

@@ -182,6 +182,8 @@ private:
     static bool affectsFileDirectives(const Line &line);
     // The first line where today's servers stop reading (script_check_stops.cpp).
     void forgetStop(const Line &gone);
+    void noteStop(const Line &line, bool before);
+    int firstStopAfter(int from) const;
     void moveFirstStop(int first, int removed, int added);
     void settleFirstStop(const StopsSeen &seen);
     struct StopNote
@@ -222,11 +224,11 @@ private:
     std::shared_ptr<const QSet<QString>> fileSilence_; // codes silenced in the whole file
     int topEnd_ = 0;                                   // the first definition line, or the line count
     // The first line where today's servers stop reading the file, its number, and
-    // how many lines would stop them: kept as edits move it, never looked for in
+    // every line that would stop them: kept as edits move it, never looked for in
     // the lines above it.
     Line *firstStop_ = nullptr;
     int firstStopNumber_ = -1;
-    int stopCount_ = 0;
+    QSet<const Line *> stopLines_;
     // What is kept by body, keyed by the id of its definition line.
     QSet<quint64> flowDirty_; // bodies whose flow is to be judged again
     quint64 lastDirty_ = 0;   // the body last filed there

@@ -9,17 +9,48 @@
 // definition line that splits into fewer than three tab fields. Each line marks
 // itself as a pass reads it; the store keeps the first of them and its number as
 // edits move it, so that adding or mending such a line reads no line below it. Only
-// when the first is mended or removed are the lines after the edit searched, down
-// to the next one, and only while some line still stops them.
+// when the first is mended or removed is the next one looked for after the edit.
 
 void ScriptCheck::forgetStop(const Line &gone)
 {
-    if (gone.stopColumn >= 0)
-        --stopCount_;
+    stopLines_.remove(&gone);
     if (&gone == firstStop_) {
         firstStop_ = nullptr;
         firstStopNumber_ = -1;
     }
+}
+
+void ScriptCheck::noteStop(const Line &line, bool before)
+{
+    const bool now = line.stopColumn >= 0;
+    if (now && !before)
+        stopLines_.insert(&line);
+    else if (before && !now)
+        stopLines_.remove(&line);
+}
+
+// The first line from `from` on that stops the servers, or -1. With few such lines
+// each is looked for among the line pointers, which costs no visit to a line;
+// with many, one of them lies near.
+int ScriptCheck::firstStopAfter(int from) const
+{
+    constexpr qsizetype kFew = 16;
+    if (stopLines_.isEmpty() || from >= lineCount())
+        return -1;
+    if (stopLines_.size() <= kFew) {
+        auto nearest = lines_.cend();
+        for (const Line *stop : stopLines_) {
+            const auto at = std::find_if(lines_.cbegin() + from, nearest,
+                                         [stop](const std::unique_ptr<Line> &line) { return line.get() == stop; });
+            nearest = std::min(nearest, at);
+        }
+        return nearest == lines_.cend() ? -1 : int(nearest - lines_.cbegin());
+    }
+    for (int i = from; i < lineCount(); ++i) {
+        if (lines_[size_t(i)]->stopColumn >= 0)
+            return i;
+    }
+    return -1;
 }
 
 // Lines [first, first + removed) became `added` lines; lines kept in place keep their number.
@@ -41,15 +72,8 @@ void ScriptCheck::settleFirstStop(const StopsSeen &seen)
     }
     if (firstStop_ && !mended)
         return;
-    firstStop_ = nullptr;
-    firstStopNumber_ = -1;
-    for (int i = seen.to + 1; stopCount_ > 0 && i < lineCount(); ++i) {
-        if (lines_[size_t(i)]->stopColumn >= 0) {
-            firstStop_ = lines_[size_t(i)].get();
-            firstStopNumber_ = i;
-            return;
-        }
-    }
+    firstStopNumber_ = firstStopAfter(seen.to + 1);
+    firstStop_ = firstStopNumber_ < 0 ? nullptr : lines_[size_t(firstStopNumber_)].get();
 }
 
 // The lines outside the edit [first, end) whose TW331 came or went, or whose count

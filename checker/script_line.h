@@ -110,10 +110,9 @@ struct ScriptCheck::StopsSeen
     int to = -1;        // the last
     int firstStop = -1; // the first of them that stops today's servers, or -1
 
-    // Line `number` was read: it stopped them before, and does now. Keeps `count` of all such lines.
-    void note(int number, bool before, bool now, int &count)
+    // Line `number` was read, and stops them now or not.
+    void note(int number, bool now)
     {
-        count += int(now) - int(before);
         if (now && firstStop < 0)
             firstStop = number;
         to = number;
