@@ -41,20 +41,27 @@ void place(const Findings::Line &line, int &body, LoadOrderRules::Uses &into)
 
 } // namespace
 
+OpenLoads openLoads(const Findings &findings)
+{
+    OpenLoads loads;
+    int body = 0;
+    for (const Findings::Line &line : findings.lines()) {
+        if (line.loads.isEmpty())
+            continue;
+        place(line, body, loads.uses);
+        if (line.nameClashSilenced)
+            loads.clashSilenced.insert(line.number);
+    }
+    return loads;
+}
+
 QHash<int, Diagnostics> loadFindings(const Findings &findings, const Target &target,
                                      const std::function<bool(const QString &)> &definedElsewhere)
 {
     LoadOrderRules::File file;
     file.target = target;
-    QSet<int> clashSilenced;
-    int body = 0;
-    for (const Findings::Line &line : findings.lines()) {
-        if (line.loads.isEmpty())
-            continue;
-        place(line, body, file.uses);
-        if (line.nameClashSilenced)
-            clashSilenced.insert(line.number);
-    }
+    OpenLoads loads = openLoads(findings);
+    file.uses = std::move(loads.uses);
     QHash<int, Diagnostics> byLine;
     if (file.uses.isEmpty())
         return byLine;
@@ -68,7 +75,7 @@ QHash<int, Diagnostics> loadFindings(const Findings &findings, const Target &tar
     Diagnostics found = LoadOrderRules::judge(world).front();
     found.erase(std::remove_if(found.begin(), found.end(),
                                [&](const Diagnostic &d) {
-                                   return d.rule == Rule::UniqueNameTaken && clashSilenced.contains(d.line);
+                                   return d.rule == Rule::UniqueNameTaken && loads.clashSilenced.contains(d.line);
                                }),
                 found.end());
     for (Diagnostic &d : found)

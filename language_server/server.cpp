@@ -63,6 +63,9 @@ Server::Server(Settings settings, Output output)
       projects_({settings_.commands, settings_.commandsPath, settings_.target, settings_.flags, nullptr})
 {
     commands_ = settings_.commands ? settings_.commands : Commands::Table::builtIn();
+    workspace_.setLoadsRead([this](const QString &path, LoadOrderRules::Uses uses) {
+        loadsChanged(loads_.setOnDisk(path, std::move(uses)));
+    });
 }
 
 Server::~Server() = default;
@@ -253,8 +256,10 @@ void Server::watchScripts()
 void Server::open(const DidOpenParams &params)
 {
     // Opened again: what the old text defined goes with it.
-    if (const std::shared_ptr<Document> old = documents_.take(params.uri))
+    if (const std::shared_ptr<Document> old = documents_.take(params.uri)) {
+        loadsChanged(loads_.close(old->key));
         workspace_.close(old->key);
+    }
     tooLarge_.remove(params.uri);
     if (params.text.size() > kMaxCharacters || TextDocument::lineCountOf(params.text) > kMaxLines) {
         refuse(params.uri);
@@ -285,6 +290,7 @@ void Server::change(const DidChangeParams &params)
         // A change that would make the script too large to keep is not made: the script is let go.
         if (!fitsAfter(document, change)) {
             const QString uri = document.uri;
+            loadsChanged(loads_.close(document.key));
             workspace_.close(document.key);
             documents_.erase(found);
             refuse(uri);
@@ -338,6 +344,7 @@ void Server::close(const QString &uri)
         return;
     const QString key = (*found)->key;
     documents_.erase(found);
+    loadsChanged(loads_.close(key));
     workspace_.close(key);
     // Its diagnostics go with it.
     send(clearDiagnostics(uri));
@@ -389,6 +396,9 @@ void Server::retarget()
         *entry = checked;
         updateNames(*checked);
     }
+    // Server folders, or their npc lists, may be others now.
+    loadOrders_.clear();
+    loadsChanged(loads_.placeAgain());
 }
 
 // The table the script at `uri` is checked with; what its project file does not
@@ -487,10 +497,17 @@ bool Server::idle()
     const bool callsChanged = callsGeneration() != publishedGeneration_;
     publishedGeneration_ = callsGeneration();
     for (const std::shared_ptr<Document> &document : std::as_const(documents_)) {
+        if (document->dirty)
+            shareLoads(*document);
+    }
+    for (const std::shared_ptr<Document> &document : std::as_const(documents_)) {
         if (document->dirty || (callsChanged && judgeCalls))
             publish(*document);
     }
     const bool more = workspace_.scanSome(20);
+    // A file read may change what the load order decides in an open script.
+    if (std::exchange(loadsDirtied_, false))
+        return true;
     // The workspace read to its end, or a file on disk changed, may change what a call does.
     if (!more && shareWindows())
         return true;
@@ -515,14 +532,51 @@ void Server::publish(Document &document)
         variables.isSet = [this](const QString &key) { return workspace_.setsVariable(key); };
         variables.nearest = [this](const QString &name) { return workspace_.nearestVariable(name); };
     }
-    // A function another script defines may be loaded first; until the workspace is
-    // read whole, any may.
-    const auto definedElsewhere = [&](const QString &name) {
-        return (workspace_.hasFolders() && !workspace_.complete()) || workspace_.definesElsewhere(name, document.key);
-    };
-    const QHash<int, Diagnostics> loads = loadFindings(document.findings, document.table->target(), definedElsewhere);
+    // Until the workspace is read whole, a function called by name may be defined
+    // in a script loaded first.
+    const bool workspaceRead = !workspace_.hasFolders() || workspace_.complete();
+    const QHash<int, Diagnostics> loads = loads_.judge(document.key, document.table->target(), workspaceRead);
     output_(publishMessage(document.findings, document.uri, document.version, defined, variables, loads));
     document.dirty = false;
+}
+
+// Files the script's sum anew; the open scripts whose findings it may change are
+// published again.
+void Server::shareLoads(Document &document)
+{
+    OpenLoads loads = openLoads(document.findings);
+    loadsChanged(loads_.setOpen(document.key, std::move(loads.uses), std::move(loads.clashSilenced)));
+}
+
+void Server::loadsChanged(const QSet<QString> &keys)
+{
+    if (keys.isEmpty())
+        return;
+    for (const std::shared_ptr<Document> &document : std::as_const(documents_)) {
+        if (keys.contains(document->key) && !document->dirty) {
+            document->dirty = true;
+            loadsDirtied_ = true;
+        }
+    }
+}
+
+// Where the script of `key` stands in the load order of its project's server folder.
+LoadSharing::Place Server::loadPlaceOf(const QString &key)
+{
+    if (!QDir::isAbsolutePath(key))
+        return {};
+    const QString server = projects_.serverFolderOf(key);
+    if (server.isEmpty())
+        return {};
+    const QString folder = LoadSharing::absolutePath(server);
+    auto places = loadOrders_.find(folder);
+    if (places == loadOrders_.end()) {
+        const std::shared_ptr<const Commands::Table> table = folders_.tableFor(server, projects_.forScript(key));
+        const std::shared_ptr<const ServerFolder::Facts> facts = table ? table->serverFacts() : nullptr;
+        const QStringList order = facts ? facts->loadOrder : QStringList();
+        places = loadOrders_.insert(folder, {LoadSharing::placesIn(folder, order), int(order.size())});
+    }
+    return {folder, places->positions.value(LoadSharing::absolutePath(key), -1), places->listed};
 }
 
 void Server::send(const QJsonObject &message)

@@ -4,6 +4,7 @@
 #include "checker/server_folders.h"
 #include "language_server/feature_table.h"
 #include "language_server/findings.h"
+#include "language_server/load_sharing.h"
 #include "language_server/message_reader.h"
 #include "language_server/project_tables.h"
 #include "language_server/protocol.h"
@@ -109,6 +110,9 @@ private:
     void updateNames(Document &document);
     quint64 callsGeneration() const;
     bool shareWindows();
+    void shareLoads(Document &document);
+    void loadsChanged(const QSet<QString> &keys);
+    LoadSharing::Place loadPlaceOf(const QString &key);
 
     Settings settings_;
     Output output_;
@@ -126,6 +130,16 @@ private:
     QString firstFolder_; // where the client's relative paths start
     quint64 publishedGeneration_ = 0;
     WindowSharing windowSharing_;
+    // What the load order decides across the workspace's scripts, and the places
+    // of the scripts each server folder's npc lists name (with how many), by folder.
+    LoadSharing loads_{[this](const QString &key) { return loadPlaceOf(key); }};
+    struct LoadOrderPlaces
+    {
+        QHash<QString, int> positions;
+        int listed = 0;
+    };
+    QHash<QString, LoadOrderPlaces> loadOrders_;
+    bool loadsDirtied_ = false; // open scripts were marked to publish again since the last idle
 };
 
 } // namespace Lsp

@@ -35,8 +35,9 @@ Offered offeredBy(const QByteArray &bytes, const QString &encoding)
     const bool codePage = encoding.isEmpty();
     // Scripts that name neither a function nor a player variable are not read whole
     // (their bytes tell, where ASCII stands for itself).
+    // A definition line holds tabs: a script without any names no NPC either.
     if (codePage && !mayNamePlayerVariable(bytes) && !bytes.contains("unction") &&
-        !bytes.toLower().contains("function"))
+        !bytes.toLower().contains("function") && !bytes.contains('\t'))
         return {};
     const QString text = codePage ? CodePage932::decode(bytes)
                                   : QStringDecoder(encoding.toLatin1().constData(),
@@ -46,6 +47,7 @@ Offered offeredBy(const QByteArray &bytes, const QString &encoding)
     check.replaceLines(0, 0, LineBreaks::splitSharing(text));
     Offered offered;
     offered.functions = check.functionDefinitions();
+    offered.loads = check.loadUses();
     if (!offered.functions.isEmpty())
         offered.windows = check.functionWindows();
     for (const ScriptCheck::VariableUse &set : check.playerVariables().sets) {
@@ -116,6 +118,10 @@ void Workspace::readFile(const QString &path)
         file.sites = std::move(offered.functions);
         file.windows = std::move(offered.windows);
         file.names.variables = std::move(offered.variables);
+        if (loadsRead_)
+            loadsRead_(path, std::move(offered.loads));
+    } else if (loadsRead_) {
+        loadsRead_(path, {});
     }
     for (const ScriptCheck::FunctionUse &site : std::as_const(file.sites))
         file.names.functions.insert(site.name);

@@ -71,6 +71,11 @@ public:
     QVector<std::pair<QString, const WindowAcross::FileWindows *>> windowsOnDisk() const;
     quint64 windowsGeneration() const { return windowsGeneration_; }
 
+    // Told of what each file read from disk defines and asks of the scripts a
+    // server loads with it (LoadOrderRules); empty uses when it is gone.
+    using LoadsRead = std::function<void(const QString &path, LoadOrderRules::Uses uses)>;
+    void setLoadsRead(LoadsRead told) { loadsRead_ = std::move(told); }
+
     // The encoding the workspace's scripts are read in: a name the toolkit knows,
     // or empty for code page 932. Files read after it are read in it.
     void setEncoding(const QString &encoding) { encoding_ = encoding; }
@@ -104,6 +109,7 @@ private:
     QStringList folders_;
     QString encoding_;
     EncodingOfFolder encodingOf_;
+    LoadsRead loadsRead_;
     QHash<QString, QString> folderEncodings_; // what each folder's files were last read in
     QList<Queued> queued_;                    // folders not yet begun
     std::unique_ptr<QDirIterator> iterator_;
@@ -127,6 +133,7 @@ struct Offered
     QVector<ScriptCheck::FunctionUse> functions;
     WindowAcross::FileWindows windows;
     QHash<QString, QString> variables; // spellings by key in lower case
+    LoadOrderRules::Uses loads;        // what it defines and asks of the scripts loaded with it
 };
 Offered offeredBy(const QByteArray &bytes, const QString &encoding = QString());
 
