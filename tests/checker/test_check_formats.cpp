@@ -2,9 +2,11 @@
 // SARIF readers find in them, and the diff as `patch -p1` applies it, byte for byte.
 #include "check_tool/check_report.h"
 #include "check_tool/fix_diff.h"
+#include "check_tool/gcc_format.h"
 #include "check_tool/json_format.h"
 #include "check_tool/sarif_format.h"
 #include "checker/rules.h"
+#include "checker/script_check.h"
 #include "common/code_page.h"
 
 #include <QDir>
@@ -13,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,6 +82,33 @@ CheckReport::FileResult sampleResult()
         QStringLiteral("npc/港 町.txt"),
         QStringLiteral("m.tsg,1,2,0\tscript\t😀A\t1,{\n\t/**/wrap \"x\",1,2;\nm.tsg,1,2,0\tscript\tB\t1,{"),
         {unclosed, misspelt});
+}
+
+// A close on an empty window after close2, where a condition held: the finding
+// names both places on its path.
+CheckReport::FileResult emptyWindowResult()
+{
+    const QString text = QStringLiteral("m.tsg,1,2,0\tscript\tA\t1,{\n\tmes \"a\";\n\tclose2;\n\tif (Zeny < 5)\n"
+                                        "\t\tclose;\n\tend;\n}");
+    ScriptCheck check;
+    check.replaceLines(0, 0, text.split(u'\n'));
+    check.updateFlow();
+    return resultWith(QStringLiteral("a.txt"), text, check.allDiagnostics());
+}
+
+// "LINE:COLUMN" of each place, from 1.
+QStringList placesOf(const QJsonArray &places, const QString &key)
+{
+    QStringList found;
+    for (const QJsonValue &place : places) {
+        const QJsonObject object = key.isEmpty()
+                                       ? place.toObject()
+                                       : place.toObject().value("physicalLocation").toObject().value(key).toObject();
+        const QString line = key.isEmpty() ? QStringLiteral("line") : QStringLiteral("startLine");
+        const QString column = key.isEmpty() ? QStringLiteral("column") : QStringLiteral("startColumn");
+        found << QStringLiteral("%1:%2").arg(object.value(line).toInt()).arg(object.value(column).toInt());
+    }
+    return found;
 }
 
 } // namespace
@@ -259,6 +289,40 @@ private slots:
         QCOMPARE(replacement.value("deletedRegion").toObject().value("startColumn").toInt(), 6);
         QCOMPARE(replacement.value("insertedContent").toObject().value("text").toString(), QStringLiteral("warp"));
         QCOMPARE(run.value("invocations").toArray().at(0).toObject().value("executionSuccessful").toBool(), true);
+    }
+
+    // Every format carries the places of a flow finding's path, in the same order.
+    void emptyWindow_pathPlaces_inEveryFormat()
+    {
+        const CheckReport::FileResult result = emptyWindowResult();
+        QCOMPARE(result.diagnostics.size(), 1);
+        QCOMPARE(result.diagnostics.front().code, QStringLiteral("TW502"));
+        const QStringList expected{"3:2", "4:2"}; // the close2, the condition that held
+
+        QStringList gcc;
+        const QRegularExpression note(QStringLiteral(R"(^a\.txt:(\d+:\d+): note: \S)"),
+                                      QRegularExpression::MultilineOption);
+        const QString report = GccFormat::report(result);
+        for (auto it = note.globalMatch(report); it.hasNext();)
+            gcc << it.next().captured(1);
+        QCOMPARE(gcc, expected);
+        QVERIFY(report.startsWith(QStringLiteral("a.txt:5:3: warning: ")));
+        QCOMPARE(report.count(u'\n'), 3); // the finding, then its notes
+
+        const QJsonObject json = QJsonDocument::fromJson(JsonFormat::report({result})).array().at(0).toObject();
+        QCOMPARE(placesOf(json.value("related").toArray(), {}), expected);
+
+        const QJsonObject sarif = QJsonDocument::fromJson(SarifFormat::report({result}, {}, "1.0"))
+                                      .object()
+                                      .value("runs")
+                                      .toArray()
+                                      .at(0)
+                                      .toObject()
+                                      .value("results")
+                                      .toArray()
+                                      .at(0)
+                                      .toObject();
+        QCOMPARE(placesOf(sarif.value("relatedLocations").toArray(), QStringLiteral("region")), expected);
     }
 
     void sarif_unreadableFile_makesTheRunUnsuccessful()

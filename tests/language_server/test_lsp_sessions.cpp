@@ -403,6 +403,46 @@ private slots:
         QVERIFY(!written.contains("TW501"));
     }
 
+    // A flow finding's path goes to the client as related information: for a close
+    // on an empty window, the close2 before it and the condition that held.
+    void flowFinding_emptyWindow_sendsItsPathAsRelatedInformation()
+    {
+        QByteArray written;
+        Lsp::Server server({nullptr, QStringLiteral("test")}, [&](const QByteArray &bytes) { written += bytes; });
+        const auto send = [&](const QByteArray &json) { server.receive(framed(json)); };
+        send(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"capabilities":{}}})");
+        send(R"({"jsonrpc":"2.0","method":"initialized","params":{}})");
+        const QJsonObject document{
+            {"uri", "file:///a.txt"},
+            {"version", 1},
+            {"text", "m.tsg,1,2,0\tscript\tA\t1,{\n\tmes \"a\";\n\tclose2;\n\tif (Zeny < 5)\n\t\tclose;\n\tend;\n}"}};
+        send(QJsonDocument(QJsonObject{{"jsonrpc", "2.0"},
+                                       {"method", "textDocument/didOpen"},
+                                       {"params", QJsonObject{{"textDocument", document}}}})
+                 .toJson(QJsonDocument::Compact));
+        while (server.idle()) {
+        }
+        written.clear();
+        QVERIFY(server.judgeFlow());
+        while (server.idle()) {
+        }
+        const QJsonObject published =
+            QJsonDocument::fromJson(written.mid(written.indexOf("\r\n\r\n") + 4)).object().value("params").toObject();
+        const QJsonArray diagnostics = published.value("diagnostics").toArray();
+        QCOMPARE(diagnostics.size(), 1);
+        const QJsonObject finding = diagnostics.at(0).toObject();
+        QCOMPARE(finding.value("code").toString(), QStringLiteral("TW502"));
+        QCOMPARE(finding.value("range").toObject().value("start").toObject().value("line").toInt(), 4);
+        QList<int> lines;
+        for (const QJsonValue &related : finding.value("relatedInformation").toArray()) {
+            const QJsonObject location = related.toObject().value("location").toObject();
+            QCOMPARE(location.value("uri").toString(), QStringLiteral("file:///a.txt"));
+            lines << location.value("range").toObject().value("start").toObject().value("line").toInt();
+            QVERIFY(!related.toObject().value("message").toString().isEmpty());
+        }
+        QCOMPARE(lines, (QList<int>{2, 3}));
+    }
+
     // A script past a million lines is not kept in the store: opened whole, or
     // grown so by a change, it is refused with a message, and the server goes on.
     void tooLargeScript_isRefusedWithAMessage_data()
