@@ -10,6 +10,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <optional>
 
 namespace VariableRules {
 
@@ -80,6 +81,21 @@ SetVariables scopeVariablesSet(const QVector<FlowGraph::Located> &steps, const Q
     return set;
 }
 
+// Where the body first gives each variable a value, by key.
+QHash<QString, const FlowGraph::Located *> firstStores(const QVector<FlowGraph::Located> &steps,
+                                                       const QVector<VariableStores::Place> &stores)
+{
+    QHash<QString, const FlowGraph::Located *> first;
+    for (const FlowGraph::Located &located : steps) {
+        if (located.step->isStatement() || !isStore(located, stores))
+            continue;
+        const QString key = keyOf(located.step->text);
+        if (!first.contains(key))
+            first.insert(key, &located);
+    }
+    return first;
+}
+
 bool holds(const SetVariables &set, const QString &key)
 {
     const auto at =
@@ -127,6 +143,7 @@ struct Uses
 {
     std::vector<bool> reads;
     std::vector<bool> stores;
+    QHash<int, const FlowGraph::Located *> readAt; // by node: its first read of the variable
 };
 
 // A store's target is noted as read too where the parser reads it as an
@@ -134,7 +151,7 @@ struct Uses
 Uses usesOf(const QString &key, const QVector<FlowGraph::Located> &steps, const std::vector<int> &statements,
             const QVector<VariableStores::Place> &hidden, int nodes)
 {
-    Uses uses{std::vector<bool>(size_t(nodes), false), std::vector<bool>(size_t(nodes), false)};
+    Uses uses{std::vector<bool>(size_t(nodes), false), std::vector<bool>(size_t(nodes), false), {}};
     QVector<VariableStores::Place> storedAt;
     for (qsizetype i = 0; i < steps.size(); ++i) {
         const FlowStep &step = *steps.at(i).step;
@@ -149,18 +166,21 @@ Uses usesOf(const QString &key, const QVector<FlowGraph::Located> &steps, const 
         const int node = statements[size_t(i)];
         if (step.kind != Kind::VariableRead || node < 0 || node >= nodes || keyOf(step.text) != key)
             continue;
-        if (!storedAt.contains(VariableStores::Place{steps.at(i).line, step.column}))
-            uses.reads[size_t(node)] = true;
+        if (storedAt.contains(VariableStores::Place{steps.at(i).line, step.column}))
+            continue;
+        uses.reads[size_t(node)] = true;
+        if (!uses.readAt.contains(node))
+            uses.readAt.insert(node, &steps.at(i));
     }
     return uses;
 }
 
-// Whether a path from node `from` reads the variable before a store gives it another
-// value. A statement reads its variables before it stores.
-bool readBeforeStore(const FlowGraph::Graph &graph, int from, const Uses &uses)
+// The nearest statement on a path from node `from` that reads the variable before a
+// store gives it another value, or -1. A statement reads its variables before it stores.
+int readBeforeStore(const FlowGraph::Graph &graph, int from, const Uses &uses)
 {
     std::vector<bool> seen(size_t(graph.nodes.size()), false);
-    std::vector<int> work;
+    std::vector<int> work; // in the order reached: the first read found is the nearest
     const auto onward = [&](int node) {
         const FlowGraph::Node &at = graph.nodes.at(node);
         for (const int next : at.next)
@@ -169,18 +189,17 @@ bool readBeforeStore(const FlowGraph::Graph &graph, int from, const Uses &uses)
             work.push_back(call);
     };
     onward(from);
-    while (!work.empty()) {
-        const int node = work.back();
-        work.pop_back();
+    for (size_t next = 0; next < work.size(); ++next) {
+        const int node = work[next];
         if (seen[size_t(node)])
             continue;
         seen[size_t(node)] = true;
         if (uses.reads[size_t(node)])
-            return true;
+            return node;
         if (!uses.stores[size_t(node)])
             onward(node);
     }
-    return false;
+    return -1;
 }
 
 // TW507 where the value of the other type may be read.
@@ -203,11 +222,18 @@ Diagnostics typeMismatches(const QVector<FlowGraph::Located> &steps, const FlowG
         if (node < 0 || node >= graph.nodes.size())
             continue;
         const Uses uses = usesOf(keyOf(step.text), steps, statements, hidden, int(graph.nodes.size()));
-        if (!readBeforeStore(graph, node, uses))
+        const int reader = readBeforeStore(graph, node, uses);
+        if (reader < 0)
             continue;
-        found.append(Rules::make(Rule::LiteralOfOtherType, located.line, step.column, step.length,
-                                 {stringVariable ? QStringLiteral("文字列") : QStringLiteral("数"), step.text,
-                                  stringVariable ? QStringLiteral("数") : QStringLiteral("文字列")}));
+        Diagnostic diagnostic =
+            Rules::make(Rule::LiteralOfOtherType, located.line, step.column, step.length,
+                        {stringVariable ? QStringLiteral("文字列") : QStringLiteral("数"), step.text,
+                         stringVariable ? QStringLiteral("数") : QStringLiteral("文字列")});
+        if (const FlowGraph::Located *read = uses.readAt.value(reader)) {
+            diagnostic.related.append({read->line, read->step->column, std::max(1, read->step->length),
+                                       QStringLiteral("ここでその値が読まれます")});
+        }
+        found.append(diagnostic);
     }
     return found;
 }
@@ -254,10 +280,20 @@ Diagnostics check(const QVector<FlowGraph::Located> &steps, const FlowGraph::Gra
     const QVector<VariableStores::Place> stores = VariableStores::hiddenStores(steps, text, setThroughGetarg);
     const SetVariables set = stores.isEmpty() ? plain : scopeVariablesSet(steps, stores);
     Diagnostics found;
+    std::optional<QHash<QString, const FlowGraph::Located *>> stored; // read once, where a name is near
     for (const FlowGraph::Located *located : std::as_const(unset)) {
         const FlowStep &step = *located->step;
-        if (!holds(set, keyOf(step.text)))
-            found.append(neverSet(located->line, step.column, step.length, step.text, nearestAmong(step.text, set)));
+        if (holds(set, keyOf(step.text)))
+            continue;
+        const QString nearest = nearestAmong(step.text, set);
+        Diagnostic diagnostic = neverSet(located->line, step.column, step.length, step.text, nearest);
+        if (!nearest.isEmpty() && !stored)
+            stored = firstStores(steps, stores);
+        if (const FlowGraph::Located *store = nearest.isEmpty() ? nullptr : stored->value(keyOf(nearest))) {
+            diagnostic.related.append({store->line, store->step->column, std::max(1, store->step->length),
+                                       QStringLiteral("「%1」にはここで値を入れています").arg(nearest)});
+        }
+        found.append(diagnostic);
     }
     if (mismatch && graph.readable)
         found += typeMismatches(steps, graph, text, stores);

@@ -52,8 +52,9 @@ class FlowPathsTest : public QObject
     Q_OBJECT
 
 private slots:
-    // TW502 and TW503 name how the window came to be as it is, and the way taken.
-    void windowFindings_nameThePlacesOnTheirPath_data()
+    // TW502 and TW503 name how the window came to be as it is, and the way taken;
+    // TW507 the read its value reaches, TW506 where the name it is near to is set.
+    void flowFindings_nameThePlacesOnTheirPath_data()
     {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("code");
@@ -74,8 +75,17 @@ private slots:
         QTest::newRow("storage after a call that left the message open")
             << npc("\tcallsub L_Say;\n\topenstorage;\n\tend;\nL_Say:\n\tmes \"hi\";\n\treturn;") << "TW503" << 3
             << QList<int>{2};
+        QTest::newRow("a text stored in a number variable and read further on")
+            << npc("\tset .@n,\"five\";\n\tgetitem 501,1;\n\tgetitem .@n,1;\n\tend;") << "TW507" << 2 << QList<int>{4};
+        QTest::newRow("the nearer of two reads after a store of the other type")
+            << npc("\t.@name$ = 5;\n\tif (@a)\n\t\tmes .@name$;\n\tmes .@name$;\n\tclose;") << "TW507" << 2
+            << QList<int>{4};
+        QTest::newRow("a misspelt variable, where the one meant is set")
+            << npc("\tset .@count,3;\n\tmes \"n\" + .@cuont;\n\tclose;") << "TW506" << 3 << QList<int>{2};
+        QTest::newRow("a variable no name is near to")
+            << npc("\tmes \"n\" + .@zzz;\n\tclose;") << "TW506" << 2 << QList<int>{};
     }
-    void windowFindings_nameThePlacesOnTheirPath()
+    void flowFindings_nameThePlacesOnTheirPath()
     {
         QFETCH(QString, script);
         QFETCH(QString, code);
