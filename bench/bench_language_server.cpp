@@ -10,6 +10,10 @@
 //  - opening that 100,000-line script (didOpen until its first publishDiagnostics)
 //    against what talewick-check does with the same file (read, decode, check,
 //    report).
+//  - an edit that changes what a function does to the conversation window (close
+//    becomes return), from the change until every caller's findings are published,
+//    the flow judged: a function called from 1,000 bodies against one called from
+//    10, the callers in the function's own script and in ten other open scripts.
 //
 //   bench_language_server [RUNS]
 #include "bench/bench_timing.h"
@@ -140,6 +144,110 @@ double floorOf(const QByteArray &change, const QByteArray &published)
     return double(readTime + writeTime) / 1e3;
 }
 
+// Open scripts: the functions F_Hot and F_Cold, and NPCs calling them; an edit
+// turns a function's close into return and back.
+class CallerSession
+{
+public:
+    // `hot` and `cold` bodies call each function; `files` scripts hold the callers,
+    // or the functions' own script when 0.
+    CallerSession(int hot, int cold, int files)
+        : server_({nullptr, QStringLiteral("bench")}, [this](const QByteArray &bytes) { written_ += bytes.size(); })
+    {
+        server_.receive(
+            framed(message(QStringLiteral("initialize"), {{QLatin1String("capabilities"), QJsonObject()}}, 1)));
+        server_.receive(framed(message(QStringLiteral("initialized"), {})));
+        QString functions = QStringLiteral("function\tscript\tF_Hot\t{\n\tmes \"hot\";\n\tclose;\n}\n"
+                                           "function\tscript\tF_Cold\t{\n\tmes \"cold\";\n\tclose;\n}\n");
+        QStringList callers;
+        for (int i = 0; i < hot + cold; ++i)
+            callers.append(QStringLiteral("prontera,150,150,4\tscript\tCaller%1\t4_F_01,{\n\tcallfunc \"%2\";\n"
+                                          "\tend;\n}")
+                               .arg(i)
+                               .arg(i < hot ? QStringLiteral("F_Hot") : QStringLiteral("F_Cold")));
+        if (files == 0) {
+            open(functionsUri(), functions + callers.join(u'\n'));
+        } else {
+            open(functionsUri(), functions);
+            // The hot callers spread over `files` scripts, the cold ones in a script of their own.
+            const int each = (hot + files - 1) / files;
+            for (int file = 0; file < files; ++file)
+                open(QStringLiteral("file:///bench/hot%1.txt").arg(file), callers.mid(file * each, each).join(u'\n'));
+            open(QStringLiteral("file:///bench/cold.txt"), callers.mid(hot).join(u'\n'));
+        }
+        settle();
+    }
+
+    // Microseconds from a change of the function on `line` until the callers' findings are written.
+    double toggle(int line)
+    {
+        const bool closes = closes_.value(line, true);
+        closes_[line] = !closes;
+        const QJsonObject change{
+            {QLatin1String("range"),
+             QJsonObject{{QLatin1String("start"), QJsonObject{{QLatin1String("line"), line}, {QLatin1String("character"), 1}}},
+                         {QLatin1String("end"), QJsonObject{{QLatin1String("line"), line},
+                                                            {QLatin1String("character"), closes ? 7 : 8}}}}},
+            {QLatin1String("text"), closes ? QStringLiteral("return;") : QStringLiteral("close;")}};
+        const QByteArray bytes = framed(message(
+            QStringLiteral("textDocument/didChange"),
+            {{QLatin1String("textDocument"), QJsonObject{{QLatin1String("uri"), functionsUri()}, {QLatin1String("version"), ++version_}}},
+             {QLatin1String("contentChanges"), QJsonArray{change}}}));
+        written_ = 0;
+        const double elapsed = BenchTiming::timeOnce([&] {
+            server_.receive(bytes);
+            settle();
+        });
+        if (written_ == 0)
+            std::fprintf(stderr, "bench_language_server: the edit published nothing\n");
+        return elapsed;
+    }
+
+private:
+    static QString functionsUri() { return QStringLiteral("file:///bench/functions.txt"); }
+    void open(const QString &uri, const QString &text)
+    {
+        server_.receive(framed(message(
+            QStringLiteral("textDocument/didOpen"),
+            {{QLatin1String("textDocument"), QJsonObject{{QLatin1String("uri"), uri}, {QLatin1String("languageId"), QLatin1String("talewick")},
+                                                         {QLatin1String("version"), 1}, {QLatin1String("text"), text}}}})));
+    }
+    void settle()
+    {
+        while (server_.idle()) {
+        }
+        server_.judgeFlow();
+        while (server_.idle()) {
+        }
+    }
+
+    Lsp::Server server_;
+    qsizetype written_ = 0;
+    int version_ = 1;
+    QHash<int, bool> closes_;
+};
+
+void benchFunctionEdits(int runs)
+{
+    std::printf("\n| close becomes return in a function, until its callers' findings | called from 1,000 bodies "
+                "| from 10 | ratio |\n");
+    std::printf("|---|---|---|---|\n");
+    for (const int files : {0, 10}) {
+        CallerSession session(1000, 10, files);
+        std::vector<double> hot, cold;
+        // Each function is turned back before the other is edited: the other's callers
+        // then publish no findings of the first.
+        for (int run = 0; run < std::max(5, runs / 10); ++run) {
+            for (const int line : {2, 2, 6, 6})
+                (line == 2 ? hot : cold).push_back(session.toggle(line));
+        }
+        const double h = median(hot), c = median(cold);
+        std::printf("| callers %s | %.1f ms | %.1f ms | %.1f |\n",
+                    files == 0 ? "in the function's script" : "in 10 other scripts (the cold ones in an 11th)",
+                    h / 1e3, c / 1e3, h / c);
+    }
+}
+
 struct Keystroke
 {
     const char *name;
@@ -245,5 +353,6 @@ int main(int argc, char *argv[])
     std::printf("|---|---|---|---|---|\n");
     std::printf("| %.1f MB of JSON, %.1f MB on disk | %.1f ms | %.1f ms | %.2f | <= 1.3 |\n", open.size() / 1e6,
                 double(QFileInfo(path).size()) / 1e6, o, t, o / t);
+    benchFunctionEdits(runs);
     return 0;
 }
