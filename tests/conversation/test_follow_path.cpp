@@ -87,6 +87,16 @@ private slots:
             << "\t.@r = rand(3);\n\tif (.@r != 2)\n\t\tend;\n\tmes \"two\";\n\tend;"
             << "TW501"
             << "stuck@6" << QStringList{"two"};
+        const QString gate = QStringLiteral(
+            "\tmes \"[門番]\";\n\tnext;\n\tswitch (select(\"払う:やめる\")) {\n\tcase 1:\n\t\tif (Zeny < 100) {\n"
+            "\t\t\tmes \"足りないな。\";\n\t\t\tend;\n\t\t}\n\t\tclose;\n\tcase "
+            "2:\n\t\tclose2;\n\t\tbreak;\n\t}\n\tclose;");
+        QTest::newRow("a select's case, then a condition on the world")
+            << gate << "TW501"
+            << "stuck@8" << QStringList{"[門番][次へ]", "足りないな。"};
+        QTest::newRow("a select's other case, to a close on an empty window")
+            << gate << "TW502"
+            << "waits:button@15" << QStringList{"[門番][次へ]", "[閉じる]", "[閉じる]"};
         QTest::newRow("a condition on the world that holds")
             << "\tmes \"a\";\n\tclose2;\n\tif (Zeny < 5)\n\t\tclose;\n\tend;"
             << "TW502"
