@@ -49,11 +49,10 @@ void LoadLines::update(const ScriptCheck &check, int first, int removed, int add
         for (auto line = after; line != lines_.end(); ++line)
             line->number += added - removed;
     }
-    // A statement that began above the edit and runs into it was read again with it.
-    int start = first;
-    while (start > 0 && start - 1 < check.lineCount() && check.statementGoesOn(start - 1))
-        --start;
-    for (int number = start; number < first + added; ++number)
+    // What the check read again: the edited lines, the statement around them and
+    // the lines below whose comment, body or statement the edit changed.
+    const auto [readFrom, readTo] = check.linesReadLast();
+    for (int number = std::min(readFrom, first); number < std::max(readTo, first + added); ++number)
         refresh(check, number);
     for (const int number : alsoChanged)
         refresh(check, number);

@@ -20,8 +20,8 @@ class LoadLines
 public:
     // Reads every line of `check`.
     void readAll(const ScriptCheck &check);
-    // Follows an edit that put `added` lines in place of `removed` at `first`;
-    // `alsoChanged` are the other lines the check says changed with it.
+    // Follows an edit that put `added` lines in place of `removed` at `first`,
+    // just after `check` made it; `alsoChanged` are the other lines it says changed.
     void update(const ScriptCheck &check, int first, int removed, int added, const QVector<int> &alsoChanged);
 
     // The script's sum, lines numbered as they stand now. A body is named by the

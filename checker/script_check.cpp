@@ -73,6 +73,7 @@ QVector<int> ScriptCheck::replaceLines(int first, int removed, const QStringList
         topChanges = topChanges || (touchesTop && affectsFileDirectives(line));
     }
     const StopsSeen seen = follow(first, end);
+    linesReadLast_ = {seen.from, std::max(seen.from, seen.to + 1)};
     // Lines come and go between the lines around them: the bodies those stand in may
     // have grown or shrunk (a line outside any body can split one), so their flow is
     // judged again.

@@ -67,6 +67,9 @@ public:
     // Puts `lines` in place of `removed` lines starting at `first`. Returns the
     // other lines (numbered after the edit) whose diagnostics or colours changed with it.
     QVector<int> replaceLines(int first, int removed, const QStringList &lines);
+    // The lines the last replaceLines read again, from the first to past the last
+    // (numbered after it): those whose steps, body or definition may have changed.
+    std::pair<int, int> linesReadLast() const { return linesReadLast_; }
 
     // Judges again the flow of the bodies edits have changed since the last call
     // (TW5xx: the conversation window, unreachable steps, scope variables), which
@@ -221,6 +224,7 @@ private:
     LabelRules::Index labels_;
     quint64 lastId_ = 0;
     std::vector<Line *> changed_;
+    std::pair<int, int> linesReadLast_{0, 0};
     std::shared_ptr<const QSet<QString>> fileSilence_; // codes silenced in the whole file
     int topEnd_ = 0;                                   // the first definition line, or the line count
     // The first line where today's servers stop reading the file, its number, and

@@ -36,7 +36,12 @@ bool Findings::update(const ScriptCheck &check, const TextDocument::Edit &edit)
         for (auto line = after; line != lines_.end(); ++line)
             line->number += shift;
     }
-    for (int number = edit.first; number < edit.first + edit.added; ++number)
+    // The lines the check read again besides: a comment or body the edit opened or
+    // closed changes what they define without changing what is found on them.
+    const auto [readFrom, readTo] = check.linesReadLast();
+    const int readFirst = std::min(edit.first, readFrom);
+    const int readEnd = std::max(edit.first + edit.added, std::min(readTo, check.lineCount()));
+    for (int number = readFirst; number < readEnd; ++number)
         offers = refresh(check, number) || offers;
     for (int number : edit.alsoChanged)
         offers = refresh(check, number) || offers;

@@ -55,12 +55,8 @@ ScriptHighlighter::ScriptHighlighter(QPlainTextEdit *editor, std::shared_ptr<con
 Diagnostics ScriptHighlighter::diagnostics(int line) const
 {
     Diagnostics found = check_->diagnostics(line);
-    const auto loads = loadFound_.constFind(line);
-    if (loads != loadFound_.cend()) {
-        for (Diagnostic diagnostic : *loads) {
-            diagnostic.line = line;
-            found.append(std::move(diagnostic));
-        }
+    if (!loadFound_.isEmpty()) {
+        found += loadFound_.on(line);
         std::stable_sort(found.begin(), found.end(),
                          [](const Diagnostic &a, const Diagnostic &b) { return a.column < b.column; });
     }
@@ -72,12 +68,7 @@ Diagnostics ScriptHighlighter::allDiagnostics() const
 {
     Diagnostics found = check_->allDiagnostics();
     if (!loadFound_.isEmpty()) {
-        for (auto loads = loadFound_.cbegin(); loads != loadFound_.cend(); ++loads) {
-            for (Diagnostic diagnostic : *loads) {
-                diagnostic.line = loads.key();
-                found.append(std::move(diagnostic));
-            }
-        }
+        found += loadFound_.all();
         std::stable_sort(found.begin(), found.end(), [](const Diagnostic &a, const Diagnostic &b) {
             return a.line < b.line || (a.line == b.line && a.column < b.column);
         });
@@ -101,9 +92,17 @@ void ScriptHighlighter::setProject(std::shared_ptr<const Commands::Table> comman
         flowPause_.stop();
         commands_ = commands;
         check_ = std::make_unique<ScriptCheck>(std::move(commands));
+        check_->setOutsideWindows(outside_);
         readWholeDocument(*document());
     }
     rehighlight();
+}
+
+void ScriptHighlighter::setOutsideWindows(std::shared_ptr<const WindowAcross::Table> table)
+{
+    outside_ = std::move(table);
+    if (check_->setOutsideWindows(outside_))
+        flowPause_.start();
 }
 
 void ScriptHighlighter::judgeFlowNow()
@@ -138,7 +137,7 @@ void ScriptHighlighter::readWholeDocument(const QTextDocument &document)
     check_->replaceLines(0, check_->lineCount(), texts);
     check_->updateFlow(); // the whole text is read at once: its flow with it
     loadLines_.readAll(*check_);
-    loadFound_ = loadLines_.judgeAlone(*check_, commands_->target());
+    loadFound_.replace(loadLines_.judgeAlone(*check_, commands_->target()));
     knownLines_ = lines;
 }
 
@@ -146,40 +145,7 @@ void ScriptHighlighter::readWholeDocument(const QTextDocument &document)
 // lines whose findings changed.
 QVector<int> ScriptHighlighter::judgeLoadOrder()
 {
-    QHash<int, Diagnostics> found = loadLines_.judgeAlone(*check_, commands_->target());
-    QVector<int> changed;
-    for (auto line = found.cbegin(); line != found.cend(); ++line) {
-        if (loadFound_.value(line.key()) != *line)
-            changed.append(line.key());
-    }
-    for (auto line = loadFound_.cbegin(); line != loadFound_.cend(); ++line) {
-        if (!found.contains(line.key()))
-            changed.append(line.key());
-    }
-    loadFound_ = std::move(found);
-    return changed;
-}
-
-// Until typing pauses, the findings of the load order move with the lines they
-// stand on; those of lines an edit removed go with them.
-void ScriptHighlighter::moveLoadFindings(int first, int oldCount, int newCount)
-{
-    if (loadFound_.isEmpty() || oldCount == newCount)
-        return;
-    QHash<int, Diagnostics> moved;
-    for (auto line = loadFound_.begin(); line != loadFound_.end(); ++line) {
-        int number = line.key();
-        if (number >= first + oldCount)
-            number += newCount - oldCount;
-        else if (number >= first + newCount)
-            continue;
-        for (Diagnostic &diagnostic : *line) {
-            for (Diagnostic::Related &related : diagnostic.related)
-                related.line += related.line >= first + oldCount ? newCount - oldCount : 0;
-        }
-        moved.insert(number, std::move(*line));
-    }
-    loadFound_ = std::move(moved);
+    return loadFound_.replace(loadLines_.judgeAlone(*check_, commands_->target()));
 }
 
 // The lines an edit replaced follow from the block count before and after it: the
@@ -201,7 +167,7 @@ void ScriptHighlighter::takeChange(int position, int removed, int added)
     }
     const QVector<int> changed = check_->replaceLines(first, oldCount, linesOf(first, newCount));
     loadLines_.update(*check_, first, oldCount, newCount, changed);
-    moveLoadFindings(first, oldCount, newCount);
+    loadFound_.linesReplaced(first, oldCount, newCount);
     toRepaint_ += changed;
     knownLines_ = lines;
     flowPause_.start();

@@ -2,6 +2,7 @@
 
 #include "checker/load_lines.h"
 #include "checker/script_check.h"
+#include "main_window/moving_findings.h"
 #include "project_file/finding_policy.h"
 
 #include <QSyntaxHighlighter>
@@ -44,6 +45,9 @@ public:
     static constexpr int kFlowPauseMs = 250;
     // Judges the flow of the edited bodies now, without waiting for the pause.
     void judgeFlowNow();
+    // What the functions of other scripts do to the conversation window: the calls
+    // of them are judged with it once typing pauses.
+    void setOutsideWindows(std::shared_ptr<const WindowAcross::Table> table);
 
 protected:
     void highlightBlock(const QString &text) override;
@@ -52,16 +56,16 @@ private:
     void takeChange(int position, int removed, int added);
     void repaintOtherLines();
     void readWholeDocument(const QTextDocument &document);
-    void moveLoadFindings(int first, int oldCount, int newCount);
     QVector<int> judgeLoadOrder();
     QStringList linesOf(int first, int count) const;
 
     std::shared_ptr<const Commands::Table> commands_;
     std::unique_ptr<ScriptCheck> check_; // made again when the commands change
+    std::shared_ptr<const WindowAcross::Table> outside_; // what other scripts' functions do
     FindingPolicy findings_;             // what the project leaves out or holds otherwise
     QTimer flowPause_;
     LoadLines loadLines_;                // what each line defines and asks of other files
-    QHash<int, Diagnostics> loadFound_;  // what the load order decides, by line, as of the last pause
+    MovingFindings loadFound_;           // what the load order decides, as of the last pause
     int knownLines_ = 0;
     QVector<int> toRepaint_;
     bool repaintAll_ = false;
