@@ -177,8 +177,8 @@ struct Came
 constexpr int kEntry = -2;
 constexpr int kBits = 16; // a path's own byte and a subroutine's
 
-// Only the first findings of a body are given their path: the preview needs the
-// one under the cursor, and each costs the length of its path.
+// Only the first findings of a body are traced back along their path: the preview
+// needs the one under the cursor, and each costs the length of its path.
 constexpr int kMostPaths = 32;
 
 // What a check keeps per node, in arrays kept from body to body: a body is judged
@@ -519,8 +519,9 @@ Checker::Path Checker::pathTo(int node, States wanted) const
 {
     Path path;
     const States have = States(in_[size_t(node)] & wanted);
-    if (!tracing_ || !have)
+    if (!tracing_ || !have || pathsGiven_ >= kMostPaths)
         return path;
+    ++pathsGiven_;
     int bit = 0;
     while (!(have & (1u << bit)))
         ++bit;
@@ -545,9 +546,8 @@ Checker::Path Checker::pathTo(int node, States wanted) const
 // What the path decides, for the preview to take it again.
 void Checker::givePath(Diagnostic &diagnostic, const Path &path) const
 {
-    if (path.ways.isEmpty() || pathsGiven_ >= kMostPaths)
+    if (path.ways.isEmpty())
         return;
-    ++pathsGiven_;
     diagnostic.path = FlowPath::decisions(g_, context_.text, context_.commands, path.ways);
 }
 

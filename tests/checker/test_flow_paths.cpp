@@ -141,6 +141,20 @@ private slots:
         QCOMPARE(decisionsOf(onlyFinding(script, code)), decisions);
     }
 
+    // Each traced path costs its length: a body's first 32 findings are given theirs.
+    void manyFindings_onlyTheFirstCarryTheirPath()
+    {
+        QString body = QStringLiteral("\tmes \"a\";\n\tclose2;\n");
+        for (int i = 0; i < 40; ++i)
+            body += QStringLiteral("\tif (Zeny < %1) close;\n").arg(i);
+        const Diagnostics found = checkScript(npc(body + QStringLiteral("\tend;")));
+        QCOMPARE(found.size(), 40);
+        const auto withPath = std::count_if(found.cbegin(), found.cend(), [](const Diagnostic &d) {
+            return d.code == u"TW502" && !d.path.isEmpty() && !d.related.isEmpty();
+        });
+        QCOMPARE(withPath, 32);
+    }
+
     // The path's lines move with the finding when lines are added above it.
     void path_followsEditsAbove()
     {
