@@ -9,6 +9,7 @@
 #include "main_window/diagnostic_tooltip.h"
 #include "main_window/discard_question.h"
 #include "main_window/drop_down_typing.h"
+#include "main_window/folder_windows.h"
 #include "main_window/help_file.h"
 #include "main_window/label_hint.h"
 #include "main_window/line_model.h"
@@ -124,6 +125,9 @@ TForm1::TForm1(QWidget *parent)
     showDiagnosticsOnHover(ui->Memo1, highlighter_);
     addPreview();
     connectHandlers();
+    folderWindows_ = std::make_unique<FolderWindows>();
+    connect(folderWindows_.get(), &FolderWindows::tableChanged, this,
+            [this] { highlighter_->setOutsideWindows(folderWindows_->table()); });
     followProjectFile();
 
     move(kWindowPlace);
@@ -495,6 +499,7 @@ QString TForm1::scriptFolder() const
 void TForm1::followProjectFile()
 {
     const QString folder = scriptFolder();
+    folderWindows_->setFolder(folder, chosenName_.isEmpty() ? QString() : QDir(folder).filePath(chosenName_));
     if (folder == projectFolder_)
         return;
     projectFolder_ = folder;

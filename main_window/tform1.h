@@ -20,6 +20,7 @@ class TForm1;
 }
 class QAbstractButton;
 class ScriptHighlighter;
+class FolderWindows;
 class QAction;
 class ConversationWindow;
 
@@ -126,6 +127,8 @@ private:
     QString projectFolder_;                               // the script folder whose project file commands_ follows
     std::unique_ptr<ServerFolders> serverFolders_;        // the servers' folders project files named, read once
     ScriptHighlighter *highlighter_;                      // owned by the editor
+    // What the functions of the script folder's other scripts do to the conversation window.
+    std::unique_ptr<FolderWindows> folderWindows_;
     std::function<QDateTime()> clock_ = &QDateTime::currentDateTime;
     // The seven groups whose help file follows the pointer, with their handlers.
     std::vector<std::pair<QWidget *, Handler>> helpGroups_;

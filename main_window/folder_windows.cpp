@@ -1,0 +1,164 @@
+#include "main_window/folder_windows.h"
+
+#include "checker/script_check.h"
+#include "common/code_page.h"
+#include "common/line_breaks.h"
+#include "common/regular_file.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+// What the functions of a script's bytes (code page 932) do; nothing for a script
+// that defines none, told from its bytes without reading it whole.
+WindowAcross::FileWindows windowsOf(const QByteArray &bytes)
+{
+    if (!bytes.contains("unction") && !bytes.toLower().contains("function"))
+        return {};
+    ScriptCheck check(Commands::Table::builtIn(), ScriptCheck::Options{false, false, false, false});
+    check.replaceLines(0, 0, LineBreaks::splitSharing(CodePage932::decode(bytes)));
+    return check.functionWindows();
+}
+
+} // namespace
+
+FolderWindows::FolderWindows(QObject *parent) : QObject(parent)
+{
+    slices_.setInterval(0);
+    firstRead_.setSingleShot(true);
+    firstRead_.setInterval(kFirstReadDelayMs);
+    connect(&firstRead_, &QTimer::timeout, this, [this] {
+        listFolder();
+        slices_.start();
+    });
+    connect(&slices_, &QTimer::timeout, this, [this] {
+        if (!readSome(20))
+            slices_.stop();
+    });
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &FolderWindows::folderChanged);
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString &path) {
+        queued_.append(path);
+        slices_.start();
+    });
+}
+
+void FolderWindows::setFolder(const QString &folder, const QString &editedFile)
+{
+    const QString edited = QFileInfo(editedFile).absoluteFilePath();
+    if (folder == folder_ && edited == editedFile_)
+        return;
+    const QString before = std::exchange(editedFile_, edited);
+    if (folder == folder_) {
+        // Another script of the same folder is edited: the one before counts again.
+        files_.remove(edited);
+        changed_ = true;
+        if (!before.isEmpty())
+            queued_.append(before);
+        slices_.start();
+        return;
+    }
+    folder_ = folder;
+    files_.clear();
+    queued_.clear();
+    if (!watcher_.directories().isEmpty())
+        watcher_.removePaths(watcher_.directories());
+    if (!watcher_.files().isEmpty())
+        watcher_.removePaths(watcher_.files());
+    changed_ = true;
+    slices_.stop();
+    firstRead_.start();
+}
+
+void FolderWindows::listFolder()
+{
+    firstRead_.stop();
+    if (!folder_.isEmpty())
+        queueFolder(folder_);
+}
+
+// The scripts of `folder` and the folders inside it, each read once, and the folders watched.
+void FolderWindows::queueFolder(const QString &folder)
+{
+    QStringList folders{folder};
+    for (QDirIterator dirs(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDirIterator::Subdirectories);
+         dirs.hasNext();)
+        folders.append(dirs.next());
+    watcher_.addPaths(folders);
+    for (const QString &each : std::as_const(folders)) {
+        for (const QFileInfo &file : QDir(each).entryInfoList({QStringLiteral("*.txt")}, QDir::Files | QDir::Readable)) {
+            if (queued_.size() + files_.size() >= kMaxFiles)
+                return;
+            queued_.append(file.absoluteFilePath());
+        }
+    }
+}
+
+// A file came, went or changed in `folder`: those whose time or size is another are read again.
+void FolderWindows::folderChanged(const QString &folder)
+{
+    QSet<QString> present;
+    for (const QFileInfo &file : QDir(folder).entryInfoList({QStringLiteral("*.txt")}, QDir::Files | QDir::Readable)) {
+        present.insert(file.absoluteFilePath());
+        const auto known = files_.constFind(file.absoluteFilePath());
+        if (known == files_.cend() || known->modified != file.lastModified() || known->size != file.size())
+            queued_.append(file.absoluteFilePath());
+    }
+    for (auto file = files_.begin(); file != files_.end();) {
+        if (QFileInfo(file.key()).absolutePath() == QDir(folder).absolutePath() && !present.contains(file.key())) {
+            changed_ = changed_ || !file->windows.isEmpty();
+            file = files_.erase(file);
+        } else {
+            ++file;
+        }
+    }
+    slices_.start();
+}
+
+bool FolderWindows::readSome(int milliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!queued_.isEmpty() && !timer.hasExpired(milliseconds))
+        read(queued_.takeFirst());
+    if (queued_.isEmpty())
+        settle();
+    return !queued_.isEmpty();
+}
+
+void FolderWindows::read(const QString &path)
+{
+    if (path == editedFile_)
+        return;
+    const QFileInfo info(path);
+    const RegularFile::Result bytes = RegularFile::tryRead(path, RegularFile::kDefaultMaxBytes);
+    File file{info.lastModified(), info.size(), {}};
+    if (bytes.status == RegularFile::Result::Status::Read)
+        file.windows = windowsOf(bytes.bytes);
+    const auto known = files_.constFind(path);
+    changed_ = changed_ || (known != files_.cend() ? known->windows : WindowAcross::FileWindows()) != file.windows;
+    // A file that defines functions is watched itself: a change of its text changes no folder.
+    if (!file.windows.isEmpty() && !watcher_.files().contains(path))
+        watcher_.addPath(path);
+    files_.insert(path, std::move(file));
+}
+
+// Once every queued file is read: the table, when a file changed what it offers.
+void FolderWindows::settle()
+{
+    if (!std::exchange(changed_, false))
+        return;
+    QStringList paths = files_.keys();
+    std::sort(paths.begin(), paths.end());
+    QVector<WindowAcross::FileWindows> windows;
+    for (const QString &path : std::as_const(paths)) {
+        if (!files_.value(path).windows.isEmpty())
+            windows.append(files_.value(path).windows);
+    }
+    table_ = std::make_shared<const WindowAcross::Table>(WindowAcross::resolve(std::move(windows), {}));
+    emit tableChanged();
+}
