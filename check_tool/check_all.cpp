@@ -106,9 +106,9 @@ CheckReport::FileResult checkOne(const QString &path, const FileSetup &setup, bo
     // The lines are kept only for the columns of what was found.
     const LoadOrderRules::Uses &uses = result.loadUses;
     const bool asksAcross = !uses.callsByName.isEmpty() || !uses.duplicateSources.isEmpty() || !uses.npcCalls.isEmpty();
-    // A check kept to judge calls across files reads the lines the text holds.
+    // Calls across files may be judged again, over the lines the text holds.
     if (result.diagnostics.isEmpty() && result.functionCalls.isEmpty() && result.playerVariableReads.isEmpty() &&
-        !asksAcross && !result.windowCheck) {
+        !asksAcross && result.namesOutside.isEmpty()) {
         result.lines = namingLines(result);
         result.text.clear();
     }

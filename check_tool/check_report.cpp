@@ -170,7 +170,7 @@ FileResult checkBytes(const QString &fileName, QByteArrayView bytes,
     ScriptCheck &check = *kept;
     check.replaceLines(0, 0, result.lines);
     check.updateFlow();
-    WindowsAcross::gather(kept, result);
+    WindowsAcross::gather(kept, commands, result);
     result.diagnostics = undecodableFindings(check, undecodable, encoding.displayName(), commands->target());
     result.diagnostics += check.allDiagnostics();
     sortByPlace(result.diagnostics);

@@ -47,10 +47,14 @@ struct FileResult
     QStringList loadOrder;
     int loadPosition = -1;
     QString failure; // set when the file could not be read; nothing was checked
-    // What the file's functions do to the conversation window, and the check itself
-    // while its calls of other files' functions are to be judged (windows_across.h).
+    // What the file's functions do to the conversation window, the names its bodies
+    // looked up that it does not define, what it was checked with, and the check
+    // itself while it is kept to judge calls across files (windows_across.h).
     WindowAcross::FileWindows functionWindows;
+    QSet<QString> namesOutside;
+    std::shared_ptr<const Commands::Table> commands;
     std::shared_ptr<ScriptCheck> windowCheck;
+    int windowLinesKept = 0;
 };
 
 // Checks the bytes of a script named `fileName`, read in `encoding`; a script of

@@ -13,9 +13,32 @@ namespace WindowsAcross {
 
 namespace {
 
+// The lines of the checks kept now, over every file being checked.
+std::atomic<qsizetype> keptLines{0};
+
 bool isUndecodable(const Diagnostic &d)
 {
     return d.rule == Rule::Undecodable || d.rule == Rule::UndecodableInText;
+}
+
+void letGo(CheckReport::FileResult &file)
+{
+    keptLines -= std::exchange(file.windowLinesKept, 0);
+    file.windowCheck.reset();
+}
+
+// The file's check: the one kept, or one made afresh from its lines, its flow not
+// yet judged, with `table` standing for the other files.
+ScriptCheck &checkOf(CheckReport::FileResult &file, const std::shared_ptr<const WindowAcross::Table> &table)
+{
+    if (!file.windowCheck) {
+        file.windowCheck =
+            std::make_shared<ScriptCheck>(file.commands, ScriptCheck::Options{false, false, false, false});
+        file.windowCheck->setOutsideWindows(table);
+        file.windowCheck->replaceLines(0, 0, file.lines);
+    }
+    file.windowCheck->setOutsideWindows(table);
+    return *file.windowCheck;
 }
 
 // The file's findings after its bodies were judged again: those of its bytes, as
@@ -31,8 +54,8 @@ void refindings(CheckReport::FileResult &file)
     file.diagnostics = std::move(all);
 }
 
-// Whether some file of `members` looked up a name another of them defines.
-bool anyCallAcross(const QVector<CheckReport::FileResult> &files, const std::vector<int> &members)
+// The members that looked up a name another of them defines.
+std::vector<int> callingAcross(const QVector<CheckReport::FileResult> &files, const std::vector<int> &members)
 {
     std::map<QString, std::set<int>> definers;
     for (const int member : members) {
@@ -40,38 +63,38 @@ bool anyCallAcross(const QVector<CheckReport::FileResult> &files, const std::vec
              function != files.at(member).functionWindows.cend(); ++function)
             definers[function.key()].insert(member);
     }
+    std::vector<int> calling;
     for (const int member : members) {
-        const std::shared_ptr<ScriptCheck> &check = files.at(member).windowCheck;
-        for (const QString &name : check ? check->namesLookedUpOutside() : QSet<QString>()) {
+        for (const QString &name : files.at(member).namesOutside) {
             const auto found = definers.find(name);
-            if (found != definers.cend() && (found->second.size() > 1 || !found->second.count(member)))
-                return true;
+            if (found != definers.cend() && (found->second.size() > 1 || !found->second.count(member))) {
+                calling.push_back(member);
+                break;
+            }
         }
     }
-    return false;
+    return calling;
 }
 
-// Each file whose calls the table changes, judged again, side by side on every core.
-void judgeWith(QVector<CheckReport::FileResult> &files, const std::vector<int> &members,
+// Each file that calls across, judged again with the table, side by side on every core.
+void judgeWith(QVector<CheckReport::FileResult> &files, const std::vector<int> &calling,
                const std::shared_ptr<const WindowAcross::Table> &table)
 {
-    std::vector<int> kept;
-    for (const int member : members) {
-        if (files.at(member).windowCheck)
-            kept.push_back(member);
-    }
     std::atomic<size_t> next{0};
     const auto work = [&] {
-        for (size_t at = next++; at < kept.size(); at = next++) {
-            CheckReport::FileResult &file = files[kept[at]];
-            // Rounds of the table may have marked bodies already: they are judged even
-            // when the final table says what the last round did.
-            file.windowCheck->setOutsideWindows(table);
-            if (!file.windowCheck->updateFlow().isEmpty())
+        for (size_t at = next++; at < calling.size(); at = next++) {
+            CheckReport::FileResult &file = files[calling[at]];
+            // A check made afresh (here or in a round of the table) gives all its
+            // findings; a kept one, those of the bodies judged again. Rounds may have
+            // marked bodies already: they are judged even when the final table says
+            // what the last round did.
+            const bool afresh = !file.windowCheck || file.windowLinesKept == 0;
+            if (!checkOf(file, table).updateFlow().isEmpty() || afresh)
                 refindings(file);
+            letGo(file);
         }
     };
-    const size_t threads = std::min(kept.size(), size_t(std::clamp(QThread::idealThreadCount(), 1, 16)));
+    const size_t threads = std::min(calling.size(), size_t(std::clamp(QThread::idealThreadCount(), 1, 16)));
     std::vector<std::thread> workers;
     for (size_t i = 1; i < threads; ++i)
         workers.emplace_back(work);
@@ -82,29 +105,39 @@ void judgeWith(QVector<CheckReport::FileResult> &files, const std::vector<int> &
 
 void judgeTogether(QVector<CheckReport::FileResult> &files, const std::vector<int> &members)
 {
-    if (!anyCallAcross(files, members))
+    const std::vector<int> calling = callingAcross(files, members);
+    if (calling.empty())
         return;
     QVector<WindowAcross::FileWindows> windows;
     for (const int member : members)
         windows.append(files.at(member).functionWindows);
     const auto recompute = [&](int index, const WindowAcross::Table &table) -> std::optional<WindowAcross::FileWindows> {
-        const std::shared_ptr<ScriptCheck> &check = files.at(members[size_t(index)]).windowCheck;
-        if (!check)
+        CheckReport::FileResult &file = files[members[size_t(index)]];
+        if (file.namesOutside.isEmpty())
             return std::nullopt;
-        check->setOutsideWindows(std::make_shared<const WindowAcross::Table>(table));
-        return check->functionWindows();
+        return checkOf(file, std::make_shared<const WindowAcross::Table>(table)).functionWindows();
     };
-    judgeWith(files, members,
+    judgeWith(files, calling,
               std::make_shared<const WindowAcross::Table>(WindowAcross::resolve(std::move(windows), recompute)));
 }
 
 } // namespace
 
-void gather(const std::shared_ptr<ScriptCheck> &check, CheckReport::FileResult &result)
+void gather(const std::shared_ptr<ScriptCheck> &check, const std::shared_ptr<const Commands::Table> &commands,
+            CheckReport::FileResult &result)
 {
     result.functionWindows = check->functionWindows();
-    if (!check->namesLookedUpOutside().isEmpty())
+    result.namesOutside = check->namesLookedUpOutside();
+    if (result.namesOutside.isEmpty())
+        return;
+    result.commands = commands;
+    const int lines = check->lineCount();
+    if (keptLines.fetch_add(lines) + lines <= kKeptLines) {
         result.windowCheck = check;
+        result.windowLinesKept = lines;
+    } else {
+        keptLines -= lines;
+    }
 }
 
 void judge(QVector<CheckReport::FileResult> &files)
@@ -117,7 +150,7 @@ void judge(QVector<CheckReport::FileResult> &files)
     for (const auto &[folder, members] : worlds)
         judgeTogether(files, members);
     for (CheckReport::FileResult &file : files)
-        file.windowCheck.reset();
+        letGo(file);
 }
 
 } // namespace WindowsAcross

@@ -2,6 +2,7 @@
 // another file checked with it calls it: talewick-check's pass across files, and
 // the rounds that settle chains and leave circles unknown.
 #include "check_tool/check_report.h"
+#include "check_tool/windows_across.h"
 #include "checker/window_across.h"
 #include "checker_test_support.h"
 
@@ -163,6 +164,19 @@ private slots:
             shifted.append(QString::number(finding.left(colon).toInt() + shift) + finding.mid(colon));
         }
         QCOMPARE(shifted, together);
+    }
+
+    // A caller whose check is too long to keep is checked afresh with the table: the
+    // same findings, its own besides.
+    void callerPastTheKeptLines_isCheckedAfreshAlike()
+    {
+        QString longCaller = npc(QStringLiteral("\tcallfunc \"F_Hello\";\n\tend;\n\tmes \"never\";"));
+        longCaller += QStringLiteral("\n// a comment").repeated(WindowsAcross::kKeptLines);
+        longCaller += u'\n' + npc(QStringLiteral("\tF_Hello;\n\tend;"));
+        const QMap<QString, QStringList> found =
+            flowFindings({{"funcs.txt", function("F_Hello", kShowsAndReturns)}, {"npc.txt", longCaller}});
+        const QString secondEnd = QString::number(WindowsAcross::kKeptLines + 5 + 3);
+        QCOMPARE(found.value("npc.txt"), (QStringList{"3:2 TW501", "4:2 TW504", secondEnd + ":2 TW501"}));
     }
 
     // Each file is asked again at most once a round, and a chain takes a round a link.
