@@ -183,6 +183,7 @@ public:
 
 private:
     bool gatherCompared();
+    bool comparesAny();
     void enter(int node, const ValueKnowledge &knowledge);
     // What a statement does to the knowledge, read once per statement.
     struct Transfer
@@ -194,10 +195,19 @@ private:
         bool fromCommand = false; // the range is a command's result, not a constant
     };
     Transfer readTransfer(int node) const;
-    ValueKnowledge after(int node, ValueKnowledge knowledge) const
+    const Transfer &transfer(int node)
     {
-        return applied(transfers_[size_t(node)], knowledge);
+        if (transfers_.empty()) {
+            transfers_.resize(size_t(g_.nodes.size()));
+            transferRead_.assign(size_t(g_.nodes.size()), false);
+        }
+        if (!transferRead_[size_t(node)]) {
+            transfers_[size_t(node)] = readTransfer(node);
+            transferRead_[size_t(node)] = true;
+        }
+        return transfers_[size_t(node)];
     }
+    ValueKnowledge after(int node, ValueKnowledge knowledge) { return applied(transfer(node), knowledge); }
     static ValueKnowledge applied(const Transfer &transfer, ValueKnowledge knowledge);
     void forgetStored(const StepReader &reader, Transfer &transfer) const;
     ValueKnowledge assuming(const StepReader &reader, int index, bool holds, ValueKnowledge knowledge) const;
@@ -215,7 +225,9 @@ private:
         const std::optional<QString> name = reader.tracked(e);
         return name ? compared_.value(*name, -1) : -1;
     }
-    std::vector<Transfer> transfers_;
+    std::vector<Transfer> transfers_; // read as first asked for
+    std::vector<bool> transferRead_;
+    std::optional<bool> comparesAny_;
     std::vector<ValueKnowledge> in_;
     std::vector<bool> reached_;
     std::vector<int> work_;
@@ -261,19 +273,25 @@ bool Analysis::gatherCompared()
     return !compared_.isEmpty();
 }
 
+// The compared variables, gathered once however often asked.
+bool Analysis::comparesAny()
+{
+    if (!comparesAny_)
+        comparesAny_ = gatherCompared();
+    return *comparesAny_;
+}
+
 Blocked Analysis::run()
 {
-    if (!gatherCompared())
+    if (!comparesAny())
         return {};
     in_.resize(size_t(g_.nodes.size()));
     reached_.assign(size_t(g_.nodes.size()), false);
-    transfers_.reserve(size_t(g_.nodes.size()));
+    bool stored = false;
     for (int node = 0; node < g_.nodes.size(); ++node)
-        transfers_.push_back(readTransfer(node));
+        stored = transfer(node).sets >= 0 || stored;
     // A way is closed only by what an earlier store or condition told of its
     // variable: with neither, every way stays open.
-    const bool stored =
-        std::any_of(transfers_.cbegin(), transfers_.cend(), [](const Transfer &t) { return t.sets >= 0; });
     const bool testedAgain = std::any_of(conditionsOn_.cbegin(), conditionsOn_.cend(), [](int n) { return n > 1; });
     if (!stored && !testedAgain)
         return {};
@@ -323,7 +341,7 @@ Blocked Analysis::run()
 QVector<GivenValue> Analysis::valuesAlong(const QVector<Way> &path)
 {
     QVector<GivenValue> found;
-    if (!gatherCompared())
+    if (!comparesAny())
         return found;
     ValueKnowledge knowledge;
     QVarLengthArray<std::pair<int, int>, 4> pending; // variable, the step of the path that stored it
@@ -338,7 +356,7 @@ QVector<GivenValue> Analysis::valuesAlong(const QVector<Way> &path)
     };
     for (int at = 0; at < path.size(); ++at) {
         const Way &step = path.at(at);
-        const Transfer transfer = readTransfer(step.node);
+        const Transfer &transfer = this->transfer(step.node);
         if (transfer.forgetAll)
             settle(-1);
         for (const int name : transfer.forgets)
@@ -539,12 +557,29 @@ ValueKnowledge Analysis::assuming(const StepReader &reader, int index, bool hold
 
 } // namespace
 
-QVector<GivenValue> valuesAlong(const FlowGraph::Graph &graph, const FlowGraph::LineText &text,
-                                const Commands::Table *commands, const QVector<Way> &path)
+class Paths::Analysis : public FeasiblePaths::Analysis
 {
-    if (!text || !graph.readable)
-        return {};
-    return Analysis(graph, text, commands).valuesAlong(path);
+public:
+    using FeasiblePaths::Analysis::Analysis;
+};
+
+Paths::Paths(const FlowGraph::Graph &graph, const FlowGraph::LineText &text, const Commands::Table *commands)
+    : usable_(text && graph.readable), analysis_(std::make_unique<Analysis>(graph, text, commands))
+{
+}
+
+Paths::~Paths() = default;
+
+const Blocked &Paths::blocked()
+{
+    if (!blocked_)
+        blocked_ = usable_ ? analysis_->run() : Blocked();
+    return *blocked_;
+}
+
+QVector<GivenValue> Paths::valuesAlong(const QVector<Way> &path)
+{
+    return usable_ ? analysis_->valuesAlong(path) : QVector<GivenValue>();
 }
 
 Blocked blockedWays(const FlowGraph::Graph &graph, const FlowGraph::LineText &text, const Commands::Table *commands)

@@ -2,6 +2,8 @@
 
 #include "checker/flow_graph.h"
 
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace Commands {
@@ -40,11 +42,30 @@ struct GivenValue
     qint64 value = 0;
 };
 
-// Along the one path `path`, what each such statement must give; nothing for a
-// statement the path's conditions say nothing of, and nothing at all for a path
-// no values can take.
-QVector<GivenValue> valuesAlong(const FlowGraph::Graph &graph, const FlowGraph::LineText &text,
-                                const Commands::Table *commands, const QVector<Way> &path);
+// What a body's statements and conditions tell, read once and kept: the ways no
+// path takes, and the values along as many single paths as are asked about, each
+// costing its length.
+class Paths
+{
+public:
+    // `commands` may be null: then no command's result is known.
+    Paths(const FlowGraph::Graph &graph, const FlowGraph::LineText &text, const Commands::Table *commands);
+    ~Paths();
+    Paths(const Paths &) = delete;
+    Paths &operator=(const Paths &) = delete;
+
+    const Blocked &blocked();
+    // Along the one path `path`, what each such statement must give; nothing for a
+    // statement the path's conditions say nothing of, and nothing at all for a path
+    // no values can take.
+    QVector<GivenValue> valuesAlong(const QVector<Way> &path);
+
+private:
+    class Analysis;
+    const bool usable_;
+    std::unique_ptr<Analysis> analysis_;
+    std::optional<Blocked> blocked_;
+};
 
 inline bool isBlocked(const Blocked &blocked, int node, int way)
 {

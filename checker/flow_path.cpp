@@ -74,14 +74,14 @@ int menuChoice(const FlowGraph::Graph &graph, int node, int way, const FlowGraph
     return 0;
 }
 
-QVector<Decision> decisions(const FlowGraph::Graph &graph, const FlowGraph::LineText &text,
-                            const Commands::Table *commands, const QVector<FeasiblePaths::Way> &path)
+QVector<Decision> decisions(const FlowGraph::Graph &graph, const FlowGraph::LineText &text, FeasiblePaths::Paths &paths,
+                            const QVector<FeasiblePaths::Way> &path)
 {
     QVector<Decision> found;
     if (path.isEmpty())
         return found;
     found.append({Decision::Kind::Start, graph.nodes.at(path.first().node).line, 0});
-    const QVector<FeasiblePaths::GivenValue> values = FeasiblePaths::valuesAlong(graph, text, commands, path);
+    const QVector<FeasiblePaths::GivenValue> values = paths.valuesAlong(path);
     qsizetype nextValue = 0;
     qsizetype lastMenu = -1;
     for (int i = 0; i < path.size(); ++i) {

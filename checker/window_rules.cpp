@@ -247,10 +247,11 @@ public:
     }
 
     // Keeps where each state of each node came from, so that a finding can name a
-    // path that reaches it.
-    void tracePaths()
+    // path that reaches it and, from `paths`, the values it takes.
+    void tracePaths(FeasiblePaths::Paths &paths)
     {
         tracing_ = true;
+        paths_ = &paths;
         came_.assign(size_t(g_.nodes.size()) * kBits, Came());
     }
 
@@ -377,6 +378,7 @@ private:
     std::vector<int> &work_;
     std::vector<Came> &came_;
     bool tracing_ = false;
+    FeasiblePaths::Paths *paths_ = nullptr;
     mutable int pathsGiven_ = 0;
     std::vector<std::pair<int, int>> &callRange_;
     std::vector<WindowSummary> &calls_;
@@ -546,9 +548,9 @@ Checker::Path Checker::pathTo(int node, States wanted) const
 // What the path decides, for the preview to take it again.
 void Checker::givePath(Diagnostic &diagnostic, const Path &path) const
 {
-    if (path.ways.isEmpty())
+    if (path.ways.isEmpty() || !paths_)
         return;
-    diagnostic.path = FlowPath::decisions(g_, context_.text, context_.commands, path.ways);
+    diagnostic.path = FlowPath::decisions(g_, context_.text, *paths_, path.ways);
 }
 
 // The places of a path that tell how the window came to be as it is at its end:
@@ -738,9 +740,9 @@ Diagnostics check(const FlowGraph::Graph &graph, Start start, const Target &targ
     }
     if (!found.isEmpty()) {
         BodySummaries bodySummaries;
-        const FeasiblePaths::Blocked blocked = FeasiblePaths::blockedWays(graph, context.text, context.commands);
-        Checker checker(graph, start == Start::Function, target, context, blocked, tScratch, bodySummaries);
-        checker.tracePaths();
+        FeasiblePaths::Paths paths(graph, context.text, context.commands);
+        Checker checker(graph, start == Start::Function, target, context, paths.blocked(), tScratch, bodySummaries);
+        checker.tracePaths(paths);
         checker.enterBody(start);
         found = checker.run();
     }
