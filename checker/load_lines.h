@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QVector>
 
+#include <memory>
 #include <vector>
 
 class ScriptCheck;
@@ -28,7 +29,7 @@ public:
     // line that opens it, plus one: bodies never nest.
     LoadOrderRules::Uses sum() const;
     // How many lines hold anything.
-    int keptLines() const { return int(lines_.size()); }
+    int keptLines() const;
 
     // What the load order decides for the script judged alone, as a file whose
     // place among the others is not known: a function called by name and defined
@@ -37,12 +38,27 @@ public:
     QHash<int, Diagnostics> judgeAlone(const ScriptCheck &check, const Target &target) const;
 
 private:
+    // The kept lines in chunks of a few hundred, each numbered from its chunk's base:
+    // a line break moves the lines of one chunk and the bases of the others, never
+    // every kept line.
     struct Line
     {
-        int number = 0;
-        LoadOrderRules::Uses uses; // lines counted from `number`
+        int offset = 0;                             // its number less its chunk's base
+        std::unique_ptr<LoadOrderRules::Uses> uses; // lines counted from its own
     };
-    void refresh(const ScriptCheck &check, int number);
+    struct Chunk
+    {
+        int base = 0;
+        std::vector<Line> lines; // by number, never empty
+        int first() const { return base + lines.front().offset; }
+    };
+    static constexpr size_t kChunkLines = 256;
 
-    std::vector<Line> lines_; // by number
+    size_t chunkFor(int number) const;
+    void removeLines(int first, int end);
+    void shiftFrom(int number, int by);
+    void refresh(const ScriptCheck &check, int number);
+    static void addPlaced(const LoadOrderRules::Uses &uses, int number, quint64 &body, LoadOrderRules::Uses &sum);
+
+    std::vector<Chunk> chunks_; // by number
 };

@@ -36,8 +36,9 @@ private:
     Diagnostics moved(int line, Diagnostics found) const;
     QHash<int, Diagnostics> current() const;
 
-    // Edits noted before the findings are moved at once: more would slow every look-up.
-    static constexpr int kMostShifts = 32;
+    // Edits noted before the findings are moved at once (a look-up goes through
+    // each): typing that never pauses moves them once in this many line breaks.
+    static constexpr int kMostShifts = 1024;
 
     QHash<int, Diagnostics> judged_; // by line as numbered when judged
     QVector<Shift> shifts_;          // edits since, in order

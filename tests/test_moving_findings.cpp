@@ -61,7 +61,7 @@ private slots:
     {
         QFETCH(quint32, seed);
         QRandomGenerator random(seed);
-        for (int round = 0; round < 20; ++round) {
+        for (int round = 0; round < 2; ++round) {
             int lines = 60;
             QHash<int, Diagnostics> model;
             for (int i = 0; i < 15; ++i) {
@@ -71,7 +71,7 @@ private slots:
             MovingFindings moving;
             moving.replace(model);
             // More edits than are noted before they are moved at once.
-            for (int step = 0; step < 50; ++step) {
+            for (int step = 0; step < 1100; ++step) {
                 const int first = int(random.bounded(quint32(lines + 1)));
                 const int oldCount = int(random.bounded(quint32(qMin(lines - first, 3) + 1)));
                 const int newCount = int(random.bounded(4u));
