@@ -23,6 +23,7 @@ constexpr char16_t kUsage[] =
     u"見つけたものを、エディタや CI が読める次の形で1行ずつ標準出力に書きます:\n"
     u"  FILE:LINE:COLUMN: error: メッセージ [TW101]\n"
     u"  FILE:LINE:COLUMN: warning: メッセージ [TW104]\n"
+    u"  FILE:LINE:COLUMN: note: 同じ誤りにかかわる場所（窓が開いた所、通った道筋など）\n"
     u"行と桁は1から数え、桁は文字単位（タブも1文字）です。\n"
     u"\n"
     u"オプション:\n"
