@@ -240,8 +240,10 @@ private slots:
     {
         Session session({});
         const QString uri = QStringLiteral("untitled:gate");
-        session.open(uri, npc("Gate", "\tF_Go();\n\tend;\n") + "function\tscript\tF_Go\t{\n\treturn;\n}\n");
-        QCOMPARE(session.found(uri, kLoadCodes), QStringList{"1 TW222"});
+        session.open(uri, npc("Gate", "\tmes \"Toll.\";\n\tF_Go();\n\tend;\n") +
+                              "function\tscript\tF_Go\t{\n\treturn;\n}\n");
+        QCOMPARE(session.found(uri, kLoadCodes), QStringList{"2 TW222"});
+        // Above the line before the call: the check reads the call's line again only for its label.
         session.insert(uri, 1, "\tfunction F_Go;\n");
         QCOMPARE(session.found(uri, kLoadCodes), QStringList());
     }
