@@ -6,6 +6,7 @@
 #include "checker/window_across.h"
 #include "checker_test_support.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <algorithm>
@@ -57,6 +58,26 @@ const QString kClosesThenReturns = QStringLiteral("\tmes \"Hello.\";\n\tclose2;\
 const QString kCaller = npc(QStringLiteral("\tcallfunc \"F_Hello\";\n\tend;"));
 const QString kCallerByName = npc(QStringLiteral("\tF_Hello;\n\tend;"));
 
+// Judges the checks' flow, then shares what their functions do and judges the
+// calls again, as the language server does once typing pauses.
+void share(std::vector<std::unique_ptr<ScriptCheck>> &checks)
+{
+    QVector<WindowAcross::FileWindows> windows;
+    for (auto &check : checks) {
+        check->updateFlow();
+        windows.append(check->functionWindows());
+    }
+    const auto table = std::make_shared<const WindowAcross::Table>(
+        WindowAcross::resolve(windows, [&](int file, const WindowAcross::Table &now) {
+            checks[size_t(file)]->setOutsideWindows(std::make_shared<const WindowAcross::Table>(now));
+            return std::optional<WindowAcross::FileWindows>(checks[size_t(file)]->functionWindows());
+        }));
+    for (auto &check : checks) {
+        check->setOutsideWindows(table);
+        check->updateFlow();
+    }
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(QVector<File>)
@@ -89,6 +110,12 @@ private slots:
             << QVector<File>{{"a.txt", function("F_Hello", "\tcallfunc \"F_Inner\";\n\treturn;")},
                              {"b.txt", function("F_Inner", "\tcallfunc \"F_Deep\";\n\treturn;")},
                              {"c.txt", function("F_Deep", kShowsAndReturns)},
+                             {"npc.txt", kCaller}}
+            << stuck;
+        QTest::newRow("a chain through a function of the callee's own file")
+            << QVector<File>{{"a.txt", function("F_Hello", "\tcallfunc \"F_Mid\";\n\treturn;") +
+                                           function("F_Mid", "\tcallfunc \"F_Deep\";\n\treturn;")},
+                             {"b.txt", function("F_Deep", kShowsAndReturns)},
                              {"npc.txt", kCaller}}
             << stuck;
         QTest::newRow("a chain whose last link closes")
@@ -177,6 +204,61 @@ private slots:
             flowFindings({{"funcs.txt", function("F_Hello", kShowsAndReturns)}, {"npc.txt", longCaller}});
         const QString secondEnd = QString::number(WindowsAcross::kKeptLines + 5 + 3);
         QCOMPARE(found.value("npc.txt"), (QStringList{"3:2 TW501", "4:2 TW504", secondEnd + ":2 TW501"}));
+    }
+
+    // Random line edits in the functions' file, each followed by sharing the table
+    // again: both files' findings are those of two fresh checks shared alike.
+    void randomEdits_findingsAsFreshChecksOfBoth_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed : {11u, 12u, 13u, 14u})
+            QTest::addRow("seed %u", seed) << seed;
+    }
+    void randomEdits_findingsAsFreshChecksOfBoth()
+    {
+        static const QStringList kLines{
+            "\tmes \"a\";", "\tnext;", "\tclose;", "\tclose2;", "\treturn;", "\tend;", "\tselect(\"x:y\");",
+            "\tcallfunc \"F_Back\";", "\tcallfunc \"F_Two\";", "\tif (rand(2)) return;", "}",
+            "function\tscript\tF_Two\t{", "function\tscript\tF_Hello\t{", "\tcallfunc \"F_Hello\";"};
+        const QStringList callers = npc(QStringLiteral("\tcallfunc \"F_Hello\";\n\tend;\nL_B:\n\tF_Two;\n"
+                                                       "\tmes \"b\";\n\tend;"))
+                                        .split(u'\n') +
+                                    function("F_Back", "\tcallfunc \"F_Two\";\n\treturn;").split(u'\n');
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        QStringList functions = function("F_Hello", kShowsAndReturns).split(u'\n');
+        std::vector<std::unique_ptr<ScriptCheck>> checks;
+        checks.push_back(std::make_unique<ScriptCheck>());
+        checks.push_back(std::make_unique<ScriptCheck>());
+        checks[0]->replaceLines(0, 0, functions);
+        checks[1]->replaceLines(0, 0, callers);
+        share(checks);
+        for (int step = 0; step < 120; ++step) {
+            const int at = int(random.bounded(functions.size() + 1));
+            const int removed = std::min(int(random.bounded(2)), int(functions.size()) - at);
+            const QStringList added{kLines.at(int(random.bounded(kLines.size())))};
+            for (int i = 0; i < removed; ++i)
+                functions.removeAt(at);
+            for (int i = 0; i < added.size(); ++i)
+                functions.insert(at + i, added.at(i));
+            checks[0]->replaceLines(at, removed, added);
+            share(checks);
+            std::vector<std::unique_ptr<ScriptCheck>> fresh;
+            fresh.push_back(std::make_unique<ScriptCheck>());
+            fresh.push_back(std::make_unique<ScriptCheck>());
+            fresh[0]->replaceLines(0, 0, functions);
+            fresh[1]->replaceLines(0, 0, callers);
+            share(fresh);
+            for (size_t file = 0; file < 2; ++file) {
+                if (described(checks[file]->allDiagnostics()) != described(fresh[file]->allDiagnostics()))
+                    QFAIL(qPrintable(QStringLiteral("step %1, file %2\n%3\n--- incremental\n%4\n--- fresh\n%5")
+                                         .arg(step)
+                                         .arg(file)
+                                         .arg(functions.join(u'\n'),
+                                              described(checks[file]->allDiagnostics()).join(u' '),
+                                              described(fresh[file]->allDiagnostics()).join(u' '))));
+            }
+        }
     }
 
     // Each file is asked again at most once a round, and a chain takes a round a link.
