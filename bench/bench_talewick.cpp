@@ -43,7 +43,7 @@ QString npcScriptOf(int lines)
 {
     QString text;
     for (int npc = 0; npc < lines / 10; ++npc)
-        text += QStringLiteral("harbor%1.tsg,120,85,6\tscript\tFerryman\t56,{\n"
+        text += QStringLiteral("harbor%1.tsg,120,85,6\tscript\tFerryman%1\t56,{\n"
                                "\tmes \"[Ferryman]\";\n"
                                "\tmes \"Shall I take you across?\";\n"
                                "\tmenu \"Yes\",L_Yes,\"No\",L_No;\n"
