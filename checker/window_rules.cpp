@@ -328,8 +328,8 @@ private:
     };
     Path pathTo(int node, States wanted) const;
     void givePath(Diagnostic &diagnostic, const Path &path) const;
-    void placesOnThePath(Diagnostic &diagnostic, const Path &path) const;
-    void lastWayTaken(Diagnostic &diagnostic, const Path &path) const;
+    void placesOnThePath(Diagnostic &diagnostic, const Path &path, bool onlyWaysSinceThen = false) const;
+    void lastWayTaken(Diagnostic &diagnostic, const Path &path, qsizetype from) const;
     Diagnostic::Related wayChosen(int chosen) const;
     void judge(int node, Diagnostics &found) const;
     void stuck(int node, quint8 in, Diagnostics &found) const;
@@ -554,8 +554,9 @@ void Checker::givePath(Diagnostic &diagnostic, const Path &path) const
 }
 
 // The places of a path that tell how the window came to be as it is at its end:
-// the statement or call that left it so, and the last way chosen.
-void Checker::placesOnThePath(Diagnostic &diagnostic, const Path &path) const
+// the statement or call that left it so, and the last way chosen (since then only,
+// for `onlyWaysSinceThen`).
+void Checker::placesOnThePath(Diagnostic &diagnostic, const Path &path, bool onlyWaysSinceThen) const
 {
     const qsizetype last = path.ways.size() - 1;
     if (last < 0)
@@ -566,6 +567,7 @@ void Checker::placesOnThePath(Diagnostic &diagnostic, const Path &path) const
         return state & (kOpen | kWaiting) ? quint8(kOpen) : state;
     };
     const quint8 state = stateOf(last);
+    qsizetype since = 0;
     for (qsizetype i = last - 1; i >= 0; --i) {
         // A call's way in keeps the state; a call the path comes back from may have set it.
         const bool call = path.ways.at(i).way >= 0 && calls(path.ways.at(i).node);
@@ -579,15 +581,16 @@ void Checker::placesOnThePath(Diagnostic &diagnostic, const Path &path) const
                                               : (call ? QStringLiteral("この呼び出しから選択肢だけが出たまま戻ります")
                                                       : QStringLiteral("ここで選択肢だけが出ます"));
         diagnostic.related.append({at.line, at.step->column, at.step->length, what});
+        since = i;
         break;
     }
-    lastWayTaken(diagnostic, path);
+    lastWayTaken(diagnostic, path, onlyWaysSinceThen ? since : 0);
 }
 
-// The last way the path took where paths part.
-void Checker::lastWayTaken(Diagnostic &diagnostic, const Path &path) const
+// The last way the path took where paths part, from its `from`-th statement on.
+void Checker::lastWayTaken(Diagnostic &diagnostic, const Path &path, qsizetype from) const
 {
-    for (qsizetype i = path.ways.size() - 2; i >= 0; --i) {
+    for (qsizetype i = path.ways.size() - 2; i >= from; --i) {
         const auto &[node, way] = path.ways.at(i);
         if (way >= 0 && way < 16 && g_.nodes.at(node).next.size() > 1) {
             diagnostic.related.append(wayChosen(node * 16 + way));
@@ -653,10 +656,14 @@ void Checker::stuck(int node, quint8 in, Diagnostics &found) const
         open ? make(node, Rule::PlayerStuck) : onSomeServers(node, Rule::PlayerStuck, kChoiceOpensWindow, verdict);
     diagnostic.fixes.append(
         {QStringLiteral("前に「close;」を加える"), {{g_.nodes.at(node).step->column, 0, QStringLiteral("close; ")}}});
-    openerAndWay(diagnostic, node);
+    // A return in a subroutine is judged on the paths of its own byte.
     const States paths = g_.nodes.at(node).step->kind == Kind::Return ? States(0xFF) : States(0xFFFF);
-    givePath(diagnostic,
-             pathTo(node, States(bothBytes(open ? quint8(kOpen | kWaiting) : quint8(kChoiceOnly)) & paths)));
+    const Path path = pathTo(node, States(bothBytes(open ? quint8(kOpen | kWaiting) : quint8(kChoiceOnly)) & paths));
+    if (path.ways.isEmpty())
+        openerAndWay(diagnostic, node);
+    else
+        placesOnThePath(diagnostic, path, true); // the ways while the window was open, as the player chose them
+    givePath(diagnostic, path);
     found.append(diagnostic);
 }
 

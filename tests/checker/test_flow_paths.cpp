@@ -141,6 +141,20 @@ private slots:
         QCOMPARE(decisionsOf(onlyFinding(script, code)), decisions);
     }
 
+    // The places a TW501 names and the decisions it carries are of one path: the
+    // message that opened the window is on the branch the condition's outcome takes.
+    void stuckPlayer_placesAndDecisions_areOfOnePath()
+    {
+        const Diagnostic stuck = onlyFinding(
+            npc("\tif (Zeny < 5) {\n\t\tmes \"a\";\n\t} else {\n\t\tmes \"b\";\n\t}\n\tend;"), QStringLiteral("TW501"));
+        const QStringList decisions = decisionsOf(stuck);
+        QCOMPARE(relatedLines(stuck).size(), 1); // the paths parted before the window opened
+        const int opener = relatedLines(stuck).front();
+        QVERIFY2((decisions == QStringList{"start:2", "holds:2"} && opener == 3) ||
+                     (decisions == QStringList{"start:2", "fails:2"} && opener == 5),
+                 qPrintable(decisions.join(u' ') + QStringLiteral(" opener %1").arg(opener)));
+    }
+
     // Each traced path costs its length: a body's first 32 findings are given theirs.
     void manyFindings_onlyTheFirstCarryTheirPath()
     {
