@@ -17,7 +17,7 @@ bool WindowSharing::sameAsBefore(const QVector<Open> &open, const Workspace &wor
     return same;
 }
 
-WindowSharing::Changed WindowSharing::share(const QVector<Open> &open, const Workspace &workspace)
+WindowSharing::Changed WindowSharing::share(const QVector<Open> &open, Workspace &workspace)
 {
     if (sameAsBefore(open, workspace))
         return {};
@@ -29,11 +29,14 @@ WindowSharing::Changed WindowSharing::share(const QVector<Open> &open, const Wor
     QVector<WindowAcross::FileWindows> windows;
     for (const int index : std::as_const(order))
         windows.append(open.at(index).text->functionWindows());
-    for (const auto &[path, fileWindows] : workspace.windowsOnDisk())
+    QStringList disk;
+    for (const auto &[path, fileWindows] : workspace.windowsOnDisk()) {
+        disk.append(path);
         windows.append(*fileWindows);
+    }
     const auto recompute = [&](int file, const WindowAcross::Table &table) -> std::optional<WindowAcross::FileWindows> {
         if (file >= order.size())
-            return std::nullopt;
+            return workspace.windowsWith(disk.at(file - order.size()), std::make_shared<const WindowAcross::Table>(table));
         TextDocument &text = *open.at(order.at(file)).text;
         text.setOutsideWindows(std::make_shared<const WindowAcross::Table>(table));
         return text.functionWindows();

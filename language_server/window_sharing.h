@@ -15,9 +15,8 @@ namespace Lsp {
 // shared between them (WindowAcross): the open scripts', which follow their
 // edits, and those of the files on disk no open script stands for, read once.
 // When what one of them does changes, only the open scripts that call it have
-// their calls judged again. A function on disk that itself calls a function of
-// another file stays unknown to the other scripts: its file is not kept to be
-// asked again.
+// their calls judged again. A file on disk whose function calls a function of
+// another file is read again to be asked, and keeps what it then said.
 class WindowSharing
 {
 public:
@@ -32,7 +31,7 @@ public:
 
     // Shares what the functions do now; nothing is worked out when no script's
     // functions changed since the last call.
-    Changed share(const QVector<Open> &open, const Workspace &workspace);
+    Changed share(const QVector<Open> &open, Workspace &workspace);
 
 private:
     bool sameAsBefore(const QVector<Open> &open, const Workspace &workspace);

@@ -28,6 +28,13 @@ bool mayNamePlayerVariable(const QByteArray &bytes)
     return false;
 }
 
+QString decoded(const QByteArray &bytes, const QString &encoding)
+{
+    return encoding.isEmpty()
+               ? CodePage932::decode(bytes)
+               : QStringDecoder(encoding.toLatin1().constData(), QStringConverter::Flag::Stateless).decode(bytes);
+}
+
 } // namespace
 
 Offered offeredBy(const QByteArray &bytes, const QString &encoding)
@@ -39,10 +46,7 @@ Offered offeredBy(const QByteArray &bytes, const QString &encoding)
     if (codePage && !mayNamePlayerVariable(bytes) && !bytes.contains("unction") &&
         !bytes.toLower().contains("function") && !bytes.contains('\t'))
         return {};
-    const QString text = codePage ? CodePage932::decode(bytes)
-                                  : QStringDecoder(encoding.toLatin1().constData(),
-                                                   QStringConverter::Flag::Stateless)
-                                        .decode(bytes);
+    const QString text = decoded(bytes, encoding);
     ScriptCheck check(Commands::Table::builtIn(), ScriptCheck::Options{false, false, false});
     check.replaceLines(0, 0, LineBreaks::splitSharing(text));
     Offered offered;
@@ -241,6 +245,22 @@ QString Workspace::nearestVariable(const QString &name) const
     for (auto variable = keysByVariable_.cbegin(); variable != keysByVariable_.cend(); ++variable)
         set.insert(variable.key(), variable->cbegin().value());
     return *hints_.insert(key, VariableRules::nearestSet(name, set));
+}
+
+std::optional<WindowAcross::FileWindows>
+Workspace::windowsWith(const QString &path, const std::shared_ptr<const WindowAcross::Table> &table)
+{
+    const auto file = disk_.find(path);
+    const RegularFile::Result read = RegularFile::tryRead(path, RegularFile::kDefaultMaxBytes);
+    if (file == disk_.end() || read.status != RegularFile::Result::Status::Read)
+        return std::nullopt;
+    ScriptCheck check(Commands::Table::builtIn(), ScriptCheck::Options{false, false, false, false});
+    check.setOutsideWindows(table);
+    check.replaceLines(0, 0,
+                       LineBreaks::splitSharing(decoded(read.bytes, encodingOfFolder(QFileInfo(path).absolutePath()))));
+    // Kept as the file's own: the next sharing finds them worked out with what it says.
+    file->windows = check.functionWindows();
+    return file->windows;
 }
 
 QVector<std::pair<QString, const WindowAcross::FileWindows *>> Workspace::windowsOnDisk() const

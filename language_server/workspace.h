@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace Lsp {
@@ -66,9 +67,13 @@ public:
     // Changes whenever the set of defined functions or of set variables does.
     quint64 generation() const { return generation_; }
     // What the functions of each file on disk that no open script stands for do to
-    // the conversation window, worked out with the other files' functions unknown;
-    // by path, sorted. Its generation changes whenever one of them does.
+    // the conversation window, as last worked out (at first with the other files'
+    // functions unknown); by path, sorted. Its generation changes whenever one of them does.
     QVector<std::pair<QString, const WindowAcross::FileWindows *>> windowsOnDisk() const;
+    // The same for one of them, read again with `table` standing for the other
+    // files, and kept; none when it can no longer be read.
+    std::optional<WindowAcross::FileWindows> windowsWith(const QString &path,
+                                                        const std::shared_ptr<const WindowAcross::Table> &table);
     quint64 windowsGeneration() const { return windowsGeneration_; }
 
     // Told of what each file read from disk defines and asks of the scripts a

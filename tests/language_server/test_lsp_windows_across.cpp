@@ -8,7 +8,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 namespace {
 
@@ -31,16 +34,24 @@ QJsonObject notification(const QString &method, const QJsonObject &params)
 class Session
 {
 public:
-    explicit Session(const QVector<std::pair<QString, QString>> &scripts)
+    explicit Session(const QVector<std::pair<QString, QString>> &scripts, const QString &rootUri = QString())
         : server_({nullptr, QStringLiteral("test")}, [this](const QByteArray &bytes) { written_ += bytes; })
     {
-        server_.receive(framed({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"},
-                                {"params", QJsonObject{{"capabilities", QJsonObject{}}}}}));
+        QJsonObject params{{"capabilities", QJsonObject{}}};
+        if (!rootUri.isEmpty())
+            params.insert("rootUri", rootUri);
+        server_.receive(framed({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", params}}));
         server_.receive(framed(notification("initialized", {})));
         for (const auto &[uri, text] : scripts)
             server_.receive(framed(notification(
                 "textDocument/didOpen",
                 {{"textDocument", QJsonObject{{"uri", uri}, {"version", 1}, {"languageId", "x"}, {"text", text}}}})));
+        settle();
+    }
+
+    void notify(const QString &method, const QJsonObject &params)
+    {
+        server_.receive(framed(notification(method, params)));
         settle();
     }
 
@@ -134,6 +145,28 @@ private slots:
         // A change that leaves what the function does as it was publishes the caller no more.
         session.replaceAll(kFunctionsUri, functionFile({"mes \"Hello again.\";", "return;"}));
         QCOMPARE(session.publications(kCallerUri), callerBefore + 1);
+    }
+
+    // Files on disk no open script stands for: a chain through two of them is followed,
+    // the first read again to be asked what it does with the second.
+    void functionsOnDisk_chainThroughThem_isFollowed()
+    {
+        QTemporaryDir folder;
+        const auto write = [&](const QString &name, const QString &text) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text.toLatin1());
+        };
+        write("a.txt", "function\tscript\tF_Hello\t{\n\tcallfunc \"F_Deep\";\n\treturn;\n}\n");
+        write("b.txt", "function\tscript\tF_Deep\t{\n\tmes \"deep\";\n\treturn;\n}\n");
+        const QString root = QUrl::fromLocalFile(folder.path()).toString();
+        Session session({{root + "/npc.txt", kCaller}}, root);
+        QCOMPARE(codesOf(session.published(root + "/npc.txt")), QStringList{"2 TW501"});
+        // The last link changed on disk, as the client reports it.
+        write("b.txt", "function\tscript\tF_Deep\t{\n\tmes \"deep\";\n\tclose;\n}\n");
+        session.notify("workspace/didChangeWatchedFiles",
+                       {{"changes", QJsonArray{QJsonObject{{"uri", root + "/b.txt"}, {"type", 2}}}}});
+        QCOMPARE(codesOf(session.published(root + "/npc.txt")), QStringList());
     }
 
     // Random edits of the functions' script, each compared with a fresh server that
