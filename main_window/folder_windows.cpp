@@ -14,13 +14,16 @@
 
 namespace {
 
-// What the functions of a script's bytes (code page 932) do; nothing for a script
-// that defines none, told from its bytes without reading it whole.
-WindowAcross::FileWindows windowsOf(const QByteArray &bytes)
+// What the functions of a script's bytes (code page 932) do, with `table` standing
+// for the other files; nothing for a script that defines none, told from its
+// bytes without reading it whole.
+WindowAcross::FileWindows windowsOf(const QByteArray &bytes,
+                                    const std::shared_ptr<const WindowAcross::Table> &table = nullptr)
 {
     if (!bytes.contains("unction") && !bytes.toLower().contains("function"))
         return {};
     ScriptCheck check(Commands::Table::builtIn(), ScriptCheck::Options{false, false, false, false});
+    check.setOutsideWindows(table);
     check.replaceLines(0, 0, LineBreaks::splitSharing(CodePage932::decode(bytes)));
     return check.functionWindows();
 }
@@ -155,10 +158,23 @@ void FolderWindows::settle()
     QStringList paths = files_.keys();
     std::sort(paths.begin(), paths.end());
     QVector<WindowAcross::FileWindows> windows;
+    QStringList offering;
     for (const QString &path : std::as_const(paths)) {
-        if (!files_.value(path).windows.isEmpty())
+        if (!files_.value(path).windows.isEmpty()) {
             windows.append(files_.value(path).windows);
+            offering.append(path);
+        }
     }
-    table_ = std::make_shared<const WindowAcross::Table>(WindowAcross::resolve(std::move(windows), {}));
+    // A file whose function calls another file's is read again to be asked, and
+    // keeps what it said: the next table finds it worked out with what it says.
+    const auto recompute = [&](int file, const WindowAcross::Table &table) -> std::optional<WindowAcross::FileWindows> {
+        const RegularFile::Result bytes = RegularFile::tryRead(offering.at(file), RegularFile::kDefaultMaxBytes);
+        if (bytes.status != RegularFile::Result::Status::Read)
+            return std::nullopt;
+        WindowAcross::FileWindows again = windowsOf(bytes.bytes, std::make_shared<const WindowAcross::Table>(table));
+        files_[offering.at(file)].windows = again;
+        return again;
+    };
+    table_ = std::make_shared<const WindowAcross::Table>(WindowAcross::resolve(std::move(windows), recompute));
     emit tableChanged();
 }

@@ -16,9 +16,8 @@
 // conversation window, for the editor's check of calls of them (WindowAcross).
 // The folder and the folders inside it are read once, a slice at a time between
 // events, and a file is read again when it changes on disk. The edited script
-// itself is left out: the editor's text stands for it. A function of the folder
-// that calls a function of another file stays unknown: the files are not kept to
-// be asked again.
+// itself is left out: the editor's text stands for it. A file whose function
+// calls a function of another file is read again to be asked what it does then.
 class FolderWindows : public QObject
 {
     Q_OBJECT

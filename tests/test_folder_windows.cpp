@@ -73,8 +73,9 @@ private slots:
         QCOMPARE(changed.count(), 1);
         QStringList names = windows.table()->keys();
         names.sort();
-        // A function of the folder that calls another file's is not asked again: unknown.
-        QCOMPARE(names, (QStringList{"f_bye", "f_hello"}));
+        // A function of the folder that calls another file's does what that one does.
+        QCOMPARE(names, (QStringList{"f_bye", "f_chain", "f_hello"}));
+        QCOMPARE(windows.table()->value("f_chain"), windows.table()->value("f_hello"));
         QVERIFY(windows.table()->value("f_hello") != windows.table()->value("f_bye"));
         QVERIFY(windows.table()->value("f_hello") != WindowRules::unknownSummary());
     }
