@@ -5,6 +5,7 @@
 #include "checker/script_line.h"
 #include "checker/window_rules.h"
 
+#include <functional>
 #include <map>
 
 // What each function of the file (function<TAB>script<TAB>Name<TAB>{) does to the
@@ -47,6 +48,73 @@ struct LookedUp
         return found;
     }
 };
+
+// What each function does, and the names outside the file each leaned on.
+struct Summed
+{
+    QHash<QString, WindowSummary> summaries;
+    QHash<QString, QSet<QString>> outsideNames;
+};
+
+// Summarises `functions`, those of other files coming from `outside` (none: no
+// such function).
+using Outside = std::function<std::optional<WindowSummary>(const QString &lowerName)>;
+Summed summariseAll(const std::map<QString, FileFunction> &functions, const Commands::Table &commands,
+                    const Outside &outside)
+{
+    WindowSummaryMemo<QString> memo;
+    LookedUp lookedUp;
+    QStringList following; // the functions being followed, innermost last
+    WindowRules::Context context;
+    context.commands = &commands;
+    context.isFileFunction = [&](const QString &name) {
+        if (functions.count(name) != 0) {
+            lookedUp.own[following.back()].insert(name);
+            return true;
+        }
+        if (!commands.find(name))
+            lookedUp.outside[following.back()].insert(name);
+        return outside(name).has_value();
+    };
+    context.summaryOf = [&](const QString &name) {
+        if (functions.count(name) == 0)
+            return outside(name).value_or(WindowRules::unknownSummary());
+        return memo.get(name, WindowRules::unknownSummary(), [&](const QString &callee) {
+            const FileFunction &function = functions.at(callee);
+            WindowRules::Context own = context;
+            own.text = function.text;
+            following.append(callee);
+            const WindowSummary summary = WindowRules::summarise(function.graph, own);
+            following.removeLast();
+            return summary;
+        });
+    };
+    Summed summed;
+    for (const auto &[name, function] : functions)
+        summed.summaries.insert(name, context.summaryOf(name));
+    for (const auto &[name, function] : functions) {
+        QSet<QString> leaned = lookedUp.outsideOf(name);
+        if (!leaned.isEmpty())
+            summed.outsideNames.insert(name, std::move(leaned));
+    }
+    return summed;
+}
+
+// The names whose summary is another in `now`, or is there only on one side.
+QSet<QString> changedBetween(const QHash<QString, WindowSummary> &before, const QHash<QString, WindowSummary> &now)
+{
+    QSet<QString> changed;
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        const auto was = before.constFind(it.key());
+        if (was == before.cend() || *was != it.value())
+            changed.insert(it.key());
+    }
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        if (!now.contains(it.key()))
+            changed.insert(it.key());
+    }
+    return changed;
+}
 
 } // namespace
 
@@ -91,56 +159,11 @@ bool ScriptCheck::refreshFunctionSummaries()
         functions[functionBodies_.value(lines_[size_t(first)]->id)] = FileFunction{std::move(graph), std::move(text)};
     }
 
-    WindowSummaryMemo<QString> memo;
-    LookedUp lookedUp;
-    QStringList following; // the functions being followed, innermost last
-    WindowRules::Context context;
-    context.commands = commands_.get();
-    context.isFileFunction = [&](const QString &name) {
-        if (functions.count(name) != 0) {
-            lookedUp.own[following.back()].insert(name);
-            return true;
-        }
-        if (!commands_->find(name))
-            lookedUp.outside[following.back()].insert(name);
-        return isOutsideFunction(name);
-    };
-    context.summaryOf = [&](const QString &name) {
-        if (functions.count(name) == 0)
-            return outsideSummary(name).value_or(WindowRules::unknownSummary());
-        return memo.get(name, WindowRules::unknownSummary(), [&](const QString &callee) {
-            const FileFunction &function = functions.at(callee);
-            WindowRules::Context own = context;
-            own.text = function.text;
-            following.append(callee);
-            const WindowSummary summary = WindowRules::summarise(function.graph, own);
-            following.removeLast();
-            return summary;
-        });
-    };
-    QHash<QString, WindowSummary> summaries;
-    for (const auto &[name, function] : functions)
-        summaries.insert(name, context.summaryOf(name));
-    QHash<QString, QSet<QString>> outsideNames;
-    for (const auto &[name, function] : functions) {
-        QSet<QString> leaned = lookedUp.outsideOf(name);
-        if (!leaned.isEmpty())
-            outsideNames.insert(name, std::move(leaned));
-    }
-    const bool leanedOtherwise = outsideNames != outsideNamesOf_;
-    outsideNamesOf_ = std::move(outsideNames);
-
-    QSet<QString> changed;
-    for (auto it = summaries.cbegin(); it != summaries.cend(); ++it) {
-        const auto before = functionSummaries_.constFind(it.key());
-        if (before == functionSummaries_.cend() || *before != it.value())
-            changed.insert(it.key());
-    }
-    for (auto it = functionSummaries_.cbegin(); it != functionSummaries_.cend(); ++it) {
-        if (!summaries.contains(it.key()))
-            changed.insert(it.key());
-    }
-    functionSummaries_ = std::move(summaries);
+    Summed summed = summariseAll(functions, *commands_, [this](const QString &name) { return outsideSummary(name); });
+    const bool leanedOtherwise = summed.outsideNames != outsideNamesOf_;
+    outsideNamesOf_ = std::move(summed.outsideNames);
+    const QSet<QString> changed = changedBetween(functionSummaries_, summed.summaries);
+    functionSummaries_ = std::move(summed.summaries);
     markCallersOf(changed);
     if (!changed.isEmpty() || leanedOtherwise)
         ++windowsGeneration_;
