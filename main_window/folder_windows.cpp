@@ -6,7 +6,6 @@
 #include "common/regular_file.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -68,6 +67,8 @@ void FolderWindows::setFolder(const QString &folder, const QString &editedFile)
     folder_ = folder;
     files_.clear();
     queued_.clear();
+    folders_.clear();
+    foldersListed_ = 0;
     if (!watcher_.directories().isEmpty())
         watcher_.removePaths(watcher_.directories());
     if (!watcher_.files().isEmpty())
@@ -81,23 +82,26 @@ void FolderWindows::listFolder()
 {
     firstRead_.stop();
     if (!folder_.isEmpty())
-        queueFolder(folder_);
+        folders_.append(folder_);
 }
 
-// The scripts of `folder` and the folders inside it, each read once, and the folders watched.
+// The scripts of `folder`, queued, and the folders inside it, to be listed in
+// turn: a folder of many folders is walked a slice at a time like the files.
 void FolderWindows::queueFolder(const QString &folder)
 {
-    QStringList folders{folder};
-    for (QDirIterator dirs(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDirIterator::Subdirectories);
-         dirs.hasNext();)
-        folders.append(dirs.next());
-    watcher_.addPaths(folders);
-    for (const QString &each : std::as_const(folders)) {
-        for (const QFileInfo &file : QDir(each).entryInfoList({QStringLiteral("*.txt")}, QDir::Files | QDir::Readable)) {
-            if (queued_.size() + files_.size() >= kMaxFiles)
-                return;
-            queued_.append(file.absoluteFilePath());
-        }
+    if (foldersListed_ >= kMaxFolders)
+        return;
+    ++foldersListed_;
+    watcher_.addPath(folder);
+    const QDir dir(folder);
+    for (const QFileInfo &file : dir.entryInfoList({QStringLiteral("*.txt")}, QDir::Files | QDir::Readable)) {
+        if (queued_.size() + files_.size() >= kMaxFiles)
+            break;
+        queued_.append(file.absoluteFilePath());
+    }
+    for (const QFileInfo &inside : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable)) {
+        if (!inside.isSymLink())
+            folders_.append(inside.absoluteFilePath());
     }
 }
 
@@ -110,6 +114,12 @@ void FolderWindows::folderChanged(const QString &folder)
         const auto known = files_.constFind(file.absoluteFilePath());
         if (known == files_.cend() || known->modified != file.lastModified() || known->size != file.size())
             queued_.append(file.absoluteFilePath());
+    }
+    // A folder made inside it is listed too.
+    const QStringList watched = watcher_.directories();
+    for (const QFileInfo &inside : QDir(folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable)) {
+        if (!inside.isSymLink() && !watched.contains(inside.absoluteFilePath()))
+            folders_.append(inside.absoluteFilePath());
     }
     for (auto file = files_.begin(); file != files_.end();) {
         if (QFileInfo(file.key()).absolutePath() == QDir(folder).absolutePath() && !present.contains(file.key())) {
@@ -126,11 +136,15 @@ bool FolderWindows::readSome(int milliseconds)
 {
     QElapsedTimer timer;
     timer.start();
-    while (!queued_.isEmpty() && !timer.hasExpired(milliseconds))
-        read(queued_.takeFirst());
-    if (queued_.isEmpty())
+    while ((!queued_.isEmpty() || !folders_.isEmpty()) && !timer.hasExpired(milliseconds)) {
+        if (!queued_.isEmpty())
+            read(queued_.takeFirst());
+        else
+            queueFolder(folders_.takeFirst());
+    }
+    if (queued_.isEmpty() && folders_.isEmpty())
         settle();
-    return !queued_.isEmpty();
+    return !queued_.isEmpty() || !folders_.isEmpty();
 }
 
 void FolderWindows::read(const QString &path)

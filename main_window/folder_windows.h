@@ -25,6 +25,8 @@ class FolderWindows : public QObject
 public:
     // Script files read at most; a folder holding more is not a server's scripts.
     static constexpr int kMaxFiles = 20000;
+    // Folders listed and watched at most.
+    static constexpr int kMaxFolders = 2000;
     // How long after a folder is set its reading begins: the window is shown first.
     static constexpr int kFirstReadDelayMs = 500;
 
@@ -33,7 +35,7 @@ public:
     // Reads the scripts under `folder` (again only when it is another folder),
     // leaving out `editedFile`, from a moment later on.
     void setFolder(const QString &folder, const QString &editedFile);
-    // Lists the folder set now, without waiting: readSome reads what it lists.
+    // Begins on the folder set now, without waiting: readSome lists and reads it.
     void listFolder();
     // Reads queued files for about `milliseconds`; false when none is left.
     bool readSome(int milliseconds);
@@ -59,6 +61,8 @@ private:
     QString folder_;
     QString editedFile_;
     QStringList queued_;
+    QStringList folders_; // folders to be listed
+    int foldersListed_ = 0;
     QHash<QString, File> files_; // by path; only those whose functions do something are kept whole
     QFileSystemWatcher watcher_;
     QTimer slices_;

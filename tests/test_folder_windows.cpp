@@ -100,6 +100,11 @@ private slots:
         write(folder.filePath("later.txt"), function("F_Later", kShows));
         QTRY_COMPARE_WITH_TIMEOUT(changed.count(), 4, 5000);
         QCOMPARE(windows.table()->keys(), QStringList{"f_later"});
+        // And a folder made inside it, with its scripts.
+        QVERIFY(QDir(folder.path()).mkdir("made"));
+        write(folder.filePath("made/inside.txt"), function("F_Inside", kShows));
+        QTRY_COMPARE_WITH_TIMEOUT(windows.table()->size(), 2, 5000);
+        QVERIFY(windows.table()->contains("f_inside"));
     }
 
     // Another script of the folder edited: the one edited before counts again.
