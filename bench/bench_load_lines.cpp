@@ -8,7 +8,7 @@
 #include "bench_timing.h"
 #include "checker/load_lines.h"
 #include "checker/script_check.h"
-#include "main_window/moving_findings.h"
+#include "checker/moving_findings.h"
 
 #include <QCoreApplication>
 #include <QStringList>

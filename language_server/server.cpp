@@ -44,6 +44,7 @@ struct Server::Document
         text.setFindingPolicy(policy);
         findings = Findings(text.check(), policy);
         dirty = true;
+        loadsStale = true;
     }
     QString uri;
     // Its file's path; its address when it has no file, or when another open
@@ -56,6 +57,12 @@ struct Server::Document
     Workspace::Names names;  // what it offers the other scripts
     bool dirty = true;       // its diagnostics are yet to be published
     bool flowPending = true; // its flow is yet to be judged
+    // What the load order decides, judged when its flow is after edits (loadsEdited),
+    // or at the next idle when other scripts changed it (loadsStale); until then
+    // its findings move with their lines.
+    MovingFindings loads;
+    bool loadsEdited = false;
+    bool loadsStale = true;
 };
 
 Server::Server(Settings settings, Output output)
@@ -300,7 +307,9 @@ void Server::change(const DidChangeParams &params)
                                             ? document.text.replace(change.range->start, change.range->end, change.text)
                                             : document.text.replaceAll(change.text);
         namesTouched = document.findings.update(document.text.check(), edit) || namesTouched;
+        document.loads.linesReplaced(edit.first, edit.removed, edit.added);
         document.flowPending = true;
+        document.loadsEdited = true;
     }
     if (params.version)
         document.version = *params.version;
@@ -465,6 +474,10 @@ bool Server::judgeFlow()
         document->dirty = document->dirty || !lines.isEmpty();
         changed = changed || !lines.isEmpty();
     }
+    for (const std::shared_ptr<Document> &document : std::as_const(documents_)) {
+        if (std::exchange(document->loadsEdited, false))
+            changed = judgeLoads(*document) || changed;
+    }
     return shareWindows() || changed;
 }
 
@@ -496,9 +509,20 @@ bool Server::idle()
     const bool judgeCalls = workspace_.complete();
     const bool callsChanged = callsGeneration() != publishedGeneration_;
     publishedGeneration_ = callsGeneration();
-    for (const std::shared_ptr<Document> &document : std::as_const(documents_)) {
-        if (document->dirty)
-            shareLoads(*document);
+    // Whether calls by name are judged changes once the workspace is read.
+    const bool workspaceRead = !workspace_.hasFolders() || workspace_.complete();
+    if (std::exchange(loadsWorkspaceRead_, workspaceRead) != workspaceRead) {
+        for (const std::shared_ptr<Document> &document : std::as_const(documents_))
+            document->loadsStale = true;
+    }
+    // Judging one may make others stale: those are judged in turn.
+    for (bool judged = true; std::exchange(judged, false);) {
+        for (const std::shared_ptr<Document> &document : std::as_const(documents_)) {
+            if (document->loadsStale) {
+                judgeLoads(*document);
+                judged = true;
+            }
+        }
     }
     for (const std::shared_ptr<Document> &document : std::as_const(documents_)) {
         if (document->dirty || (callsChanged && judgeCalls))
@@ -532,20 +556,26 @@ void Server::publish(Document &document)
         variables.isSet = [this](const QString &key) { return workspace_.setsVariable(key); };
         variables.nearest = [this](const QString &name) { return workspace_.nearestVariable(name); };
     }
-    // Until the workspace is read whole, a function called by name may be defined
-    // in a script loaded first.
-    const bool workspaceRead = !workspace_.hasFolders() || workspace_.complete();
-    const QHash<int, Diagnostics> loads = loads_.judge(document.key, document.table->target(), workspaceRead);
+    const QHash<int, Diagnostics> loads = document.loads.byLine();
     output_(publishMessage(document.findings, document.uri, document.version, defined, variables, loads));
     document.dirty = false;
 }
 
-// Files the script's sum anew; the open scripts whose findings it may change are
-// published again.
-void Server::shareLoads(Document &document)
+// Files the script's sum anew, and judges what the load order decides for it;
+// the other open scripts whose findings that may change are judged again at the
+// next idle. Returns whether its findings changed. Costs what the script defines.
+bool Server::judgeLoads(Document &document)
 {
+    document.loadsStale = false;
     OpenLoads loads = openLoads(document.findings);
     loadsChanged(loads_.setOpen(document.key, std::move(loads.uses), std::move(loads.clashSilenced)));
+    // Until the workspace is read whole, a function called by name may be defined
+    // in a script loaded first.
+    const bool workspaceRead = !workspace_.hasFolders() || workspace_.complete();
+    const bool changed =
+        !document.loads.replace(loads_.judge(document.key, document.table->target(), workspaceRead)).isEmpty();
+    document.dirty = document.dirty || changed;
+    return changed;
 }
 
 void Server::loadsChanged(const QSet<QString> &keys)
@@ -553,8 +583,8 @@ void Server::loadsChanged(const QSet<QString> &keys)
     if (keys.isEmpty())
         return;
     for (const std::shared_ptr<Document> &document : std::as_const(documents_)) {
-        if (keys.contains(document->key) && !document->dirty) {
-            document->dirty = true;
+        if (keys.contains(document->key) && !document->loadsStale) {
+            document->loadsStale = true;
             loadsDirtied_ = true;
         }
     }

@@ -3,6 +3,7 @@
 #include "checker/commands.h"
 #include "checker/server_folders.h"
 #include "language_server/feature_table.h"
+#include "checker/moving_findings.h"
 #include "language_server/findings.h"
 #include "language_server/load_sharing.h"
 #include "language_server/message_reader.h"
@@ -110,7 +111,7 @@ private:
     void updateNames(Document &document);
     quint64 callsGeneration() const;
     bool shareWindows();
-    void shareLoads(Document &document);
+    bool judgeLoads(Document &document);
     void loadsChanged(const QSet<QString> &keys);
     LoadSharing::Place loadPlaceOf(const QString &key);
 
@@ -139,7 +140,8 @@ private:
         int listed = 0;
     };
     QHash<QString, LoadOrderPlaces> loadOrders_;
-    bool loadsDirtied_ = false; // open scripts were marked to publish again since the last idle
+    bool loadsDirtied_ = false;      // open scripts were marked to judge again since the last idle
+    bool loadsWorkspaceRead_ = true; // whether calls by name were judged when they last were
 };
 
 } // namespace Lsp

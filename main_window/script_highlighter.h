@@ -2,7 +2,7 @@
 
 #include "checker/load_lines.h"
 #include "checker/script_check.h"
-#include "main_window/moving_findings.h"
+#include "checker/moving_findings.h"
 #include "project_file/finding_policy.h"
 
 #include <QSyntaxHighlighter>

@@ -1,6 +1,6 @@
 // Findings judged at a pause move with their lines through the edits that follow,
 // as if each edit had moved them at once.
-#include "main_window/moving_findings.h"
+#include "checker/moving_findings.h"
 
 #include <QRandomGenerator>
 

@@ -1,4 +1,4 @@
-#include "main_window/moving_findings.h"
+#include "checker/moving_findings.h"
 
 QVector<int> MovingFindings::replace(QHash<int, Diagnostics> found)
 {

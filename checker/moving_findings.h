@@ -22,6 +22,8 @@ public:
     Diagnostics on(int line) const;
     // All of them, lines filled in, in no order.
     Diagnostics all() const;
+    // All of them by line as numbered now.
+    QHash<int, Diagnostics> byLine() const { return shifts_.isEmpty() ? judged_ : current(); }
     bool isEmpty() const { return judged_.isEmpty(); }
 
 private:
