@@ -54,11 +54,11 @@ public:
         settle();
     }
 
-    // Puts `text` at the start of `line`.
-    void insert(const QString &uri, int line, const QString &text)
+    // Puts `text` at the start of `line`; without `pause`, typing goes on (the flow is not judged).
+    void insert(const QString &uri, int line, const QString &text, bool pause = true)
     {
         const QJsonObject range{{"start", position(line, 0)}, {"end", position(line, 0)}};
-        change(uri, QJsonObject{{"range", range}, {"text", text}});
+        change(uri, QJsonObject{{"range", range}, {"text", text}}, pause);
     }
     void replaceAll(const QString &uri, const QString &text) { change(uri, QJsonObject{{"text", text}}); }
 
@@ -79,19 +79,20 @@ public:
     int publications(const QString &uri) const { return publications_.value(uri); }
 
 private:
-    void change(const QString &uri, const QJsonObject &change)
+    void change(const QString &uri, const QJsonObject &change, bool pause = true)
     {
         server_.receive(framed(notification("textDocument/didChange",
                                             {{"textDocument", QJsonObject{{"uri", uri}, {"version", ++version_}}},
                                              {"contentChanges", QJsonArray{change}}})));
-        settle();
+        settle(pause);
     }
 
-    void settle()
+    void settle(bool pause = true)
     {
         while (server_.idle()) {
         }
-        server_.judgeFlow();
+        if (pause)
+            server_.judgeFlow();
         while (server_.idle()) {
         }
         Lsp::MessageReader reader;
@@ -232,6 +233,26 @@ private slots:
         QCOMPARE(session.found(b, kLoadCodes), QStringList{"0 TW334"});
         session.open(uriOf(dir.path(), "a.txt"), npc("Ferryman"));
         QCOMPARE(session.found(b, kLoadCodes), QStringList());
+    }
+
+    // While typing goes on the script is not judged again: its findings move with
+    // their lines, and the pause judges what the edit changed.
+    void typing_movesTheFindingsWithTheirLines_untilThePause()
+    {
+        Session session({});
+        const QString uri = QStringLiteral("untitled:ferry");
+        session.open(uri, npc("Ferryman") + npc("Ferryman"));
+        QCOMPARE(session.found(uri, kLoadCodes), QStringList{"3 TW333"});
+        session.insert(uri, 0, "// ferries\n", false);
+        QCOMPARE(session.found(uri, kLoadCodes), QStringList{"4 TW333"});
+        // Lines written at the start of its line rewrite that line: the finding stays
+        // on it until the pause finds it three lines down.
+        session.insert(uri, 4, npc("Boatman"), false);
+        QCOMPARE(session.found(uri, kLoadCodes), QStringList{"4 TW333"});
+        session.insert(uri, 0, "", true);
+        QCOMPARE(session.found(uri, kLoadCodes), QStringList{"7 TW333"});
+        session.insert(uri, 0, npc("Ferryman"));
+        QCOMPARE(session.found(uri, kLoadCodes), (QStringList{"4 TW333", "10 TW333"}));
     }
 
     // A body that declares a function of the name it calls calls its own: the
