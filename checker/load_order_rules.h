@@ -27,12 +27,23 @@ struct Use
     int column = 0;
     int length = 0;
     quint64 body = 0;
+
+    friend bool operator==(const Use &a, const Use &b)
+    {
+        return a.line == b.line && a.column == b.column && a.length == b.length && a.body == b.body &&
+               a.name == b.name;
+    }
 };
 
 // "function Name { ... }" in an NPC's body; `body` is that NPC's.
 struct LocalFunction : Use
 {
     bool isPublic = false;
+
+    friend bool operator==(const LocalFunction &a, const LocalFunction &b)
+    {
+        return a.isPublic == b.isPublic && static_cast<const Use &>(a) == static_cast<const Use &>(b);
+    }
 };
 
 // "\"Ferryman\"::Fare(1)" or callfunctionofnpc("Ferryman","Fare",1): `name` is
@@ -40,6 +51,11 @@ struct LocalFunction : Use
 struct NpcCall : Use
 {
     QString npc;
+
+    friend bool operator==(const NpcCall &a, const NpcCall &b)
+    {
+        return a.npc == b.npc && static_cast<const Use &>(a) == static_cast<const Use &>(b);
+    }
 };
 
 // What a file's lines define and ask for, in line order.
@@ -59,6 +75,13 @@ struct Uses
     }
     // Appends `other`, which holds later lines.
     void append(const Uses &other);
+
+    friend bool operator==(const Uses &a, const Uses &b)
+    {
+        return a.fileFunctions == b.fileFunctions && a.callsByName == b.callsByName && a.npcs == b.npcs &&
+               a.duplicateSources == b.duplicateSources && a.localFunctions == b.localFunctions &&
+               a.npcCalls == b.npcCalls;
+    }
 };
 
 // One file as the rules see it.

@@ -9,7 +9,7 @@ namespace Lsp {
 
 namespace {
 
-auto byNumber = [](const Findings::Line &line, int number) { return line.number < number; };
+auto byNumber = [](const std::unique_ptr<Findings::Line> &line, int number) { return line->number < number; };
 
 // Whether the line offers other files a name: a function, or a player variable set.
 bool offersNames(const Findings::Line &line)
@@ -27,14 +27,22 @@ Findings::Findings(const ScriptCheck &check, FindingPolicy policy) : policy_(std
 
 bool Findings::update(const ScriptCheck &check, const TextDocument::Edit &edit)
 {
-    const auto from = std::lower_bound(lines_.begin(), lines_.end(), edit.first, byNumber);
+    // The lines the edit rewrote keep their places and are read again in place:
+    // taking them out and putting them back would move every line after them.
+    const int rewritten = std::min(edit.removed, edit.added);
+    const auto from = std::lower_bound(lines_.begin(), lines_.end(), edit.first + rewritten, byNumber);
     const auto to = std::lower_bound(from, lines_.end(), edit.first + edit.removed, byNumber);
-    bool offers = std::any_of(from, to, [](const Line &line) { return offersNames(line); });
+    bool offers = std::any_of(from, to, [](const std::unique_ptr<Line> &line) { return offersNames(*line); });
+    loadsChanged_ = loadsChanged_ ||
+                    std::any_of(from, to, [](const std::unique_ptr<Line> &line) { return !line->loads.isEmpty(); });
     const auto after = lines_.erase(from, to);
     const int shift = edit.added - edit.removed;
     if (shift != 0) {
-        for (auto line = after; line != lines_.end(); ++line)
-            line->number += shift;
+        for (auto line = after; line != lines_.end(); ++line) {
+            (*line)->number += shift;
+            // Other scripts' findings name the lines of what this one defines.
+            loadsChanged_ = loadsChanged_ || !(*line)->loads.isEmpty();
+        }
     }
     // The lines the check read again besides: a comment or body the edit opened or
     // closed changes what they define without changing what is found on them.
@@ -73,12 +81,17 @@ bool Findings::refresh(const ScriptCheck &check, int number)
     const bool holds = !line.diagnostics.isEmpty() || !line.calls.isEmpty() || offersNames(line) ||
                        !line.variables.reads.isEmpty() || !line.loads.isEmpty();
     const auto place = std::lower_bound(lines_.begin(), lines_.end(), number, byNumber);
-    const bool present = place != lines_.end() && place->number == number;
-    const bool offers = offersNames(line) || (present && offersNames(*place));
+    const bool present = place != lines_.end() && (*place)->number == number;
+    const bool offers = offersNames(line) || (present && offersNames(**place));
+    const bool loadsBefore = present && !(*place)->loads.isEmpty();
+    if (loadsBefore || !line.loads.isEmpty()) {
+        loadsChanged_ = loadsChanged_ || !loadsBefore || line.loads.isEmpty() || !((*place)->loads == line.loads) ||
+                        (*place)->nameClashSilenced != line.nameClashSilenced;
+    }
     if (holds && present)
-        *place = std::move(line);
+        **place = std::move(line);
     else if (holds)
-        lines_.insert(place, std::move(line));
+        lines_.insert(place, std::make_unique<Line>(std::move(line)));
     else if (present)
         lines_.erase(place);
     return offers;
@@ -115,7 +128,7 @@ void Findings::readLoads(const ScriptCheck &check, int number, Line &line) const
 QSet<QString> Findings::functionNames() const
 {
     QSet<QString> names;
-    for (const Line &line : lines_) {
+    for (const Line &line : lines()) {
         if (!line.function.name.isEmpty())
             names.insert(line.function.name);
     }
@@ -125,7 +138,7 @@ QSet<QString> Findings::functionNames() const
 QHash<QString, QString> Findings::playerVariablesSet() const
 {
     QHash<QString, QString> set;
-    for (const Line &line : lines_) {
+    for (const Line &line : lines()) {
         for (const ScriptCheck::VariableUse &variable : line.variables.sets) {
             const QString key = VariableRules::keyOf(variable.name);
             if (!set.contains(key))

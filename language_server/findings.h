@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QString>
 
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace Lsp {
@@ -46,7 +48,38 @@ public:
     // did, was among those touched.
     bool update(const ScriptCheck &check, const TextDocument::Edit &edit);
 
-    const std::vector<Line> &lines() const { return lines_; }
+    // Whether what a line asks of the scripts loaded with it changed, or moved,
+    // since the last call: only then is the load order judged again.
+    bool takeLoadsChanged() { return std::exchange(loadsChanged_, false); }
+
+    // Each line is kept behind a pointer, so that putting one in or taking one out
+    // in the middle of a long script moves pointers rather than lines.
+    using HeldLines = std::vector<std::unique_ptr<Line>>;
+    class Lines
+    {
+    public:
+        struct Iterator
+        {
+            HeldLines::const_iterator at;
+            const Line &operator*() const { return **at; }
+            const Line *operator->() const { return at->get(); }
+            Iterator &operator++()
+            {
+                ++at;
+                return *this;
+            }
+            bool operator!=(const Iterator &other) const { return at != other.at; }
+        };
+        explicit Lines(const HeldLines &held) : held_(held) {}
+        Iterator begin() const { return {held_.cbegin()}; }
+        Iterator end() const { return {held_.cend()}; }
+
+    private:
+        const HeldLines &held_;
+    };
+
+    // The lines in line order.
+    Lines lines() const { return Lines(lines_); }
     QSet<QString> functionNames() const;
     // The player variables the script sets: spellings by key in lower case.
     QHash<QString, QString> playerVariablesSet() const;
@@ -66,7 +99,8 @@ public:
 
 private:
     FindingPolicy policy_;
-    std::vector<Line> lines_;
+    HeldLines lines_;
+    bool loadsChanged_ = true;
 };
 
 } // namespace Lsp

@@ -309,7 +309,8 @@ void Server::change(const DidChangeParams &params)
         namesTouched = document.findings.update(document.text.check(), edit) || namesTouched;
         document.loads.linesReplaced(edit.first, edit.removed, edit.added);
         document.flowPending = true;
-        document.loadsEdited = true;
+        // Typing in a message or a label asks nothing new of other scripts.
+        document.loadsEdited = document.findings.takeLoadsChanged() || document.loadsEdited;
     }
     if (params.version)
         document.version = *params.version;
