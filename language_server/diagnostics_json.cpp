@@ -134,6 +134,21 @@ QVector<PublishedDiagnostic> diagnosticsOf(const Findings::Line &line, const QSt
     return published;
 }
 
+// The lines that hold nothing but what they ask of other scripts, and on which the
+// load order found something, in line order: found through the findings, which
+// are few, never by walking the script's NPCs.
+std::vector<const Findings::Line *> loadOnlyLinesFound(const Findings &findings, const QHash<int, Diagnostics> &loads)
+{
+    std::vector<const Findings::Line *> found;
+    for (auto it = loads.cbegin(); it != loads.cend(); ++it) {
+        if (const Findings::Line *line = findings.loadOnlyLine(it.key()))
+            found.push_back(line);
+    }
+    std::sort(found.begin(), found.end(),
+              [](const Findings::Line *a, const Findings::Line *b) { return a->number < b->number; });
+    return found;
+}
+
 } // namespace
 
 QVector<PublishedDiagnostic> publishedDiagnostics(const Findings &findings, const QString &uri,
@@ -145,6 +160,14 @@ QVector<PublishedDiagnostic> publishedDiagnostics(const Findings &findings, cons
     QVector<PublishedDiagnostic> published;
     for (const Findings::Line &line : findings.lines())
         published += diagnosticsOf(line, uri, partners, judges);
+    const std::vector<const Findings::Line *> loadOnly = loadOnlyLinesFound(findings, loads);
+    for (const Findings::Line *line : loadOnly)
+        published += diagnosticsOf(*line, uri, partners, judges);
+    if (!loadOnly.empty())
+        std::stable_sort(published.begin(), published.end(),
+                         [](const PublishedDiagnostic &a, const PublishedDiagnostic &b) {
+                             return a.range.start.line < b.range.start.line;
+                         });
     return published;
 }
 
@@ -210,6 +233,19 @@ QByteArray publishMessage(const Findings &findings, const QString &uri, int vers
             size += piece.size();
         lines.push_back({pieces, line.number});
     }
+    const std::vector<const Findings::Line *> loadOnly = loadOnlyLinesFound(findings, loads);
+    for (const Findings::Line *line : loadOnly) {
+        judged.push_back(writeCutAtLine(diagnosticsOf(*line, uri, partners, judges)));
+        const QByteArrayList *pieces = &judged.back();
+        if (pieces->size() < 2)
+            continue;
+        size += (lines.empty() ? 0 : 1) + (pieces->size() - 1) * digitsOf(line->number);
+        for (const QByteArray &piece : *pieces)
+            size += piece.size();
+        lines.push_back({pieces, line->number});
+    }
+    if (!loadOnly.empty())
+        std::stable_sort(lines.begin(), lines.end(), [](const Numbered &a, const Numbered &b) { return a.number < b.number; });
     return framedPublishDiagnostics(uri, version, size, [&lines, size](char *items) {
         Writer out{items, items + size};
         for (const Numbered &line : lines) {

@@ -25,25 +25,33 @@ Findings::Findings(const ScriptCheck &check, FindingPolicy policy) : policy_(std
         refresh(check, number);
 }
 
-bool Findings::update(const ScriptCheck &check, const TextDocument::Edit &edit)
+// Takes out the kept lines the edit removed and moves the numbers of those after it.
+void Findings::removeAndShift(HeldLines &held, const TextDocument::Edit &edit, bool &offers)
 {
     // The lines the edit rewrote keep their places and are read again in place:
     // taking them out and putting them back would move every line after them.
     const int rewritten = std::min(edit.removed, edit.added);
-    const auto from = std::lower_bound(lines_.begin(), lines_.end(), edit.first + rewritten, byNumber);
-    const auto to = std::lower_bound(from, lines_.end(), edit.first + edit.removed, byNumber);
-    bool offers = std::any_of(from, to, [](const std::unique_ptr<Line> &line) { return offersNames(*line); });
+    const auto from = std::lower_bound(held.begin(), held.end(), edit.first + rewritten, byNumber);
+    const auto to = std::lower_bound(from, held.end(), edit.first + edit.removed, byNumber);
+    offers = offers || std::any_of(from, to, [](const std::unique_ptr<Line> &line) { return offersNames(*line); });
     loadsChanged_ = loadsChanged_ ||
                     std::any_of(from, to, [](const std::unique_ptr<Line> &line) { return !line->loads.isEmpty(); });
-    const auto after = lines_.erase(from, to);
+    const auto after = held.erase(from, to);
     const int shift = edit.added - edit.removed;
-    if (shift != 0) {
-        for (auto line = after; line != lines_.end(); ++line) {
-            (*line)->number += shift;
-            // Other scripts' findings name the lines of what this one defines.
-            loadsChanged_ = loadsChanged_ || !(*line)->loads.isEmpty();
-        }
+    if (shift == 0)
+        return;
+    for (auto line = after; line != held.end(); ++line) {
+        (*line)->number += shift;
+        // Other scripts' findings name the lines of what this one defines.
+        loadsChanged_ = loadsChanged_ || !(*line)->loads.isEmpty();
     }
+}
+
+bool Findings::update(const ScriptCheck &check, const TextDocument::Edit &edit)
+{
+    bool offers = false;
+    removeAndShift(lines_, edit, offers);
+    removeAndShift(loadOnly_, edit, offers);
     // The lines the check read again besides: a comment or body the edit opened or
     // closed changes what they define without changing what is found on them.
     const auto [readFrom, readTo] = check.linesReadLast();
@@ -56,9 +64,54 @@ bool Findings::update(const ScriptCheck &check, const TextDocument::Edit &edit)
     return offers;
 }
 
+namespace {
+
+// Where line `number` is, or would go, among `held`; and whether it is there.
+std::pair<Findings::HeldLines::iterator, bool> placeIn(Findings::HeldLines &held, int number)
+{
+    const auto place = std::lower_bound(held.begin(), held.end(), number, byNumber);
+    return {place, place != held.end() && (*place)->number == number};
+}
+
+} // namespace
+
 // Reads line `number` from the check again; true when it offers other files a
 // name, or did.
 bool Findings::refresh(const ScriptCheck &check, int number)
+{
+    Line line = read(check, number);
+    const bool holdsFindings = !line.diagnostics.isEmpty() || !line.calls.isEmpty() || offersNames(line) ||
+                               !line.variables.reads.isEmpty();
+    // A line that only asks something of other scripts is kept apart: publishing
+    // walks the lines with findings alone, however many NPCs the script holds.
+    HeldLines &own = holdsFindings ? lines_ : loadOnly_;
+    HeldLines &other = holdsFindings ? loadOnly_ : lines_;
+    auto [otherPlace, inOther] = placeIn(other, number);
+    std::unique_ptr<Line> moved;
+    if (inOther) {
+        moved = std::move(*otherPlace);
+        other.erase(otherPlace);
+    }
+    auto [place, present] = placeIn(own, number);
+    const Line *before = present ? place->get() : moved.get();
+    const bool offers = offersNames(line) || (before && offersNames(*before));
+    const bool loadsBefore = before && !before->loads.isEmpty();
+    if (loadsBefore || !line.loads.isEmpty()) {
+        loadsChanged_ = loadsChanged_ || !loadsBefore || line.loads.isEmpty() || !(before->loads == line.loads) ||
+                        before->nameClashSilenced != line.nameClashSilenced;
+    }
+    const bool holds = holdsFindings || !line.loads.isEmpty();
+    if (holds && present)
+        **place = std::move(line);
+    else if (holds)
+        own.insert(place, std::make_unique<Line>(std::move(line)));
+    else if (present)
+        own.erase(place);
+    return offers;
+}
+
+// What the checker holds for line `number`, less what the project or a directive silences.
+Findings::Line Findings::read(const ScriptCheck &check, int number) const
 {
     Line line;
     line.number = number;
@@ -78,23 +131,13 @@ bool Findings::refresh(const ScriptCheck &check, int number)
     if (!line.variables.reads.isEmpty() && (policy_.disabled.contains(neverSet) || check.silenced(number, neverSet)))
         line.variables.reads.clear();
     readLoads(check, number, line);
-    const bool holds = !line.diagnostics.isEmpty() || !line.calls.isEmpty() || offersNames(line) ||
-                       !line.variables.reads.isEmpty() || !line.loads.isEmpty();
-    const auto place = std::lower_bound(lines_.begin(), lines_.end(), number, byNumber);
-    const bool present = place != lines_.end() && (*place)->number == number;
-    const bool offers = offersNames(line) || (present && offersNames(**place));
-    const bool loadsBefore = present && !(*place)->loads.isEmpty();
-    if (loadsBefore || !line.loads.isEmpty()) {
-        loadsChanged_ = loadsChanged_ || !loadsBefore || line.loads.isEmpty() || !((*place)->loads == line.loads) ||
-                        (*place)->nameClashSilenced != line.nameClashSilenced;
-    }
-    if (holds && present)
-        **place = std::move(line);
-    else if (holds)
-        lines_.insert(place, std::make_unique<Line>(std::move(line)));
-    else if (present)
-        lines_.erase(place);
-    return offers;
+    return line;
+}
+
+const Findings::Line *Findings::loadOnlyLine(int number) const
+{
+    const auto place = std::lower_bound(loadOnly_.begin(), loadOnly_.end(), number, byNumber);
+    return place != loadOnly_.end() && (*place)->number == number ? place->get() : nullptr;
 }
 
 // What line `number` asks of the scripts loaded with it, less what is silenced

@@ -78,8 +78,25 @@ public:
         const HeldLines &held_;
     };
 
-    // The lines in line order.
+    // The lines with findings, calls, functions or player variables, in line order.
     Lines lines() const { return Lines(lines_); }
+    // The lines that hold nothing but what they ask of the scripts loaded with this one.
+    Lines loadOnlyLines() const { return Lines(loadOnly_); }
+    // The line of `number` among those, or nullptr.
+    const Line *loadOnlyLine(int number) const;
+    // Every line that asks something of the scripts loaded with this one, in line order.
+    template <typename Visit> void forEachWithLoads(Visit visit) const
+    {
+        auto own = lines_.cbegin();
+        auto apart = loadOnly_.cbegin();
+        while (own != lines_.cend() || apart != loadOnly_.cend()) {
+            const bool takeOwn =
+                apart == loadOnly_.cend() || (own != lines_.cend() && (*own)->number < (*apart)->number);
+            const Line &line = takeOwn ? **own++ : **apart++;
+            if (!line.loads.isEmpty())
+                visit(line);
+        }
+    }
     QSet<QString> functionNames() const;
     // The player variables the script sets: spellings by key in lower case.
     QHash<QString, QString> playerVariablesSet() const;
@@ -87,6 +104,8 @@ public:
 
 private:
     bool refresh(const ScriptCheck &check, int number);
+    Line read(const ScriptCheck &check, int number) const;
+    void removeAndShift(HeldLines &held, const TextDocument::Edit &edit, bool &offers);
     void readLoads(const ScriptCheck &check, int number, Line &line) const;
 
 public:
@@ -100,6 +119,7 @@ public:
 private:
     FindingPolicy policy_;
     HeldLines lines_;
+    HeldLines loadOnly_;
     bool loadsChanged_ = true;
 };
 

@@ -45,13 +45,11 @@ OpenLoads openLoads(const Findings &findings)
 {
     OpenLoads loads;
     int body = 0;
-    for (const Findings::Line &line : findings.lines()) {
-        if (line.loads.isEmpty())
-            continue;
+    findings.forEachWithLoads([&](const Findings::Line &line) {
         place(line, body, loads.uses);
         if (line.nameClashSilenced)
             loads.clashSilenced.insert(line.number);
-    }
+    });
     return loads;
 }
 
