@@ -32,7 +32,6 @@ const QByteArray kCloses = "\tmes \"Hello.\";\n\tclose;";
 // What a function that shows a message and returns does, worked out as one file would.
 WindowSummary summaryOfShowing()
 {
-    WindowSummary shown;
     QTemporaryDir folder;
     write(folder.filePath("f.txt"), function("F_Probe", kShows));
     FolderWindows windows;
