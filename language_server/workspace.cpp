@@ -254,10 +254,11 @@ Workspace::windowsWith(const QString &path, const std::shared_ptr<const WindowAc
     const RegularFile::Result read = RegularFile::tryRead(path, RegularFile::kDefaultMaxBytes);
     if (file == disk_.end() || read.status != RegularFile::Result::Status::Read)
         return std::nullopt;
+    // The lines share the decoded text's characters: it outlives the check.
+    const QString text = decoded(read.bytes, encodingOfFolder(QFileInfo(path).absolutePath()));
     ScriptCheck check(Commands::Table::builtIn(), ScriptCheck::Options{false, false, false, false});
     check.setOutsideWindows(table);
-    check.replaceLines(0, 0,
-                       LineBreaks::splitSharing(decoded(read.bytes, encodingOfFolder(QFileInfo(path).absolutePath()))));
+    check.replaceLines(0, 0, LineBreaks::splitSharing(text));
     // Kept as the file's own: the next sharing finds them worked out with what it says.
     file->windows = check.functionWindows();
     return file->windows;

@@ -21,9 +21,11 @@ WindowAcross::FileWindows windowsOf(const QByteArray &bytes,
 {
     if (!bytes.contains("unction") && !bytes.toLower().contains("function"))
         return {};
+    // The lines share the decoded text's characters: it outlives the check.
+    const QString text = CodePage932::decode(bytes);
     ScriptCheck check(Commands::Table::builtIn(), ScriptCheck::Options{false, false, false, false});
     check.setOutsideWindows(table);
-    check.replaceLines(0, 0, LineBreaks::splitSharing(CodePage932::decode(bytes)));
+    check.replaceLines(0, 0, LineBreaks::splitSharing(text));
     return check.functionWindows();
 }
 
