@@ -23,13 +23,6 @@ void shiftAll(LoadOrderRules::Uses &uses, int by)
     shiftLines(uses.npcCalls, by);
 }
 
-// Whether the line opens a body: a function of the file, or an NPC with one.
-bool opensBody(const LoadOrderRules::Uses &uses)
-{
-    return !uses.fileFunctions.isEmpty() ||
-           std::any_of(uses.npcs.cbegin(), uses.npcs.cend(), [](const auto &npc) { return npc.body != 0; });
-}
-
 } // namespace
 
 void LoadLines::readAll(const ScriptCheck &check)
@@ -153,29 +146,7 @@ LoadOrderRules::Uses LoadLines::sum() const
 // The uses of the kept line at `number`, placed there, added to `sum`.
 void LoadLines::addPlaced(const LoadOrderRules::Uses &uses, int number, quint64 &body, LoadOrderRules::Uses &sum)
 {
-    {
-        LoadOrderRules::Uses placed = uses;
-        if (opensBody(placed))
-            body = quint64(number) + 1;
-        shiftAll(placed, number);
-        // What a definition line defines names the body it opens; what a body's
-        // line asks names the body it stands in.
-        const auto own = [&](auto &uses) {
-            for (auto &use : uses)
-                use.body = use.body != 0 ? body : 0;
-        };
-        const auto within = [&](auto &uses) {
-            for (auto &use : uses)
-                use.body = body;
-        };
-        own(placed.fileFunctions);
-        own(placed.npcs);
-        own(placed.duplicateSources);
-        within(placed.callsByName);
-        within(placed.localFunctions);
-        within(placed.npcCalls);
-        sum.append(placed);
-    }
+    sum.append(LoadOrderRules::placedAt(uses, number, body));
 }
 
 QHash<int, Diagnostics> LoadLines::judgeAlone(const ScriptCheck &check, const Target &target) const

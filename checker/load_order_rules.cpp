@@ -223,6 +223,30 @@ Judge::LocalFunctions Judge::localFunctionsOf(const World &world)
 
 } // namespace
 
+Uses placedAt(const Uses &uses, int number, quint64 &body)
+{
+    const bool opens = !uses.fileFunctions.isEmpty() ||
+                       std::any_of(uses.npcs.cbegin(), uses.npcs.cend(), [](const Use &npc) { return npc.body != 0; });
+    if (opens)
+        body = quint64(number) + 1;
+    Uses placed = uses;
+    // What a definition line defines names the body it opens; what a body's line
+    // asks names the body it stands in.
+    const auto move = [&](auto &list, bool ownBody) {
+        for (auto &use : list) {
+            use.line += number;
+            use.body = ownBody ? (use.body != 0 ? body : 0) : body;
+        }
+    };
+    move(placed.fileFunctions, true);
+    move(placed.npcs, true);
+    move(placed.duplicateSources, true);
+    move(placed.callsByName, false);
+    move(placed.localFunctions, false);
+    move(placed.npcCalls, false);
+    return placed;
+}
+
 std::vector<Diagnostics> judge(const World &world)
 {
     return Judge(world).run();

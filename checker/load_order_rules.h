@@ -101,6 +101,11 @@ struct World
     bool everyFileChecked = false;
 };
 
+// `uses` kept with lines counted from line `number`, placed at that line. A body is
+// named by the line that opens it, plus one: `body` is the last one named above,
+// and moves to this line when it opens one (bodies never nest).
+Uses placedAt(const Uses &uses, int number, quint64 &body);
+
 // What the rules find in each file of `world`, in its order; line numbers filled in.
 std::vector<Diagnostics> judge(const World &world);
 

@@ -9,28 +9,10 @@ namespace Lsp {
 
 namespace {
 
-// The uses of one kept line, placed at its number now. A body is named by the
-// line that opens it, plus one, the nearest above: bodies never nest.
-void place(const Findings::Line &line, int &body, LoadOrderRules::Uses &into)
+// The uses of one kept line, placed at its number now.
+void place(const Findings::Line &line, quint64 &body, LoadOrderRules::Uses &into)
 {
-    const LoadOrderRules::Uses &uses = line.loads;
-    const bool opens = !uses.fileFunctions.isEmpty() ||
-                       std::any_of(uses.npcs.cbegin(), uses.npcs.cend(), [](const auto &npc) { return npc.body != 0; });
-    if (opens)
-        body = line.number + 1;
-    LoadOrderRules::Uses placed = uses;
-    const auto move = [&](auto &list, bool ownBody) {
-        for (auto &use : list) {
-            use.line += line.number;
-            use.body = ownBody ? (use.body != 0 ? quint64(body) : 0) : quint64(body);
-        }
-    };
-    move(placed.fileFunctions, true);
-    move(placed.npcs, true);
-    move(placed.duplicateSources, true);
-    move(placed.callsByName, false);
-    move(placed.localFunctions, false);
-    move(placed.npcCalls, false);
+    LoadOrderRules::Uses placed = LoadOrderRules::placedAt(line.loads, line.number, body);
     // A call whose name stands on a later line of its statement would be shown on
     // the statement's line: such calls are left to talewick-check.
     placed.npcCalls.erase(std::remove_if(placed.npcCalls.begin(), placed.npcCalls.end(),
@@ -44,7 +26,7 @@ void place(const Findings::Line &line, int &body, LoadOrderRules::Uses &into)
 OpenLoads openLoads(const Findings &findings)
 {
     OpenLoads loads;
-    int body = 0;
+    quint64 body = 0;
     findings.forEachWithLoads([&](const Findings::Line &line) {
         place(line, body, loads.uses);
         if (line.nameClashSilenced)
